@@ -1,0 +1,110 @@
+// Built-in country table. The row number is the country ID that the airport
+// table refers to, so rows must never be reordered.
+#include "reference/builtin_data.h"
+
+namespace corvane::reference {
+
+// clang-format off
+const std::array<BuiltinCountry, kBuiltinCountryCount> kBuiltinCountries = {{
+    // ID 0
+    {"Albania"},
+    {"Algeria"},
+    {"Armenia"},
+    {"Austria"},
+    {"Azerbadjan"},
+    {"Bahrain"},
+    {"Belarus"},
+    {"Belgium"},
+    {"Bosnia-Herzegovina"},
+    {"Brazil"},
+    // ID 10
+    {"Bulgaria"},
+    {"Cambodia"},
+    {"Canada"},
+    {"Cap Verde"},
+    {"China"},
+    {"Croatia"},
+    {"Cyprus"},
+    {"Czech Republic"},
+    {"Denmark"},
+    {"Dominican Republic"},
+    // ID 20
+    {"Egypt"},
+    {"Equatorial Guinea"},
+    {"Eritrea"},
+    {"Estonia"},
+    {"Ethiopia"},
+    {"Faroe Islands"},
+    {"Finland"},
+    {"France"},
+    {"Gambia"},
+    {"Georgia"},
+    // ID 30
+    {"Germany"},
+    {"Greece"},
+    {"Greenland"},
+    {"Hungary"},
+    {"Iceland"},
+    {"India"},
+    {"Indonesia"},
+    {"Iran"},
+    {"Iraq"},
+    {"Ireland"},
+    // ID 40
+    {"Israel"},
+    {"Italy"},
+    {"Japan"},
+    {"Jordania"},
+    {"Kenya"},
+    {"Kosovo"},
+    {"Kuwait"},
+    {"Latvia"},
+    {"Lebanon"},
+    {"Lithuania"},
+    // ID 50
+    {"Luxembourg"},
+    {"Macedonia"},
+    {"Malta"},
+    {"Marocko"},
+    {"Mauretania"},
+    {"Mauritius"},
+    {"Mexico"},
+    {"Mongolia"},
+    {"Netherlands"},
+    {"Norway"},
+    // ID 60
+    {"Oman"},
+    {"Poland"},
+    {"Portugal"},
+    {"Qatar"},
+    {"Romania"},
+    {"Russia"},
+    {"Saudi Arabia"},
+    {"Senegal"},
+    {"Singapore"},
+    {"Slovakia"},
+    // ID 70
+    {"Slovenia"},
+    {"South Africa"},
+    {"Spain"},
+    {"Sudan"},
+    {"Sweden"},
+    {"Switzerland"},
+    {"Syria"},
+    {"Thailand"},
+    {"Tunisia"},
+    {"Turkey"},
+    // ID 80
+    {"Turkmenistan"},
+    {"Ukraine"},
+    {"UAE"},
+    {"UK"},
+    {"USA"},
+    {"Vietnam"},
+    {"Yemen"},
+    {"Yugoslavia-Montenegro"},
+    {"Yugoslavia-Serbia"},
+}};
+// clang-format on
+
+}  // namespace corvane::reference

@@ -1,0 +1,46 @@
+// Fuzz target: any bytes as a card text record. The reader must never crash or
+// read out of bounds, and whatever it accepts must keep the field widths and
+// the address rule.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "decoding/text_record.h"
+#include "reference/reference_tables.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) {
+    __builtin_trap();
+  }
+}
+
+const corvane::reference::ReferenceTables& Tables() {
+  static const corvane::reference::ReferenceTables tables = [] {
+    corvane::reference::ReferenceTables filled;
+    filled.FillBuiltinTables();
+    return filled;
+  }();
+  return tables;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view record(reinterpret_cast<const char*>(data), size);
+  std::string currentLabel;
+  const auto message = corvane::decoding::ReadTextRecord(record, {2026, 12, 7, 21, 0, 5, 5}, Tables(), currentLabel);
+  Require(currentLabel.size() <= 2);
+  if (message) {
+    const auto& r = message->record;
+    Require(r.Mode.size() <= 2 && r.Address.size() <= 7 && r.Label.size() <= 2 && r.Bloc.size() <= 1);
+    Require(r.Msn.size() <= 4 && r.Flight.size() <= 6 && r.Data.size() <= size);
+    Require(corvane::decoding::IsValidAddress(r.Address));
+    Require(message->PaddedAddress.size() == (r.Address.empty() ? 6U : 7U));
+    Require(!message->LabelText.empty() || r.Label.empty());
+    Require(r.Data.empty() || (r.Data.front() != ' ' && r.Data.back() != ' '));
+  }
+  return 0;
+}
