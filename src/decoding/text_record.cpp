@@ -2,13 +2,13 @@
 // the readable label text.
 #include "decoding/text_record.h"
 
+#include "decoding/text_util.h"
 #include "reference/reference_tables.h"
 
 namespace corvane::decoding {
 
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr char kDelete = '\x7f';
 constexpr std::string_view kUplinkAckLabel = "_ ";
 constexpr std::string_view kTerminalLabel = "H1";
@@ -28,15 +28,6 @@ void AppendNumber(std::string& out, int value, int digits) {
   while (length > 0) {
     out += buffer[--length];
   }
-}
-
-std::string_view TrimSpaces(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  const auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
 }
 
 bool IsAddressCharacter(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
@@ -132,7 +123,7 @@ std::optional<std::string> TagValue(std::string_view record, std::string_view ta
   if (at == std::string_view::npos) {
     return std::nullopt;
   }
-  return std::string(TrimSpaces(record.substr(at + tag.size(), width)));
+  return std::string(TrimBlanks(record.substr(at + tag.size(), width)));
 }
 
 std::optional<ReadMessage> ReadTextRecord(std::string_view record, const UtcTime& now,
@@ -177,9 +168,9 @@ std::optional<ReadMessage> ReadTextRecord(std::string_view record, const UtcTime
   fields.Msn = TagValue(record, "MSN=", 4).value_or(std::string());
   fields.Flight = TagValue(record, "FID=", 6).value_or(std::string());
 
-  const auto lineEnd = record.find(kLineEnd);
+  const auto lineEnd = record.find(kCrLf);
   if (lineEnd != std::string_view::npos) {
-    fields.Data = std::string(TrimSpaces(record.substr(lineEnd + kLineEnd.size())));
+    fields.Data = std::string(TrimBlanks(record.substr(lineEnd + kCrLf.size())));
   }
 
   if (fields.Label == kTerminalLabel) {

@@ -69,5 +69,90 @@ TEST(CaptureLine, SaysWhyALineIsRefused) {
   EXPECT_FALSE(ParseCaptureLine("[1, 2]", error));
 }
 
+TEST(CardRecord, FieldsArePaddedAndCutToTheirWidths) {
+  const AirMessage message{"2", ".N123UA", "!", "H1", "5", "M01A", "UA0123", "TEXT"};
+  EXPECT_EQ(CardRecordOf(message), "M=2  ADDR=.N123UA TA=! ML=H1 B=5 MSN=M01A FID=UA0123\r\nTEXT");
+  // Too long values are cut; an empty message number leaves its tag out.
+  const AirMessage longer{"2", "HZ-AK11X", "!", "H1", "5", "", "ABCDEFGH", "TEXT"};
+  EXPECT_EQ(CardRecordOf(longer), "M=2  ADDR=HZ-AK11 TA=! ML=H1 B=5 FID=ABCDEF\r\nTEXT");
+  EXPECT_EQ(CardRecordOf(AirMessage{}), "M=   ADDR=        TA=  ML=   B= \r\n");
+}
+
+TEST(CaptureLine, AcarsdecMessagesBecomeCardRecords) {
+  std::string error;
+  auto record =
+      ParseCaptureLine(R"({"timestamp": 1796677205.0051, "channel": 1, "freq": 131.725, "mode": "2", "label": "H1", )"
+                       R"("block_id": "4", "ack": false, "tail": "G-EUUA", "flight": "BA0914", "msgno": "D21A", )"
+                       R"("sublabel": "M1", "mfi": "BA", "text": "POSN50023E008345"})",
+                       error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(FormatUtc(record->utc), "2026-12-07T21:00:05.005Z");
+  EXPECT_EQ(record->txt, "M=2  ADDR=.G-EUUA TA=! ML=H1 B=4 MSN=D21A FID=BA0914\r\n#M1B/BA POSN50023E008345");
+
+  // An uplink acknowledgement: "_d" is "_" and DEL, the ack is a character.
+  record = ParseCaptureLine(
+      R"({"timestamp": 1796677206, "mode": "2", "label": "_d", "block_id": "K", "ack": "7", "tail": "N8560Z"})", error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(record->txt, "M=2  ADDR=.N8560Z TA=7 ML=_\x7f B=K\r\n");
+
+  // A squitter has no block id, ack or tail.
+  record = ParseCaptureLine(R"({"timestamp": 1796677207, "mode": "2", "label": "SQ", "text": "02XAEDFEDDF1"})", error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(record->txt, "M=2  ADDR=        TA=! ML=SQ B= \r\n02XAEDFEDDF1");
+
+  // An uplink's sublabel goes back after "- #".
+  record = ParseCaptureLine(
+      R"({"timestamp": 1796677208, "mode": "2", "label": "H1", "block_id": "C", "ack": "!", "tail": ".F-GKXA", )"
+      R"("sublabel": "MD", "text": "REQPOS"})",
+      error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(record->txt, "M=2  ADDR=.F-GKXA TA=! ML=H1 B=C\r\n- #MDREQPOS");
+}
+
+TEST(CaptureLine, DumpVdl2AndDumpHfdlMessagesBecomeCardRecords) {
+  std::string error;
+  auto record = ParseCaptureLine(
+      R"({"vdl2": {"t": {"sec": 1796677205, "usec": 5999}, "avlc": {"src": {"addr": "ABCDEF"}, "acars": )"
+      R"({"err": false, "crc_ok": true, "more": false, "reg": "..N67JE", "mode": "2", "label": "H1", "blk_id": "5", )"
+      R"("ack": "!", "flight": "DL0044", "msg_num": "D54", "msg_num_seq": "A", "sublabel": "DF", )"
+      R"("msg_text": "76401\r\n02E10"}}}})",
+      error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(FormatUtc(record->utc), "2026-12-07T21:00:05.005Z");
+  EXPECT_EQ(record->txt, "M=2  ADDR=..N67JE TA=! ML=H1 B=5 MSN=D54A FID=DL0044\r\n#DFB76401\r\n02E10");
+
+  record = ParseCaptureLine(
+      R"({"hfdl": {"t": {"sec": 1796677205, "usec": 0}, "lpdu": {"hfnpdu": {"acars": {"err": false, )"
+      R"("reg": ".N8308K", "mode": "2", "label": "SA", "blk_id": "2", "ack": "!", "flight": "WN1668", )"
+      R"("msg_num": "S64", "msg_num_seq": "A", "msg_text": "0EH0031232SH/"}}}}})",
+      error);
+  ASSERT_TRUE(record) << error;
+  EXPECT_EQ(record->txt, "M=2  ADDR=.N8308K TA=! ML=SA B=2 MSN=S64A FID=WN1668\r\n0EH0031232SH/");
+
+  EXPECT_FALSE(ParseCaptureLine(R"({"vdl2": {"t": {"sec": 1, "usec": 0}, "avlc": {"acars": {"err": true}}}})", error));
+  EXPECT_NE(error.find("damaged"), std::string::npos);
+  EXPECT_FALSE(ParseCaptureLine(R"({"vdl2": {"t": {"sec": 1, "usec": 0}, "avlc": {}}})", error));
+  EXPECT_NE(error.find("acars"), std::string::npos);
+  EXPECT_FALSE(ParseCaptureLine(R"({"vdl2": {"t": {"sec": -5, "usec": 0}, "avlc": {"acars": {}}}})", error));
+  EXPECT_FALSE(ParseCaptureLine(R"({"hfdl": {"t": {"sec": "x"}, "lpdu": {}}})", error));
+}
+
+TEST(CaptureLine, BadDecoderValuesAreRefusedWithAReason) {
+  std::string error;
+  EXPECT_FALSE(ParseCaptureLine(R"({"timestamp": "yesterday", "label": "H1"})", error));
+  EXPECT_NE(error.find("timestamp"), std::string::npos);
+  EXPECT_FALSE(ParseCaptureLine(R"({"timestamp": -1, "label": "H1"})", error));
+  EXPECT_FALSE(ParseCaptureLine(R"({"timestamp": 1e300, "label": "H1"})", error));
+  EXPECT_FALSE(ParseCaptureLine(R"({"timestamp": 1, "label": 12})", error));
+  EXPECT_NE(error.find("label"), std::string::npos);
+  EXPECT_FALSE(ParseCaptureLine(R"({"timestamp": 1, "text": "\u0100"})", error));
+  EXPECT_NE(error.find("U+00FF"), std::string::npos);
+  EXPECT_FALSE(ParseCaptureLine(R"({"something": "else"})", error));
+  EXPECT_NE(error.find("acarsdec"), std::string::npos);
+  EXPECT_FALSE(ParseCaptureLine(R"({"utc": 5, "txt": ""})", error));
+  EXPECT_FALSE(ParseCaptureLine(R"({"utc": "2026-12-07T00:00:00Z", "txt": 5})", error));
+  EXPECT_NE(error.find("txt"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace corvane::capture

@@ -1,7 +1,11 @@
 // Capture lines: Latin-1 text values, UTC time stamps and the card-record line.
 #include "capture/capture.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 
 namespace corvane::capture {
 
@@ -127,29 +131,240 @@ std::string FormatUtc(const decoding::UtcTime& time) {
   return text;
 }
 
+namespace {
+
+using Json = nlohmann::json;
+
+// A capture line that cannot be read, with the reason.
+struct LineError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+constexpr std::string_view kNakAck = "!";
+constexpr std::size_t kAddressWidth = 7;
+// The latest time a capture may carry: 9999-12-31T23:59:59Z.
+constexpr double kLatestSeconds = 253402300799.0;
+
+std::string Bytes(const Json& value, std::string_view key) {
+  if (!value.is_string()) {
+    throw LineError("\"" + std::string(key) + "\" is not text");
+  }
+  auto bytes = Utf8ToLatin1(value.get_ref<const std::string&>());
+  if (!bytes) {
+    throw LineError("\"" + std::string(key) + "\" holds a character above U+00FF");
+  }
+  return std::move(*bytes);
+}
+
+// A text value that may be absent (or null): empty then.
+std::string OptionalText(const Json& object, std::string_view key) {
+  const auto found = object.find(key);
+  return found == object.end() || found->is_null() ? std::string() : Bytes(*found, key);
+}
+
+const Json& Member(const Json& object, std::string_view key) {
+  const auto found = object.find(key);
+  if (found == object.end() || !found->is_object()) {
+    throw LineError("\"" + std::string(key) + "\" is missing or not an object");
+  }
+  return *found;
+}
+
+decoding::UtcTime TimeOfMilliseconds(std::int64_t milliseconds) {
+  using namespace std::chrono;
+  const sys_time<std::chrono::milliseconds> time{std::chrono::milliseconds(milliseconds)};
+  const auto day = floor<days>(time);
+  const year_month_day date{day};
+  const hh_mm_ss clock{time - day};
+  return {static_cast<int>(date.year()),
+          static_cast<int>(static_cast<unsigned>(date.month())),
+          static_cast<int>(static_cast<unsigned>(date.day())),
+          static_cast<int>(clock.hours().count()),
+          static_cast<int>(clock.minutes().count()),
+          static_cast<int>(clock.seconds().count()),
+          static_cast<int>(clock.subseconds().count())};
+}
+
+decoding::UtcTime TimeOfSeconds(const Json& value, std::string_view key) {
+  if (!value.is_number()) {
+    throw LineError("\"" + std::string(key) + "\" is not a number");
+  }
+  const double seconds = value.get<double>();
+  if (!(seconds >= 0.0 && seconds <= kLatestSeconds)) {
+    throw LineError("\"" + std::string(key) + "\" is not a time in seconds since 1970");
+  }
+  return TimeOfMilliseconds(static_cast<std::int64_t>(seconds * 1000.0));
+}
+
+// Decoders write a DEL as the second label character as "d".
+std::string CardLabel(std::string label) {
+  if (label.size() == 2 && label[1] == 'd') {
+    label[1] = '\x7f';
+  }
+  return label;
+}
+
+// Some decoders drop the leading points of the 7-character address.
+std::string DottedAddress(std::string address) {
+  if (!address.empty() && address.size() < kAddressWidth) {
+    address.insert(0, kAddressWidth - address.size(), '.');
+  }
+  return address;
+}
+
+// libacars moves the "#" + sublabel (+ "/" + MFI) prefix of H1 texts into
+// fields of their own; it is put back in front of the text.
+std::string WithSublabel(const Json& object, std::string_view blockId, std::string text) {
+  const std::string sublabel = OptionalText(object, "sublabel");
+  if (sublabel.empty()) {
+    return text;
+  }
+  const std::string mfi = OptionalText(object, "mfi");
+  const bool downlink = blockId.size() == 1 && blockId[0] >= '0' && blockId[0] <= '9';
+  std::string prefix = downlink ? "#" + sublabel + "B" : "- #" + sublabel;
+  if (!mfi.empty()) {
+    prefix += "/" + mfi + " ";
+  }
+  return prefix + text;
+}
+
+std::string AcarsdecAck(const Json& object) {
+  const auto found = object.find("ack");
+  if (found == object.end() || found->is_boolean() || found->is_null()) {
+    return std::string(kNakAck);
+  }
+  return Bytes(*found, "ack");
+}
+
+// acarsdec and vdlm2dec: flat objects with "timestamp", "mode", "label"...
+CaptureRecord FromAcarsdec(const Json& object) {
+  const auto timestamp = object.find("timestamp");
+  if (timestamp == object.end()) {
+    throw LineError("an acarsdec message needs \"timestamp\"");
+  }
+  AirMessage message;
+  message.mode = OptionalText(object, "mode");
+  message.address = DottedAddress(OptionalText(object, "tail"));
+  message.ack = AcarsdecAck(object);
+  message.label = CardLabel(OptionalText(object, "label"));
+  message.blockId = OptionalText(object, "block_id");
+  message.msn = OptionalText(object, "msgno");
+  message.flight = OptionalText(object, "flight");
+  message.text = WithSublabel(object, message.blockId, OptionalText(object, "text"));
+  return {TimeOfSeconds(*timestamp, "timestamp"), CardRecordOf(message)};
+}
+
+// The "acars" object of libacars, inside dumpvdl2 and dumphfdl messages.
+AirMessage FromLibacars(const Json& acars) {
+  if (acars.value("err", false)) {
+    throw LineError("the decoder marked this message as damaged");
+  }
+  AirMessage message;
+  message.mode = OptionalText(acars, "mode");
+  message.address = OptionalText(acars, "reg");
+  message.ack = OptionalText(acars, "ack");
+  message.label = CardLabel(OptionalText(acars, "label"));
+  message.blockId = OptionalText(acars, "blk_id");
+  message.msn = OptionalText(acars, "msg_num") + OptionalText(acars, "msg_num_seq");
+  message.flight = OptionalText(acars, "flight");
+  message.text = WithSublabel(acars, message.blockId, OptionalText(acars, "msg_text"));
+  return message;
+}
+
+decoding::UtcTime TimeOfSecUsec(const Json& outer) {
+  const Json& t = Member(outer, "t");
+  const auto sec = t.find("sec");
+  const auto usec = t.find("usec");
+  if (sec == t.end() || !sec->is_number_integer() || usec == t.end() || !usec->is_number_integer()) {
+    throw LineError("\"t\" needs whole numbers \"sec\" and \"usec\"");
+  }
+  const std::int64_t seconds = sec->get<std::int64_t>();
+  const std::int64_t micros = usec->get<std::int64_t>();
+  if (seconds < 0 || seconds > static_cast<std::int64_t>(kLatestSeconds) || micros < 0 || micros >= 1000000) {
+    throw LineError("\"t\" is not a time since 1970");
+  }
+  return TimeOfMilliseconds(seconds * 1000 + micros / 1000);
+}
+
+CaptureRecord FromDumpvdl2(const Json& object) {
+  const Json& vdl2 = Member(object, "vdl2");
+  const Json& acars = Member(Member(vdl2, "avlc"), "acars");
+  return {TimeOfSecUsec(vdl2), CardRecordOf(FromLibacars(acars))};
+}
+
+CaptureRecord FromDumphfdl(const Json& object) {
+  const Json& hfdl = Member(object, "hfdl");
+  const Json& acars = Member(Member(Member(hfdl, "lpdu"), "hfnpdu"), "acars");
+  return {TimeOfSecUsec(hfdl), CardRecordOf(FromLibacars(acars))};
+}
+
+CaptureRecord FromCardRecord(const Json& object) {
+  const auto utc = object.find("utc");
+  if (utc == object.end() || !utc->is_string()) {
+    throw LineError("needs the text values \"utc\" and \"txt\"");
+  }
+  auto time = ParseUtc(utc->get_ref<const std::string&>());
+  if (!time) {
+    throw LineError("\"utc\" is not a time like 2026-12-07T21:00:05.005Z");
+  }
+  return {*time, Bytes(object.at("txt"), "txt")};
+}
+
+// Left-justified in exactly `width` characters.
+void AppendField(std::string& record, std::string_view tag, std::string_view value, std::size_t width) {
+  record += tag;
+  const std::size_t kept = std::min(value.size(), width);
+  record.append(value.substr(0, kept));
+  record.append(width - kept, ' ');
+}
+
+}  // namespace
+
+std::string CardRecordOf(const AirMessage& message) {
+  std::string record;
+  record.reserve(64 + message.text.size());
+  AppendField(record, "M=", message.mode, 2);
+  AppendField(record, " ADDR=", message.address, 7);
+  AppendField(record, " TA=", message.ack, 1);
+  AppendField(record, " ML=", message.label, 2);
+  AppendField(record, " B=", message.blockId, 1);
+  if (!message.msn.empty()) {
+    AppendField(record, " MSN=", message.msn, 4);
+  }
+  if (!message.flight.empty()) {
+    AppendField(record, " FID=", message.flight, 6);
+  }
+  record += "\r\n";
+  record += message.text;
+  return record;
+}
+
 std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string& error) {
-  const auto json = nlohmann::json::parse(line, nullptr, false);
+  const auto json = Json::parse(line, nullptr, false);
   if (json.is_discarded() || !json.is_object()) {
     error = "not a JSON object";
     return std::nullopt;
   }
-  const auto utc = json.find("utc");
-  const auto txt = json.find("txt");
-  if (utc == json.end() || !utc->is_string() || txt == json.end() || !txt->is_string()) {
-    error = "needs the text values \"utc\" and \"txt\"";
-    return std::nullopt;
+  try {
+    if (json.contains("txt")) {
+      return FromCardRecord(json);
+    }
+    if (json.contains("vdl2")) {
+      return FromDumpvdl2(json);
+    }
+    if (json.contains("hfdl")) {
+      return FromDumphfdl(json);
+    }
+    if (json.contains("timestamp")) {
+      return FromAcarsdec(json);
+    }
+    error = "not a capture record: needs \"utc\" and \"txt\", or an acarsdec, dumpvdl2 or dumphfdl message";
+  } catch (const LineError& failure) {
+    error = failure.what();
+  } catch (const Json::exception& failure) {
+    error = std::string("unexpected JSON value: ") + failure.what();
   }
-  auto time = ParseUtc(utc->get_ref<const std::string&>());
-  if (!time) {
-    error = "\"utc\" is not a time like 2026-12-07T21:00:05.005Z";
-    return std::nullopt;
-  }
-  auto bytes = Utf8ToLatin1(txt->get_ref<const std::string&>());
-  if (!bytes) {
-    error = "\"txt\" holds a character above U+00FF";
-    return std::nullopt;
-  }
-  return CaptureRecord{*time, std::move(*bytes)};
+  return std::nullopt;
 }
 
 }  // namespace corvane::capture

@@ -1,5 +1,7 @@
-// Reading capture files: JSON Lines whose records each carry one card text
-// record and the UTC time it was received. Text values hold the card's 8-bit
+// Reading capture files: JSON Lines, one message a line, either a card text
+// record with the UTC time it was received ({"utc": ..., "txt": ...}) or a
+// message as an SDR decoder writes it (acarsdec, dumpvdl2 or dumphfdl JSON),
+// which is turned into a card text record. Text values hold the card's 8-bit
 // bytes as the code points U+0000 to U+00FF, so every byte survives.
 #pragma once
 
@@ -31,7 +33,25 @@ std::optional<decoding::UtcTime> ParseUtc(std::string_view text);
 // "2026-12-07T21:00:05.005Z"
 std::string FormatUtc(const decoding::UtcTime& time);
 
-// Parses one capture line {"utc": ..., "txt": ...}. On failure, returns
+// The fields of one ACARS message as the air carries them.
+struct AirMessage {
+  std::string mode;     // 1 character
+  std::string address;  // registration, up to 7 with leading points
+  std::string ack;      // 1 character, "!" for a NAK
+  std::string label;    // 2 characters, "_" and DEL for an uplink acknowledgement
+  std::string blockId;  // 1 character, blank for a squitter
+  std::string msn;      // message number, empty for uplinks
+  std::string flight;   // flight id, empty for uplinks
+  std::string text;
+};
+
+// The card text record of a message: "M=" mode (2), " ADDR=" address (7),
+// " TA=" ack (1), " ML=" label (2), " B=" block id (1), then " MSN=" (4) and
+// " FID=" (6) when present, CR LF and the text. Values are padded with
+// spaces to their width and cut to it.
+std::string CardRecordOf(const AirMessage& message);
+
+// Parses one capture line in any of the accepted shapes. On failure, returns
 // nothing and says why in error.
 std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string& error);
 

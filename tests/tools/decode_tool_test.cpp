@@ -1,0 +1,201 @@
+// End-to-end tests of corvane-decode: the real program on the shipped demo
+// capture, on the shared capture of real traffic, and on bad input.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+
+#include "capture/capture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+};
+
+// Runs a shell command line and collects its standard output.
+ToolRun RunCommand(const std::string& command) {
+  ToolRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    return run;
+  }
+  char buffer[65536];
+  std::size_t got = 0;
+  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+    run.out.append(buffer, got);
+  }
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+std::string Tool() { return std::string("'") + CORVANE_DECODE_TOOL + "'"; }
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::map<long, nlohmann::json> LinesByNumber(const std::string& out) {
+  std::map<long, nlohmann::json> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    auto json = nlohmann::json::parse(line);
+    lines[json.at("line").get<long>()] = json;
+  }
+  return lines;
+}
+
+class TempDir {
+ public:
+  TempDir() : path_(fs::temp_directory_path() / ("corvane-decode-test-" + std::to_string(::getpid()))) {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~TempDir() { fs::remove_all(path_); }
+  [[nodiscard]] const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+TEST(DecodeTool, DemoCaptureGivesTheSameBytesOnEveryRun) {
+  const std::string command = Tool() + " '" + CORVANE_DEMO_CAPTURE + "'";
+  const ToolRun first = RunCommand(command);
+  const ToolRun second = RunCommand(command);
+  ASSERT_EQ(first.status, 0);
+  EXPECT_EQ(second.status, 0);
+  EXPECT_FALSE(first.out.empty());
+  EXPECT_EQ(first.out, second.out);
+}
+
+TEST(DecodeTool, ChosenDemoRecordsMatchTheirExpectedOutput) {
+  const ToolRun run = RunCommand(Tool() + " '" + CORVANE_DEMO_CAPTURE + "'");
+  ASSERT_EQ(run.status, 0);
+  const auto lines = LinesByNumber(run.out);
+  int compared = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(CORVANE_TEST_DATA) / "decode")) {
+    const auto expected = nlohmann::json::parse(ReadFile(entry.path()));
+    const long number = expected.at("line").get<long>();
+    ASSERT_TRUE(lines.count(number)) << entry.path();
+    EXPECT_EQ(lines.at(number), expected) << entry.path() << "\nactual: " << lines.at(number).dump(2);
+    ++compared;
+  }
+  EXPECT_GE(compared, 10);
+}
+
+TEST(DecodeTool, DemoCaptureCoversEveryDecoderAndSomeRejections) {
+  const ToolRun run = RunCommand(Tool() + " '" + CORVANE_DEMO_CAPTURE + "'");
+  ASSERT_EQ(run.status, 0);
+  std::map<std::string, int> seen;
+  for (const auto& [number, line] : LinesByNumber(run.out)) {
+    if (!line.at("accepted").get<bool>()) {
+      ++seen["rejected"];
+      continue;
+    }
+    const auto& panels = line.at("panels").at("visible");
+    if (line.at("shown").get<bool>()) {
+      for (const auto& panel : panels) {
+        ++seen[panel.get<std::string>()];
+      }
+    }
+  }
+  for (const char* panel : {"fPXX", "fETA", "fREL", "fMTR", "fWXR", "fINF", "fPQS", "fPB9", "fMSG", "rejected"}) {
+    EXPECT_GT(seen[panel], 0) << panel;
+  }
+}
+
+TEST(DecodeTool, EveryRealRecordDecodesWithoutError) {
+  const std::string capture = std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl";
+  if (!fs::exists(capture)) {
+    GTEST_SKIP() << "the shared capture of real traffic is not on this machine";
+  }
+  const ToolRun run = RunCommand(Tool() + " '" + capture + "' 2>&1");
+  EXPECT_EQ(run.status, 0);
+  const auto lines = LinesByNumber(run.out);
+  EXPECT_EQ(lines.size(), 2174U);
+  for (const auto& [number, line] : lines) {
+    EXPECT_TRUE(line.at("accepted").get<bool>()) << number;
+  }
+}
+
+TEST(DecodeTool, BadLinesAreReportedAndDecodingGoesOn) {
+  TempDir dir;
+  const fs::path input = dir.path() / "mixed.jsonl";
+  std::ofstream(input, std::ios::binary)
+      << "{\"utc\": \"2026-12-07T21:00:05.005Z\", \"txt\": \"M=2  ADDR=.N123UA TA=! ML=Q0 B=1\\r\\n\"}\n"
+      << "this is not json\n"
+      << "\n"
+      << "{\"utc\": \"2026-12-07T21:00:06Z\", \"txt\": \"\\u20ac\"}\n"
+      << "\xff\xfe{\"broken\n"
+      << "{\"timestamp\": 1796677206.5, \"mode\": \"2\", \"label\": \"_d\", \"block_id\": \"A\", \"ack\": \"5\", "
+         "\"tail\": \"N123UA\"}\n";
+  const ToolRun run = RunCommand(Tool() + " '" + input.string() + "' 2>'" + (dir.path() / "err").string() + "'");
+  EXPECT_EQ(run.status, 1);
+  const auto lines = LinesByNumber(run.out);
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_EQ(lines.at(1).at("fields").at("Label"), "Q0");
+  EXPECT_EQ(lines.at(6).at("fields").at("Label"), "_ ");
+  EXPECT_EQ(lines.at(6).at("PaddedAddress"), ".N123UA");
+  EXPECT_EQ(lines.at(6).at("utc"), "2026-12-07T21:00:06.500Z");
+  const std::string errors = ReadFile(dir.path() / "err");
+  EXPECT_NE(errors.find("mixed.jsonl:2: not a JSON object"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("mixed.jsonl:4: \"txt\" holds a character above U+00FF"), std::string::npos) << errors;
+  EXPECT_NE(errors.find("mixed.jsonl:5: "), std::string::npos) << errors;
+}
+
+TEST(DecodeTool, FiltersAndLogFollowTheWindowRules) {
+  TempDir dir;
+  const std::string command = "cd '" + dir.path().string() + "' && " + Tool() + " --reg-filter .D-AIPX --log some '" +
+                              CORVANE_DEMO_CAPTURE + "'";
+  const ToolRun run = RunCommand(command);
+  ASSERT_EQ(run.status, 0);
+  const std::string log = ReadFile(dir.path() / "Corvane.txt");
+  std::string expectedLog;
+  int shown = 0;
+  for (const auto& [number, line] : LinesByNumber(run.out)) {
+    if (!line.at("accepted").get<bool>()) {
+      EXPECT_FALSE(line.contains("log"));
+      continue;
+    }
+    const bool fromFilter = line.at("PaddedAddress") == ".D-AIPX";
+    EXPECT_EQ(line.at("shown").get<bool>(), fromFilter) << number;
+    shown += fromFilter ? 1 : 0;
+    const std::string label = line.at("fields").at("Label");
+    const bool written = label != "Q0" && label != "_ ";
+    EXPECT_EQ(line.at("log"), written ? "written" : "skipped") << number;
+    if (written) {
+      // The JSON carries the report's bytes as Latin-1 code points.
+      expectedLog += corvane::capture::Utf8ToLatin1(line.at("MessageReport").get<std::string>()).value() + "\r\n";
+    }
+  }
+  EXPECT_GT(shown, 0);
+  EXPECT_FALSE(log.empty());
+  EXPECT_EQ(log, expectedLog);
+}
+
+TEST(DecodeTool, HelpAndUsageErrors) {
+  const ToolRun help = RunCommand(Tool() + " --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("Usage: corvane-decode"), std::string::npos);
+  EXPECT_NE(help.out.find("--reg-filter"), std::string::npos);
+  EXPECT_EQ(RunCommand(Tool() + " --log never 2>/dev/null").status, 2);
+  EXPECT_EQ(RunCommand(Tool() + " --bogus 2>/dev/null").status, 2);
+  EXPECT_EQ(RunCommand(Tool() + " --reg-filter 2>/dev/null").status, 2);
+  EXPECT_EQ(RunCommand(Tool() + " /nonexistent/capture.jsonl 2>/dev/null").status, 1);
+}
+
+}  // namespace
