@@ -18,3 +18,9 @@ lines=$(wc -l <"$demo")
 for ((i = 0; i < (100000 + lines - 1) / lines; i++)); do cat "$demo"; done | head -n 100000 >"$big"
 echo "corvane-decode on $(wc -l <"$big") records:"
 /usr/bin/time -f "  wall %e s, peak memory %M KiB" "$build_dir/tools/corvane-decode" "$big" >/dev/null
+
+echo "corvane-decode --store sqlite on the same records:"
+store_dir=$(mktemp -d)
+trap 'rm -f "$big"; rm -rf "$store_dir"' EXIT
+(cd "$store_dir" && /usr/bin/time -f "  wall %e s, peak memory %M KiB" "$build_dir/tools/corvane-decode" \
+  --store sqlite "$big" 2>&1 >/dev/null | grep -v '^corvane-decode: ')

@@ -14,6 +14,7 @@
 #include "capture/capture.h"
 #include "decoding/message_path.h"
 #include "reference/reference_tables.h"
+#include "store/store.h"
 
 namespace {
 
@@ -38,6 +39,10 @@ constexpr const char* kUsage =
     "  --log all|some        append reports to Corvane.txt in the current\n"
     "                        directory: all messages, or all but link tests\n"
     "                        (Q0) and uplink acknowledgements\n"
+    "  --store none|sqlite|jet\n"
+    "                        open (or create) the message store in the current\n"
+    "                        directory as Corvane does (Corvane.db or\n"
+    "                        Corvane.mdb) and store every accepted message\n"
     "  -h, --help            show this help and exit\n"
     "\n"
     "A line that cannot be read is reported on standard error with its file\n"
@@ -48,6 +53,7 @@ struct Options {
   std::string regFilter;
   std::string labelFilter;
   std::string log;  // "", "all" or "some"
+  std::int32_t store = corvane::decoding::kNoStore;
   std::vector<std::string> captures;
 };
 
@@ -126,6 +132,9 @@ class BatchDecoder {
       : path_(corvane::reference::Global(), outputs_, [this] { return clock_.now; }) {
     path_.RegFilter = options.regFilter;
     path_.LabelFilter = options.labelFilter;
+    if (options.store != decoding::kNoStore) {
+      OpenStore(options.store);
+    }
     if (!options.log.empty()) {
       log_.Click(decoding::LogBox::Checked);
       if (options.log == "some") {
@@ -159,6 +168,18 @@ class BatchDecoder {
   }
 
  private:
+  // Opens the store as the window does at start-up; the steps are reported on
+  // standard error.
+  void OpenStore(std::int32_t type) {
+    struct Progress : corvane::store::StoreProgress {
+      void SetProgressStep(const std::string& text) override { std::cerr << "corvane-decode: " << text << '\n'; }
+    } progress;
+    path_.DBType = type;
+    path_.DBName = "Corvane";
+    store_.OpenStore(path_.DBType, path_.DBName, progress);
+    path_.SetStore(&store_);
+  }
+
   Json DecodeRecord(const corvane::capture::CaptureRecord& capture, long number) {
     clock_.now = capture.utc;
     path_.HandleTextRecord(capture.txt);
@@ -191,6 +212,7 @@ class BatchDecoder {
   decoding::MessageOutputs outputs_;
   CaptureClock clock_;
   decoding::MessagePath path_;
+  corvane::store::Database store_{corvane::reference::Global(), [this] { return clock_.now; }};
   decoding::TrafficLog log_;
   bool logging_ = false;
 };
@@ -205,7 +227,7 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& help) {
       help = true;
       return options;
     }
-    if (argument == "--reg-filter" || argument == "--label-filter" || argument == "--log") {
+    if (argument == "--reg-filter" || argument == "--label-filter" || argument == "--log" || argument == "--store") {
       if (!hasValue) {
         std::cerr << "corvane-decode: " << argument << " needs a value\n";
         return std::nullopt;
@@ -215,6 +237,15 @@ std::optional<Options> ParseOptions(int argc, char** argv, bool& help) {
         options.regFilter = value;
       } else if (argument == "--label-filter") {
         options.labelFilter = value;
+      } else if (argument == "--store") {
+        if (value == "none" || value == "sqlite" || value == "jet") {
+          options.store = value == "sqlite" ? corvane::store::kSqliteStore
+                          : value == "jet"  ? corvane::store::kJetStore
+                                            : corvane::decoding::kNoStore;
+        } else {
+          std::cerr << "corvane-decode: --store takes none, sqlite or jet, not " << value << '\n';
+          return std::nullopt;
+        }
       } else if (value == "all" || value == "some") {
         options.log = value;
       } else {

@@ -1,0 +1,170 @@
+// Benchmarks of the message store: storing one message with its own open and
+// release, beside the bare floor of the SQLite library doing the same insert;
+// and the day's history of one aircraft in a store of a million messages.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "reference/reference_tables.h"
+#include "store/store.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using corvane::decoding::MessageRecord;
+
+constexpr int kAircraft = 2000;
+constexpr int kDays = 50;
+constexpr int kRows = 1000000;
+
+// A fresh folder for one benchmark's store, removed afterwards.
+class BenchDir {
+ public:
+  explicit BenchDir(const std::string& name)
+      : path_(fs::temp_directory_path() / ("corvane-bench-" + name + "-" + std::to_string(::getpid()))) {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+    previous_ = fs::current_path();
+    fs::current_path(path_);
+  }
+  ~BenchDir() {
+    fs::current_path(previous_);
+    fs::remove_all(path_);
+  }
+
+ private:
+  fs::path path_;
+  fs::path previous_;
+};
+
+MessageRecord SampleMessage() {
+  return {"261207", "210005.005", "2",
+          "N123UA", "UA0123",     "H1",
+          "5",      "M01A",       "#M1BPOSN47172W122185,PERSY,220118,350,OLM,221430,EUG,M48,269156,156"};
+}
+
+void StoreMessageWithOpenAndRelease(benchmark::State& state) {
+  BenchDir dir("store");
+  corvane::reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  corvane::store::Database database(tables);
+  corvane::store::StoreProgress progress;
+  std::string name = "Corvane";
+  database.OpenStore(corvane::store::kSqliteStore, name, progress);
+  const MessageRecord message = SampleMessage();
+  for (auto _ : state) {
+    database.StoreMessage(corvane::store::kSqliteStore, name, message);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(StoreMessageWithOpenAndRelease)->Unit(benchmark::kMicrosecond);
+
+// The least any per-message store can do: open, one prepared insert, close.
+void SqliteFloorOpenInsertClose(benchmark::State& state) {
+  BenchDir dir("floor");
+  sqlite3* db = nullptr;
+  sqlite3_open("floor.db", &db);
+  sqlite3_exec(db,
+               "Create Table Planes(Date TEXT,Hour TEXT,Mode TEXT,Address TEXT,Flight TEXT,Label TEXT,Bloc "
+               "TEXT,Msn TEXT,Data TEXT);",
+               nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  const MessageRecord m = SampleMessage();
+  for (auto _ : state) {
+    sqlite3_open_v2("floor.db", &db, SQLITE_OPEN_READWRITE, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO Planes VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9);", -1, &insert, nullptr);
+    int column = 1;
+    for (const std::string* value :
+         {&m.Date, &m.Hour, &m.Mode, &m.Address, &m.Flight, &m.Label, &m.Bloc, &m.Msn, &m.Data}) {
+      sqlite3_bind_text(insert, column++, value->data(), static_cast<int>(value->size()), SQLITE_STATIC);
+    }
+    sqlite3_step(insert);
+    sqlite3_finalize(insert);
+    sqlite3_close(db);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(SqliteFloorOpenInsertClose)->Unit(benchmark::kMicrosecond);
+
+std::string Address(int aircraft) { return std::string("N").append(std::to_string(10000 + aircraft)); }
+
+// Day d of the stored days: 25 days of September, then October 2026.
+std::string StoredDate(int d) {
+  const int month = 9 + d / 25;
+  const int day = 1 + d % 25;
+  std::string date = "26";
+  date += static_cast<char>('0' + month / 10);
+  date += static_cast<char>('0' + month % 10);
+  date += static_cast<char>('0' + day / 10);
+  date += static_cast<char>('0' + day % 10);
+  return date;
+}
+
+// Fills Planes with a million messages over many aircraft and days, in one
+// transaction, then reopens the store as the program does.
+void FillLargeStore(corvane::store::Database& database, std::string& name) {
+  corvane::store::StoreProgress progress;
+  database.OpenStore(corvane::store::kSqliteStore, name, progress);
+  sqlite3* db = nullptr;
+  sqlite3_open(name.c_str(), &db);
+  sqlite3_exec(db, "BEGIN;", nullptr, nullptr, nullptr);
+  sqlite3_stmt* insert = nullptr;
+  sqlite3_prepare_v2(db, "INSERT INTO Planes VALUES (?1,?2,'2',?3,'UA0123','H1','5','M01A',?4);", -1, &insert, nullptr);
+  for (int row = 0; row < kRows; ++row) {
+    const std::string date = StoredDate(row % kDays);
+    const std::string hour = std::to_string(100000 + row % 140000).append(".000");
+    const std::string address = Address(row % kAircraft);
+    const std::string text = std::string("POSITION REPORT ").append(std::to_string(row));
+    sqlite3_bind_text(insert, 1, date.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 2, hour.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 3, address.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(insert, 4, text.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_step(insert);
+    sqlite3_reset(insert);
+  }
+  sqlite3_finalize(insert);
+  sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  name = "Corvane";
+  database.OpenStore(corvane::store::kSqliteStore, name, progress);
+}
+
+void PlaneHistoryInAMillionRows(benchmark::State& state) {
+  BenchDir dir("history");
+  corvane::reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  // "Today" is one of the stored days: 2026-10-07 reads 261007.
+  corvane::store::Database database(tables, [] { return corvane::decoding::UtcTime{2026, 10, 7, 12, 0, 0, 0}; });
+  std::string name = "Corvane";
+  FillLargeStore(database, name);
+  if (state.range(0) == 0) {
+    // The same store without its history index, for comparison.
+    sqlite3* db = nullptr;
+    sqlite3_open(name.c_str(), &db);
+    sqlite3_exec(db, "DROP INDEX PlanesByAddressDate;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  int aircraft = 0;
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const std::string history = database.PlaneHistory(corvane::store::kSqliteStore, name, Address(aircraft));
+    bytes += history.size();
+    aircraft = (aircraft + 7) % kAircraft;
+  }
+  if (bytes == 0) {
+    state.SkipWithError("the history came back empty");
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(PlaneHistoryInAMillionRows)
+    ->ArgName("indexed")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(50);
+
+}  // namespace

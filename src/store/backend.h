@@ -1,0 +1,75 @@
+// What each store backend does, step by step, and what they share: the
+// reference tables as they come back from a store, and the history text.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decoding/text_record.h"
+
+namespace corvane::reference {
+class ReferenceTables;
+}
+
+namespace corvane::store {
+
+// The three reference tables as read back from a store, in row order.
+struct StoredTables {
+  std::vector<std::pair<std::string, std::string>> labels;     // label, description
+  std::vector<std::pair<std::string, std::string>> codes;      // code, description
+  std::vector<std::pair<std::string, std::string>> countries;  // ID, name
+};
+
+// One row of the history query.
+struct HistoryRow {
+  std::string date;
+  std::string hour;
+  std::string flight;
+  std::string data;
+};
+
+class StoreBackend {
+ public:
+  virtual ~StoreBackend() = default;
+
+  [[nodiscard]] virtual std::string_view Extension() const = 0;
+  [[nodiscard]] virtual std::string_view CaptionSuffix() const = 0;
+
+  // The steps of creating a store; each throws when it fails.
+  virtual void CreateDatabase(const std::string& name) = 0;
+  virtual void CreateTables(const std::string& name) = 0;
+  virtual void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) = 0;
+
+  // Reads the stored reference tables; throws when they cannot be read.
+  virtual StoredTables LoadTables(const std::string& name) = 0;
+
+  // The message operations handle their own failures.
+  virtual void StoreMessage(const std::string& name, const decoding::MessageRecord& record) = 0;
+  virtual std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) = 0;
+  virtual void DeletePlane(const std::string& name, std::string_view address) = 0;
+};
+
+// Replaces the labels, codes and countries by the stored copies (every SMI
+// empty), or refills all four tables with the built-in content when one of
+// the stored tables has no rows. A country whose ID has no place in the
+// table is skipped.
+void ApplyStoredTables(const StoredTables& stored, reference::ReferenceTables& tables);
+
+// Appends one history row: date, hour and flight on one line, then the text
+// followed by "--". Rows without text add nothing.
+void AppendHistoryRow(std::string& history, const HistoryRow& row);
+
+// The rows each backend inserts when it initializes a new store.
+struct InitialRows {
+  std::vector<std::vector<std::string>> labels;     // label, SMI, description
+  std::vector<std::vector<std::string>> codes;      // code, description
+  std::vector<std::vector<std::string>> countries;  // ID, name
+  std::vector<std::vector<std::string>> airports;   // code, country ID, name
+};
+
+// The reference tables as insert values; rows whose first cell is empty are
+// left out.
+InitialRows InitialRowsOf(const reference::ReferenceTables& tables);
+
+}  // namespace corvane::store

@@ -1,0 +1,25 @@
+// The Jet-layout backend: the store in Corvane.mdb through the ADO-shaped
+// layer, with the Jet table layout and the Jet failure rules (a failing
+// insert while initializing is skipped; any failure while loading falls back
+// to the built-in tables).
+#pragma once
+
+#include "store/backend.h"
+
+namespace corvane::store {
+
+class JetBackend : public StoreBackend {
+ public:
+  [[nodiscard]] std::string_view Extension() const override { return ".mdb"; }
+  [[nodiscard]] std::string_view CaptionSuffix() const override { return " (JET DB)"; }
+
+  void CreateDatabase(const std::string& name) override;
+  void CreateTables(const std::string& name) override;
+  void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) override;
+  StoredTables LoadTables(const std::string& name) override;
+  void StoreMessage(const std::string& name, const decoding::MessageRecord& record) override;
+  std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
+  void DeletePlane(const std::string& name, std::string_view address) override;
+};
+
+}  // namespace corvane::store

@@ -1,0 +1,22 @@
+// The SQLite backend: the store in Corvane.db, one connection per operation.
+#pragma once
+
+#include "store/backend.h"
+
+namespace corvane::store {
+
+class SqliteBackend : public StoreBackend {
+ public:
+  [[nodiscard]] std::string_view Extension() const override { return ".db"; }
+  [[nodiscard]] std::string_view CaptionSuffix() const override { return " (SQLite DB)"; }
+
+  void CreateDatabase(const std::string& name) override;
+  void CreateTables(const std::string& name) override;
+  void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) override;
+  StoredTables LoadTables(const std::string& name) override;
+  void StoreMessage(const std::string& name, const decoding::MessageRecord& record) override;
+  std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
+  void DeletePlane(const std::string& name, std::string_view address) override;
+};
+
+}  // namespace corvane::store

@@ -1,0 +1,65 @@
+// A small RAII wrapper over the SQLite C library: a connection, prepared
+// statements with text parameters, and query answers as rows of text cells.
+// Every value is bound as a parameter, never pasted into SQL; text keeps its
+// bytes exactly (8-bit bytes and NUL included).
+#pragma once
+
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace corvane::store::sqlite {
+
+// A failure reported by SQLite, with its result code and message.
+class Error : public std::runtime_error {
+ public:
+  Error(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
+  [[nodiscard]] int code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+using Row = std::vector<std::string>;
+using Rows = std::vector<Row>;
+// Text values bound to a statement's parameters, in order.
+using Parameters = std::vector<std::string_view>;
+
+// How long a statement waits for a lock held by another connection (a user
+// browsing the file in the sqlite3 shell) before it fails.
+inline constexpr int kBusyTimeoutMs = 1000;
+
+class Connection {
+ public:
+  enum class OpenMode { Existing, CreateIfMissing };
+
+  // Opens the database file; throws Error when it cannot be opened.
+  Connection(const std::string& path, OpenMode mode);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Runs one statement with its text parameters (bound as ?1, ?2, ...).
+  void Execute(std::string_view sql, const Parameters& parameters = {});
+
+  // Runs statements without parameters, separated by semicolons.
+  void ExecuteScript(const std::string& sql);
+
+  // Runs a query and returns every row, each cell as text (NULL as empty).
+  Rows Query(std::string_view sql, const Parameters& parameters = {});
+
+  [[nodiscard]] sqlite3* handle() const { return db_; }
+
+ private:
+  sqlite3_stmt* Prepare(std::string_view sql, const Parameters& parameters);
+  [[noreturn]] void Fail(int code) const;
+
+  sqlite3* db_ = nullptr;
+};
+
+}  // namespace corvane::store::sqlite

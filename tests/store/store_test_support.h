@@ -1,0 +1,135 @@
+// Helpers shared by the store tests: direct access to a store file through
+// the SQLite library (independent of the store's own wrapper), a progress
+// window that records what it is asked to do, and the built-in tables as
+// comparable texts.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <string>
+#include <vector>
+
+#include "decoding/text_record.h"
+#include "reference/reference_tables.h"
+#include "store/store.h"
+
+namespace corvane::store::test {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// Every row of a query on the file, each cell as its bytes (NULL as empty).
+// Reports a test failure when the file cannot be opened or the query fails.
+inline Rows Select(const std::string& file, const std::string& sql) {
+  Rows rows;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+      sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << file << ": " << sql << ": " << sqlite3_errmsg(db);
+  } else {
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+      std::vector<std::string> row;
+      for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, c));
+        row.emplace_back(bytes == nullptr ? "" : std::string(bytes, sqlite3_column_bytes(statement, c)));
+      }
+      rows.push_back(std::move(row));
+    }
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return rows;
+}
+
+// Changes the file by hand; true when every statement ran.
+inline bool Exec(const std::string& file, const std::string& sql) {
+  sqlite3* db = nullptr;
+  char* message = nullptr;
+  const bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+                  sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK;
+  if (!ok) {
+    ADD_FAILURE() << file << ": " << sql << ": " << (message != nullptr ? message : sqlite3_errmsg(db));
+  }
+  sqlite3_free(message);
+  sqlite3_close(db);
+  return ok;
+}
+
+inline long long Count(const std::string& file, const std::string& table) {
+  const Rows rows = Select(file, "SELECT count(*) FROM " + table + ";");
+  return rows.size() == 1 ? std::stoll(rows[0][0]) : -1;
+}
+
+// Every call the open sequence makes on the windows, in order.
+class RecordingProgress : public StoreProgress {
+ public:
+  void ShowProgress(const std::string& caption) override { calls.push_back("show " + caption); }
+  void SetProgressStep(const std::string& text) override { calls.push_back("step " + text); }
+  void HideProgress() override { calls.push_back("hide"); }
+  void AppendCaption(const std::string& suffix) override { calls.push_back("caption" + suffix); }
+
+  std::vector<std::string> calls;
+};
+
+inline const reference::ReferenceTables& Builtin() {
+  static const reference::ReferenceTables tables = [] {
+    reference::ReferenceTables filled;
+    filled.FillBuiltinTables();
+    return filled;
+  }();
+  return tables;
+}
+
+// Tables as "cell|cell|..." lines, so that whole tables compare at once.
+inline std::vector<std::string> LabelLines(const std::vector<reference::LabelRow>& rows) {
+  std::vector<std::string> lines;
+  for (const auto& row : rows) {
+    lines.push_back(row.label + "|" + row.description + "|" + row.smi);
+  }
+  return lines;
+}
+
+inline std::vector<std::string> CodeLines(const std::vector<reference::CodeRow>& rows) {
+  std::vector<std::string> lines;
+  for (const auto& row : rows) {
+    lines.push_back(row.code + "|" + row.description);
+  }
+  return lines;
+}
+
+inline std::vector<std::string> AirportLines(const std::vector<reference::AirportRow>& rows) {
+  std::vector<std::string> lines;
+  for (const auto& row : rows) {
+    lines.push_back(row.code + "|" + row.countryId + "|" + row.name);
+  }
+  return lines;
+}
+
+inline std::vector<std::string> RowLines(const Rows& rows) {
+  std::vector<std::string> lines;
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t c = 0; c < row.size(); ++c) {
+      line += (c == 0 ? "" : "|") + row[c];
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// All four tables hold exactly the built-in content.
+inline void ExpectBuiltin(const reference::ReferenceTables& tables) {
+  EXPECT_EQ(LabelLines(tables.Labels()), LabelLines(Builtin().Labels()));
+  EXPECT_EQ(CodeLines(tables.Codes()), CodeLines(Builtin().Codes()));
+  EXPECT_EQ(tables.Countries(), Builtin().Countries());
+  EXPECT_EQ(AirportLines(tables.Airports()), AirportLines(Builtin().Airports()));
+}
+
+inline decoding::MessageRecord Message(std::string date, std::string hour, std::string address, std::string flight,
+                                       std::string data) {
+  return {std::move(date), std::move(hour), "2", std::move(address), std::move(flight), "H1", "5",
+          "M01A",          std::move(data)};
+}
+
+}  // namespace corvane::store::test
