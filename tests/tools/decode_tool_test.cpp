@@ -1,6 +1,7 @@
 // End-to-end tests of corvane-decode: the real program on the shipped demo
 // capture, on the shared capture of real traffic, and on bad input.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,6 +58,21 @@ std::map<long, nlohmann::json> LinesByNumber(const std::string& out) {
     lines[json.at("line").get<long>()] = json;
   }
   return lines;
+}
+
+// The single number a counting query gives, or -1.
+long CountRows(const fs::path& file, const char* query) {
+  sqlite3* db = nullptr;
+  long count = -1;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, query, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
+      count = sqlite3_column_int64(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return count;
 }
 
 class TempDir {
@@ -185,6 +201,34 @@ TEST(DecodeTool, FiltersAndLogFollowTheWindowRules) {
   EXPECT_GT(shown, 0);
   EXPECT_FALSE(log.empty());
   EXPECT_EQ(log, expectedLog);
+}
+
+TEST(DecodeTool, StoreOptionLoadsACaptureIntoTheDatabase) {
+  TempDir dir;
+  const std::string command = "cd '" + dir.path().string() + "' && " + Tool() + " --store sqlite '" +
+                              CORVANE_DEMO_CAPTURE + "' 2>'" + (dir.path() / "err").string() + "'";
+  const ToolRun first = RunCommand(command);
+  ASSERT_EQ(first.status, 0);
+  const std::string steps = ReadFile(dir.path() / "err");
+  EXPECT_NE(steps.find("Create database"), std::string::npos) << steps;
+  ASSERT_TRUE(fs::exists(dir.path() / "Corvane.db"));
+  // The second run finds the file, loads its tables and appends to it.
+  const ToolRun second = RunCommand(command);
+  ASSERT_EQ(second.status, 0);
+  EXPECT_NE(ReadFile(dir.path() / "err").find("Get data from tables"), std::string::npos);
+  EXPECT_EQ(first.out, second.out);
+  long accepted = 0;
+  for (const auto& [number, line] : LinesByNumber(first.out)) {
+    accepted += line.at("accepted").get<bool>() ? 1 : 0;
+  }
+  EXPECT_GT(accepted, 300);
+  EXPECT_EQ(CountRows(dir.path() / "Corvane.db", "SELECT count(*) FROM Planes;"), 2 * accepted);
+  EXPECT_EQ(CountRows(dir.path() / "Corvane.db", "SELECT count(*) FROM Labels;"), 132);
+  const ToolRun jet =
+      RunCommand("cd '" + dir.path().string() + "' && " + Tool() + " --store jet /dev/null 2>/dev/null");
+  EXPECT_EQ(jet.status, 0);
+  EXPECT_EQ(CountRows(dir.path() / "Corvane.mdb", "SELECT count(*) FROM Airports;"), 434);
+  EXPECT_EQ(RunCommand(Tool() + " --store access /dev/null 2>/dev/null").status, 2);
 }
 
 TEST(DecodeTool, HelpAndUsageErrors) {
