@@ -1,0 +1,313 @@
+// The card server client over TCP: the hello, calls that wait for their answer
+// with the event loop turning (so events and the window go on meanwhile), and
+// events emitted as they arrive.
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QNetworkInterface>
+#include <QTcpSocket>
+#include <QTimer>
+#include <optional>
+
+#include "cardlink/card_server.h"
+#include "cardlink/wire.h"
+
+namespace corvane::cardlink {
+
+namespace {
+
+constexpr const char* kNotRegisteredText = "Class not registered on local machine";
+constexpr const char* kUnavailableText = "The remote server machine does not exist or is unavailable";
+constexpr qint64 kReadChunk = 64 * 1024;
+
+class TcpCardServer : public CardServer {
+ public:
+  explicit TcpCardServer(int waitMs) : waitMs_(waitMs) {
+    socket_.setReadBufferSize(static_cast<qint64>(wire::kMaxPayload) + 8);
+    QObject::connect(&socket_, &QTcpSocket::readyRead, this, [this] { ReadFrames(); });
+    QObject::connect(&socket_, &QTcpSocket::disconnected, this,
+                     [this] { Lose("the card server closed the connection"); });
+    QObject::connect(&socket_, &QTcpSocket::stateChanged, this, [this] { Wake(); });
+    QObject::connect(&socket_, &QTcpSocket::errorOccurred, this, [this] { Wake(); });
+  }
+
+  void Open(const std::string& progId, const std::string& hostSetting) {
+    const HostAndPort target = ParseHost(hostSetting);
+    const bool local = IsLocalHost(target.host);
+    socket_.connectToHost(target.host, target.port);
+    if (!WaitFor([this] { return socket_.state() == QAbstractSocket::ConnectedState || Failed(); })) {
+      socket_.abort();
+      throw AutomationError(
+          local ? kClassNotRegistered : kRemoteServerUnavailable,
+          local ? kNotRegisteredText
+                : std::string(kUnavailableText) + " (no answer from " + target.host.toStdString() + ")");
+    }
+    if (socket_.state() != QAbstractSocket::ConnectedState) {
+      const std::string why = socket_.errorString().toStdString();
+      socket_.abort();
+      throw AutomationError(local ? kClassNotRegistered : kRemoteServerUnavailable,
+                            local ? kNotRegisteredText : std::string(kUnavailableText) + " (" + why + ")");
+    }
+    Hello(progId);
+  }
+
+  void ConnectByNumber(std::int16_t card) override { Call("ConnectByNumber", {wire::Number(card)}); }
+
+  void GetCardStatus(std::int32_t& status) override {
+    const wire::Items results = Call("GetCardStatus", {});
+    status = static_cast<std::int32_t>(NumberResult(results, "GetCardStatus"));
+  }
+
+  void SetUpdateRate(std::int16_t rate) override { Call("SetUpdateRate", {wire::Number(rate)}); }
+  void EnableCallBackText(bool on) override { Call("EnableCallBackText", {wire::Number(on ? 1 : 0)}); }
+  void EnableCallBackStatus(bool on) override { Call("EnableCallBackStatus", {wire::Number(on ? 1 : 0)}); }
+  void EnableCallBackRaw(bool on) override { Call("EnableCallBackRaw", {wire::Number(on ? 1 : 0)}); }
+  void SetParam(std::string& parameters) override { Call("SetParam", {parameters}); }
+
+  void GetParam(std::string& parameters) override {
+    const wire::Items results = Call("GetParam", {});
+    if (results.empty()) {
+      throw AutomationError(kRemoteServerUnavailable, "the card server gave GetParam no result");
+    }
+    parameters = results.front();
+  }
+
+ private:
+  bool Failed() const {
+    return socket_.state() == QAbstractSocket::UnconnectedState &&
+           socket_.error() != QAbstractSocket::UnknownSocketError;
+  }
+
+  // Runs the event loop until done() holds or the wait runs out; false on
+  // running out. The window keeps painting and events keep arriving
+  // meanwhile; whatever arrives wakes the loop to check again.
+  template <typename Done>
+  bool WaitFor(Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+      const qint64 left = waitMs_ - clock.elapsed();
+      if (left <= 0) {
+        return false;
+      }
+      QEventLoop loop;
+      QEventLoop* outer = waitLoop_;
+      waitLoop_ = &loop;
+      QTimer::singleShot(static_cast<int>(left), &loop, &QEventLoop::quit);
+      loop.exec();
+      waitLoop_ = outer;
+    }
+    return true;
+  }
+
+  void Wake() {
+    if (waitLoop_ != nullptr) {
+      waitLoop_->quit();
+    }
+  }
+
+  void Hello(const std::string& progId) {
+    Send({std::string(wire::kHello), std::string(wire::kProtocolName), std::string(wire::kProtocolVersion), progId});
+    if (!WaitFor([this] { return hello_.has_value() || lost_; })) {
+      socket_.abort();
+      throw AutomationError(kRemoteServerUnavailable, std::string(kUnavailableText) +
+                                                          " (the card server did not answer the hello within " +
+                                                          std::to_string(waitMs_ / 1000) + " seconds)");
+    }
+    if (lost_ || !hello_) {
+      throw AutomationError(kRemoteServerUnavailable, std::string(kUnavailableText) + " (" + lostReason_ + ")");
+    }
+    const wire::Items& answer = *hello_;
+    if (answer.front() == wire::kWelcome) {
+      return;
+    }
+    socket_.abort();
+    if (answer.front() == wire::kRefused && answer.size() >= 3) {
+      const auto number = wire::ParseNumber(answer[1]);
+      throw AutomationError(number ? static_cast<int>(*number) : kClassNotRegistered, answer[2]);
+    }
+    throw AutomationError(kRemoteServerUnavailable, "the card server answered the hello with something else");
+  }
+
+  wire::Items Call(const std::string& operation, const wire::Items& arguments) {
+    if (lost_) {
+      throw AutomationError(kRemoteServerUnavailable,
+                            "the connection to the card server is lost (" + lostReason_ + ")");
+    }
+    if (callInProgress_) {
+      throw AutomationError(kCallRejected, "the card server is busy with another call");
+    }
+    callInProgress_ = true;
+    const long long id = ++lastCallId_;
+    wire::Items frame = {std::string(wire::kCall), wire::Number(id), operation};
+    frame.insert(frame.end(), arguments.begin(), arguments.end());
+    answer_.reset();
+    answerId_ = id;
+    Send(frame);
+    const bool answered = WaitFor([this] { return answer_.has_value() || lost_; });
+    callInProgress_ = false;
+    if (!answered) {
+      LoseLater("the card server did not answer " + operation + " within " + std::to_string(waitMs_ / 1000) +
+                " seconds");
+      throw AutomationError(kRemoteServerUnavailable, lostReason_);
+    }
+    if (!answer_) {
+      throw AutomationError(kRemoteServerUnavailable,
+                            "the connection to the card server is lost (" + lostReason_ + ")");
+    }
+    wire::Items answer = std::move(*answer_);
+    answer_.reset();
+    // ANSWER, id, error number, description, results...
+    const auto number = answer.size() >= 4 ? wire::ParseNumber(answer[2]) : std::nullopt;
+    if (!number) {
+      LoseLater("the card server sent a malformed answer");
+      throw AutomationError(kRemoteServerUnavailable, lostReason_);
+    }
+    if (*number != 0) {
+      throw AutomationError(static_cast<int>(*number), answer[3]);
+    }
+    return wire::Items(answer.begin() + 4, answer.end());
+  }
+
+  long long NumberResult(const wire::Items& results, const std::string& operation) {
+    const auto number = results.empty() ? std::nullopt : wire::ParseNumber(results.front());
+    if (!number) {
+      throw AutomationError(kRemoteServerUnavailable, "the card server gave " + operation + " no number");
+    }
+    return *number;
+  }
+
+  void Send(const wire::Items& items) { socket_.write(QByteArray::fromStdString(wire::EncodeFrame(items))); }
+
+  void ReadFrames() {
+    while (socket_.bytesAvailable() > 0) {
+      const QByteArray chunk = socket_.read(kReadChunk);
+      reader_.Append(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
+      wire::Items items;
+      std::string error;
+      for (auto status = reader_.Next(items, error); status != wire::FrameReader::Status::NeedMore;
+           status = reader_.Next(items, error)) {
+        if (status == wire::FrameReader::Status::Invalid) {
+          LoseLater("the card server broke the protocol: " + error);
+          return;
+        }
+        Dispatch(items);
+        if (lost_) {
+          return;
+        }
+      }
+    }
+  }
+
+  void Dispatch(wire::Items& items) {
+    const std::string& kind = items.front();
+    if (kind == wire::kWelcome || kind == wire::kRefused) {
+      hello_ = std::move(items);
+    } else if (kind == wire::kAnswer) {
+      const auto id = items.size() >= 2 ? wire::ParseNumber(items[1]) : std::nullopt;
+      if (id && *id == answerId_) {
+        answer_ = std::move(items);
+      }
+    } else if (kind == wire::kEvent) {
+      EmitEvent(items);
+    }
+    Wake();
+  }
+
+  void EmitEvent(const wire::Items& items) {
+    if (items.size() == 3 && items[1] == "NewTextData") {
+      emit NewTextData(QByteArray::fromStdString(items[2]));
+    } else if (items.size() == 10 && items[1] == "NewSystemStatus") {
+      int flags[8] = {};
+      for (int i = 0; i < 8; ++i) {
+        flags[i] = static_cast<int>(wire::ParseNumber(items[static_cast<std::size_t>(i) + 2]).value_or(0));
+      }
+      emit NewSystemStatus(flags[0], flags[1], flags[2], flags[3], flags[4], flags[5], flags[6], flags[7]);
+    }
+  }
+
+  void Lose(const std::string& reason) {
+    if (lost_) {
+      return;
+    }
+    lost_ = true;
+    lostReason_ = reason;
+    Wake();
+    emit ConnectionLost(QString::fromStdString(reason));
+  }
+
+  // Marks the connection lost at once and reports it from the event loop, so
+  // that the report never cuts into the call that noticed it.
+  void LoseLater(const std::string& reason) {
+    if (lost_) {
+      return;
+    }
+    lost_ = true;
+    lostReason_ = reason;
+    socket_.abort();
+    QTimer::singleShot(0, this, [this, reason] { emit ConnectionLost(QString::fromStdString(reason)); });
+  }
+
+  QTcpSocket socket_;
+  wire::FrameReader reader_;
+  int waitMs_;
+  QEventLoop* waitLoop_ = nullptr;
+  bool lost_ = false;
+  std::string lostReason_;
+  bool callInProgress_ = false;
+  long long lastCallId_ = 0;
+  long long answerId_ = -1;
+  std::optional<wire::Items> hello_;
+  std::optional<wire::Items> answer_;
+};
+
+}  // namespace
+
+HostAndPort ParseHost(const std::string& hostSetting) {
+  const QString text = QString::fromLatin1(hostSetting.data(), static_cast<qsizetype>(hostSetting.size())).trimmed();
+  HostAndPort target{text, wire::kDefaultPort};
+  if (text.startsWith('[')) {
+    const auto close = text.indexOf(']');
+    if (close > 0) {
+      target.host = text.mid(1, close - 1);
+      bool ok = false;
+      const uint port = text.mid(close + 2).toUInt(&ok);
+      if (text.mid(close + 1, 1) == ":" && ok && port > 0 && port <= 65535) {
+        target.port = static_cast<quint16>(port);
+      }
+    }
+    return target;
+  }
+  // One colon separates a port; several mean a bare IPv6 address.
+  if (text.count(':') == 1) {
+    const auto colon = text.indexOf(':');
+    bool ok = false;
+    const uint port = text.mid(colon + 1).toUInt(&ok);
+    if (ok && port > 0 && port <= 65535) {
+      target.host = text.left(colon);
+      target.port = static_cast<quint16>(port);
+    }
+  }
+  return target;
+}
+
+bool IsLocalHost(const QString& host) {
+  if (host.compare("localhost", Qt::CaseInsensitive) == 0 ||
+      host.compare(QHostInfo::localHostName(), Qt::CaseInsensitive) == 0) {
+    return true;
+  }
+  const QHostAddress address(host);
+  if (address.isNull()) {
+    return false;
+  }
+  return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
+}
+
+std::unique_ptr<CardServer> CreateCardServer(const std::string& progId, const std::string& host, int waitMs) {
+  auto server = std::make_unique<TcpCardServer>(waitMs);
+  server->Open(progId, host);
+  return server;
+}
+
+}  // namespace corvane::cardlink

@@ -1,0 +1,233 @@
+// The settings store on QSettings: the one place that knows where settings
+// live, how text and number kinds are stored, and how stray or damaged values
+// fall back to the caller's default.
+#include "config/settings.h"
+
+#include <QDir>
+#include <QMetaType>
+#include <QStandardPaths>
+#include <QString>
+#include <QVariant>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <string>
+#include <type_traits>
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
+namespace corvane::config {
+namespace {
+
+QString Latin1(std::string_view bytes) {
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// Reading must not create anything. On Windows, QSettings opens a missing
+// registry key by creating it, so look first whether the key is there.
+bool StoreExists([[maybe_unused]] std::string_view appName) {
+#ifdef Q_OS_WIN
+  const std::wstring path =
+      (QStringLiteral("SOFTWARE\\") + Latin1(kMakerName) + u'\\' + Latin1(appName)).toStdWString();
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+#endif
+  return true;
+}
+
+// The stored value, or an invalid QVariant when there is none.
+QVariant Fetch(std::string_view appName, std::string_view valueName) {
+  if (!StoreExists(appName)) return {};
+  return OpenSettings(appName)->value(Latin1(valueName));
+}
+
+bool Store(std::string_view appName, std::string_view valueName, const QVariant& value) {
+  const auto settings = OpenSettings(appName);
+  settings->setValue(Latin1(valueName), value);
+  settings->sync();
+  if (settings->status() != QSettings::FormatError) return settings->status() == QSettings::NoError;
+  // The old file held something we could not parse. The status sticks at
+  // that first problem, so it does not tell whether our write reached the
+  // file; writing once more onto the file as it is now does.
+  const auto again = OpenSettings(appName);
+  again->setValue(Latin1(valueName), value);
+  again->sync();
+  return again->status() == QSettings::NoError;
+}
+
+bool StoreNumber(std::string_view appName, std::string_view valueName, std::int32_t number) {
+  return Store(appName, valueName, QVariant(number));
+}
+
+// A number taken by its 32 bits: -2^31 .. 2^32-1, the upper half wrapping.
+std::optional<std::int32_t> As32Bits(long long number) {
+  if (number < std::numeric_limits<std::int32_t>::min() || number > std::numeric_limits<std::uint32_t>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(number));
+}
+
+std::optional<std::int32_t> ParseNumber(const QString& text) {
+  bool ok = false;
+  const long long number = text.trimmed().toLongLong(&ok, 10);
+  return ok ? As32Bits(number) : std::nullopt;
+}
+
+std::optional<std::int32_t> AsNumber(const QVariant& value) {
+  switch (value.typeId()) {
+    case QMetaType::QString:
+      return ParseNumber(value.toString());
+    case QMetaType::QByteArray:
+      return ParseNumber(QString::fromLatin1(value.toByteArray()));
+    case QMetaType::Short:
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+      return As32Bits(value.toLongLong());
+    case QMetaType::UShort:
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong: {
+      const qulonglong number = value.toULongLong();
+      return number <= std::numeric_limits<std::uint32_t>::max() ? As32Bits(static_cast<long long>(number))
+                                                                 : std::nullopt;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<std::string> AsText(const QVariant& value) {
+  switch (value.typeId()) {
+    case QMetaType::QString:
+      return value.toString().toLatin1().toStdString();
+    case QMetaType::QByteArray:
+      return value.toByteArray().toStdString();
+    case QMetaType::Short:
+    case QMetaType::Int:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+      return std::to_string(value.toLongLong());
+    case QMetaType::UShort:
+    case QMetaType::UInt:
+    case QMetaType::ULong:
+    case QMetaType::ULongLong:
+      return std::to_string(value.toULongLong());
+    default:
+      return std::nullopt;
+  }
+}
+
+bool Fits16(std::int32_t number) { return std::in_range<std::int16_t>(number); }
+
+// CardType, CardNumber, IF-Input: a value that does not fit reads as the default.
+std::int16_t Read16(std::string_view appName, std::string_view valueName, std::int32_t numberDefault) {
+  const std::int32_t number = ReadSetting(appName, valueName, numberDefault);
+  return static_cast<std::int16_t>(Fits16(number) ? number : numberDefault);
+}
+
+}  // namespace
+
+std::unique_ptr<QSettings> OpenSettings(std::string_view appName) {
+#ifdef Q_OS_WIN
+  auto settings = std::make_unique<QSettings>(
+      QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\") + Latin1(kMakerName) + u'\\' + Latin1(appName),
+      QSettings::NativeFormat);
+#else
+  // An explicit file rather than QSettings' own user-scope lookup: that one
+  // would name the file ".ini" and remember the folder for the whole process.
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  if (folder.isEmpty()) folder = QDir::homePath() + QStringLiteral("/.config");
+  auto settings = std::make_unique<QSettings>(
+      folder + u'/' + Latin1(kMakerName) + u'/' + Latin1(appName) + QStringLiteral(".conf"), QSettings::IniFormat);
+#endif
+  settings->setFallbacksEnabled(false);
+  return settings;
+}
+
+bool WriteSetting(std::string_view appName, std::string_view valueName, std::string_view text) {
+  return Store(appName, valueName, QVariant(Latin1(text)));
+}
+
+bool WriteSetting(std::string_view appName, std::string_view valueName, double number) {
+  const double whole = std::round(number);  // halves away from zero; NaN stays NaN
+  if (!(whole >= std::numeric_limits<std::int32_t>::min() && whole <= std::numeric_limits<std::int32_t>::max())) {
+    return false;
+  }
+  return StoreNumber(appName, valueName, static_cast<std::int32_t>(whole));
+}
+
+bool WriteSetting(std::string_view appName, std::string_view valueName, std::int64_t number) {
+  return std::in_range<std::int32_t>(number) && StoreNumber(appName, valueName, static_cast<std::int32_t>(number));
+}
+
+std::string ReadSetting(std::string_view appName, std::string_view valueName, std::string_view textDefault) {
+  return AsText(Fetch(appName, valueName)).value_or(std::string(textDefault));
+}
+
+std::int32_t ReadSetting(std::string_view appName, std::string_view valueName, std::int32_t numberDefault) {
+  return AsNumber(Fetch(appName, valueName)).value_or(numberDefault);
+}
+
+Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::int32_t currentY) {
+  Settings settings;
+  settings.HostName = ReadSetting(appName, kHostName, kDefaultHostName);
+  settings.CardType = Read16(appName, kCardType, kDefaultCardType);
+  settings.CardNumber = Read16(appName, kCardNumber, kDefaultCardNumber);
+  settings.IFInput = Read16(appName, kIFInput, kDefaultIFInput);
+  settings.IFFreqs = ReadSetting(appName, kIFFreqs, kDefaultIFFreqs);
+  settings.Database = ReadSetting(appName, kDatabase, kDefaultDatabase);
+  settings.XRaw = ReadSetting(appName, kX, currentX);
+  settings.YRaw = ReadSetting(appName, kY, currentY);
+  settings.X = static_cast<std::int16_t>(Fits16(settings.XRaw) ? settings.XRaw : 0);
+  settings.Y = static_cast<std::int16_t>(Fits16(settings.YRaw) ? settings.YRaw : 0);
+  return settings;
+}
+
+std::vector<NamedValue> DialogValues(const Settings& settings) {
+  return {{kHostName, settings.HostName},
+          {kCardType, std::int32_t{settings.CardType}},
+          {kCardNumber, std::int32_t{settings.CardNumber}},
+          {kIFInput, std::int32_t{settings.IFInput}},
+          {kIFFreqs, settings.IFFreqs}};
+}
+
+std::vector<NamedValue> ShutDownValues(std::int32_t left, std::int32_t top, std::int32_t database) {
+  return {{kX, left}, {kY, top}, {kDatabase, database}};
+}
+
+bool WriteValues(std::string_view appName, const std::vector<NamedValue>& values) {
+  bool allStored = true;
+  for (const NamedValue& named : values) {
+    const bool stored = std::visit(
+        [&](const auto& value) {
+          if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
+            return WriteSetting(appName, named.name, std::string_view(value));
+          } else {
+            return StoreNumber(appName, named.name, value);
+          }
+        },
+        named.value);
+    allStored = stored && allStored;
+  }
+  return allStored;
+}
+
+bool WriteDialogSettings(std::string_view appName, const Settings& settings) {
+  return WriteValues(appName, DialogValues(settings));
+}
+
+bool WriteShutDownSettings(std::string_view appName, std::int32_t left, std::int32_t top, std::int32_t database) {
+  return WriteValues(appName, ShutDownValues(left, top, database));
+}
+
+}  // namespace corvane::config

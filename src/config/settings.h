@@ -1,0 +1,125 @@
+// The settings store: the program's eight persistent settings, read with a
+// default and written one value at a time. On Windows they live in the
+// registry under HKLM "SOFTWARE\Nordquill Software\<app>", elsewhere in an INI file.
+#pragma once
+
+#include <QSettings>
+#include <concepts>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace corvane::config {
+
+inline constexpr std::string_view kAppName = "Corvane";
+inline constexpr std::string_view kMakerName = "Nordquill Software";
+
+// Value names, exactly as stored.
+inline constexpr std::string_view kHostName = "HostName";
+inline constexpr std::string_view kCardType = "CardType";
+inline constexpr std::string_view kCardNumber = "CardNumber";
+inline constexpr std::string_view kIFInput = "IF-Input";
+inline constexpr std::string_view kIFFreqs = "IF-Freqs";
+inline constexpr std::string_view kDatabase = "Database";
+inline constexpr std::string_view kX = "X";
+inline constexpr std::string_view kY = "Y";
+
+// Defaults when a value is absent ("X" and "Y" default to the window's
+// current position).
+inline constexpr std::string_view kDefaultHostName = "127.0.0.1";
+inline constexpr std::int32_t kDefaultCardType = -1;  // not configured
+inline constexpr std::int32_t kDefaultCardNumber = -1;
+inline constexpr std::int32_t kDefaultIFInput = 1;  // AF
+inline constexpr std::int32_t kDefaultIFFreqs = 0;
+inline constexpr std::int32_t kDefaultDatabase = 1;  // SQLite
+
+// The store of one program. Windows: the native registry key
+// HKEY_LOCAL_MACHINE\SOFTWARE\Nordquill Software\<appName>. Elsewhere: the INI
+// file "Nordquill Software/<appName>.conf" in the user's config folder
+// ($XDG_CONFIG_HOME, else ~/.config), looked up afresh on every call. Only that
+// one key or file is consulted: no fallbacks to other files or scopes.
+std::unique_ptr<QSettings> OpenSettings(std::string_view appName);
+
+// Writes one value; true when the store took it. Text is written as text,
+// byte for byte (each byte becomes the character of the same code, so every
+// 8-bit byte, NUL included, comes back unchanged).
+bool WriteSetting(std::string_view appName, std::string_view valueName, std::string_view text);
+
+// Numbers are written as a 32-bit signed whole number. A fraction rounds to
+// the nearest whole number, halves away from zero (2.5 -> 3, -2.5 -> -3). A
+// number outside the 32-bit range (after rounding), or NaN, is refused: false,
+// and the stored value stays as it was.
+bool WriteSetting(std::string_view appName, std::string_view valueName, double number);
+bool WriteSetting(std::string_view appName, std::string_view valueName, std::int64_t number);
+
+// Any other integer type; bool is left out on purpose.
+template <std::integral T>
+requires(!std::same_as<T, bool> && !std::same_as<T, std::int64_t>) bool WriteSetting(std::string_view appName,
+                                                                                     std::string_view valueName,
+                                                                                     T number) {
+  return std::in_range<std::int64_t>(number) && WriteSetting(appName, valueName, static_cast<std::int64_t>(number));
+}
+
+// Reads one value as text. Absent (or no store at all) -> the default. An
+// empty stored text reads as empty, not as the default. A stored number reads
+// as its decimal digits (the INI file cannot tell the kinds apart anyway); a
+// list or any other kind reads as the default. Texts of any length come back
+// whole, also beyond 4096 bytes. Characters beyond Latin-1, which only a hand
+// edit can put there, read as '?'. Never creates the key or the file.
+std::string ReadSetting(std::string_view appName, std::string_view valueName, std::string_view textDefault);
+
+// Reads one value as a 32-bit number. Absent -> the default. Stored numbers
+// are taken by their 32 bits: anything from -2147483648 to 4294967295 is
+// accepted, and 2147483648 and above wrap (4294967295 reads as -1). A text
+// that is a plain decimal whole number in that range counts as that number;
+// any other text, or a number outside the range, reads as the default.
+std::int32_t ReadSetting(std::string_view appName, std::string_view valueName, std::int32_t numberDefault);
+
+// The eight settings with the widths the program keeps them in, named like
+// the main window's own variables.
+struct Settings {
+  std::string HostName{kDefaultHostName};
+  std::int16_t CardType = kDefaultCardType;
+  std::int16_t CardNumber = kDefaultCardNumber;
+  std::int16_t IFInput = kDefaultIFInput;
+  std::int32_t IFFreqs = kDefaultIFFreqs;
+  std::int32_t Database = kDefaultDatabase;
+  // Window position, twips. X and Y follow the window's start-up rule: a
+  // value that does not fit 16 bits leaves them at 0. XRaw and YRaw keep the
+  // 32-bit value as read, for a window that wants its own rule.
+  std::int16_t X = 0;
+  std::int16_t Y = 0;
+  std::int32_t XRaw = 0;
+  std::int32_t YRaw = 0;
+};
+
+// Start-up: all eight settings with their defaults; currentX and currentY
+// are the window's current left and top. A stored "CardType", "CardNumber" or
+// "IF-Input" that does not fit 16 bits reads as that setting's default.
+Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::int32_t currentY);
+
+// One value to write: text or a 32-bit number.
+struct NamedValue {
+  std::string_view name;
+  std::variant<std::string, std::int32_t> value;
+  bool operator==(const NamedValue&) const = default;
+};
+
+// What an accepted configuration dialog writes, in order: "HostName",
+// "CardType", "CardNumber", "IF-Input", "IF-Freqs".
+std::vector<NamedValue> DialogValues(const Settings& settings);
+// What shut-down writes, in order: "X" (the window's left), "Y" (its top),
+// "Database".
+std::vector<NamedValue> ShutDownValues(std::int32_t left, std::int32_t top, std::int32_t database);
+
+// Writes the values in the given order, each one even when an earlier one
+// failed; true when all were stored.
+bool WriteValues(std::string_view appName, const std::vector<NamedValue>& values);
+bool WriteDialogSettings(std::string_view appName, const Settings& settings);
+bool WriteShutDownSettings(std::string_view appName, std::int32_t left, std::int32_t top, std::int32_t database);
+
+}  // namespace corvane::config

@@ -1,0 +1,89 @@
+// corvane-cardserver: the card server stand-in as a program. Reads the command
+// line, starts the server, says where it listens, and runs until stopped
+// (SIGINT, SIGTERM) or, with --exit-after-replay, until the capture is out.
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+
+#include "cardserver/card_server.h"
+#include "cardserver/options.h"
+
+namespace {
+
+using namespace corvane::cardserver;
+
+constexpr int kSignalPollMs = 100;
+
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void NoteStopSignal(int signal) { gStopSignal = signal; }
+
+void StopOnSignals(QCoreApplication& app, QTimer& poll) {
+  std::signal(SIGINT, NoteStopSignal);
+  std::signal(SIGTERM, NoteStopSignal);
+  std::signal(SIGPIPE, SIG_IGN);
+  QObject::connect(&poll, &QTimer::timeout, &app, [&app] {
+    if (gStopSignal != 0) {
+      LogToStderr("stopping on signal " + std::to_string(gStopSignal));
+      app.quit();
+    }
+  });
+  poll.start(kSignalPollMs);
+}
+
+// The first line tests and scripts read to find the port.
+void Announce(const CardServer& server) {
+  std::printf("corvane-cardserver: listening on %s\n", Endpoint(server.Address(), server.Port()).c_str());
+  if (const auto udp = server.UdpPort()) {
+    std::printf("corvane-cardserver: UDP feed on %s\n", Endpoint(server.Address(), *udp).c_str());
+  }
+  std::fflush(stdout);
+}
+
+// Runs the command line's action; the exit status, or nothing to go on and
+// serve.
+std::optional<int> HandleNonRunActions(const CommandLine& commandLine) {
+  switch (commandLine.action) {
+    case CommandLine::Action::ShowHelp:
+      std::fputs(commandLine.text.c_str(), stdout);
+      return 0;
+    case CommandLine::Action::ShowVersion:
+      std::printf("corvane-cardserver %s\n", CORVANE_VERSION);
+      return 0;
+    case CommandLine::Action::Fail:
+      std::fprintf(stderr, "corvane-cardserver: %s\nTry corvane-cardserver --help.\n", commandLine.text.c_str());
+      return 2;
+    case CommandLine::Action::Run:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("corvane-cardserver");
+  QCoreApplication::setApplicationVersion(CORVANE_VERSION);
+  const CommandLine commandLine = ParseCommandLine(QCoreApplication::arguments());
+  if (const auto status = HandleNonRunActions(commandLine)) {
+    return *status;
+  }
+  std::string error;
+  auto config = ConfigOf(commandLine.options, LogToStderr, error);
+  if (!config) {
+    LogToStderr(error);
+    return 1;
+  }
+  CardServer server(std::move(*config));
+  if (!server.Start(error)) {
+    LogToStderr(error);
+    return 1;
+  }
+  QObject::connect(&server, &CardServer::replayDone, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+  QTimer signalPoll;
+  StopOnSignals(app, signalPoll);
+  Announce(server);
+  return QCoreApplication::exec();
+}

@@ -1,0 +1,61 @@
+// The UDP feed: splitting datagrams into JSON lines and turning each into a
+// card text record.
+#include "cardserver/udp_feed.h"
+
+#include <QNetworkDatagram>
+
+#include "capture/capture.h"
+
+namespace corvane::cardserver {
+
+std::vector<std::string_view> DatagramLines(std::string_view datagram) {
+  std::vector<std::string_view> lines;
+  while (!datagram.empty()) {
+    const std::size_t end = datagram.find('\n');
+    std::string_view line = datagram.substr(0, end);
+    datagram.remove_prefix(end == std::string_view::npos ? datagram.size() : end + 1);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) {
+      line.remove_suffix(1);
+    }
+    if (line.find_first_not_of(" \t") != std::string_view::npos) {
+      lines.push_back(line);
+    }
+  }
+  return lines;
+}
+
+UdpFeed::UdpFeed(Deliver deliver, Logger log, QObject* parent)
+    : QObject(parent), deliver_(std::move(deliver)), log_(std::move(log)) {
+  connect(&socket_, &QUdpSocket::readyRead, this, &UdpFeed::ReadDatagrams);
+}
+
+bool UdpFeed::Bind(const QHostAddress& address, quint16 port, std::string& error) {
+  if (!socket_.bind(address, port)) {
+    error = "cannot listen for UDP on port " + std::to_string(port) + ": " + socket_.errorString().toStdString();
+    return false;
+  }
+  return true;
+}
+
+void UdpFeed::ReadDatagrams() {
+  while (socket_.hasPendingDatagrams()) {
+    const QNetworkDatagram datagram = socket_.receiveDatagram();
+    const QByteArray data = datagram.data();
+    TakeDatagram(std::string_view(data.constData(), static_cast<std::size_t>(data.size())),
+                 datagram.senderAddress().toString());
+  }
+}
+
+void UdpFeed::TakeDatagram(std::string_view datagram, const QString& sender) {
+  for (const std::string_view line : DatagramLines(datagram)) {
+    std::string error;
+    const auto record = capture::ParseCaptureLine(line, error);
+    if (record) {
+      deliver_(record->txt);
+    } else {
+      log_("UDP message from " + sender.toStdString() + " skipped: " + error);
+    }
+  }
+}
+
+}  // namespace corvane::cardserver

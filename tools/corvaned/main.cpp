@@ -1,0 +1,253 @@
+// corvaned: Corvane's receiver without a window. It reads the same settings,
+// connects to the card server as the Connect button does, runs every record
+// through the message path, stores and logs as configured, prints each report
+// and stops cleanly on SIGINT or SIGTERM.
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
+#include <iostream>
+#include <optional>
+
+#include "cardlink/connection_manager.h"
+#include "config/settings.h"
+#include "decoding/message_path.h"
+#include "reference/reference_tables.h"
+#include "store/store.h"
+
+namespace {
+
+using namespace corvane;
+
+int signalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+// Turns SIGINT and SIGTERM into a call of `stop` on the event loop.
+void CatchStopSignals(QObject* owner, std::function<void()> stop) {
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
+    return;
+  }
+  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
+  QObject::connect(notifier, &QSocketNotifier::activated, owner, [stop = std::move(stop)] {
+    char byte = 0;
+    [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
+    stop();
+  });
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+// The connection's view: what a window would show goes to standard error.
+class ConsoleView : public cardlink::ConnectionView {
+ public:
+  void SetModePanel(const std::string& text) override { Report("decoder mode", text, mode_); }
+  void SetStatusPanel(const std::string& text) override { Report("decoder", text, status_); }
+  void ShowError(const std::string& text) override { std::cerr << "corvaned: " << text << std::endl; }
+  void ConnectionDropped(const std::string& reason) override {
+    std::cerr << "corvaned: connection to the card server lost: " << reason << std::endl;
+    if (onDropped) {
+      onDropped();
+    }
+  }
+  std::function<void()> onDropped;
+
+ private:
+  // Says what changed, once.
+  static void Report(const char* what, const std::string& text, std::string& last) {
+    if (!text.empty() && text != last) {
+      std::cerr << "corvaned: " << what << " " << text << std::endl;
+    }
+    last = text;
+  }
+  std::string mode_;
+  std::string status_;
+};
+
+class ConsoleStoreProgress : public store::StoreProgress {
+ public:
+  void SetProgressStep(const std::string& text) override { std::cerr << "corvaned: " << text << std::endl; }
+};
+
+struct Options {
+  config::Settings settings;
+  std::optional<std::string> log;
+  int retrySeconds = 5;
+  bool quiet = false;
+};
+
+std::optional<Options> ParseOptions(QCoreApplication& app) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "Corvane's receiver without a window: connects to the card server named by Corvane's settings (or the\n"
+      "options below), decodes every message, stores it (setting \"Database\": 0 none, 1 SQLite Corvane.db,\n"
+      "2 Jet-layout Corvane.mdb, in the current directory), writes the traffic log when asked, and prints\n"
+      "each report. Stops cleanly on SIGINT or SIGTERM.");
+  parser.addHelpOption();
+  const QCommandLineOption host("host", "Card server host, optionally with :port (default: setting HostName).", "host");
+  const QCommandLineOption cardType("card-type", "0 W40PC, 1 W41PC, 2 W51PC (default: setting CardType).", "type");
+  const QCommandLineOption cardNumber("card-number", "Card number 1 to 8 (default: setting CardNumber).", "n");
+  const QCommandLineOption input("input", "Decoder input: 1 AF, 2 HF, 3 IF1, 4 IF2 (default: setting IF-Input).",
+                                 "input");
+  const QCommandLineOption translation("translation", "IF translation in Hz (default: setting IF-Freqs).", "hz");
+  const QCommandLineOption database("database", "Store: 0 none, 1 SQLite, 2 Jet layout (default: setting Database).",
+                                    "kind");
+  const QCommandLineOption log("log", "Append reports to Corvane.txt: all, or some (no link tests or acks).",
+                               "all|some");
+  const QCommandLineOption retry("retry",
+                                 "Seconds before connecting again after a failure or a lost connection;\n"
+                                 "0 exits instead (default 5).",
+                                 "seconds", "5");
+  const QCommandLineOption quiet("quiet", "Do not print the reports.");
+  parser.addOptions({host, cardType, cardNumber, input, translation, database, log, retry, quiet});
+  parser.process(app);
+
+  Options options;
+  options.settings = config::ReadAllSettings(config::kAppName, 0, 0);
+  config::Settings& s = options.settings;
+  bool ok = true;
+  const auto number = [&](const QCommandLineOption& option, auto& field, long low, long high) {
+    if (!parser.isSet(option)) {
+      return;
+    }
+    bool parsed = false;
+    const long value = parser.value(option).toLong(&parsed);
+    if (!parsed || value < low || value > high) {
+      std::cerr << "corvaned: --" << option.names().front().toStdString() << " takes a number from " << low << " to "
+                << high << '\n';
+      ok = false;
+      return;
+    }
+    field = static_cast<std::remove_reference_t<decltype(field)>>(value);
+  };
+  if (parser.isSet(host)) {
+    s.HostName = parser.value(host).toStdString();
+  }
+  number(cardType, s.CardType, 0, 2);
+  number(cardNumber, s.CardNumber, 1, 8);
+  number(input, s.IFInput, 1, 4);
+  number(translation, s.IFFreqs, INT32_MIN, INT32_MAX);
+  number(database, s.Database, 0, 2);
+  number(retry, options.retrySeconds, 0, 3600);
+  if (parser.isSet(log)) {
+    const QString mode = parser.value(log);
+    if (mode != "all" && mode != "some") {
+      std::cerr << "corvaned: --log takes all or some\n";
+      ok = false;
+    }
+    options.log = mode.toStdString();
+  }
+  options.quiet = parser.isSet(quiet);
+  if (ok && (s.CardType < 0 || s.CardType > 2 || s.CardNumber < 1)) {
+    std::cerr << "corvaned: no card is configured: pass --card-type and --card-number, or choose them in Corvane's "
+                 "configuration dialog\n";
+    ok = false;
+  }
+  if (!ok) {
+    return std::nullopt;
+  }
+  return options;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QCoreApplication::setApplicationName("corvaned");
+  const auto options = ParseOptions(app);
+  if (!options) {
+    return 2;
+  }
+
+  reference::FillBuiltinTables();
+  decoding::MessageOutputs outputs;
+  decoding::MessagePath path(reference::Global(), outputs);
+  store::Database database(reference::Global());
+  path.DBType = options->settings.Database;
+  if (path.DBType != decoding::kNoStore) {
+    ConsoleStoreProgress progress;
+    path.DBName = "Corvane";
+    database.OpenStore(path.DBType, path.DBName, progress);
+    path.SetStore(&database);
+  }
+  decoding::TrafficLog log;
+  if (options->log) {
+    log.Click(decoding::LogBox::Checked);
+    if (*options->log == "some") {
+      log.Click(decoding::LogBox::Unchecked);
+    }
+    path.SetTrafficLog(&log);
+  }
+
+  ConsoleView view;
+  cardlink::CardSettings card{options->settings.HostName, options->settings.CardType, options->settings.CardNumber,
+                              options->settings.IFInput, options->settings.IFFreqs};
+  cardlink::ConnectionManager connection(view, card);
+  connection.CanConnect = true;
+  const bool quiet = options->quiet;
+  connection.SetRecordHandler([&](const std::string& record) {
+    path.HandleTextRecord(record);
+    if (!quiet && path.LastMessage()) {
+      std::cout << path.MessageReport() << "\r\n" << std::flush;
+    }
+  });
+
+  bool stopping = false;
+  bool connecting = false;
+  QTimer retry;
+  retry.setSingleShot(true);
+  const auto connect = [&] {
+    if (stopping) {
+      return;
+    }
+    std::cerr << "corvaned: connecting to " << card.HostName << std::endl;
+    connecting = true;
+    connection.Connected = connection.ConnectCard(true);
+    connecting = false;
+    if (stopping) {
+      // A stop signal came while connecting: finish the stop now.
+      connection.Connected = connection.ConnectCard(false);
+      log.Close();
+      QCoreApplication::exit(0);
+    } else if (connection.Connected) {
+      std::cerr << "corvaned: connected to card " << card.CardNumber << std::endl;
+    } else if (options->retrySeconds > 0 && !stopping) {
+      retry.start(options->retrySeconds * 1000);
+    } else if (!stopping) {
+      QCoreApplication::exit(1);
+    }
+  };
+  QObject::connect(&retry, &QTimer::timeout, &app, connect);
+  view.onDropped = [&] {
+    if (options->retrySeconds > 0) {
+      retry.start(options->retrySeconds * 1000);
+    } else {
+      QCoreApplication::exit(1);
+    }
+  };
+  CatchStopSignals(&app, [&] {
+    stopping = true;
+    retry.stop();
+    if (connecting) {
+      return;
+    }
+    if (connection.Connected) {
+      connection.Connected = connection.ConnectCard(false);
+    }
+    log.Close();
+    std::cerr << "corvaned: stopped" << std::endl;
+    QCoreApplication::exit(0);
+  });
+  QTimer::singleShot(0, &app, connect);
+  return QCoreApplication::exec();
+}
