@@ -1,0 +1,198 @@
+// The card link against the real corvane-cardserver program on a free
+// loopback port: creation errors, the connection sequence, records and status
+// during the start wait, a server killed mid-stream, and reconnecting.
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <fstream>
+#include <memory>
+
+#include "cardlink/connection_manager.h"
+#include "cardlink/event_wait.h"
+
+namespace corvane::cardlink {
+namespace {
+
+// A running corvane-cardserver; killed when the test ends.
+class ServerProcess {
+ public:
+  explicit ServerProcess(const QStringList& arguments) {
+    process_.setProgram(CORVANE_CARDSERVER);
+    process_.setArguments(QStringList{"--port", "0"} + arguments);
+    process_.start();
+    QDeadlineTimer deadline(5000);
+    while (port_ == 0 && !deadline.hasExpired() && process_.state() != QProcess::NotRunning) {
+      process_.waitForReadyRead(100);
+      output_ += process_.readAllStandardOutput();
+      const auto at = output_.indexOf("listening on 127.0.0.1:");
+      const auto end = output_.indexOf('\n', at);
+      if (at >= 0 && end > at) {
+        port_ = static_cast<quint16>(output_.mid(at + 23, end - at - 23).trimmed().toUInt());
+      }
+    }
+  }
+  ~ServerProcess() { Kill(); }
+
+  void Kill() {
+    if (process_.state() != QProcess::NotRunning) {
+      process_.kill();
+      process_.waitForFinished(3000);
+    }
+  }
+  [[nodiscard]] quint16 port() const { return port_; }
+  [[nodiscard]] std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  QProcess process_;
+  QByteArray output_;
+  quint16 port_ = 0;
+};
+
+class RecordingView : public ConnectionView {
+ public:
+  void SetConnectCaption(const std::string& caption) override { connectCaption = caption; }
+  void SetConfigEnabled(bool enabled) override { configEnabled = enabled; }
+  void SetModePanel(const std::string& text) override { panel1 = text; }
+  void SetStatusPanel(const std::string& text) override { panel3 = text; }
+  void ShowError(const std::string& text) override { errors.push_back(text); }
+  void ConnectionDropped(const std::string& reason) override { dropped.push_back(reason); }
+  std::string connectCaption;
+  bool configEnabled = false;
+  std::string panel1;
+  std::string panel3;
+  std::vector<std::string> errors;
+  std::vector<std::string> dropped;
+};
+
+// A port nothing listens on.
+quint16 ClosedPort() {
+  QTcpServer probe;
+  probe.listen(QHostAddress::LocalHost, 0);
+  const quint16 port = probe.serverPort();
+  probe.close();
+  return port;
+}
+
+std::string WriteCapture(const QTemporaryDir& dir, int records) {
+  const std::string path = dir.filePath("capture.jsonl").toStdString();
+  std::ofstream out(path);
+  for (int i = 0; i < records; ++i) {
+    out << R"({"utc": "2026-12-07T21:00:)" << (10 + i) << R"(.000Z", "txt": "M=2  ADDR=.N123UA TA=! ML=H1 B=1 MSN=M)"
+        << (10 + i) << R"(A FID=UA0123\r\nRECORD )" << i << R"(\r\n\u00e9"})" << '\n';
+  }
+  return path;
+}
+
+TEST(RealCardServer, CreationErrorsCarryTheirNumbers) {
+  ServerProcess server({"--progid", "w41"});
+  ASSERT_NE(server.port(), 0);
+  // The server does not serve this ProgID.
+  try {
+    CreateCardServer(kW51ProgId, server.host());
+    FAIL() << "created a server that is not served";
+  } catch (const AutomationError& error) {
+    EXPECT_EQ(error.number(), kClassNotRegistered);
+  }
+  // Nothing listens on this machine's port.
+  try {
+    CreateCardServer(kW41ProgId, "127.0.0.1:" + std::to_string(ClosedPort()));
+    FAIL() << "created a server where none listens";
+  } catch (const AutomationError& error) {
+    EXPECT_EQ(error.number(), kClassNotRegistered);
+  }
+  // A remote host that cannot be reached fails within the bound. 192.0.2.1 is
+  // a documentation address that no host answers for.
+  QElapsedTimer clock;
+  clock.start();
+  try {
+    CreateCardServer(kW41ProgId, "192.0.2.1:7441", 1500);
+    FAIL() << "reached an unreachable host";
+  } catch (const AutomationError& error) {
+    EXPECT_EQ(error.number(), kRemoteServerUnavailable);
+    EXPECT_NE(error.description().find("The remote server machine does not exist or is unavailable"),
+              std::string::npos);
+  }
+  EXPECT_LT(clock.elapsed(), 4000);
+
+  // A server that takes the connection but never answers the hello.
+  QTcpServer silent;
+  ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+  clock.restart();
+  try {
+    CreateCardServer(kW41ProgId, "127.0.0.1:" + std::to_string(silent.serverPort()), 800);
+    FAIL() << "a silent server was taken for a card server";
+  } catch (const AutomationError& error) {
+    EXPECT_EQ(error.number(), kRemoteServerUnavailable);
+    EXPECT_NE(error.description().find("did not answer the hello"), std::string::npos) << error.description();
+  }
+  EXPECT_GE(clock.elapsed(), 700);
+  EXPECT_LT(clock.elapsed(), 2500);
+}
+
+TEST(RealCardServer, ACardThatIsNotThereLeavesTheConnectionClosedQuietly) {
+  ServerProcess server({"--cards", "5"});
+  ASSERT_NE(server.port(), 0);
+  RecordingView view;
+  CardSettings settings{server.host(), 1, 1, 1, 0};
+  ConnectionManager manager(view, settings);
+  manager.CanConnect = true;
+  manager.ConnectClicked();
+  EXPECT_FALSE(manager.Connected);
+  EXPECT_TRUE(view.errors.empty());
+  EXPECT_EQ(view.connectCaption, "&Connect");
+  EXPECT_TRUE(view.configEnabled);
+}
+
+TEST(RealCardServer, RecordsFlowFromTheStartWaitOnAndAKilledServerIsNoticed) {
+  QTemporaryDir dir;
+  const std::string capture = WriteCapture(dir, 40);
+  auto server = std::make_unique<ServerProcess>(
+      QStringList{"--capture", QString::fromStdString(capture), "--speed", "20", "--loop"});
+  ASSERT_NE(server->port(), 0);
+  RecordingView view;
+  CardSettings settings{server->host(), 1, 1, 2, -500};
+  ConnectionManager manager(view, settings);
+  manager.CanConnect = true;
+  std::vector<std::string> records;
+  manager.SetRecordHandler([&](const std::string& record) { records.push_back(record); });
+
+  manager.ConnectClicked();
+  ASSERT_TRUE(manager.Connected) << (view.errors.empty() ? "" : view.errors.front());
+  // Records (one every 50 ms) and the status already came during the wait.
+  EXPECT_GE(records.size(), 5U);
+  EXPECT_EQ(view.panel3, "TRAFFIC");
+  EXPECT_EQ(view.panel1, "ACARS");
+  ASSERT_FALSE(records.empty());
+  EXPECT_EQ(records.front(), "M=2  ADDR=.N123UA TA=! ML=H1 B=1 MSN=M10A FID=UA0123\r\nRECORD 0\r\n\xE9");
+  // The server took the decoder parameters.
+  std::string parameters;
+  manager.Server()->GetParam(parameters);
+  EXPECT_EQ(parameters, DecoderParameters(2, -500));
+
+  server->Kill();
+  const QDeadlineTimer deadline(4000);
+  while (manager.Connected && !deadline.hasExpired()) {
+    WaitProcessingEvents(20);
+  }
+  EXPECT_FALSE(manager.Connected);
+  EXPECT_EQ(view.dropped.size(), 1U);
+  EXPECT_EQ(view.connectCaption, "&Connect");
+  EXPECT_EQ(manager.Server(), nullptr);
+
+  // A new server on a new port: connecting again works.
+  server = std::make_unique<ServerProcess>(QStringList{"--capture", QString::fromStdString(capture), "--speed", "20"});
+  settings.HostName = server->host();
+  records.clear();
+  manager.ConnectClicked();
+  EXPECT_TRUE(manager.Connected);
+  EXPECT_FALSE(records.empty());
+  manager.ConnectClicked();
+  EXPECT_FALSE(manager.Connected);
+}
+
+}  // namespace
+}  // namespace corvane::cardlink

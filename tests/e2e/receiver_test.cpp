@@ -1,0 +1,137 @@
+// End to end: corvane-cardserver replays the demo capture as fast as the
+// receiver takes it, corvaned stores every message in Corvane.db and logs all
+// of them to Corvane.txt. Every accepted record must be there exactly once.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "capture/capture.h"
+#include "decoding/text_record.h"
+#include "reference/reference_tables.h"
+
+namespace {
+
+using corvane::decoding::MessageRecord;
+
+// The messages of the capture that the reader accepts, as stored rows.
+std::vector<std::string> ExpectedRows(const std::string& capturePath) {
+  corvane::reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  std::vector<std::string> rows;
+  std::ifstream in(capturePath);
+  std::string error;
+  std::string currentLabel;
+  for (std::string line; std::getline(in, line);) {
+    const auto record = corvane::capture::ParseCaptureLine(line, error);
+    if (!record) {
+      continue;
+    }
+    if (const auto message = corvane::decoding::ReadTextRecord(record->txt, record->utc, tables, currentLabel)) {
+      const MessageRecord& m = message->record;
+      rows.push_back(m.Mode + "|" + m.Address + "|" + m.Flight + "|" + m.Label + "|" + m.Bloc + "|" + m.Msn + "|" +
+                     m.Data);
+    }
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::vector<std::string> StoredRows(const std::string& database) {
+  std::vector<std::string> rows;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(db, "SELECT Mode,Address,Flight,Label,Bloc,Msn,Data FROM Planes;", -1, &query, nullptr);
+    while (query != nullptr && sqlite3_step(query) == SQLITE_ROW) {
+      std::string row;
+      for (int c = 0; c < 7; ++c) {
+        const auto* text = static_cast<const char*>(sqlite3_column_blob(query, c));
+        if (c > 0) {
+          row += '|';
+        }
+        row.append(text != nullptr ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(query, c)));
+      }
+      rows.push_back(row);
+    }
+    sqlite3_finalize(query);
+  }
+  sqlite3_close(db);
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::size_t CountEntries(const std::string& log) {
+  std::ifstream in(log, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string bytes = text.str();
+  std::size_t entries = 0;
+  for (std::size_t at = bytes.find("= "); at != std::string::npos; at = bytes.find("\r\n= ", at + 1)) {
+    ++entries;
+  }
+  return entries;
+}
+
+quint16 ReadPort(QProcess& server) {
+  QByteArray output;
+  const QDeadlineTimer deadline(5000);
+  while (!deadline.hasExpired()) {
+    server.waitForReadyRead(100);
+    output += server.readAllStandardOutput();
+    const auto at = output.indexOf("listening on 127.0.0.1:");
+    const auto end = output.indexOf('\n', at);
+    if (at >= 0 && end > at) {
+      return static_cast<quint16>(output.mid(at + 23, end - at - 23).trimmed().toUInt());
+    }
+  }
+  return 0;
+}
+
+TEST(Receiver, StoresAndLogsEveryRecordOfAFastReplayExactlyOnce) {
+  QTemporaryDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+
+  QProcess server;
+  server.setProgram(CORVANE_CARDSERVER);
+  server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--exit-after-replay"});
+  server.start();
+  const quint16 port = ReadPort(server);
+  ASSERT_NE(port, 0);
+
+  QProcess receiver;
+  receiver.setProcessEnvironment(environment);
+  receiver.setWorkingDirectory(dir.path());
+  receiver.setProgram(CORVANE_RECEIVER);
+  receiver.setArguments({"--host", QString("127.0.0.1:%1").arg(port), "--card-type", "1", "--card-number", "1",
+                         "--database", "1", "--log", "all", "--retry", "0", "--quiet"});
+  receiver.start();
+  ASSERT_TRUE(receiver.waitForStarted(5000));
+
+  // The server leaves once everything is sent and taken.
+  ASSERT_TRUE(server.waitForFinished(30000));
+  EXPECT_EQ(server.exitCode(), 0);
+  const std::vector<std::string> expected = ExpectedRows(CORVANE_DEMO_CAPTURE);
+  const std::string database = dir.filePath("Corvane.db").toStdString();
+  const QDeadlineTimer deadline(10000);
+  while (StoredRows(database).size() < expected.size() && !deadline.hasExpired()) {
+    QThread::msleep(50);
+  }
+  receiver.terminate();
+  ASSERT_TRUE(receiver.waitForFinished(5000));
+  EXPECT_EQ(receiver.exitStatus(), QProcess::NormalExit);
+
+  EXPECT_EQ(StoredRows(database), expected);
+  EXPECT_EQ(CountEntries(dir.filePath("Corvane.txt").toStdString()), expected.size());
+}
+
+}  // namespace
