@@ -6,7 +6,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${CORVANE_BENCH_DIR:-$top/build-bench}
 "$top/scripts/setup.sh" >/dev/null
 cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" --target corvane_bench corvane-decode >/dev/null
+cmake --build "$build_dir" --target corvane_bench corvane-decode corvaned corvane_receiver_bench >/dev/null
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; $(date -u +%Y-%m-%d)"
 "$build_dir/bench/corvane_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@"
 
@@ -24,3 +24,16 @@ store_dir=$(mktemp -d)
 trap 'rm -f "$big"; rm -rf "$store_dir"' EXIT
 (cd "$store_dir" && /usr/bin/time -f "  wall %e s, peak memory %M KiB" "$build_dir/tools/corvane-decode" \
   --store sqlite "$big" 2>&1 >/dev/null | grep -v '^corvane-decode: ')
+
+# The receiver end to end (a scripted card server, the real corvaned, SQLite
+# store and log): as fast as it takes them, then paced at 500 records/s; and
+# without a store, paced at 2,000 records/s.
+receiver_dir=$(mktemp -d)
+trap 'rm -f "$big"; rm -rf "$store_dir" "$receiver_dir"' EXIT
+for run in "5000 1 fast" "5000 1 500" "20000 0 2000"; do
+  read -r records database rate <<<"$run"
+  mkdir -p "$receiver_dir/$rate-$database"
+  echo "corvaned, $records records, Database=$database, rate $rate:"
+  "$build_dir/bench/corvane_receiver_bench" "$build_dir/tools/corvaned/corvaned" "$records" "$database" \
+    "$receiver_dir/$rate-$database" $([[ $rate == fast ]] || echo "$rate") | sed 's/^/  /'
+done
