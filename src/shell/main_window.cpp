@@ -1,0 +1,334 @@
+// The main window: its controls, start-up and shut-down, and how it shows
+// what the message path, the store and the card link report.
+#include "shell/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "reference/reference_tables.h"
+#include "shell/log_check_box.h"
+#include "shell/message_area.h"
+#include "shell/panel_layout.h"
+#include "shell/placeholder_config_dialog.h"
+
+namespace corvane::shell {
+
+namespace {
+
+// Window geometry in pixels.
+constexpr int kWindowWidth = 660;
+constexpr int kWindowHeight = 384;
+constexpr QRect kBaseFrame{8, 8, 470, 330};
+constexpr int kSeparator = 52;
+constexpr QRect kPlanes{486, 8, 166, 330};
+constexpr int kButtonTop = 346;
+constexpr int kButtonHeight = 28;
+
+QString Latin1(const std::string& bytes) {
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setGeometry(geometry);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QLabel* MakeValue(QWidget* parent, const char* name, const QRect& geometry) {
+  QLabel* label = MakeLabel(parent, name, QString(), geometry);
+  label->setFont(MessageArea::ValueFont());
+  label->setFrameShape(QFrame::StyledPanel);
+  label->setFrameShadow(QFrame::Sunken);
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, const QString& tip,
+                        const QRect& geometry) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setToolTip(tip);
+  button->setGeometry(geometry);
+  return button;
+}
+
+void DefaultMessageBox(QWidget* parent, const QString& text) { QMessageBox::warning(parent, "Corvane", text); }
+
+}  // namespace
+
+MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
+  if (!seams_.messageBox) {
+    seams_.messageBox = DefaultMessageBox;
+  }
+  if (!seams_.configDialog) {
+    seams_.configDialog = RunPlaceholderConfigDialog;
+  }
+  setObjectName("Corvane");
+  path_ = std::make_unique<decoding::MessagePath>(reference::Global(), *this, seams_.clock);
+  path_->SetTrafficLog(&log_);
+  database_ = std::make_unique<store::Database>(reference::Global(), seams_.clock);
+  connection_ = std::make_unique<cardlink::ConnectionManager>(*this, card_, seams_.serverFactory);
+  connection_->SetRecordHandler([this](const std::string& record) { HandleTextRecord(record); });
+  BuildControls();
+  // The docking tick for the history window runs for the whole run.
+  timer_.setObjectName("Timer");
+  timer_.setInterval(100);
+  timer_.start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildControls() {
+  auto* central = new QWidget(this);
+  central->setObjectName("Central");
+  setCentralWidget(central);
+
+  auto* base = new QFrame(central);
+  base->setObjectName("fBas");
+  base->setFrameShape(QFrame::StyledPanel);
+  base->setGeometry(kBaseFrame);
+  base_ = base;
+  BuildHeader(base);
+  messageArea_ = std::make_unique<MessageArea>(central, kBaseFrame, kSeparator);
+
+  planes_ = new QListWidget(central);
+  planes_->setObjectName("Planes");
+  planes_->setToolTip("Click to get all message for that plane, DEL to delete records");
+  planes_->setGeometry(kPlanes);
+  planes_->setFont(MessageArea::ValueFont());
+
+  connect_ =
+      MakeButton(central, "Connect", "&Connect", "Connect to the Wavecom card", {8, kButtonTop, 96, kButtonHeight});
+  logData_ = new LogCheckBox(QString::fromLatin1(decoding::TrafficLog::kStartCaption.data()), central);
+  logData_->setObjectName("LogData");
+  logData_->setTristate(true);
+  logData_->setToolTip("Log all data with, or without, link test and uplink acknowledge");
+  logData_->setGeometry(116, kButtonTop, 160, kButtonHeight);
+  config_ = MakeButton(central, "Config", "Confi&g.", "Configure connexion parameters",
+                       {kWindowWidth - 8 - 80 - 8 - 80, kButtonTop, 80, kButtonHeight});
+  cancel_ = MakeButton(central, "Cancel", "&Quit", "Quit the application",
+                       {kWindowWidth - 8 - 80, kButtonTop, 80, kButtonHeight});
+  QObject::connect(connect_, &QPushButton::clicked, this, [this] { connection_->ConnectClicked(); });
+  QObject::connect(logData_, &QCheckBox::clicked, this, [this] { OnLogDataClicked(); });
+  QObject::connect(config_, &QPushButton::clicked, this, [this] { OpenConfig(); });
+  QObject::connect(cancel_, &QPushButton::clicked, this, [this] { close(); });
+
+  // The two live items, as the window holds them.
+  liveItem_ = MakeLabel(central, "LiveItem", QString(), {});
+  liveItem_->hide();
+  liveData_ = MakeLabel(central, "LiveData", QString(), {});
+  liveData_->hide();
+
+  BuildStatusBar();
+  setFixedSize(kWindowWidth, kWindowHeight + statusBar()->sizeHint().height());
+}
+
+void MainWindow::BuildHeader(QWidget* base) {
+  MakeLabel(base, "lMde", "Mode", {6, 6, 38, 18});
+  vMde_ = MakeValue(base, "vMde", {44, 6, 30, 18});
+  MakeLabel(base, "lReg", "Aircraft", {84, 6, 54, 18});
+  vReg_ = MakeValue(base, "vReg", {138, 6, 76, 18});
+  lFId_ = MakeLabel(base, "lFId", "Flight", {224, 6, 42, 18});
+  vFId_ = MakeValue(base, "vFId", {266, 6, 68, 18});
+  lMsn_ = MakeLabel(base, "lMsn", QString::fromUtf8("N\u00b0"), {344, 6, 24, 18});
+  vMsn_ = MakeValue(base, "vMsn", {368, 6, 52, 18});
+  MakeLabel(base, "lLbl", "Label", {6, 28, 38, 18});
+  vLbl_ = MakeValue(base, "vLbl", {44, 28, 418, 18});
+  auto* separator = new QFrame(base);
+  separator->setObjectName("sBAS");
+  separator->setFrameShape(QFrame::HLine);
+  separator->setFrameShadow(QFrame::Sunken);
+  separator->setGeometry(0, kSeparator - 1, kBaseFrame.width(), 2);
+}
+
+void MainWindow::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("StatusBar");
+  bar->setToolTip("A double click to shrink/expand (Left button)  or lock (Right button) window");
+  bar->setSizeGripEnabled(false);
+  const std::array<std::pair<const char*, const char*>, 3> panels = {
+      {{"Mode", "Mode"}, {"Count", "Message count"}, {"State", "Decoding state"}}};
+  for (std::size_t i = 0; i < panels.size(); ++i) {
+    auto* panel = new QLabel(panels[i].first, bar);
+    panel->setObjectName(QString("StatusBar_%1").arg(i + 1));
+    panel->setToolTip(panels[i].second);
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setMinimumWidth(i == 1 ? 120 : 90);
+    bar->addWidget(panel, i == 1 ? 1 : 0);
+    statusPanels_[i] = panel;
+  }
+}
+
+void MainWindow::Start() {
+  connection_->CanConnect = false;
+  connection_->Connected = false;
+  connection_->TimerA.stop();
+  settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
+  card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
+  RestorePosition();
+  setWindowTitle(QString::fromStdString(seams_.appName) + " V" + kVersion);
+  reference::FillBuiltinTables();
+
+  path_->DBType = settings_.Database;
+  if (path_->DBType != decoding::kNoStore) {
+    path_->DBName = "Corvane";
+    database_->OpenStore(path_->DBType, path_->DBName, *this);
+    path_->SetStore(database_.get());
+  } else {
+    NarrowWithoutAircraftList();
+  }
+
+  if (settings_.CardType >= 0 && settings_.CardNumber >= 1) {
+    connection_->CanConnect = true;
+    setTabOrder(connect_, logData_);
+    connect_->setFocus();
+  } else {
+    setTabOrder(config_, connect_);
+    config_->setFocus();
+    OpenConfig();
+  }
+  connection_->UpdateConnectButtons();
+}
+
+// A position that does not fit 16 bits leaves the window at 0 on that axis.
+void MainWindow::RestorePosition() { move(ToPixels(settings_.X), ToPixels(settings_.Y)); }
+
+// Without a store there is no aircraft list: the window loses its width, and
+// Config and Quit move with the right edge.
+void MainWindow::NarrowWithoutAircraftList() {
+  const int width = planes_->width();
+  config_->move(config_->x() - width, config_->y());
+  cancel_->move(cancel_->x() - width, cancel_->y());
+  setFixedSize(this->width() - width, height());
+}
+
+void MainWindow::OpenConfig() {
+  config::Settings chosen = settings_;
+  if (!seams_.configDialog(this, chosen) || chosen.CardNumber <= 0) {
+    return;
+  }
+  settings_.HostName = chosen.HostName;
+  settings_.CardType = chosen.CardType;
+  settings_.CardNumber = chosen.CardNumber;
+  settings_.IFInput = chosen.IFInput;
+  settings_.IFFreqs = chosen.IFFreqs;
+  card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
+  config::WriteDialogSettings(seams_.appName, settings_);
+  connection_->CanConnect = true;
+  connection_->UpdateConnectButtons();
+}
+
+void MainWindow::OnLogDataClicked() {
+  const auto box = logData_->checkState() == Qt::Checked     ? decoding::LogBox::Checked
+                   : logData_->checkState() == Qt::Unchecked ? decoding::LogBox::Unchecked
+                                                             : decoding::LogBox::Grayed;
+  const decoding::LogBoxView view = log_.Click(box);
+  const QSignalBlocker blocker(logData_);
+  logData_->setCheckState(view.state == decoding::LogBox::Checked     ? Qt::Checked
+                          : view.state == decoding::LogBox::Unchecked ? Qt::Unchecked
+                                                                      : Qt::PartiallyChecked);
+  logData_->setText(QString::fromStdString(view.caption));
+}
+
+void MainWindow::HandleTextRecord(const std::string& record) { path_->HandleTextRecord(record); }
+
+void MainWindow::SetLiveItem(const std::string& record) {
+  liveItem_->setText(Latin1(record));
+  if (publish) {
+    publish("LiveItem", record);
+  }
+}
+
+void MainWindow::SetLiveData(const std::string& summary) {
+  liveData_->setText(Latin1(summary));
+  if (publish) {
+    publish("LiveData", summary);
+  }
+}
+
+void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
+  lFId_->setVisible(header.flightVisible);
+  vFId_->setVisible(header.flightVisible);
+  lMsn_->setVisible(header.msnVisible);
+  vMsn_->setVisible(header.msnVisible);
+  vMde_->setText(Latin1(header.vMde));
+  vReg_->setText(Latin1(header.vReg));
+  vFId_->setText(Latin1(header.vFId));
+  vMsn_->setText(Latin1(header.vMsn));
+  vLbl_->setText(Latin1(header.vLbl));
+}
+
+void MainWindow::ShowPanels(const decoding::PanelState& panels) { messageArea_->Render(panels); }
+
+void MainWindow::SetStatusStamp(const std::string& stamp) { statusPanels_[1]->setText(Latin1(stamp)); }
+
+void MainWindow::PlaneInserted(std::size_t position, const std::string& address) {
+  planes_->insertItem(static_cast<int>(position), Latin1(address));
+}
+
+void MainWindow::SetConnectEnabled(bool enabled) { connect_->setEnabled(enabled); }
+void MainWindow::SetConnectCaption(const std::string& caption) { connect_->setText(Latin1(caption)); }
+void MainWindow::SetConfigEnabled(bool enabled) { config_->setEnabled(enabled); }
+void MainWindow::SetModePanel(const std::string& text) { statusPanels_[0]->setText(Latin1(text)); }
+void MainWindow::SetStatusPanel(const std::string& text) { statusPanels_[2]->setText(Latin1(text)); }
+void MainWindow::ShowError(const std::string& text) { seams_.messageBox(this, Latin1(text)); }
+
+void MainWindow::ConnectionDropped(const std::string& reason) {
+  seams_.messageBox(this, "The connection to the card server was lost: " + Latin1(reason));
+}
+
+void MainWindow::ShowProgress(const std::string& caption) {
+  if (info_ == nullptr) {
+    info_ = new QWidget(this, Qt::Tool);
+    info_->setObjectName("Info");
+    auto* layout = new QVBoxLayout(info_);
+    infoText_ = new QLabel(info_);
+    infoText_->setObjectName("Text");
+    infoText_->setMinimumWidth(240);
+    layout->addWidget(infoText_);
+  }
+  info_->setWindowTitle(Latin1(caption));
+  info_->show();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void MainWindow::SetProgressStep(const std::string& text) {
+  if (infoText_ != nullptr) {
+    infoText_->setText(Latin1(text));
+  }
+  QApplication::processEvents();
+}
+
+void MainWindow::HideProgress() {
+  QApplication::restoreOverrideCursor();
+  if (info_ != nullptr) {
+    info_->close();
+  }
+}
+
+void MainWindow::AppendCaption(const std::string& suffix) { setWindowTitle(windowTitle() + Latin1(suffix)); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  ShutDown();
+  event->accept();
+}
+
+// Every step is tried; a failing one does not stop the others.
+void MainWindow::ShutDown() {
+  if (shutDown_) {
+    return;
+  }
+  shutDown_ = true;
+  config::WriteShutDownSettings(seams_.appName, ToTwips(x()), ToTwips(y()), path_->DBType);
+  if (connection_->Connected) {
+    connection_->Connected = connection_->ConnectCard(false);
+    log_.Close();
+  }
+}
+
+}  // namespace corvane::shell

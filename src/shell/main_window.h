@@ -1,0 +1,134 @@
+// Corvane's main window: the header fields of the current message, the
+// message panels, the aircraft list, the Connect, log, Config and Quit
+// controls and the three-panel status bar. It starts the system (settings,
+// position, reference tables, store, buttons) and ends it, and it is where
+// the message path, the store and the card link show what they do.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+#include "cardlink/connection_manager.h"
+#include "config/settings.h"
+#include "decoding/message_path.h"
+#include "decoding/traffic_log.h"
+#include "store/store.h"
+
+namespace corvane::shell {
+
+class MessageArea;
+class LogCheckBox;
+
+// The window's version, shown in its caption.
+inline constexpr const char* kVersion = "2.1.0";
+
+// What tests and other platforms put in place of the real thing.
+struct ShellSeams {
+  std::string appName = "Corvane";
+  decoding::UtcClock clock = decoding::SystemUtcNow;
+  cardlink::ConnectionManager::ServerFactory serverFactory = cardlink::ConnectionManager::DefaultFactory();
+  // Shows a message box titled with the program's name.
+  std::function<void(QWidget* parent, const QString& text)> messageBox;
+  // Runs the configuration dialog on the settings; true when accepted.
+  std::function<bool(QWidget* parent, config::Settings& settings)> configDialog;
+};
+
+class MainWindow : public QMainWindow,
+                   public decoding::MessageOutputs,
+                   public cardlink::ConnectionView,
+                   public store::StoreProgress {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(ShellSeams seams = {});
+  ~MainWindow() override;
+
+  // Start-up: settings, position, caption, reference tables, store, narrowing,
+  // the first configuration when no card is set, panel layout and buttons.
+  void Start();
+
+  // A card text record, as the card server's text event delivers it.
+  void HandleTextRecord(const std::string& record);
+
+  [[nodiscard]] decoding::MessagePath& Path() { return *path_; }
+  [[nodiscard]] cardlink::ConnectionManager& Connection() { return *connection_; }
+  [[nodiscard]] const config::Settings& Settings() const { return settings_; }
+  [[nodiscard]] std::int32_t DBType() const { return path_->DBType; }
+
+  // decoding::MessageOutputs
+  void SetLiveItem(const std::string& record) override;
+  void SetLiveData(const std::string& summary) override;
+  void ShowHeader(const decoding::HeaderFields& header) override;
+  void ShowPanels(const decoding::PanelState& panels) override;
+  void SetStatusStamp(const std::string& stamp) override;
+  void PlaneInserted(std::size_t position, const std::string& address) override;
+
+  // cardlink::ConnectionView
+  void SetConnectEnabled(bool enabled) override;
+  void SetConnectCaption(const std::string& caption) override;
+  void SetConfigEnabled(bool enabled) override;
+  void SetModePanel(const std::string& text) override;
+  void SetStatusPanel(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  void ConnectionDropped(const std::string& reason) override;
+
+  // store::StoreProgress
+  void ShowProgress(const std::string& caption) override;
+  void SetProgressStep(const std::string& text) override;
+  void HideProgress() override;
+  void AppendCaption(const std::string& suffix) override;
+
+  // Live items published to other programs.
+  std::function<void(const std::string& item, const std::string& value)> publish;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildHeader(QWidget* base);
+  void BuildStatusBar();
+  void RestorePosition();
+  void NarrowWithoutAircraftList();
+  void OpenConfig();
+  void OnLogDataClicked();
+  void ShutDown();
+
+  ShellSeams seams_;
+  config::Settings settings_;
+  cardlink::CardSettings card_;
+  std::unique_ptr<decoding::MessagePath> path_;
+  std::unique_ptr<store::Database> database_;
+  decoding::TrafficLog log_;
+  std::unique_ptr<cardlink::ConnectionManager> connection_;
+  std::unique_ptr<MessageArea> messageArea_;
+  bool shutDown_ = false;
+
+  QWidget* base_ = nullptr;
+  QLabel* vMde_ = nullptr;
+  QLabel* vReg_ = nullptr;
+  QLabel* lFId_ = nullptr;
+  QLabel* vFId_ = nullptr;
+  QLabel* lMsn_ = nullptr;
+  QLabel* vMsn_ = nullptr;
+  QLabel* vLbl_ = nullptr;
+  QListWidget* planes_ = nullptr;
+  QPushButton* connect_ = nullptr;
+  LogCheckBox* logData_ = nullptr;
+  QPushButton* config_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  std::array<QLabel*, 3> statusPanels_{};
+  QLabel* liveItem_ = nullptr;
+  QLabel* liveData_ = nullptr;
+  QTimer timer_;
+  QWidget* info_ = nullptr;
+  QLabel* infoText_ = nullptr;
+};
+
+}  // namespace corvane::shell

@@ -1,0 +1,46 @@
+// The widgets of the message area: the decoder panels with their heading,
+// caption and value labels, and the two text panels. They are created over
+// the base frame and show a panel state as the decoders left it.
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <array>
+#include <map>
+
+#include "decoding/panel_state.h"
+
+namespace corvane::shell {
+
+class MessageArea {
+ public:
+  // Creates every panel as a child of parent, hidden, with the base frame's
+  // left edge and width; the tops and heights come from the panel layout.
+  MessageArea(QWidget* parent, const QRect& baseFrame, int separator);
+
+  // Shows which panels are visible, the value captions, the optional rows
+  // and the two texts.
+  void Render(const decoding::PanelState& state);
+
+  [[nodiscard]] QWidget* Panel(decoding::Panel panel) const { return panels_[static_cast<std::size_t>(panel)]; }
+  [[nodiscard]] QLabel* Value(decoding::Value value) const { return values_[static_cast<std::size_t>(value)]; }
+
+  // The fixed-pitch fonts of the value labels and of the text panels.
+  static QFont ValueFont();
+  static QFont TerminalFont();
+
+ private:
+  QFrame* MakeFrame(QWidget* parent, decoding::Panel panel, int rows);
+  void AddRow(QFrame* frame, int row, const char* captionName, const char* caption, decoding::Value value);
+  QPlainTextEdit* MakeTextPanel(QWidget* parent, decoding::Panel panel);
+  void PlaceFrames(const QRect& baseFrame, int separator);
+
+  std::array<QWidget*, decoding::kPanelCount> panels_{};
+  std::array<QLabel*, decoding::kValueCount> values_{};
+  std::map<std::string, QLabel*, std::less<>> labels_;  // every label by object name
+  QPlainTextEdit* inf_ = nullptr;
+  QPlainTextEdit* msg_ = nullptr;
+};
+
+}  // namespace corvane::shell

@@ -1,0 +1,227 @@
+// Widget tests of the main window on the offscreen platform: start-up with
+// and without settings, the store's caption and the narrowing without one,
+// the restored position, records shown as a user sees them, the log box's
+// cycle, and quitting while connected.
+#include "shell/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+
+#include "config/settings.h"
+
+namespace corvane::shell {
+namespace {
+
+// Each test gets its own settings folder and current directory.
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    previous_ = QDir::currentPath();
+    QDir::setCurrent(dir_.path());
+    qputenv("XDG_CONFIG_HOME", dir_.filePath("config").toUtf8());
+  }
+  void TearDown() override { QDir::setCurrent(previous_); }
+
+  void WriteSettings(const std::string& lines) {
+    QDir().mkpath(dir_.filePath("config/Nordquill Software"));
+    std::ofstream(dir_.filePath("config/Nordquill Software/Corvane.conf").toStdString()) << "[General]\n" << lines;
+  }
+
+  ShellSeams Seams() {
+    ShellSeams seams;
+    seams.clock = [] { return decoding::UtcTime{2026, 12, 7, 21, 0, 5, 5}; };
+    seams.messageBox = [this](QWidget*, const QString& text) { messages.push_back(text); };
+    seams.configDialog = [this](QWidget*, config::Settings& settings) {
+      ++configRuns;
+      if (!acceptConfig) {
+        return false;
+      }
+      settings.CardType = 1;
+      settings.CardNumber = 2;
+      return true;
+    };
+    return seams;
+  }
+
+  template <typename T>
+  static T* Find(QWidget& window, const char* name) {
+    T* widget = window.findChild<T*>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  QTemporaryDir dir_;
+  QString previous_;
+  std::vector<QString> messages;
+  int configRuns = 0;
+  bool acceptConfig = false;
+};
+
+TEST_F(MainWindowTest, FirstStartWithoutSettingsCreatesTheStoreAndAsksForACard) {
+  MainWindow window(Seams());
+  window.Start();
+  EXPECT_EQ(window.windowTitle(), "Corvane V2.1.0 (SQLite DB)");
+  EXPECT_TRUE(QFile::exists(dir_.filePath("Corvane.db")));
+  EXPECT_EQ(configRuns, 1);
+  EXPECT_FALSE(Find<QPushButton>(window, "Connect")->isEnabled());
+  EXPECT_EQ(Find<QPushButton>(window, "Connect")->text(), "&Connect");
+  EXPECT_TRUE(Find<QPushButton>(window, "Config")->isEnabled());
+  EXPECT_EQ(Find<QLabel>(window, "StatusBar_2")->text(), "Count");
+  EXPECT_EQ(Find<QLabel>(window, "StatusBar_1")->text(), "");
+
+  // Accepting the dialog later makes Connect usable and keeps the card.
+  acceptConfig = true;
+  QTest::mouseClick(Find<QPushButton>(window, "Config"), Qt::LeftButton);
+  EXPECT_TRUE(Find<QPushButton>(window, "Connect")->isEnabled());
+  EXPECT_EQ(config::ReadSetting("Corvane", "CardNumber", std::int32_t{-1}), 2);
+  EXPECT_EQ(config::ReadSetting("Corvane", "CardType", std::int32_t{-1}), 1);
+}
+
+TEST_F(MainWindowTest, WithoutAStoreTheWindowNarrowsAndKeepsItsButtonsAtTheRightEdge) {
+  WriteSettings("CardType=1\nCardNumber=1\nDatabase=0\n");
+  MainWindow wide(Seams());
+  MainWindow window(Seams());
+  window.Start();
+  EXPECT_EQ(window.windowTitle(), "Corvane V2.1.0");
+  EXPECT_FALSE(QFile::exists(dir_.filePath("Corvane.db")));
+  EXPECT_EQ(configRuns, 0);
+  EXPECT_TRUE(Find<QPushButton>(window, "Connect")->isEnabled());
+  const int listWidth = Find<QListWidget>(window, "Planes")->width();
+  EXPECT_EQ(window.width(), wide.width() - listWidth);
+  for (const char* name : {"Config", "Cancel"}) {
+    const int gap = window.width() - Find<QPushButton>(window, name)->geometry().right();
+    const int wideGap = wide.width() - Find<QPushButton>(wide, name)->geometry().right();
+    EXPECT_EQ(gap, wideGap) << name;
+  }
+  // The aircraft list lies outside the narrowed window.
+  EXPECT_GE(Find<QListWidget>(window, "Planes")->geometry().left(), window.width() - listWidth);
+}
+
+TEST_F(MainWindowTest, PositionComesBackFromTwipsAndAnOversizedOneGoesToZero) {
+  WriteSettings("CardType=1\nCardNumber=1\nX=40000\nY=1500\n");
+  MainWindow window(Seams());
+  window.show();
+  window.Start();
+  EXPECT_EQ(window.x(), 0);
+  EXPECT_EQ(window.y(), 100);
+  window.move(33, 44);
+  window.close();
+  EXPECT_EQ(config::ReadSetting("Corvane", "X", std::int32_t{0}), 33 * 15);
+  EXPECT_EQ(config::ReadSetting("Corvane", "Y", std::int32_t{0}), 44 * 15);
+  EXPECT_EQ(config::ReadSetting("Corvane", "Database", std::int32_t{-9}), 1);
+}
+
+TEST_F(MainWindowTest, RecordsShowInTheHeaderPanelsStatusBarAndAircraftList) {
+  WriteSettings("CardType=1\nCardNumber=1\n");
+  MainWindow window(Seams());
+  window.Start();
+  window.show();
+  std::vector<std::pair<std::string, std::string>> published;
+  window.publish = [&](const std::string& item, const std::string& value) { published.emplace_back(item, value); };
+
+  window.HandleTextRecord(
+      "M=2  ADDR=.F-GKXA TA=! ML=80 B=1 MSN=M01A FID=AF1234\r\n/VER/077/F-GKXA\r\n/SCH/AF123/LFPG/KJFK/07/1230");
+  EXPECT_EQ(Find<QLabel>(window, "vMde")->text(), "2");
+  EXPECT_EQ(Find<QLabel>(window, "vReg")->text(), ".F-GKXA");
+  EXPECT_EQ(Find<QLabel>(window, "vFId")->text(), "AF1234");
+  EXPECT_EQ(Find<QLabel>(window, "vLbl")->text(), "Aircraft addressed downlink");
+  EXPECT_TRUE(Find<QWidget>(window, "fPXX")->isVisible());
+  EXPECT_EQ(Find<QLabel>(window, "vVER_1")->text(), "F-GKXA");
+  EXPECT_EQ(Find<QLabel>(window, "vSCH_0")->text(), "AF123");
+  EXPECT_FALSE(Find<QWidget>(window, "fMSG")->isVisible());
+  EXPECT_EQ(Find<QLabel>(window, "StatusBar_2")->text(), "07/12 21:00:05");
+
+  // An H1 text goes to the raw text panel; a message without FID hides the flight.
+  window.HandleTextRecord("M=2  ADDR=N123UA  TA=! ML=H1 B=2 MSN=D01A\r\n#M1BPOSN47");
+  EXPECT_FALSE(Find<QWidget>(window, "fPXX")->isVisible());
+  EXPECT_TRUE(Find<QWidget>(window, "fMSG")->isVisible());
+  EXPECT_EQ(Find<QPlainTextEdit>(window, "fMSG")->toPlainText(), "#M1BPOSN47");
+  EXPECT_FALSE(Find<QLabel>(window, "vFId")->isVisible());
+  EXPECT_FALSE(Find<QLabel>(window, "lFId")->isVisible());
+  EXPECT_EQ(Find<QLabel>(window, "vLbl")->text(), "Message to/from terminal - FMC - Left");
+
+  // A record without its block id changes nothing but the raw item.
+  window.HandleTextRecord("M=2  ADDR=N999ZZ  TA=! ML=Q0\r\n");
+  EXPECT_EQ(Find<QLabel>(window, "vReg")->text(), ".N123UA");
+
+  QListWidget* planes = Find<QListWidget>(window, "Planes");
+  ASSERT_EQ(planes->count(), 2);
+  EXPECT_EQ(planes->item(0)->text(), ".F-GKXA");
+  EXPECT_EQ(planes->item(1)->text(), "N123UA");
+  ASSERT_EQ(published.size(), 5U);
+  EXPECT_EQ(published[0].first, "LiveItem");
+  EXPECT_EQ(published[1].first, "LiveData");
+  EXPECT_EQ(published[1].second.substr(0, 13), "0ACARS mode: ");
+  EXPECT_EQ(published[4].first, "LiveItem");
+}
+
+TEST_F(MainWindowTest, TheLogBoxCyclesThroughItsThreeModes) {
+  WriteSettings("CardType=1\nCardNumber=1\n");
+  MainWindow window(Seams());
+  window.Start();
+  window.show();
+  QCheckBox* box = Find<QCheckBox>(window, "LogData");
+  EXPECT_EQ(box->text(), "&No data log");
+  const std::vector<std::pair<QString, Qt::CheckState>> cycle = {{"&Log all data", Qt::Checked},
+                                                                 {"&Log some data", Qt::PartiallyChecked},
+                                                                 {"No data &log", Qt::Unchecked},
+                                                                 {"&Log all data", Qt::Checked}};
+  for (const auto& [caption, state] : cycle) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+    EXPECT_EQ(box->text(), caption);
+    EXPECT_EQ(box->checkState(), state);
+  }
+  window.HandleTextRecord("M=2  ADDR=N123UA  TA=! ML=Q0 B=1\r\n");
+  EXPECT_TRUE(QFile::exists(dir_.filePath("Corvane.txt")));
+}
+
+// A card server that logs its calls.
+class LoggingServer : public cardlink::CardServer {
+ public:
+  explicit LoggingServer(std::vector<std::string>& calls) : calls_(calls) {}
+  void ConnectByNumber(std::int16_t) override { calls_.push_back("ConnectByNumber"); }
+  void GetCardStatus(std::int32_t& status) override { status = 1; }
+  void SetUpdateRate(std::int16_t) override {}
+  void EnableCallBackText(bool on) override { calls_.push_back(on ? "text on" : "text off"); }
+  void EnableCallBackStatus(bool) override {}
+  void EnableCallBackRaw(bool) override {}
+  void SetParam(std::string&) override {}
+  void GetParam(std::string& parameters) override { parameters = "Mode=ACARS;"; }
+  ~LoggingServer() override { calls_.push_back("released"); }
+
+ private:
+  std::vector<std::string>& calls_;
+};
+
+TEST_F(MainWindowTest, QuittingWhileConnectedClosesTheConnectionFirst) {
+  WriteSettings("CardType=1\nCardNumber=1\n");
+  std::vector<std::string> calls;
+  ShellSeams seams = Seams();
+  seams.serverFactory = [&](const std::string&, const std::string&) { return std::make_unique<LoggingServer>(calls); };
+  MainWindow window(seams);
+  window.Start();
+  window.show();
+  QTest::mouseClick(Find<QPushButton>(window, "Connect"), Qt::LeftButton);
+  ASSERT_TRUE(window.Connection().Connected);
+  EXPECT_EQ(Find<QPushButton>(window, "Connect")->text(), "&Disconnect");
+  EXPECT_FALSE(Find<QPushButton>(window, "Config")->isEnabled());
+  EXPECT_EQ(Find<QLabel>(window, "StatusBar_1")->text(), "ACARS");
+  QTest::mouseClick(Find<QPushButton>(window, "Cancel"), Qt::LeftButton);
+  EXPECT_FALSE(window.Connection().Connected);
+  EXPECT_EQ(calls.back(), "text off");
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(calls.back(), "released");
+}
+
+}  // namespace
+}  // namespace corvane::shell
