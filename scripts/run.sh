@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Sets up and builds Corvane, then runs its main job: the card server
 # stand-in replays the bundled demo capture (ten times faster than it was
-# received, looped) and the receiver connects to it, decodes, stores every
-# message in run/Corvane.db, logs to run/Corvane.txt and prints each report.
-# Stop it with Ctrl-C; CORVANE_RUN_SECONDS=N stops it after N seconds.
+# received, looped). With a display, the desktop program opens on it (press
+# Connect); without one, the receiver connects, decodes, stores every message
+# in run/Corvane.db, logs to run/Corvane.txt and prints each report. The demo
+# keeps its settings in run/config, apart from your own. Stop it with Ctrl-C
+# (or close the window); CORVANE_RUN_SECONDS=N stops it after N seconds.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$top/scripts/setup.sh"
@@ -32,9 +34,19 @@ for _ in $(seq 50); do
 done
 [[ -n $port ]] || { echo "the card server did not start" >&2; exit 1; }
 
-echo "== Card server on 127.0.0.1:$port replaying data/demo-capture.jsonl; receiver storing in $run_dir"
-"$build_dir/tools/corvaned/corvaned" --host "127.0.0.1:$port" --card-type 1 --card-number 1 --database 1 \
-  --log all &
+# Demo settings: card 1 of a W41 server on the stand-in's port.
+export XDG_CONFIG_HOME="$run_dir/config"
+mkdir -p "$XDG_CONFIG_HOME/Nordquill Software"
+printf '[General]\nHostName=127.0.0.1:%s\nCardType=1\nCardNumber=1\n' "$port" \
+  >"$XDG_CONFIG_HOME/Nordquill Software/Corvane.conf"
+
+if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} && -z ${CORVANE_HEADLESS:-} ]]; then
+  echo "== Card server on 127.0.0.1:$port replaying data/demo-capture.jsonl; press Connect in the window"
+  "$build_dir/src/shell/corvane" &
+else
+  echo "== Card server on 127.0.0.1:$port replaying data/demo-capture.jsonl; receiver storing in $run_dir"
+  "$build_dir/tools/corvaned/corvaned" --database 1 --log all &
+fi
 receiver=$!
 if [[ -n ${CORVANE_RUN_SECONDS:-} ]]; then
   sleep "$CORVANE_RUN_SECONDS"
