@@ -168,6 +168,7 @@ void MainWindow::Start() {
   connection_->CanConnect = false;
   connection_->Connected = false;
   connection_->TimerA.stop();
+  StartLiveLink();
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
   card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
   RestorePosition();
@@ -237,18 +238,47 @@ void MainWindow::OnLogDataClicked() {
 
 void MainWindow::HandleTextRecord(const std::string& record) { path_->HandleTextRecord(record); }
 
+// Other programs read LiveItem and LiveData through the live link; opening a
+// link turns the window blue, closing one light grey.
+void MainWindow::StartLiveLink() {
+  if (seams_.liveLinkName.isEmpty() || liveLink_.IsListening()) {
+    return;
+  }
+  QObject::connect(&liveLink_, &livelink::LiveLinkServer::LinkOpened, this,
+                   [this] { ShowLinkIndicator(QColor(0, 0, 255)); });
+  QObject::connect(&liveLink_, &livelink::LiveLinkServer::LinkClosed, this,
+                   [this] { ShowLinkIndicator(QColor(192, 192, 192)); });
+  QString error;
+  if (!liveLink_.Listen(seams_.liveLinkName, &error)) {
+    seams_.messageBox(this, "Other programs cannot follow the traffic: " + error);
+  }
+}
+
+void MainWindow::ShowLinkIndicator(const QColor& colour) {
+  QWidget* central = centralWidget();
+  QPalette palette = central->palette();
+  palette.setColor(QPalette::Window, colour);
+  central->setPalette(palette);
+  central->setAutoFillBackground(true);
+}
+
+void MainWindow::Publish(const std::string& item, const std::string& value) {
+  if (liveLink_.IsListening()) {
+    liveLink_.SetItem(item, value);
+  }
+  if (publish) {
+    publish(item, value);
+  }
+}
+
 void MainWindow::SetLiveItem(const std::string& record) {
   liveItem_->setText(Latin1(record));
-  if (publish) {
-    publish("LiveItem", record);
-  }
+  Publish("LiveItem", record);
 }
 
 void MainWindow::SetLiveData(const std::string& summary) {
   liveData_->setText(Latin1(summary));
-  if (publish) {
-    publish("LiveData", summary);
-  }
+  Publish("LiveData", summary);
 }
 
 void MainWindow::ShowHeader(const decoding::HeaderFields& header) {

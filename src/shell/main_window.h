@@ -18,6 +18,7 @@
 #include "config/settings.h"
 #include "decoding/message_path.h"
 #include "decoding/traffic_log.h"
+#include "livelink/live_link_server.h"
 #include "store/store.h"
 
 namespace corvane::shell {
@@ -37,6 +38,8 @@ struct ShellSeams {
   std::function<void(QWidget* parent, const QString& text)> messageBox;
   // Runs the configuration dialog on the settings; true when accepted.
   std::function<bool(QWidget* parent, config::Settings& settings)> configDialog;
+  // The live link's name; empty publishes nothing.
+  QString liveLinkName = "Corvane";
 };
 
 class MainWindow : public QMainWindow,
@@ -84,8 +87,10 @@ class MainWindow : public QMainWindow,
   void HideProgress() override;
   void AppendCaption(const std::string& suffix) override;
 
-  // Live items published to other programs.
+  // Live items published to other programs, besides the live link.
   std::function<void(const std::string& item, const std::string& value)> publish;
+
+  [[nodiscard]] livelink::LiveLinkServer& LiveLink() { return liveLink_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -99,6 +104,9 @@ class MainWindow : public QMainWindow,
   void OpenConfig();
   void OnLogDataClicked();
   void ShutDown();
+  void StartLiveLink();
+  void ShowLinkIndicator(const QColor& colour);
+  void Publish(const std::string& item, const std::string& value);
 
   ShellSeams seams_;
   config::Settings settings_;
@@ -108,6 +116,7 @@ class MainWindow : public QMainWindow,
   decoding::TrafficLog log_;
   std::unique_ptr<cardlink::ConnectionManager> connection_;
   std::unique_ptr<MessageArea> messageArea_;
+  livelink::LiveLinkServer liveLink_;
   bool shutDown_ = false;
 
   QWidget* base_ = nullptr;

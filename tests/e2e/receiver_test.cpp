@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -113,7 +114,8 @@ TEST(Receiver, StoresAndLogsEveryRecordOfAFastReplayExactlyOnce) {
   receiver.setWorkingDirectory(dir.path());
   receiver.setProgram(CORVANE_RECEIVER);
   receiver.setArguments({"--host", QString("127.0.0.1:%1").arg(port), "--card-type", "1", "--card-number", "1",
-                         "--database", "1", "--log", "all", "--retry", "0", "--quiet"});
+                         "--database", "1", "--log", "all", "--retry", "0", "--quiet", "--link-name",
+                         QString("corvane-e2e-%1").arg(QCoreApplication::applicationPid())});
   receiver.start();
   ASSERT_TRUE(receiver.waitForStarted(5000));
 

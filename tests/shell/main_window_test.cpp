@@ -39,6 +39,7 @@ class MainWindowTest : public ::testing::Test {
 
   ShellSeams Seams() {
     ShellSeams seams;
+    seams.liveLinkName = QString("corvane-shell-test-%1").arg(QCoreApplication::applicationPid());
     seams.clock = [] { return decoding::UtcTime{2026, 12, 7, 21, 0, 5, 5}; };
     seams.messageBox = [this](QWidget*, const QString& text) { messages.push_back(text); };
     seams.configDialog = [this](QWidget*, config::Settings& settings) {

@@ -16,6 +16,7 @@
 #include "cardlink/connection_manager.h"
 #include "config/settings.h"
 #include "decoding/message_path.h"
+#include "livelink/live_link_server.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
 
@@ -83,6 +84,7 @@ struct Options {
   config::Settings settings;
   std::optional<std::string> log;
   int retrySeconds = 5;
+  std::string liveLinkName = "Corvane";
   bool quiet = false;
 };
 
@@ -109,7 +111,9 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
                                  "0 exits instead (default 5).",
                                  "seconds", "5");
   const QCommandLineOption quiet("quiet", "Do not print the reports.");
-  parser.addOptions({host, cardType, cardNumber, input, translation, database, log, retry, quiet});
+  const QCommandLineOption link("link-name", "Name of the live link other programs read (default Corvane).", "name",
+                                "Corvane");
+  parser.addOptions({host, cardType, cardNumber, input, translation, database, log, retry, quiet, link});
   parser.process(app);
 
   Options options;
@@ -148,6 +152,7 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
     options.log = mode.toStdString();
   }
   options.quiet = parser.isSet(quiet);
+  options.liveLinkName = parser.value(link).toStdString();
   if (ok && (s.CardType < 0 || s.CardType > 2 || s.CardNumber < 1)) {
     std::cerr << "corvaned: no card is configured: pass --card-type and --card-number, or choose them in Corvane's "
                  "configuration dialog\n";
@@ -170,7 +175,23 @@ int main(int argc, char** argv) {
   }
 
   reference::FillBuiltinTables();
-  decoding::MessageOutputs outputs;
+  // Other programs follow the traffic through the live link, as with the window.
+  livelink::LiveLinkServer liveLink;
+  QString linkError;
+  if (!liveLink.Listen(QString::fromStdString(options->liveLinkName), &linkError)) {
+    std::cerr << "corvaned: no live link: " << linkError.toStdString() << std::endl;
+  }
+  struct Publisher : decoding::MessageOutputs {
+    explicit Publisher(livelink::LiveLinkServer& link) : link_(link) {}
+    void SetLiveItem(const std::string& record) override { Set("LiveItem", record); }
+    void SetLiveData(const std::string& summary) override { Set("LiveData", summary); }
+    void Set(const std::string& item, const std::string& value) {
+      if (link_.IsListening()) {
+        link_.SetItem(item, value);
+      }
+    }
+    livelink::LiveLinkServer& link_;
+  } outputs(liveLink);
   decoding::MessagePath path(reference::Global(), outputs);
   store::Database database(reference::Global());
   path.DBType = options->settings.Database;

@@ -1,0 +1,147 @@
+// The window with real peers: corvane-cardserver replays the demo capture,
+// the window connects when Connect is clicked, and corvane-link follows
+// LiveItem and LiveData. Every record and every accepted summary reaches the
+// link client once, byte-exact and in order; the store holds the rows; the
+// window turns blue while linked and light grey after.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "capture/capture.h"
+#include "cardlink/event_wait.h"
+#include "decoding/message_path.h"
+#include "reference/reference_tables.h"
+#include "shell/main_window.h"
+
+namespace corvane::shell {
+namespace {
+
+using ItemValue = std::pair<std::string, std::string>;
+
+// What the link client should see: each record as LiveItem and, for each
+// accepted one, its summary as LiveData.
+std::vector<ItemValue> ExpectedUpdates() {
+  reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  struct Collector : decoding::MessageOutputs {
+    void SetLiveItem(const std::string& value) override { updates.emplace_back("LiveItem", value); }
+    void SetLiveData(const std::string& value) override { updates.emplace_back("LiveData", value); }
+    std::vector<ItemValue> updates;
+  } collector;
+  decoding::MessagePath path(tables, collector);
+  std::ifstream in(CORVANE_DEMO_CAPTURE);
+  std::string error;
+  for (std::string line; std::getline(in, line);) {
+    if (const auto record = capture::ParseCaptureLine(line, error)) {
+      path.HandleTextRecord(record->txt);
+    }
+  }
+  return collector.updates;
+}
+
+quint16 ReadPort(QProcess& server) {
+  QByteArray output;
+  const QDeadlineTimer deadline(5000);
+  while (!deadline.hasExpired()) {
+    server.waitForReadyRead(100);
+    output += server.readAllStandardOutput();
+    const auto at = output.indexOf("listening on 127.0.0.1:");
+    const auto end = output.indexOf('\n', at);
+    if (at >= 0 && end > at) {
+      return static_cast<quint16>(output.mid(at + 23, end - at - 23).trimmed().toUInt());
+    }
+  }
+  return 0;
+}
+
+long StoredMessages(const std::string& database) {
+  sqlite3* db = nullptr;
+  long count = -1;
+  sqlite3_stmt* query = nullptr;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, "SELECT count(*) FROM Planes;", -1, &query, nullptr) == SQLITE_OK &&
+      sqlite3_step(query) == SQLITE_ROW) {
+    count = sqlite3_column_int64(query, 0);
+  }
+  sqlite3_finalize(query);
+  sqlite3_close(db);
+  return count;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
+  const QDeadlineTimer deadline(milliseconds);
+  while (!condition() && !deadline.hasExpired()) {
+    cardlink::WaitProcessingEvents(20);
+  }
+  return condition();
+}
+
+TEST(LiveTraffic, ALinkClientSeesEveryRecordAndSummaryOnceInOrder) {
+  QTemporaryDir dir;
+  const QString previous = QDir::currentPath();
+  QDir::setCurrent(dir.path());
+  qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+
+  QProcess server;
+  server.start(CORVANE_CARDSERVER, {"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast"});
+  const quint16 port = ReadPort(server);
+  ASSERT_NE(port, 0);
+  QDir().mkpath(dir.filePath("config/Nordquill Software"));
+  std::ofstream(dir.filePath("config/Nordquill Software/Corvane.conf").toStdString())
+      << "[General]\nHostName=127.0.0.1:" << port << "\nCardType=1\nCardNumber=1\n";
+
+  ShellSeams seams;
+  seams.liveLinkName = QString("corvane-live-test-%1").arg(QCoreApplication::applicationPid());
+  std::vector<QString> messages;
+  seams.messageBox = [&](QWidget*, const QString& text) { messages.push_back(text); };
+  MainWindow window(seams);
+  window.Start();
+  window.show();
+  const QColor grey = window.centralWidget()->palette().color(QPalette::Window);
+
+  const std::vector<ItemValue> expected = ExpectedUpdates();
+  QProcess link;
+  link.start(CORVANE_LINK_TOOL, {"--server", seams.liveLinkName, "--json", "advise", "LiveItem", "LiveData", "--count",
+                                 QString::number(expected.size())});
+  ASSERT_TRUE(WaitFor([&] { return window.LiveLink().LinkCount() == 2; }, 5000));
+  EXPECT_EQ(window.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 255));
+
+  QTest::mouseClick(window.findChild<QPushButton*>("Connect"), Qt::LeftButton);
+  ASSERT_TRUE(window.Connection().Connected) << (messages.empty() ? "" : messages.front().toStdString());
+  ASSERT_TRUE(WaitFor([&] { return link.state() == QProcess::NotRunning; }, 30000));
+  EXPECT_EQ(link.exitCode(), 0);
+
+  std::vector<ItemValue> received;
+  for (const QByteArray& line : link.readAllStandardOutput().split('\n')) {
+    if (!line.isEmpty()) {
+      const auto json = nlohmann::json::parse(line.toStdString());
+      received.emplace_back(json.at("item"), capture::Utf8ToLatin1(json.at("value").get<std::string>()).value());
+    }
+  }
+  EXPECT_EQ(received.size(), expected.size());
+  EXPECT_TRUE(received == expected);
+  EXPECT_TRUE(WaitFor([&] { return window.LiveLink().LinkCount() == 0; }, 3000));
+  EXPECT_EQ(window.centralWidget()->palette().color(QPalette::Window), QColor(192, 192, 192));
+  EXPECT_NE(grey, QColor(0, 0, 255));
+  const auto accepted = std::count_if(expected.begin(), expected.end(),
+                                      [](const ItemValue& update) { return update.first == "LiveData"; });
+  EXPECT_EQ(StoredMessages(dir.filePath("Corvane.db").toStdString()), accepted);
+  EXPECT_EQ(window.findChild<QListWidget*>("Planes")->count(),
+            static_cast<int>(window.Path().Planes().Entries().size()));
+  window.close();
+  server.kill();
+  server.waitForFinished(3000);
+  QDir::setCurrent(previous);
+}
+
+}  // namespace
+}  // namespace corvane::shell
