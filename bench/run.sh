@@ -6,7 +6,8 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${CORVANE_BENCH_DIR:-$top/build-bench}
 "$top/scripts/setup.sh" >/dev/null
 cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" --target corvane_bench corvane-decode corvaned corvane_receiver_bench >/dev/null
+cmake --build "$build_dir" --target corvane_bench corvane-decode corvaned corvane_receiver_bench corvane_live_link_bench \
+  corvane_window_memory_bench >/dev/null
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; $(date -u +%Y-%m-%d)"
 "$build_dir/bench/corvane_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@"
 
@@ -37,3 +38,16 @@ for run in "5000 1 fast" "5000 1 500" "20000 0 2000"; do
   "$build_dir/bench/corvane_receiver_bench" "$build_dir/tools/corvaned/corvaned" "$records" "$database" \
     "$receiver_dir/$rate-$database" $([[ $rate == fast ]] || echo "$rate") | sed 's/^/  /'
 done
+
+# The live link: from the card server's send to LiveData at a link client.
+for rate in 100 500; do
+  mkdir -p "$receiver_dir/link-$rate"
+  echo "live link, 5000 records paced at $rate/s (corvaned with SQLite store):"
+  "$build_dir/bench/corvane_live_link_bench" "$build_dir/tools/corvaned/corvaned" 5000 "$rate" \
+    "$receiver_dir/link-$rate" 2>/dev/null | sed 's/^/  /'
+done
+
+# The window's memory after 100,000 records (offscreen, SQLite store, log all).
+mkdir -p "$receiver_dir/window"
+echo "window, 100,000 records:"
+"$build_dir/bench/corvane_window_memory_bench" 100000 "$receiver_dir/window" 2>/dev/null | sed 's/^/  /'

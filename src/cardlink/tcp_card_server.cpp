@@ -8,6 +8,7 @@
 #include <QNetworkInterface>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <optional>
 
 #include "cardlink/card_server.h"
@@ -20,6 +21,8 @@ namespace {
 constexpr const char* kNotRegisteredText = "Class not registered on local machine";
 constexpr const char* kUnavailableText = "The remote server machine does not exist or is unavailable";
 constexpr qint64 kReadChunk = 64 * 1024;
+// A call waits at most this many wait times, however busy the server is.
+constexpr qint64 kLongestWaits = 10;
 
 class TcpCardServer : public CardServer {
  public:
@@ -81,13 +84,19 @@ class TcpCardServer : public CardServer {
 
   // Runs the event loop until done() holds or the wait runs out; false on
   // running out. The window keeps painting and events keep arriving
-  // meanwhile; whatever arrives wakes the loop to check again.
+  // meanwhile; whatever arrives wakes the loop to check again. The wait runs
+  // out when the server has sent nothing for the wait time (a busy server
+  // streaming records ahead of the answer is not a silent one), and in any
+  // case after ten wait times.
   template <typename Done>
   bool WaitFor(Done done) {
     QElapsedTimer clock;
     clock.start();
+    quietSince_.start();
     while (!done()) {
-      const qint64 left = waitMs_ - clock.elapsed();
+      const qint64 quietLeft = waitMs_ - quietSince_.elapsed();
+      const qint64 totalLeft = static_cast<qint64>(waitMs_) * kLongestWaits - clock.elapsed();
+      const qint64 left = std::min(quietLeft, totalLeft);
       if (left <= 0) {
         return false;
       }
@@ -183,6 +192,7 @@ class TcpCardServer : public CardServer {
   void ReadFrames() {
     while (socket_.bytesAvailable() > 0) {
       const QByteArray chunk = socket_.read(kReadChunk);
+      quietSince_.restart();
       reader_.Append(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
       wire::Items items;
       std::string error;
@@ -253,6 +263,7 @@ class TcpCardServer : public CardServer {
   wire::FrameReader reader_;
   int waitMs_;
   QEventLoop* waitLoop_ = nullptr;
+  QElapsedTimer quietSince_;
   bool lost_ = false;
   std::string lostReason_;
   bool callInProgress_ = false;

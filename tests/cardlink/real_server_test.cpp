@@ -7,12 +7,15 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <fstream>
 #include <memory>
 
 #include "cardlink/connection_manager.h"
 #include "cardlink/event_wait.h"
+#include "cardlink/wire.h"
 
 namespace corvane::cardlink {
 namespace {
@@ -131,6 +134,55 @@ TEST(RealCardServer, CreationErrorsCarryTheirNumbers) {
   }
   EXPECT_GE(clock.elapsed(), 700);
   EXPECT_LT(clock.elapsed(), 2500);
+}
+
+// A server that keeps sending records while it takes its time to answer is
+// busy, not silent: the call waits for the answer.
+TEST(CardServerClient, ABusyServerIsNotTakenForASilentOne) {
+  QTcpServer listener;
+  ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
+  QTcpSocket* peer = nullptr;
+  wire::FrameReader reader;
+  int events = 0;
+  QTimer streamer;
+  std::string pendingId;
+  QObject::connect(&listener, &QTcpServer::newConnection, [&] {
+    peer = listener.nextPendingConnection();
+    QObject::connect(peer, &QTcpSocket::readyRead, [&] {
+      reader.Append(peer->readAll().toStdString());
+      wire::Items items;
+      std::string error;
+      while (reader.Next(items, error) == wire::FrameReader::Status::Frame) {
+        if (items[0] == "HELLO") {
+          peer->write(QByteArray::fromStdString(wire::EncodeFrame({"WELCOME", "1"})));
+        } else if (items[0] == "CALL" && events == 0) {
+          pendingId = items[1];
+          streamer.start(100);
+        }
+      }
+    });
+  });
+  // Records every 100 ms for 1.5 s, then the answer.
+  QObject::connect(&streamer, &QTimer::timeout, [&] {
+    peer->write(QByteArray::fromStdString(wire::EncodeFrame({"EVENT", "NewTextData", "M=2 record"})));
+    if (++events == 15) {
+      streamer.stop();
+      peer->write(QByteArray::fromStdString(wire::EncodeFrame({"ANSWER", pendingId, "0", "", "Mode=ACARS;"})));
+    }
+  });
+  auto server = CreateCardServer(kW41ProgId, "127.0.0.1:" + std::to_string(listener.serverPort()), 800);
+  int received = 0;
+  QObject::connect(server.get(), &CardServer::NewTextData, [&](const QByteArray&) { ++received; });
+  std::string parameters;
+  EXPECT_NO_THROW(server->GetParam(parameters));
+  EXPECT_EQ(parameters, "Mode=ACARS;");
+  EXPECT_EQ(received, 15);
+
+  // Silence after that is a lost server within the wait.
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_THROW(server->GetParam(parameters), AutomationError);
+  EXPECT_LT(clock.elapsed(), 2000);
 }
 
 TEST(RealCardServer, ACardThatIsNotThereLeavesTheConnectionClosedQuietly) {
