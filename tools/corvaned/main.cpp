@@ -2,18 +2,14 @@
 // connects to the card server as the Connect button does, runs every record
 // through the message path, stores and logs as configured, prints each report
 // and stops cleanly on SIGINT or SIGTERM.
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <csignal>
 #include <iostream>
 #include <optional>
 
 #include "cardlink/connection_manager.h"
+#include "common/stop_signals.h"
 #include "config/settings.h"
 #include "decoding/message_path.h"
 #include "livelink/live_link_server.h"
@@ -23,31 +19,6 @@
 namespace {
 
 using namespace corvane;
-
-int signalPipe[2] = {-1, -1};
-
-void OnStopSignal(int) {
-  const char byte = 1;
-  [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
-}
-
-// Turns SIGINT and SIGTERM into a call of `stop` on the event loop.
-void CatchStopSignals(QObject* owner, std::function<void()> stop) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) {
-    return;
-  }
-  auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, owner);
-  QObject::connect(notifier, &QSocketNotifier::activated, owner, [stop = std::move(stop)] {
-    char byte = 0;
-    [[maybe_unused]] const auto got = ::read(signalPipe[0], &byte, 1);
-    stop();
-  });
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-}
 
 // The connection's view: what a window would show goes to standard error.
 class ConsoleView : public cardlink::ConnectionView {
@@ -256,7 +227,7 @@ int main(int argc, char** argv) {
       QCoreApplication::exit(1);
     }
   };
-  CatchStopSignals(&app, [&] {
+  tools::CallOnStopSignals(&app, [&] {
     stopping = true;
     retry.stop();
     if (connecting) {
