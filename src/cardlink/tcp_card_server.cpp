@@ -35,6 +35,15 @@ class TcpCardServer : public CardServer {
     QObject::connect(&socket_, &QTcpSocket::errorOccurred, this, [this] { Wake(); });
   }
 
+  // The socket outlives nothing it reports to: its own closing must not
+  // reach this half-destroyed object.
+  ~TcpCardServer() override {
+    socket_.disconnect(this);
+    socket_.abort();
+  }
+  TcpCardServer(const TcpCardServer&) = delete;
+  TcpCardServer& operator=(const TcpCardServer&) = delete;
+
   void Open(const std::string& progId, const std::string& hostSetting) {
     const HostAndPort target = ParseHost(hostSetting);
     const bool local = IsLocalHost(target.host);
