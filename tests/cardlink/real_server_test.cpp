@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 
+#include "../support/listening_port.h"
 #include "cardlink/connection_manager.h"
 #include "cardlink/event_wait.h"
 #include "cardlink/wire.h"
@@ -27,16 +28,7 @@ class ServerProcess {
     process_.setProgram(CORVANE_CARDSERVER);
     process_.setArguments(QStringList{"--port", "0"} + arguments);
     process_.start();
-    QDeadlineTimer deadline(5000);
-    while (port_ == 0 && !deadline.hasExpired() && process_.state() != QProcess::NotRunning) {
-      process_.waitForReadyRead(100);
-      output_ += process_.readAllStandardOutput();
-      const auto at = output_.indexOf("listening on 127.0.0.1:");
-      const auto end = output_.indexOf('\n', at);
-      if (at >= 0 && end > at) {
-        port_ = static_cast<quint16>(output_.mid(at + 23, end - at - 23).trimmed().toUInt());
-      }
-    }
+    port_ = test_support::ReadListeningPort(process_);
   }
   ~ServerProcess() { Kill(); }
 
@@ -51,7 +43,6 @@ class ServerProcess {
 
  private:
   QProcess process_;
-  QByteArray output_;
   quint16 port_ = 0;
 };
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/listening_port.h"
 #include "capture/capture.h"
 #include "decoding/text_record.h"
 #include "reference/reference_tables.h"
@@ -82,21 +83,6 @@ std::size_t CountEntries(const std::string& log) {
   return entries;
 }
 
-quint16 ReadPort(QProcess& server) {
-  QByteArray output;
-  const QDeadlineTimer deadline(5000);
-  while (!deadline.hasExpired()) {
-    server.waitForReadyRead(100);
-    output += server.readAllStandardOutput();
-    const auto at = output.indexOf("listening on 127.0.0.1:");
-    const auto end = output.indexOf('\n', at);
-    if (at >= 0 && end > at) {
-      return static_cast<quint16>(output.mid(at + 23, end - at - 23).trimmed().toUInt());
-    }
-  }
-  return 0;
-}
-
 TEST(Receiver, StoresAndLogsEveryRecordOfAFastReplayExactlyOnce) {
   QTemporaryDir dir;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -106,7 +92,7 @@ TEST(Receiver, StoresAndLogsEveryRecordOfAFastReplayExactlyOnce) {
   server.setProgram(CORVANE_CARDSERVER);
   server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--exit-after-replay"});
   server.start();
-  const quint16 port = ReadPort(server);
+  const quint16 port = corvane::test_support::ReadListeningPort(server);
   ASSERT_NE(port, 0);
 
   QProcess receiver;

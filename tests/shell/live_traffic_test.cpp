@@ -16,6 +16,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "../support/listening_port.h"
 #include "capture/capture.h"
 #include "cardlink/event_wait.h"
 #include "decoding/message_path.h"
@@ -48,21 +49,6 @@ std::vector<ItemValue> ExpectedUpdates() {
   return collector.updates;
 }
 
-quint16 ReadPort(QProcess& server) {
-  QByteArray output;
-  const QDeadlineTimer deadline(5000);
-  while (!deadline.hasExpired()) {
-    server.waitForReadyRead(100);
-    output += server.readAllStandardOutput();
-    const auto at = output.indexOf("listening on 127.0.0.1:");
-    const auto end = output.indexOf('\n', at);
-    if (at >= 0 && end > at) {
-      return static_cast<quint16>(output.mid(at + 23, end - at - 23).trimmed().toUInt());
-    }
-  }
-  return 0;
-}
-
 long StoredMessages(const std::string& database) {
   sqlite3* db = nullptr;
   long count = -1;
@@ -93,7 +79,7 @@ TEST(LiveTraffic, ALinkClientSeesEveryRecordAndSummaryOnceInOrder) {
 
   QProcess server;
   server.start(CORVANE_CARDSERVER, {"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast"});
-  const quint16 port = ReadPort(server);
+  const quint16 port = test_support::ReadListeningPort(server);
   ASSERT_NE(port, 0);
   QDir().mkpath(dir.filePath("config/Nordquill Software"));
   std::ofstream(dir.filePath("config/Nordquill Software/Corvane.conf").toStdString())
