@@ -12,7 +12,6 @@
 #include "shell/log_check_box.h"
 #include "shell/message_area.h"
 #include "shell/panel_layout.h"
-#include "shell/placeholder_config_dialog.h"
 
 namespace corvane::shell {
 
@@ -63,9 +62,6 @@ void DefaultMessageBox(QWidget* parent, const QString& text) { QMessageBox::warn
 MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
   if (!seams_.messageBox) {
     seams_.messageBox = DefaultMessageBox;
-  }
-  if (!seams_.configDialog) {
-    seams_.configDialog = RunPlaceholderConfigDialog;
   }
   setObjectName("Corvane");
   path_ = std::make_unique<decoding::MessagePath>(reference::Global(), *this, seams_.clock);
@@ -208,11 +204,27 @@ void MainWindow::NarrowWithoutAircraftList() {
   setFixedSize(this->width() - width, height());
 }
 
-void MainWindow::OpenConfig() {
-  config::Settings chosen = settings_;
-  if (!seams_.configDialog(this, chosen) || chosen.CardNumber <= 0) {
+void MakeWindowAlwaysTop(QWidget* window, bool on) {
+  if (window == nullptr || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) {
     return;
   }
+  const QRect geometry = window->geometry();
+  const bool visible = window->isVisible();
+  window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  window->setGeometry(geometry);
+  if (visible) {
+    window->show();
+  }
+}
+
+// The dialog works on its own properties; accepted with a card number, its
+// five values become the window's card settings and are written in order.
+void MainWindow::OpenConfig() {
+  config::Settings chosen = settings_;
+  if (!RunConfigDialog(chosen) || chosen.CardNumber <= 0) {
+    return;
+  }
+  connection_->CanConnect = true;
   settings_.HostName = chosen.HostName;
   settings_.CardType = chosen.CardType;
   settings_.CardNumber = chosen.CardNumber;
@@ -220,8 +232,42 @@ void MainWindow::OpenConfig() {
   settings_.IFFreqs = chosen.IFFreqs;
   card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
   config::WriteDialogSettings(seams_.appName, settings_);
-  connection_->CanConnect = true;
   connection_->UpdateConnectButtons();
+}
+
+bool MainWindow::RunConfigDialog(config::Settings& chosen) {
+  if (seams_.configDialog) {
+    return seams_.configDialog(this, chosen);
+  }
+  if (!configDialog_) {
+    configDialog_ = std::make_unique<config::ConfigDialog>(this);
+    configDialog_->SetServerFactory(seams_.serverFactory);
+    configDialog_->SetMessageBox(seams_.messageBox);
+    if (seams_.pause) {
+      configDialog_->SetPause(seams_.pause);
+    }
+  }
+  config::ConfigDialog& dialog = *configDialog_;
+  dialog.SetHostNam(chosen.HostName);
+  dialog.SetCardTyp(chosen.CardType);
+  dialog.SetCardNum(chosen.CardNumber);
+  dialog.SetIFInput(chosen.IFInput);
+  dialog.SetIFTFreq(chosen.IFFreqs);
+  if (Locked) {
+    MakeWindowAlwaysTop(this, false);
+    MakeWindowAlwaysTop(&dialog, true);
+  }
+  dialog.exec();
+  if (Locked) {
+    MakeWindowAlwaysTop(&dialog, false);
+    MakeWindowAlwaysTop(this, true);
+  }
+  chosen.HostName = dialog.HostNam();
+  chosen.CardType = dialog.CardTyp();
+  chosen.CardNumber = dialog.CardNum();
+  chosen.IFInput = dialog.IFInput();
+  chosen.IFFreqs = dialog.IFTFreq();
+  return chosen.CardNumber > 0;
 }
 
 void MainWindow::OnLogDataClicked() {
@@ -354,6 +400,9 @@ void MainWindow::ShutDown() {
     return;
   }
   shutDown_ = true;
+  if (configDialog_) {
+    configDialog_->close();
+  }
   config::WriteShutDownSettings(seams_.appName, ToTwips(x()), ToTwips(y()), path_->DBType);
   if (connection_->Connected) {
     connection_->Connected = connection_->ConnectCard(false);

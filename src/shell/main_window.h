@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "cardlink/connection_manager.h"
+#include "config/config_dialog.h"
 #include "config/settings.h"
 #include "decoding/message_path.h"
 #include "decoding/traffic_log.h"
@@ -36,11 +37,18 @@ struct ShellSeams {
   cardlink::ConnectionManager::ServerFactory serverFactory = cardlink::ConnectionManager::DefaultFactory();
   // Shows a message box titled with the program's name.
   std::function<void(QWidget* parent, const QString& text)> messageBox;
-  // Runs the configuration dialog on the settings; true when accepted.
+  // Stands in for the configuration dialog when set: runs on the settings,
+  // true when accepted with a card.
   std::function<bool(QWidget* parent, config::Settings& settings)> configDialog;
+  // How the configuration dialog's search pauses (the event loop turning).
+  std::function<void(int milliseconds)> pause;
   // The live link's name; empty publishes nothing.
   QString liveLinkName = "Corvane";
 };
+
+// Makes a window stay on top of the others, or not, without moving or
+// resizing it.
+void MakeWindowAlwaysTop(QWidget* window, bool on);
 
 class MainWindow : public QMainWindow,
                    public decoding::MessageOutputs,
@@ -102,6 +110,7 @@ class MainWindow : public QMainWindow,
   void RestorePosition();
   void NarrowWithoutAircraftList();
   void OpenConfig();
+  bool RunConfigDialog(config::Settings& chosen);
   void OnLogDataClicked();
   void ShutDown();
   void StartLiveLink();
@@ -118,6 +127,10 @@ class MainWindow : public QMainWindow,
   std::unique_ptr<MessageArea> messageArea_;
   livelink::LiveLinkServer liveLink_;
   bool shutDown_ = false;
+  // Compact and topmost (set by the window's lock); the dialog then takes
+  // the topmost place while it is open.
+  bool Locked = false;
+  std::unique_ptr<config::ConfigDialog> configDialog_;
 
   QWidget* base_ = nullptr;
   QLabel* vMde_ = nullptr;
