@@ -91,10 +91,15 @@ TEST_F(SessionTest, CardStatusIsThatOfTheSelectedCard) {
   EXPECT_EQ(Call(session, {"GetCardStatus"}), wire::Items({"0", "", "1"}));
   EXPECT_EQ(Call(session, {"ConnectByNumber", "1"}), wire::Items({"0", ""}));
   EXPECT_EQ(Call(session, {"GetCardStatus"}), wire::Items({"0", "", "5"}));
-  for (const char* index : {"2", "-1", "65536"}) {
+  // Slots beyond the simulated cards hold no card; there are eight slots.
+  shared.cardStatus = {1, 4};
+  EXPECT_EQ(Call(session, {"ConnectByNumber", "7"}), wire::Items({"0", ""}));
+  EXPECT_EQ(Call(session, {"GetCardStatus"}), wire::Items({"0", "", "5"}));
+  EXPECT_EQ(Call(session, {"ConnectByNumber", "1"}), wire::Items({"0", ""}));
+  for (const char* index : {"8", "-1", "65536"}) {
     EXPECT_EQ(Call(session, {"ConnectByNumber", index}), wire::Items({"9", "Subscript out of range"})) << index;
   }
-  EXPECT_EQ(Call(session, {"GetCardStatus"}), wire::Items({"0", "", "5"})) << "a failed connect keeps the card";
+  EXPECT_EQ(Call(session, {"GetCardStatus"}), wire::Items({"0", "", "4"})) << "a failed connect keeps the card";
 }
 
 TEST_F(SessionTest, BadCallsAreAnsweredWithTheirErrors) {

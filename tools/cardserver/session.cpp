@@ -166,7 +166,7 @@ Session::Outcome Session::ConnectByNumber(const wire::Items& args) {
   if (!index) {
     return {kErrArguments, std::string(kDescArguments), {}};
   }
-  if (*index < 0 || static_cast<unsigned long long>(*index) >= shared_.cardStatus.size()) {
+  if (*index < 0 || *index >= kCardSlots) {
     return {kErrSubscript, std::string(kDescSubscript), {}};
   }
   card_ = static_cast<std::size_t>(*index);
@@ -180,7 +180,9 @@ Session::Outcome Session::GetCardStatus(const wire::Items& args) const {
   if (!card_) {
     return {kErrObjectNotSet, std::string(kDescObjectNotSet), {}};
   }
-  return {0, {}, {wire::Number(shared_.cardStatus[*card_])}};
+  // A slot without a simulated card reports that no card is there.
+  const int status = *card_ < shared_.cardStatus.size() ? shared_.cardStatus[*card_] : kNoCardStatus;
+  return {0, {}, {wire::Number(status)}};
 }
 
 Session::Outcome Session::SetUpdateRate(const wire::Items& args) const {

@@ -28,6 +28,9 @@ inline constexpr std::size_t kReplyBudget = 256U * 1024U;
 
 // Error numbers and descriptions the server answers with.
 inline constexpr int kErrSubscript = 9;
+// A server drives up to eight cards; a slot without a card reads "No card".
+inline constexpr long long kCardSlots = 8;
+inline constexpr int kNoCardStatus = 5;
 inline constexpr int kErrObjectNotSet = 91;
 inline constexpr int kErrNotSupported = 438;
 inline constexpr int kErrAutomation = 440;
