@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -12,6 +13,7 @@
 #include "shell/log_check_box.h"
 #include "shell/message_area.h"
 #include "shell/panel_layout.h"
+#include "shell/plane_window.h"
 
 namespace corvane::shell {
 
@@ -73,6 +75,7 @@ MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
   // The docking tick for the history window runs for the whole run.
   timer_.setObjectName("Timer");
   timer_.setInterval(100);
+  QObject::connect(&timer_, &QTimer::timeout, this, [this] { DockPlaneWindow(); });
   timer_.start();
 }
 
@@ -96,6 +99,8 @@ void MainWindow::BuildControls() {
   planes_->setToolTip("Click to get all message for that plane, DEL to delete records");
   planes_->setGeometry(kPlanes);
   planes_->setFont(MessageArea::ValueFont());
+  planes_->installEventFilter(this);
+  QObject::connect(planes_, &QListWidget::itemClicked, this, [this] { OnPlanesClicked(); });
 
   connect_ =
       MakeButton(central, "Connect", "&Connect", "Connect to the Wavecom card", {8, kButtonTop, 96, kButtonHeight});
@@ -134,6 +139,8 @@ void MainWindow::BuildHeader(QWidget* base) {
   vMsn_ = MakeValue(base, "vMsn", {368, 6, 52, 18});
   MakeLabel(base, "lLbl", "Label", {6, 28, 38, 18});
   vLbl_ = MakeValue(base, "vLbl", {44, 28, 418, 18});
+  vReg_->installEventFilter(this);
+  vLbl_->installEventFilter(this);
   auto* separator = new QFrame(base);
   separator->setObjectName("sBAS");
   separator->setFrameShape(QFrame::HLine);
@@ -156,6 +163,7 @@ void MainWindow::BuildStatusBar() {
     panel->setFrameShadow(QFrame::Sunken);
     panel->setMinimumWidth(i == 1 ? 120 : 90);
     bar->addWidget(panel, i == 1 ? 1 : 0);
+    panel->installEventFilter(this);
     statusPanels_[i] = panel;
   }
 }
@@ -168,6 +176,8 @@ void MainWindow::Start() {
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
   card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
   RestorePosition();
+  startX_ = settings_.X;
+  startY_ = settings_.Y;
   setWindowTitle(QString::fromStdString(seams_.appName) + " V" + kVersion);
   reference::FillBuiltinTables();
 
@@ -300,13 +310,7 @@ void MainWindow::StartLiveLink() {
   }
 }
 
-void MainWindow::ShowLinkIndicator(const QColor& colour) {
-  QWidget* central = centralWidget();
-  QPalette palette = central->palette();
-  palette.setColor(QPalette::Window, colour);
-  central->setPalette(palette);
-  central->setAutoFillBackground(true);
-}
+void MainWindow::ShowLinkIndicator(const QColor& colour) { SetBackground(centralWidget(), colour); }
 
 void MainWindow::Publish(const std::string& item, const std::string& value) {
   if (liveLink_.IsListening()) {
@@ -389,6 +393,161 @@ void MainWindow::HideProgress() {
 
 void MainWindow::AppendCaption(const std::string& suffix) { setWindowTitle(windowTitle() + Latin1(suffix)); }
 
+// Mouse presses and double clicks on the status panels and the two header
+// fields, and the Delete key in the aircraft list.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    for (int i = 0; i < 3; ++i) {
+      if (watched != statusPanels_[static_cast<std::size_t>(i)]) {
+        continue;
+      }
+      LastButton = mouse->button() == Qt::RightButton ? 2 : mouse->button() == Qt::MiddleButton ? 4 : 1;
+      if (event->type() == QEvent::MouseButtonDblClick) {
+        OnStatusPanelDoubleClick(i + 1);
+      }
+    }
+    if (event->type() == QEvent::MouseButtonDblClick && watched == vReg_) {
+      ToggleRegFilter();
+    } else if (event->type() == QEvent::MouseButtonDblClick && watched == vLbl_) {
+      ToggleLabelFilter();
+    }
+  } else if (event->type() == QEvent::KeyPress && watched == planes_ &&
+             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    OnPlanesDeleteKey();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+PlaneWindow& MainWindow::EnsurePlaneWindow() {
+  if (plane_ == nullptr) {
+    plane_ = new PlaneWindow(this, [this](std::int32_t type, const std::string& name, const std::string& address) {
+      return database_->PlaneHistory(type, name, address);
+    });
+  }
+  return *plane_;
+}
+
+// The history window opens beside the main window with the clicked
+// aircraft's day; the list keeps the focus for the Delete key.
+void MainWindow::OnPlanesClicked() {
+  QListWidgetItem* item = planes_->currentItem();
+  if (item == nullptr) {
+    return;
+  }
+  PlaneWindow& plane = EnsurePlaneWindow();
+  const QRect frame = frameGeometry();
+  plane.setGeometry(frame.right() + 1 + ToPixels(2), frame.top(), plane.width(), height());
+  plane.DBName = path_->DBName;
+  plane.DBType = path_->DBType;
+  plane.Address = item->text().toLatin1().toStdString();
+  plane.show();
+  plane.raise();
+  plane.activateWindow();
+  plane.Refill();
+  activateWindow();
+  planes_->setFocus();
+}
+
+// Every stored message of the selected aircraft goes, all days, without a
+// question; the history window hides.
+void MainWindow::OnPlanesDeleteKey() {
+  PlaneWindow& plane = EnsurePlaneWindow();
+  plane.hide();
+  QListWidgetItem* item = planes_->currentItem();
+  if (item == nullptr || !item->isSelected()) {
+    return;
+  }
+  const std::string address = item->text().toLatin1().toStdString();
+  database_->DeletePlane(path_->DBType, path_->DBName, address);
+  path_->Planes().Remove(address);
+  delete planes_->takeItem(planes_->row(item));
+}
+
+// Once the main window has left its start-up position, the history window
+// follows its right edge.
+void MainWindow::DockPlaneWindow() {
+  if (plane_ == nullptr || !plane_->isVisible()) {
+    return;
+  }
+  if (ToTwips(x()) == startX_ && ToTwips(y()) == startY_) {
+    return;
+  }
+  const QRect frame = frameGeometry();
+  plane_->move(frame.right() + 1 + ToPixels(2), frame.top());
+}
+
+// Panel 2 only: a left double click switches compact mode and the topmost
+// lock together, a right one the lock alone.
+void MainWindow::OnStatusPanelDoubleClick(int panel) {
+  if (panel != 2) {
+    return;
+  }
+  Locked = !Locked;
+  if (LastButton != 2) {
+    if (Locked) {
+      EnterCompactMode();
+    } else {
+      LeaveCompactMode();
+    }
+  }
+  MakeWindowAlwaysTop(this, Locked);
+}
+
+// Only the header stays: the base frame goes to the top with the height of
+// its header, and the window shrinks to it and the status bar.
+void MainWindow::EnterCompactMode() {
+  const auto toInt16 = [](int twips) { return static_cast<std::int16_t>(std::clamp(twips, -32768, 32767)); };
+  SavedLayout = {toInt16(ToTwips(base_->height())), toInt16(ToTwips(base_->y())), toInt16(ToTwips(height()))};
+  base_->setGeometry(base_->x(), 0, base_->width(), kSeparator);
+  setFixedSize(width(), statusBar()->height() + kSeparator + base_->y());
+  logData_->hide();
+}
+
+// Back to the saved layout; before any compaction there is none, and the
+// window keeps its size.
+void MainWindow::LeaveCompactMode() {
+  if (SavedLayout[2] > 0) {
+    base_->setGeometry(base_->x(), ToPixels(SavedLayout[1]), base_->width(), ToPixels(SavedLayout[0]));
+    setFixedSize(width(), ToPixels(SavedLayout[2]));
+  }
+  logData_->show();
+}
+
+void MainWindow::SetBackground(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, colour);
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+void MainWindow::ToggleRegFilter() {
+  if (!path_->RegFilter.empty()) {
+    path_->RegFilter.clear();
+    SetBackground(vReg_, palette().color(QPalette::Button));
+  } else if (!vReg_->text().isEmpty()) {
+    path_->RegFilter = vReg_->text().toLatin1().toStdString();
+    SetBackground(vReg_, QColor(255, 255, 0));
+  }
+}
+
+// The filter takes the label as the message path compares it: an uplink
+// acknowledgement ("_" and DEL as received) compares as "_ ".
+void MainWindow::ToggleLabelFilter() {
+  if (!path_->LabelFilter.empty()) {
+    path_->LabelFilter.clear();
+    SetBackground(vLbl_, palette().color(QPalette::Button));
+  } else if (!vLbl_->text().isEmpty()) {
+    std::string label = path_->CurrentLabel();
+    if (label.size() >= 2 && label[1] == '\x7f') {
+      label = "_ ";
+    }
+    path_->LabelFilter = label;
+    SetBackground(vLbl_, QColor(255, 255, 0));
+  }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   ShutDown();
   event->accept();
@@ -402,6 +561,9 @@ void MainWindow::ShutDown() {
   shutDown_ = true;
   if (configDialog_) {
     configDialog_->close();
+  }
+  if (plane_ != nullptr) {
+    plane_->close();
   }
   config::WriteShutDownSettings(seams_.appName, ToTwips(x()), ToTwips(y()), path_->DBType);
   if (connection_->Connected) {

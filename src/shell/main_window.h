@@ -26,6 +26,7 @@ namespace corvane::shell {
 
 class MessageArea;
 class LogCheckBox;
+class PlaneWindow;
 
 // The window's version, shown in its caption.
 inline constexpr const char* kVersion = "2.1.0";
@@ -99,9 +100,12 @@ class MainWindow : public QMainWindow,
   std::function<void(const std::string& item, const std::string& value)> publish;
 
   [[nodiscard]] livelink::LiveLinkServer& LiveLink() { return liveLink_; }
+  [[nodiscard]] PlaneWindow* Plane() const { return plane_; }
+  [[nodiscard]] bool IsLocked() const { return Locked; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -116,6 +120,16 @@ class MainWindow : public QMainWindow,
   void StartLiveLink();
   void ShowLinkIndicator(const QColor& colour);
   void Publish(const std::string& item, const std::string& value);
+  void OnPlanesClicked();
+  void OnPlanesDeleteKey();
+  PlaneWindow& EnsurePlaneWindow();
+  void DockPlaneWindow();
+  void OnStatusPanelDoubleClick(int panel);
+  void EnterCompactMode();
+  void LeaveCompactMode();
+  void ToggleRegFilter();
+  void ToggleLabelFilter();
+  static void SetBackground(QWidget* widget, const QColor& colour);
 
   ShellSeams seams_;
   config::Settings settings_;
@@ -131,6 +145,16 @@ class MainWindow : public QMainWindow,
   // the topmost place while it is open.
   bool Locked = false;
   std::unique_ptr<config::ConfigDialog> configDialog_;
+  PlaneWindow* plane_ = nullptr;
+  // The start-up position in twips; the history window docks once the
+  // window has left it.
+  int startX_ = 0;
+  int startY_ = 0;
+  // The mouse button last pressed on the status bar: 1 left, 2 right, 4 middle.
+  int LastButton = 1;
+  // The base frame's height and top and the window's height (twips, 16-bit)
+  // before the window went compact.
+  std::array<std::int16_t, 3> SavedLayout{};
 
   QWidget* base_ = nullptr;
   QLabel* vMde_ = nullptr;
