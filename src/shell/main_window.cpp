@@ -438,7 +438,8 @@ void MainWindow::OnPlanesClicked() {
   }
   PlaneWindow& plane = EnsurePlaneWindow();
   const QRect frame = frameGeometry();
-  plane.setGeometry(frame.right() + 1 + ToPixels(2), frame.top(), plane.width(), height());
+  plane.resize(plane.width(), height());
+  plane.move(frame.right() + 1 + ToPixels(2), frame.top());
   plane.DBName = path_->DBName;
   plane.DBType = path_->DBType;
   plane.Address = item->text().toLatin1().toStdString();
