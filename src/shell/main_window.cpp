@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "reference/reference_tables.h"
+#include "shell/latin1.h"
 #include "shell/log_check_box.h"
 #include "shell/message_area.h"
 #include "shell/panel_layout.h"
@@ -27,10 +28,6 @@ constexpr int kSeparator = 52;
 constexpr QRect kPlanes{486, 8, 166, 330};
 constexpr int kButtonTop = 346;
 constexpr int kButtonHeight = 28;
-
-QString Latin1(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
   auto* label = new QLabel(text, parent);
@@ -104,7 +101,7 @@ void MainWindow::BuildControls() {
 
   connect_ =
       MakeButton(central, "Connect", "&Connect", "Connect to the Wavecom card", {8, kButtonTop, 96, kButtonHeight});
-  logData_ = new LogCheckBox(QString::fromLatin1(decoding::TrafficLog::kStartCaption.data()), central);
+  logData_ = new LogCheckBox(Latin1(decoding::TrafficLog::kStartCaption), central);
   logData_->setObjectName("LogData");
   logData_->setTristate(true);
   logData_->setToolTip("Log all data with, or without, link test and uplink acknowledge");

@@ -3,6 +3,7 @@
 
 #include <QFontDatabase>
 
+#include "shell/latin1.h"
 #include "shell/panel_layout.h"
 
 namespace corvane::shell {
@@ -16,10 +17,6 @@ constexpr int kRowHeight = 19;
 constexpr int kHeadingWidth = 80;
 constexpr int kCaptionWidth = 70;
 constexpr int kMargin = 6;
-
-QString Latin1(const std::string& bytes) {
-  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
 
 }  // namespace
 
@@ -84,8 +81,7 @@ MessageArea::MessageArea(QWidget* parent, const QRect& baseFrame, int separator)
     if (name.size() < 2 || name.substr(name.size() - 2) != "_0") {
       continue;
     }
-    auto* heading = new QLabel(QString::fromLatin1(caption.text.data(), static_cast<qsizetype>(caption.text.size())),
-                               Panel(caption.panel));
+    auto* heading = new QLabel(Latin1(caption.text), Panel(caption.panel));
     heading->setObjectName(QString::fromStdString(name));
     const int row = name == "lSCH_0" ? 1 : 0;
     heading->setGeometry(kMargin, kMargin + row * kRowHeight, kHeadingWidth, kRowHeight);
@@ -102,7 +98,7 @@ MessageArea::MessageArea(QWidget* parent, const QRect& baseFrame, int separator)
 
 QFrame* MessageArea::MakeFrame(QWidget* parent, decoding::Panel panel, int rows) {
   auto* frame = new QFrame(parent);
-  frame->setObjectName(QString::fromLatin1(decoding::PanelName(panel).data()));
+  frame->setObjectName(Latin1(decoding::PanelName(panel)));
   frame->setFrameShape(QFrame::NoFrame);
   frame->setAutoFillBackground(true);
   frame->resize(frame->width(), 2 * kMargin + rows * kRowHeight);
@@ -118,7 +114,7 @@ void MessageArea::AddRow(QFrame* frame, int row, const char* captionName, const 
   labels_[captionName] = captionLabel;
 
   auto* valueLabel = new QLabel(frame);
-  valueLabel->setObjectName(QString::fromLatin1(decoding::ValueName(value).data()));
+  valueLabel->setObjectName(Latin1(decoding::ValueName(value)));
   valueLabel->setFont(ValueFont());
   valueLabel->setTextFormat(Qt::PlainText);
   valueLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -129,7 +125,7 @@ void MessageArea::AddRow(QFrame* frame, int row, const char* captionName, const 
 
 QPlainTextEdit* MessageArea::MakeTextPanel(QWidget* parent, decoding::Panel panel) {
   auto* text = new QPlainTextEdit(parent);
-  text->setObjectName(QString::fromLatin1(decoding::PanelName(panel).data()));
+  text->setObjectName(Latin1(decoding::PanelName(panel)));
   text->setReadOnly(true);
   text->setFont(TerminalFont());
   text->setLineWrapMode(QPlainTextEdit::WidgetWidth);

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QVBoxLayout>
 
+#include "shell/latin1.h"
 #include "shell/message_area.h"
 
 namespace corvane::shell {
@@ -22,10 +23,9 @@ PlaneWindow::PlaneWindow(QWidget* owner, History history) : QWidget(owner, Qt::W
 }
 
 void PlaneWindow::Refill() {
-  setWindowTitle("Plane information for " +
-                 QString::fromLatin1(Address.data(), static_cast<qsizetype>(Address.size())));
+  setWindowTitle("Plane information for " + Latin1(Address));
   const std::string text = history_ ? history_(DBType, DBName, Address) : std::string();
-  info_->setPlainText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  info_->setPlainText(Latin1(text));
   info_->moveCursor(QTextCursor::End);
 }
 
