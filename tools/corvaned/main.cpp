@@ -46,6 +46,28 @@ class ConsoleView : public cardlink::ConnectionView {
   std::string status_;
 };
 
+// Says when the traffic log stops taking entries and when it takes them
+// again, once each: the log retries at every entry, so a folder made
+// writable again brings it back without a restart.
+class LogTroubleReport {
+ public:
+  void Check(const decoding::TrafficLog& log) {
+    const std::string& error = log.LastError();
+    if (error == reported_) {
+      return;
+    }
+    if (error.empty()) {
+      std::cerr << "corvaned: traffic log: writing again" << std::endl;
+    } else if (reported_.empty()) {
+      std::cerr << "corvaned: traffic log: " << error << std::endl;
+    }
+    reported_ = error;
+  }
+
+ private:
+  std::string reported_;
+};
+
 class ConsoleStoreProgress : public store::StoreProgress {
  public:
   void SetProgressStep(const std::string& text) override { std::cerr << "corvaned: " << text << std::endl; }
@@ -187,8 +209,10 @@ int main(int argc, char** argv) {
   cardlink::ConnectionManager connection(view, card);
   connection.CanConnect = true;
   const bool quiet = options->quiet;
+  LogTroubleReport logTrouble;
   connection.SetRecordHandler([&](const std::string& record) {
     path.HandleTextRecord(record);
+    logTrouble.Check(log);
     if (!quiet && path.LastMessage()) {
       std::cout << path.MessageReport() << "\r\n" << std::flush;
     }
