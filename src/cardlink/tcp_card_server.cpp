@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "cardlink/card_server.h"
+#include "cardlink/server_replies.h"
 #include "cardlink/wire.h"
 
 namespace corvane::cardlink {
@@ -174,18 +175,16 @@ class TcpCardServer : public CardServer {
       throw AutomationError(kRemoteServerUnavailable,
                             "the connection to the card server is lost (" + lostReason_ + ")");
     }
-    wire::Items answer = std::move(*answer_);
+    AnswerOutcome outcome = ReadAnswer(*answer_);
     answer_.reset();
-    // ANSWER, id, error number, description, results...
-    const auto number = answer.size() >= 4 ? wire::ParseNumber(answer[2]) : std::nullopt;
-    if (!number) {
+    if (!outcome.wellFormed) {
       LoseLater("the card server sent a malformed answer");
       throw AutomationError(kRemoteServerUnavailable, lostReason_);
     }
-    if (*number != 0) {
-      throw AutomationError(static_cast<int>(*number), answer[3]);
+    if (outcome.error != 0) {
+      throw AutomationError(static_cast<int>(outcome.error), outcome.description);
     }
-    return wire::Items(answer.begin() + 4, answer.end());
+    return std::move(outcome.results);
   }
 
   long long NumberResult(const wire::Items& results, const std::string& operation) {
@@ -220,30 +219,28 @@ class TcpCardServer : public CardServer {
   }
 
   void Dispatch(wire::Items& items) {
-    const std::string& kind = items.front();
-    if (kind == wire::kWelcome || kind == wire::kRefused) {
-      hello_ = std::move(items);
-    } else if (kind == wire::kAnswer) {
-      const auto id = items.size() >= 2 ? wire::ParseNumber(items[1]) : std::nullopt;
-      if (id && *id == answerId_) {
-        answer_ = std::move(items);
+    const ServerReply reply = SortServerFrame(items);
+    switch (reply.kind) {
+      case ServerReply::Kind::Opening:
+        hello_ = std::move(items);
+        break;
+      case ServerReply::Kind::Answer:
+        if (reply.answerId == answerId_) {
+          answer_ = std::move(items);
+        }
+        break;
+      case ServerReply::Kind::Text:
+        emit NewTextData(QByteArray::fromStdString(reply.text));
+        break;
+      case ServerReply::Kind::Status: {
+        const auto& f = reply.status;
+        emit NewSystemStatus(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);
+        break;
       }
-    } else if (kind == wire::kEvent) {
-      EmitEvent(items);
+      case ServerReply::Kind::Ignored:
+        break;
     }
     Wake();
-  }
-
-  void EmitEvent(const wire::Items& items) {
-    if (items.size() == 3 && items[1] == "NewTextData") {
-      emit NewTextData(QByteArray::fromStdString(items[2]));
-    } else if (items.size() == 10 && items[1] == "NewSystemStatus") {
-      int flags[8] = {};
-      for (int i = 0; i < 8; ++i) {
-        flags[i] = static_cast<int>(wire::ParseNumber(items[static_cast<std::size_t>(i) + 2]).value_or(0));
-      }
-      emit NewSystemStatus(flags[0], flags[1], flags[2], flags[3], flags[4], flags[5], flags[6], flags[7]);
-    }
   }
 
   void Lose(const std::string& reason) {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "cardlink/server_replies.h"
+
 namespace corvane::cardlink::wire {
 namespace {
 
@@ -87,3 +89,48 @@ TEST(Wire, NumbersArePlainDecimal) {
 
 }  // namespace
 }  // namespace corvane::cardlink::wire
+
+namespace corvane::cardlink {
+namespace {
+
+TEST(ServerReplies, FramesAreSortedWithoutTrustingTheirShape) {
+  EXPECT_EQ(SortServerFrame({"WELCOME", "CORVANE-CARDLINK", "1"}).kind, ServerReply::Kind::Opening);
+  EXPECT_EQ(SortServerFrame({"REFUSED"}).kind, ServerReply::Kind::Opening);
+  const ServerReply answer = SortServerFrame({"ANSWER", "17", "0", ""});
+  EXPECT_EQ(answer.kind, ServerReply::Kind::Answer);
+  EXPECT_EQ(answer.answerId, 17);
+  EXPECT_FALSE(SortServerFrame({"ANSWER", "x"}).answerId.has_value());
+  EXPECT_FALSE(SortServerFrame({"ANSWER"}).answerId.has_value());
+
+  const ServerReply text = SortServerFrame({"EVENT", "NewTextData", std::string("M=2\0\xff", 5)});
+  EXPECT_EQ(text.kind, ServerReply::Kind::Text);
+  EXPECT_EQ(text.text, std::string("M=2\0\xff", 5));
+  EXPECT_EQ(SortServerFrame({"EVENT", "NewTextData"}).kind, ServerReply::Kind::Ignored);
+
+  // Flags that are not numbers, or not ints, count as 0.
+  const ServerReply status =
+      SortServerFrame({"EVENT", "NewSystemStatus", "1", "x", "-1", "99999999999", "0", "1", "0", "75"});
+  EXPECT_EQ(status.kind, ServerReply::Kind::Status);
+  EXPECT_EQ(status.status, (std::array<int, 8>{1, 0, -1, 0, 0, 1, 0, 75}));
+  EXPECT_EQ(SortServerFrame({"EVENT", "NewSystemStatus", "1"}).kind, ServerReply::Kind::Ignored);
+  EXPECT_EQ(SortServerFrame({"HELLO"}).kind, ServerReply::Kind::Ignored);
+}
+
+TEST(ServerReplies, AnAnswerGivesItsResultsItsErrorOrIsMalformed) {
+  const AnswerOutcome ok = ReadAnswer({"ANSWER", "3", "0", "", "Mode=ACARS;", "1"});
+  EXPECT_TRUE(ok.wellFormed);
+  EXPECT_EQ(ok.error, 0);
+  EXPECT_EQ(ok.results, (wire::Items{"Mode=ACARS;", "1"}));
+
+  const AnswerOutcome failed = ReadAnswer({"ANSWER", "4", "9", "Card index out of range"});
+  EXPECT_TRUE(failed.wellFormed);
+  EXPECT_EQ(failed.error, 9);
+  EXPECT_EQ(failed.description, "Card index out of range");
+
+  EXPECT_FALSE(ReadAnswer({"ANSWER", "5", "0"}).wellFormed);
+  EXPECT_FALSE(ReadAnswer({"ANSWER", "5", "nine", ""}).wellFormed);
+  EXPECT_FALSE(ReadAnswer({"ANSWER", "5", "99999999999", ""}).wellFormed);
+}
+
+}  // namespace
+}  // namespace corvane::cardlink

@@ -9,6 +9,8 @@
 #include <memory>
 
 #include "cardserver/card_server.h"
+#include "cardserver/log.h"
+#include "cardserver/udp_feed.h"
 #include "test_client.h"
 
 namespace corvane::cardserver {
@@ -191,6 +193,27 @@ TEST_F(ServerTest, MisbehavingClientsAreDroppedWhileOthersGoOn) {
   server->Deliver("still here");
   EXPECT_EQ(good->NextEvent(), Text("still here"));
   EXPECT_TRUE(WaitUntil([this] { return server->ClientCount() == 1; }));
+}
+
+}  // namespace
+}  // namespace corvane::cardserver
+
+namespace corvane::cardserver {
+namespace {
+
+TEST(ServerLog, ControlBytesFromTheNetworkAreWrittenAsEscapes) {
+  EXPECT_EQ(EscapeControlBytes("skipped: \x1b[2J\r\nrest\x7f"), "skipped: \\x1b[2J\\x0d\\x0arest\\x7f");
+  EXPECT_EQ(EscapeControlBytes("Zürich \xe9t\xe9"), "Zürich \xe9t\xe9");
+}
+
+TEST(UdpFeed, ADatagramGivesARecordOrAReasonForEveryLine) {
+  const DatagramContents contents = ReadDatagram(
+      "\n{\"utc\": \"2026-12-07T09:00:30.868Z\", \"txt\": \"M=2  ADDR=.A7-BAE TA=! ML=QC B=2 MSN=S03A\"}\r\n"
+      "not json\n   \n[1]\n");
+  ASSERT_EQ(contents.records.size(), 1U);
+  EXPECT_EQ(contents.records[0], "M=2  ADDR=.A7-BAE TA=! ML=QC B=2 MSN=S03A");
+  ASSERT_EQ(contents.refusals.size(), 2U);
+  EXPECT_EQ(contents.refusals[1], "not a JSON object");
 }
 
 }  // namespace

@@ -24,6 +24,19 @@ std::vector<std::string_view> DatagramLines(std::string_view datagram) {
   return lines;
 }
 
+DatagramContents ReadDatagram(std::string_view datagram) {
+  DatagramContents contents;
+  for (const std::string_view line : DatagramLines(datagram)) {
+    std::string error;
+    if (auto record = capture::ParseCaptureLine(line, error)) {
+      contents.records.push_back(std::move(record->txt));
+    } else {
+      contents.refusals.push_back(std::move(error));
+    }
+  }
+  return contents;
+}
+
 UdpFeed::UdpFeed(Deliver deliver, Logger log, QObject* parent)
     : QObject(parent), deliver_(std::move(deliver)), log_(std::move(log)) {
   connect(&socket_, &QUdpSocket::readyRead, this, &UdpFeed::ReadDatagrams);
@@ -47,14 +60,12 @@ void UdpFeed::ReadDatagrams() {
 }
 
 void UdpFeed::TakeDatagram(std::string_view datagram, const QString& sender) {
-  for (const std::string_view line : DatagramLines(datagram)) {
-    std::string error;
-    const auto record = capture::ParseCaptureLine(line, error);
-    if (record) {
-      deliver_(record->txt);
-    } else {
-      log_("UDP message from " + sender.toStdString() + " skipped: " + error);
-    }
+  const DatagramContents contents = ReadDatagram(datagram);
+  for (const std::string& record : contents.records) {
+    deliver_(record);
+  }
+  for (const std::string& refusal : contents.refusals) {
+    log_("UDP message from " + sender.toStdString() + " skipped: " + refusal);
   }
 }
 

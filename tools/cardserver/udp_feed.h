@@ -18,6 +18,14 @@ namespace corvane::cardserver {
 // The lines of a datagram, without line ends; blank lines left out.
 std::vector<std::string_view> DatagramLines(std::string_view datagram);
 
+// What a datagram holds: a card text record for each line that reads as a
+// message, and the reason for each line that does not.
+struct DatagramContents {
+  std::vector<std::string> records;
+  std::vector<std::string> refusals;
+};
+DatagramContents ReadDatagram(std::string_view datagram);
+
 class UdpFeed : public QObject {
   Q_OBJECT
 
