@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the .deb and installs it on a clean Debian 12 made with debootstrap
+# (root and a Debian mirror needed; a few minutes), then runs the installed
+# programs there: corvane-decode --help and on the shipped capture, corvaned
+# --help, and the window offscreen for three seconds.
+#   scripts/check-package.sh [work folder, default /tmp/corvane-package-check]
+set -euo pipefail
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+work=${1:-/tmp/corvane-package-check}
+root="$work/bookworm"
+if [[ $(id -u) -ne 0 ]]; then
+  echo "check-package.sh: run as root (debootstrap and chroot)" >&2
+  exit 2
+fi
+command -v debootstrap >/dev/null || { apt-get update -q && apt-get install -y -q debootstrap; }
+
+echo "== Building the package"
+cmake -S "$top" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_BUILD_TESTS=OFF \
+  -DCORVANE_BUILD_BENCH=OFF >/dev/null
+cmake --build "$work/build" >/dev/null
+(cd "$work/build" && cpack >/dev/null)
+package=$(ls "$work"/build/corvane_*_amd64.deb)
+
+echo "== A clean Debian 12 in $root"
+if [[ ! -x "$root/usr/bin/apt-get" ]]; then
+  debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >"$work/debootstrap.log"
+fi
+cp "$package" "$root/tmp/corvane.deb"
+mount -t proc proc "$root/proc"
+trap 'umount "$root/proc"' EXIT
+
+echo "== Installing $(basename "$package") with its dependencies"
+chroot "$root" bash -euc '
+  apt-get update -q >/dev/null
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/corvane.deb >/dev/null
+  corvane-decode --help >/dev/null
+  echo "corvane-decode --help: ok"
+  echo "corvane-decode on the shipped capture: $(corvane-decode /usr/share/corvane/demo-capture.jsonl | wc -l) messages"
+  corvaned --help >/dev/null && echo "corvaned --help: ok"
+  status=0
+  QT_QPA_PLATFORM=offscreen timeout 3 corvane >/dev/null 2>&1 || status=$?
+  [[ $status -eq 124 ]] && echo "corvane: up after three seconds"
+  [[ $status -eq 124 ]]
+'
+echo "== The package installs and runs on a clean Debian 12"
