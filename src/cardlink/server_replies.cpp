@@ -9,11 +9,11 @@ namespace {
 
 constexpr std::size_t kStatusFlags = 8;
 
-// A status flag as an int; what does not read as one in range counts as 0.
-int Flag(const std::string& text) {
+// A number that fits an int; nothing for anything else.
+std::optional<int> ParseInt(const std::string& text) {
   const auto number = wire::ParseNumber(text);
   if (!number || *number < std::numeric_limits<int>::min() || *number > std::numeric_limits<int>::max()) {
-    return 0;
+    return std::nullopt;
   }
   return static_cast<int>(*number);
 }
@@ -39,7 +39,7 @@ ServerReply SortServerFrame(const wire::Items& items) {
   } else if (kind == wire::kEvent && items.size() == 2 + kStatusFlags && items[1] == "NewSystemStatus") {
     reply.kind = ServerReply::Kind::Status;
     for (std::size_t i = 0; i < kStatusFlags; ++i) {
-      reply.status[i] = Flag(items[i + 2]);
+      reply.status[i] = ParseInt(items[i + 2]).value_or(0);  // unreadable flags count as 0
     }
   }
   return reply;
@@ -47,8 +47,8 @@ ServerReply SortServerFrame(const wire::Items& items) {
 
 AnswerOutcome ReadAnswer(const wire::Items& answer) {
   AnswerOutcome outcome;
-  const auto number = answer.size() >= 4 ? wire::ParseNumber(answer[2]) : std::nullopt;
-  if (!number || *number < std::numeric_limits<int>::min() || *number > std::numeric_limits<int>::max()) {
+  const auto number = answer.size() >= 4 ? ParseInt(answer[2]) : std::nullopt;
+  if (!number) {
     return outcome;
   }
   outcome.wellFormed = true;
