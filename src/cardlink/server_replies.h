@@ -26,7 +26,7 @@ ServerReply SortServerFrame(const wire::Items& items);
 // An answer: ANSWER, id, error number, description, results...
 struct AnswerOutcome {
   bool wellFormed = false;  // false: the server broke the protocol
-  long long error = 0;      // 0 for success
+  int error = 0;            // 0 for success
   std::string description;
   wire::Items results;
 };

@@ -182,7 +182,7 @@ class TcpCardServer : public CardServer {
       throw AutomationError(kRemoteServerUnavailable, lostReason_);
     }
     if (outcome.error != 0) {
-      throw AutomationError(static_cast<int>(outcome.error), outcome.description);
+      throw AutomationError(outcome.error, outcome.description);
     }
     return std::move(outcome.results);
   }
