@@ -5,6 +5,7 @@
 // entries, and the rows a store holds.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -198,5 +199,42 @@ inline long LogEntries(const QByteArray& log, bool* whole = nullptr) {
   }
   return entries;
 }
+
+inline constexpr char kConnected[] = "connected to card 1";
+
+// A card server replaying on its own port, and a receiver to start on it,
+// in a fresh work folder; with the counts the fault tests watch.
+class ReceiverFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder.IsValid());
+    port = FreePort();
+    ASSERT_TRUE(StartCardServer(server, port));
+  }
+
+  // Started and through its one-second connecting sequence.
+  void StartReceiver() {
+    ASSERT_TRUE(receiver.Start(CORVANE_RECEIVER, ReceiverArguments(port)));
+    ASSERT_TRUE(receiver.WaitForOutput(kConnected, 8000)) << receiver.Output().toStdString();
+  }
+
+  [[nodiscard]] long Logged() const { return LogEntries(ReadFile(folder.Log())); }
+  [[nodiscard]] long Stored() const { return StoredRows(folder.Database()); }
+
+  bool WaitForRows(long rows, int milliseconds = 20000) {
+    return WaitUntil([&] { return Stored() >= rows; }, milliseconds);
+  }
+  // The receiver goes on decoding: its log grows by entries.
+  bool LogGrowsBy(long entries) {
+    const long from = Logged();
+    return WaitUntil([&] { return Logged() >= from + entries; }, 20000);
+  }
+  bool StoreGrowsBy(long rows) { return WaitForRows(Stored() + rows); }
+
+  WorkFolder folder;
+  quint16 port = 0;
+  Child server{folder, "server"};
+  Child receiver{folder, "receiver"};
+};
 
 }  // namespace corvane::faults

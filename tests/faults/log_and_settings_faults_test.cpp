@@ -12,31 +12,10 @@
 namespace corvane::faults {
 namespace {
 
-constexpr char kConnected[] = "connected to card 1";
-
-class LogFaults : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(folder.IsValid());
-    port = FreePort();
-    ASSERT_TRUE(StartCardServer(server, port));
-  }
-
-  long Logged() const { return LogEntries(ReadFile(folder.Log())); }
-  bool LogGrowsBy(long entries) {
-    const long from = Logged();
-    return WaitUntil([&] { return Logged() >= from + entries; }, 20000);
-  }
-
-  WorkFolder folder;
-  quint16 port = 0;
-  Child server{folder, "server"};
-  Child receiver{folder, "receiver"};
-};
+using LogFaults = ReceiverFixture;
 
 TEST_F(LogFaults, AFolderMadeReadOnlyWhileLoggingKeepsTheOpenLogGoingAndTheStoreComesBack) {
-  ASSERT_TRUE(receiver.Start(CORVANE_RECEIVER, ReceiverArguments(port)));
-  ASSERT_TRUE(receiver.WaitForOutput(kConnected, 8000));
+  StartReceiver();
   ASSERT_TRUE(LogGrowsBy(20));
 
   // The log is open and keeps taking entries; the store cannot make its

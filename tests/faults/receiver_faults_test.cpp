@@ -10,44 +10,22 @@ namespace corvane::faults {
 namespace {
 
 constexpr char kLost[] = "connection to the card server lost";
-constexpr char kConnected[] = "connected to card 1";
 
-class ReceiverFaults : public ::testing::Test {
+class ReceiverFaults : public ReceiverFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(folder.IsValid());
-    port = FreePort();
-    ASSERT_TRUE(StartCardServer(server, port));
-  }
-
   // Stored rows and log entries agree, the store is sound and the log whole.
-  void ExpectSoundAfterwards(bool everyMessageStored = true) {
+  void ExpectSoundAfterwards() {
     EXPECT_TRUE(StoreIsSound(folder.Database()));
     bool whole = false;
     const long logged = LogEntries(ReadFile(folder.Log()), &whole);
     EXPECT_TRUE(whole);
-    if (everyMessageStored) {
-      EXPECT_EQ(StoredRows(folder.Database()), logged);
-    } else {
-      EXPECT_LE(StoredRows(folder.Database()), logged);
-    }
+    EXPECT_EQ(Stored(), logged);
   }
 
-  // Started and through its one-second connecting sequence, with rows stored.
   void StartReceiverAndWaitForTraffic() {
-    ASSERT_TRUE(receiver.Start(CORVANE_RECEIVER, ReceiverArguments(port)));
-    ASSERT_TRUE(receiver.WaitForOutput(kConnected, 8000)) << receiver.Output().toStdString();
+    StartReceiver();
     ASSERT_TRUE(WaitForRows(30));
   }
-
-  bool WaitForRows(long rows, int milliseconds = 20000) {
-    return WaitUntil([&] { return StoredRows(folder.Database()) >= rows; }, milliseconds);
-  }
-
-  WorkFolder folder;
-  quint16 port = 0;
-  Child server{folder, "server"};
-  Child receiver{folder, "receiver"};
 };
 
 TEST_F(ReceiverFaults, AKilledCardServerIsReportedAtOnceAndTheReceiverReconnectsToItsSuccessor) {
@@ -58,7 +36,7 @@ TEST_F(ReceiverFaults, AKilledCardServerIsReportedAtOnceAndTheReceiverReconnects
   // The closed socket is noticed as soon as the records already sent are read.
   EXPECT_TRUE(receiver.WaitForOutput(kLost, 2000)) << receiver.Output().toStdString();
   EXPECT_TRUE(receiver.Running());
-  const long before = StoredRows(folder.Database());
+  const long before = Stored();
 
   // A new server on the same port: the receiver's next try connects to it.
   const qsizetype mark = receiver.Output().size();
@@ -81,7 +59,7 @@ TEST_F(ReceiverFaults, AStalledCardServerIsTakenForLostWithinTheCallBoundAndReco
   EXPECT_TRUE(receiver.Running());
 
   const qsizetype mark = receiver.Output().size();
-  const long before = StoredRows(folder.Database());
+  const long before = Stored();
   server.Signal(SIGCONT);
   EXPECT_TRUE(receiver.WaitForOutput(kConnected, 8000, mark)) << receiver.Output().toStdString();
   EXPECT_TRUE(WaitForRows(before + 30));
@@ -97,7 +75,7 @@ TEST_F(ReceiverFaults, AReceiverKilledMidBurstLeavesASoundStoreAndWholeLogAndSta
   ASSERT_TRUE(receiver.WaitForEnd(3000));
   // Each message is committed before its log entry is written, and each
   // entry is flushed whole: at most the message in hand is logged short.
-  const long stored = StoredRows(folder.Database());
+  const long stored = Stored();
   bool whole = false;
   const long logged = LogEntries(ReadFile(folder.Log()), &whole);
   EXPECT_TRUE(StoreIsSound(folder.Database()));

@@ -12,8 +12,6 @@
 namespace corvane::faults {
 namespace {
 
-constexpr char kConnected[] = "connected to card 1";
-
 // Another process's exclusive lock on the store, held until released.
 class StoreLock {
  public:
@@ -40,32 +38,8 @@ class StoreLock {
   bool locked_ = false;
 };
 
-class StoreFaults : public ::testing::Test {
+class StoreFaults : public ReceiverFixture {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(folder.IsValid());
-    port = FreePort();
-    ASSERT_TRUE(StartCardServer(server, port));
-  }
-
-  void StartReceiver() {
-    ASSERT_TRUE(receiver.Start(CORVANE_RECEIVER, ReceiverArguments(port)));
-    ASSERT_TRUE(receiver.WaitForOutput(kConnected, 8000)) << receiver.Output().toStdString();
-  }
-
-  long Logged() const { return LogEntries(ReadFile(folder.Log())); }
-  long Stored() const { return StoredRows(folder.Database()); }
-
-  // The receiver goes on decoding: its log grows by entries.
-  bool LogGrowsBy(long entries) {
-    const long from = Logged();
-    return WaitUntil([&] { return Logged() >= from + entries; }, 20000);
-  }
-  bool StoreGrowsBy(long rows) {
-    const long from = Stored();
-    return WaitUntil([&] { return Stored() >= from + rows; }, 20000);
-  }
-
   // The rows stored before a fault, as text, to find them all afterwards.
   std::string Rows(long upTo) const {
     const std::string sql =
@@ -81,11 +55,6 @@ class StoreFaults : public ::testing::Test {
     LogEntries(ReadFile(folder.Log()), &whole);
     EXPECT_TRUE(whole);
   }
-
-  WorkFolder folder;
-  quint16 port = 0;
-  Child server{folder, "server"};
-  Child receiver{folder, "receiver"};
 };
 
 TEST_F(StoreFaults, ADeletedStoreIsNotRecreatedEmptyAndTheNextStartBuildsAFreshOne) {

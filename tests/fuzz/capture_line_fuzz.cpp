@@ -7,14 +7,11 @@
 #include <string_view>
 
 #include "capture/capture.h"
+#include "fuzz_support.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using corvane::fuzz::Require;
 
 }  // namespace
 

@@ -10,17 +10,14 @@
 
 #include "cardlink/server_replies.h"
 #include "cardlink/wire.h"
+#include "fuzz_support.h"
 
 namespace {
 
 namespace cardlink = corvane::cardlink;
 namespace wire = cardlink::wire;
 
-void Require(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using corvane::fuzz::Require;
 
 void CheckFrame(const wire::Items& items) {
   Require(!items.empty());
@@ -42,11 +39,12 @@ void CheckFrame(const wire::Items& items) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) {
+  const auto pieced = corvane::fuzz::ReadPiecedInput(data, size);
+  if (!pieced) {
     return 0;
   }
-  const std::size_t piece = data[0] == 0 ? 1 : data[0];
-  std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::size_t piece = pieced->piece;
+  std::string_view input = pieced->bytes;
   wire::FrameReader reader;
   bool broken = false;
   while (!input.empty()) {

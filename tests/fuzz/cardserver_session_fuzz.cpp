@@ -7,16 +7,13 @@
 #include <string_view>
 
 #include "cardserver/session.h"
+#include "fuzz_support.h"
 
 namespace {
 
 namespace wire = corvane::cardlink::wire;
 
-void Require(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using corvane::fuzz::Require;
 
 // Checks one reply; counts the frames the session has sent so far.
 void CheckReply(const std::string& reply, std::size_t& framesSent) {
@@ -40,11 +37,12 @@ void CheckReply(const std::string& reply, std::size_t& framesSent) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) {
+  const auto pieced = corvane::fuzz::ReadPiecedInput(data, size);
+  if (!pieced) {
     return 0;
   }
-  const std::size_t piece = data[0] == 0 ? 1 : data[0];
-  std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::size_t piece = pieced->piece;
+  std::string_view input = pieced->bytes;
   corvane::cardserver::SharedState shared;
   shared.cardStatus = {1, 5};
   corvane::cardserver::Session session(shared);

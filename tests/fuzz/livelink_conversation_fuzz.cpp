@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_support.h"
 #include "livelink/conversation.h"
 
 namespace {
@@ -13,11 +14,7 @@ namespace {
 namespace livelink = corvane::livelink;
 namespace wire = corvane::cardlink::wire;
 
-void Require(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using corvane::fuzz::Require;
 
 bool EndsTheConversation(std::string_view name) {
   return name == livelink::kRefused || name == livelink::kClosed || name == livelink::kDropped;
@@ -56,11 +53,12 @@ void CheckStep(const livelink::StepResult& result, const livelink::ItemValues& v
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) {
+  const auto pieced = corvane::fuzz::ReadPiecedInput(data, size);
+  if (!pieced) {
     return 0;
   }
-  const std::size_t piece = data[0] == 0 ? 1 : data[0];
-  std::string_view input(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::size_t piece = pieced->piece;
+  std::string_view input = pieced->bytes;
   const livelink::ItemValues values{{"LiveItem", std::string("M=2\r\n\0\xff", 7)}, {"LiveData", "0ACARS mode: 2"}};
   livelink::Conversation conversation(values);
   long links = 0;

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "decoding/message_path.h"
+#include "fuzz_support.h"
 #include "reference/reference_tables.h"
 
 namespace {
@@ -20,11 +21,7 @@ constexpr std::array<std::string_view, 24> kLabels = {"B9", "SQ", "23", "26", "2
                                                       "41", "42", "43", "44", "46",    "47", "4H", "4G",
                                                       "5U", "80", "H1", "Q0", "_\x7f", "5Z", "",   "8"};
 
-void Require(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using corvane::fuzz::Require;
 
 const corvane::reference::ReferenceTables& Tables() {
   static const corvane::reference::ReferenceTables tables = [] {

@@ -7,15 +7,12 @@
 #include <string_view>
 
 #include "decoding/text_record.h"
+#include "fuzz_support.h"
 #include "reference/reference_tables.h"
 
 namespace {
 
-void Require(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using corvane::fuzz::Require;
 
 const corvane::reference::ReferenceTables& Tables() {
   static const corvane::reference::ReferenceTables tables = [] {

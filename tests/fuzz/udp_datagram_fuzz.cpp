@@ -10,16 +10,13 @@
 #include "cardlink/server_replies.h"
 #include "cardlink/wire.h"
 #include "cardserver/udp_feed.h"
+#include "fuzz_support.h"
 
 namespace {
 
 namespace wire = corvane::cardlink::wire;
 
-void Require(bool condition) {
-  if (!condition) {
-    __builtin_trap();
-  }
-}
+using corvane::fuzz::Require;
 
 }  // namespace
 
