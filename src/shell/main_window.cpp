@@ -28,6 +28,7 @@ constexpr int kSeparator = 52;
 constexpr QRect kPlanes{486, 8, 166, 330};
 constexpr int kButtonTop = 346;
 constexpr int kButtonHeight = 28;
+constexpr const char* kLogDataToolTip = "Log all data with, or without, link test and uplink acknowledge";
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
   auto* label = new QLabel(text, parent);
@@ -104,7 +105,7 @@ void MainWindow::BuildControls() {
   logData_ = new LogCheckBox(Latin1(decoding::TrafficLog::kStartCaption), central);
   logData_->setObjectName("LogData");
   logData_->setTristate(true);
-  logData_->setToolTip("Log all data with, or without, link test and uplink acknowledge");
+  logData_->setToolTip(kLogDataToolTip);
   logData_->setGeometry(116, kButtonTop, 160, kButtonHeight);
   config_ = MakeButton(central, "Config", "Confi&g.", "Configure connexion parameters",
                        {kWindowWidth - 8 - 80 - 8 - 80, kButtonTop, 80, kButtonHeight});
@@ -287,9 +288,35 @@ void MainWindow::OnLogDataClicked() {
                           : view.state == decoding::LogBox::Unchecked ? Qt::Unchecked
                                                                       : Qt::PartiallyChecked);
   logData_->setText(QString::fromStdString(view.caption));
+  ShowLogTrouble();
 }
 
-void MainWindow::HandleTextRecord(const std::string& record) { path_->HandleTextRecord(record); }
+// A log that cannot be opened or written turns the LogData box red, with the
+// reason in its tooltip, until an entry is written again (the log retries at
+// every message).
+void MainWindow::ShowLogTrouble() {
+  const std::string& error = log_.LastError();
+  if (error == shownLogError_) {
+    return;
+  }
+  shownLogError_ = error;
+  // Only the text colour is set; the rest follows the window (blue while
+  // linked), and an empty palette gives everything back to it.
+  QPalette palette;
+  if (error.empty()) {
+    logData_->setToolTip(kLogDataToolTip);
+  } else {
+    palette.setColor(QPalette::WindowText, Qt::red);
+    logData_->setToolTip(QString("The traffic log cannot be written (%1); Corvane tries again at every message")
+                             .arg(QString::fromLocal8Bit(error.c_str())));
+  }
+  logData_->setPalette(palette);
+}
+
+void MainWindow::HandleTextRecord(const std::string& record) {
+  path_->HandleTextRecord(record);
+  ShowLogTrouble();
+}
 
 // Other programs read LiveItem and LiveData through the live link; opening a
 // link turns the window blue, closing one light grey.

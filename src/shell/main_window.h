@@ -116,6 +116,7 @@ class MainWindow : public QMainWindow,
   void OpenConfig();
   bool RunConfigDialog(config::Settings& chosen);
   void OnLogDataClicked();
+  void ShowLogTrouble();
   void ShutDown();
   void StartLiveLink();
   void ShowLinkIndicator(const QColor& colour);
@@ -167,6 +168,7 @@ class MainWindow : public QMainWindow,
   QListWidget* planes_ = nullptr;
   QPushButton* connect_ = nullptr;
   LogCheckBox* logData_ = nullptr;
+  std::string shownLogError_;  // the log failure the LogData box shows; empty when none
   QPushButton* config_ = nullptr;
   QPushButton* cancel_ = nullptr;
   std::array<QLabel*, 3> statusPanels_{};

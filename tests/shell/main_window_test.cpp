@@ -226,3 +226,37 @@ TEST_F(MainWindowTest, QuittingWhileConnectedClosesTheConnectionFirst) {
 
 }  // namespace
 }  // namespace corvane::shell
+
+namespace corvane::shell {
+namespace {
+
+TEST_F(MainWindowTest, ALogThatCannotBeWrittenTurnsTheBoxRedUntilItIsWrittenAgain) {
+  WriteSettings("CardType=1\nCardNumber=1\n");
+  MainWindow window(Seams());
+  window.Start();
+  window.show();
+  QCheckBox* box = Find<QCheckBox>(window, "LogData");
+  const QString normalTip = box->toolTip();
+  const QColor normalText = box->palette().color(QPalette::WindowText);
+  ASSERT_NE(normalText, QColor(Qt::red));
+
+  // A folder where the log file should be: no one can open it for writing.
+  ASSERT_TRUE(QDir().mkdir(dir_.filePath("Corvane.txt")));
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+  EXPECT_EQ(box->text(), "&Log all data");
+  EXPECT_EQ(box->palette().color(QPalette::WindowText), QColor(Qt::red));
+  EXPECT_TRUE(box->toolTip().contains("cannot open Corvane.txt")) << box->toolTip().toStdString();
+  window.HandleTextRecord("M=2  ADDR=N123UA  TA=! ML=Q0 B=1\r\n");
+  EXPECT_EQ(box->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+  ASSERT_TRUE(QDir().rmdir(dir_.filePath("Corvane.txt")));
+  window.HandleTextRecord("M=2  ADDR=N123UA  TA=! ML=Q0 B=2\r\n");
+  EXPECT_EQ(box->palette().color(QPalette::WindowText), normalText);
+  EXPECT_EQ(box->toolTip(), normalTip);
+  QFile log(dir_.filePath("Corvane.txt"));
+  ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(log.readAll().startsWith("= "));
+}
+
+}  // namespace
+}  // namespace corvane::shell
