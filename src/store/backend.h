@@ -1,7 +1,10 @@
 // What each store backend does, step by step, and what they share: the
-// reference tables as they come back from a store, and the history text.
+// reference tables as they come back from a store, the history text, and the
+// session through which the store writer commits messages in batches.
 #pragma once
 
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +32,36 @@ struct HistoryRow {
   std::string data;
 };
 
+// One write waiting for the store: a message to append, or the deletion of
+// every message of an aircraft (only the record's Address is then used).
+struct StoreOp {
+  enum class Kind : unsigned char { Insert, Delete };
+  Kind kind = Kind::Insert;
+  decoding::MessageRecord record;
+};
+
+// The store refused a write for a reason that may pass (locked, read-only,
+// disk full, the file gone or replaced): nothing of the transaction stayed.
+class WriteRefused : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One connection a writer keeps open for a whole run. Operations applied
+// between Begin and Commit are written together or not at all. A row the
+// store can never take (wider than its column) is skipped, as a single
+// insert that fails always was; every other failure throws WriteRefused and
+// leaves nothing written.
+class StoreSession {
+ public:
+  virtual ~StoreSession() = default;
+  virtual void Begin() = 0;
+  virtual void Apply(const StoreOp& op) = 0;
+  virtual void Commit() = 0;
+  // Abandons an open transaction; never throws.
+  virtual void Rollback() noexcept = 0;
+};
+
 class StoreBackend {
  public:
   virtual ~StoreBackend() = default;
@@ -44,10 +77,13 @@ class StoreBackend {
   // Reads the stored reference tables; throws when they cannot be read.
   virtual StoredTables LoadTables(const std::string& name) = 0;
 
-  // The message operations handle their own failures.
-  virtual void StoreMessage(const std::string& name, const decoding::MessageRecord& record) = 0;
+  // Today's history of one aircraft as stored; what was gathered before a
+  // failure. Messages are appended and deleted through OpenSession.
   virtual std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) = 0;
-  virtual void DeletePlane(const std::string& name, std::string_view address) = 0;
+
+  // Opens the existing store for a writer; throws WriteRefused when it
+  // cannot be opened (a missing file is never created here).
+  virtual std::unique_ptr<StoreSession> OpenSession(const std::string& name) = 0;
 };
 
 // Replaces the labels, codes and countries by the stored copies (every SMI

@@ -24,13 +24,14 @@ bool FileExists(const std::string& name) {
 
 }  // namespace
 
-Database::Database(reference::ReferenceTables& tables, decoding::UtcClock clock)
+Database::Database(reference::ReferenceTables& tables, decoding::UtcClock clock, WriterLimits limits)
     : tables_(tables),
       clock_(std::move(clock)),
+      limits_(limits),
       sqlite_(std::make_unique<SqliteBackend>()),
       jet_(std::make_unique<JetBackend>()) {}
 
-Database::~Database() = default;
+Database::~Database() { Close(); }
 
 StoreBackend* Database::BackendFor(std::int32_t DBType) {
   switch (DBType) {
@@ -47,8 +48,29 @@ void Database::OpenStore(std::int32_t DBType, std::string& DBName, StoreProgress
   if (StoreBackend* backend = BackendFor(DBType)) {
     progress.AppendCaption(std::string(backend->CaptionSuffix()));
     RunOpenSequence(*backend, DBName, progress);
+    // The writer starts with the store, so that what an earlier run left in
+    // the pending file is written at once.
+    WriterFor(DBType, DBName);
   }
   tables_.IndexAirports();
+}
+
+// One writer per store file, started on first use.
+StoreWriter* Database::WriterFor(std::int32_t DBType, const std::string& DBName) {
+  StoreBackend* backend = BackendFor(DBType);
+  if (backend == nullptr) {
+    return nullptr;
+  }
+  auto& writer = writers_[{DBType, DBName}];
+  if (!writer) {
+    writer = std::make_unique<StoreWriter>(*backend, DBName, limits_);
+  }
+  return writer.get();
+}
+
+StoreWriter* Database::Writer(std::int32_t DBType, const std::string& DBName) {
+  const auto found = writers_.find({DBType, DBName});
+  return found == writers_.end() ? nullptr : found->second.get();
 }
 
 // An existing file gives back its reference tables; a new one is created and
@@ -80,8 +102,8 @@ void Database::RunOpenSequence(StoreBackend& backend, std::string& DBName, Store
 }
 
 void Database::StoreMessage(std::int32_t DBType, const std::string& DBName, const decoding::MessageRecord& record) {
-  if (StoreBackend* backend = BackendFor(DBType)) {
-    backend->StoreMessage(DBName, record);
+  if (StoreWriter* writer = WriterFor(DBType, DBName)) {
+    writer->Enqueue(record);
   }
 }
 
@@ -90,14 +112,42 @@ std::string Database::PlaneHistory(std::int32_t DBType, const std::string& DBNam
   if (backend == nullptr) {
     return {};
   }
-  return backend->PlaneHistory(DBName, address, decoding::DateField(clock_()));
+  const std::string today = decoding::DateField(clock_());
+  const auto readStored = [&] { return backend->PlaneHistory(DBName, address, today); };
+  StoreWriter* writer = Writer(DBType, DBName);
+  return writer != nullptr ? writer->History(std::string(address), today, readStored) : readStored();
 }
 
 std::string Database::DeletePlane(std::int32_t DBType, const std::string& DBName, std::string_view address) {
-  if (StoreBackend* backend = BackendFor(DBType)) {
-    backend->DeletePlane(DBName, address);
+  if (StoreWriter* writer = WriterFor(DBType, DBName)) {
+    writer->Delete(std::string(address));
   }
   return {};
+}
+
+bool Database::Flush(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  bool flushed = true;
+  for (auto& [key, writer] : writers_) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    flushed = writer->Flush(std::max(left, std::chrono::milliseconds(0))) && flushed;
+  }
+  return flushed;
+}
+
+void Database::Close() {
+  for (auto& [key, writer] : writers_) {
+    writer->Close();
+  }
+}
+
+std::optional<WriterStatus> Database::Status(std::int32_t DBType, const std::string& DBName) const {
+  const auto found = writers_.find({DBType, DBName});
+  if (found == writers_.end()) {
+    return std::nullopt;
+  }
+  return found->second->Status();
 }
 
 }  // namespace corvane::store

@@ -2,18 +2,25 @@
 // file in the current directory, with a copy of the reference tables that is
 // read back at start-up. Database dispatches each operation by DBType to the
 // SQLite backend (1, file Corvane.db) or the Jet-layout backend (2, file
-// Corvane.mdb); any other value does nothing. No connection stays open
-// between operations, and no store failure ever stops the message path.
+// Corvane.mdb); any other value does nothing. Writes go through a store
+// writer per open store (store_writer.h): StoreMessage and DeletePlane hand
+// their work over and return at once, and no store failure ever stops the
+// message path or loses a message.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "decoding/message_path.h"
 #include "decoding/utc_clock.h"
 #include "store/backend.h"
+#include "store/store_writer.h"
 
 namespace corvane::reference {
 class ReferenceTables;
@@ -40,7 +47,8 @@ class StoreProgress {
 
 class Database : public decoding::MessageStore {
  public:
-  explicit Database(reference::ReferenceTables& tables, decoding::UtcClock clock = decoding::SystemUtcNow);
+  explicit Database(reference::ReferenceTables& tables, decoding::UtcClock clock = decoding::SystemUtcNow,
+                    WriterLimits limits = {});
   ~Database() override;
 
   // Creates the store file (copying the reference tables into it) or loads
@@ -48,24 +56,44 @@ class Database : public decoding::MessageStore {
   // DBName gains the backend's extension.
   void OpenStore(std::int32_t DBType, std::string& DBName, StoreProgress& progress);
 
-  // Appends one message; a failure is ignored.
+  // Hands one message to the store's writer, which appends it in order.
   void StoreMessage(std::int32_t DBType, const std::string& DBName, const decoding::MessageRecord& record) override;
 
   // Today's (UTC) messages of one aircraft that have a text, oldest first as
-  // the engine returns them; what was gathered before a failure.
+  // the engine returns them, then those still waiting to be written; what
+  // was gathered before a failure.
   std::string PlaneHistory(std::int32_t DBType, const std::string& DBName, std::string_view address);
 
-  // Deletes every message of the aircraft, all days; returns the empty text.
+  // Deletes every message of the aircraft, all days, those still waiting to
+  // be written included; returns the empty text.
   std::string DeletePlane(std::int32_t DBType, const std::string& DBName, std::string_view address);
+
+  // Waits until every message handed over is in the store; false when the
+  // time runs out first (the store refusing writes).
+  bool Flush(std::chrono::milliseconds timeout);
+
+  // Writes what waits and stops the writers; what a refusing store does not
+  // take within the writer's grace goes to the pending file. Also done when
+  // the Database goes away.
+  void Close();
+
+  // The writer's account of the store, once a store is open.
+  [[nodiscard]] std::optional<WriterStatus> Status(std::int32_t DBType, const std::string& DBName) const;
+
+  // The writer of an open store, for measuring; null when none.
+  [[nodiscard]] StoreWriter* Writer(std::int32_t DBType, const std::string& DBName);
 
  private:
   StoreBackend* BackendFor(std::int32_t DBType);
+  StoreWriter* WriterFor(std::int32_t DBType, const std::string& DBName);
   void RunOpenSequence(StoreBackend& backend, std::string& DBName, StoreProgress& progress);
 
   reference::ReferenceTables& tables_;
   decoding::UtcClock clock_;
+  WriterLimits limits_;
   std::unique_ptr<StoreBackend> sqlite_;
   std::unique_ptr<StoreBackend> jet_;
+  std::map<std::pair<std::int32_t, std::string>, std::unique_ptr<StoreWriter>> writers_;
 };
 
 }  // namespace corvane::store

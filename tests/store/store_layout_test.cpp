@@ -56,6 +56,7 @@ TEST_F(StoreFiles, OtherStoreTypesTouchNoFileButAirportsAreIndexed) {
     db.StoreMessage(type, name, message);
     EXPECT_EQ(db.PlaneHistory(type, name, "F-GKXA"), "");
     EXPECT_EQ(db.DeletePlane(type, name, "F-GKXA"), "");
+    ASSERT_TRUE(db.Flush(std::chrono::seconds(5)));
     EXPECT_EQ(Count(name, "Planes"), 1);
   }
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "decoding/latin1_text.h"
 #include "decoding/utc_clock.h"
 
 namespace corvane::capture {
@@ -19,12 +20,8 @@ struct CaptureRecord {
   std::string txt;  // bytes as the card sends them
 };
 
-// Bytes to UTF-8, each byte becoming the code point of the same value.
-std::string Latin1ToUtf8(std::string_view bytes);
-
-// UTF-8 back to bytes; nothing when a code point lies above U+00FF or the
-// text is not valid UTF-8.
-std::optional<std::string> Utf8ToLatin1(std::string_view utf8);
+using decoding::Latin1ToUtf8;
+using decoding::Utf8ToLatin1;
 
 // "2026-12-07T21:00:05.005Z" (fractions optional, any number of digits,
 // a final "Z" or none). Nothing when the text is not such a time.

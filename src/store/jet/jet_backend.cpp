@@ -3,6 +3,7 @@
 #include "store/jet/jet_backend.h"
 
 #include "store/jet/ado.h"
+#include "store/sqlite/sql_session.h"
 
 namespace corvane::store {
 
@@ -174,17 +175,6 @@ StoredTables JetBackend::LoadTables(const std::string& name) {
   return stored;
 }
 
-void JetBackend::StoreMessage(const std::string& name, const decoding::MessageRecord& r) {
-  try {
-    Connection connection;
-    connection.Open(ConnectionString(name), "", "", adOptionUnspecified);
-    connection.Execute(kInsertMessage, {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data});
-    connection.Close();
-  } catch (const Error&) {
-    // A message that cannot be stored is still shown, logged and published.
-  }
-}
-
 std::string JetBackend::PlaneHistory(const std::string& name, std::string_view address, const std::string& today) {
   std::string history;
   try {
@@ -209,13 +199,10 @@ std::string JetBackend::PlaneHistory(const std::string& name, std::string_view a
   return history;
 }
 
-void JetBackend::DeletePlane(const std::string& name, std::string_view address) {
-  try {
-    Connection connection;
-    connection.Open(ConnectionString(name), "", "", adOptionUnspecified);
-    connection.Execute(kDeletePlane, {address});
-  } catch (const Error&) {
-  }
+// The Jet-layout file is an SQLite file underneath: the writer's session
+// works on it directly, with the Jet statements.
+std::unique_ptr<StoreSession> JetBackend::OpenSession(const std::string& name) {
+  return std::make_unique<sqlite::SqlSession>(name, sqlite::WriteStatements{kInsertMessage, kDeletePlane});
 }
 
 }  // namespace corvane::store

@@ -17,9 +17,8 @@ class JetBackend : public StoreBackend {
   void CreateTables(const std::string& name) override;
   void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) override;
   StoredTables LoadTables(const std::string& name) override;
-  void StoreMessage(const std::string& name, const decoding::MessageRecord& record) override;
   std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
-  void DeletePlane(const std::string& name, std::string_view address) override;
+  std::unique_ptr<StoreSession> OpenSession(const std::string& name) override;
 };
 
 }  // namespace corvane::store

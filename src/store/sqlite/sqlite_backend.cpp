@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "store/sqlite/sql_session.h"
 #include "store/sqlite/sqlite_db.h"
 
 namespace corvane::store {
@@ -98,19 +99,12 @@ StoredTables SqliteBackend::LoadTables(const std::string& name) {
   return stored;
 }
 
-void SqliteBackend::StoreMessage(const std::string& name, const decoding::MessageRecord& r) {
-  try {
-    Connection db(name, Connection::OpenMode::Existing);
-    db.Execute(kInsertMessage, {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data});
-  } catch (const sqlite::Error&) {
-    // A message that cannot be stored is still shown, logged and published.
-  }
-}
-
 std::string SqliteBackend::PlaneHistory(const std::string& name, std::string_view address, const std::string& today) {
   std::string history;
   try {
-    Connection db(name, Connection::OpenMode::Existing);
+    // A store locked by another program gives up soon: the history window
+    // then shows what waits to be written rather than holding the window.
+    Connection db(name, Connection::OpenMode::Existing, sqlite::kWriterBusyTimeoutMs);
     for (const sqlite::Row& row : db.Query(kSelectHistory, {address, today})) {
       AppendHistoryRow(history, {row.at(0), row.at(1), row.at(2), row.at(3)});
     }
@@ -119,12 +113,8 @@ std::string SqliteBackend::PlaneHistory(const std::string& name, std::string_vie
   return history;
 }
 
-void SqliteBackend::DeletePlane(const std::string& name, std::string_view address) {
-  try {
-    Connection db(name, Connection::OpenMode::Existing);
-    db.Execute(kDeletePlane, {address});
-  } catch (const sqlite::Error&) {
-  }
+std::unique_ptr<StoreSession> SqliteBackend::OpenSession(const std::string& name) {
+  return std::make_unique<sqlite::SqlSession>(name, sqlite::WriteStatements{kInsertMessage, kDeletePlane});
 }
 
 }  // namespace corvane::store

@@ -1,4 +1,5 @@
-// The SQLite backend: the store in Corvane.db, one connection per operation.
+// The SQLite backend: the store in Corvane.db. Reads open a connection per
+// operation; the writer's session keeps one open for the run.
 #pragma once
 
 #include "store/backend.h"
@@ -14,9 +15,8 @@ class SqliteBackend : public StoreBackend {
   void CreateTables(const std::string& name) override;
   void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) override;
   StoredTables LoadTables(const std::string& name) override;
-  void StoreMessage(const std::string& name, const decoding::MessageRecord& record) override;
   std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
-  void DeletePlane(const std::string& name, std::string_view address) override;
+  std::unique_ptr<StoreSession> OpenSession(const std::string& name) override;
 };
 
 }  // namespace corvane::store

@@ -22,7 +22,7 @@ std::string CellText(sqlite3_stmt* statement, int column) {
 
 }  // namespace
 
-Connection::Connection(const std::string& path, OpenMode mode) {
+Connection::Connection(const std::string& path, OpenMode mode, int busyTimeoutMs) {
   const int flags = SQLITE_OPEN_READWRITE | (mode == OpenMode::CreateIfMissing ? SQLITE_OPEN_CREATE : 0);
   const int result = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
   if (result != SQLITE_OK) {
@@ -31,10 +31,18 @@ Connection::Connection(const std::string& path, OpenMode mode) {
     db_ = nullptr;
     throw Error(result, path + ": " + message);
   }
-  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  sqlite3_busy_timeout(db_, busyTimeoutMs);
 }
 
 Connection::~Connection() { sqlite3_close(db_); }
+
+bool Connection::FileHasMoved() const {
+  int moved = 0;
+  const int result = sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved);
+  return result == SQLITE_OK && moved != 0;
+}
+
+bool Connection::InTransaction() const { return sqlite3_get_autocommit(db_) == 0; }
 
 void Connection::Fail(int code) const { throw Error(code, sqlite3_errmsg(db_)); }
 

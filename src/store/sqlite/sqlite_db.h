@@ -38,8 +38,9 @@ class Connection {
  public:
   enum class OpenMode { Existing, CreateIfMissing };
 
-  // Opens the database file; throws Error when it cannot be opened.
-  Connection(const std::string& path, OpenMode mode);
+  // Opens the database file; throws Error when it cannot be opened. A
+  // statement waits up to busyTimeoutMs for another connection's lock.
+  Connection(const std::string& path, OpenMode mode, int busyTimeoutMs = kBusyTimeoutMs);
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -52,6 +53,13 @@ class Connection {
 
   // Runs a query and returns every row, each cell as text (NULL as empty).
   Rows Query(std::string_view sql, const Parameters& parameters = {});
+
+  // True when the file this connection has open is no longer the one at its
+  // path: deleted, or replaced by another file. Writes would then go nowhere.
+  [[nodiscard]] bool FileHasMoved() const;
+
+  // True while a transaction begun on this connection is open.
+  [[nodiscard]] bool InTransaction() const;
 
   [[nodiscard]] sqlite3* handle() const { return db_; }
 

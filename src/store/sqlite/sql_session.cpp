@@ -1,0 +1,76 @@
+// The writer's SQLite session: passing failures refuse the whole batch,
+// a row the schema rejects is skipped.
+#include "store/sqlite/sql_session.h"
+
+#include <sqlite3.h>
+
+namespace corvane::store::sqlite {
+
+namespace {
+
+// Failures that come from the row itself and would recur at every retry.
+bool RowIsRejected(int code) {
+  const int primary = code & 0xFF;
+  return primary == SQLITE_CONSTRAINT || primary == SQLITE_TOOBIG || primary == SQLITE_MISMATCH ||
+         primary == SQLITE_RANGE;
+}
+
+}  // namespace
+
+SqlSession::SqlSession(const std::string& path, WriteStatements statements) : statements_(statements) {
+  try {
+    db_ = std::make_unique<Connection>(path, Connection::OpenMode::Existing, kWriterBusyTimeoutMs);
+  } catch (const Error& failure) {
+    throw WriteRefused(failure.what());
+  }
+}
+
+void SqlSession::Begin() {
+  // A connection whose file was deleted or replaced would write into the
+  // void (or into someone else's file): refuse, and let the writer reopen.
+  if (db_->FileHasMoved()) {
+    throw WriteRefused("the store file was deleted or replaced");
+  }
+  try {
+    db_->ExecuteScript("BEGIN IMMEDIATE;");
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
+}
+
+void SqlSession::Apply(const StoreOp& op) {
+  const decoding::MessageRecord& r = op.record;
+  try {
+    if (op.kind == StoreOp::Kind::Delete) {
+      db_->Execute(statements_.deletePlane, {r.Address});
+    } else {
+      db_->Execute(statements_.insertMessage,
+                   {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data});
+    }
+  } catch (const Error& failure) {
+    if (!RowIsRejected(failure.code())) {
+      Refuse(failure);
+    }
+  }
+}
+
+void SqlSession::Commit() {
+  try {
+    db_->ExecuteScript("COMMIT;");
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
+}
+
+void SqlSession::Rollback() noexcept {
+  if (db_->InTransaction()) {
+    sqlite3_exec(db_->handle(), "ROLLBACK;", nullptr, nullptr, nullptr);
+  }
+}
+
+void SqlSession::Refuse(const Error& failure) {
+  Rollback();
+  throw WriteRefused(failure.what());
+}
+
+}  // namespace corvane::store::sqlite

@@ -1,0 +1,43 @@
+// The writer's session on an SQLite file, shared by both backends (the Jet
+// layout lives in an SQLite file too): one connection kept open, batches in
+// one transaction, and a check that the file is still the one at its path.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "store/backend.h"
+#include "store/sqlite/sqlite_db.h"
+
+namespace corvane::store::sqlite {
+
+// A writer's connection waits this long for another connection's lock before
+// giving the attempt up; the writer then backs off and tries again, so a
+// history read never waits long behind a write.
+inline constexpr int kWriterBusyTimeoutMs = 50;
+
+// The statements a backend writes messages with: the insert takes the nine
+// Planes values, the delete the address, both as parameters 1, 2, ...
+struct WriteStatements {
+  const char* insertMessage;
+  const char* deletePlane;
+};
+
+class SqlSession : public StoreSession {
+ public:
+  // Opens the existing file; throws WriteRefused when it cannot.
+  SqlSession(const std::string& path, WriteStatements statements);
+
+  void Begin() override;
+  void Apply(const StoreOp& op) override;
+  void Commit() override;
+  void Rollback() noexcept override;
+
+ private:
+  [[noreturn]] void Refuse(const Error& failure);
+
+  std::unique_ptr<Connection> db_;
+  WriteStatements statements_;
+};
+
+}  // namespace corvane::store::sqlite
