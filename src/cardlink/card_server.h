@@ -18,6 +18,10 @@ namespace corvane::cardlink {
 inline constexpr const char* kW41ProgId = "W41System.W41System.1";
 inline constexpr const char* kW51ProgId = "W51System.W51System.1";
 
+// The text of a card status code (0 to 8); empty for any other code. Codes
+// 0 (initializing) and 1 (running) count as a usable card.
+const char* CardStatusText(std::int32_t status);
+
 // Automation error numbers.
 inline constexpr int kRemoteServerUnavailable = 462;
 inline constexpr int kClassNotRegistered = 463;

@@ -2,6 +2,8 @@
 // mode refresh and the status display.
 #include "cardlink/connection_manager.h"
 
+#include <array>
+
 #include "cardlink/event_wait.h"
 
 namespace corvane::cardlink {
@@ -18,7 +20,24 @@ constexpr std::int32_t kCardInitializing = 0;
 constexpr std::int32_t kCardRunning = 1;
 constexpr std::string_view kModeKey = "Mode=";
 
+constexpr std::array<const char*, 9> kStatusTexts = {"Card is being initialized",
+                                                     "Card is running",
+                                                     "Error during initialization",
+                                                     "DSP decoder program not started",
+                                                     "Card is used",
+                                                     "No card",
+                                                     "Timeout error",
+                                                     "Device driver error",
+                                                     "Device conflict error"};
+
 }  // namespace
+
+const char* CardStatusText(std::int32_t status) {
+  if (status < 0 || status >= static_cast<std::int32_t>(kStatusTexts.size())) {
+    return "";
+  }
+  return kStatusTexts[static_cast<std::size_t>(status)];
+}
 
 std::string DecoderParameters(std::int16_t IFInput, std::int32_t IFFreqs) {
   std::string parameters =
@@ -129,6 +148,7 @@ bool ConnectionManager::OpenConnection() {
     CardServer_->GetCardStatus(status);
     if (status != kCardInitializing && status != kCardRunning) {
       ReleaseServer();
+      view_.CardNotUsable(status);
       return false;
     }
 

@@ -34,6 +34,9 @@ class ConnectionView {
   virtual void ShowError(const std::string& /*text*/) {}
   // An open connection was lost; the state is closed again.
   virtual void ConnectionDropped(const std::string& /*reason*/) {}
+  // The card answered with a status other than initializing (0) or running
+  // (1); connecting fails without a message box.
+  virtual void CardNotUsable(std::int32_t /*status*/) {}
 };
 
 // The card settings the connection uses, as held in memory.

@@ -1,6 +1,8 @@
 // The card server client over TCP: the hello, calls that wait for their answer
 // with the event loop turning (so events and the window go on meanwhile), and
-// events emitted as they arrive.
+// events handed on one at a time from the event loop. Frames are read and
+// sorted as soon as they arrive, so a call's answer is seen however long the
+// handling of the records before it takes.
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHostAddress>
@@ -9,6 +11,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <algorithm>
+#include <deque>
 #include <optional>
 
 #include "cardlink/card_server.h"
@@ -24,6 +27,12 @@ constexpr const char* kUnavailableText = "The remote server machine does not exi
 constexpr qint64 kReadChunk = 64 * 1024;
 // A call waits at most this many wait times, however busy the server is.
 constexpr qint64 kLongestWaits = 10;
+// Events read ahead of their handling; past this the socket is left unread
+// (and the server held back by TCP) until the handlers catch up.
+constexpr std::size_t kMostEventsAhead = 10000;
+// Events are handed on in slices of this many milliseconds at most, so that
+// the event loop (painting, timers, a call's answer) turns between slices.
+constexpr qint64 kDeliverySliceMs = 5;
 
 class TcpCardServer : public CardServer {
  public:
@@ -97,15 +106,18 @@ class TcpCardServer : public CardServer {
   // meanwhile; whatever arrives wakes the loop to check again. The wait runs
   // out when the server has sent nothing for the wait time (a busy server
   // streaming records ahead of the answer is not a silent one), and in any
-  // case after ten wait times.
+  // case after ten wait times. Time spent handling records that did arrive
+  // counts toward neither: a slow handler is not a silent server.
   template <typename Done>
   bool WaitFor(Done done) {
     QElapsedTimer clock;
     clock.start();
+    const qint64 handlingBefore = handlingMs_;
     quietSince_.start();
     while (!done()) {
       const qint64 quietLeft = waitMs_ - quietSince_.elapsed();
-      const qint64 totalLeft = static_cast<qint64>(waitMs_) * kLongestWaits - clock.elapsed();
+      const qint64 waited = clock.elapsed() - (handlingMs_ - handlingBefore);
+      const qint64 totalLeft = static_cast<qint64>(waitMs_) * kLongestWaits - waited;
       const qint64 left = std::min(quietLeft, totalLeft);
       if (left <= 0) {
         return false;
@@ -151,6 +163,7 @@ class TcpCardServer : public CardServer {
 
   wire::Items Call(const std::string& operation, const wire::Items& arguments) {
     if (lost_) {
+      DrainEvents();
       throw AutomationError(kRemoteServerUnavailable,
                             "the connection to the card server is lost (" + lostReason_ + ")");
     }
@@ -169,9 +182,11 @@ class TcpCardServer : public CardServer {
     if (!answered) {
       LoseLater("the card server did not answer " + operation + " within " + std::to_string(waitMs_ / 1000) +
                 " seconds");
+      DrainEvents();
       throw AutomationError(kRemoteServerUnavailable, lostReason_);
     }
     if (!answer_) {
+      DrainEvents();
       throw AutomationError(kRemoteServerUnavailable,
                             "the connection to the card server is lost (" + lostReason_ + ")");
     }
@@ -195,10 +210,14 @@ class TcpCardServer : public CardServer {
     return *number;
   }
 
-  void Send(const wire::Items& items) { socket_.write(QByteArray::fromStdString(wire::EncodeFrame(items))); }
+  // The request leaves at once, before any waiting begins.
+  void Send(const wire::Items& items) {
+    socket_.write(QByteArray::fromStdString(wire::EncodeFrame(items)));
+    socket_.flush();
+  }
 
   void ReadFrames() {
-    while (socket_.bytesAvailable() > 0) {
+    while (events_.size() < kMostEventsAhead && socket_.bytesAvailable() > 0) {
       const QByteArray chunk = socket_.read(kReadChunk);
       quietSince_.restart();
       reader_.Append(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
@@ -210,39 +229,91 @@ class TcpCardServer : public CardServer {
           LoseLater("the card server broke the protocol: " + error);
           return;
         }
-        Dispatch(items);
-        if (lost_) {
-          return;
-        }
+        Sort(items);
       }
     }
+    ScheduleDelivery();
   }
 
-  void Dispatch(wire::Items& items) {
-    const ServerReply reply = SortServerFrame(items);
+  // The opening reply and answers are taken at once; events wait their turn.
+  void Sort(wire::Items& items) {
+    ServerReply reply = SortServerFrame(items);
     switch (reply.kind) {
       case ServerReply::Kind::Opening:
         hello_ = std::move(items);
+        Wake();
         break;
       case ServerReply::Kind::Answer:
         if (reply.answerId == answerId_) {
           answer_ = std::move(items);
+          Wake();
         }
         break;
       case ServerReply::Kind::Text:
-        emit NewTextData(QByteArray::fromStdString(reply.text));
+      case ServerReply::Kind::Status:
+        events_.push_back(std::move(reply));
         break;
-      case ServerReply::Kind::Status: {
-        const auto& f = reply.status;
-        emit NewSystemStatus(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);
-        break;
-      }
       case ServerReply::Kind::Ignored:
         break;
     }
-    Wake();
   }
 
+  void ScheduleDelivery() {
+    if (!deliveryScheduled_ && (!events_.empty() || !pendingLoss_.empty())) {
+      deliveryScheduled_ = true;
+      QTimer::singleShot(0, this, [this] { Deliver(); });
+    }
+  }
+
+  // Hands on events for one slice, then lets the event loop turn. The quiet
+  // clock starts again after each handler: its time is Corvane's, not the
+  // server's silence. A loss noticed meanwhile is reported after the events
+  // that came before it.
+  void Deliver() {
+    deliveryScheduled_ = false;
+    QElapsedTimer slice;
+    slice.start();
+    while (!events_.empty() && slice.elapsed() < kDeliverySliceMs) {
+      const ServerReply event = std::move(events_.front());
+      events_.pop_front();
+      QElapsedTimer handling;
+      handling.start();
+      Emit(event);
+      handlingMs_ += handling.elapsed();
+      quietSince_.restart();
+    }
+    if (events_.empty() && !pendingLoss_.empty()) {
+      const QString reason = QString::fromStdString(pendingLoss_);
+      pendingLoss_.clear();
+      emit ConnectionLost(reason);
+      return;
+    }
+    if (!lost_ && socket_.bytesAvailable() > 0) {
+      ReadFrames();
+    }
+    ScheduleDelivery();
+  }
+
+  // A call that fails on a lost connection makes its caller release this
+  // server: the records that arrived before the loss are handed on first.
+  void DrainEvents() {
+    while (!events_.empty()) {
+      const ServerReply event = std::move(events_.front());
+      events_.pop_front();
+      Emit(event);
+    }
+  }
+
+  void Emit(const ServerReply& event) {
+    if (event.kind == ServerReply::Kind::Text) {
+      emit NewTextData(QByteArray::fromStdString(event.text));
+    } else {
+      const auto& f = event.status;
+      emit NewSystemStatus(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);
+    }
+  }
+
+  // The records read before the loss are still handed on first.
   void Lose(const std::string& reason) {
     if (lost_) {
       return;
@@ -250,7 +321,11 @@ class TcpCardServer : public CardServer {
     lost_ = true;
     lostReason_ = reason;
     Wake();
-    emit ConnectionLost(QString::fromStdString(reason));
+    if (events_.empty()) {
+      emit ConnectionLost(QString::fromStdString(reason));
+    } else {
+      pendingLoss_ = reason;
+    }
   }
 
   // Marks the connection lost at once and reports it from the event loop, so
@@ -262,7 +337,8 @@ class TcpCardServer : public CardServer {
     lost_ = true;
     lostReason_ = reason;
     socket_.abort();
-    QTimer::singleShot(0, this, [this, reason] { emit ConnectionLost(QString::fromStdString(reason)); });
+    pendingLoss_ = reason;
+    ScheduleDelivery();
   }
 
   QTcpSocket socket_;
@@ -270,6 +346,10 @@ class TcpCardServer : public CardServer {
   int waitMs_;
   QEventLoop* waitLoop_ = nullptr;
   QElapsedTimer quietSince_;
+  qint64 handlingMs_ = 0;  // time spent in event handlers, all told
+  std::deque<ServerReply> events_;
+  bool deliveryScheduled_ = false;
+  std::string pendingLoss_;  // a loss to report once the events before it are handed on
   bool lost_ = false;
   std::string lostReason_;
   bool callInProgress_ = false;

@@ -9,19 +9,11 @@
 #include <limits>
 #include <string>
 
+#include "cardlink/card_server.h"
+
 namespace corvane::config {
 
 namespace {
-
-constexpr std::array<const char*, 9> kStatusTexts = {"Card is being initialized",
-                                                     "Card is running",
-                                                     "Error during initialization",
-                                                     "DSP decoder program not started",
-                                                     "Card is used",
-                                                     "No card",
-                                                     "Timeout error",
-                                                     "Device driver error",
-                                                     "Device conflict error"};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -78,12 +70,7 @@ double OutOfRangeValue(const std::string& number) {
 
 }  // namespace
 
-QString CardStatusText(int status) {
-  if (status < 0 || status >= static_cast<int>(kStatusTexts.size())) {
-    return {};
-  }
-  return QString::fromLatin1(kStatusTexts[static_cast<std::size_t>(status)]);
-}
+QString CardStatusText(int status) { return QString::fromLatin1(cardlink::CardStatusText(status)); }
 
 double LeadingNumber(const QString& text) {
   const std::string trimmed = text.trimmed().toStdString();

@@ -9,6 +9,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <fstream>
 #include <memory>
@@ -167,6 +168,8 @@ TEST(CardServerClient, ABusyServerIsNotTakenForASilentOne) {
   std::string parameters;
   EXPECT_NO_THROW(server->GetParam(parameters));
   EXPECT_EQ(parameters, "Mode=ACARS;");
+  // Records read before the answer are handed on from the event loop.
+  WaitProcessingEvents(100);
   EXPECT_EQ(received, 15);
 
   // Silence after that is a lost server within the wait.
@@ -174,6 +177,47 @@ TEST(CardServerClient, ABusyServerIsNotTakenForASilentOne) {
   clock.start();
   EXPECT_THROW(server->GetParam(parameters), AutomationError);
   EXPECT_LT(clock.elapsed(), 2000);
+}
+
+// A handler slower than the whole wait, with a server that answers at once:
+// the time spent handling is Corvane's, not the server's silence.
+TEST(CardServerClient, ASlowRecordHandlerNeverFailsACall) {
+  QTcpServer listener;
+  ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
+  QTcpSocket* peer = nullptr;
+  wire::FrameReader reader;
+  QObject::connect(&listener, &QTcpServer::newConnection, [&] {
+    peer = listener.nextPendingConnection();
+    QObject::connect(peer, &QTcpSocket::readyRead, [&] {
+      reader.Append(peer->readAll().toStdString());
+      wire::Items items;
+      std::string error;
+      while (reader.Next(items, error) == wire::FrameReader::Status::Frame) {
+        if (items[0] == "HELLO") {
+          peer->write(QByteArray::fromStdString(wire::EncodeFrame({"WELCOME", "1"})));
+          continue;
+        }
+        // Two records, and the answer a moment after them.
+        for (int i = 0; i < 2; ++i) {
+          peer->write(QByteArray::fromStdString(wire::EncodeFrame({"EVENT", "NewTextData", "M=2 record"})));
+        }
+        const QByteArray answer =
+            QByteArray::fromStdString(wire::EncodeFrame({"ANSWER", items[1], "0", "", "Mode=ACARS;"}));
+        QTimer::singleShot(20, peer, [&, answer] { peer->write(answer); });
+      }
+    });
+  });
+  auto server = CreateCardServer(kW41ProgId, "127.0.0.1:" + std::to_string(listener.serverPort()), 400);
+  int handled = 0;
+  QObject::connect(server.get(), &CardServer::NewTextData, [&](const QByteArray&) {
+    QThread::msleep(500);
+    ++handled;
+  });
+  std::string parameters;
+  for (int call = 0; call < 3; ++call) {
+    EXPECT_NO_THROW(server->GetParam(parameters)) << "call " << call;
+  }
+  EXPECT_GE(handled, 2);
 }
 
 TEST(RealCardServer, ACardThatIsNotThereLeavesTheConnectionClosedQuietly) {

@@ -26,6 +26,10 @@ class ConsoleView : public cardlink::ConnectionView {
   void SetModePanel(const std::string& text) override { Report("decoder mode", text, mode_); }
   void SetStatusPanel(const std::string& text) override { Report("decoder", text, status_); }
   void ShowError(const std::string& text) override { std::cerr << "corvaned: " << text << std::endl; }
+  void CardNotUsable(std::int32_t status) override {
+    std::cerr << "corvaned: the card cannot be used: status " << status << " (" << cardlink::CardStatusText(status)
+              << ")" << std::endl;
+  }
   void ConnectionDropped(const std::string& reason) override {
     std::cerr << "corvaned: connection to the card server lost: " << reason << std::endl;
     if (onDropped) {
@@ -68,6 +72,36 @@ class LogTroubleReport {
   std::string reported_;
 };
 
+// Says when the store stops taking writes and when it has caught up, once
+// each; the store writer keeps the messages meanwhile.
+class StoreTroubleReport {
+ public:
+  void Check(const std::optional<store::WriterStatus>& status) {
+    if (!status) {
+      return;
+    }
+    if (status->fromEarlierRun > shown_.fromEarlierRun) {
+      std::cerr << "corvaned: store: wrote " << status->fromEarlierRun - shown_.fromEarlierRun
+                << " messages that an earlier run left waiting" << std::endl;
+    }
+    if (status->refusals > shown_.refusals) {
+      std::cerr << "corvaned: store: cannot write (" << status->reason
+                << "); messages wait and will be written when it takes writes again" << std::endl;
+    }
+    if (status->catchUps > shown_.catchUps) {
+      std::cerr << "corvaned: store: writing again; " << status->writtenLate << " messages written late" << std::endl;
+    }
+    if (status->lost > shown_.lost) {
+      std::cerr << "corvaned: store: " << status->lost - shown_.lost
+                << " messages could be kept neither in the store nor in the pending file" << std::endl;
+    }
+    shown_ = *status;
+  }
+
+ private:
+  store::WriterStatus shown_;
+};
+
 class ConsoleStoreProgress : public store::StoreProgress {
  public:
   void SetProgressStep(const std::string& text) override { std::cerr << "corvaned: " << text << std::endl; }
@@ -87,7 +121,9 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
       "Corvane's receiver without a window: connects to the card server named by Corvane's settings (or the\n"
       "options below), decodes every message, stores it (setting \"Database\": 0 none, 1 SQLite Corvane.db,\n"
       "2 Jet-layout Corvane.mdb, in the current directory), writes the traffic log when asked, and prints\n"
-      "each report. Stops cleanly on SIGINT or SIGTERM.");
+      "each report. Messages the store cannot take at once (locked, read-only, disk full) wait and are\n"
+      "written later, if need be from Corvane.pending.jsonl beside the store, also at the next start.\n"
+      "Stops cleanly on SIGINT or SIGTERM.");
   parser.addHelpOption();
   const QCommandLineOption host("host", "Card server host, optionally with :port (default: setting HostName).", "host");
   const QCommandLineOption cardType("card-type", "0 W40PC, 1 W41PC, 2 W51PC (default: setting CardType).", "type");
@@ -218,6 +254,25 @@ int main(int argc, char** argv) {
     }
   });
 
+  StoreTroubleReport storeTrouble;
+  QTimer storeWatch;
+  QObject::connect(&storeWatch, &QTimer::timeout, &app,
+                   [&] { storeTrouble.Check(database.Status(path.DBType, path.DBName)); });
+  storeWatch.start(250);
+  // Ends the run: the store writes what waits (or puts it in the pending
+  // file) before the program goes.
+  const auto finish = [&](int status) {
+    log.Close();
+    storeWatch.stop();
+    database.Close();
+    storeTrouble.Check(database.Status(path.DBType, path.DBName));
+    if (const auto left = database.Status(path.DBType, path.DBName); left && left->pendingFile) {
+      std::cerr << "corvaned: store: messages not yet written wait in Corvane.pending.jsonl for the next start"
+                << std::endl;
+    }
+    QCoreApplication::exit(status);
+  };
+
   bool stopping = false;
   bool connecting = false;
   QTimer retry;
@@ -233,14 +288,13 @@ int main(int argc, char** argv) {
     if (stopping) {
       // A stop signal came while connecting: finish the stop now.
       connection.Connected = connection.ConnectCard(false);
-      log.Close();
-      QCoreApplication::exit(0);
+      finish(0);
     } else if (connection.Connected) {
       std::cerr << "corvaned: connected to card " << card.CardNumber << std::endl;
     } else if (options->retrySeconds > 0 && !stopping) {
       retry.start(options->retrySeconds * 1000);
     } else if (!stopping) {
-      QCoreApplication::exit(1);
+      finish(1);
     }
   };
   QObject::connect(&retry, &QTimer::timeout, &app, connect);
@@ -248,7 +302,7 @@ int main(int argc, char** argv) {
     if (options->retrySeconds > 0) {
       retry.start(options->retrySeconds * 1000);
     } else {
-      QCoreApplication::exit(1);
+      finish(1);
     }
   };
   tools::CallOnStopSignals(&app, [&] {
@@ -260,9 +314,8 @@ int main(int argc, char** argv) {
     if (connection.Connected) {
       connection.Connected = connection.ConnectCard(false);
     }
-    log.Close();
+    finish(0);
     std::cerr << "corvaned: stopped" << std::endl;
-    QCoreApplication::exit(0);
   });
   QTimer::singleShot(0, &app, connect);
   return QCoreApplication::exec();
