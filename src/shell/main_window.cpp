@@ -29,6 +29,7 @@ constexpr QRect kPlanes{486, 8, 166, 330};
 constexpr int kButtonTop = 346;
 constexpr int kButtonHeight = 28;
 constexpr const char* kLogDataToolTip = "Log all data with, or without, link test and uplink acknowledge";
+constexpr const char* kPlanesToolTip = "Click to get all message for that plane, DEL to delete records";
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
   auto* label = new QLabel(text, parent);
@@ -73,7 +74,10 @@ MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
   // The docking tick for the history window runs for the whole run.
   timer_.setObjectName("Timer");
   timer_.setInterval(100);
-  QObject::connect(&timer_, &QTimer::timeout, this, [this] { DockPlaneWindow(); });
+  QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+    DockPlaneWindow();
+    ShowStoreTrouble();
+  });
   timer_.start();
 }
 
@@ -94,7 +98,7 @@ void MainWindow::BuildControls() {
 
   planes_ = new QListWidget(central);
   planes_->setObjectName("Planes");
-  planes_->setToolTip("Click to get all message for that plane, DEL to delete records");
+  planes_->setToolTip(kPlanesToolTip);
   planes_->setGeometry(kPlanes);
   planes_->setFont(MessageArea::ValueFont());
   planes_->installEventFilter(this);
@@ -311,6 +315,28 @@ void MainWindow::ShowLogTrouble() {
                              .arg(QString::fromLocal8Bit(error.c_str())));
   }
   logData_->setPalette(palette);
+}
+
+// A store that refuses writes turns the aircraft list's text red, with the
+// reason in its tooltip, until every message that waited is written; the
+// messages wait meanwhile (and the history shows them).
+void MainWindow::ShowStoreTrouble() {
+  const auto status = database_->Status(path_->DBType, path_->DBName);
+  const std::string trouble = status && status->refusing ? status->reason : std::string();
+  if (trouble == shownStoreTrouble_) {
+    return;
+  }
+  shownStoreTrouble_ = trouble;
+  QPalette palette;
+  if (trouble.empty()) {
+    planes_->setToolTip(kPlanesToolTip);
+  } else {
+    palette.setColor(QPalette::Text, Qt::red);
+    planes_->setToolTip(
+        QString("The store does not take messages now (%1); they wait and are written when it takes them again")
+            .arg(QString::fromLocal8Bit(trouble.c_str())));
+  }
+  planes_->setPalette(palette);
 }
 
 void MainWindow::HandleTextRecord(const std::string& record) {
@@ -595,6 +621,8 @@ void MainWindow::ShutDown() {
     connection_->Connected = connection_->ConnectCard(false);
     log_.Close();
   }
+  // What waits for the store is written, or kept in the pending file.
+  database_->Close();
 }
 
 }  // namespace corvane::shell

@@ -117,6 +117,7 @@ class MainWindow : public QMainWindow,
   bool RunConfigDialog(config::Settings& chosen);
   void OnLogDataClicked();
   void ShowLogTrouble();
+  void ShowStoreTrouble();
   void ShutDown();
   void StartLiveLink();
   void ShowLinkIndicator(const QColor& colour);
@@ -168,7 +169,8 @@ class MainWindow : public QMainWindow,
   QListWidget* planes_ = nullptr;
   QPushButton* connect_ = nullptr;
   LogCheckBox* logData_ = nullptr;
-  std::string shownLogError_;  // the log failure the LogData box shows; empty when none
+  std::string shownLogError_;      // the log failure the LogData box shows; empty when none
+  std::string shownStoreTrouble_;  // why the store refuses writes, as the list shows it; empty when not
   QPushButton* config_ = nullptr;
   QPushButton* cancel_ = nullptr;
   std::array<QLabel*, 3> statusPanels_{};

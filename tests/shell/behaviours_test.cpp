@@ -11,6 +11,8 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sqlite3.h>
+
 #include <fstream>
 
 #include "shell/main_window.h"
@@ -339,6 +341,40 @@ TEST_F(BehaviourTest, AircraftListOpensRefillsAndDeletesHistory) {
   QTest::keyClick(planes, Qt::Key_Down);
   EXPECT_EQ(planes->count(), 2);
   EXPECT_TRUE(plane->isVisible());
+}
+
+// Another program holding the store: the window goes on showing messages,
+// the history shows the newest one, the list says the store is refusing,
+// and a deletion made meanwhile holds once the store is free.
+TEST_F(BehaviourTest, AStoreLockedByAnotherProgramHoldsNothingUpAndLosesNoDeletion) {
+  MainWindow window(Seams());
+  window.Start();
+  window.show();
+  QListWidget* planes = Find<QListWidget>(window, "Planes");
+  window.HandleTextRecord(kUaDownlink);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(dir_.filePath("Corvane.db").toLocal8Bit().constData(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  window.HandleTextRecord(kKxaDownlink);
+  window.HandleTextRecord(kKxaTerminal);
+  EXPECT_EQ(Find<QLabel>(window, "vReg")->text(), ".F-GKXA");
+  ClickEntry(planes, 0);
+  ASSERT_NE(window.Plane(), nullptr);
+  const QString history = Find<QPlainTextEdit>(*window.Plane(), "Info")->toPlainText();
+  EXPECT_TRUE(history.contains("#M1BKXATEXT")) << history.toStdString();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return planes->palette().color(QPalette::Text) == Qt::red; }, 5000));
+  EXPECT_TRUE(planes->toolTip().contains("locked")) << planes->toolTip().toStdString();
+  QTest::keyClick(planes, Qt::Key_Delete);
+
+  sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return planes->palette().color(QPalette::Text) != Qt::red; }, 5000));
+  sqlite3_stmt* count = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(other, "SELECT group_concat(Address) FROM Planes;", -1, &count, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(count, 0)), "N123UA");
+  sqlite3_finalize(count);
+  sqlite3_close(other);
 }
 
 TEST_F(BehaviourTest, TheHistoryWindowDocksOnceTheMainWindowHasMoved) {
