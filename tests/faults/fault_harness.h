@@ -88,13 +88,14 @@ class Child {
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  // Starts program in the work folder, with XDG_CONFIG_HOME inside it.
-  bool Start(const QString& program, const QStringList& arguments) {
+  // Starts program in the work folder (or the folder given), with
+  // XDG_CONFIG_HOME inside the work folder.
+  bool Start(const QString& program, const QStringList& arguments, const QString& workingDirectory = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", folder_.File("config"));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     process_.setProcessEnvironment(environment);
-    process_.setWorkingDirectory(folder_.Path());
+    process_.setWorkingDirectory(workingDirectory.isEmpty() ? folder_.Path() : workingDirectory);
     process_.setProcessChannelMode(QProcess::MergedChannels);
     process_.setStandardOutputFile(outputFile_, QIODevice::Append);
     if (RunningAsRoot()) {
@@ -209,12 +210,13 @@ class ReceiverFixture : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(folder.IsValid());
     port = FreePort();
-    ASSERT_TRUE(StartCardServer(server, port));
+    ASSERT_TRUE(StartCardServer(server, port, replaySpeed));
   }
 
   // Started and through its one-second connecting sequence.
-  void StartReceiver() {
-    ASSERT_TRUE(receiver.Start(CORVANE_RECEIVER, ReceiverArguments(port)));
+  void StartReceiver(const QStringList& arguments = {}, const QString& workingDirectory = {}) {
+    ASSERT_TRUE(
+        receiver.Start(CORVANE_RECEIVER, arguments.isEmpty() ? ReceiverArguments(port) : arguments, workingDirectory));
     ASSERT_TRUE(receiver.WaitForOutput(kConnected, 8000)) << receiver.Output().toStdString();
   }
 
@@ -232,6 +234,7 @@ class ReceiverFixture : public ::testing::Test {
   bool StoreGrowsBy(long rows) { return WaitForRows(Stored() + rows); }
 
   WorkFolder folder;
+  QString replaySpeed = "2000";  // about 200 records a second
   quint16 port = 0;
   Child server{folder, "server"};
   Child receiver{folder, "receiver"};

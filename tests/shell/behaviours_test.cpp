@@ -2,6 +2,7 @@
 // compact mode and the topmost lock from the status bar, the registration and
 // label filters, the aircraft list with its history window, and the docking.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QCheckBox>
 #include <QDir>
@@ -11,8 +12,6 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <sqlite3.h>
-
 #include <fstream>
 
 #include "shell/main_window.h"
