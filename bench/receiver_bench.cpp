@@ -4,10 +4,17 @@
 // times each record from its send to the moment corvaned prints its report,
 // which it does once the message is stored and logged.
 //
-//   corvane_receiver_bench CORVANED RECORDS DATABASE(0|1|2) WORKDIR [RATE]
+//   corvane_receiver_bench CORVANED RECORDS DATABASE(0|1|2) WORKDIR [RATE [kill]]
 //
-// RATE paces the sends (records per second); without it they go as fast as
-// the receiver takes them, and the latency then mostly measures the queue.
+// RATE paces the sends (records per second); without it (or with 0) they go
+// as fast as the receiver takes them, and the latency then mostly measures
+// the queue. With a store, the rows are counted once corvaned has stopped.
+// "kill" ends corvaned with SIGKILL as soon as the last report comes, and
+// tells which reported records the store lacks and how long before the
+// kill each was sent.
+#include <signal.h>
+#include <sqlite3.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -25,16 +32,66 @@ namespace {
 using corvane::bench::Clock;
 using corvane::bench::Percentile;
 
+// The sequence numbers of the records in the store, in row order.
+std::vector<int> StoredSequences(const std::string& database) {
+  std::vector<int> sequences;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* query = nullptr;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, "SELECT Data FROM Planes ORDER BY rowid;", -1, &query, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(query) == SQLITE_ROW) {
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(query, 0));
+      sequences.push_back(corvane::bench::SequenceIn(text != nullptr ? text : ""));
+    }
+  }
+  sqlite3_finalize(query);
+  sqlite3_close(db);
+  return sequences;
+}
+
+// What the store holds of the reported records: how many, whether once each
+// and in order, and (after a kill) what it lacks.
+void ReportStore(const std::string& database, int reported, const std::vector<Clock::time_point>& sent,
+                 const Clock::time_point* killedAt) {
+  const std::vector<int> stored = StoredSequences(database);
+  const bool ordered =
+      std::is_sorted(stored.begin(), stored.end()) && std::adjacent_find(stored.begin(), stored.end()) == stored.end();
+  std::printf("stored %zu of %d reported, %s\n", stored.size(), reported,
+              ordered ? "each once and in order" : "NOT each once in order");
+  if (killedAt == nullptr) {
+    return;
+  }
+  std::vector<bool> present(static_cast<std::size_t>(reported), false);
+  for (const int sequence : stored) {
+    if (sequence >= 0 && sequence < reported) {
+      present[static_cast<std::size_t>(sequence)] = true;
+    }
+  }
+  int missing = 0;
+  double oldest = 0;
+  for (int sequence = 0; sequence < reported; ++sequence) {
+    if (!present[static_cast<std::size_t>(sequence)]) {
+      ++missing;
+      const auto age = *killedAt - sent[static_cast<std::size_t>(sequence)];
+      oldest = std::max(oldest, std::chrono::duration<double, std::milli>(age).count());
+    }
+  }
+  std::printf("killed: %d reported records missing from the store, the oldest sent %.1f ms before the kill\n", missing,
+              oldest);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  if (argc != 5 && argc != 6) {
-    std::fprintf(stderr, "usage: %s CORVANED RECORDS DATABASE(0|1|2) WORKDIR [RATE]\n", argv[0]);
+  if (argc < 5 || argc > 7) {
+    std::fprintf(stderr, "usage: %s CORVANED RECORDS DATABASE(0|1|2) WORKDIR [RATE [kill]]\n", argv[0]);
     return 2;
   }
   const int records = std::stoi(argv[2]);
-  corvane::bench::ScriptedCardServer server(records, argc == 6 ? std::stoi(argv[5]) : 0);
+  const bool kill = argc == 7 && std::string(argv[6]) == "kill";
+  Clock::time_point killedAt;
+  corvane::bench::ScriptedCardServer server(records, argc >= 6 ? std::stoi(argv[5]) : 0);
   QProcess receiver;
   auto environment = QProcessEnvironment::systemEnvironment();
   environment.insert("XDG_CONFIG_HOME", QString(argv[4]) + "/config");
@@ -62,7 +119,12 @@ int main(int argc, char** argv) {
       pending.remove(0, end + 4);
     }
     if (static_cast<int>(latencies.size()) == records) {
-      receiver.terminate();
+      if (kill) {
+        ::kill(static_cast<pid_t>(receiver.processId()), SIGKILL);
+        killedAt = Clock::now();
+      } else {
+        receiver.terminate();
+      }
     }
   });
   receiver.start();
@@ -83,5 +145,9 @@ int main(int argc, char** argv) {
   std::printf("records %d sent, %zu reported; %.0f records/s; latency median %.2f ms, p99 %.2f ms\n", server.next(),
               latencies.size(), static_cast<double>(latencies.size()) / seconds, Percentile(latencies, 0.5),
               Percentile(latencies, 0.99));
+  if (std::string(argv[3]) == "1") {
+    ReportStore(std::string(argv[4]) + "/Corvane.db", static_cast<int>(latencies.size()), server.sent(),
+                kill ? &killedAt : nullptr);
+  }
   return static_cast<int>(latencies.size()) == records ? 0 : 1;
 }

@@ -1,12 +1,17 @@
-// Benchmarks of the message store: storing one message with its own open and
-// release, beside the bare floor of the SQLite library doing the same insert;
-// and the day's history of one aircraft in a store of a million messages.
+// Benchmarks of the message store: the store writer's sustained rate and
+// the time from a message's hand-over to its commit, and the day's history of
+// one aircraft in a store of a million messages.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "reference/reference_tables.h"
 #include "store/store.h"
@@ -46,49 +51,68 @@ MessageRecord SampleMessage() {
           "5",      "M01A",       "#M1BPOSN47172W122185,PERSY,220118,350,OLM,221430,EUG,M48,269156,156"};
 }
 
-void StoreMessageWithOpenAndRelease(benchmark::State& state) {
+// Opens a fresh store in the current folder, as the program does.
+void OpenFreshStore(corvane::store::Database& database, std::string& name) {
+  corvane::store::StoreProgress progress;
+  name = "Corvane";
+  database.OpenStore(corvane::store::kSqliteStore, name, progress);
+}
+
+// Messages handed to the store writer and committed, batch after batch:
+// 10,000 handed over as fast as the caller can, then waited for.
+void StoreWriterSustained(benchmark::State& state) {
   BenchDir dir("store");
   corvane::reference::ReferenceTables tables;
   tables.FillBuiltinTables();
   corvane::store::Database database(tables);
-  corvane::store::StoreProgress progress;
-  std::string name = "Corvane";
-  database.OpenStore(corvane::store::kSqliteStore, name, progress);
+  std::string name;
+  OpenFreshStore(database, name);
+  const MessageRecord message = SampleMessage();
+  constexpr int kMessages = 10000;
+  for (auto _ : state) {
+    for (int i = 0; i < kMessages; ++i) {
+      database.StoreMessage(corvane::store::kSqliteStore, name, message);
+    }
+    database.Flush(std::chrono::seconds(60));
+  }
+  state.SetItemsProcessed(state.iterations() * kMessages);
+}
+BENCHMARK(StoreWriterSustained)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// From a message's hand-over to the commit of its row, with messages coming
+// at 100 a second (500 of them): median and 99th percentile in ms.
+void CommitLatencyAt100PerSecond(benchmark::State& state) {
+  BenchDir dir("latency");
+  corvane::reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  corvane::store::Database database(tables);
+  std::string name;
+  OpenFreshStore(database, name);
+  std::mutex mutex;
+  std::vector<double> latencies;
+  database.Writer(corvane::store::kSqliteStore, name)->SetCommitObserver([&](auto queued) {
+    const auto latency = std::chrono::steady_clock::now() - queued;
+    const std::lock_guard lock(mutex);
+    latencies.push_back(std::chrono::duration<double, std::milli>(latency).count());
+  });
   const MessageRecord message = SampleMessage();
   for (auto _ : state) {
-    database.StoreMessage(corvane::store::kSqliteStore, name, message);
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(StoreMessageWithOpenAndRelease)->Unit(benchmark::kMicrosecond);
-
-// The least any per-message store can do: open, one prepared insert, close.
-void SqliteFloorOpenInsertClose(benchmark::State& state) {
-  BenchDir dir("floor");
-  sqlite3* db = nullptr;
-  sqlite3_open("floor.db", &db);
-  sqlite3_exec(db,
-               "Create Table Planes(Date TEXT,Hour TEXT,Mode TEXT,Address TEXT,Flight TEXT,Label TEXT,Bloc "
-               "TEXT,Msn TEXT,Data TEXT);",
-               nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  const MessageRecord m = SampleMessage();
-  for (auto _ : state) {
-    sqlite3_open_v2("floor.db", &db, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO Planes VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9);", -1, &insert, nullptr);
-    int column = 1;
-    for (const std::string* value :
-         {&m.Date, &m.Hour, &m.Mode, &m.Address, &m.Flight, &m.Label, &m.Bloc, &m.Msn, &m.Data}) {
-      sqlite3_bind_text(insert, column++, value->data(), static_cast<int>(value->size()), SQLITE_STATIC);
+    auto next = std::chrono::steady_clock::now();
+    for (int i = 0; i < 500; ++i) {
+      std::this_thread::sleep_until(next);
+      database.StoreMessage(corvane::store::kSqliteStore, name, message);
+      next += std::chrono::milliseconds(10);
     }
-    sqlite3_step(insert);
-    sqlite3_finalize(insert);
-    sqlite3_close(db);
+    database.Flush(std::chrono::seconds(10));
   }
-  state.SetItemsProcessed(state.iterations());
+  std::sort(latencies.begin(), latencies.end());
+  const auto at = [&](double fraction) {
+    return latencies.empty() ? 0.0 : latencies[static_cast<std::size_t>(fraction * (latencies.size() - 1))];
+  };
+  state.counters["median_ms"] = at(0.5);
+  state.counters["p99_ms"] = at(0.99);
 }
-BENCHMARK(SqliteFloorOpenInsertClose)->Unit(benchmark::kMicrosecond);
+BENCHMARK(CommitLatencyAt100PerSecond)->Unit(benchmark::kSecond)->Iterations(1);
 
 std::string Address(int aircraft) { return std::string("N").append(std::to_string(10000 + aircraft)); }
 

@@ -231,9 +231,11 @@ void StoreWriter::ReplayPending() {
     }
   });
   session_->Commit();
+  const bool removed = pending_.Remove();
   {
     const std::lock_guard state(stateMutex_);
-    pendingWritten_ = index;
+    pendingExists_ = !removed;
+    pendingWritten_ = removed ? 0 : index;
     pendingWork_ = false;
     status_.pendingFile = false;
   }

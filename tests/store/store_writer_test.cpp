@@ -1,0 +1,171 @@
+// The store writer where a fault could hide: messages kept through a long
+// refusal (in memory past its limit, in the pending file past a stop) come
+// back in order and once, a deletion made meanwhile holds, a row the Jet
+// layout can never take does not block the rest, and a pending file cut
+// short by a crash is read up to its last whole line.
+#include "store/store_writer.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "../decoding/scratch_dir.h"
+#include "store/pending_file.h"
+#include "store_test_support.h"
+
+namespace corvane::store::test {
+namespace {
+
+using namespace std::chrono_literals;
+using test_support::CurrentDirectory;
+using test_support::ReadBytes;
+using test_support::ScratchDir;
+using test_support::WriteBytes;
+
+// Another connection's exclusive lock, held until released.
+class Lock {
+ public:
+  explicit Lock(const std::string& file) {
+    sqlite3_open(file.c_str(), &db_);
+    held_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
+  ~Lock() { Release(); }
+  void Release() {
+    sqlite3_exec(db_, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(db_);
+    db_ = nullptr;
+  }
+  [[nodiscard]] bool Held() const { return held_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+  bool held_ = false;
+};
+
+class StoreWriterTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<Database> Open(WriterLimits limits) {
+    auto db = std::make_unique<Database>(
+        tables, [] { return decoding::UtcTime{2026, 12, 7, 10, 0, 0, 0}; }, limits);
+    name = "Corvane";
+    db->OpenStore(kSqliteStore, name, progress);
+    return db;
+  }
+  static decoding::MessageRecord Numbered(int n, const std::string& address = "F-GKXA") {
+    return Message("261207", "0815" + std::to_string(10 + n) + ".000", address, "AF1234", "TEXT " + std::to_string(n));
+  }
+  std::vector<std::string> StoredTexts() {
+    std::vector<std::string> texts;
+    for (const auto& row : Select(name, "SELECT Data FROM Planes ORDER BY rowid;")) {
+      texts.push_back(row.at(0));
+    }
+    return texts;
+  }
+
+  ScratchDir scratch;
+  CurrentDirectory current{scratch.path()};
+  reference::ReferenceTables tables;
+  RecordingProgress progress;
+  std::string name;
+  const std::string pending = "Corvane.pending.jsonl";
+};
+
+TEST_F(StoreWriterTest, ALongRefusalAndAStopLoseNothingAndTheNextStartWritesEachOnceInOrder) {
+  // A tiny memory limit: the waiting messages go to the pending file as they
+  // come, and the history still shows them.
+  auto db = Open({.queueBytes = 600, .closeGrace = 100ms});
+  std::vector<std::string> expected;
+  db->StoreMessage(kSqliteStore, name, Numbered(0));
+  ASSERT_TRUE(db->Flush(5s));
+  expected.push_back("TEXT 0");
+  {
+    Lock lock(name);
+    ASSERT_TRUE(lock.Held());
+    for (int n = 1; n <= 12; ++n) {
+      db->StoreMessage(kSqliteStore, name, Numbered(n, n % 3 == 0 ? "D-ABCD" : "F-GKXA"));
+      if (n % 3 != 0) {
+        expected.push_back("TEXT " + std::to_string(n));
+      }
+    }
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!std::filesystem::exists(pending) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(std::filesystem::exists(pending));
+    EXPECT_NE(db->PlaneHistory(kSqliteStore, name, "D-ABCD").find("TEXT 12"), std::string::npos);
+    // Deleted while locked: nothing of D-ABCD may come back.
+    db->DeletePlane(kSqliteStore, name, "D-ABCD");
+    EXPECT_EQ(db->PlaneHistory(kSqliteStore, name, "D-ABCD"), "");
+    db->StoreMessage(kSqliteStore, name, Numbered(13));
+    expected.push_back("TEXT 13");
+    db->Close();
+    EXPECT_EQ(db->Status(kSqliteStore, name)->lost, 0U);
+  }
+  EXPECT_TRUE(StoredTexts() == std::vector<std::string>{"TEXT 0"});
+
+  db = Open({});
+  ASSERT_TRUE(db->Flush(5s));
+  EXPECT_EQ(StoredTexts(), expected);
+  EXPECT_FALSE(std::filesystem::exists(pending));
+  EXPECT_EQ(db->Status(kSqliteStore, name)->fromEarlierRun, 14U);  // 13 messages and the deletion
+}
+
+TEST_F(StoreWriterTest, ARefusalLongerThanASecondIsReportedOnceAndItsEndCounted) {
+  auto db = Open({.reportAfter = 200ms});
+  {
+    Lock lock(name);
+    db->StoreMessage(kSqliteStore, name, Numbered(1));
+    db->StoreMessage(kSqliteStore, name, Numbered(2));
+    std::this_thread::sleep_for(600ms);
+    const WriterStatus status = *db->Status(kSqliteStore, name);
+    EXPECT_TRUE(status.refusing);
+    EXPECT_EQ(status.refusals, 1U);
+    EXPECT_NE(status.reason.find("locked"), std::string::npos) << status.reason;
+  }
+  ASSERT_TRUE(db->Flush(5s));
+  const WriterStatus status = *db->Status(kSqliteStore, name);
+  EXPECT_FALSE(status.refusing);
+  EXPECT_EQ(status.catchUps, 1U);
+  EXPECT_EQ(status.writtenLate, 2U);
+}
+
+// A Jet-layout column refuses a value wider than itself; that row alone is
+// skipped, as a single insert always was, and the batch goes on.
+TEST_F(StoreWriterTest, ARowTheJetLayoutRefusesIsSkippedAndTheRestStored) {
+  Database db(tables);
+  std::string jet = "Corvane";
+  db.OpenStore(kJetStore, jet, progress);
+  db.StoreMessage(kJetStore, jet, Numbered(1));
+  db.StoreMessage(kJetStore, jet, Numbered(2, "TOO-LONG-ADDRESS"));
+  db.StoreMessage(kJetStore, jet, Numbered(3));
+  ASSERT_TRUE(db.Flush(5s));
+  const Rows rows = Select(jet, "SELECT Data FROM Planes ORDER BY rowid;");
+  EXPECT_EQ(RowLines(rows), (std::vector<std::string>{"TEXT 1", "TEXT 3"}));
+}
+
+TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
+  ScratchDir scratch;
+  const PendingFile file((scratch / "Corvane.pending.jsonl").string());
+  StoreOp first{StoreOp::Kind::Insert, Message("261207", "081512.250", "F-GKXA", "AF1234", "caf\xE9\r\n\x01")};
+  StoreOp deletion{StoreOp::Kind::Delete, {}};
+  deletion.record.Address = "D-ABCD";
+  WriteBytes(file.Path(), PendingLine(first) + "\n" + PendingLine(first).substr(0, 30));
+  std::string error;
+  ASSERT_TRUE(file.Append({deletion}, error)) << error;
+
+  std::vector<StoreOp> read;
+  EXPECT_EQ(file.ForEach([&](const StoreOp& op) { read.push_back(op); }), 1U);
+  ASSERT_EQ(read.size(), 2U);
+  EXPECT_EQ(read[0].record.Data, "caf\xE9\r\n\x01");
+  EXPECT_EQ(read[0].record.Msn, first.record.Msn);
+  EXPECT_EQ(read[1].kind, StoreOp::Kind::Delete);
+  EXPECT_EQ(read[1].record.Address, "D-ABCD");
+  EXPECT_FALSE(ParsePendingLine(R"({"Date":"261207"})"));
+  EXPECT_FALSE(ParsePendingLine(R"({"Delete":"\u0100"})"));
+}
+
+}  // namespace
+}  // namespace corvane::store::test
