@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the replay did not end in time\n");
   }
   receiver.terminate();
-  receiver.waitForFinished(60000);
+  receiver.waitForFinished(600000);
 
   const long accepted = std::stol(argv[4]);
   const StoreSpan span = ReadSpan((workdir + "/Corvane.db").toStdString());

@@ -282,14 +282,14 @@ class TcpCardServer : public CardServer {
       handlingMs_ += handling.elapsed();
       quietSince_.restart();
     }
+    if (socket_.bytesAvailable() > 0) {
+      ReadFrames();
+    }
     if (events_.empty() && !pendingLoss_.empty()) {
       const QString reason = QString::fromStdString(pendingLoss_);
       pendingLoss_.clear();
       emit ConnectionLost(reason);
       return;
-    }
-    if (!lost_ && socket_.bytesAvailable() > 0) {
-      ReadFrames();
     }
     ScheduleDelivery();
   }
@@ -297,7 +297,11 @@ class TcpCardServer : public CardServer {
   // A call that fails on a lost connection makes its caller release this
   // server: the records that arrived before the loss are handed on first.
   void DrainEvents() {
-    while (!events_.empty()) {
+    while (!events_.empty() || socket_.bytesAvailable() > 0) {
+      if (events_.empty()) {
+        ReadFrames();
+        continue;
+      }
       const ServerReply event = std::move(events_.front());
       events_.pop_front();
       Emit(event);
@@ -321,10 +325,11 @@ class TcpCardServer : public CardServer {
     lost_ = true;
     lostReason_ = reason;
     Wake();
-    if (events_.empty()) {
+    if (events_.empty() && socket_.bytesAvailable() == 0) {
       emit ConnectionLost(QString::fromStdString(reason));
     } else {
       pendingLoss_ = reason;
+      ScheduleDelivery();
     }
   }
 

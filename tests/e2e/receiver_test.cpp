@@ -123,3 +123,48 @@ TEST(Receiver, StoresAndLogsEveryRecordOfAFastReplayExactlyOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// A card server streaming as fast as it can while the receiver connects: the
+// handling of that stream never makes a call of the connecting sequence
+// fail, and every message taken is stored and logged once.
+TEST(Receiver, ConnectsEveryTimeToAServerStreamingAsFastAsItCan) {
+  QTemporaryDir dir;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+  QProcess server;
+  server.setProgram(CORVANE_CARDSERVER);
+  server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--loop"});
+  server.start();
+  const quint16 port = corvane::test_support::ReadListeningPort(server);
+  ASSERT_NE(port, 0);
+
+  for (int run = 0; run < 3; ++run) {
+    QProcess receiver;
+    receiver.setProcessEnvironment(environment);
+    receiver.setWorkingDirectory(dir.path());
+    receiver.setProcessChannelMode(QProcess::MergedChannels);
+    receiver.start(CORVANE_RECEIVER, {"--host", QString("127.0.0.1:%1").arg(port), "--card-type", "1", "--card-number",
+                                      "1", "--database", "1", "--log", "all", "--retry", "0", "--quiet", "--link-name",
+                                      QString("corvane-e2e-fast-%1").arg(QCoreApplication::applicationPid())});
+    ASSERT_TRUE(receiver.waitForStarted(5000));
+    QByteArray said;
+    const QDeadlineTimer deadline(10000);
+    while (!said.contains("connected to card 1") && receiver.state() == QProcess::Running && !deadline.hasExpired()) {
+      receiver.waitForReadyRead(100);
+      said += receiver.readAll();
+    }
+    EXPECT_TRUE(said.contains("connected to card 1")) << "run " << run << ": " << said.toStdString();
+    QThread::msleep(300);
+    receiver.terminate();
+    ASSERT_TRUE(receiver.waitForFinished(10000));
+  }
+  server.kill();
+  server.waitForFinished(3000);
+  const std::size_t logged = CountEntries(dir.filePath("Corvane.txt").toStdString());
+  EXPECT_GT(logged, 351U);
+  EXPECT_EQ(StoredRows(dir.filePath("Corvane.db").toStdString()).size(), logged);
+}
+
+}  // namespace

@@ -353,6 +353,7 @@ TEST_F(BehaviourTest, AStoreLockedByAnotherProgramHoldsNothingUpAndLosesNoDeleti
   window.HandleTextRecord(kUaDownlink);
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(dir_.filePath("Corvane.db").toLocal8Bit().constData(), &other), SQLITE_OK);
+  sqlite3_busy_timeout(other, 3000);
   ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
 
   window.HandleTextRecord(kKxaDownlink);

@@ -42,10 +42,15 @@ void SqlSession::Apply(const StoreOp& op) {
   const decoding::MessageRecord& r = op.record;
   try {
     if (op.kind == StoreOp::Kind::Delete) {
-      db_->Execute(statements_.deletePlane, {r.Address});
+      if (!delete_) {
+        delete_ = std::make_unique<Connection::Prepared>(*db_, statements_.deletePlane);
+      }
+      delete_->Run({r.Address});
     } else {
-      db_->Execute(statements_.insertMessage,
-                   {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data});
+      if (!insert_) {
+        insert_ = std::make_unique<Connection::Prepared>(*db_, statements_.insertMessage);
+      }
+      insert_->Run({r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data});
     }
   } catch (const Error& failure) {
     if (!RowIsRejected(failure.code())) {

@@ -37,6 +37,9 @@ class SqlSession : public StoreSession {
   [[noreturn]] void Refuse(const Error& failure);
 
   std::unique_ptr<Connection> db_;
+  // Prepared on first use, kept with the connection.
+  std::unique_ptr<Connection::Prepared> insert_;
+  std::unique_ptr<Connection::Prepared> delete_;
   WriteStatements statements_;
 };
 

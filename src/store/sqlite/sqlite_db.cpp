@@ -76,6 +76,32 @@ void Connection::Execute(std::string_view sql, const Parameters& parameters) {
   }
 }
 
+Connection::Prepared::Prepared(Connection& connection, std::string_view sql)
+    : connection_(connection), statement_(connection.Prepare(sql, {})) {}
+
+Connection::Prepared::~Prepared() { sqlite3_finalize(statement_); }
+
+void Connection::Prepared::Run(const Parameters& parameters) {
+  sqlite3_reset(statement_);
+  sqlite3_clear_bindings(statement_);
+  int index = 1;
+  for (const std::string_view value : parameters) {
+    const int bound =
+        sqlite3_bind_text(statement_, index++, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
+    if (bound != SQLITE_OK) {
+      connection_.Fail(bound);
+    }
+  }
+  int result = SQLITE_ROW;
+  while (result == SQLITE_ROW) {
+    result = sqlite3_step(statement_);
+  }
+  sqlite3_reset(statement_);
+  if (result != SQLITE_DONE) {
+    connection_.Fail(result);
+  }
+}
+
 void Connection::ExecuteScript(const std::string& sql) {
   char* message = nullptr;
   const int result = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);

@@ -63,6 +63,22 @@ class Connection {
 
   [[nodiscard]] sqlite3* handle() const { return db_; }
 
+  // A statement prepared once and run many times, for a connection kept
+  // open (the store writer's); it must not outlive the connection.
+  class Prepared {
+   public:
+    Prepared(Connection& connection, std::string_view sql);
+    ~Prepared();
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+    // Binds the values as ?1, ?2, ... and runs the statement to its end.
+    void Run(const Parameters& parameters);
+
+   private:
+    Connection& connection_;
+    sqlite3_stmt* statement_ = nullptr;
+  };
+
  private:
   sqlite3_stmt* Prepare(std::string_view sql, const Parameters& parameters);
   [[noreturn]] void Fail(int code) const;
