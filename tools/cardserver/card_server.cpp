@@ -2,6 +2,8 @@
 // events to them, and dropping the ones that misbehave.
 #include "cardserver/card_server.h"
 
+#include <sys/socket.h>
+
 #include <QTcpSocket>
 #include <algorithm>
 
@@ -12,6 +14,8 @@ namespace {
 constexpr qint64 kReadChunk = 64 * 1024;
 // Answers waiting to be sent beyond which a client's calls are left unread.
 constexpr qint64 kAnswerBacklog = 256 * 1024;
+// How long the clients get to leave once a replay that ends the server is out.
+constexpr int kClientsLeaveMs = 10000;
 // How long a dropped client gets to take what was sent before it is cut off.
 constexpr int kCloseGraceMs = 2000;
 
@@ -248,8 +252,19 @@ bool CardServer::ClientsTakeMore() const {
   return anyone || !replay_->Looping();
 }
 
+// Once the capture is out and every client has it on its way, each client's
+// sending side is closed: the client reads everything up to the end and then
+// goes. Closing the whole connection instead would make a client's next call
+// meet a reset, and a reset throws away what the client had not read yet.
+// The server ends when the clients have gone, or after a grace period.
 void CardServer::CheckReplayDone() {
-  if (!config_.exitAfterReplay || replayDone_ || !replay_ || !replay_->Finished()) {
+  if (!config_.exitAfterReplay || !replay_ || !replay_->Finished()) {
+    return;
+  }
+  if (replayDone_) {
+    if (clients_.empty()) {
+      emit replayDone();
+    }
     return;
   }
   for (const auto& client : clients_) {
@@ -260,10 +275,15 @@ void CardServer::CheckReplayDone() {
   replayDone_ = true;
   for (const auto& client : clients_) {
     if (!client->closed) {
-      client->socket->disconnectFromHost();
+      client->closed = true;
+      ::shutdown(static_cast<int>(client->socket->socketDescriptor()), SHUT_WR);
     }
   }
-  emit replayDone();
+  if (clients_.empty()) {
+    emit replayDone();
+  } else {
+    QTimer::singleShot(kClientsLeaveMs, this, &CardServer::replayDone);
+  }
 }
 
 }  // namespace corvane::cardserver

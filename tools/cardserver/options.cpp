@@ -37,7 +37,9 @@ struct OptionSet {
   QCommandLineOption loop{"loop", "Starts the capture again when it ends."};
   QCommandLineOption udp{"udp", "Takes acarsdec/dumpvdl2 JSON messages from datagrams on this UDP port.", "port"};
   QCommandLineOption exitAfterReplay{"exit-after-replay",
-                                     "Exits once the capture is replayed and sent to every client."};
+                                     "Once the capture is replayed and sent to every client, ends the\n"
+                                     "sending side of each connection and exits when the clients have left\n"
+                                     "(10 seconds at the most)."};
 };
 
 std::optional<quint16> ParsePort(const QString& text) {
