@@ -6,8 +6,8 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${CORVANE_BENCH_DIR:-$top/build-bench}
 "$top/scripts/setup.sh" >/dev/null
 cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build_dir" --target corvane_bench corvane-decode corvaned corvane_receiver_bench corvane_live_link_bench \
-  corvane_window_memory_bench >/dev/null
+cmake --build "$build_dir" --target corvane_bench corvane-decode corvaned corvane-cardserver corvane_receiver_bench \
+  corvane_live_link_bench corvane_fast_replay_bench corvane_window_memory_bench >/dev/null
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; $(date -u +%Y-%m-%d)"
 "$build_dir/bench/corvane_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@"
 
@@ -39,11 +39,28 @@ for run in "5000 1 fast" "5000 1 500" "20000 0 2000"; do
     "$receiver_dir/$rate-$database" $([[ $rate == fast ]] || echo "$rate") | sed 's/^/  /'
 done
 
+# Killed outright at 100 records/s: what the store lacks, and how old it is.
+mkdir -p "$receiver_dir/kill"
+echo "corvaned, 2000 records at 100/s, SIGKILL after the last report:"
+"$build_dir/bench/corvane_receiver_bench" "$build_dir/tools/corvaned/corvaned" 2000 1 "$receiver_dir/kill" 100 kill |
+  sed 's/^/  /'
+
+# The real card server replaying about a million records as fast as taken
+# into corvaned (SQLite store, log all, live link).
+fast="$receiver_dir/fast.jsonl"
+for ((i = 0; i < 2800; i++)); do cat "$demo"; done >"$fast"
+mkdir -p "$receiver_dir/fast"
+echo "corvane-cardserver --fast into corvaned, $(wc -l <"$fast") records:"
+"$build_dir/bench/corvane_fast_replay_bench" "$build_dir/tools/cardserver/corvane-cardserver" \
+  "$build_dir/tools/corvaned/corvaned" "$fast" $((351 * 2800)) "$receiver_dir/fast" 2>/dev/null | sed 's/^/  /'
+rm -f "$fast"
+
 # The live link: from the card server's send to LiveData at a link client.
-for rate in 100 500; do
+for run in "2000 100" "5000 1000"; do
+  read -r records rate <<<"$run"
   mkdir -p "$receiver_dir/link-$rate"
-  echo "live link, 5000 records paced at $rate/s (corvaned with SQLite store):"
-  "$build_dir/bench/corvane_live_link_bench" "$build_dir/tools/corvaned/corvaned" 5000 "$rate" \
+  echo "live link, $records records paced at $rate/s (corvaned with SQLite store):"
+  "$build_dir/bench/corvane_live_link_bench" "$build_dir/tools/corvaned/corvaned" "$records" "$rate" \
     "$receiver_dir/link-$rate" 2>/dev/null | sed 's/^/  /'
 done
 

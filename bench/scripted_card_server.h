@@ -34,6 +34,7 @@ class ScriptedCardServer {
     server_.listen(QHostAddress::LocalHost, 0);
     QObject::connect(&server_, &QTcpServer::newConnection, [this] {
       socket_ = server_.nextPendingConnection();
+      socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);  // as corvane-cardserver does
       QObject::connect(socket_, &QTcpSocket::readyRead, [this] { Read(); });
       QObject::connect(socket_, &QTcpSocket::bytesWritten, [this] { SendMore(); });
     });

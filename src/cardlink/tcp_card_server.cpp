@@ -71,6 +71,8 @@ class TcpCardServer : public CardServer {
       throw AutomationError(local ? kClassNotRegistered : kRemoteServerUnavailable,
                             local ? kNotRegisteredText : std::string(kUnavailableText) + " (" + why + ")");
     }
+    // Requests are small and awaited: no waiting to fill a segment.
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     Hello(progId);
   }
 

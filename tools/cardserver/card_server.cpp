@@ -91,6 +91,8 @@ std::optional<quint16> CardServer::UdpPort() const {
 void CardServer::Accept() {
   while (QTcpSocket* socket = server_.nextPendingConnection()) {
     socket->setReadBufferSize(kReadChunk);
+    // Events are small and due at once: no waiting to fill a segment.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     auto& client = *clients_.emplace_back(std::make_unique<Client>(socket, shared_));
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
       if (Client* c = Find(socket)) {
