@@ -51,29 +51,32 @@ MessageRecord SampleMessage() {
           "5",      "M01A",       "#M1BPOSN47172W122185,PERSY,220118,350,OLM,221430,EUG,M48,269156,156"};
 }
 
-// Opens a fresh store in the current folder, as the program does.
-void OpenFreshStore(corvane::store::Database& database, std::string& name) {
-  corvane::store::StoreProgress progress;
-  name = "Corvane";
-  database.OpenStore(corvane::store::kSqliteStore, name, progress);
-}
+// A fresh store in a folder of its own, opened as the program opens it.
+struct FreshStore {
+  explicit FreshStore(const std::string& folder) : dir(folder) {
+    tables.FillBuiltinTables();
+    corvane::store::StoreProgress progress;
+    database.OpenStore(corvane::store::kSqliteStore, name, progress);
+  }
+  void Store(const MessageRecord& message) { database.StoreMessage(corvane::store::kSqliteStore, name, message); }
+
+  BenchDir dir;
+  corvane::reference::ReferenceTables tables;
+  corvane::store::Database database{tables};
+  std::string name = "Corvane";
+};
 
 // Messages handed to the store writer and committed, batch after batch:
 // 10,000 handed over as fast as the caller can, then waited for.
 void StoreWriterSustained(benchmark::State& state) {
-  BenchDir dir("store");
-  corvane::reference::ReferenceTables tables;
-  tables.FillBuiltinTables();
-  corvane::store::Database database(tables);
-  std::string name;
-  OpenFreshStore(database, name);
+  FreshStore store("store");
   const MessageRecord message = SampleMessage();
   constexpr int kMessages = 10000;
   for (auto _ : state) {
     for (int i = 0; i < kMessages; ++i) {
-      database.StoreMessage(corvane::store::kSqliteStore, name, message);
+      store.Store(message);
     }
-    database.Flush(std::chrono::seconds(60));
+    store.database.Flush(std::chrono::seconds(60));
   }
   state.SetItemsProcessed(state.iterations() * kMessages);
 }
@@ -82,15 +85,10 @@ BENCHMARK(StoreWriterSustained)->Unit(benchmark::kMillisecond)->UseRealTime();
 // From a message's hand-over to the commit of its row, with messages coming
 // at 100 a second (500 of them): median and 99th percentile in ms.
 void CommitLatencyAt100PerSecond(benchmark::State& state) {
-  BenchDir dir("latency");
-  corvane::reference::ReferenceTables tables;
-  tables.FillBuiltinTables();
-  corvane::store::Database database(tables);
-  std::string name;
-  OpenFreshStore(database, name);
+  FreshStore store("latency");
   std::mutex mutex;
   std::vector<double> latencies;
-  database.Writer(corvane::store::kSqliteStore, name)->SetCommitObserver([&](auto queued) {
+  store.database.Writer(corvane::store::kSqliteStore, store.name)->SetCommitObserver([&](auto queued) {
     const auto latency = std::chrono::steady_clock::now() - queued;
     const std::lock_guard lock(mutex);
     latencies.push_back(std::chrono::duration<double, std::milli>(latency).count());
@@ -100,10 +98,10 @@ void CommitLatencyAt100PerSecond(benchmark::State& state) {
     auto next = std::chrono::steady_clock::now();
     for (int i = 0; i < 500; ++i) {
       std::this_thread::sleep_until(next);
-      database.StoreMessage(corvane::store::kSqliteStore, name, message);
+      store.Store(message);
       next += std::chrono::milliseconds(10);
     }
-    database.Flush(std::chrono::seconds(10));
+    store.database.Flush(std::chrono::seconds(10));
   }
   std::sort(latencies.begin(), latencies.end());
   const auto at = [&](double fraction) {

@@ -295,48 +295,41 @@ void MainWindow::OnLogDataClicked() {
   ShowLogTrouble();
 }
 
-// A log that cannot be opened or written turns the LogData box red, with the
-// reason in its tooltip, until an entry is written again (the log retries at
-// every message).
-void MainWindow::ShowLogTrouble() {
-  const std::string& error = log_.LastError();
-  if (error == shownLogError_) {
+// Shows trouble on a control, or takes it back (empty trouble): only the
+// text colour (role) turns red, with the reason in the tooltip; the rest
+// follows the window (blue while linked), and an empty palette gives
+// everything back to it. Does nothing while the trouble stays the same.
+void MainWindow::ShowTrouble(QWidget* control, QPalette::ColorRole role, const std::string& trouble, std::string& shown,
+                             const char* normalTip, const QString& troubleTip) {
+  if (trouble == shown) {
     return;
   }
-  shownLogError_ = error;
-  // Only the text colour is set; the rest follows the window (blue while
-  // linked), and an empty palette gives everything back to it.
-  QPalette palette;
-  if (error.empty()) {
-    logData_->setToolTip(kLogDataToolTip);
-  } else {
-    palette.setColor(QPalette::WindowText, Qt::red);
-    logData_->setToolTip(QString("The traffic log cannot be written (%1); Corvane tries again at every message")
-                             .arg(QString::fromLocal8Bit(error.c_str())));
-  }
-  logData_->setPalette(palette);
-}
-
-// A store that refuses writes turns the aircraft list's text red, with the
-// reason in its tooltip, until every message that waited is written; the
-// messages wait meanwhile (and the history shows them).
-void MainWindow::ShowStoreTrouble() {
-  const auto status = database_->Status(path_->DBType, path_->DBName);
-  const std::string trouble = status && status->refusing ? status->reason : std::string();
-  if (trouble == shownStoreTrouble_) {
-    return;
-  }
-  shownStoreTrouble_ = trouble;
+  shown = trouble;
   QPalette palette;
   if (trouble.empty()) {
-    planes_->setToolTip(kPlanesToolTip);
+    control->setToolTip(normalTip);
   } else {
-    palette.setColor(QPalette::Text, Qt::red);
-    planes_->setToolTip(
-        QString("The store does not take messages now (%1); they wait and are written when it takes them again")
-            .arg(QString::fromLocal8Bit(trouble.c_str())));
+    palette.setColor(role, Qt::red);
+    control->setToolTip(troubleTip.arg(QString::fromLocal8Bit(trouble.c_str())));
   }
-  planes_->setPalette(palette);
+  control->setPalette(palette);
+}
+
+// A log that cannot be opened or written turns the LogData box red until an
+// entry is written again (the log retries at every message).
+void MainWindow::ShowLogTrouble() {
+  ShowTrouble(logData_, QPalette::WindowText, log_.LastError(), shownLogError_, kLogDataToolTip,
+              "The traffic log cannot be written (%1); Corvane tries again at every message");
+}
+
+// A store that refuses writes turns the aircraft list's text red until every
+// message that waited is written; the messages wait meanwhile (and the
+// history shows them).
+void MainWindow::ShowStoreTrouble() {
+  const auto status = database_->Status(path_->DBType, path_->DBName);
+  ShowTrouble(planes_, QPalette::Text, status && status->refusing ? status->reason : std::string(), shownStoreTrouble_,
+              kPlanesToolTip,
+              "The store does not take messages now (%1); they wait and are written when it takes them again");
 }
 
 void MainWindow::HandleTextRecord(const std::string& record) {

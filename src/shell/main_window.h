@@ -118,6 +118,8 @@ class MainWindow : public QMainWindow,
   void OnLogDataClicked();
   void ShowLogTrouble();
   void ShowStoreTrouble();
+  static void ShowTrouble(QWidget* control, QPalette::ColorRole role, const std::string& trouble, std::string& shown,
+                          const char* normalTip, const QString& troubleTip);
   void ShutDown();
   void StartLiveLink();
   void ShowLinkIndicator(const QColor& colour);

@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 #include <fstream>
+#include <functional>
 #include <memory>
 
 #include "../support/listening_port.h"
@@ -128,41 +129,62 @@ TEST(RealCardServer, CreationErrorsCarryTheirNumbers) {
   EXPECT_LT(clock.elapsed(), 2500);
 }
 
+// A hand-made card server on a loopback port: it welcomes the client and
+// hands every call frame to onCall, which answers as the test needs.
+class ScriptedPeer {
+ public:
+  explicit ScriptedPeer(std::function<void(const wire::Items& call)> onCall) : onCall_(std::move(onCall)) {
+    listener_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&listener_, &QTcpServer::newConnection, [this] {
+      peer_ = listener_.nextPendingConnection();
+      QObject::connect(peer_, &QTcpSocket::readyRead, [this] { Read(); });
+    });
+  }
+  [[nodiscard]] std::string Host() const { return "127.0.0.1:" + std::to_string(listener_.serverPort()); }
+  void Send(const wire::Items& frame) { peer_->write(QByteArray::fromStdString(wire::EncodeFrame(frame))); }
+  [[nodiscard]] QTcpSocket* Socket() const { return peer_; }
+
+ private:
+  void Read() {
+    reader_.Append(peer_->readAll().toStdString());
+    wire::Items items;
+    std::string error;
+    while (reader_.Next(items, error) == wire::FrameReader::Status::Frame) {
+      if (items[0] == "HELLO") {
+        Send({"WELCOME", "1"});
+      } else if (items[0] == "CALL") {
+        onCall_(items);
+      }
+    }
+  }
+
+  QTcpServer listener_;
+  QTcpSocket* peer_ = nullptr;
+  wire::FrameReader reader_;
+  std::function<void(const wire::Items&)> onCall_;
+};
+
 // A server that keeps sending records while it takes its time to answer is
 // busy, not silent: the call waits for the answer.
 TEST(CardServerClient, ABusyServerIsNotTakenForASilentOne) {
-  QTcpServer listener;
-  ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
-  QTcpSocket* peer = nullptr;
-  wire::FrameReader reader;
   int events = 0;
   QTimer streamer;
   std::string pendingId;
-  QObject::connect(&listener, &QTcpServer::newConnection, [&] {
-    peer = listener.nextPendingConnection();
-    QObject::connect(peer, &QTcpSocket::readyRead, [&] {
-      reader.Append(peer->readAll().toStdString());
-      wire::Items items;
-      std::string error;
-      while (reader.Next(items, error) == wire::FrameReader::Status::Frame) {
-        if (items[0] == "HELLO") {
-          peer->write(QByteArray::fromStdString(wire::EncodeFrame({"WELCOME", "1"})));
-        } else if (items[0] == "CALL" && events == 0) {
-          pendingId = items[1];
-          streamer.start(100);
-        }
-      }
-    });
+  ScriptedPeer peer([&](const wire::Items& call) {
+    if (events == 0) {
+      pendingId = call[1];
+      streamer.start(100);
+    }
   });
   // Records every 100 ms for 1.5 s, then the answer.
   QObject::connect(&streamer, &QTimer::timeout, [&] {
-    peer->write(QByteArray::fromStdString(wire::EncodeFrame({"EVENT", "NewTextData", "M=2 record"})));
+    peer.Send({"EVENT", "NewTextData", "M=2 record"});
     if (++events == 15) {
       streamer.stop();
-      peer->write(QByteArray::fromStdString(wire::EncodeFrame({"ANSWER", pendingId, "0", "", "Mode=ACARS;"})));
+      peer.Send({"ANSWER", pendingId, "0", "", "Mode=ACARS;"});
     }
   });
-  auto server = CreateCardServer(kW41ProgId, "127.0.0.1:" + std::to_string(listener.serverPort()), 800);
+  auto server = CreateCardServer(kW41ProgId, peer.Host(), 800);
   int received = 0;
   QObject::connect(server.get(), &CardServer::NewTextData, [&](const QByteArray&) { ++received; });
   std::string parameters;
@@ -182,32 +204,14 @@ TEST(CardServerClient, ABusyServerIsNotTakenForASilentOne) {
 // A handler slower than the whole wait, with a server that answers at once:
 // the time spent handling is Corvane's, not the server's silence.
 TEST(CardServerClient, ASlowRecordHandlerNeverFailsACall) {
-  QTcpServer listener;
-  ASSERT_TRUE(listener.listen(QHostAddress::LocalHost, 0));
-  QTcpSocket* peer = nullptr;
-  wire::FrameReader reader;
-  QObject::connect(&listener, &QTcpServer::newConnection, [&] {
-    peer = listener.nextPendingConnection();
-    QObject::connect(peer, &QTcpSocket::readyRead, [&] {
-      reader.Append(peer->readAll().toStdString());
-      wire::Items items;
-      std::string error;
-      while (reader.Next(items, error) == wire::FrameReader::Status::Frame) {
-        if (items[0] == "HELLO") {
-          peer->write(QByteArray::fromStdString(wire::EncodeFrame({"WELCOME", "1"})));
-          continue;
-        }
-        // Two records, and the answer a moment after them.
-        for (int i = 0; i < 2; ++i) {
-          peer->write(QByteArray::fromStdString(wire::EncodeFrame({"EVENT", "NewTextData", "M=2 record"})));
-        }
-        const QByteArray answer =
-            QByteArray::fromStdString(wire::EncodeFrame({"ANSWER", items[1], "0", "", "Mode=ACARS;"}));
-        QTimer::singleShot(20, peer, [&, answer] { peer->write(answer); });
-      }
-    });
+  ScriptedPeer peer([&](const wire::Items& call) {
+    // Two records, and the answer a moment after them.
+    peer.Send({"EVENT", "NewTextData", "M=2 record"});
+    peer.Send({"EVENT", "NewTextData", "M=2 record"});
+    const wire::Items answer = {"ANSWER", call[1], "0", "", "Mode=ACARS;"};
+    QTimer::singleShot(20, peer.Socket(), [&peer, answer] { peer.Send(answer); });
   });
-  auto server = CreateCardServer(kW41ProgId, "127.0.0.1:" + std::to_string(listener.serverPort()), 400);
+  auto server = CreateCardServer(kW41ProgId, peer.Host(), 400);
   int handled = 0;
   QObject::connect(server.get(), &CardServer::NewTextData, [&](const QByteArray&) {
     QThread::msleep(500);

@@ -71,6 +71,18 @@ std::vector<std::string> StoredRows(const std::string& database) {
   return rows;
 }
 
+// corvaned on the card server at port, storing in SQLite and logging all in
+// dir, with its settings there too; it exits when the connection ends.
+void StartReceiver(QProcess& receiver, const QTemporaryDir& dir, quint16 port) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+  receiver.setProcessEnvironment(environment);
+  receiver.setWorkingDirectory(dir.path());
+  receiver.start(CORVANE_RECEIVER, {"--host", QString("127.0.0.1:%1").arg(port), "--card-type", "1", "--card-number",
+                                    "1", "--database", "1", "--log", "all", "--retry", "0", "--quiet", "--link-name",
+                                    QString("corvane-e2e-%1").arg(QCoreApplication::applicationPid())});
+}
+
 std::size_t CountEntries(const std::string& log) {
   std::ifstream in(log, std::ios::binary);
   std::stringstream text;
@@ -85,9 +97,6 @@ std::size_t CountEntries(const std::string& log) {
 
 TEST(Receiver, StoresAndLogsEveryRecordOfAFastReplayExactlyOnce) {
   QTemporaryDir dir;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-
   QProcess server;
   server.setProgram(CORVANE_CARDSERVER);
   server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--exit-after-replay"});
@@ -96,13 +105,7 @@ TEST(Receiver, StoresAndLogsEveryRecordOfAFastReplayExactlyOnce) {
   ASSERT_NE(port, 0);
 
   QProcess receiver;
-  receiver.setProcessEnvironment(environment);
-  receiver.setWorkingDirectory(dir.path());
-  receiver.setProgram(CORVANE_RECEIVER);
-  receiver.setArguments({"--host", QString("127.0.0.1:%1").arg(port), "--card-type", "1", "--card-number", "1",
-                         "--database", "1", "--log", "all", "--retry", "0", "--quiet", "--link-name",
-                         QString("corvane-e2e-%1").arg(QCoreApplication::applicationPid())});
-  receiver.start();
+  StartReceiver(receiver, dir, port);
   ASSERT_TRUE(receiver.waitForStarted(5000));
 
   // The server leaves once everything is sent and taken.
@@ -131,8 +134,6 @@ namespace {
 // fail, and every message taken is stored and logged once.
 TEST(Receiver, ConnectsEveryTimeToAServerStreamingAsFastAsItCan) {
   QTemporaryDir dir;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
   QProcess server;
   server.setProgram(CORVANE_CARDSERVER);
   server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--loop"});
@@ -142,12 +143,8 @@ TEST(Receiver, ConnectsEveryTimeToAServerStreamingAsFastAsItCan) {
 
   for (int run = 0; run < 3; ++run) {
     QProcess receiver;
-    receiver.setProcessEnvironment(environment);
-    receiver.setWorkingDirectory(dir.path());
     receiver.setProcessChannelMode(QProcess::MergedChannels);
-    receiver.start(CORVANE_RECEIVER, {"--host", QString("127.0.0.1:%1").arg(port), "--card-type", "1", "--card-number",
-                                      "1", "--database", "1", "--log", "all", "--retry", "0", "--quiet", "--link-name",
-                                      QString("corvane-e2e-fast-%1").arg(QCoreApplication::applicationPid())});
+    StartReceiver(receiver, dir, port);
     ASSERT_TRUE(receiver.waitForStarted(5000));
     QByteArray said;
     const QDeadlineTimer deadline(10000);

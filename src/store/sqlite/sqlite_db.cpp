@@ -20,6 +20,21 @@ std::string CellText(sqlite3_stmt* statement, int column) {
   return text == nullptr ? std::string() : std::string(text, static_cast<std::size_t>(bytes));
 }
 
+// Binds the values as ?1, ?2, ...; the SQLite result of the first that
+// fails, SQLITE_OK otherwise. The values are copied (the caller's texts may
+// go before the statement runs).
+int BindTexts(sqlite3_stmt* statement, const Parameters& parameters) {
+  int index = 1;
+  for (const std::string_view value : parameters) {
+    const int bound =
+        sqlite3_bind_text(statement, index++, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+    if (bound != SQLITE_OK) {
+      return bound;
+    }
+  }
+  return SQLITE_OK;
+}
+
 }  // namespace
 
 Connection::Connection(const std::string& path, OpenMode mode, int busyTimeoutMs) {
@@ -53,14 +68,9 @@ sqlite3_stmt* Connection::Prepare(std::string_view sql, const Parameters& parame
     sqlite3_finalize(statement);
     Fail(prepared);
   }
-  int index = 1;
-  for (const std::string_view value : parameters) {
-    const int bound =
-        sqlite3_bind_text(statement, index++, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-    if (bound != SQLITE_OK) {
-      sqlite3_finalize(statement);
-      Fail(bound);
-    }
+  if (const int bound = BindTexts(statement, parameters); bound != SQLITE_OK) {
+    sqlite3_finalize(statement);
+    Fail(bound);
   }
   return statement;
 }
@@ -84,13 +94,8 @@ Connection::Prepared::~Prepared() { sqlite3_finalize(statement_); }
 void Connection::Prepared::Run(const Parameters& parameters) {
   sqlite3_reset(statement_);
   sqlite3_clear_bindings(statement_);
-  int index = 1;
-  for (const std::string_view value : parameters) {
-    const int bound =
-        sqlite3_bind_text(statement_, index++, value.data(), static_cast<int>(value.size()), SQLITE_STATIC);
-    if (bound != SQLITE_OK) {
-      connection_.Fail(bound);
-    }
+  if (const int bound = BindTexts(statement_, parameters); bound != SQLITE_OK) {
+    connection_.Fail(bound);
   }
   int result = SQLITE_ROW;
   while (result == SQLITE_ROW) {
