@@ -23,7 +23,7 @@ package=$(ls "$work"/build/corvane_*_amd64.deb)
 
 echo "== A clean Debian 12 in $root"
 if [[ ! -x "$root/usr/bin/apt-get" ]]; then
-  debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >"$work/debootstrap.log"
+  debootstrap --variant=minbase bookworm "$root" >"$work/debootstrap.log"
 fi
 cp "$package" "$root/tmp/corvane.deb"
 mount -t proc proc "$root/proc"

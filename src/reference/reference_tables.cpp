@@ -79,7 +79,12 @@ int AirportBucketOf(std::string_view code) {
 
 void ReferenceTables::SetCountries(std::vector<std::string> rows) { countries_ = std::move(rows); }
 
-void ReferenceTables::SetAirports(std::vector<AirportRow> rows) { airports_ = std::move(rows); }
+// The key column follows the table at once, as for labels and codes, so a
+// lookup never compares against codes the table no longer holds.
+void ReferenceTables::SetAirports(std::vector<AirportRow> rows) {
+  airports_ = std::move(rows);
+  airportKeys_ = KeyColumn(airports_, AirportCodeOf);
+}
 
 void ReferenceTables::SetLabels(std::vector<LabelRow> rows) {
   labels_ = std::move(rows);
@@ -131,7 +136,6 @@ void ReferenceTables::IndexAirports() {
   for (AirportRun& run : airportIndex_) {
     run.first = kNoRow;
   }
-  airportKeys_ = KeyColumn(airports_, AirportCodeOf);
   int previous = kNoBucket;
   const RowNumber rows = ReachableRows(airports_);
   for (RowNumber r = 0; r < rows; ++r) {

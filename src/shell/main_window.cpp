@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "reference/reference_tables.h"
+#include "shell/form_surface.h"
 #include "shell/latin1.h"
 #include "shell/log_check_box.h"
 #include "shell/message_area.h"
@@ -20,14 +21,23 @@ namespace corvane::shell {
 
 namespace {
 
-// Window geometry in pixels.
-constexpr int kWindowWidth = 660;
-constexpr int kWindowHeight = 384;
-constexpr QRect kBaseFrame{8, 8, 470, 330};
+// Window layout in pixels: the base frame with the aircraft list beside it,
+// the buttons under both, a margin around and between everything.
+constexpr int kMargin = 8;
+constexpr QRect kBaseFrame{kMargin, kMargin, 470, 330};
 constexpr int kSeparator = 52;
-constexpr QRect kPlanes{486, 8, 166, 330};
-constexpr int kButtonTop = 346;
+constexpr int kListWidth = 166;
+constexpr QRect kPlanes{kBaseFrame.right() + 1 + kMargin, kMargin, kListWidth, kBaseFrame.height()};
+constexpr int kWindowWidth = kPlanes.right() + 1 + kMargin;
+constexpr int kButtonTop = kBaseFrame.bottom() + 1 + kMargin;
 constexpr int kButtonHeight = 28;
+constexpr int kWindowHeight = kButtonTop + kButtonHeight + 10;
+constexpr int kButtonWidth = 80;
+constexpr int kCancelLeft = kWindowWidth - kMargin - kButtonWidth;
+constexpr int kConfigLeft = kCancelLeft - kMargin - kButtonWidth;
+// Without the aircraft list the window loses the list and the margin before it.
+constexpr int kNarrowing = kListWidth + kMargin;
+static_assert(kWindowWidth == 660 && kWindowHeight == 384 && kPlanes.left() == 486);
 constexpr const char* kLogDataToolTip = "Log all data with, or without, link test and uplink acknowledge";
 constexpr const char* kPlanesToolTip = "Click to get all message for that plane, DEL to delete records";
 
@@ -84,14 +94,18 @@ MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
 MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildControls() {
-  auto* central = new QWidget(this);
+  auto* central = new FormSurface(this);
   central->setObjectName("Central");
   setCentralWidget(central);
+  form_ = central;
 
+  // The base frame fills itself, so the panels over it keep its colour
+  // whatever colours the form around it.
   auto* base = new QFrame(central);
   base->setObjectName("fBas");
   base->setFrameShape(QFrame::StyledPanel);
   base->setGeometry(kBaseFrame);
+  base->setAutoFillBackground(true);
   base_ = base;
   BuildHeader(base);
   messageArea_ = std::make_unique<MessageArea>(central, kBaseFrame, kSeparator);
@@ -104,17 +118,18 @@ void MainWindow::BuildControls() {
   planes_->installEventFilter(this);
   QObject::connect(planes_, &QListWidget::itemClicked, this, [this] { OnPlanesClicked(); });
 
-  connect_ =
-      MakeButton(central, "Connect", "&Connect", "Connect to the Wavecom card", {8, kButtonTop, 96, kButtonHeight});
+  connect_ = MakeButton(central, "Connect", "&Connect", "Connect to the Wavecom card",
+                        {kMargin, kButtonTop, 96, kButtonHeight});
   logData_ = new LogCheckBox(Latin1(decoding::TrafficLog::kStartCaption), central);
   logData_->setObjectName("LogData");
   logData_->setTristate(true);
   logData_->setToolTip(kLogDataToolTip);
   logData_->setGeometry(116, kButtonTop, 160, kButtonHeight);
+  logData_->setAutoFillBackground(true);
   config_ = MakeButton(central, "Config", "Confi&g.", "Configure connexion parameters",
-                       {kWindowWidth - 8 - 80 - 8 - 80, kButtonTop, 80, kButtonHeight});
+                       {kConfigLeft, kButtonTop, kButtonWidth, kButtonHeight});
   cancel_ = MakeButton(central, "Cancel", "&Quit", "Quit the application",
-                       {kWindowWidth - 8 - 80, kButtonTop, 80, kButtonHeight});
+                       {kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight});
   QObject::connect(connect_, &QPushButton::clicked, this, [this] { connection_->ConnectClicked(); });
   QObject::connect(logData_, &QCheckBox::clicked, this, [this] { OnLogDataClicked(); });
   QObject::connect(config_, &QPushButton::clicked, this, [this] { OpenConfig(); });
@@ -207,13 +222,13 @@ void MainWindow::Start() {
 // A position that does not fit 16 bits leaves the window at 0 on that axis.
 void MainWindow::RestorePosition() { move(ToPixels(settings_.X), ToPixels(settings_.Y)); }
 
-// Without a store there is no aircraft list: the window loses its width, and
-// Config and Quit move with the right edge.
+// Without a store there is no aircraft list: the window loses it and the
+// margin before it, and Config and Quit move with the right edge.
 void MainWindow::NarrowWithoutAircraftList() {
-  const int width = planes_->width();
-  config_->move(config_->x() - width, config_->y());
-  cancel_->move(cancel_->x() - width, cancel_->y());
-  setFixedSize(this->width() - width, height());
+  planes_->hide();
+  config_->move(config_->x() - kNarrowing, config_->y());
+  cancel_->move(cancel_->x() - kNarrowing, cancel_->y());
+  setFixedSize(width() - kNarrowing, height());
 }
 
 void MakeWindowAlwaysTop(QWidget* window, bool on) {
@@ -296,9 +311,9 @@ void MainWindow::OnLogDataClicked() {
 }
 
 // Shows trouble on a control, or takes it back (empty trouble): only the
-// text colour (role) turns red, with the reason in the tooltip; the rest
-// follows the window (blue while linked), and an empty palette gives
-// everything back to it. Does nothing while the trouble stays the same.
+// text colour (role) turns red, with the reason in the tooltip, and an empty
+// palette gives everything back to the window's. Does nothing while the
+// trouble stays the same.
 void MainWindow::ShowTrouble(QWidget* control, QPalette::ColorRole role, const std::string& trouble, std::string& shown,
                              const char* normalTip, const QString& troubleTip) {
   if (trouble == shown) {
@@ -353,7 +368,9 @@ void MainWindow::StartLiveLink() {
   }
 }
 
-void MainWindow::ShowLinkIndicator(const QColor& colour) { SetBackground(centralWidget(), colour); }
+void MainWindow::ShowLinkIndicator(const QColor& colour) { form_->SetColour(colour); }
+
+QColor MainWindow::LinkIndicator() const { return form_->Colour(); }
 
 void MainWindow::Publish(const std::string& item, const std::string& value) {
   if (liveLink_.IsListening()) {

@@ -24,6 +24,7 @@
 
 namespace corvane::shell {
 
+class FormSurface;
 class MessageArea;
 class LogCheckBox;
 class PlaneWindow;
@@ -100,6 +101,8 @@ class MainWindow : public QMainWindow,
   std::function<void(const std::string& item, const std::string& value)> publish;
 
   [[nodiscard]] livelink::LiveLinkServer& LiveLink() { return liveLink_; }
+  // The live link indicator's colour on the form; invalid before any link.
+  [[nodiscard]] QColor LinkIndicator() const;
   [[nodiscard]] PlaneWindow* Plane() const { return plane_; }
   [[nodiscard]] bool IsLocked() const { return Locked; }
 
@@ -160,6 +163,7 @@ class MainWindow : public QMainWindow,
   // before the window went compact.
   std::array<std::int16_t, 3> SavedLayout{};
 
+  FormSurface* form_ = nullptr;
   QWidget* base_ = nullptr;
   QLabel* vMde_ = nullptr;
   QLabel* vReg_ = nullptr;

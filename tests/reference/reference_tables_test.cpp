@@ -453,6 +453,12 @@ TEST_F(BuiltinTables, AirportInfoSurvivesDamagedRows) {
   EXPECT_EQ(tables.AirportInfo("EDDH"), Padded(airports[23].name, ""));
   EXPECT_EQ(tables.AirportInfo("EDDI"), Padded(airports[24].name, ""));
   EXPECT_EQ(tables.AirportInfo("EDDK"), Padded(airports[25].name, "Germany"));
+  // A code changed in place is found at once, without a new index.
+  const std::string before = airports[26].code;
+  airports[26].code = "EDDZ";
+  tables.SetAirports(airports);
+  EXPECT_EQ(tables.AirportInfo("EDDZ"), Padded(airports[26].name, "Germany"));
+  EXPECT_EQ(tables.AirportInfo(before), "");
   // An index left over from a longer table never reads past the rows.
   airports.resize(300);
   tables.SetAirports(airports);

@@ -149,7 +149,7 @@ TEST_F(LiveLinkAbuseTest, ClientWavesASilentClientAndGarbageLeaveTheWindowHandli
   QObject owner;
 
   // The window's own slots run first, so the colour is checked after each.
-  const auto colour = [&] { return window.centralWidget()->palette().color(QPalette::Window); };
+  const auto colour = [&] { return window.LinkIndicator(); };
   QObject::connect(&server, &livelink::LiveLinkServer::LinkOpened, &owner, [&] {
     ++linksOpened;
     blueAfterOpen += colour() == kBlue ? 1 : 0;

@@ -92,14 +92,14 @@ TEST(LiveTraffic, ALinkClientSeesEveryRecordAndSummaryOnceInOrder) {
   MainWindow window(seams);
   window.Start();
   window.show();
-  const QColor grey = window.centralWidget()->palette().color(QPalette::Window);
+  const QColor grey = window.LinkIndicator();
 
   const std::vector<ItemValue> expected = ExpectedUpdates();
   QProcess link;
   link.start(CORVANE_LINK_TOOL, {"--server", seams.liveLinkName, "--json", "advise", "LiveItem", "LiveData", "--count",
                                  QString::number(expected.size())});
   ASSERT_TRUE(WaitFor([&] { return window.LiveLink().LinkCount() == 2; }, 5000));
-  EXPECT_EQ(window.centralWidget()->palette().color(QPalette::Window), QColor(0, 0, 255));
+  EXPECT_EQ(window.LinkIndicator(), QColor(0, 0, 255));
 
   QTest::mouseClick(window.findChild<QPushButton*>("Connect"), Qt::LeftButton);
   ASSERT_TRUE(window.Connection().Connected) << (messages.empty() ? "" : messages.front().toStdString());
@@ -116,7 +116,7 @@ TEST(LiveTraffic, ALinkClientSeesEveryRecordAndSummaryOnceInOrder) {
   EXPECT_EQ(received.size(), expected.size());
   EXPECT_TRUE(received == expected);
   EXPECT_TRUE(WaitFor([&] { return window.LiveLink().LinkCount() == 0; }, 3000));
-  EXPECT_EQ(window.centralWidget()->palette().color(QPalette::Window), QColor(192, 192, 192));
+  EXPECT_EQ(window.LinkIndicator(), QColor(192, 192, 192));
   EXPECT_NE(grey, QColor(0, 0, 255));
   const auto accepted = std::count_if(expected.begin(), expected.end(),
                                       [](const ItemValue& update) { return update.first == "LiveData"; });

@@ -97,15 +97,17 @@ TEST_F(MainWindowTest, WithoutAStoreTheWindowNarrowsAndKeepsItsButtonsAtTheRight
   EXPECT_FALSE(QFile::exists(dir_.filePath("Corvane.db")));
   EXPECT_EQ(configRuns, 0);
   EXPECT_TRUE(Find<QPushButton>(window, "Connect")->isEnabled());
-  const int listWidth = Find<QListWidget>(window, "Planes")->width();
-  EXPECT_EQ(window.width(), wide.width() - listWidth);
+  // The window ends a margin after the base frame, as it begins.
+  const QRect base = Find<QWidget>(window, "fBas")->geometry();
+  EXPECT_EQ(window.width(), base.right() + 1 + base.left());
   for (const char* name : {"Config", "Cancel"}) {
     const int gap = window.width() - Find<QPushButton>(window, name)->geometry().right();
     const int wideGap = wide.width() - Find<QPushButton>(wide, name)->geometry().right();
     EXPECT_EQ(gap, wideGap) << name;
   }
-  // The aircraft list lies outside the narrowed window.
-  EXPECT_GE(Find<QListWidget>(window, "Planes")->geometry().left(), window.width() - listWidth);
+  // Not a pixel of the aircraft list shows.
+  window.show();
+  EXPECT_TRUE(Find<QListWidget>(window, "Planes")->visibleRegion().isEmpty());
 }
 
 TEST_F(MainWindowTest, PositionComesBackFromTwipsAndAnOversizedOneGoesToZero) {
@@ -256,6 +258,43 @@ TEST_F(MainWindowTest, ALogThatCannotBeWrittenTurnsTheBoxRedUntilItIsWrittenAgai
   QFile log(dir_.filePath("Corvane.txt"));
   ASSERT_TRUE(log.open(QIODevice::ReadOnly));
   EXPECT_TRUE(log.readAll().startsWith("= "));
+}
+
+}  // namespace
+}  // namespace corvane::shell
+
+namespace corvane::shell {
+namespace {
+
+// A linked client colours the form's own surface, the gaps around the
+// controls; a panel, the base frame under it and the text box keep theirs.
+TEST_F(MainWindowTest, TheLinkIndicatorColoursTheFormAloneNotItsControls) {
+  WriteSettings("CardType=1\nCardNumber=1\n");
+  MainWindow window(Seams());
+  window.Start();
+  window.show();
+  const auto pixel = [&](const char* name, QPoint at) {
+    QWidget* widget = Find<QWidget>(window, name);
+    return window.grab().toImage().pixelColor(widget->mapTo(&window, at));
+  };
+  const auto linkedChangesNothingOf = [&](const char* name, QPoint at) {
+    emit window.LiveLink().LinkClosed();
+    const QColor before = pixel(name, at);
+    emit window.LiveLink().LinkOpened();
+    EXPECT_EQ(pixel(name, at), before) << name;
+  };
+
+  window.HandleTextRecord(
+      "M=2  ADDR=.F-GKXA TA=! ML=80 B=1 MSN=M01A FID=AF1234\r\n/VER/077/F-GKXA\r\n/SCH/AF123/LFPG/KJFK/07/1230");
+  ASSERT_TRUE(Find<QWidget>(window, "fPXX")->isVisible());
+  linkedChangesNothingOf("fPXX", {3, 3});
+  linkedChangesNothingOf("fBas", {3, 60});
+  window.HandleTextRecord("M=2  ADDR=N123UA  TA=! ML=H1 B=2 MSN=D01A\r\n#M1BPOSN47");
+  ASSERT_TRUE(Find<QWidget>(window, "fMSG")->isVisible());
+  linkedChangesNothingOf("fMSG", {5, 5});
+  linkedChangesNothingOf("LogData", {150, 5});
+  EXPECT_EQ(window.LinkIndicator(), QColor(0, 0, 255));
+  EXPECT_EQ(pixel("Central", {3, 3}), QColor(0, 0, 255));
 }
 
 }  // namespace
