@@ -21,6 +21,7 @@
 
 #include "cardlink/event_wait.h"
 #include "config/config_dialog_text.h"
+#include "config/latin1.h"
 
 namespace corvane::config {
 
@@ -208,6 +209,7 @@ void ConfigDialog::showEvent(QShowEvent* event) {
 }
 
 void ConfigDialog::Activate() {
+  SetNotify({});
   SetCardsEnabled(false);
   LoadHost();
   LoadCardType();
@@ -219,7 +221,7 @@ void ConfigDialog::Activate() {
 void ConfigDialog::LoadHost() {
   SelectHostType(hostNam_.empty() ? 0 : 1);
   vHostNam_->setEnabled(!hostNam_.empty());
-  vHostNam_->setText(QString::fromStdString(hostNam_));
+  vHostNam_->setText(Latin1(hostNam_));
 }
 
 // A stored type above 2 opens as W51PC, a negative one as W40PC.
@@ -276,11 +278,17 @@ void ConfigDialog::OnHostType(int index) {
   ok_->setEnabled(true);
 }
 
+// A card beyond the new type's slots becomes its last card, selected where
+// the user sees it, so that OK writes what the dialog shows.
 void ConfigDialog::OnCardType(int index) {
   selCardType_ = static_cast<std::int16_t>(index);
   cardSlots_ = index == 0 ? 4 : 8;
   for (std::size_t i = 4; i < vCardNum_.size(); ++i) {
     vCardNum_[i]->setVisible(index != 0);
+  }
+  if (selCardNumber_ > cardSlots_) {
+    vCardNum_[static_cast<std::size_t>(cardSlots_ - 1)]->setEnabled(true);
+    SelectCardNumber(cardSlots_ - 1);
   }
   SelectInput(0);
   vIFInp_[2]->setEnabled(index != 0);
@@ -335,7 +343,7 @@ void ConfigDialog::CheckFrequencyRange() {
 // ---- OK and Cancel ----
 
 void ConfigDialog::OnOk() {
-  hostNam_ = vHostTyp_[0]->isChecked() ? std::string() : vHostNam_->text().toStdString();
+  hostNam_ = vHostTyp_[0]->isChecked() ? std::string() : Bytes(vHostNam_->text());
   cardTyp_ = selCardType_;
   cardNum_ = selCardNumber_;
   ifInput_ = selIFInput_;
@@ -388,11 +396,13 @@ void ConfigDialog::BeginSearch() {
   for (QPushButton* button : {ok_, cancel_, search_}) {
     button->setEnabled(false);
   }
+  // The search probes the type it started with: the type stays until it ends.
+  SetCardTypesEnabled(false);
 }
 
 bool ConfigDialog::CreateSearchServer() {
   const char* progId = selCardType_ == 2 ? cardlink::kW51ProgId : cardlink::kW41ProgId;
-  const std::string host = vHostNam_->text().toStdString();
+  const std::string host = Bytes(vHostNam_->text());
   QPointer<ConfigDialog> guard(this);
   const ServerFactory factory = serverFactory_;
   try {
@@ -504,6 +514,7 @@ void ConfigDialog::EndSearch() {
   searching_ = false;
   cancel_->setEnabled(true);
   search_->setEnabled(true);
+  SetCardTypesEnabled(true);
 }
 
 void ConfigDialog::RestoreCursor() {
@@ -515,6 +526,12 @@ void ConfigDialog::RestoreCursor() {
 
 void ConfigDialog::SetCardsEnabled(bool enabled) {
   for (QRadioButton* option : vCardNum_) {
+    option->setEnabled(enabled);
+  }
+}
+
+void ConfigDialog::SetCardTypesEnabled(bool enabled) {
+  for (QRadioButton* option : vCardTyp_) {
     option->setEnabled(enabled);
   }
 }

@@ -114,6 +114,7 @@ class ConfigDialog : public QDialog {
   void EndSearch();
   void RestoreCursor();
   void SetCardsEnabled(bool enabled);
+  void SetCardTypesEnabled(bool enabled);
   void SetNotify(const QString& text);
 
   ServerFactory serverFactory_;

@@ -9,15 +9,18 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "config/latin1.h"
 #include "reference/reference_tables.h"
 #include "shell/form_surface.h"
-#include "shell/latin1.h"
 #include "shell/log_check_box.h"
 #include "shell/message_area.h"
 #include "shell/panel_layout.h"
 #include "shell/plane_window.h"
 
 namespace corvane::shell {
+
+using config::Bytes;
+using config::Latin1;
 
 namespace {
 
@@ -502,7 +505,7 @@ void MainWindow::OnPlanesClicked() {
   plane.move(frame.right() + 1 + ToPixels(2), frame.top());
   plane.DBName = path_->DBName;
   plane.DBType = path_->DBType;
-  plane.Address = item->text().toLatin1().toStdString();
+  plane.Address = Bytes(item->text());
   plane.show();
   plane.raise();
   plane.activateWindow();
@@ -520,7 +523,7 @@ void MainWindow::OnPlanesDeleteKey() {
   if (item == nullptr || !item->isSelected()) {
     return;
   }
-  const std::string address = item->text().toLatin1().toStdString();
+  const std::string address = Bytes(item->text());
   database_->DeletePlane(path_->DBType, path_->DBName, address);
   path_->Planes().Remove(address);
   delete planes_->takeItem(planes_->row(item));
@@ -588,7 +591,7 @@ void MainWindow::ToggleRegFilter() {
     path_->RegFilter.clear();
     SetBackground(vReg_, palette().color(QPalette::Button));
   } else if (!vReg_->text().isEmpty()) {
-    path_->RegFilter = vReg_->text().toLatin1().toStdString();
+    path_->RegFilter = Bytes(vReg_->text());
     SetBackground(vReg_, QColor(255, 255, 0));
   }
 }

@@ -3,10 +3,12 @@
 
 #include <QFontDatabase>
 
-#include "shell/latin1.h"
+#include "config/latin1.h"
 #include "shell/panel_layout.h"
 
 namespace corvane::shell {
+
+using config::Latin1;
 
 namespace {
 

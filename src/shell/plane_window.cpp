@@ -4,10 +4,12 @@
 #include <QEvent>
 #include <QVBoxLayout>
 
-#include "shell/latin1.h"
+#include "config/latin1.h"
 #include "shell/message_area.h"
 
 namespace corvane::shell {
+
+using config::Latin1;
 
 PlaneWindow::PlaneWindow(QWidget* owner, History history) : QWidget(owner, Qt::Window), history_(std::move(history)) {
   setObjectName("Plane");

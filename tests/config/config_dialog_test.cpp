@@ -569,3 +569,55 @@ TEST(ConfigDialogServerTest, RealServerOffersOnlyTheRunningCard) {
 
 }  // namespace
 }  // namespace corvane::config
+
+namespace corvane::config {
+namespace {
+
+// What OK writes is always what the dialog shows: a card beyond the new
+// type's slots becomes its last card, visibly selected.
+TEST_F(ConfigDialogTest, ATypeWithFewerSlotsSelectsItsLastCardAndOkWritesIt) {
+  Open("", 2, 6, 1, 0);
+  ASSERT_TRUE(Option("vCardNum", 5)->isChecked());
+  Click(Option("vCardTyp", 0));
+  EXPECT_TRUE(Option("vCardNum", 3)->isChecked());
+  EXPECT_TRUE(Option("vCardNum", 3)->isEnabled());
+  Click(Button("OK"));
+  EXPECT_EQ(dialog.CardTyp(), 0);
+  EXPECT_EQ(dialog.CardNum(), 4);
+}
+
+// Each opening starts without the last search's words, and a host name
+// with bytes beyond ASCII comes back byte for byte.
+TEST_F(ConfigDialogTest, AnOpeningForgetsTheLastNotifyAndKeepsALatin1Host) {
+  createError = AutomationError(cardlink::kClassNotRegistered, "no server here");
+  Open("", 0, 2, 1, 0);
+  Click(Button("Search"));
+  ASSERT_FALSE(Notify().isEmpty());
+  const std::string host = "r\xE9seau.lan";
+  Open(host, 0, 2, 1, 0);
+  EXPECT_TRUE(Notify().isEmpty());
+  Click(Option("vCardNum", 1));
+  Click(Button("OK"));
+  EXPECT_EQ(dialog.HostNam(), host);
+}
+
+// The search probes the type it began with: the type cannot change under
+// it, and OK stays off until a usable card is found.
+TEST_F(ConfigDialogTest, TheCardTypeHoldsStillWhileASearchRuns) {
+  script.statuses = {5, 5, 5, 5, 5, 5, 5, 1};
+  Open("", 2, 1, 1, 0);
+  std::vector<bool> typeEnabled;
+  onPause = [&](int) {
+    typeEnabled.push_back(Option("vCardTyp", 0)->isEnabled());
+    Click(Option("vCardTyp", 0));
+  };
+  Click(Button("Search"));
+  EXPECT_EQ(script.connects.size(), 8U);
+  EXPECT_TRUE(std::none_of(typeEnabled.begin(), typeEnabled.end(), [](bool on) { return on; }));
+  EXPECT_TRUE(Option("vCardTyp", 2)->isChecked());
+  EXPECT_TRUE(Option("vCardNum", 7)->isChecked());
+  EXPECT_TRUE(Option("vCardTyp", 0)->isEnabled());
+}
+
+}  // namespace
+}  // namespace corvane::config
