@@ -142,7 +142,10 @@ class TcpCardServer : public CardServer {
 
   void Hello(const std::string& progId) {
     Send({std::string(wire::kHello), std::string(wire::kProtocolName), std::string(wire::kProtocolVersion), progId});
-    if (!WaitFor([this] { return hello_.has_value() || lost_; })) {
+    waitingHello_ = true;
+    const bool answered = WaitFor([this] { return hello_.has_value() || lost_; });
+    waitingHello_ = false;
+    if (!answered) {
       socket_.abort();
       throw AutomationError(kRemoteServerUnavailable, std::string(kUnavailableText) +
                                                           " (the card server did not answer the hello within " +
@@ -218,8 +221,12 @@ class TcpCardServer : public CardServer {
     socket_.flush();
   }
 
+  // While a call waits for its answer, frames are read however many events
+  // wait ahead of it (no more than the connection's buffers hold), so that
+  // the answer is seen at once; otherwise reading pauses while too many
+  // events wait, and the server is held back by TCP.
   void ReadFrames() {
-    while (events_.size() < kMostEventsAhead && socket_.bytesAvailable() > 0) {
+    while ((events_.size() < kMostEventsAhead || AwaitingAnswer()) && socket_.bytesAvailable() > 0) {
       const QByteArray chunk = socket_.read(kReadChunk);
       quietSince_.restart();
       reader_.Append(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
@@ -236,6 +243,8 @@ class TcpCardServer : public CardServer {
     }
     ScheduleDelivery();
   }
+
+  [[nodiscard]] bool AwaitingAnswer() const { return (callInProgress_ && !answer_) || (waitingHello_ && !hello_); }
 
   // The opening reply and answers are taken at once; events wait their turn.
   void Sort(wire::Items& items) {
@@ -360,6 +369,7 @@ class TcpCardServer : public CardServer {
   bool lost_ = false;
   std::string lostReason_;
   bool callInProgress_ = false;
+  bool waitingHello_ = false;
   long long lastCallId_ = 0;
   long long answerId_ = -1;
   std::optional<wire::Items> hello_;
