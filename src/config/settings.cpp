@@ -188,6 +188,7 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.Database = ReadSetting(appName, kDatabase, kDefaultDatabase);
   settings.XRaw = ReadSetting(appName, kX, currentX);
   settings.YRaw = ReadSetting(appName, kY, currentY);
+  settings.HasPosition = AsNumber(Fetch(appName, kX)).has_value() && AsNumber(Fetch(appName, kY)).has_value();
   settings.X = static_cast<std::int16_t>(Fits16(settings.XRaw) ? settings.XRaw : 0);
   settings.Y = static_cast<std::int16_t>(Fits16(settings.YRaw) ? settings.YRaw : 0);
   return settings;

@@ -95,6 +95,8 @@ struct Settings {
   std::int16_t Y = 0;
   std::int32_t XRaw = 0;
   std::int32_t YRaw = 0;
+  // Both X and Y are stored (as numbers); a first start has no position.
+  bool HasPosition = false;
 };
 
 // Start-up: all eight settings with their defaults; currentX and currentY

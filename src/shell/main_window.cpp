@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -196,8 +197,8 @@ void MainWindow::Start() {
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
   card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
   RestorePosition();
-  startX_ = settings_.X;
-  startY_ = settings_.Y;
+  startX_ = settings_.HasPosition ? settings_.X : ToTwips(x());
+  startY_ = settings_.HasPosition ? settings_.Y : ToTwips(y());
   setWindowTitle(QString::fromStdString(seams_.appName) + " V" + kVersion);
   reference::FillBuiltinTables();
 
@@ -223,7 +224,15 @@ void MainWindow::Start() {
 }
 
 // A position that does not fit 16 bits leaves the window at 0 on that axis.
-void MainWindow::RestorePosition() { move(ToPixels(settings_.X), ToPixels(settings_.Y)); }
+// Without a stored position (a first start) the window opens in the middle
+// of the screen, and wherever it is at quit is stored.
+void MainWindow::RestorePosition() {
+  if (settings_.HasPosition) {
+    move(ToPixels(settings_.X), ToPixels(settings_.Y));
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
 
 // Without a store there is no aircraft list: the window loses it and the
 // margin before it, and Config and Quit move with the right edge.
@@ -636,6 +645,7 @@ void MainWindow::ShutDown() {
   }
   // What waits for the store is written, or kept in the pending file.
   database_->Close();
+  liveLink_.Close();
 }
 
 }  // namespace corvane::shell

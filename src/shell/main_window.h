@@ -66,6 +66,11 @@ class MainWindow : public QMainWindow,
   // the first configuration when no card is set, panel layout and buttons.
   void Start();
 
+  // The shut-down of Quit, run once whatever ends the program (Quit, a stop
+  // signal, the end of the desktop session): the connection closed first,
+  // the settings written, the store's waiting messages kept, the link closed.
+  void ShutDown();
+
   // A card text record, as the card server's text event delivers it.
   void HandleTextRecord(const std::string& record);
 
@@ -123,7 +128,6 @@ class MainWindow : public QMainWindow,
   void ShowStoreTrouble();
   static void ShowTrouble(QWidget* control, QPalette::ColorRole role, const std::string& trouble, std::string& shown,
                           const char* normalTip, const QString& troubleTip);
-  void ShutDown();
   void StartLiveLink();
   void ShowLinkIndicator(const QColor& colour);
   void Publish(const std::string& item, const std::string& value);

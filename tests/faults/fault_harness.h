@@ -89,10 +89,11 @@ class Child {
   Child& operator=(const Child&) = delete;
 
   // Starts program in the work folder (or the folder given), with
-  // XDG_CONFIG_HOME inside the work folder.
+  // XDG_CONFIG_HOME and the temporary folder inside the work folder.
   bool Start(const QString& program, const QStringList& arguments, const QString& workingDirectory = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", folder_.File("config"));
+    environment.insert("TMPDIR", folder_.Path());  // local sockets named by a plain name go here
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     process_.setProcessEnvironment(environment);
     process_.setWorkingDirectory(workingDirectory.isEmpty() ? folder_.Path() : workingDirectory);

@@ -124,5 +124,27 @@ TEST_F(SettingsFaults, TheDesktopProgramStartsOnDamagedOrWrongKindSettings) {
   }
 }
 
+// A stop signal (as at the end of a session) ends the window as Quit does:
+// position and store setting written, the live link's socket gone.
+TEST_F(SettingsFaults, TheDesktopProgramStoppedByASignalShutsDownAsQuitDoes) {
+  WriteSettings("[General]\nCardType=1\nCardNumber=1\n");
+  if (RunningAsRoot()) {
+    for (const QString& path : {folder.File("config"), folder.File("config/Nordquill Software"), SettingsFile()}) {
+      ASSERT_EQ(::chown(path.toLocal8Bit().constData(), kOrdinaryUser, kOrdinaryUser), 0);
+    }
+  }
+  const QString socket = folder.File("Corvane");
+  Child window(folder, "window");
+  ASSERT_TRUE(window.Start(CORVANE_DESKTOP, {}));
+  ASSERT_TRUE(WaitUntil([&] { return QFile::exists(socket); }, 8000)) << window.Output().toStdString();
+  EXPECT_TRUE(window.Stop(8000)) << window.Output().toStdString();
+  const QByteArray settings = ReadFile(SettingsFile());
+  EXPECT_TRUE(settings.contains("Database=1")) << settings.toStdString();
+  // Where the window stood (the platform may have nudged it by its frame).
+  EXPECT_TRUE(settings.contains("\nX=")) << settings.toStdString();
+  EXPECT_TRUE(settings.contains("\nY=")) << settings.toStdString();
+  EXPECT_FALSE(QFile::exists(socket));
+}
+
 }  // namespace
 }  // namespace corvane::faults

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
@@ -295,6 +296,28 @@ TEST_F(MainWindowTest, TheLinkIndicatorColoursTheFormAloneNotItsControls) {
   linkedChangesNothingOf("LogData", {150, 5});
   EXPECT_EQ(window.LinkIndicator(), QColor(0, 0, 255));
   EXPECT_EQ(pixel("Central", {3, 3}), QColor(0, 0, 255));
+}
+
+}  // namespace
+}  // namespace corvane::shell
+
+namespace corvane::shell {
+namespace {
+
+// A first start has no position: the window opens in the middle of the
+// screen rather than in its corner, and its place is stored at quit.
+TEST_F(MainWindowTest, AFirstStartCentresTheWindowAndStoresWhereItEnds) {
+  WriteSettings("CardType=1\nCardNumber=1\n");
+  MainWindow window(Seams());
+  window.Start();
+  window.show();
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_LE(std::abs(window.geometry().center().x() - screen.center().x()), 2);
+  EXPECT_NE(window.pos(), QPoint(0, 0));
+  window.move(40, 50);
+  window.close();
+  EXPECT_EQ(config::ReadSetting("Corvane", "X", std::int32_t{0}), 40 * 15);
+  EXPECT_EQ(config::ReadSetting("Corvane", "Y", std::int32_t{0}), 50 * 15);
 }
 
 }  // namespace
