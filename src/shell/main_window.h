@@ -25,12 +25,12 @@
 namespace corvane::shell {
 
 class FormSurface;
+class HeaderField;
 class MessageArea;
+class PlanesList;
+class StatusPanel;
 class LogCheckBox;
 class PlaneWindow;
-
-// The window's version, shown in its caption.
-inline constexpr const char* kVersion = "2.1.0";
 
 // What tests and other platforms put in place of the real thing.
 struct ShellSeams {
@@ -102,18 +102,18 @@ class MainWindow : public QMainWindow,
   void HideProgress() override;
   void AppendCaption(const std::string& suffix) override;
 
-  // Live items published to other programs, besides the live link.
-  std::function<void(const std::string& item, const std::string& value)> publish;
-
   [[nodiscard]] livelink::LiveLinkServer& LiveLink() { return liveLink_; }
   // The live link indicator's colour on the form; invalid before any link.
   [[nodiscard]] QColor LinkIndicator() const;
   [[nodiscard]] PlaneWindow* Plane() const { return plane_; }
   [[nodiscard]] bool IsLocked() const { return Locked; }
 
+ signals:
+  // A live item changed, as published to other programs.
+  void ItemPublished(const std::string& item, const std::string& value);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -142,6 +142,9 @@ class MainWindow : public QMainWindow,
   void ToggleLabelFilter();
   static void SetBackground(QWidget* widget, const QColor& colour);
 
+  // Members that hold the window state its behaviours are described by keep
+  // those names (Locked, LastButton, SavedLayout, X, Y); the others end in
+  // an underscore.
   ShellSeams seams_;
   config::Settings settings_;
   cardlink::CardSettings card_;
@@ -157,33 +160,33 @@ class MainWindow : public QMainWindow,
   bool Locked = false;
   std::unique_ptr<config::ConfigDialog> configDialog_;
   PlaneWindow* plane_ = nullptr;
-  // The start-up position in twips; the history window docks once the
-  // window has left it.
-  int startX_ = 0;
-  int startY_ = 0;
+  // The start-up position in twips (the stored one, or where a first start
+  // put the window); the history window docks once the window has left it.
+  std::int16_t X = 0;
+  std::int16_t Y = 0;
   // The mouse button last pressed on the status bar: 1 left, 2 right, 4 middle.
   int LastButton = 1;
-  // The base frame's height and top and the window's height (twips, 16-bit)
+  // The base frame's top and height and the window's height (twips, 16-bit)
   // before the window went compact.
   std::array<std::int16_t, 3> SavedLayout{};
 
   FormSurface* form_ = nullptr;
   QWidget* base_ = nullptr;
   QLabel* vMde_ = nullptr;
-  QLabel* vReg_ = nullptr;
+  HeaderField* vReg_ = nullptr;
   QLabel* lFId_ = nullptr;
   QLabel* vFId_ = nullptr;
   QLabel* lMsn_ = nullptr;
   QLabel* vMsn_ = nullptr;
-  QLabel* vLbl_ = nullptr;
-  QListWidget* planes_ = nullptr;
+  HeaderField* vLbl_ = nullptr;
+  PlanesList* planes_ = nullptr;
   QPushButton* connect_ = nullptr;
   LogCheckBox* logData_ = nullptr;
   std::string shownLogError_;      // the log failure the LogData box shows; empty when none
   std::string shownStoreTrouble_;  // why the store refuses writes, as the list shows it; empty when not
   QPushButton* config_ = nullptr;
   QPushButton* cancel_ = nullptr;
-  std::array<QLabel*, 3> statusPanels_{};
+  std::array<StatusPanel*, 3> statusPanels_{};
   QLabel* liveItem_ = nullptr;
   QLabel* liveData_ = nullptr;
   QTimer timer_;

@@ -131,9 +131,9 @@ TEST_F(LiveLinkAbuseTest, ClientWavesASilentClientAndGarbageLeaveTheWindowHandli
   livelink::LiveLinkServer& server = window.LiveLink();
   ASSERT_TRUE(server.IsListening());
   server.SetBacklogLimit(kBacklogLimit);
-  window.publish = [&](const std::string& item, const std::string&) {
-    ++(item == "LiveItem" ? publishedItems : publishedData);
-  };
+  const QMetaObject::Connection counting = QObject::connect(
+      &window, &MainWindow::ItemPublished,
+      [&](const std::string& item, const std::string&) { ++(item == "LiveItem" ? publishedItems : publishedData); });
   server.SetLogger([&](const std::string& line) {
     log.push_back(line);
     if (line.find("not reading") != std::string::npos) {
@@ -339,7 +339,7 @@ TEST_F(LiveLinkAbuseTest, ClientWavesASilentClientAndGarbageLeaveTheWindowHandli
   EXPECT_EQ(window.Path().StatusStamp(), "07/12 21:00:05");
   EXPECT_TRUE(messages_.empty()) << messages_.front().toStdString();
 
-  window.publish = nullptr;
+  QObject::disconnect(counting);
   server.SetLogger(nullptr);
   window.close();
 }

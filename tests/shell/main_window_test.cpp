@@ -131,7 +131,8 @@ TEST_F(MainWindowTest, RecordsShowInTheHeaderPanelsStatusBarAndAircraftList) {
   window.Start();
   window.show();
   std::vector<std::pair<std::string, std::string>> published;
-  window.publish = [&](const std::string& item, const std::string& value) { published.emplace_back(item, value); };
+  QObject::connect(&window, &MainWindow::ItemPublished,
+                   [&](const std::string& item, const std::string& value) { published.emplace_back(item, value); });
 
   window.HandleTextRecord(
       "M=2  ADDR=.F-GKXA TA=! ML=80 B=1 MSN=M01A FID=AF1234\r\n/VER/077/F-GKXA\r\n/SCH/AF123/LFPG/KJFK/07/1230");

@@ -1,0 +1,179 @@
+// The main window's start-up and shut-down: settings, position, caption,
+// reference tables, store, the first configuration and the buttons; the
+// configuration dialog; and the shut-down that every way out runs once.
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+
+#include "config/latin1.h"
+#include "reference/reference_tables.h"
+#include "shell/log_check_box.h"
+#include "shell/main_window.h"
+#include "shell/main_window_layout.h"
+#include "shell/panel_layout.h"
+#include "shell/plane_window.h"
+#include "shell/window_controls.h"
+
+namespace corvane::shell {
+
+using namespace layout;
+
+namespace {
+
+// The start-up position in twips, as the 16-bit value the window keeps.
+std::int16_t ToStartTwips(int pixels) { return static_cast<std::int16_t>(std::clamp(ToTwips(pixels), -32768, 32767)); }
+
+}  // namespace
+
+void MainWindow::Start() {
+  connection_->CanConnect = false;
+  connection_->Connected = false;
+  connection_->TimerA.stop();
+  StartLiveLink();
+  settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
+  card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
+  RestorePosition();
+  X = settings_.HasPosition ? settings_.X : ToStartTwips(x());
+  Y = settings_.HasPosition ? settings_.Y : ToStartTwips(y());
+  setWindowTitle(QString::fromStdString(seams_.appName) + " V" + CORVANE_VERSION);
+  reference::FillBuiltinTables();
+
+  path_->DBType = settings_.Database;
+  if (path_->DBType != decoding::kNoStore) {
+    path_->DBName = "Corvane";
+    database_->OpenStore(path_->DBType, path_->DBName, *this);
+    path_->SetStore(database_.get());
+  } else {
+    NarrowWithoutAircraftList();
+  }
+
+  if (settings_.CardType >= 0 && settings_.CardNumber >= 1) {
+    connection_->CanConnect = true;
+    setTabOrder(connect_, logData_);
+    connect_->setFocus();
+  } else {
+    setTabOrder(config_, connect_);
+    config_->setFocus();
+    OpenConfig();
+  }
+  connection_->UpdateConnectButtons();
+}
+
+// A position that does not fit 16 bits leaves the window at 0 on that axis.
+// Without a stored position (a first start) the window opens in the middle
+// of the screen, and wherever it is at quit is stored.
+void MainWindow::RestorePosition() {
+  if (settings_.HasPosition) {
+    move(ToPixels(settings_.X), ToPixels(settings_.Y));
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+// Without a store there is no aircraft list: the window loses it and the
+// margin before it, and Config and Quit move with the right edge.
+void MainWindow::NarrowWithoutAircraftList() {
+  planes_->hide();
+  config_->move(config_->x() - kNarrowing, config_->y());
+  cancel_->move(cancel_->x() - kNarrowing, cancel_->y());
+  setFixedSize(width() - kNarrowing, height());
+}
+
+// The dialog works on its own properties; accepted with a card number, its
+// five values become the window's card settings and are written in order.
+void MainWindow::OpenConfig() {
+  config::Settings chosen = settings_;
+  if (!RunConfigDialog(chosen) || chosen.CardNumber <= 0) {
+    return;
+  }
+  connection_->CanConnect = true;
+  settings_.HostName = chosen.HostName;
+  settings_.CardType = chosen.CardType;
+  settings_.CardNumber = chosen.CardNumber;
+  settings_.IFInput = chosen.IFInput;
+  settings_.IFFreqs = chosen.IFFreqs;
+  card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
+  config::WriteDialogSettings(seams_.appName, settings_);
+  connection_->UpdateConnectButtons();
+}
+
+bool MainWindow::RunConfigDialog(config::Settings& chosen) {
+  if (seams_.configDialog) {
+    return seams_.configDialog(this, chosen);
+  }
+  if (!configDialog_) {
+    configDialog_ = std::make_unique<config::ConfigDialog>(this);
+    configDialog_->SetServerFactory(seams_.serverFactory);
+    configDialog_->SetMessageBox(seams_.messageBox);
+    if (seams_.pause) {
+      configDialog_->SetPause(seams_.pause);
+    }
+  }
+  config::ConfigDialog& dialog = *configDialog_;
+  dialog.SetHostNam(chosen.HostName);
+  dialog.SetCardTyp(chosen.CardType);
+  dialog.SetCardNum(chosen.CardNumber);
+  dialog.SetIFInput(chosen.IFInput);
+  dialog.SetIFTFreq(chosen.IFFreqs);
+  if (Locked) {
+    MakeWindowAlwaysTop(this, false);
+    MakeWindowAlwaysTop(&dialog, true);
+  }
+  dialog.exec();
+  if (Locked) {
+    MakeWindowAlwaysTop(&dialog, false);
+    MakeWindowAlwaysTop(this, true);
+  }
+  chosen.HostName = dialog.HostNam();
+  chosen.CardType = dialog.CardTyp();
+  chosen.CardNumber = dialog.CardNum();
+  chosen.IFInput = dialog.IFInput();
+  chosen.IFFreqs = dialog.IFTFreq();
+  return chosen.CardNumber > 0;
+}
+
+// Other programs read LiveItem and LiveData through the live link; opening a
+// link turns the window blue, closing one light grey.
+void MainWindow::StartLiveLink() {
+  if (seams_.liveLinkName.isEmpty() || liveLink_.IsListening()) {
+    return;
+  }
+  QObject::connect(&liveLink_, &livelink::LiveLinkServer::LinkOpened, this,
+                   [this] { ShowLinkIndicator(QColor(0, 0, 255)); });
+  QObject::connect(&liveLink_, &livelink::LiveLinkServer::LinkClosed, this,
+                   [this] { ShowLinkIndicator(QColor(192, 192, 192)); });
+  QString error;
+  if (!liveLink_.Listen(seams_.liveLinkName, &error)) {
+    seams_.messageBox(this, "Other programs cannot follow the traffic: " + error);
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  ShutDown();
+  event->accept();
+}
+
+// Every step is tried; a failing one does not stop the others.
+void MainWindow::ShutDown() {
+  if (shutDown_) {
+    return;
+  }
+  shutDown_ = true;
+  if (configDialog_) {
+    configDialog_->close();
+  }
+  if (plane_ != nullptr) {
+    plane_->close();
+  }
+  config::WriteShutDownSettings(seams_.appName, ToTwips(x()), ToTwips(y()), path_->DBType);
+  if (connection_->Connected) {
+    connection_->Connected = connection_->ConnectCard(false);
+    log_.Close();
+  }
+  // What waits for the store is written, or kept in the pending file.
+  database_->Close();
+  liveLink_.Close();
+}
+
+}  // namespace corvane::shell
