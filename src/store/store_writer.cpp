@@ -181,12 +181,14 @@ void StoreWriter::Run() {
   flushed_.notify_all();
 }
 
-// Pauses after a refusal, then waits for something to write; false once
-// closing with nothing left.
+// Pauses after a refusal (new messages do not cut the pause short, or a
+// store that refuses at once would be tried at the rate messages come), then
+// waits for something to write; false once closing with nothing left.
 bool StoreWriter::WaitForWork(std::chrono::milliseconds pause) {
   std::unique_lock state(stateMutex_);
-  if (pause > 0ms) {
-    wake_.wait_for(state, pause);
+  const auto pauseEnd = Clock::now() + pause;
+  while (Clock::now() < pauseEnd) {
+    wake_.wait_until(state, pauseEnd);
   }
   wake_.wait(state, [this] { return closing_ || !queue_.empty() || pendingWork_; });
   return !(closing_ && queue_.empty() && !pendingWork_);
