@@ -89,7 +89,7 @@ class StoreFaults : public ReceiverFixture {
     const std::string rowsBefore = Rows(before);
     ASSERT_FALSE(rowsBefore.empty());
     begin();
-    EXPECT_TRUE(receiver.WaitForOutput(kStoreRefused, 5000)) << receiver.Output().toStdString();
+    EXPECT_TRUE(receiver.WaitForOutput(kStoreRefused, 10000)) << receiver.Output().toStdString();
     WaitUntil([] { return false; }, kFaultMs);
     end();
     EXPECT_TRUE(receiver.WaitForOutput(kStoreBack, 10000)) << receiver.Output().toStdString();

@@ -119,7 +119,10 @@ TEST_F(StoreWriterTest, ARefusalLongerThanASecondIsReportedOnceAndItsEndCounted)
     Lock lock(name);
     db->StoreMessage(kSqliteStore, name, Numbered(1));
     db->StoreMessage(kSqliteStore, name, Numbered(2));
-    std::this_thread::sleep_for(600ms);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (!db->Status(kSqliteStore, name)->refusing && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(20ms);
+    }
     const WriterStatus status = *db->Status(kSqliteStore, name);
     EXPECT_TRUE(status.refusing);
     EXPECT_EQ(status.refusals, 1U);
