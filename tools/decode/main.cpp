@@ -9,10 +9,13 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "capture/capture.h"
 #include "decoding/message_path.h"
+#include "readable/readable.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
 
@@ -93,6 +96,31 @@ Json PanelsJson(const decoding::PanelState& panels) {
     out["fMSG"] = Latin1ToUtf8(panels.msgText);
   }
   return out;
+}
+
+// A readable decoding as JSON: kind, fields by name (numbers, texts, lists
+// of names) and the plain-text lines.
+Json ReadableJson(const corvane::readable::Decoding& decoding) {
+  Json fields = Json::object();
+  for (const auto& field : decoding.fields) {
+    std::visit(
+        [&](const auto& value) {
+          using T = std::decay_t<decltype(value)>;
+          if constexpr (std::is_same_v<T, double>) {
+            fields[field.name] = value;
+          } else if constexpr (std::is_same_v<T, std::string>) {
+            fields[field.name] = Latin1ToUtf8(value);
+          } else {
+            Json names = Json::array();
+            for (const std::string& name : value) {
+              names.push_back(Latin1ToUtf8(name));
+            }
+            fields[field.name] = names;
+          }
+        },
+        field.value);
+  }
+  return {{"kind", Latin1ToUtf8(decoding.kind)}, {"fields", fields}, {"text", Latin1ToUtf8(decoding.text)}};
 }
 
 Json FieldsJson(const decoding::MessageRecord& record) {
@@ -205,6 +233,10 @@ class BatchDecoder {
     out["LiveSummary"] = Latin1ToUtf8(path_.LiveData());
     if (logging_) {
       out["log"] = LogWriteName(path_.LastLogWrite());
+    }
+    const decoding::MessageRecord& r = message->record;
+    if (const auto readable = corvane::readable::Decode({r.Label, r.Mode, r.Data, {}}, corvane::reference::Global())) {
+      out["readable"] = ReadableJson(*readable);
     }
     return out;
   }

@@ -1,0 +1,45 @@
+// Building a decoding field by field: each call adds a named field and its
+// line of plain text together, so the two never disagree.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "readable/readable.h"
+
+namespace corvane::readable {
+
+class Builder {
+ public:
+  Builder(std::string kind, const reference::ReferenceTables& tables) : tables_(tables) {
+    result_.kind = std::move(kind);
+  }
+
+  // Decimal degrees, north and east positive: "Position: 34°25.7'N 77°41.5'W".
+  void Position(double latitude, double longitude);
+  // Feet: "Altitude: 35,000 ft".
+  void Altitude(double feet);
+  // Outside air, degrees Celsius: "Outside air temperature: -52 °C".
+  void Temperature(double celsius);
+  // A time of day, "HH:MM" or "HH:MM:SS".
+  void Time(const char* field, const char* caption, std::string time);
+  // An ICAO airport code, with its name when the tables know it.
+  void Airport(const char* field, const char* caption, std::string_view code);
+  // A number with its unit ("" for none).
+  void Number(const char* field, const char* caption, double value, const char* unit);
+  void Text(const char* field, const char* caption, std::string value);
+  void Names(const char* field, const char* caption, std::vector<std::string> names);
+
+  // The decoding; nothing when no field was added.
+  [[nodiscard]] std::optional<Decoding> Finish() &&;
+
+ private:
+  void Line(const char* caption, const std::string& value);
+
+  const reference::ReferenceTables& tables_;
+  Decoding result_;
+};
+
+}  // namespace corvane::readable

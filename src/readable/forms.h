@@ -1,0 +1,17 @@
+// The message forms Decode knows, one function each: the form's decoding,
+// or nothing when the text is not in that form.
+#pragma once
+
+#include <optional>
+
+#include "readable/builder.h"
+
+namespace corvane::readable {
+
+std::optional<Decoding> MediaAdvisory(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PositionCsvDecimal(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PositionWithDestination(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PositionDegreesMinutesSeconds(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PositionAltitudeTimeTail(const Message& message, const reference::ReferenceTables& tables);
+
+}  // namespace corvane::readable

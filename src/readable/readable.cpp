@@ -1,0 +1,46 @@
+// Which forms a label's messages come in, tried in order.
+#include "readable/readable.h"
+
+#include <array>
+
+#include "readable/forms.h"
+
+namespace corvane::readable {
+
+namespace {
+
+using Form = std::optional<Decoding> (*)(const Message&, const reference::ReferenceTables&);
+
+struct LabelForms {
+  std::string_view label;
+  std::array<Form, 2> forms;
+};
+
+constexpr std::array<LabelForms, 5> kForms = {{
+    {"SA", {MediaAdvisory, nullptr}},
+    {"12", {PositionAltitudeTimeTail, nullptr}},
+    {"16", {PositionCsvDecimal, nullptr}},
+    {"21", {PositionWithDestination, nullptr}},
+    {"22", {PositionDegreesMinutesSeconds, nullptr}},
+}};
+
+}  // namespace
+
+std::optional<Decoding> Decode(const Message& message, const reference::ReferenceTables& tables) {
+  for (const LabelForms& entry : kForms) {
+    if (entry.label != message.label) {
+      continue;
+    }
+    for (const Form form : entry.forms) {
+      if (form == nullptr) {
+        break;
+      }
+      if (auto decoding = form(message, tables)) {
+        return decoding;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace corvane::readable

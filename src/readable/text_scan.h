@@ -1,0 +1,36 @@
+// Reading the pieces today's message forms are made of: fixed-width digit
+// runs, signed numbers, coordinates in their several spellings, times of day.
+// Each reader takes a view and says nothing (std::nullopt) rather than guess.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::readable {
+
+// The text split at each separator (empty pieces kept).
+std::vector<std::string_view> Split(std::string_view text, char separator);
+
+// Spaces removed at both ends.
+std::string_view Trim(std::string_view text);
+
+// A whole signed decimal number, spaces allowed between the sign and the
+// digits ("- 4", "+ 43.77"); nothing for anything else.
+std::optional<double> Number(std::string_view text);
+
+// Exactly `digits` decimal digits as an integer.
+std::optional<int> Digits(std::string_view text, std::size_t digits);
+
+// A hemisphere letter (N/S or E/W) then decimal degrees: "N 35.975",
+// "W109.384". South and west are negative; out of range gives nothing.
+std::optional<double> DecimalDegrees(std::string_view text, char positive, char negative);
+
+// "HHMMSS" or "HHMM" as "HH:MM:SS" or "HH:MM"; nothing when out of range.
+std::optional<std::string> TimeOfDay(std::string_view text);
+
+// Four capital letters: an ICAO location indicator.
+bool IsIcaoCode(std::string_view text);
+
+}  // namespace corvane::readable

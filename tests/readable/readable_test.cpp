@@ -1,0 +1,151 @@
+// Readable decoding, form by form, on messages of the shared capture of real
+// traffic (found by the start of their text, never copied here), and the
+// piece readers at their edges: south and west, minutes that round up, a
+// hemisphere or a range that does not fit.
+#include "readable/readable.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "decoding/latin1_text.h"
+#include "readable/builder.h"
+#include "readable/text_scan.h"
+#include "reference/reference_tables.h"
+
+namespace corvane::readable {
+namespace {
+
+class RealMessages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars-fields.jsonl");
+    if (!in) {
+      GTEST_SKIP() << "the shared capture of real traffic is not on this machine";
+    }
+    for (std::string line; std::getline(in, line);) {
+      const auto json = nlohmann::json::parse(line);
+      messages_.emplace_back(*decoding::Utf8ToLatin1(json.at("label").get<std::string>()),
+                             *decoding::Utf8ToLatin1(json.at("text").get<std::string>()));
+    }
+    tables_.FillBuiltinTables();
+  }
+
+  // The decoding of the first message of the label whose text starts so.
+  std::optional<Decoding> DecodeFirst(const std::string& label, const std::string& start) {
+    for (const auto& [messageLabel, text] : messages_) {
+      if (messageLabel == label && text.starts_with(start)) {
+        return Decode({messageLabel, "2", text, {}}, tables_);
+      }
+    }
+    ADD_FAILURE() << "no " << label << " message starts with " << start;
+    return std::nullopt;
+  }
+
+  static const Value* FieldOf(const Decoding& decoding, const std::string& name) {
+    for (const Field& field : decoding.fields) {
+      if (field.name == name) {
+        return &field.value;
+      }
+    }
+    return nullptr;
+  }
+  static double NumberOf(const Decoding& decoding, const std::string& name) {
+    const Value* value = FieldOf(decoding, name);
+    return value != nullptr && std::holds_alternative<double>(*value) ? std::get<double>(*value) : -99999;
+  }
+  static std::string TextOf(const Decoding& decoding, const std::string& name) {
+    const Value* value = FieldOf(decoding, name);
+    return value != nullptr && std::holds_alternative<std::string>(*value) ? std::get<std::string>(*value) : "";
+  }
+
+  std::vector<std::pair<std::string, std::string>> messages_;
+  reference::ReferenceTables tables_;
+};
+
+TEST_F(RealMessages, MediaAdvisoriesNameTheLinkTheTimeAndTheLinksAvailable) {
+  const auto established = DecodeFirst("SA", "0EV005043VSH");
+  ASSERT_TRUE(established);
+  EXPECT_EQ(established->kind, "Media advisory");
+  EXPECT_EQ(TextOf(*established, "link"), "VHF ACARS");
+  EXPECT_EQ(TextOf(*established, "time"), "00:50:43");
+  EXPECT_EQ(std::get<std::vector<std::string>>(*FieldOf(*established, "available_links")),
+            (std::vector<std::string>{"VHF ACARS", "SATCOM", "HF data link"}));
+  EXPECT_EQ(established->text,
+            "Link established: VHF ACARS\r\nTime: 00:50:43\r\nLinks available: VHF ACARS SATCOM HF data link\r\n");
+  // The free text after "/" is no link.
+  const auto afterSlash = DecodeFirst("SA", "0EH014323VSH/");
+  ASSERT_TRUE(afterSlash);
+  EXPECT_EQ(std::get<std::vector<std::string>>(*FieldOf(*afterSlash, "available_links")).size(), 3U);
+  EXPECT_FALSE(Decode({"SA", "2", "0XV005043V", {}}, tables_));  // neither established nor lost
+  EXPECT_FALSE(Decode({"SA", "2", "0EV256043V", {}}, tables_));  // no such hour
+  EXPECT_FALSE(Decode({"SA", "2", "0EQ005043V", {}}, tables_));  // a link not known for sure
+}
+
+// Two forms of the same flight at the same moment: decimal degrees (21) and
+// degrees, minutes and seconds (22) give the same place.
+TEST_F(RealMessages, PositionReportsReadPlaceTimeAltitudeTemperatureAndArrival) {
+  const auto decimal = DecodeFirst("21", "POSN 35.062W109.746");
+  const auto seconds = DecodeFirst("22", "N 350343W1094445");
+  ASSERT_TRUE(decimal && seconds);
+  EXPECT_EQ(decimal->kind, "Position report");
+  EXPECT_DOUBLE_EQ(NumberOf(*decimal, "latitude"), 35.062);
+  EXPECT_DOUBLE_EQ(NumberOf(*decimal, "longitude"), -109.746);
+  EXPECT_NEAR(NumberOf(*seconds, "latitude"), 35.062, 0.001);
+  EXPECT_NEAR(NumberOf(*seconds, "longitude"), -109.746, 0.001);
+  for (const Decoding* d : {&*decimal, &*seconds}) {
+    EXPECT_EQ(TextOf(*d, "time"), "00:55:30");
+    EXPECT_EQ(NumberOf(*d, "altitude_ft"), 37015);
+    EXPECT_EQ(NumberOf(*d, "temperature_c"), -58);
+  }
+  EXPECT_EQ(TextOf(*decimal, "eta"), "02:49:30");
+  EXPECT_EQ(TextOf(*decimal, "arrival"), "KIAH");
+  EXPECT_EQ(decimal->text,
+            "Position: 35\xB0"
+            "3.7'N 109\xB0"
+            "44.8'W\r\nTime: 00:55:30\r\nAltitude: 37,015 ft\r\n"
+            "Outside air temperature: -58 \xB0"
+            "C\r\nEstimated arrival: 02:49:30\r\nArrival: KIAH\r\n");
+
+  const auto withTail = DecodeFirst("12", "N 34.076,W107.484,38000,001217");
+  ASSERT_TRUE(withTail);
+  EXPECT_EQ(TextOf(*withTail, "tail"), "C-GWBT");
+  EXPECT_EQ(TextOf(*withTail, "time"), "00:12:17");
+  const auto plain = DecodeFirst("16", "000118,34986");
+  ASSERT_TRUE(plain);
+  EXPECT_DOUBLE_EQ(NumberOf(*plain, "latitude"), 35.975);
+  EXPECT_EQ(NumberOf(*plain, "altitude_ft"), 34986);
+  // The other forms of label 16 are not this one.
+  EXPECT_FALSE(DecodeFirst("16", "010394/AUTPOS"));
+}
+
+TEST(TextScan, CoordinatesAndTimesAtTheirEdges) {
+  EXPECT_EQ(DecimalDegrees("S 33.950", 'N', 'S'), -33.95);
+  EXPECT_EQ(DecimalDegrees("W 0.5", 'E', 'W'), -0.5);
+  EXPECT_EQ(DecimalDegrees("E180.000", 'E', 'W'), 180.0);
+  EXPECT_FALSE(DecimalDegrees("N 90.001", 'N', 'S'));
+  EXPECT_FALSE(DecimalDegrees("E 35.1", 'N', 'S'));
+  EXPECT_FALSE(DecimalDegrees("N -35.1", 'N', 'S'));
+  EXPECT_FALSE(DecimalDegrees("N", 'N', 'S'));
+  EXPECT_EQ(Number("- 4"), -4.0);
+  EXPECT_EQ(Number("+ 43.77"), 43.77);
+  EXPECT_FALSE(Number("4x"));
+  EXPECT_FALSE(Number("-"));
+  EXPECT_EQ(TimeOfDay("235959"), "23:59:59");
+  EXPECT_EQ(TimeOfDay("0000"), "00:00");
+  EXPECT_FALSE(TimeOfDay("240000"));
+  EXPECT_FALSE(TimeOfDay("12:00"));
+
+  // Minutes that round to 60 carry into the next degree.
+  reference::ReferenceTables tables;
+  Builder builder("Position report", tables);
+  builder.Position(-12.99995, -0.0001);
+  EXPECT_EQ(std::move(builder).Finish()->text,
+            "Position: 13\xB0"
+            "0.0'S 0\xB0"
+            "0.0'W\r\n");
+}
+
+}  // namespace
+}  // namespace corvane::readable
