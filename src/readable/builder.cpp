@@ -78,6 +78,12 @@ void Builder::Temperature(double celsius) {
   Line("Outside air temperature", Grouped(celsius) + " " + kDegree + "C");
 }
 
+void Builder::Wind(double directionDeg, double speedKt) {
+  result_.fields.push_back({"wind_dir_deg", directionDeg});
+  result_.fields.push_back({"wind_speed_kt", speedKt});
+  Line("Wind", Grouped(directionDeg) + kDegree + " at " + Grouped(speedKt) + " kt");
+}
+
 void Builder::Time(const char* field, const char* caption, std::string time) {
   Line(caption, time);
   result_.fields.push_back({field, std::move(time)});

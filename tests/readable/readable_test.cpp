@@ -120,6 +120,35 @@ TEST_F(RealMessages, PositionReportsReadPlaceTimeAltitudeTemperatureAndArrival) 
   EXPECT_FALSE(DecodeFirst("16", "010394/AUTPOS"));
 }
 
+// The flight management computer's position report (H1 "POS"), with or
+// without the terminal's prefix.
+TEST_F(RealMessages, TerminalPositionReportsReadTheRouteAheadOnlyWhenItLinesUp) {
+  const auto report = DecodeFirst("H1", "POSN34319W107250");
+  ASSERT_TRUE(report);
+  EXPECT_EQ(report->text,
+            "Position: 34\xB0"
+            "31.9'N 107\xB0"
+            "25.0'W\r\nOver: DRYHT350-0063\r\nTime: 00:30:09\r\n"
+            "Altitude: 35,000 ft\r\nNext: TXO\r\nNext at: 00:58:18\r\nThen: TURKI\r\n"
+            "Outside air temperature: -54 \xB0"
+            "C\r\nWind: 239\xB0"
+            " at 22 kt\r\n");
+  EXPECT_NEAR(NumberOf(*report, "latitude"), 34.531667, 1e-6);
+  EXPECT_NEAR(NumberOf(*report, "longitude"), -107.416667, 1e-6);
+  const auto prefixed = DecodeFirst("H1", "#M1BPOSN36003W106096");
+  ASSERT_TRUE(prefixed);
+  EXPECT_EQ(TextOf(*prefixed, "next_waypoint"), "HIPPI");
+  EXPECT_EQ(NumberOf(*prefixed, "wind_speed_kt"), 34);
+  // A report whose pieces do not line up keeps only its first four.
+  const auto shifted = DecodeFirst("H1", "POSN29528W095497,560");
+  ASSERT_TRUE(shifted);
+  EXPECT_EQ(FieldOf(*shifted, "next_waypoint"), nullptr);
+  EXPECT_EQ(FieldOf(*shifted, "temperature_c"), nullptr);
+  EXPECT_EQ(NumberOf(*shifted, "altitude_ft"), 20000);
+  // Sixty minutes is no position.
+  EXPECT_FALSE(DecodeFirst("H1", "POSN35317W107600"));
+}
+
 TEST(TextScan, CoordinatesAndTimesAtTheirEdges) {
   EXPECT_EQ(DecimalDegrees("S 33.950", 'N', 'S'), -33.95);
   EXPECT_EQ(DecimalDegrees("W 0.5", 'E', 'W'), -0.5);
