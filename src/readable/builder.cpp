@@ -78,6 +78,13 @@ void Builder::Temperature(double celsius) {
   Line("Outside air temperature", Grouped(celsius) + " " + kDegree + "C");
 }
 
+void Builder::Mach(double mach) {
+  result_.fields.push_back({"mach", mach});
+  char text[16];
+  std::snprintf(text, sizeof text, "%.3f", mach);
+  Line("Mach", text);
+}
+
 void Builder::Wind(double directionDeg, double speedKt) {
   result_.fields.push_back({"wind_dir_deg", directionDeg});
   result_.fields.push_back({"wind_speed_kt", speedKt});

@@ -23,6 +23,8 @@ class Builder {
   void Altitude(double feet);
   // Outside air, degrees Celsius: "Outside air temperature: -52 °C".
   void Temperature(double celsius);
+  // Mach number to three decimals: "Mach: 0.767".
+  void Mach(double mach);
   // Direction in degrees and speed in knots: "Wind: 253° at 24 kt".
   void Wind(double directionDeg, double speedKt);
   // A time of day, "HH:MM" or "HH:MM:SS".

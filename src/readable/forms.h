@@ -13,6 +13,7 @@ std::optional<Decoding> PositionCsvDecimal(const Message& message, const referen
 std::optional<Decoding> PositionWithDestination(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> PositionDegreesMinutesSeconds(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> PositionAltitudeTimeTail(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AirlineReport(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> TerminalPositionReport(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

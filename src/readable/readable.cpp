@@ -16,8 +16,9 @@ struct LabelForms {
   std::array<Form, 2> forms;
 };
 
-constexpr std::array<LabelForms, 6> kForms = {{
+constexpr std::array<LabelForms, 7> kForms = {{
     {"SA", {MediaAdvisory, nullptr}},
+    {"80", {AirlineReport, nullptr}},
     {"H1", {TerminalPositionReport, nullptr}},
     {"12", {PositionAltitudeTimeTail, nullptr}},
     {"16", {PositionCsvDecimal, nullptr}},

@@ -149,6 +149,34 @@ TEST_F(RealMessages, TerminalPositionReportsReadTheRouteAheadOnlyWhenItLinesUp) 
   EXPECT_FALSE(DecodeFirst("H1", "POSN35317W107600"));
 }
 
+// Label 80's airline reports: the heading's route and aircraft, then the
+// tagged items the report carries; a position in either spelling.
+TEST_F(RealMessages, AirlineReportsReadTheRouteAndTheirTaggedItems) {
+  const auto position = DecodeFirst("80", "3N01 POSRPT 0792/13 OMDB/OEMA");
+  ASSERT_TRUE(position);
+  EXPECT_EQ(position->kind, "Position report");
+  EXPECT_EQ(position->text,
+            "Departure: OMDB (Dubai)\r\nArrival: OEMA (Medina)\r\nAircraft: HZ-NS34\r\n"
+            "Position: 24\xB0"
+            "59.5'N 43\xB0"
+            "17.8'E\r\nAltitude: 35,992 ft\r\nMach: 0.787\r\n"
+            "Estimated arrival: 18:31\r\n");
+  const auto pointed = DecodeFirst("80", "3N01 POSRPT 0581/27 KIAD/MSLP");
+  ASSERT_TRUE(pointed);
+  EXPECT_NEAR(NumberOf(*pointed, "latitude"), 35 + 39.2 / 60, 1e-9);
+  EXPECT_NEAR(NumberOf(*pointed, "longitude"), -(79 + 37.2 / 60), 1e-9);
+  EXPECT_EQ(NumberOf(*pointed, "altitude_ft"), 36000);
+  EXPECT_EQ(NumberOf(*pointed, "temperature_c"), -60);
+  EXPECT_EQ(FieldOf(*pointed, "eta"), nullptr);  // "14:26.0" is no time of this form
+  const auto times = DecodeFirst("80", "1102 OFFRP");
+  ASSERT_TRUE(times);
+  EXPECT_EQ(times->kind, "Out/off/on/in times");
+  EXPECT_EQ(TextOf(*times, "out"), "08:04");
+  EXPECT_EQ(TextOf(*times, "off"), "08:14");
+  EXPECT_EQ(TextOf(*times, "tail"), "PR-YYI");
+  EXPECT_FALSE(Decode({"80", "2", "3N01 NOSUCH 0792/13 OMDB/OEMA HZ-NS34", {}}, tables_));
+}
+
 TEST(TextScan, CoordinatesAndTimesAtTheirEdges) {
   EXPECT_EQ(DecimalDegrees("S 33.950", 'N', 'S'), -33.95);
   EXPECT_EQ(DecimalDegrees("W 0.5", 'E', 'W'), -0.5);
