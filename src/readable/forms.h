@@ -14,6 +14,12 @@ std::optional<Decoding> PositionWithDestination(const Message& message, const re
 std::optional<Decoding> PositionDegreesMinutesSeconds(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> PositionAltitudeTimeTail(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> AirlineReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightEvent(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightMonitor(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RoutePositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> BracketPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AltitudeThenPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> LoadOrSlashPosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> TerminalPositionReport(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

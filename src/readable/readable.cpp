@@ -16,7 +16,13 @@ struct LabelForms {
   std::array<Form, 2> forms;
 };
 
-constexpr std::array<LabelForms, 7> kForms = {{
+constexpr std::array<LabelForms, 13> kForms = {{
+    {"44", {FlightEvent, nullptr}},
+    {"2P", {FlightMonitor, nullptr}},
+    {"83", {RoutePositionReport, nullptr}},
+    {"15", {BracketPosition, nullptr}},
+    {"4A", {AltitudeThenPosition, nullptr}},
+    {"10", {LoadOrSlashPosition, nullptr}},
     {"SA", {MediaAdvisory, nullptr}},
     {"80", {AirlineReport, nullptr}},
     {"H1", {TerminalPositionReport, nullptr}},

@@ -177,6 +177,37 @@ TEST_F(RealMessages, AirlineReportsReadTheRouteAndTheirTaggedItems) {
   EXPECT_FALSE(Decode({"80", "2", "3N01 NOSUCH 0792/13 OMDB/OEMA HZ-NS34", {}}, tables_));
 }
 
+// The numbered labels' other forms: events with their time (44), packed
+// positions with three-digit latitude degrees (44) and behind "(2" (15),
+// signed decimal coordinates (2P, 83), and the route where a form has one.
+TEST_F(RealMessages, NumberedFormsReadEventsPositionsAndRoutes) {
+  const auto on = DecodeFirst("44", "ON01,N33522W084181");
+  ASSERT_TRUE(on);
+  EXPECT_EQ(on->kind, "Out/off/on/in times");
+  EXPECT_EQ(TextOf(*on, "on"), "00:40:23");
+  EXPECT_EQ(TextOf(*on, "departure"), "KCLT");
+  EXPECT_NEAR(NumberOf(*on, "longitude"), -(84 + 18.1 / 60), 1e-9);
+  const auto threeDigits = DecodeFirst("44", "POS02,N036339W106577");
+  ASSERT_TRUE(threeDigits);
+  EXPECT_NEAR(NumberOf(*threeDigits, "latitude"), 36 + 33.9 / 60, 1e-9);
+  const auto bracket = DecodeFirst("15", "(2N34496W107267287");
+  ASSERT_TRUE(bracket);
+  EXPECT_NEAR(NumberOf(*bracket, "latitude"), 34 + 49.6 / 60, 1e-9);
+  const auto signedDecimal = DecodeFirst("2P", "FM3 1217,1312,+ 43.77,- 70.18");
+  ASSERT_TRUE(signedDecimal);
+  EXPECT_DOUBLE_EQ(NumberOf(*signedDecimal, "longitude"), -70.18);
+  EXPECT_EQ(NumberOf(*signedDecimal, "altitude_ft"), 39981);
+  const auto route = DecodeFirst("83", "KIAH,RJAA,110012");
+  ASSERT_TRUE(route);
+  EXPECT_DOUBLE_EQ(NumberOf(*route, "longitude"), -175.10);
+  EXPECT_EQ(TextOf(*route, "arrival"), "RJAA");
+  EXPECT_NE(route->text.find("Arrival: RJAA ("), std::string::npos);  // named from the airport table
+  const auto load = DecodeFirst("10", "LDR01,189,C,SWA-2600-016,0,N 38.151");
+  ASSERT_TRUE(load);
+  EXPECT_EQ(TextOf(*load, "departure"), "KATL");
+  EXPECT_EQ(NumberOf(*load, "altitude_ft"), 37003);
+}
+
 TEST(TextScan, CoordinatesAndTimesAtTheirEdges) {
   EXPECT_EQ(DecimalDegrees("S 33.950", 'N', 'S'), -33.95);
   EXPECT_EQ(DecimalDegrees("W 0.5", 'E', 'W'), -0.5);

@@ -1,0 +1,218 @@
+// More position and event forms of the numbered labels: 44's out/off/on/in
+// and position events, 2P's and 83's comma-separated reports, 15's packed
+// position, 4A's report ending in the position, 10's load and position
+// reports. Each reads only what its pieces show beyond doubt.
+#include "readable/forms.h"
+#include "readable/text_scan.h"
+
+namespace corvane::readable {
+
+namespace {
+
+constexpr const char* kPositionReport = "Position report";
+
+// A hemisphere letter, degrees (2 or 3 digits) and minutes with one decimal
+// run together: "N33522" is 33°52.2'N, "W084181" 84°18.1'W.
+std::optional<double> Packed(std::string_view text, char positive, char negative, std::size_t degreeDigits) {
+  if (text.size() != degreeDigits + 4 || (text[0] != positive && text[0] != negative)) {
+    return std::nullopt;
+  }
+  const auto degrees = Digits(text.substr(1, degreeDigits), degreeDigits);
+  const auto tenths = Digits(text.substr(1 + degreeDigits), 3);
+  if (!degrees || !tenths || *tenths >= 600) {
+    return std::nullopt;
+  }
+  const double value = *degrees + *tenths / 600.0;
+  if (value > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? value : -value;
+}
+
+// "N33522W084181" or "N036339W106577": a packed latitude (2 or 3 degree
+// digits) and longitude (3).
+bool PackedPosition(std::string_view text, Builder& out) {
+  const auto split = text.find_first_of("EW");
+  if (split == std::string_view::npos) {
+    return false;
+  }
+  const std::string_view north = text.substr(0, split);
+  const auto latitude = Packed(north, 'N', 'S', north.size() == 7 ? 3 : 2);
+  const auto longitude = Packed(text.substr(split), 'E', 'W', 3);
+  if (!latitude || !longitude) {
+    return false;
+  }
+  out.Position(*latitude, *longitude);
+  return true;
+}
+
+// A signed decimal coordinate ("+ 43.77", "-175.10") or one with its
+// hemisphere letter ("N 45.206").
+std::optional<double> Coordinate(std::string_view text, char positive, char negative) {
+  text = Trim(text);
+  if (!text.empty() && (text[0] == positive || text[0] == negative)) {
+    return DecimalDegrees(text, positive, negative);
+  }
+  const auto value = Number(text);
+  const double limit = positive == 'N' ? 90 : 180;
+  return value && *value >= -limit && *value <= limit ? value : std::nullopt;
+}
+
+bool DecimalPosition(std::string_view latitude, std::string_view longitude, Builder& out) {
+  const auto north = Coordinate(latitude, 'N', 'S');
+  const auto east = Coordinate(longitude, 'E', 'W');
+  if (!north || !east) {
+    return false;
+  }
+  out.Position(*north, *east);
+  return true;
+}
+
+void AltitudeIfFeet(std::string_view text, Builder& out) {
+  const auto feet = Number(text);
+  if (feet && *feet >= -2000 && *feet <= 60000 && *feet == static_cast<double>(static_cast<long>(*feet))) {
+    out.Altitude(*feet);
+  }
+}
+
+}  // namespace
+
+// "ON01,N33522W084181,KCLT,KPDK,1106,004023,---.-,": the event, where, the
+// route (the first two airport codes), and for out/off/on/in the time after
+// the date (MMDD).
+std::optional<Decoding> FlightEvent(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(message.text, ',');
+  if (pieces.size() < 6 || pieces[0].size() < 4) {
+    return std::nullopt;
+  }
+  const std::string_view event = pieces[0].substr(0, pieces[0].size() - 2);
+  if (!Digits(pieces[0].substr(pieces[0].size() - 2), 2)) {
+    return std::nullopt;
+  }
+  const bool oooi = event == "OUT" || event == "OFF" || event == "ON" || event == "IN";
+  if (!oooi && event != "POS") {
+    return std::nullopt;
+  }
+  Builder out(oooi ? "Out/off/on/in times" : kPositionReport, tables);
+  if (!PackedPosition(pieces[1], out)) {
+    return std::nullopt;
+  }
+  std::size_t route = 2;
+  while (route + 1 < pieces.size() && !(IsIcaoCode(pieces[route]) && IsIcaoCode(pieces[route + 1]))) {
+    ++route;
+  }
+  if (route + 1 >= pieces.size()) {
+    return std::move(out).Finish();
+  }
+  out.Airport("departure", "Departure", pieces[route]);
+  out.Airport("arrival", "Arrival", pieces[route + 1]);
+  if (oooi && route + 3 < pieces.size() && Digits(pieces[route + 2], 4)) {
+    if (const auto time = TimeOfDay(pieces[route + 3])) {
+      const std::string field = event == "OUT" ? "out" : event == "OFF" ? "off" : event == "ON" ? "on" : "in";
+      const std::string caption(1, static_cast<char>(field[0] - 'a' + 'A'));
+      out.Time(field.c_str(), (caption + field.substr(1)).c_str(), *time);
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "FM3 1217,1312,+ 43.77,- 70.18, 39981, 426, 25" and
+// "FM4KIAD,OMAA,140256,1448, 39.43,- 75.62,23228,...": position and altitude,
+// and the route where the form gives it.
+std::optional<Decoding> FlightMonitor(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (!text.starts_with("FM3") && !text.starts_with("FM4") && !text.starts_with("FM5")) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text.substr(3), ',');
+  Builder out(kPositionReport, tables);
+  if (text[2] == '3' && pieces.size() >= 5) {
+    if (!DecimalPosition(pieces[2], pieces[3], out)) {
+      return std::nullopt;
+    }
+    AltitudeIfFeet(pieces[4], out);
+    return std::move(out).Finish();
+  }
+  if (pieces.size() >= 7 && IsIcaoCode(Trim(pieces[0])) && IsIcaoCode(Trim(pieces[1]))) {
+    if (!DecimalPosition(pieces[4], pieces[5], out)) {
+      return std::nullopt;
+    }
+    AltitudeIfFeet(pieces[6], out);
+    out.Airport("departure", "Departure", Trim(pieces[0]));
+    out.Airport("arrival", "Arrival", Trim(pieces[1]));
+    return std::move(out).Finish();
+  }
+  return std::nullopt;
+}
+
+// "KIAH,RJAA,110012, 39.12,-175.10,39001,265,-107.6, 64900": the route,
+// position and altitude.
+std::optional<Decoding> RoutePositionReport(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(message.text, ',');
+  if (pieces.size() != 9 || !IsIcaoCode(pieces[0]) || !IsIcaoCode(pieces[1])) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  if (!DecimalPosition(pieces[3], pieces[4], out)) {
+    return std::nullopt;
+  }
+  AltitudeIfFeet(pieces[5], out);
+  out.Airport("departure", "Departure", pieces[0]);
+  out.Airport("arrival", "Arrival", pieces[1]);
+  return std::move(out).Finish();
+}
+
+// "(2N34496W107267287 44429-55(Z": the packed position after "(" and a digit.
+std::optional<Decoding> BracketPosition(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 16 || text[0] != '(' || !Digits(text.substr(1, 1), 1)) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  if (!PackedPosition(text.substr(2, 13), out)) {
+    return std::nullopt;
+  }
+  return std::move(out).Finish();
+}
+
+// "124442,1320, 138,33467,N 41.093,W 72.677": altitude, then the position.
+std::optional<Decoding> AltitudeThenPosition(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(message.text, ',');
+  if (pieces.size() != 6 || !Digits(pieces[0], 6)) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  if (!DecimalPosition(pieces[4], pieces[5], out)) {
+    return std::nullopt;
+  }
+  AltitudeIfFeet(pieces[3], out);
+  return std::move(out).Finish();
+}
+
+// "LDR01,189,C,SWA-2600-016,0,N 38.151,W 76.623,37003, 10.2,KATL,KLGA,...":
+// position, altitude and the route; "/N39.182/W077.217/10/...": position.
+std::optional<Decoding> LoadOrSlashPosition(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  Builder out(kPositionReport, tables);
+  if (text.starts_with("LDR")) {
+    const auto pieces = Split(text, ',');
+    if (pieces.size() < 11 || !DecimalPosition(pieces[5], pieces[6], out)) {
+      return std::nullopt;
+    }
+    AltitudeIfFeet(pieces[7], out);
+    if (IsIcaoCode(pieces[9]) && IsIcaoCode(pieces[10])) {
+      out.Airport("departure", "Departure", pieces[9]);
+      out.Airport("arrival", "Arrival", pieces[10]);
+    }
+    return std::move(out).Finish();
+  }
+  if (text.starts_with("/N") || text.starts_with("/S")) {
+    const auto pieces = Split(text.substr(1), '/');
+    if (pieces.size() >= 2 && DecimalPosition(pieces[0], pieces[1], out)) {
+      return std::move(out).Finish();
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace corvane::readable
