@@ -59,19 +59,10 @@ std::optional<double> ReportCoordinate(std::string_view text, char positive, cha
     }
   }
   const bool pointAsWritten = text.find('.') == std::string_view::npos || text.find('.') == degreeDigits + 3;
-  if (digits.size() != degreeDigits + 3 || !pointAsWritten) {
+  if (!pointAsWritten) {
     return std::nullopt;
   }
-  const auto degrees = Digits(std::string_view(digits).substr(0, degreeDigits), degreeDigits);
-  const auto tenths = Digits(std::string_view(digits).substr(degreeDigits), 3);
-  if (!degrees || !tenths || *tenths >= 600) {
-    return std::nullopt;
-  }
-  const double value = *degrees + *tenths / 600.0;
-  if (value > (positive == 'N' ? 90 : 180)) {
-    return std::nullopt;
-  }
-  return text[0] == positive ? value : -value;
+  return PackedCoordinate(std::string(1, text[0]) + digits, positive, negative, degreeDigits);
 }
 
 void ReadPosition(std::string_view value, Builder& out) {

@@ -16,25 +16,6 @@ std::string_view WithoutTerminalPrefix(std::string_view text) {
   return text;
 }
 
-// A hemisphere letter, degrees and minutes with one decimal run together:
-// "N34261" is 34°26.1'N.
-std::optional<double> PackedDegreesMinutes(std::string_view text, char positive, char negative,
-                                           std::size_t degreeDigits) {
-  if (text.size() != degreeDigits + 4 || (text[0] != positive && text[0] != negative)) {
-    return std::nullopt;
-  }
-  const auto degrees = Digits(text.substr(1, degreeDigits), degreeDigits);
-  const auto tenthsOfMinutes = Digits(text.substr(1 + degreeDigits), 3);
-  if (!degrees || !tenthsOfMinutes || *tenthsOfMinutes >= 600) {
-    return std::nullopt;
-  }
-  const double value = *degrees + *tenthsOfMinutes / 600.0;
-  if (value > (positive == 'N' ? 90 : 180)) {
-    return std::nullopt;
-  }
-  return text[0] == positive ? value : -value;
-}
-
 // A waypoint's name: letters, digits and "-", not a number alone.
 bool IsWaypoint(std::string_view text) {
   if (text.empty() || text.size() > 16 || Number(text)) {
@@ -74,8 +55,8 @@ std::optional<Decoding> TerminalPositionReport(const Message& message, const ref
   if (split == std::string_view::npos || pieces.size() < 4) {
     return std::nullopt;
   }
-  const auto latitude = PackedDegreesMinutes(position.substr(0, split), 'N', 'S', 2);
-  const auto longitude = PackedDegreesMinutes(position.substr(split), 'E', 'W', 3);
+  const auto latitude = PackedCoordinate(position.substr(0, split), 'N', 'S', 2);
+  const auto longitude = PackedCoordinate(position.substr(split), 'E', 'W', 3);
   const auto time = TimeOfDay(pieces[2]);
   if (!latitude || !longitude || !time) {
     return std::nullopt;

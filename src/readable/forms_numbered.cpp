@@ -11,24 +11,6 @@ namespace {
 
 constexpr const char* kPositionReport = "Position report";
 
-// A hemisphere letter, degrees (2 or 3 digits) and minutes with one decimal
-// run together: "N33522" is 33°52.2'N, "W084181" 84°18.1'W.
-std::optional<double> Packed(std::string_view text, char positive, char negative, std::size_t degreeDigits) {
-  if (text.size() != degreeDigits + 4 || (text[0] != positive && text[0] != negative)) {
-    return std::nullopt;
-  }
-  const auto degrees = Digits(text.substr(1, degreeDigits), degreeDigits);
-  const auto tenths = Digits(text.substr(1 + degreeDigits), 3);
-  if (!degrees || !tenths || *tenths >= 600) {
-    return std::nullopt;
-  }
-  const double value = *degrees + *tenths / 600.0;
-  if (value > (positive == 'N' ? 90 : 180)) {
-    return std::nullopt;
-  }
-  return text[0] == positive ? value : -value;
-}
-
 // "N33522W084181" or "N036339W106577": a packed latitude (2 or 3 degree
 // digits) and longitude (3).
 bool PackedPosition(std::string_view text, Builder& out) {
@@ -37,8 +19,8 @@ bool PackedPosition(std::string_view text, Builder& out) {
     return false;
   }
   const std::string_view north = text.substr(0, split);
-  const auto latitude = Packed(north, 'N', 'S', north.size() == 7 ? 3 : 2);
-  const auto longitude = Packed(text.substr(split), 'E', 'W', 3);
+  const auto latitude = PackedCoordinate(north, 'N', 'S', north.size() == 7 ? 3 : 2);
+  const auto longitude = PackedCoordinate(text.substr(split), 'E', 'W', 3);
   if (!latitude || !longitude) {
     return false;
   }

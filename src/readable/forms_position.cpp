@@ -62,6 +62,30 @@ std::optional<double> Celsius(std::optional<double> value) {
   return value && *value >= -99 && *value <= 60 ? value : std::nullopt;
 }
 
+// How the comma-separated reports begin: the position (latitude, then
+// longitude from its E or W on, each read by its own reader), the report
+// time and the altitude. Nothing when the position cannot be read.
+template <typename ReadLatitude, typename ReadLongitude>
+std::optional<Builder> StartReport(std::string_view position, ReadLatitude readLatitude, ReadLongitude readLongitude,
+                                   std::string_view time, std::string_view altitude,
+                                   const reference::ReferenceTables& tables) {
+  const auto split = position.find_first_of("EW");
+  const auto latitude = split == std::string_view::npos ? std::nullopt : readLatitude(position.substr(0, split));
+  const auto longitude = split == std::string_view::npos ? std::nullopt : readLongitude(position.substr(split));
+  if (!latitude || !longitude) {
+    return std::nullopt;
+  }
+  std::optional<Builder> out(std::in_place, kPositionReport, tables);
+  out->Position(*latitude, *longitude);
+  if (const auto reportTime = TimeOfDay(Trim(time))) {
+    out->Time("time", "Time", *reportTime);
+  }
+  if (const auto feet = Feet(altitude)) {
+    out->Altitude(*feet);
+  }
+  return out;
+}
+
 }  // namespace
 
 // "000118,34986,0154, 184,N 35.975,W109.384": altitude, and the position at
@@ -92,34 +116,22 @@ std::optional<Decoding> PositionWithDestination(const Message& message, const re
   if (pieces.size() != 9 || !pieces[0].starts_with("POS")) {
     return std::nullopt;
   }
-  const std::string_view position = pieces[0].substr(3);
-  const auto split = position.find_first_of("EW");
-  if (split == std::string_view::npos) {
+  auto out = StartReport(
+      pieces[0].substr(3), [](std::string_view t) { return DecimalDegrees(t, 'N', 'S'); },
+      [](std::string_view t) { return DecimalDegrees(t, 'E', 'W'); }, pieces[2], pieces[3], tables);
+  if (!out) {
     return std::nullopt;
-  }
-  const auto latitude = DecimalDegrees(position.substr(0, split), 'N', 'S');
-  const auto longitude = DecimalDegrees(position.substr(split), 'E', 'W');
-  if (!latitude || !longitude) {
-    return std::nullopt;
-  }
-  Builder out(kPositionReport, tables);
-  out.Position(*latitude, *longitude);
-  if (const auto time = TimeOfDay(Trim(pieces[2]))) {
-    out.Time("time", "Time", *time);
-  }
-  if (const auto feet = Feet(pieces[3])) {
-    out.Altitude(*feet);
   }
   if (const auto celsius = Celsius(Number(pieces[6]))) {
-    out.Temperature(*celsius);
+    out->Temperature(*celsius);
   }
   if (const auto eta = TimeOfDay(Trim(pieces[7]))) {
-    out.Time("eta", "Estimated arrival", *eta);
+    out->Time("eta", "Estimated arrival", *eta);
   }
   if (IsIcaoCode(Trim(pieces[8]))) {
-    out.Airport("arrival", "Arrival", Trim(pieces[8]));
+    out->Airport("arrival", "Arrival", Trim(pieces[8]));
   }
-  return std::move(out).Finish();
+  return std::move(*out).Finish();
 }
 
 // "N 350343W1094445,-------,005530,37015, ,      , ,M 58,23566  29, 148,":
@@ -130,28 +142,16 @@ std::optional<Decoding> PositionDegreesMinutesSeconds(const Message& message,
   if (pieces.size() < 8) {
     return std::nullopt;
   }
-  const std::string_view position = pieces[0];
-  const auto split = position.find_first_of("EW");
-  if (split == std::string_view::npos) {
+  auto out = StartReport(
+      pieces[0], [](std::string_view t) { return DegreesMinutesSeconds(t, 'N', 'S', 2); },
+      [](std::string_view t) { return DegreesMinutesSeconds(t, 'E', 'W', 3); }, pieces[2], pieces[3], tables);
+  if (!out) {
     return std::nullopt;
-  }
-  const auto latitude = DegreesMinutesSeconds(position.substr(0, split), 'N', 'S', 2);
-  const auto longitude = DegreesMinutesSeconds(position.substr(split), 'E', 'W', 3);
-  if (!latitude || !longitude) {
-    return std::nullopt;
-  }
-  Builder out(kPositionReport, tables);
-  out.Position(*latitude, *longitude);
-  if (const auto time = TimeOfDay(Trim(pieces[2]))) {
-    out.Time("time", "Time", *time);
-  }
-  if (const auto feet = Feet(pieces[3])) {
-    out.Altitude(*feet);
   }
   if (const auto celsius = Celsius(LetterSigned(pieces[7]))) {
-    out.Temperature(*celsius);
+    out->Temperature(*celsius);
   }
-  return std::move(out).Finish();
+  return std::move(*out).Finish();
 }
 
 // "N 34.076,W107.484,38000,001217, 204,.C-GWBT,0242": position, altitude,

@@ -84,6 +84,22 @@ std::optional<double> DecimalDegrees(std::string_view text, char positive, char 
   return sign * *degrees;
 }
 
+std::optional<double> PackedCoordinate(std::string_view text, char positive, char negative, std::size_t degreeDigits) {
+  if (text.size() != degreeDigits + 4 || (text[0] != positive && text[0] != negative)) {
+    return std::nullopt;
+  }
+  const auto degrees = Digits(text.substr(1, degreeDigits), degreeDigits);
+  const auto tenths = Digits(text.substr(1 + degreeDigits), 3);
+  if (!degrees || !tenths || *tenths >= 600) {
+    return std::nullopt;
+  }
+  const double value = *degrees + *tenths / 600.0;
+  if (value > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? value : -value;
+}
+
 std::optional<std::string> TimeOfDay(std::string_view text) {
   if (text.size() != 4 && text.size() != 6) {
     return std::nullopt;

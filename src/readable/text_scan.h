@@ -27,6 +27,11 @@ std::optional<int> Digits(std::string_view text, std::size_t digits);
 // "W109.384". South and west are negative; out of range gives nothing.
 std::optional<double> DecimalDegrees(std::string_view text, char positive, char negative);
 
+// A hemisphere letter, then degrees (degreeDigits of them) and minutes in
+// tenths run together: "N34261" is 34°26.1'N, "W084181" 84°18.1'W. South and
+// west are negative; 60 minutes or more, or out of range, gives nothing.
+std::optional<double> PackedCoordinate(std::string_view text, char positive, char negative, std::size_t degreeDigits);
+
 // "HHMMSS" or "HHMM" as "HH:MM:SS" or "HH:MM"; nothing when out of range.
 std::optional<std::string> TimeOfDay(std::string_view text);
 

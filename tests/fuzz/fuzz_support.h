@@ -1,4 +1,5 @@
-// What the fuzz targets share: a check that stops the run when it fails, and
+// What the fuzz targets share: a check that stops the run when it fails, the
+// built-in reference tables, and
 // the reading of an input whose first byte sets the size of the pieces the
 // rest arrives in (as a network peer's bytes would).
 #pragma once
@@ -8,7 +9,19 @@
 #include <optional>
 #include <string_view>
 
+#include "reference/reference_tables.h"
+
 namespace corvane::fuzz {
+
+// The built-in reference tables, filled once.
+inline const reference::ReferenceTables& BuiltinTables() {
+  static const reference::ReferenceTables tables = [] {
+    reference::ReferenceTables filled;
+    filled.FillBuiltinTables();
+    return filled;
+  }();
+  return tables;
+}
 
 inline void Require(bool condition) {
   if (!condition) {

@@ -23,15 +23,6 @@ constexpr std::array<std::string_view, 24> kLabels = {"B9", "SQ", "23", "26", "2
 
 using corvane::fuzz::Require;
 
-const corvane::reference::ReferenceTables& Tables() {
-  static const corvane::reference::ReferenceTables tables = [] {
-    corvane::reference::ReferenceTables filled;
-    filled.FillBuiltinTables();
-    return filled;
-  }();
-  return tables;
-}
-
 bool EveryLineEndsWithCrLf(std::string_view block) {
   return block.empty() || (block.size() >= 2 && block.substr(block.size() - 2) == "\r\n");
 }
@@ -54,7 +45,8 @@ void CheckDecoded(MessagePath& path, std::string_view record) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static corvane::decoding::MessageOutputs outputs;
-  MessagePath path(Tables(), outputs, [] { return corvane::decoding::UtcTime{2026, 12, 7, 21, 0, 5, 5}; });
+  MessagePath path(corvane::fuzz::BuiltinTables(), outputs,
+                   [] { return corvane::decoding::UtcTime{2026, 12, 7, 21, 0, 5, 5}; });
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   if (size >= 2) {
     const std::string_view label = kLabels[data[0] % kLabels.size()];

@@ -15,15 +15,6 @@ namespace {
 
 using corvane::fuzz::Require;
 
-const corvane::reference::ReferenceTables& Tables() {
-  static const corvane::reference::ReferenceTables tables = [] {
-    corvane::reference::ReferenceTables filled;
-    filled.FillBuiltinTables();
-    return filled;
-  }();
-  return tables;
-}
-
 void CheckField(const corvane::readable::Field& field) {
   if (field.name == "latitude" || field.name == "longitude") {
     Require(std::holds_alternative<double>(field.value));
@@ -39,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const std::string_view label = bytes.substr(0, 2);
   const std::string_view text = size > 2 ? bytes.substr(2) : std::string_view();
-  const auto decoding = corvane::readable::Decode({label, "2", text, {}}, Tables());
+  const auto decoding = corvane::readable::Decode({label, "2", text, {}}, corvane::fuzz::BuiltinTables());
   if (decoding) {
     Require(!decoding->kind.empty() && !decoding->fields.empty());
     Require(decoding->text.size() >= 2 && decoding->text.ends_with("\r\n"));

@@ -14,21 +14,13 @@ namespace {
 
 using corvane::fuzz::Require;
 
-const corvane::reference::ReferenceTables& Tables() {
-  static const corvane::reference::ReferenceTables tables = [] {
-    corvane::reference::ReferenceTables filled;
-    filled.FillBuiltinTables();
-    return filled;
-  }();
-  return tables;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view record(reinterpret_cast<const char*>(data), size);
   std::string currentLabel;
-  const auto message = corvane::decoding::ReadTextRecord(record, {2026, 12, 7, 21, 0, 5, 5}, Tables(), currentLabel);
+  const auto message = corvane::decoding::ReadTextRecord(record, {2026, 12, 7, 21, 0, 5, 5},
+                                                         corvane::fuzz::BuiltinTables(), currentLabel);
   Require(currentLabel.size() <= 2);
   if (message) {
     const auto& r = message->record;
