@@ -25,6 +25,7 @@ inline Rows Select(const std::string& file, const std::string& sql) {
   sqlite3* db = nullptr;
   sqlite3_stmt* statement = nullptr;
   if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+      sqlite3_busy_timeout(db, 3000) != SQLITE_OK ||
       sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
     ADD_FAILURE() << file << ": " << sql << ": " << sqlite3_errmsg(db);
   } else {
@@ -46,7 +47,9 @@ inline Rows Select(const std::string& file, const std::string& sql) {
 inline bool Exec(const std::string& file, const std::string& sql) {
   sqlite3* db = nullptr;
   char* message = nullptr;
+  // The store's writer may be at work on the file: wait for its lock.
   const bool ok = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+                  sqlite3_busy_timeout(db, 3000) == SQLITE_OK &&
                   sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK;
   if (!ok) {
     ADD_FAILURE() << file << ": " << sql << ": " << (message != nullptr ? message : sqlite3_errmsg(db));
