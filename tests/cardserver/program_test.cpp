@@ -86,6 +86,9 @@ TEST_F(ProgramTest, ServesACaptureAndExitsOnceItIsReplayed) {
     ASSERT_EQ(event, wire::Items({"EVENT", "NewTextData",
                                   "M=2  ADDR=.HB-JCA\r\n" + std::to_string(i) + std::string(1000, '.')}));
   }
+  // The server ends its sending side; the client reads to the end and goes,
+  // and then the server exits.
+  EXPECT_TRUE(w51.WaitClosed());
   EXPECT_TRUE(program.state() == QProcess::NotRunning || program.waitForFinished(5000));
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 0);
