@@ -21,5 +21,10 @@ std::optional<Decoding> BracketPosition(const Message& message, const reference:
 std::optional<Decoding> AltitudeThenPosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> LoadOrSlashPosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> TerminalPositionReport(const Message& message, const reference::ReferenceTables& tables);
+// The other terminal (H1) forms: data feeds, flight plans, progress reports...
+std::optional<Decoding> TerminalReport(const Message& message, const reference::ReferenceTables& tables);
+// ADS-C and CPDLC carried as text (any label, with or without a terminal
+// prefix), their checksum verified.
+std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -13,7 +13,7 @@ using Form = std::optional<Decoding> (*)(const Message&, const reference::Refere
 
 struct LabelForms {
   std::string_view label;
-  std::array<Form, 2> forms;
+  std::array<Form, 3> forms;
 };
 
 constexpr std::array<LabelForms, 13> kForms = {{
@@ -25,7 +25,7 @@ constexpr std::array<LabelForms, 13> kForms = {{
     {"10", {LoadOrSlashPosition, nullptr}},
     {"SA", {MediaAdvisory, nullptr}},
     {"80", {AirlineReport, nullptr}},
-    {"H1", {TerminalPositionReport, nullptr}},
+    {"H1", {TerminalPositionReport, TerminalReport}},
     {"12", {PositionAltitudeTimeTail, nullptr}},
     {"16", {PositionCsvDecimal, nullptr}},
     {"21", {PositionWithDestination, nullptr}},
@@ -35,6 +35,10 @@ constexpr std::array<LabelForms, 13> kForms = {{
 }  // namespace
 
 std::optional<Decoding> Decode(const Message& message, const reference::ReferenceTables& tables) {
+  // The ADS-C and CPDLC envelope says what it is whatever the label.
+  if (auto decoding = Arinc622Report(message, tables)) {
+    return decoding;
+  }
   for (const LabelForms& entry : kForms) {
     if (entry.label != message.label) {
       continue;

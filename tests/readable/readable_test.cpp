@@ -6,63 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <nlohmann/json.hpp>
-
-#include "decoding/latin1_text.h"
 #include "readable/builder.h"
 #include "readable/text_scan.h"
+#include "real_messages.h"
 #include "reference/reference_tables.h"
 
 namespace corvane::readable {
 namespace {
-
-class RealMessages : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars-fields.jsonl");
-    if (!in) {
-      GTEST_SKIP() << "the shared capture of real traffic is not on this machine";
-    }
-    for (std::string line; std::getline(in, line);) {
-      const auto json = nlohmann::json::parse(line);
-      messages_.emplace_back(*decoding::Utf8ToLatin1(json.at("label").get<std::string>()),
-                             *decoding::Utf8ToLatin1(json.at("text").get<std::string>()));
-    }
-    tables_.FillBuiltinTables();
-  }
-
-  // The decoding of the first message of the label whose text starts so.
-  std::optional<Decoding> DecodeFirst(const std::string& label, const std::string& start) {
-    for (const auto& [messageLabel, text] : messages_) {
-      if (messageLabel == label && text.starts_with(start)) {
-        return Decode({messageLabel, "2", text, {}}, tables_);
-      }
-    }
-    ADD_FAILURE() << "no " << label << " message starts with " << start;
-    return std::nullopt;
-  }
-
-  static const Value* FieldOf(const Decoding& decoding, const std::string& name) {
-    for (const Field& field : decoding.fields) {
-      if (field.name == name) {
-        return &field.value;
-      }
-    }
-    return nullptr;
-  }
-  static double NumberOf(const Decoding& decoding, const std::string& name) {
-    const Value* value = FieldOf(decoding, name);
-    return value != nullptr && std::holds_alternative<double>(*value) ? std::get<double>(*value) : -99999;
-  }
-  static std::string TextOf(const Decoding& decoding, const std::string& name) {
-    const Value* value = FieldOf(decoding, name);
-    return value != nullptr && std::holds_alternative<std::string>(*value) ? std::get<std::string>(*value) : "";
-  }
-
-  std::vector<std::pair<std::string, std::string>> messages_;
-  reference::ReferenceTables tables_;
-};
 
 TEST_F(RealMessages, MediaAdvisoriesNameTheLinkTheTimeAndTheLinksAvailable) {
   const auto established = DecodeFirst("SA", "0EV005043VSH");

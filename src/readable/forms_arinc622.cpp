@@ -1,0 +1,10 @@
+// (being written)
+#include "readable/forms.h"
+
+namespace corvane::readable {
+
+std::optional<Decoding> Arinc622Report(const Message& /*message*/, const reference::ReferenceTables& /*tables*/) {
+  return std::nullopt;
+}
+
+}  // namespace corvane::readable

@@ -1,0 +1,2 @@
+// (being written)
+#include "real_messages.h"
