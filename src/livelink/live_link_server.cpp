@@ -55,6 +55,7 @@ struct LiveLinkServer::Client {
 LiveLinkServer::LiveLinkServer(QObject* parent) : QObject(parent) {
   values_.emplace(kLiveItem, "");
   values_.emplace(kLiveData, "");
+  values_.emplace(kLiveJson, "");
   connect(&server_, &QLocalServer::newConnection, this, &LiveLinkServer::Accept);
 }
 

@@ -1,6 +1,6 @@
 // The live link server: Corvane's stand-in for its DDE source. A QLocalServer
 // (a Unix socket here, a named pipe on Windows) that publishes the items
-// LiveItem and LiveData under topic "ACARS" to any number of local clients.
+// LiveItem, LiveData and LiveJSON under topic "ACARS" to any number of local clients.
 //
 // Everything runs on the thread that owns it; slots of LinkOpened and
 // LinkClosed run inside its handling and may call SetItem, but must not spin
@@ -42,7 +42,7 @@ class LiveLinkServer : public QObject {
 
   // Sets an item's value and pushes it to every client advised on the item,
   // also when the value has not changed: each set is a new event. A name
-  // other than LiveItem or LiveData, or a value over kMaxValueSize, is
+  // other than LiveItem, LiveData or LiveJSON, or a value over kMaxValueSize, is
   // refused with a log line.
   void SetItem(const std::string& item, const std::string& value);
 

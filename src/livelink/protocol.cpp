@@ -3,9 +3,11 @@
 
 namespace corvane::livelink {
 
-bool IsKnownItem(std::string_view item) { return item == kLiveItem || item == kLiveData; }
+bool IsKnownItem(std::string_view item) { return item == kLiveItem || item == kLiveData || item == kLiveJson; }
 
-std::string KnownItemList() { return std::string(kLiveItem) + ", " + std::string(kLiveData); }
+std::string KnownItemList() {
+  return std::string(kLiveItem) + ", " + std::string(kLiveData) + ", " + std::string(kLiveJson);
+}
 
 std::string Printable(std::string_view bytes, std::size_t limit) {
   static constexpr char kHex[] = "0123456789ABCDEF";

@@ -18,9 +18,11 @@ inline constexpr std::string_view kProtocolName = "CORVANE-LIVELINK";
 inline constexpr std::string_view kProtocolVersion = "1";
 inline constexpr std::string_view kTopic = "ACARS";
 
-// The two items, exact and case-sensitive.
+// The items, exact and case-sensitive.
 inline constexpr std::string_view kLiveItem = "LiveItem";  // the last raw card text record
 inline constexpr std::string_view kLiveData = "LiveData";  // the summary of the last accepted message
+// The last accepted message as one UTF-8 JSON object, with its readable decoding.
+inline constexpr std::string_view kLiveJson = "LiveJSON";
 
 // A value longer than this is never published: its frame would not fit.
 inline constexpr std::size_t kMaxValueSize = 1024U * 1024U;
@@ -68,7 +70,7 @@ inline constexpr std::string_view kErrNotOpen = "not-open";
 
 [[nodiscard]] bool IsKnownItem(std::string_view item);
 
-// "LiveItem, LiveData", for messages.
+// "LiveItem, LiveData, LiveJSON", for messages.
 [[nodiscard]] std::string KnownItemList();
 
 // Bytes as a short, printable text for log lines and messages: bytes outside

@@ -103,6 +103,11 @@ void MainWindow::BuildControls() {
   base_ = base;
   BuildHeader(base);
   messageArea_ = std::make_unique<MessageArea>(central, kBaseFrame, kSeparator);
+  readableText_ = new QAction("Readable text", this);
+  readableText_->setObjectName("ReadableText");
+  readableText_->setCheckable(true);
+  connect(readableText_, &QAction::toggled, this, &MainWindow::OnReadableTextToggled);
+  messageArea_->AddContextAction(readableText_);
 
   planes_ = new PlanesList(central);
   planes_->setObjectName("Planes");
@@ -257,6 +262,10 @@ void MainWindow::SetLiveData(const std::string& summary) {
   Publish("LiveData", summary);
 }
 
+// The JSON object has no label of its own on the form: other programs read it
+// through the live link only.
+void MainWindow::SetLiveJson(const std::string& object) { Publish("LiveJSON", object); }
+
 void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
   lFId_->setVisible(header.flightVisible);
   vFId_->setVisible(header.flightVisible);
@@ -269,7 +278,30 @@ void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
   vLbl_->setText(Latin1(header.vLbl));
 }
 
-void MainWindow::ShowPanels(const decoding::PanelState& panels) { messageArea_->Render(panels); }
+void MainWindow::ShowPanels(const decoding::PanelState& panels) {
+  shownPanels_ = panels;
+  shownReadable_ = path_->Readable();
+  RenderMessageArea();
+}
+
+// With "Readable text" on, a message shown as raw text shows its readable
+// lines first, then a line of dashes, then the raw text; decoded panels stay
+// as they are.
+void MainWindow::RenderMessageArea() {
+  const bool rawText = shownPanels_.visible[static_cast<std::size_t>(decoding::Panel::fMSG)];
+  if (!readableText_->isChecked() || !shownReadable_ || !rawText) {
+    messageArea_->Render(shownPanels_);
+    return;
+  }
+  decoding::PanelState withReadable = shownPanels_;
+  withReadable.msgText = shownReadable_->text + std::string(56, '-') + "\r\n" + shownPanels_.msgText;
+  messageArea_->Render(withReadable);
+}
+
+void MainWindow::OnReadableTextToggled(bool on) {
+  config::WriteSetting(seams_.appName, "ReadableText", on ? 1 : 0);
+  RenderMessageArea();
+}
 
 void MainWindow::SetStatusStamp(const std::string& stamp) { statusPanels_[1]->setText(Latin1(stamp)); }
 

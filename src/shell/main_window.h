@@ -5,6 +5,7 @@
 // the message path, the store and the card link show what they do.
 #pragma once
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
@@ -82,6 +83,7 @@ class MainWindow : public QMainWindow,
   // decoding::MessageOutputs
   void SetLiveItem(const std::string& record) override;
   void SetLiveData(const std::string& summary) override;
+  void SetLiveJson(const std::string& object) override;
   void ShowHeader(const decoding::HeaderFields& header) override;
   void ShowPanels(const decoding::PanelState& panels) override;
   void SetStatusStamp(const std::string& stamp) override;
@@ -124,6 +126,8 @@ class MainWindow : public QMainWindow,
   void OpenConfig();
   bool RunConfigDialog(config::Settings& chosen);
   void OnLogDataClicked();
+  void OnReadableTextToggled(bool on);
+  void RenderMessageArea();
   void ShowLogTrouble();
   void ShowStoreTrouble();
   static void ShowTrouble(QWidget* control, QPalette::ColorRole role, const std::string& trouble, std::string& shown,
@@ -153,6 +157,11 @@ class MainWindow : public QMainWindow,
   decoding::TrafficLog log_;
   std::unique_ptr<cardlink::ConnectionManager> connection_;
   std::unique_ptr<MessageArea> messageArea_;
+  // "Readable text": the last shown panel state and readable decoding, so a
+  // change of the setting redraws the message shown.
+  QAction* readableText_ = nullptr;
+  decoding::PanelState shownPanels_;
+  std::optional<readable::Decoding> shownReadable_;
   livelink::LiveLinkServer liveLink_;
   bool shutDown_ = false;
   // Compact and topmost (set by the window's lock); the dialog then takes

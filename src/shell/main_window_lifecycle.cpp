@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <algorithm>
 
 #include "config/latin1.h"
@@ -32,6 +33,10 @@ void MainWindow::Start() {
   connection_->TimerA.stop();
   StartLiveLink();
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
+  {
+    const QSignalBlocker quiet(readableText_);  // reading the setting is no change to store
+    readableText_->setChecked(config::ReadSetting(seams_.appName, "ReadableText", 0) != 0);
+  }
   card_ = {settings_.HostName, settings_.CardType, settings_.CardNumber, settings_.IFInput, settings_.IFFreqs};
   RestorePosition();
   X = settings_.HasPosition ? settings_.X : ToStartTwips(x());

@@ -3,6 +3,7 @@
 // the base frame and show a panel state as the decoders left it.
 #pragma once
 
+#include <QAction>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -22,6 +23,10 @@ class MessageArea {
   // Shows which panels are visible, the value captions, the optional rows
   // and the two texts.
   void Render(const decoding::PanelState& state);
+
+  // Adds the action to the context menu of every panel; the text panels keep
+  // their own entries (copy, select all) above it.
+  void AddContextAction(QAction* action);
 
   [[nodiscard]] QWidget* Panel(decoding::Panel panel) const { return panels_[static_cast<std::size_t>(panel)]; }
   [[nodiscard]] QLabel* Value(decoding::Value value) const { return values_[static_cast<std::size_t>(value)]; }

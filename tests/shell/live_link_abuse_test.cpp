@@ -131,9 +131,11 @@ TEST_F(LiveLinkAbuseTest, ClientWavesASilentClientAndGarbageLeaveTheWindowHandli
   livelink::LiveLinkServer& server = window.LiveLink();
   ASSERT_TRUE(server.IsListening());
   server.SetBacklogLimit(kBacklogLimit);
-  const QMetaObject::Connection counting = QObject::connect(
-      &window, &MainWindow::ItemPublished,
-      [&](const std::string& item, const std::string&) { ++(item == "LiveItem" ? publishedItems : publishedData); });
+  const QMetaObject::Connection counting =
+      QObject::connect(&window, &MainWindow::ItemPublished, [&](const std::string& item, const std::string&) {
+        publishedItems += item == "LiveItem" ? 1 : 0;
+        publishedData += item == "LiveData" ? 1 : 0;
+      });
   server.SetLogger([&](const std::string& line) {
     log.push_back(line);
     if (line.find("not reading") != std::string::npos) {

@@ -1,7 +1,7 @@
 // The window with real peers: corvane-cardserver replays the demo capture,
 // the window connects when Connect is clicked, and corvane-link follows
-// LiveItem and LiveData. Every record and every accepted summary reaches the
-// link client once, byte-exact and in order; the store holds the rows; the
+// LiveItem, LiveData and LiveJSON. Every record, every accepted summary and
+// its JSON object reach the link client once, byte-exact and in order; the store holds the rows; the
 // window turns blue while linked and light grey after.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -29,13 +29,14 @@ namespace {
 using ItemValue = std::pair<std::string, std::string>;
 
 // What the link client should see: each record as LiveItem and, for each
-// accepted one, its summary as LiveData.
+// accepted one, its summary as LiveData and its object as LiveJSON.
 std::vector<ItemValue> ExpectedUpdates() {
   reference::ReferenceTables tables;
   tables.FillBuiltinTables();
   struct Collector : decoding::MessageOutputs {
     void SetLiveItem(const std::string& value) override { updates.emplace_back("LiveItem", value); }
     void SetLiveData(const std::string& value) override { updates.emplace_back("LiveData", value); }
+    void SetLiveJson(const std::string& value) override { updates.emplace_back("LiveJSON", value); }
     std::vector<ItemValue> updates;
   } collector;
   decoding::MessagePath path(tables, collector);
@@ -61,6 +62,15 @@ long StoredMessages(const std::string& database) {
   sqlite3_finalize(query);
   sqlite3_close(db);
   return count;
+}
+
+// A LiveJSON object without its time of reception (the clock differs from the
+// expected run's), which must still be a UTC time stamp to the millisecond.
+std::string WithoutTime(nlohmann::json object) {
+  const std::string time = object.at("time");
+  EXPECT_TRUE(time.size() == 24 && time.ends_with('Z') && time[10] == 'T') << time;
+  object.erase("time");
+  return object.dump();
 }
 
 bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
@@ -94,11 +104,11 @@ TEST(LiveTraffic, ALinkClientSeesEveryRecordAndSummaryOnceInOrder) {
   window.show();
   const QColor grey = window.LinkIndicator();
 
-  const std::vector<ItemValue> expected = ExpectedUpdates();
+  std::vector<ItemValue> expected = ExpectedUpdates();
   QProcess link;
-  link.start(CORVANE_LINK_TOOL, {"--server", seams.liveLinkName, "--json", "advise", "LiveItem", "LiveData", "--count",
-                                 QString::number(expected.size())});
-  ASSERT_TRUE(WaitFor([&] { return window.LiveLink().LinkCount() == 2; }, 5000));
+  link.start(CORVANE_LINK_TOOL, {"--server", seams.liveLinkName, "--json", "advise", "LiveItem", "LiveData", "LiveJSON",
+                                 "--count", QString::number(expected.size())});
+  ASSERT_TRUE(WaitFor([&] { return window.LiveLink().LinkCount() == 3; }, 5000));
   EXPECT_EQ(window.LinkIndicator(), QColor(0, 0, 255));
 
   QTest::mouseClick(window.findChild<QPushButton*>("Connect"), Qt::LeftButton);
@@ -107,12 +117,26 @@ TEST(LiveTraffic, ALinkClientSeesEveryRecordAndSummaryOnceInOrder) {
   EXPECT_EQ(link.exitCode(), 0);
 
   std::vector<ItemValue> received;
+  int readable = 0;
   for (const QByteArray& line : link.readAllStandardOutput().split('\n')) {
-    if (!line.isEmpty()) {
-      const auto json = nlohmann::json::parse(line.toStdString());
+    if (line.isEmpty()) {
+      continue;
+    }
+    const auto json = nlohmann::json::parse(line.toStdString());
+    if (json.at("item") == "LiveJSON") {
+      // corvane-link gives the object itself: it must be the object published.
+      readable += json.at("value").contains("readable") ? 1 : 0;
+      received.emplace_back("LiveJSON", WithoutTime(json.at("value")));
+    } else {
       received.emplace_back(json.at("item"), capture::Utf8ToLatin1(json.at("value").get<std::string>()).value());
     }
   }
+  for (ItemValue& update : expected) {
+    if (update.first == "LiveJSON") {
+      update.second = WithoutTime(nlohmann::json::parse(update.second));
+    }
+  }
+  EXPECT_GT(readable, 0);
   EXPECT_EQ(received.size(), expected.size());
   EXPECT_TRUE(received == expected);
   EXPECT_TRUE(WaitFor([&] { return window.LiveLink().LinkCount() == 0; }, 3000));

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -163,11 +164,44 @@ TEST_F(MainWindowTest, RecordsShowInTheHeaderPanelsStatusBarAndAircraftList) {
   ASSERT_EQ(planes->count(), 2);
   EXPECT_EQ(planes->item(0)->text(), ".F-GKXA");
   EXPECT_EQ(planes->item(1)->text(), "N123UA");
-  ASSERT_EQ(published.size(), 5U);
+  ASSERT_EQ(published.size(), 7U);
   EXPECT_EQ(published[0].first, "LiveItem");
   EXPECT_EQ(published[1].first, "LiveData");
   EXPECT_EQ(published[1].second.substr(0, 13), "0ACARS mode: ");
-  EXPECT_EQ(published[4].first, "LiveItem");
+  EXPECT_EQ(published[2].first, "LiveJSON");
+  EXPECT_EQ(published[6].first, "LiveItem");
+}
+
+// "Readable text" puts the readable lines above raw text only, redraws the
+// message shown when switched, and is remembered; a decoded panel stays.
+TEST_F(MainWindowTest, ReadableTextShowsAboveRawTextAndIsRemembered) {
+  WriteSettings("CardType=1\nCardNumber=1\nDatabase=0\n");
+  MainWindow window(Seams());
+  window.Start();
+  auto* toggle = window.findChild<QAction*>("ReadableText");
+  ASSERT_NE(toggle, nullptr);
+  EXPECT_FALSE(toggle->isChecked());
+  const std::string raw = "POSN 35.062W109.746, 148,005530,37015,23566,  29,-58,024930,KIAH";
+  window.HandleTextRecord("M=2  ADDR=N123UA  TA=! ML=21 B=2 MSN=D01A\r\n" + raw);
+  auto* text = Find<QPlainTextEdit>(window, "fMSG");
+  EXPECT_EQ(text->toPlainText().toStdString(), raw);
+  EXPECT_FALSE(text->isHidden());
+
+  toggle->setChecked(true);
+  const std::string shown = text->toPlainText().toStdString();
+  EXPECT_TRUE(shown.starts_with("Position: 35")) << shown;
+  EXPECT_TRUE(shown.ends_with(std::string(56, '-') + "\n" + raw)) << shown;
+  EXPECT_EQ(config::ReadSetting("Corvane", "ReadableText", std::int32_t{0}), 1);
+
+  // A flight-data message keeps its decoded panels.
+  window.HandleTextRecord("M=2  ADDR=F-GKXA  TA=! ML=SQ B= \r\n02XAABQKABQ13502N10637WV136975/ARINC");
+  EXPECT_TRUE(text->isHidden());
+
+  MainWindow again(Seams());
+  again.Start();
+  EXPECT_TRUE(again.findChild<QAction*>("ReadableText")->isChecked());
+  toggle->setChecked(false);
+  EXPECT_EQ(config::ReadSetting("Corvane", "ReadableText", std::int32_t{1}), 0);
 }
 
 TEST_F(MainWindowTest, TheLogBoxCyclesThroughItsThreeModes) {

@@ -107,7 +107,10 @@ TEST(DecodeTool, ChosenDemoRecordsMatchTheirExpectedOutput) {
     const auto expected = nlohmann::json::parse(ReadFile(entry.path()));
     const long number = expected.at("line").get<long>();
     ASSERT_TRUE(lines.count(number)) << entry.path();
-    EXPECT_EQ(lines.at(number), expected) << entry.path() << "\nactual: " << lines.at(number).dump(2);
+    // The readable decoding grows with every form learnt; its own tests check it.
+    nlohmann::json actual = lines.at(number);
+    actual.erase("readable");
+    EXPECT_EQ(actual, expected) << entry.path() << "\nactual: " << lines.at(number).dump(2);
     ++compared;
   }
   EXPECT_GE(compared, 10);

@@ -214,6 +214,7 @@ int main(int argc, char** argv) {
     explicit Publisher(livelink::LiveLinkServer& link) : link_(link) {}
     void SetLiveItem(const std::string& record) override { Set("LiveItem", record); }
     void SetLiveData(const std::string& summary) override { Set("LiveData", summary); }
+    void SetLiveJson(const std::string& object) override { Set("LiveJSON", object); }
     void Set(const std::string& item, const std::string& value) {
       if (link_.IsListening()) {
         link_.SetItem(item, value);

@@ -234,8 +234,7 @@ class BatchDecoder {
     if (logging_) {
       out["log"] = LogWriteName(path_.LastLogWrite());
     }
-    const decoding::MessageRecord& r = message->record;
-    if (const auto readable = corvane::readable::Decode({r.Label, r.Mode, r.Data, {}}, corvane::reference::Global())) {
+    if (const auto& readable = path_.Readable()) {
       out["readable"] = ReadableJson(*readable);
     }
     return out;

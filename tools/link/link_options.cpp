@@ -11,8 +11,9 @@ namespace corvane::linktool {
 namespace {
 
 const char* const kDescription =
-    "Reads Corvane's live traffic: the last card record (LiveItem) or the summary of\n"
-    "the last accepted message (LiveData).\n"
+    "Reads Corvane's live traffic: the last card record (LiveItem), the summary of\n"
+    "the last accepted message (LiveData), or that message as a JSON object with\n"
+    "its readable decoding (LiveJSON).\n"
     "\n"
     "Commands:\n"
     "  request ITEM              prints the item's current value and exits\n"
@@ -22,7 +23,8 @@ const char* const kDescription =
     "Output: without --json, each value's bytes exactly as Corvane published them,\n"
     "followed by one newline (\"\\n\") always. With --json, one JSON object a line:\n"
     "{\"item\": ..., \"value\": ..., \"time\": ...}, the value's bytes as the code\n"
-    "points U+0000 to U+00FF and the time (UTC) it arrived.\n"
+    "points U+0000 to U+00FF (LiveJSON's value as the object itself) and the time\n"
+    "(UTC) it arrived.\n"
     "\n"
     "Exit status: 0 done, 1 Corvane not running or an error from it, 2 bad usage.";
 
@@ -70,7 +72,7 @@ std::optional<std::string> ReadValues(const QCommandLineParser& parser, const Op
   }
   options.mode = command == "request" ? LinkOptions::Mode::Request : LinkOptions::Mode::Advise;
   if (positional.isEmpty()) {
-    return command.toStdString() + " takes an item name (LiveItem or LiveData)";
+    return command.toStdString() + " takes an item name (LiveItem, LiveData or LiveJSON)";
   }
   if (options.mode == LinkOptions::Mode::Request && positional.size() != 1) {
     return "request takes one item name";

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "capture/capture.h"
+#include "livelink/protocol.h"
 
 namespace corvane::linktool {
 
@@ -14,7 +15,16 @@ std::string FormatValue(const std::string& item, const std::string& value, bool 
   }
   nlohmann::ordered_json line;
   line["item"] = capture::Latin1ToUtf8(item);
-  line["value"] = capture::Latin1ToUtf8(value);
+  // LiveJSON is already a JSON object in UTF-8: it goes in as the object.
+  auto object = nlohmann::ordered_json(nlohmann::ordered_json::value_t::discarded);
+  if (item == livelink::kLiveJson) {
+    object = nlohmann::ordered_json::parse(value, nullptr, false);
+  }
+  if (!object.is_discarded()) {
+    line["value"] = std::move(object);
+  } else {
+    line["value"] = capture::Latin1ToUtf8(value);
+  }
   line["time"] = capture::FormatUtc(decoding::SystemUtcNow());
   return line.dump() + "\n";
 }

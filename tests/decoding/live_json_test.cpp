@@ -1,0 +1,56 @@
+// The LiveJSON object read back by a JSON parser: every card byte survives
+// (quotes, backslashes, control bytes, DEL, bytes above 127), the time is
+// ISO 8601 UTC, and the readable decoding's numbers, texts and lists keep
+// their types.
+#include "decoding/live_json.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "decoding/latin1_text.h"
+
+namespace corvane::decoding {
+namespace {
+
+TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
+  MessageRecord record;
+  record.Date = "261207";
+  record.Hour = "001514.716";
+  record.Mode = "2";
+  record.Address = "N123UA";
+  record.Label = "_\x7F";
+  record.Bloc = "3";
+  record.Msn = "M01A";
+  record.Flight = "UA0001";
+  record.Data = std::string("A \"q\" \\ \r\n\t\x01\x7F\xB0\xFF end", 22);
+  readable::Decoding decoding{"Position report",
+                              {{"latitude", -34.5},
+                               {"altitude_ft", 35000.0},
+                               {"arrival", std::string("KPHX")},
+                               {"waypoints", std::vector<std::string>{"DRYHT", "ZUN"}},
+                               {"empty", std::vector<std::string>{}}},
+                              "Position: 34\xB0"
+                              "30.0'S\r\n"};
+
+  const auto json = nlohmann::json::parse(LiveJson(record, decoding));
+  EXPECT_EQ(Utf8ToLatin1(json.at("text").get<std::string>()), record.Data);
+  EXPECT_EQ(Utf8ToLatin1(json.at("label").get<std::string>()), record.Label);
+  EXPECT_EQ(json.at("time"), "2026-12-07T00:15:14.716Z");
+  EXPECT_EQ(json.at("address"), "N123UA");
+  EXPECT_EQ(json.at("block"), "3");
+  const auto& readable = json.at("readable");
+  EXPECT_EQ(readable.at("fields").at("latitude").get<double>(), -34.5);
+  EXPECT_EQ(readable.at("fields").at("altitude_ft").get<double>(), 35000);
+  EXPECT_EQ(readable.at("fields").at("arrival"), "KPHX");
+  EXPECT_EQ(readable.at("fields").at("waypoints"), nlohmann::json({"DRYHT", "ZUN"}));
+  EXPECT_TRUE(readable.at("fields").at("empty").empty());
+  EXPECT_EQ(Utf8ToLatin1(readable.at("text").get<std::string>()), decoding.text);
+
+  const auto without = nlohmann::json::parse(LiveJson(record, std::nullopt));
+  EXPECT_FALSE(without.contains("readable"));
+  EXPECT_TRUE(nlohmann::json::parse(LiveJson({}, std::nullopt)).at("time").is_string());
+}
+
+}  // namespace
+}  // namespace corvane::decoding
