@@ -45,10 +45,35 @@ void AppendEscapedByte(unsigned char byte, std::string& out) {
   }
 }
 
+// Bytes that go into a JSON string as they are: printable ASCII but the quote
+// and the backslash. A table, because every byte of every message passes here.
+constexpr std::array<bool, 256> PlainBytes() {
+  std::array<bool, 256> plain{};
+  for (std::size_t byte = 0x20; byte < 0x7F; ++byte) {
+    plain[byte] = byte != '"' && byte != '\\';
+  }
+  return plain;
+}
+constexpr std::array<bool, 256> kPlain = PlainBytes();
+
+bool IsPlain(unsigned char byte) { return kPlain[byte]; }
+
+// Runs of plain ASCII go in whole; only the bytes between them are looked at
+// one by one.
 void AppendString(std::string_view bytes, std::string& out) {
   out += '"';
-  for (const char c : bytes) {
-    AppendEscapedByte(static_cast<unsigned char>(c), out);
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    std::size_t end = at;
+    while (end < bytes.size() && IsPlain(static_cast<unsigned char>(bytes[end]))) {
+      ++end;
+    }
+    out.append(bytes.data() + at, end - at);
+    if (end < bytes.size()) {
+      AppendEscapedByte(static_cast<unsigned char>(bytes[end]), out);
+      ++end;
+    }
+    at = end;
   }
   out += '"';
 }

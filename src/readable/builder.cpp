@@ -1,8 +1,9 @@
 // Fields and their lines.
 #include "readable/builder.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "reference/reference_tables.h"
 
@@ -12,45 +13,44 @@ namespace {
 
 constexpr char kDegree = '\xB0';  // the degree sign, one Latin-1 byte like all card text
 
-// 35000 -> "35,000"; fractions keep one decimal.
+void AppendInteger(long long value, std::string& out) {
+  std::array<char, 24> digits{};
+  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+  out.append(digits.data(), end);
+}
+
+// 35000 -> "35,000"; fractions keep one decimal (rounded: 12.96 -> "13").
 std::string Grouped(double value) {
+  if (!(std::fabs(value) < 1e15)) {  // beyond what tenths in 64 bits hold (or not a number)
+    std::array<char, 32> text{};
+    return {text.data(), std::to_chars(text.data(), text.data() + text.size(), value).ptr};
+  }
   const bool negative = value < 0;
-  const double magnitude = std::fabs(value);
-  const auto whole = static_cast<long long>(std::floor(magnitude));
-  std::string digits = std::to_string(whole);
+  const auto tenths = std::llround(std::fabs(value) * 10.0);
+  std::string digits;
+  AppendInteger(tenths / 10, digits);
   for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
     digits.insert(static_cast<std::size_t>(at), ",");
   }
-  const double fraction = magnitude - static_cast<double>(whole);
-  if (fraction >= 0.05) {
-    char decimal[8];
-    std::snprintf(decimal, sizeof decimal, "%.1f", fraction);
-    digits += std::string(decimal + 1);
+  if (tenths % 10 != 0) {
+    digits += '.';
+    digits += static_cast<char>('0' + tenths % 10);
   }
-  return (negative ? "-" : "") + digits;
+  return (negative && tenths != 0 ? "-" : "") + digits;
 }
 
-// 34.4283, 'N', 'S' -> "34°25.7'N"
+// 34.4283, 'N', 'S' -> "34°25.7'N"; 59.96' rounds up into the next degree.
 std::string DegreesAndMinutes(double value, char positive, char negative) {
-  const double magnitude = std::fabs(value);
-  int degrees = static_cast<int>(magnitude);
-  double minutes = std::round((magnitude - degrees) * 600.0) / 10.0;
-  if (minutes >= 60.0) {  // 59.96' rounds up into the next degree
-    minutes = 0;
-    ++degrees;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%d%c%.1f'%c", degrees, kDegree, minutes, value < 0 ? negative : positive);
+  const auto tenthsOfMinutes = std::llround(std::fabs(value) * 600.0);
+  std::string text;
+  AppendInteger(tenthsOfMinutes / 600, text);
+  text += kDegree;
+  AppendInteger(tenthsOfMinutes % 600 / 10, text);
+  text += '.';
+  text += static_cast<char>('0' + tenthsOfMinutes % 10);
+  text += '\'';
+  text += value < 0 ? negative : positive;
   return text;
-}
-
-std::string NameOf(const reference::ReferenceTables& tables, std::string_view code) {
-  for (const reference::AirportRow& row : tables.Airports()) {
-    if (row.code == code) {
-      return row.name;
-    }
-  }
-  return {};
 }
 
 }  // namespace
@@ -80,9 +80,9 @@ void Builder::Temperature(double celsius) {
 
 void Builder::Mach(double mach) {
   result_.fields.push_back({"mach", mach});
-  char text[16];
-  std::snprintf(text, sizeof text, "%.3f", mach);
-  Line("Mach", text);
+  std::array<char, 32> text{};
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), mach, std::chars_format::fixed, 3).ptr;
+  Line("Mach", std::string(text.data(), end));
 }
 
 void Builder::Wind(double directionDeg, double speedKt) {
@@ -97,8 +97,14 @@ void Builder::Time(const char* field, const char* caption, std::string time) {
 }
 
 void Builder::Airport(const char* field, const char* caption, std::string_view code) {
-  const std::string name = NameOf(tables_, code);
-  Line(caption, std::string(code) + (name.empty() ? "" : " (" + name + ")"));
+  const std::string_view name = tables_.AirportName(code);
+  std::string line(code);
+  if (!name.empty()) {
+    line += " (";
+    line += name;
+    line += ')';
+  }
+  Line(caption, line);
   result_.fields.push_back({field, std::string(code)});
 }
 

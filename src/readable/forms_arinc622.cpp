@@ -177,12 +177,23 @@ std::optional<Envelope> SplitEnvelope(const Message& message) {
   return envelope;
 }
 
-std::uint16_t CrcStep(std::uint16_t crc, std::uint8_t byte) {
-  crc = static_cast<std::uint16_t>(crc ^ (byte << 8));
-  for (int bit = 0; bit < 8; ++bit) {
-    crc = static_cast<std::uint16_t>((crc & 0x8000U) != 0 ? (crc << 1) ^ 0x1021U : crc << 1);
+// The CRC of each byte value alone, so a byte costs one lookup instead of
+// eight shifts.
+constexpr std::array<std::uint16_t, 256> CrcTable() {
+  std::array<std::uint16_t, 256> table{};
+  for (std::size_t value = 0; value < table.size(); ++value) {
+    auto crc = static_cast<std::uint16_t>(value << 8);
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = static_cast<std::uint16_t>((crc & 0x8000U) != 0 ? (crc << 1) ^ 0x1021U : crc << 1);
+    }
+    table[value] = crc;
   }
-  return crc;
+  return table;
+}
+constexpr std::array<std::uint16_t, 256> kCrcTable = CrcTable();
+
+std::uint16_t CrcStep(std::uint16_t crc, std::uint8_t byte) {
+  return static_cast<std::uint16_t>((crc << 8) ^ kCrcTable[((crc >> 8) ^ byte) & 0xFFU]);
 }
 
 std::uint8_t HexByte(std::string_view hex, std::size_t index) {

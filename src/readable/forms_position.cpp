@@ -12,8 +12,8 @@ namespace {
 
 constexpr const char* kPositionReport = "Position report";
 
-// "N 350343" / "W1094445": hemisphere, degrees (2 or 3 digits), minutes and
-// seconds.
+// "N 350343" / "W1094445": hemisphere, degrees (up to 2 or 3 digits),
+// minutes and seconds.
 std::optional<double> DegreesMinutesSeconds(std::string_view text, char positive, char negative, int degreeDigits) {
   text = Trim(text);
   if (text.empty() || (text.front() != positive && text.front() != negative)) {
@@ -21,10 +21,12 @@ std::optional<double> DegreesMinutesSeconds(std::string_view text, char positive
   }
   const double sign = text.front() == positive ? 1 : -1;
   text = Trim(text.substr(1));
-  const auto width = static_cast<std::size_t>(degreeDigits);
-  if (text.size() != width + 4) {
+  // Spaces may pad the degrees: "W 760010" is 76°00'10"W.
+  const auto maxWidth = static_cast<std::size_t>(degreeDigits);
+  if (text.size() < 5 || text.size() > maxWidth + 4) {
     return std::nullopt;
   }
+  const std::size_t width = text.size() - 4;
   const auto degrees = Digits(text.substr(0, width), width);
   const auto minutes = Digits(text.substr(width, 2), 2);
   const auto seconds = Digits(text.substr(width + 2, 2), 2);

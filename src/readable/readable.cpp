@@ -13,23 +13,56 @@ using Form = std::optional<Decoding> (*)(const Message&, const reference::Refere
 
 struct LabelForms {
   std::string_view label;
-  std::array<Form, 3> forms;
+  std::array<Form, 5> forms;
 };
 
-constexpr std::array<LabelForms, 13> kForms = {{
+constexpr std::array<LabelForms, 46> kForms = {{
     {"44", {FlightEvent, nullptr}},
     {"2P", {FlightMonitor, nullptr}},
     {"83", {RoutePositionReport, nullptr}},
-    {"15", {BracketPosition, nullptr}},
-    {"4A", {AltitudeThenPosition, nullptr}},
+    {"15", {BracketPosition, EventReport, FlightStatusReport, nullptr}},
+    {"4A", {AltitudeThenPosition, WaypointReport, FlightPhaseChange, FleetStatus, DoorEvent}},
     {"10", {LoadOrSlashPosition, nullptr}},
     {"SA", {MediaAdvisory, nullptr}},
     {"80", {AirlineReport, nullptr}},
     {"H1", {TerminalPositionReport, TerminalReport}},
-    {"12", {PositionAltitudeTimeTail, nullptr}},
-    {"16", {PositionCsvDecimal, nullptr}},
+    {"12", {PositionAltitudeTimeTail, FlightHeader, nullptr}},
+    {"16", {PositionCsvDecimal, EventReport, FlightHeader, PosWaypointReport, DecimalPositionReport}},
     {"21", {PositionWithDestination, nullptr}},
-    {"22", {PositionDegreesMinutesSeconds, nullptr}},
+    {"22", {PositionDegreesMinutesSeconds, FlightHeader, nullptr}},
+    {"5Z", {EventReport, ShortRouteMessage, nullptr}},
+    {"13", {EventReport, nullptr}},
+    {"14", {EventReport, FlightHeader, nullptr}},
+    {"17", {EventReport, nullptr}},
+    {"18", {EventReport, nullptr}},
+    {"19", {EventReport, nullptr}},
+    {"1E", {EventReport, nullptr}},
+    {"1R", {EventReport, nullptr}},
+    {"2R", {EventReport, nullptr}},
+    {"37", {FlightHeader, RouteHeading, nullptr}},
+    {"39", {FlightHeader, RouteHeading, nullptr}},
+    {"2N", {FlightHeader, nullptr}},
+    {"3A", {FlightHeader, nullptr}},
+    {"23", {FlightHeader, nullptr}},
+    {"25", {FlightHeader, RouteHeading, nullptr}},
+    {"26", {FlightHeader, nullptr}},
+    {"27", {FlightHeader, RouteHeading, nullptr}},
+    {"29", {FlightHeader, nullptr}},
+    {"11", {FlightHeader, nullptr}},
+    {"1M", {FlightHeader, nullptr}},
+    {"2A", {FlightHeader, nullptr}},
+    {"20", {PosWaypointReport, nullptr}},
+    {"SQ", {Squitter, nullptr}},
+    {"B9", {AtisRequest, nullptr}},
+    {"1L", {TaggedReport, nullptr}},
+    {"24", {RouteHeading, nullptr}},
+    {"4N", {RouteHeading, nullptr}},
+    {"H2", {RouteWeatherReport, nullptr}},
+    {"2B", {DepartureTimes, RouteHeading, nullptr}},
+    {"30", {RouteHeading, nullptr}},
+    {"4L", {RouteHeading, nullptr}},
+    {"4H", {RouteHeading, nullptr}},
+    {"1C", {RouteHeading, nullptr}},
 }};
 
 }  // namespace
@@ -40,7 +73,9 @@ std::optional<Decoding> Decode(const Message& message, const reference::Referenc
     return decoding;
   }
   for (const LabelForms& entry : kForms) {
-    if (entry.label != message.label) {
+    // Every label of the table has two characters: compared inline, not by memcmp.
+    if (entry.label.size() != message.label.size() || entry.label[0] != message.label[0] ||
+        entry.label[1] != message.label[1]) {
       continue;
     }
     for (const Form form : entry.forms) {

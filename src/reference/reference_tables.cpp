@@ -181,30 +181,39 @@ std::string ReferenceTables::CodeDescription(std::string_view code) const {
   return text;
 }
 
-std::string ReferenceTables::AirportInfo(std::string_view code) const {
+const AirportRow* ReferenceTables::FindAirport(std::string_view code) const {
   const int k = AirportBucketOf(code);
   if (k < 0 || k >= kAirportBucketCount) {
-    return {};
+    return nullptr;
   }
   const AirportRun run = airportIndex_[static_cast<std::size_t>(k)];
   if (run.first == kNoRow) {
-    return {};
+    return nullptr;
   }
   // The run is clamped to the indexed rows still present, so an index left
   // over from a longer table never reads past it.
   const auto indexed = static_cast<RowNumber>(std::min(airportKeys_.size(), airports_.size()));
   const RowNumber last = std::min<RowNumber>(run.last, static_cast<RowNumber>(indexed - 1));
   const RowNumber r = FindRow(airports_, airportKeys_, std::max<RowNumber>(run.first, 0), last, code, AirportCodeOf);
-  if (r == kNoRow || airports_[At(r)].name.empty()) {
+  return r == kNoRow ? nullptr : &airports_[At(r)];
+}
+
+std::string ReferenceTables::AirportInfo(std::string_view code) const {
+  const AirportRow* row = FindAirport(code);
+  if (row == nullptr || row->name.empty()) {
     return {};
   }
-  const AirportRow& row = airports_[At(r)];
-  std::string text = row.name;
+  std::string text = row->name;
   if (text.size() < kAirportNameWidth) {
     text.resize(kAirportNameWidth, ' ');
   }
-  text += CountryName(row.countryId);
+  text += CountryName(row->countryId);
   return text;
+}
+
+std::string_view ReferenceTables::AirportName(std::string_view code) const {
+  const AirportRow* row = FindAirport(code);
+  return row == nullptr ? std::string_view() : std::string_view(row->name);
 }
 
 // The country a decimal ID names; empty when the ID is not a number or names

@@ -86,7 +86,12 @@ class ReferenceTables {
   // empty when the code is unknown or the airport has no name.
   [[nodiscard]] std::string AirportInfo(std::string_view code) const;
 
+  // The airport's name alone, through the same index; empty when unknown.
+  [[nodiscard]] std::string_view AirportName(std::string_view code) const;
+
  private:
+  // The indexed row of the code; null when the code is unknown.
+  [[nodiscard]] const AirportRow* FindAirport(std::string_view code) const;
   [[nodiscard]] std::string_view CountryName(std::string_view countryId) const;
 
   std::vector<std::string> countries_;

@@ -1,0 +1,125 @@
+// The readable decoding on the shared capture of real traffic, beside the
+// whole message path that now runs it on every accepted message: the decoder
+// alone cycling through the 2,174 messages, the longest text of the capture
+// on its own, and every card record through HandleTextRecord (reading,
+// decoders, report, summary, readable decoding and the LiveJSON object).
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "capture/capture.h"
+#include "decoding/latin1_text.h"
+#include "decoding/message_path.h"
+#include "readable/readable.h"
+#include "reference/reference_tables.h"
+
+namespace {
+
+struct LabelledText {
+  std::string label;
+  std::string text;
+};
+
+std::vector<LabelledText> RealMessages() {
+  std::vector<LabelledText> messages;
+  std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars-fields.jsonl");
+  for (std::string line; std::getline(in, line);) {
+    const auto json = nlohmann::json::parse(line);
+    auto label = corvane::decoding::Utf8ToLatin1(json.value("label", ""));
+    auto text = corvane::decoding::Utf8ToLatin1(json.value("text", ""));
+    if (label && text) {
+      messages.push_back({std::move(*label), std::move(*text)});
+    }
+  }
+  return messages;
+}
+
+std::vector<std::string> RealRecords() {
+  std::vector<std::string> records;
+  std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl");
+  std::string error;
+  for (std::string line; std::getline(in, line);) {
+    if (auto record = corvane::capture::ParseCaptureLine(line, error)) {
+      records.push_back(std::move(record->txt));
+    }
+  }
+  return records;
+}
+
+void ReadableDecodeOnRealCapture(benchmark::State& state) {
+  corvane::reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  const auto messages = RealMessages();
+  if (messages.empty()) {
+    state.SkipWithError("the shared capture of real traffic is not on this machine");
+    return;
+  }
+  std::size_t next = 0;
+  std::size_t read = 0;
+  for (auto _ : state) {
+    const LabelledText& message = messages[next];
+    const auto decoding = corvane::readable::Decode({message.label, "2", message.text, {}}, tables);
+    read += decoding ? 1 : 0;
+    benchmark::DoNotOptimize(decoding);
+    next = next + 1 == messages.size() ? 0 : next + 1;
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.counters["read_share"] = static_cast<double>(read) / static_cast<double>(state.iterations());
+}
+BENCHMARK(ReadableDecodeOnRealCapture);
+
+void ReadableDecodeLongestRealText(benchmark::State& state) {
+  corvane::reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  const auto messages = RealMessages();
+  if (messages.empty()) {
+    state.SkipWithError("the shared capture of real traffic is not on this machine");
+    return;
+  }
+  const LabelledText* longest = &messages.front();
+  for (const LabelledText& message : messages) {
+    longest = message.text.size() > longest->text.size() ? &message : longest;
+  }
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(corvane::readable::Decode({longest->label, "2", longest->text, {}}, tables));
+  }
+  state.counters["bytes"] = static_cast<double>(longest->text.size());
+}
+BENCHMARK(ReadableDecodeLongestRealText);
+
+// Records through the message path: with publish, HandleTextRecord (the
+// LiveJSON object included), without it DecodeMessage alone.
+void PathOnRealCapture(benchmark::State& state, bool publish) {
+  corvane::reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  corvane::decoding::MessageOutputs outputs;
+  corvane::decoding::MessagePath path(tables, outputs,
+                                      [] { return corvane::decoding::UtcTime{2026, 12, 7, 21, 0, 5, 5}; });
+  const auto records = RealRecords();
+  if (records.empty()) {
+    state.SkipWithError("the shared capture of real traffic is not on this machine");
+    return;
+  }
+  std::size_t next = 0;
+  for (auto _ : state) {
+    if (publish) {
+      path.HandleTextRecord(records[next]);
+      benchmark::DoNotOptimize(path.LiveJson());
+    } else {
+      benchmark::DoNotOptimize(path.DecodeMessage(records[next]));
+    }
+    next = next + 1 == records.size() ? 0 : next + 1;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+void DecodeMessageOnRealCapture(benchmark::State& state) { PathOnRealCapture(state, false); }
+BENCHMARK(DecodeMessageOnRealCapture);
+
+void MessagePathOnRealCapture(benchmark::State& state) { PathOnRealCapture(state, true); }
+BENCHMARK(MessagePathOnRealCapture);
+
+}  // namespace

@@ -1,0 +1,858 @@
+// Forms of the numbered and lettered labels that several airlines share:
+//   "/14 OFF EVENT      / KIAD KDEN 08 124438/TIME 1244"    (event reports)
+//   "FTX01YX4687/04042233KJFKKDCA"                          (flight headers)
+//   "N50412E005316KON39 ,084417370GUBAX ,085553,M57,..."     (waypoint reports)
+//   "02XAABQKABQ13502N10637WV136975/ARINC"                  (squitters)
+//   "/KLAX.TI2/040KLAXA3625"                                (ATIS requests)
+// and a few single-label forms. Each checks its fixed pieces before it reads
+// anything and leaves out what the traffic does not show beyond doubt.
+#include <array>
+
+#include "readable/forms.h"
+#include "readable/text_scan.h"
+
+namespace corvane::readable {
+
+namespace {
+
+constexpr const char* kPositionReport = "Position report";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsAlnum(char c) { return IsDigit(c) || IsUpper(c); }
+
+bool AllOf(std::string_view text, bool (*test)(char)) {
+  for (const char c : text) {
+    if (!test(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The first line of a text, without its CR LF.
+std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+// "1244" as "12:44"; nothing for anything else.
+std::optional<std::string> HoursMinutes(std::string_view text) {
+  return text.size() == 4 ? TimeOfDay(text) : std::nullopt;
+}
+
+// A flight designator: three to eight letters and digits, some of them
+// digits ("YX4687", "AFL2137", "VIR41R").
+bool IsFlight(std::string_view text) {
+  return text.size() >= 3 && text.size() <= 8 && AllOf(text, IsAlnum) &&
+         text.find_first_of("0123456789") != std::string_view::npos;
+}
+
+// "M57" or "P04": a temperature with a letter for its sign.
+std::optional<double> LetterCelsius(std::string_view text) {
+  const auto value = Digits(text.substr(text.empty() ? 0 : 1), 2);
+  if (!value || (text[0] != 'M' && text[0] != 'P')) {
+    return std::nullopt;
+  }
+  return text[0] == 'M' ? -*value : *value;
+}
+
+// A flight level of three digits, in feet.
+std::optional<double> FlightLevelFeet(std::string_view text) {
+  const auto level = Digits(text, 3);
+  return level && *level <= 600 ? std::optional<double>(*level * 100.0) : std::nullopt;
+}
+
+// ---- Event reports ---------------------------------------------------------
+
+struct EventTitle {
+  std::string_view title;
+  const char* kind;
+  const char* timeField;  // what "/TIME" gives, or nullptr
+  const char* timeCaption;
+};
+
+constexpr std::array<EventTitle, 15> kEventTitles = {{
+    {"OUT EVENT", "Out report", "out", "Out"},
+    {"OFF EVENT", "Off report", "off", "Off"},
+    {"ON EVENT", "On report", "on", "On"},
+    {"IN EVENT", "In report", "in", "In"},
+    {"EXP TIME", "Expected on time", nullptr, nullptr},
+    {"DISP MSG", "Dispatch message", nullptr, nullptr},
+    {"GATE REQ", "Gate request", nullptr, nullptr},
+    {"GATE RTN", "Gate return", nullptr, nullptr},
+    {"HOWGOZIT REQ", "Flight progress request", nullptr, nullptr},
+    {"LDG DATA REQ", "Landing data request", nullptr, nullptr},
+    {"TO DATA REQ", "Takeoff data request", nullptr, nullptr},
+    {"METAR", "Weather request", nullptr, nullptr},
+    {"RESET", "Reset report", nullptr, nullptr},
+    {"POST RPT", "Post-flight report", "in", "In"},
+    {"POST TIMES SECS", "Post-flight report", nullptr, nullptr},
+}};
+
+const EventTitle* TitleOf(std::string_view title) {
+  for (const EventTitle& known : kEventTitles) {
+    if (known.title == title) {
+      return &known;
+    }
+  }
+  return nullptr;
+}
+
+// "/LOC +38.9603,-077.4595": signed decimal degrees.
+void ReadSignedLocation(std::string_view value, Builder& out) {
+  const auto comma = value.find(',');
+  if (comma == std::string_view::npos || value.empty() || (value[0] != '+' && value[0] != '-')) {
+    return;
+  }
+  const auto latitude = Number(value.substr(0, comma));
+  const auto longitude = Number(value.substr(comma + 1));
+  if (latitude && longitude && *latitude >= -90 && *latitude <= 90 && *longitude >= -180 && *longitude <= 180) {
+    out.Position(*latitude, *longitude);
+  }
+}
+
+// The "/TAG value" items after an event report's heading.
+void ReadEventItems(std::string_view rest, const EventTitle& title, Builder& out) {
+  for (std::string_view item : Split(rest, '/')) {
+    item = Trim(item.substr(0, item.find_first_of("\r\n")));
+    if (item.starts_with("TIME ") && title.timeField != nullptr) {
+      if (const auto time = HoursMinutes(item.substr(5))) {
+        out.Time(title.timeField, title.timeCaption, *time);
+      }
+    } else if (item.starts_with("EON ")) {
+      if (const auto time = HoursMinutes(item.substr(4, 4))) {
+        out.Time("estimated_on", "Estimated on", *time);
+      }
+    } else if (item.starts_with("FLT ") && Digits(item.substr(4), 4)) {
+      out.Text("flight", "Flight", std::string(item.substr(4)));
+    } else if (item.starts_with("LOC ")) {
+      ReadSignedLocation(item.substr(4), out);
+    }
+  }
+}
+
+// The words after a request's heading: the flight number of gate and
+// progress requests, the airport and runway of landing data requests.
+void ReadRequestWords(std::string_view rest, std::string_view kind, Builder& out) {
+  std::vector<std::string_view> words;
+  for (const std::string_view word : Split(FirstLine(rest), ' ')) {
+    if (!word.empty()) {
+      words.push_back(word);
+    }
+  }
+  if (words.empty()) {
+    return;
+  }
+  if ((kind == "Gate request" || kind == "Flight progress request") && Digits(words[0], 4)) {
+    out.Text("flight", "Flight", std::string(words[0]));
+  } else if (kind == "Landing data request" && words.size() >= 2 && words[1].size() >= 2 && words[1].size() <= 4 &&
+             words[1][0] == 'R' && IsDigit(words[1][1])) {
+    out.Text("runway_arrival", "Arrival runway", std::string(words[1].substr(1)));
+  }
+}
+
+// ---- Flight headers ---------------------------------------------------------
+
+struct HeaderCode {
+  std::string_view code;
+  const char* kind;
+};
+
+constexpr std::array<HeaderCode, 10> kHeaderCodes = {{
+    {"FTX", "Free text"},
+    {"OUT", "Out report"},
+    {"OFF", "Off report"},
+    {"ONN", "On report"},
+    {"INN", "In report"},
+    {"TKO", "Takeoff report"},
+    {"WXR", "Weather request"},
+    {"ETA", "Estimated arrival"},
+    {"POS", kPositionReport},
+    {"MNT", "Maintenance message"},
+}};
+
+const char* HeaderKind(std::string_view code) {
+  for (const HeaderCode& known : kHeaderCodes) {
+    if (known.code == code) {
+      return known.kind;
+    }
+  }
+  return "Airline message";
+}
+
+// "LATN 41.264" / "LONE 28.750" and "ALT36000" lines of the headers' bodies.
+void ReadLatLonLines(std::string_view body, Builder& out) {
+  std::optional<double> latitude;
+  std::optional<double> longitude;
+  std::optional<double> altitude;
+  for (std::string_view line : Split(body, '\n')) {
+    line = Trim(line.substr(0, line.find('\r')));
+    if (line.starts_with("ALT")) {
+      const auto feet = Digits(line.substr(3), 5);
+      altitude = feet && *feet <= 60000 ? std::optional<double>(*feet) : std::nullopt;
+    } else if (line.size() > 4 && line.starts_with("LAT")) {
+      latitude = DecimalDegrees(line.substr(3), 'N', 'S');
+    } else if (line.size() > 4 && line.starts_with("LON")) {
+      longitude = DecimalDegrees(line.substr(3), 'E', 'W');
+    }
+  }
+  if (latitude && longitude) {
+    out.Position(*latitude, *longitude);
+  }
+  if (altitude) {
+    out.Altitude(*altitude);
+  }
+}
+
+// ---- Waypoint reports -------------------------------------------------------
+
+// The reports' positions: packed to tenths of minutes ("N50412E005316") or,
+// in the POSA1 reports, thousandths of degrees ("N46956W160289",
+// "N37358W 77279").
+std::optional<double> ThousandthsCoordinate(std::string_view text, char positive, char negative, std::size_t width) {
+  if (text.size() != width + 1 || (text[0] != positive && text[0] != negative)) {
+    return std::nullopt;
+  }
+  int value = 0;
+  bool digitSeen = false;
+  for (const char c : text.substr(1)) {
+    if (c == ' ' && !digitSeen) {
+      continue;
+    }
+    if (!IsDigit(c)) {
+      return std::nullopt;
+    }
+    digitSeen = true;
+    value = value * 10 + (c - '0');
+  }
+  const double degrees = value / 1000.0;
+  if (!digitSeen || degrees > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? degrees : -degrees;
+}
+
+bool PackedPositionAt(std::string_view text, Builder& out) {
+  if (text.size() < 13) {
+    return false;
+  }
+  const auto latitude = PackedCoordinate(text.substr(0, 6), 'N', 'S', 2);
+  const auto longitude = PackedCoordinate(text.substr(6, 7), 'E', 'W', 3);
+  if (!latitude || !longitude) {
+    return false;
+  }
+  out.Position(*latitude, *longitude);
+  return true;
+}
+
+// ---- Squitters ------------------------------------------------------------
+
+// "3502N" / "10637W": degrees and whole minutes, then the hemisphere.
+std::optional<double> MinutesThenHemisphere(std::string_view text, std::size_t degreeDigits, char positive,
+                                            char negative) {
+  if (text.size() != degreeDigits + 3) {
+    return std::nullopt;
+  }
+  const auto degrees = Digits(text.substr(0, degreeDigits), degreeDigits);
+  const auto minutes = Digits(text.substr(degreeDigits, 2), 2);
+  const char hemisphere = text.back();
+  if (!degrees || !minutes || *minutes > 59 || (hemisphere != positive && hemisphere != negative)) {
+    return std::nullopt;
+  }
+  const double value = *degrees + *minutes / 60.0;
+  if (value > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return hemisphere == positive ? value : -value;
+}
+
+const char* NetworkName(char letter) {
+  switch (letter) {
+    case 'A':
+      return "ARINC";
+    case 'S':
+      return "SITA";
+    default:
+      return nullptr;
+  }
+}
+
+// ---- Tagged reports (label 1L) ---------------------------------------------
+
+// One "TAG value" item of the 1L and 2B reports; tags not known for sure are passed
+// over.
+void ReadTaggedItem(std::string_view item, Builder& out, std::optional<double>& latitude,
+                    std::optional<double>& longitude) {
+  const auto space = item.find(' ');
+  const std::string_view tag = item.substr(0, space);
+  const std::string_view value = space == std::string_view::npos ? std::string_view() : Trim(item.substr(space));
+  if (tag == "LAT") {
+    latitude = DecimalDegrees(value, 'N', 'S');
+  } else if (tag == "LON") {
+    longitude = DecimalDegrees(value, 'E', 'W');
+  } else if (tag == "ALT") {
+    if (const auto feet = Digits(value, value.size()); feet && value.size() >= 3 && *feet <= 60000) {
+      out.Altitude(*feet);
+    }
+  } else if ((tag == "DEP" || tag == "DA") && IsIcaoCode(value)) {
+    out.Airport("departure", "Departure", value);
+  } else if ((tag == "DES" || tag == "DS") && IsIcaoCode(value)) {
+    out.Airport("arrival", "Arrival", value);
+  } else if (tag == "ETA") {
+    if (const auto time = HoursMinutes(value)) {
+      out.Time("eta", "Estimated arrival", *time);
+    }
+  } else if (tag == "OT" || tag == "OF") {
+    if (const auto time = HoursMinutes(value)) {
+      out.Time(tag == "OT" ? "out" : "off", tag == "OT" ? "Out" : "Off", *time);
+    }
+  } else if (tag == "UTC") {
+    if (const auto time = TimeOfDay(value)) {
+      out.Time("time", "Time", *time);
+    }
+  } else if (tag == "FN" && IsFlight(value)) {
+    out.Text("flight", "Flight", std::string(value));
+  }
+}
+
+// "N 22.027" or "+ 39.126": a coordinate with its hemisphere or its sign.
+std::optional<double> LeadCoordinate(std::string_view text, char positive, char negative, double limit) {
+  text = Trim(text);
+  if (!text.empty() && (text[0] == positive || text[0] == negative)) {
+    return DecimalDegrees(text, positive, negative);
+  }
+  const auto value = Number(text);
+  if (text.empty() || (text[0] != '+' && text[0] != '-') || !value || *value < -limit || *value > limit) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// "N366221" / "W1089766": a hemisphere letter, the whole degrees
+// (wholeDigits of them), then the decimals without their point.
+std::optional<double> PointlessDegrees(std::string_view text, std::size_t wholeDigits, char positive, char negative) {
+  if (text.size() < wholeDigits + 3 || text.size() > wholeDigits + 5 || (text[0] != positive && text[0] != negative) ||
+      !AllOf(text.substr(1), IsDigit)) {
+    return std::nullopt;
+  }
+  double value = 0;
+  for (const char c : text.substr(1, wholeDigits)) {
+    value = value * 10 + (c - '0');
+  }
+  double scale = 0.1;
+  for (const char c : text.substr(1 + wholeDigits)) {
+    value += (c - '0') * scale;
+    scale /= 10;
+  }
+  if (value > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? value : -value;
+}
+
+// ---- Route headings (labels 24, 39, 4N) ------------------------------------
+
+bool IsStation(std::string_view text) { return (text.size() == 3 || text.size() == 4) && AllOf(text, IsUpper); }
+
+}  // namespace
+
+// "/14 OFF EVENT      / KIAD KDEN 08 124438/TIME 1244": the report's
+// title, the route, the day and time it was sent, and the items that follow.
+std::optional<Decoding> EventReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 40 || text[0] != '/' || text[3] != ' ') {
+    return std::nullopt;
+  }
+  const auto slash = text.find('/', 4);
+  if (slash == std::string_view::npos || slash + 22 > text.size() || text[slash + 1] != ' ') {
+    return std::nullopt;
+  }
+  const std::string_view route = text.substr(slash + 2, 20);  // "KIAD KDEN 08 124438"
+  const auto time = TimeOfDay(route.substr(13, 6));
+  if (!IsIcaoCode(route.substr(0, 4)) || route[4] != ' ' || !IsIcaoCode(route.substr(5, 4)) || route[9] != ' ' ||
+      !Digits(route.substr(10, 2), 2) || route[12] != ' ' || !time) {
+    return std::nullopt;
+  }
+  const EventTitle* title = TitleOf(Trim(text.substr(4, slash - 4)));
+  if (title == nullptr) {
+    return std::nullopt;
+  }
+  Builder out(title->kind, tables);
+  out.Airport("departure", "Departure", route.substr(0, 4));
+  out.Airport("arrival", "Arrival", route.substr(5, 4));
+  out.Time("time", "Time", *time);
+  const std::string_view rest = text.substr(slash + 21);
+  if (!rest.empty() && rest[0] == ' ') {
+    ReadRequestWords(rest.substr(1), title->kind, out);
+  }
+  ReadEventItems(rest, *title, out);
+  return std::move(out).Finish();
+}
+
+// "FTX01YX4687/04042233KJFKKDCA" and "PBS01AFL2137   /13131406LTFMUUEE":
+// the message's code, the flight, two days of month and the time (HHMM),
+// and the route; for some codes a body with "LATN"/"LONE" lines follows.
+std::optional<Decoding> FlightHeader(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 26 || !AllOf(text.substr(0, 3), IsUpper) || !Digits(text.substr(3, 2), 2)) {
+    return std::nullopt;
+  }
+  const auto slash = text.find('/', 5);
+  if (slash == std::string_view::npos || slash > 15 || slash + 17 > text.size()) {
+    return std::nullopt;
+  }
+  const std::string_view flight = Trim(text.substr(5, slash - 5));
+  const std::string_view when = text.substr(slash + 1, 8);
+  const auto time = HoursMinutes(when.substr(4));
+  const std::string_view departure = text.substr(slash + 9, 4);
+  const std::string_view arrival = text.substr(slash + 13, 4);
+  if (!IsFlight(flight) || !Digits(when.substr(0, 4), 4) || !time || !IsIcaoCode(departure) || !IsIcaoCode(arrival)) {
+    return std::nullopt;
+  }
+  Builder out(HeaderKind(text.substr(0, 3)), tables);
+  out.Text("flight", "Flight", std::string(flight));
+  out.Time("time", "Time", *time);
+  out.Airport("departure", "Departure", departure);
+  out.Airport("arrival", "Arrival", arrival);
+  ReadLatLonLines(text.substr(slash + 17), out);
+  return std::move(out).Finish();
+}
+
+// "N50412E005316KON39 ,084417370GUBAX ,085553,M57,159003254,85609571": the
+// position and the fix there, the time, flight level and next fix, the
+// estimate for it, the temperature. C-band copies start with a ten
+// character prefix ("M60ALH0752").
+std::optional<Decoding> WaypointReport(const Message& message, const reference::ReferenceTables& tables) {
+  std::string_view text = message.text;
+  if (text.empty() || (text[0] != 'N' && text[0] != 'S' && text[0] != 'M')) {
+    return std::nullopt;
+  }
+  if (text.size() > 10 && text[0] == 'M' && IsDigit(text[1]) && IsDigit(text[2]) && text[10] != ',' &&
+      (text[10] == 'N' || text[10] == 'S')) {
+    text.remove_prefix(10);
+  }
+  const auto pieces = Split(FirstLine(text), ',');
+  if (pieces.size() != 6 || pieces[1].size() < 9 || pieces[2].size() != 6) {
+    return std::nullopt;
+  }
+  const auto time = TimeOfDay(pieces[1].substr(0, 6));
+  const auto feet = FlightLevelFeet(pieces[1].substr(6, 3));
+  if (!time || !feet || !(pieces[2].empty() || TimeOfDay(pieces[2]))) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  if (!PackedPositionAt(pieces[0], out)) {
+    return std::nullopt;
+  }
+  out.Time("time", "Time", *time);
+  out.Altitude(*feet);
+  if (const auto celsius = LetterCelsius(pieces[3])) {
+    out.Temperature(*celsius);
+  }
+  return std::move(out).Finish();
+}
+
+// "POSN38160W077075,,211733,360,OTT,212041,,N42,19689,40,544" (label 20)
+// and "POSA1N46956W160289,N45W170,083018,309,N47W160,091905,,-50, ..."
+// (label 16, thousandths of degrees): position, time, flight level and, in
+// the second, the temperature.
+std::optional<Decoding> PosWaypointReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = FirstLine(message.text);
+  const bool thousandths = text.starts_with("POSA1");
+  if (!thousandths && !text.starts_with("POSN") && !text.starts_with("POSS")) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text.substr(thousandths ? 5 : 3), ',');
+  if (pieces.size() < 8 || pieces[0].size() != 13) {
+    return std::nullopt;
+  }
+  const auto time = TimeOfDay(pieces[2]);
+  const auto feet = FlightLevelFeet(pieces[3]);
+  if (!time || !feet) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  if (thousandths) {
+    const auto latitude = ThousandthsCoordinate(pieces[0].substr(0, 6), 'N', 'S', 5);
+    const auto longitude = ThousandthsCoordinate(pieces[0].substr(6), 'E', 'W', 6);
+    if (!latitude || !longitude) {
+      return std::nullopt;
+    }
+    out.Position(*latitude, *longitude);
+  } else if (!PackedPositionAt(pieces[0], out)) {
+    return std::nullopt;
+  }
+  out.Time("time", "Time", *time);
+  out.Altitude(*feet);
+  if (thousandths) {
+    if (const auto celsius = Number(pieces[7]); celsius && *celsius >= -99 && *celsius <= 60) {
+      out.Temperature(*celsius);
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "02XAABQKABQ13502N10637WV136975/ARINC": version, "X", the network's
+// letter, the ground station (IATA then ICAO), a digit, its position to the
+// minute and its frequency; "01XAABQKABQ1ARINC" names the station only.
+std::optional<Decoding> Squitter(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 12 || !Digits(text.substr(0, 2), 2) || text[2] != 'X') {
+    return std::nullopt;
+  }
+  const char* network = NetworkName(text[3]);
+  const std::string_view iata = text.substr(4, 3);
+  const std::string_view icao = text.substr(7, 4);
+  if (network == nullptr || !AllOf(iata, IsUpper) || !IsIcaoCode(icao) || !IsDigit(text[11])) {
+    return std::nullopt;
+  }
+  Builder out("Squitter", tables);
+  out.Text("network", "Network", network);
+  out.Text("station_iata", "Station (IATA)", std::string(iata));
+  out.Airport("station", "Station", icao);
+  if (text.size() >= 30 && text[0] == '0' && text[1] == '2') {
+    const auto latitude = MinutesThenHemisphere(text.substr(12, 5), 2, 'N', 'S');
+    const auto longitude = MinutesThenHemisphere(text.substr(17, 6), 3, 'E', 'W');
+    if (latitude && longitude) {
+      out.Position(*latitude, *longitude);
+    }
+    const auto kilohertz = Digits(text.substr(24, 6), 6);
+    if (text[23] == 'V' && kilohertz && *kilohertz >= 118000 && *kilohertz <= 137000) {
+      // As text: the line must show all three decimals ("136.975").
+      std::string megahertz(text.substr(24, 3));
+      megahertz += '.';
+      megahertz += text.substr(27, 3);
+      out.Text("frequency_mhz", "Frequency (MHz)", std::move(megahertz));
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "/KLAX.TI2/040KLAXA3625": a request for the airport's ATIS.
+std::optional<Decoding> AtisRequest(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 18 || text[0] != '/' || text.substr(5, 5) != ".TI2/" || !IsIcaoCode(text.substr(1, 4)) ||
+      !Digits(text.substr(10, 3), 3) || text.substr(13, 4) != text.substr(1, 4)) {
+    return std::nullopt;
+  }
+  Builder out("ATIS request", tables);
+  out.Airport("airport", "Airport", text.substr(1, 4));
+  return std::move(out).Finish();
+}
+
+// "01CLER VIR141/191334EGLLKLAX" then "+35764282.3- 17.8": the flight
+// phases left and entered, the flight, day and time, the route, then the
+// altitude and the outside air temperature.
+std::optional<Decoding> FlightPhaseChange(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const auto lineEnd = text.find("\r\n");
+  if (lineEnd != 28 || text.size() < 47 || text.substr(0, 2) != "01" || !AllOf(text.substr(2, 4), IsUpper) ||
+      text[6] != ' ' || text[13] != '/') {
+    return std::nullopt;
+  }
+  const std::string_view flight = Trim(text.substr(7, 6));
+  const auto time = HoursMinutes(text.substr(16, 4));
+  const std::string_view values = text.substr(30, 17);  // "+35764282.3- 17.8"
+  const auto feet = Number(values.substr(0, 6));
+  const auto celsius = Number(values.substr(11, 6));
+  if (!IsFlight(flight) || !Digits(text.substr(14, 2), 2) || !time || !IsIcaoCode(text.substr(20, 4)) ||
+      !IsIcaoCode(text.substr(24, 4)) || !feet || !celsius || *feet < -2000 || *feet > 60000 ||
+      (values[11] != '+' && values[11] != '-')) {
+    return std::nullopt;
+  }
+  Builder out("Flight phase change", tables);
+  out.Text("flight", "Flight", std::string(flight));
+  out.Time("time", "Time", *time);
+  out.Airport("departure", "Departure", text.substr(20, 4));
+  out.Airport("arrival", "Arrival", text.substr(24, 4));
+  out.Altitude(*feet);
+  if (*celsius >= -99 && *celsius <= 60) {
+    out.Temperature(*celsius);
+  }
+  return std::move(out).Finish();
+}
+
+// "063200,1910,.N343FR,FFT2028,KSLC,KORD,1,0632,RT0,LT0,": time, day and
+// month, the aircraft, the flight and the route.
+std::optional<Decoding> FleetStatus(const Message& message, const reference::ReferenceTables& tables) {
+  if (message.text.size() < 40 || message.text[6] != ',') {
+    return std::nullopt;
+  }
+  const auto pieces = Split(message.text, ',');
+  if (pieces.size() != 11 || !pieces[2].starts_with('.') || !Digits(pieces[1], 4) || !pieces[8].starts_with("RT") ||
+      !pieces[9].starts_with("LT")) {
+    return std::nullopt;
+  }
+  const auto time = TimeOfDay(pieces[0]);
+  const std::string_view tail = pieces[2].substr(1);
+  if (!time || tail.size() < 3 || tail.size() > 7 || !IsIcaoCode(pieces[4])) {
+    return std::nullopt;
+  }
+  Builder out("Flight status", tables);
+  out.Time("time", "Time", *time);
+  out.Text("tail", "Aircraft", std::string(tail));
+  if (IsFlight(pieces[3])) {
+    out.Text("flight", "Flight", std::string(pieces[3]));
+  }
+  out.Airport("departure", "Departure", pieces[4]);
+  if (IsIcaoCode(pieces[5])) {
+    out.Airport("arrival", "Arrival", pieces[5]);
+  }
+  return std::move(out).Finish();
+}
+
+// "DOOR/CARGO CLSD 1413": which door, its state and the time.
+std::optional<Decoding> DoorEvent(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = FirstLine(message.text);
+  if (!text.starts_with("DOOR/") || text.size() < 15) {
+    return std::nullopt;
+  }
+  const auto time = HoursMinutes(text.substr(text.size() - 4));
+  const std::string_view rest = text.substr(5, text.size() - 9);  // "CARGO CLSD "
+  const bool open = rest.ends_with(" OPEN ");
+  if (!time || (!open && !rest.ends_with(" CLSD "))) {
+    return std::nullopt;
+  }
+  const std::string_view door = rest.substr(0, rest.size() - 6);
+  if (door.empty() || !AllOf(door, IsUpper)) {
+    return std::nullopt;
+  }
+  Builder out(open ? "Door opened" : "Door closed", tables);
+  out.Text("door", "Door", std::string(door));
+  out.Time("time", "Time", *time);
+  return std::move(out).Finish();
+}
+
+// "00018213200/GS 411500/DEP MDPC/DES CYYZ/ETA 0120/GW 479/ALT 39002" and
+// "LON W 78.289/LAT N 39.556/WD  20/WS  13", or "N 22.027/E 20.426/UTC
+// 2122/FOB 6.2/ALT  41000/...": route, estimate, altitude, time, flight and
+// position, each read from its tag.
+std::optional<Decoding> TaggedReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const auto first = text.find('/');
+  if (first == std::string_view::npos) {
+    return std::nullopt;
+  }
+  std::string_view lead = text.substr(0, first);
+  if (lead.size() >= 11 && AllOf(lead.substr(0, 11), IsDigit)) {  // the report's own numbering
+    lead = Trim(lead.substr(11));
+  }
+  Builder out(kPositionReport, tables);
+  std::optional<double> latitude;
+  std::optional<double> longitude;
+  std::string_view items = text.substr(first + 1);
+  if (!lead.empty()) {  // "N 22.027/E 20.426/..." or "+ 39.126/- 77.358/..."
+    const auto second = items.find('/');
+    if (second == std::string_view::npos) {
+      return std::nullopt;
+    }
+    latitude = LeadCoordinate(lead, 'N', 'S', 90);
+    longitude = LeadCoordinate(items.substr(0, second), 'E', 'W', 180);
+    if (!latitude || !longitude) {
+      return std::nullopt;
+    }
+    items.remove_prefix(second + 1);
+  } else if (first != 11) {
+    return std::nullopt;
+  }
+  for (std::string_view line : Split(items, '\n')) {
+    line = line.substr(0, line.find('\r'));
+    for (const std::string_view item : Split(line, '/')) {
+      ReadTaggedItem(Trim(item), out, latitude, longitude);
+    }
+  }
+  if (latitude && longitude) {
+    out.Position(*latitude, *longitude);
+  }
+  return std::move(out).Finish();
+}
+
+// "081224 KGSO KATL6" then "/FN 0796": the time and label, the route (ICAO
+// or IATA codes) and a digit; the flight number on its own line.
+std::optional<Decoding> RouteHeading(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const std::string_view heading = FirstLine(text);
+  if (heading.size() < 15 || heading.size() > 19 || !Digits(heading.substr(0, 4), 4) ||
+      heading.substr(4, 2) != message.label || !IsDigit(heading.back())) {
+    return std::nullopt;
+  }
+  std::vector<std::string_view> words;
+  for (const std::string_view word : Split(heading.substr(6, heading.size() - 7), ' ')) {
+    if (!word.empty()) {
+      words.push_back(word);
+    }
+  }
+  if (words.size() != 2 || !IsStation(words[0]) || !IsStation(words[1])) {
+    return std::nullopt;
+  }
+  Builder out("Flight status", tables);
+  if (IsIcaoCode(words[0]) && IsIcaoCode(words[1])) {
+    out.Airport("departure", "Departure", words[0]);
+    out.Airport("arrival", "Arrival", words[1]);
+  } else {
+    out.Text("departure_iata", "Departure (IATA)", std::string(words[0]));
+    out.Text("arrival_iata", "Arrival (IATA)", std::string(words[1]));
+  }
+  const auto flight = text.find("\n/FN ");
+  if (flight != std::string_view::npos && flight + 9 <= text.size() && Digits(text.substr(flight + 5, 4), 4)) {
+    out.Text("flight", "Flight", std::string(text.substr(flight + 5, 4)));
+  }
+  return std::move(out).Finish();
+}
+
+// "FST01KLAXEGLLN366221W1089766330 671 ...": the route, the position in
+// decimal degrees without their point (two and three whole digits) and the
+// flight level.
+std::optional<Decoding> FlightStatusReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 34 || !text.starts_with("FST01") || !IsIcaoCode(text.substr(5, 4)) ||
+      !IsIcaoCode(text.substr(9, 4))) {
+    return std::nullopt;
+  }
+  const auto split = text.find_first_of("EW", 14);
+  if (split == std::string_view::npos || split < 19 || split > 20 || split + 12 > text.size()) {
+    return std::nullopt;
+  }
+  const auto latitude = PointlessDegrees(text.substr(13, split - 13), 2, 'N', 'S');
+  const auto longitude = PointlessDegrees(text.substr(split, 8), 3, 'E', 'W');
+  const auto feet = FlightLevelFeet(text.substr(split + 8, 3));
+  if (!latitude || !longitude || !feet || text[split + 11] != ' ') {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  out.Airport("departure", "Departure", text.substr(5, 4));
+  out.Airport("arrival", "Arrival", text.substr(9, 4));
+  out.Position(*latitude, *longitude);
+  out.Altitude(*feet);
+  return std::move(out).Finish();
+}
+
+// "02E20HEGNLKPRN40359E02208116253601M627...": weather observations along
+// the route; only the route is read.
+std::optional<Decoding> RouteWeatherReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 20 || !text.starts_with("02E") || !Digits(text.substr(3, 2), 2) || !IsIcaoCode(text.substr(5, 4)) ||
+      !IsIcaoCode(text.substr(9, 4)) || !PackedCoordinate(text.substr(13, 6), 'N', 'S', 2)) {
+    return std::nullopt;
+  }
+  Builder out("Weather report", tables);
+  out.Airport("departure", "Departure", text.substr(5, 4));
+  out.Airport("arrival", "Arrival", text.substr(9, 4));
+  return std::move(out).Finish();
+}
+
+// "/DA EGLL/DS OLBA/OT 1338/OF 1353/FB 167/ETA 1832": departure,
+// destination, out and off times and the estimated arrival.
+std::optional<Decoding> DepartureTimes(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = FirstLine(message.text);
+  if (text.size() < 16 || !text.starts_with("/DA ") || !IsIcaoCode(text.substr(4, 4)) || text.substr(8, 4) != "/DS ") {
+    return std::nullopt;
+  }
+  Builder out("Out/off times", tables);
+  std::optional<double> latitude;
+  std::optional<double> longitude;
+  for (const std::string_view item : Split(text.substr(1), '/')) {
+    ReadTaggedItem(Trim(item), out, latitude, longitude);
+  }
+  return std::move(out).Finish();
+}
+
+// Label 16's decimal positions: "N 44.203,W 86.546,31965,6, 290" (also
+// after a fix's name), "N 28.177/W 96.055", "LAT N 47.176/LON E  2.943",
+// " /N 59.196/E 18.010/07072/...", and "005236,36787,0135,  97,N 38.364
+// W 75.226" or "PC0397/04AUG22 12:08:30,12239,1527, 244,N 59.822 E 29.693"
+// with the altitude second.
+std::optional<Decoding> DecimalPositionReport(const Message& message, const reference::ReferenceTables& tables) {
+  std::string_view text = FirstLine(message.text);
+  if (text.starts_with(" /")) {
+    text.remove_prefix(2);
+  }
+  if (text.size() < 15) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  if (text.find(',') == std::string_view::npos) {  // slash-separated, position only
+    const auto slash = text.find('/');
+    std::string_view north = text.substr(0, slash);
+    std::string_view east = slash == std::string_view::npos ? std::string_view() : text.substr(slash + 1);
+    east = east.substr(0, east.find('/'));
+    north = north.starts_with("LAT ") ? north.substr(4) : north;
+    east = east.starts_with("LON ") ? east.substr(4) : east;
+    const auto latitude = DecimalDegrees(north, 'N', 'S');
+    const auto longitude = DecimalDegrees(east, 'E', 'W');
+    if (!latitude || !longitude) {
+      return std::nullopt;
+    }
+    out.Position(*latitude, *longitude);
+    return std::move(out).Finish();
+  }
+  const auto pieces = Split(text, ',');
+  std::size_t at = DecimalDegrees(pieces[0], 'N', 'S') ? 0 : 1;
+  if (pieces.size() >= 3 && at < pieces.size() - 2) {
+    const auto latitude = DecimalDegrees(pieces[at], 'N', 'S');
+    const auto longitude = DecimalDegrees(pieces[at + 1], 'E', 'W');
+    if (latitude && longitude) {
+      out.Position(*latitude, *longitude);
+      if (const auto feet = Digits(Trim(pieces[at + 2]), 5); feet && *feet <= 60000) {
+        out.Altitude(*feet);
+      }
+      return std::move(out).Finish();
+    }
+  }
+  if (pieces.size() != 5) {
+    return std::nullopt;
+  }
+  const std::string_view position = pieces[4].substr(0, pieces[4].find('/'));
+  const auto split = position.find_first_of("EW");
+  if (split == std::string_view::npos) {
+    return std::nullopt;
+  }
+  const auto latitude = DecimalDegrees(position.substr(0, split), 'N', 'S');
+  const auto longitude = DecimalDegrees(position.substr(split), 'E', 'W');
+  const std::string_view first = pieces[0];
+  const bool stamped =
+      first.size() == 23 && first[6] == '/' && first[14] == ' ' && first[17] == ':' && first[20] == ':';
+  if (!latitude || !longitude || (!Digits(first, 6) && !stamped)) {
+    return std::nullopt;
+  }
+  out.Position(*latitude, *longitude);
+  if (stamped) {
+    std::string clock(first.substr(15, 2));
+    clock += first.substr(18, 2);
+    clock += first.substr(21, 2);
+    if (const auto time = TimeOfDay(clock)) {
+      out.Time("time", "Time", *time);
+    }
+  }
+  const auto feet = Number(pieces[1]);
+  if (feet && *feet >= 0 && *feet <= 60000 && Trim(pieces[1]).find('.') == std::string_view::npos) {
+    out.Altitude(*feet);
+  }
+  return std::move(out).Finish();
+}
+
+// "/B6 ORDLGA LGA R22", "/C3 IADDFW": the short airline messages of label
+// 5Z: a sub-code (the same as the long event reports use: B3 takeoff data,
+// B6 landing data, C3 gate), the route as IATA codes and free text; for
+// landing data the airport and "R" + runway.
+std::optional<Decoding> ShortRouteMessage(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = FirstLine(message.text);
+  if (text.size() < 10 || text[0] != '/' || text[3] != ' ' || !AllOf(text.substr(4, 6), IsUpper) ||
+      (text.size() > 10 && text[10] != ' ') || !IsAlnum(text[1]) || !IsAlnum(text[2])) {
+    return std::nullopt;
+  }
+  const std::string_view code = text.substr(1, 2);
+  const char* kind = code == "B3"   ? "Takeoff data request"
+                     : code == "B6" ? "Landing data request"
+                     : code == "C3" ? "Gate request"
+                                    : "Airline message";
+  Builder out(kind, tables);
+  out.Text("departure_iata", "Departure (IATA)", std::string(text.substr(4, 3)));
+  out.Text("arrival_iata", "Arrival (IATA)", std::string(text.substr(7, 3)));
+  const std::string_view rest = text.size() > 11 ? text.substr(11) : std::string_view();
+  if (code == "B6" && rest.size() >= 6 && rest.substr(0, 3) == text.substr(7, 3) && rest[3] == ' ' && rest[4] == 'R' &&
+      IsDigit(rest[5]) && rest.size() <= 9) {
+    out.Text("runway_arrival", "Arrival runway", std::string(rest.substr(5)));
+  }
+  return std::move(out).Finish();
+}
+
+}  // namespace corvane::readable
