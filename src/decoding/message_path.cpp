@@ -2,7 +2,6 @@
 // display filters, the label dispatch, the report, the log and the summary.
 #include "decoding/message_path.h"
 
-#include "decoding/live_json.h"
 #include "decoding/message_texts.h"
 
 namespace corvane::decoding {
@@ -19,22 +18,18 @@ void MessagePath::HandleTextRecord(std::string_view record) {
   if (!summary.empty()) {
     liveData_ = std::move(summary);
     outputs_.SetLiveData(liveData_);
-    liveJson_ = decoding::LiveJson(lastMessage_->record, readable_);
-    outputs_.SetLiveJson(liveJson_);
   }
 }
 
 std::string MessagePath::DecodeMessage(std::string_view record) {
   lastShown_ = false;
   lastLogWrite_ = LogWrite::Skipped;
-  readable_.reset();
   lastMessage_ = ReadTextRecord(record, clock_(), tables_, currentLabel_);
   if (!lastMessage_) {
     return {};
   }
   const ReadMessage& message = *lastMessage_;
   const MessageRecord& fields = message.record;
-  readable_ = readable::Decode({fields.Label, fields.Mode, fields.Data, {}}, tables_);
 
   if (DBType != kNoStore) {
     ListAndStore(fields);

@@ -2,8 +2,7 @@
 // which publishes the raw record, decodes it and publishes the summary.
 // DecodeMessage drives every output of an accepted message, in this order:
 // aircraft list and store, header fields (when shown), label dispatch and
-// panels, status stamp, report and traffic log, the live summary and the
-// readable decoding. The
+// panels, status stamp, report and traffic log, and the live summary. The
 // window (or a headless program) receives the outputs through MessageOutputs.
 #pragma once
 
@@ -18,7 +17,6 @@
 #include "decoding/text_record.h"
 #include "decoding/traffic_log.h"
 #include "decoding/utc_clock.h"
-#include "readable/readable.h"
 
 namespace corvane::reference {
 class ReferenceTables;
@@ -46,8 +44,6 @@ class MessageOutputs {
   virtual ~MessageOutputs() = default;
   virtual void SetLiveItem(const std::string& /*record*/) {}
   virtual void SetLiveData(const std::string& /*summary*/) {}
-  // The LiveJSON object of an accepted message, after its summary.
-  virtual void SetLiveJson(const std::string& /*object*/) {}
   virtual void ShowHeader(const HeaderFields& /*header*/) {}
   // The panel state after the dispatch of a shown message.
   virtual void ShowPanels(const PanelState& /*panels*/) {}
@@ -78,7 +74,7 @@ class MessagePath {
   void SetClock(UtcClock clock) { clock_ = std::move(clock); }
 
   // Publishes the record as LiveItem, decodes it and publishes the summary
-  // as LiveData and the LiveJSON object when the record was accepted.
+  // as LiveData when the record was accepted.
   void HandleTextRecord(std::string_view record);
 
   // Decodes one record and drives its outputs; returns the live summary,
@@ -96,10 +92,6 @@ class MessagePath {
   [[nodiscard]] const std::string& MessageReport() const { return messageReport_; }
   [[nodiscard]] const std::string& LiveItem() const { return liveItem_; }
   [[nodiscard]] const std::string& LiveData() const { return liveData_; }
-  [[nodiscard]] const std::string& LiveJson() const { return liveJson_; }
-  // The readable decoding of the last accepted message; none when its text
-  // is in no known form.
-  [[nodiscard]] const std::optional<readable::Decoding>& Readable() const { return readable_; }
   [[nodiscard]] const PanelState& Panels() const { return panels_; }
   [[nodiscard]] const HeaderFields& Header() const { return header_; }
   [[nodiscard]] const std::string& StatusStamp() const { return statusStamp_; }
@@ -128,8 +120,6 @@ class MessagePath {
   std::string messageReport_;
   std::string liveItem_;
   std::string liveData_;
-  std::string liveJson_;
-  std::optional<readable::Decoding> readable_;
   std::string statusStamp_;
   PanelState panels_;
   HeaderFields header_;

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "config/latin1.h"
+#include "livelink/live_json.h"
 #include "reference/reference_tables.h"
 #include "shell/form_surface.h"
 #include "shell/log_check_box.h"
@@ -257,14 +258,13 @@ void MainWindow::SetLiveItem(const std::string& record) {
   Publish("LiveItem", record);
 }
 
+// After the summary, the message's LiveJSON object; it has no label on the
+// form: other programs read it through the live link.
 void MainWindow::SetLiveData(const std::string& summary) {
   liveData_->setText(Latin1(summary));
   Publish("LiveData", summary);
+  Publish("LiveJSON", livelink::LiveJsonOfLast(*path_, reference::Global()));
 }
-
-// The JSON object has no label of its own on the form: other programs read it
-// through the live link only.
-void MainWindow::SetLiveJson(const std::string& object) { Publish("LiveJSON", object); }
 
 void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
   lFId_->setVisible(header.flightVisible);
@@ -280,7 +280,10 @@ void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
 
 void MainWindow::ShowPanels(const decoding::PanelState& panels) {
   shownPanels_ = panels;
-  shownReadable_ = path_->Readable();
+  shownReadable_.reset();
+  if (const auto& message = path_->LastMessage()) {
+    shownReadable_ = livelink::ReadableOf(message->record, reference::Global());
+  }
   RenderMessageArea();
 }
 

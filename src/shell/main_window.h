@@ -21,6 +21,7 @@
 #include "decoding/message_path.h"
 #include "decoding/traffic_log.h"
 #include "livelink/live_link_server.h"
+#include "readable/readable.h"
 #include "store/store.h"
 
 namespace corvane::shell {
@@ -83,7 +84,6 @@ class MainWindow : public QMainWindow,
   // decoding::MessageOutputs
   void SetLiveItem(const std::string& record) override;
   void SetLiveData(const std::string& summary) override;
-  void SetLiveJson(const std::string& object) override;
   void ShowHeader(const decoding::HeaderFields& header) override;
   void ShowPanels(const decoding::PanelState& panels) override;
   void SetStatusStamp(const std::string& stamp) override;

@@ -20,6 +20,7 @@
 #include "capture/capture.h"
 #include "cardlink/event_wait.h"
 #include "decoding/message_path.h"
+#include "livelink/live_json.h"
 #include "reference/reference_tables.h"
 #include "shell/main_window.h"
 
@@ -35,11 +36,17 @@ std::vector<ItemValue> ExpectedUpdates() {
   tables.FillBuiltinTables();
   struct Collector : decoding::MessageOutputs {
     void SetLiveItem(const std::string& value) override { updates.emplace_back("LiveItem", value); }
-    void SetLiveData(const std::string& value) override { updates.emplace_back("LiveData", value); }
-    void SetLiveJson(const std::string& value) override { updates.emplace_back("LiveJSON", value); }
+    void SetLiveData(const std::string& value) override {
+      updates.emplace_back("LiveData", value);
+      updates.emplace_back("LiveJSON", livelink::LiveJsonOfLast(*path, *tables));
+    }
     std::vector<ItemValue> updates;
+    const decoding::MessagePath* path = nullptr;
+    const reference::ReferenceTables* tables = nullptr;
   } collector;
   decoding::MessagePath path(tables, collector);
+  collector.path = &path;
+  collector.tables = &tables;
   std::ifstream in(CORVANE_DEMO_CAPTURE);
   std::string error;
   for (std::string line; std::getline(in, line);) {

@@ -12,6 +12,7 @@
 #include "common/stop_signals.h"
 #include "config/settings.h"
 #include "decoding/message_path.h"
+#include "livelink/live_json.h"
 #include "livelink/live_link_server.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
@@ -213,16 +214,23 @@ int main(int argc, char** argv) {
   struct Publisher : decoding::MessageOutputs {
     explicit Publisher(livelink::LiveLinkServer& link) : link_(link) {}
     void SetLiveItem(const std::string& record) override { Set("LiveItem", record); }
-    void SetLiveData(const std::string& summary) override { Set("LiveData", summary); }
-    void SetLiveJson(const std::string& object) override { Set("LiveJSON", object); }
+    // After each accepted message's summary, its LiveJSON object.
+    void SetLiveData(const std::string& summary) override {
+      Set("LiveData", summary);
+      if (path_ != nullptr && link_.IsListening()) {
+        Set("LiveJSON", livelink::LiveJsonOfLast(*path_, reference::Global()));
+      }
+    }
     void Set(const std::string& item, const std::string& value) {
       if (link_.IsListening()) {
         link_.SetItem(item, value);
       }
     }
     livelink::LiveLinkServer& link_;
+    const decoding::MessagePath* path_ = nullptr;
   } outputs(liveLink);
   decoding::MessagePath path(reference::Global(), outputs);
+  outputs.path_ = &path;
   store::Database database(reference::Global());
   path.DBType = options->settings.Database;
   if (path.DBType != decoding::kNoStore) {

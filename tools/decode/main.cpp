@@ -234,7 +234,8 @@ class BatchDecoder {
     if (logging_) {
       out["log"] = LogWriteName(path_.LastLogWrite());
     }
-    if (const auto& readable = path_.Readable()) {
+    const decoding::MessageRecord& r = message->record;
+    if (const auto readable = corvane::readable::Decode({r.Label, r.Mode, r.Data, {}}, corvane::reference::Global())) {
       out["readable"] = ReadableJson(*readable);
     }
     return out;

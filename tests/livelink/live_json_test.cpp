@@ -2,7 +2,7 @@
 // (quotes, backslashes, control bytes, DEL, bytes above 127), the time is
 // ISO 8601 UTC, and the readable decoding's numbers, texts and lists keep
 // their types.
-#include "decoding/live_json.h"
+#include "livelink/live_json.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,10 @@
 
 #include "decoding/latin1_text.h"
 
-namespace corvane::decoding {
+namespace corvane::livelink {
+
+using decoding::MessageRecord;
+using decoding::Utf8ToLatin1;
 namespace {
 
 TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
@@ -53,4 +56,4 @@ TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
 }
 
 }  // namespace
-}  // namespace corvane::decoding
+}  // namespace corvane::livelink

@@ -1,13 +1,15 @@
 // A small JSON writer for the one object built on every accepted message:
 // written straight into one string, without a document tree, because it runs
 // on the message path.
-#include "decoding/live_json.h"
+#include "livelink/live_json.h"
 
 #include <array>
 #include <charconv>
 #include <string_view>
 
-namespace corvane::decoding {
+namespace corvane::livelink {
+
+using decoding::MessageRecord;
 
 namespace {
 
@@ -175,4 +177,13 @@ std::string LiveJson(const MessageRecord& record, const std::optional<readable::
   return out;
 }
 
-}  // namespace corvane::decoding
+std::optional<readable::Decoding> ReadableOf(const MessageRecord& record, const reference::ReferenceTables& tables) {
+  return readable::Decode({record.Label, record.Mode, record.Data, {}}, tables);
+}
+
+std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables) {
+  const auto& message = path.LastMessage();
+  return message ? LiveJson(message->record, ReadableOf(message->record, tables)) : std::string();
+}
+
+}  // namespace corvane::livelink
