@@ -39,13 +39,18 @@ std::string Grouped(double value) {
   return (negative && tenths != 0 ? "-" : "") + digits;
 }
 
-// 34.4283, 'N', 'S' -> "34°25.7'N"; 59.96' rounds up into the next degree.
+// 34.4283, 'N', 'S' -> "34°25.7'N", 35.062 -> "35°03.7'N"; 59.96' rounds up
+// into the next degree.
 std::string DegreesAndMinutes(double value, char positive, char negative) {
   const auto tenthsOfMinutes = std::llround(std::fabs(value) * 600.0);
   std::string text;
   AppendInteger(tenthsOfMinutes / 600, text);
   text += kDegree;
-  AppendInteger(tenthsOfMinutes % 600 / 10, text);
+  const auto minutes = tenthsOfMinutes % 600 / 10;
+  if (minutes < 10) {
+    text += '0';  // minutes in two digits, as charts and flight plans write them
+  }
+  AppendInteger(minutes, text);
   text += '.';
   text += static_cast<char>('0' + tenthsOfMinutes % 10);
   text += '\'';

@@ -40,6 +40,28 @@ std::optional<Decoding> RouteWeatherReport(const Message& message, const referen
 std::optional<Decoding> DepartureTimes(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> DecimalPositionReport(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> ShortRouteMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AutoPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> StationMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightRouteRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightLog(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightRouteLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TopOfClimbOrDescent(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DispatchRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> ShortPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedFlightLines(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PositionAndTime(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightCityPair(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteDataRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> HundredthsPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> Loadsheet(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TimedPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteLeadReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteRegistrationLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PositionEtaRoute(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteDateRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedPositionRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteUpload(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightDateRoute(const Message& message, const reference::ReferenceTables& tables);
 // ADS-C and CPDLC carried as text (any label, with or without a terminal
 // prefix), their checksum verified.
 std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);

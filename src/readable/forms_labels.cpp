@@ -4,8 +4,12 @@
 //   "N50412E005316KON39 ,084417370GUBAX ,085553,M57,..."     (waypoint reports)
 //   "02XAABQKABQ13502N10637WV136975/ARINC"                  (squitters)
 //   "/KLAX.TI2/040KLAXA3625"                                (ATIS requests)
+//   "010394/AUTPOS/LLD N350447 W1070026 ..."                (automatic positions)
+//   "TOD01,ASL27E,LYBE,EKCH,18DEC19,0741,EKCH22L"           (top of descent)
+//   "LOG C-FDBD00121/DA CYQB/DS CYBG/FN SWG419/..."          (flight logs)
 // and a few single-label forms. Each checks its fixed pieces before it reads
 // anything and leaves out what the traffic does not show beyond doubt.
+#include <algorithm>
 #include <array>
 
 #include "readable/forms.h"
@@ -304,6 +308,10 @@ void ReadTaggedItem(std::string_view item, Builder& out, std::optional<double>& 
     if (const auto time = HoursMinutes(value)) {
       out.Time(tag == "OT" ? "out" : "off", tag == "OT" ? "Out" : "Off", *time);
     }
+  } else if (tag == "ON" || tag == "IN") {
+    if (const auto time = HoursMinutes(value)) {
+      out.Time(tag == "ON" ? "on" : "in", tag == "ON" ? "On" : "In", *time);
+    }
   } else if (tag == "UTC") {
     if (const auto time = TimeOfDay(value)) {
       out.Time("time", "Time", *time);
@@ -351,6 +359,69 @@ std::optional<double> PointlessDegrees(std::string_view text, std::size_t wholeD
 // ---- Route headings (labels 24, 39, 4N) ------------------------------------
 
 bool IsStation(std::string_view text) { return (text.size() == 3 || text.size() == 4) && AllOf(text, IsUpper); }
+
+// ---- Automatic position reports (label 16) ---------------------------------
+
+// "N350447" or "W1070026": a hemisphere letter, degrees, minutes and seconds.
+std::optional<double> DegreesMinutesSeconds(std::string_view text, char positive, char negative,
+                                            std::size_t degreeDigits) {
+  if (text.size() != degreeDigits + 5 || (text[0] != positive && text[0] != negative)) {
+    return std::nullopt;
+  }
+  const auto degrees = Digits(text.substr(1, degreeDigits), degreeDigits);
+  const auto minutes = Digits(text.substr(1 + degreeDigits, 2), 2);
+  const auto seconds = Digits(text.substr(3 + degreeDigits, 2), 2);
+  if (!degrees || !minutes || !seconds || *minutes >= 60 || *seconds >= 60) {
+    return std::nullopt;
+  }
+  const double value = *degrees + *minutes / 60.0 + *seconds / 3600.0;
+  if (value > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? value : -value;
+}
+
+// An item's value without the line break and spaces around it.
+std::string_view ItemValue(std::string_view text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+// One "/TAG value" item of an automatic position report; "****" (no value)
+// and values out of range are left out.
+void ReadAutoPositionItem(std::string_view tag, std::string_view value, Builder& out) {
+  if (tag == "ALT") {
+    const auto feet = Number(value);
+    if (feet && value.size() == 5 && *feet <= 60000) {
+      out.Altitude(*feet);
+    }
+  } else if (tag == "SAT") {
+    const auto celsius = Number(value);
+    if (celsius && value.size() == 4 && *celsius >= -99 && *celsius <= 60) {
+      out.Temperature(*celsius);
+    }
+  } else if (tag == "WND") {
+    const auto direction = Digits(value.substr(0, 3), 3);
+    const auto speed = value.size() == 6 ? Digits(value.substr(3), 3) : std::nullopt;
+    if (direction && speed && *direction <= 360) {
+      out.Wind(*direction, *speed);
+    }
+  } else if (tag == "TAS") {
+    if (const auto knots = Digits(value, 3)) {
+      out.Number("true_airspeed_kt", "True airspeed", *knots, "kt");
+    }
+  } else if (tag == "FOB") {
+    if (const auto fuel = Digits(value, 6)) {
+      out.Number("fuel", "Fuel on board", *fuel, "");
+    }
+  } else if (tag == "TIM") {
+    if (auto time = value.size() == 6 ? TimeOfDay(value) : std::nullopt) {
+      out.Time("time", "Time", std::move(*time));
+    }
+  }
+}
 
 }  // namespace
 
@@ -450,8 +521,8 @@ std::optional<Decoding> WaypointReport(const Message& message, const reference::
   return std::move(out).Finish();
 }
 
-// "POSN38160W077075,,211733,360,OTT,212041,,N42,19689,40,544" (label 20)
-// and "POSA1N46956W160289,N45W170,083018,309,N47W160,091905,,-50, ..."
+// "POSN38160W077075,,211733,360,OTT,212041,,N42,19689,40,544" (label 20,
+// sometimes cut after the next waypoint) and "POSA1N46956W160289,N45W170,083018,309,N47W160,091905,,-50, ..."
 // (label 16, thousandths of degrees): position, time, flight level and, in
 // the second, the temperature.
 std::optional<Decoding> PosWaypointReport(const Message& message, const reference::ReferenceTables& tables) {
@@ -461,7 +532,7 @@ std::optional<Decoding> PosWaypointReport(const Message& message, const referenc
     return std::nullopt;
   }
   const auto pieces = Split(text.substr(thousandths ? 5 : 3), ',');
-  if (pieces.size() < 8 || pieces[0].size() != 13) {
+  if (pieces.size() < 4 || pieces[0].size() != 13) {
     return std::nullopt;
   }
   const auto time = TimeOfDay(pieces[2]);
@@ -482,7 +553,7 @@ std::optional<Decoding> PosWaypointReport(const Message& message, const referenc
   }
   out.Time("time", "Time", *time);
   out.Altitude(*feet);
-  if (thousandths) {
+  if (thousandths && pieces.size() > 7) {
     if (const auto celsius = Number(pieces[7]); celsius && *celsius >= -99 && *celsius <= 60) {
       out.Temperature(*celsius);
     }
@@ -635,7 +706,10 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
   if (lead.size() >= 11 && AllOf(lead.substr(0, 11), IsDigit)) {  // the report's own numbering
     lead = Trim(lead.substr(11));
   }
-  Builder out(kPositionReport, tables);
+  // Reports with no position ("/TX .../FN TUI84X/..." of label 1X) are named
+  // for what they carry.
+  const bool placed = !lead.empty() || text.find("LAT ") != std::string_view::npos;
+  Builder out(placed ? kPositionReport : "Flight report", tables);
   std::optional<double> latitude;
   std::optional<double> longitude;
   std::string_view items = text.substr(first + 1);
@@ -741,12 +815,26 @@ std::optional<Decoding> RouteWeatherReport(const Message& message, const referen
 
 // "/DA EGLL/DS OLBA/OT 1338/OF 1353/FB 167/ETA 1832": departure,
 // destination, out and off times and the estimated arrival.
+// "FI FI0521/DA EDDF/DS BIKF/OT 1241/FB 0317/UTC 1202208041241" (labels 18
+// and 19): the same items behind the flight.
 std::optional<Decoding> DepartureTimes(const Message& message, const reference::ReferenceTables& tables) {
-  const std::string_view text = FirstLine(message.text);
+  std::string_view text = FirstLine(message.text);
+  std::string_view flight;
+  if (text.starts_with("FI ")) {
+    const auto slash = text.find('/');
+    flight = text.substr(3, slash == std::string_view::npos ? 0 : slash - 3);
+    if (!IsFlight(flight)) {
+      return std::nullopt;
+    }
+    text.remove_prefix(slash);
+  }
   if (text.size() < 16 || !text.starts_with("/DA ") || !IsIcaoCode(text.substr(4, 4)) || text.substr(8, 4) != "/DS ") {
     return std::nullopt;
   }
   Builder out("Out/off times", tables);
+  if (!flight.empty()) {
+    out.Text("flight", "Flight", std::string(flight));
+  }
   std::optional<double> latitude;
   std::optional<double> longitude;
   for (const std::string_view item : Split(text.substr(1), '/')) {
@@ -852,6 +940,616 @@ std::optional<Decoding> ShortRouteMessage(const Message& message, const referenc
       IsDigit(rest[5]) && rest.size() <= 9) {
     out.Text("runway_arrival", "Arrival runway", std::string(rest.substr(5)));
   }
+  return std::move(out).Finish();
+}
+
+// "010394/AUTPOS/LLD N350447 W1070026
+//  /ALT 32400/SAT -048
+//  /WND 227027/TAT ****/TAS 467/CRZ 080
+//  /FOB 034840
+//  /DAT 260202/TIM 010133": position (degrees, minutes, seconds), altitude,
+// outside air temperature, wind, true airspeed, fuel on board and the time.
+// The leading number, total air temperature, "CRZ" and the date are not read.
+std::optional<Decoding> AutoPositionReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 34 || !Digits(text.substr(0, 6), 6) || text.substr(6, 12) != "/AUTPOS/LLD " || text[25] != ' ') {
+    return std::nullopt;
+  }
+  const auto latitude = DegreesMinutesSeconds(text.substr(18, 7), 'N', 'S', 2);
+  const auto longitude = DegreesMinutesSeconds(text.substr(26, 8), 'E', 'W', 3);
+  if (!latitude || !longitude) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  out.Position(*latitude, *longitude);
+  for (const std::string_view item : Split(text.substr(34), '/')) {
+    if (item.size() > 4 && item[3] == ' ') {
+      ReadAutoPositionItem(item.substr(0, 3), ItemValue(item.substr(4)), out);
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "3,,,Y,N,Y,KCLT,224636,7937,WE ARE SHOWING 35 MIN,EARLY.,,": a crew
+// message to a station (label 14): a digit, three Y/N answers, the station,
+// the time sent, a number not read, then the message's lines.
+std::optional<Decoding> StationMessage(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 25 || !IsDigit(text[0]) || text[1] != ',' || text.find(",Y,N,Y,") == std::string_view::npos) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text, ',');
+  if (pieces.size() < 10 || pieces[3] != "Y" || pieces[4] != "N" || pieces[5] != "Y" || !IsIcaoCode(pieces[6]) ||
+      pieces[7].size() != 6 || !AllOf(pieces[8], IsDigit)) {
+    return std::nullopt;
+  }
+  auto time = TimeOfDay(pieces[7]);
+  if (!time) {
+    return std::nullopt;
+  }
+  Builder out("Crew message to station", tables);
+  out.Airport("station", "Station", pieces[6]);
+  out.Time("time", "Time", std::move(*time));
+  std::string words;
+  for (std::size_t i = 9; i < pieces.size(); ++i) {
+    const std::string_view line = Trim(ItemValue(pieces[i]));
+    if (!line.empty()) {
+      words.append(words.empty() ? "" : " ").append(line);
+    }
+  }
+  if (!words.empty()) {
+    out.Text("message", "Message", std::move(words));
+  }
+  return std::move(out).Finish();
+}
+
+// "RST23A08095255KLM1385 EHAMUKBB" (label 20): eleven letters and digits
+// not read, the flight (eight places) and the route.
+std::optional<Decoding> FlightRouteRecord(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(message.text);
+  if (text.size() != 30 || !text.starts_with("RST") || !AllOf(text.substr(3, 11), IsAlnum)) {
+    return std::nullopt;
+  }
+  const std::string_view flight = Trim(text.substr(14, 8));
+  if (!IsFlight(flight) || !IsUpper(flight[0]) || !IsIcaoCode(text.substr(22, 4)) || !IsIcaoCode(text.substr(26, 4))) {
+    return std::nullopt;
+  }
+  Builder out("Flight report", tables);
+  out.Text("flight", "Flight", std::string(flight));
+  out.Airport("departure", "Departure", text.substr(22, 4));
+  out.Airport("arrival", "Arrival", text.substr(26, 4));
+  return std::move(out).Finish();
+}
+
+// "LOG C-FDBD00121/DA CYQB/DS CYBG/FN SWG419/TAH 00371:12
+//  OT 0224/ROT 0224/OF 0238/ON 0301/IN 0309/RIT 0309/BT 0045
+//  26FEB20/UTC 031916/LFB 152/...": the flight log (label 2G): the
+// registration and a five-digit count, then tagged items: the route, the
+// flight, out/off/on/in and the time sent. Other items are not read.
+std::optional<Decoding> FlightLog(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const std::string_view first = FirstLine(text);
+  const auto slash = first.find('/');
+  if (!first.starts_with("LOG ") || slash == std::string_view::npos || slash < 12 || slash > 16 ||
+      !AllOf(first.substr(slash - 5, 5), IsDigit) || first.substr(slash, 4) != "/DA ") {
+    return std::nullopt;
+  }
+  const std::string_view tail = first.substr(4, slash - 9);
+  if (tail.find('-') == std::string_view::npos || !IsUpper(tail[0])) {
+    return std::nullopt;
+  }
+  Builder out("Flight log", tables);
+  out.Text("tail", "Aircraft", std::string(tail));
+  std::optional<double> latitude;
+  std::optional<double> longitude;
+  for (const std::string_view line : Split(text.substr(slash + 1), '\n')) {
+    for (const std::string_view item : Split(ItemValue(line), '/')) {
+      ReadTaggedItem(Trim(item), out, latitude, longitude);
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "AF0074/11111851LFPGCYVR" (label 2O): the flight, two days of the month
+// and a time (not read), then the route. The next line is not read.
+std::optional<Decoding> FlightRouteLine(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = FirstLine(message.text);
+  const auto slash = text.find('/');
+  if (slash == std::string_view::npos || slash < 3 || text.size() != slash + 17 ||
+      !AllOf(text.substr(slash + 1, 8), IsDigit) || !IsIcaoCode(text.substr(slash + 9, 4)) ||
+      !IsIcaoCode(text.substr(slash + 13, 4)) || !TimeOfDay(text.substr(slash + 5, 4))) {
+    return std::nullopt;
+  }
+  const std::string_view flight = text.substr(0, slash);
+  if (!IsFlight(flight) || !IsUpper(flight[0])) {
+    return std::nullopt;
+  }
+  Builder out("Flight report", tables);
+  out.Text("flight", "Flight", std::string(flight));
+  out.Airport("departure", "Departure", text.substr(slash + 9, 4));
+  out.Airport("arrival", "Arrival", text.substr(slash + 13, 4));
+  return std::move(out).Finish();
+}
+
+// "EKCH22L": the arrival's code, then its runway.
+void ArrivalRunway(std::string_view text, std::string_view arrival, Builder& out) {
+  const std::string_view runway = Trim(text);
+  if (runway.size() >= 6 && runway.size() <= 7 && runway.substr(0, 4) == arrival && Digits(runway.substr(4, 2), 2) &&
+      (runway.size() == 6 || runway[6] == 'L' || runway[6] == 'R' || runway[6] == 'C')) {
+    out.Text("runway_arrival", "Arrival runway", std::string(runway.substr(4)));
+  }
+}
+
+// "TOD01,ASL27E,LYBE,EKCH,18DEC19,0741,EKCH22L",
+// "TOC10,ETD078    ,EHAM,OMAA,19DEC19,0159,OMAA31L ,47,52400," (label 2D)
+// and "ET301,ASL70E,LYBE,ESSA,12DEC19,0752,ESSA19R" (label 2H): top of
+// descent, top of climb or another flight event, the flight, the route, a
+// date and time (not read) and the arrival runway behind the arrival's
+// code. "TOD14DEC19,LOT9004,.9H-SUN,LPBJ,EPWA,1624,00163,..." (label 3R):
+// the date first, then flight, registration and route; the rest not read.
+std::optional<Decoding> TopOfClimbOrDescent(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = FirstLine(message.text);
+  const bool dated = text.size() >= 11 && text[10] == ',';
+  const bool event = text.starts_with("ET") && text.size() > 5 && text[5] == ',' && Digits(text.substr(2, 3), 3);
+  if (text.size() < 30 || (!event && !text.starts_with("TOD") && !text.starts_with("TOC")) ||
+      (!event && !dated && (!Digits(text.substr(3, 2), 2) || text[5] != ','))) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text, ',');
+  const std::size_t route = dated && !event ? 3 : 2;
+  if (pieces.size() < 7 || !IsFlight(Trim(pieces[1])) || !IsIcaoCode(pieces[route]) || !IsIcaoCode(pieces[route + 1])) {
+    return std::nullopt;
+  }
+  const std::string_view tail = route == 3 ? pieces[2] : std::string_view();
+  if (route == 3 && (tail.size() < 4 || tail[0] != '.' || tail.find('-') == std::string_view::npos)) {
+    return std::nullopt;
+  }
+  Builder out(event ? "Flight report" : text[2] == 'D' ? "Top of descent report" : "Top of climb report", tables);
+  out.Text("flight", "Flight", std::string(Trim(pieces[1])));
+  if (route == 3) {
+    out.Text("tail", "Aircraft", std::string(tail.substr(1)));
+  }
+  out.Airport("departure", "Departure", pieces[route]);
+  out.Airport("arrival", "Arrival", pieces[route + 1]);
+  if (route == 2) {
+    ArrivalRunway(pieces[6], pieces[3], out);
+  }
+  return std::move(out).Finish();
+}
+
+// "1804+3835-7847/36162" (label 2F): time HHMM, latitude and longitude in
+// signed hundredths of a degree, altitude in feet.
+std::optional<Decoding> HundredthsPosition(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(message.text);
+  if (text.size() != 20 || text[14] != '/' || (text[4] != '+' && text[4] != '-') ||
+      (text[9] != '+' && text[9] != '-')) {
+    return std::nullopt;
+  }
+  const auto time = HoursMinutes(text.substr(0, 4));
+  const auto latitude = Digits(text.substr(5, 4), 4);
+  const auto longitude = Digits(text.substr(10, 4), 4);
+  const auto feet = Digits(text.substr(15, 5), 5);
+  if (!time || !latitude || !longitude || !feet || *latitude > 9000 || *feet > 60000) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  out.Position((text[4] == '-' ? -1 : 1) * *latitude / 100.0, (text[9] == '-' ? -1 : 1) * *longitude / 100.0);
+  out.Time("time", "Time", *time);
+  out.Altitude(*feet);
+  return std::move(out).Finish();
+}
+
+// "ECD/F-GSPA
+//  LOADSHEET FINAL EDN01
+//  AF0379/10/10MAR20/2114
+//  YVRCDG
+//  ..." (label 2U): the registration, then the flight (with its day, date
+// and a time not read) and the route as IATA codes; the weights not read.
+std::optional<Decoding> Loadsheet(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const auto first = text.find("\r\nLOADSHEET ");
+  if (!text.starts_with("ECD/") || first == std::string_view::npos || first > 14) {
+    return std::nullopt;
+  }
+  const std::string_view tail = text.substr(4, first - 4);
+  const auto lines = Split(text.substr(first + 2), '\n');
+  if (lines.size() < 3 || tail.find('-') == std::string_view::npos || !IsUpper(tail[0])) {
+    return std::nullopt;
+  }
+  const std::string_view flightLine = ItemValue(lines[1]);
+  const std::string_view flight = flightLine.substr(0, flightLine.find('/'));
+  const std::string_view route = ItemValue(lines[2]);
+  if (!IsFlight(flight) || flight.size() == flightLine.size() || route.size() != 6 || !AllOf(route, IsUpper)) {
+    return std::nullopt;
+  }
+  Builder out("Loadsheet", tables);
+  out.Text("tail", "Aircraft", std::string(tail));
+  out.Text("flight", "Flight", std::string(flight));
+  out.Text("departure_iata", "Departure (IATA)", std::string(route.substr(0, 3)));
+  out.Text("arrival_iata", "Arrival (IATA)", std::string(route.substr(3)));
+  return std::move(out).Finish();
+}
+
+// "N3349.8": a hemisphere letter, degrees, then minutes with one decimal.
+std::optional<double> DegreesDecimalMinutes(std::string_view text, char positive, char negative,
+                                            std::size_t degreeDigits) {
+  if (text.size() != degreeDigits + 5 || degreeDigits > 3 || text[degreeDigits + 3] != '.') {
+    return std::nullopt;
+  }
+  std::array<char, 8> packed{};
+  std::copy_n(text.begin(), degreeDigits + 3, packed.begin());
+  packed[degreeDigits + 3] = text[degreeDigits + 4];
+  return PackedCoordinate(std::string_view(packed.data(), degreeDigits + 4), positive, negative, degreeDigits);
+}
+
+struct TimedPosition {
+  double latitude;
+  double longitude;
+  std::string time;
+};
+
+// "001FE27212415N4049.2W07423.5...": three digits, two letters, the day and
+// time (DDHHMMSS) and the position in degrees and minutes; nothing when a
+// piece does not fit.
+std::optional<TimedPosition> ReadTimedPosition(std::string_view text) {
+  if (text.size() < 28 || !AllOf(text.substr(0, 3), IsDigit) || !AllOf(text.substr(3, 2), IsUpper) ||
+      !AllOf(text.substr(5, 8), IsDigit)) {
+    return std::nullopt;
+  }
+  const auto latitude = DegreesDecimalMinutes(text.substr(13, 7), 'N', 'S', 2);
+  const auto longitude = DegreesDecimalMinutes(text.substr(20, 8), 'E', 'W', 3);
+  if (!latitude || !longitude) {
+    return std::nullopt;
+  }
+  auto time = TimeOfDay(text.substr(7, 6));
+  if (!time) {
+    return std::nullopt;
+  }
+  return TimedPosition{*latitude, *longitude, std::move(*time)};
+}
+
+void AddTimedPosition(TimedPosition& place, Builder& out) {
+  out.Position(place.latitude, place.longitude);
+  out.Time("time", "Time", std::move(place.time));
+}
+
+// "001PR19113523N2947.7W09536.51273750177" (label 83): the timed position;
+// the digits after it are not read.
+std::optional<Decoding> TimedPositionReport(const Message& message, const reference::ReferenceTables& tables) {
+  if (!message.text.starts_with("001PR")) {
+    return std::nullopt;
+  }
+  auto place = ReadTimedPosition(message.text);
+  if (!place) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  AddTimedPosition(*place, out);
+  return std::move(out).Finish();
+}
+
+// "KMMUKCLT2124001FE27212415N4049.2W07423.50141940067",
+// "KLGBKLAX0004\r\n001FE07000444N3349.8W11810.1---0200009",
+// "KEWRKBED15581531" (label QQ): the route, four digits (a time, not read),
+// then, in some, the timed position.
+std::optional<Decoding> RouteLeadReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 12 || !IsIcaoCode(text.substr(0, 4)) || !IsIcaoCode(text.substr(4, 4)) ||
+      !AllOf(text.substr(8, 4), IsDigit)) {
+    return std::nullopt;
+  }
+  std::string_view rest = text.substr(12);
+  if (rest.starts_with("\r\n")) {
+    rest.remove_prefix(2);
+  }
+  auto place = rest.size() >= 5 && rest.substr(3, 2) == "FE" ? ReadTimedPosition(rest) : std::nullopt;
+  Builder out(place ? kPositionReport : "Flight report", tables);
+  if (place) {
+    AddTimedPosition(*place, out);
+  }
+  out.Airport("departure", "Departure", text.substr(0, 4));
+  out.Airport("arrival", "Arrival", text.substr(4, 4));
+  return std::move(out).Finish();
+}
+
+// "4DH3 ETAT2  0903/29 ESSA/KEWR .LN-RKS
+//  /ETA 1727" (label 83) and "  01 WXRQ   029P/09 GCFV/EGCC .G-JZBJ
+//  /TYP 1/STA LPPR/..." (label 5U): the estimated arrival or a weather
+// request, with the route and the registration; the estimated arrival time
+// on the next line. The station list is not read.
+std::optional<Decoding> RouteRegistrationLine(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const std::string_view first = FirstLine(text);
+  const bool eta = first.find(" ETAT2 ") != std::string_view::npos;
+  const bool weather = first.find(" WXRQ ") != std::string_view::npos;
+  const auto dot = first.find(" .");
+  if ((!eta && !weather) || dot == std::string_view::npos || dot < 20 || first[dot - 10] != ' ' ||
+      first[dot - 5] != '/' || !IsIcaoCode(first.substr(dot - 9, 4)) || !IsIcaoCode(first.substr(dot - 4, 4))) {
+    return std::nullopt;
+  }
+  const std::string_view tail = Trim(first.substr(dot + 2));
+  if (tail.size() < 4 || tail.size() > 8 || tail.find('-') == std::string_view::npos || !IsAlnum(tail[0])) {
+    return std::nullopt;
+  }
+  Builder out(eta ? "Estimated arrival" : "Weather request", tables);
+  out.Airport("departure", "Departure", first.substr(dot - 9, 4));
+  out.Airport("arrival", "Arrival", first.substr(dot - 4, 4));
+  out.Text("tail", "Aircraft", std::string(tail));
+  const auto next = text.find("\n/ETA ");
+  if (eta && next != std::string_view::npos) {
+    if (const auto time = HoursMinutes(text.substr(next + 6, 4))) {
+      out.Time("eta", "Estimated arrival", *time);
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "D,H3,1912081250,08DEC,4292,KGSO,KEWR,4320,--,01,Y,N,..." (label 29):
+// a date and time, a four-digit number (the flight's, it seems: not read)
+// and the route.
+std::optional<Decoding> DispatchRecord(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = FirstLine(message.text);
+  if (text.size() < 40 || !text.starts_with("D,") || text[4] != ',' || !AllOf(text.substr(5, 10), IsDigit)) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text, ',');
+  if (pieces.size() < 8 || pieces[4].empty() || pieces[4].size() > 4 || !AllOf(pieces[4], IsDigit) ||
+      !IsIcaoCode(pieces[5]) || !IsIcaoCode(pieces[6])) {
+    return std::nullopt;
+  }
+  Builder out("Flight report", tables);
+  out.Airport("departure", "Departure", pieces[5]);
+  out.Airport("arrival", "Arrival", pieces[6]);
+  return std::move(out).Finish();
+}
+
+// "P/0027/310-/
+//  +53.4+18.7/-47/2/5" (label 2L): the time, the flight level, then the
+// position in signed tenths of a degree and the outside air temperature.
+// The last two numbers are not read.
+std::optional<Decoding> ShortPositionReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 26 || !text.starts_with("P/") || text[6] != '/' || text[11] != '/' ||
+      text.substr(12, 2) != "\r\n") {
+    return std::nullopt;
+  }
+  const auto time = HoursMinutes(text.substr(2, 4));
+  const auto feet = FlightLevelFeet(text.substr(7, 3));
+  const std::string_view place = text.substr(14);
+  const auto split = place.find_first_of("+-", 1);
+  const auto end = place.find('/');
+  if (!time || !feet || (place[0] != '+' && place[0] != '-') || split == std::string_view::npos ||
+      end == std::string_view::npos || split > end) {
+    return std::nullopt;
+  }
+  const auto latitude = LeadCoordinate(place.substr(0, split), 'N', 'S', 90);
+  const auto longitude = LeadCoordinate(place.substr(split, end - split), 'E', 'W', 180);
+  const std::string_view rest = place.substr(end + 1);
+  const auto slash = rest.find('/');
+  const auto celsius = Number(rest.substr(0, slash));
+  if (!latitude || !longitude || slash == std::string_view::npos || !celsius || *celsius < -99 || *celsius > 60) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  out.Position(*latitude, *longitude);
+  out.Time("time", "Time", *time);
+  out.Altitude(*feet);
+  out.Temperature(*celsius);
+  return std::move(out).Finish();
+}
+
+// "DAT 16MAR25
+//  UTC 0041
+//  REG VHVGZ
+//  FLT JST952
+//  ..." (label 2L): the date (not read), the time, registration and flight.
+std::optional<Decoding> DatedFlightLines(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 40 || !text.starts_with("DAT ") || text.substr(11, 6) != "\r\nUTC " ||
+      text.substr(21, 6) != "\r\nREG ") {
+    return std::nullopt;
+  }
+  const auto time = HoursMinutes(text.substr(17, 4));
+  const std::string_view rest = text.substr(27);
+  const auto lineEnd = rest.find("\r\n");
+  if (!time || lineEnd == std::string_view::npos || rest.substr(lineEnd, 6) != "\r\nFLT ") {
+    return std::nullopt;
+  }
+  const std::string_view tail = rest.substr(0, lineEnd);
+  const std::string_view flight = FirstLine(rest.substr(lineEnd + 6));
+  if (tail.size() < 4 || tail.size() > 7 || !AllOf(tail, IsAlnum) || !IsFlight(flight)) {
+    return std::nullopt;
+  }
+  Builder out("Flight report", tables);
+  out.Time("time", "Time", *time);
+  out.Text("tail", "Aircraft", std::string(tail));
+  out.Text("flight", "Flight", std::string(flight));
+  return std::move(out).Finish();
+}
+
+// "S 33.889/E151.177 /UTC 0438" (label 3L): position and time.
+std::optional<Decoding> PositionAndTime(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(message.text);
+  if (text.size() != 27 || text[8] != '/' || text.substr(18, 5) != "/UTC ") {
+    return std::nullopt;
+  }
+  const auto latitude = DecimalDegrees(text.substr(0, 8), 'N', 'S');
+  const auto longitude = DecimalDegrees(Trim(text.substr(9, 9)), 'E', 'W');
+  const auto time = HoursMinutes(text.substr(23, 4));
+  if (!latitude || !longitude || !time) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  out.Position(*latitude, *longitude);
+  out.Time("time", "Time", *time);
+  return std::move(out).Finish();
+}
+
+// "3868ORDGSO11447" (label 3L): four digits (the flight's number, it seems:
+// not read), the route as IATA codes and five digits not read.
+std::optional<Decoding> FlightCityPair(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(message.text);
+  if (text.size() != 15 || !AllOf(text.substr(0, 4), IsDigit) || !AllOf(text.substr(4, 6), IsUpper) ||
+      !AllOf(text.substr(10), IsDigit) || text.substr(4, 3) == text.substr(7, 3)) {
+    return std::nullopt;
+  }
+  Builder out("Flight report", tables);
+  out.Text("departure_iata", "Departure (IATA)", std::string(text.substr(4, 3)));
+  out.Text("arrival_iata", "Arrival (IATA)", std::string(text.substr(7, 3)));
+  return std::move(out).Finish();
+}
+
+// "EIN159,26JUL21,EI-DEP,EGLL,EIDW" on the third line (label 1W): the
+// flight, the date (not read), the registration and the route.
+std::optional<Decoding> FlightDateRoute(const Message& message, const reference::ReferenceTables& tables) {
+  std::string_view text = message.text;
+  for (int line = 0; line < 2; ++line) {
+    const auto end = text.find('\n');
+    if (end == std::string_view::npos || end > 4) {
+      return std::nullopt;
+    }
+    text.remove_prefix(end + 1);
+  }
+  const std::string_view row = ItemValue(FirstLine(text));
+  if (row.size() < 28 || row.size() > 34 || std::count(row.begin(), row.end(), ',') != 4) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(row, ',');
+  if (!IsFlight(pieces[0]) || pieces[1].size() != 7 || !IsIcaoCode(pieces[3]) || !IsIcaoCode(pieces[4]) ||
+      pieces[2].find('-') == std::string_view::npos) {
+    return std::nullopt;
+  }
+  Builder out("Flight report", tables);
+  out.Text("flight", "Flight", std::string(pieces[0]));
+  out.Text("tail", "Aircraft", std::string(pieces[2]));
+  out.Airport("departure", "Departure", pieces[3]);
+  out.Airport("arrival", "Arrival", pieces[4]);
+  return std::move(out).Finish();
+}
+
+// "EBBR,LGKO,04AUG22,042;0030;,082;0053;,0123,SN3243" (label 1G) and
+// "HEGN,EBBR,03AUG22,2316,233612
+//  N 49.695,E  5.721,30963
+//  EBBR25L,SN3326" (labels 12 and 13): the route and a date, then in the
+// first the flight last (its other pieces not read), in the second the
+// position, altitude, the arrival runway behind the arrival's code and the
+// flight. The times are not read.
+std::optional<Decoding> RouteDateRecord(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 20 || text[4] != ',' || text[9] != ',' || !IsIcaoCode(text.substr(0, 4)) ||
+      !IsIcaoCode(text.substr(5, 4)) || (text[10] != ',' && (text.size() < 18 || text[17] != ','))) {
+    return std::nullopt;
+  }
+  const auto lines = Split(text, '\n');
+  const std::string_view arrival = text.substr(5, 4);
+  if (lines.size() == 1) {
+    const auto pieces = Split(text, ',');
+    if (pieces.size() < 7) {
+      return std::nullopt;
+    }
+    Builder out("Flight report", tables);
+    out.Airport("departure", "Departure", text.substr(0, 4));
+    out.Airport("arrival", "Arrival", arrival);
+    const std::string_view flight = ItemValue(pieces.back());
+    if (IsFlight(flight) && IsUpper(flight[0]) && IsUpper(flight[1])) {
+      out.Text("flight", "Flight", std::string(flight));
+    }
+    return std::move(out).Finish();
+  }
+  const auto place = Split(ItemValue(lines[1]), ',');
+  const auto last = Split(ItemValue(lines.size() > 2 ? lines[2] : std::string_view()), ',');
+  if (lines.size() != 3 || place.size() != 3 || last.size() != 2) {
+    return std::nullopt;
+  }
+  const auto latitude = LeadCoordinate(place[0], 'N', 'S', 90);
+  const auto longitude = LeadCoordinate(place[1], 'E', 'W', 180);
+  const auto feet = Digits(place[2], 5);
+  if (!latitude || !longitude || !feet || *feet > 60000 || !IsFlight(last[1])) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  out.Position(*latitude, *longitude);
+  out.Altitude(*feet);
+  out.Airport("departure", "Departure", text.substr(0, 4));
+  out.Airport("arrival", "Arrival", arrival);
+  ArrivalRunway(last[0], arrival, out);
+  out.Text("flight", "Flight", std::string(last[1]));
+  return std::move(out).Finish();
+}
+
+// "P,R,2026-02-02 00:55:09,7688,68300,N36.795 W107.615,20717,256,22,-20,..."
+// and "N,E,2022-06-18 15:30:15,4240,66554,N 29.798 W 095.666,9340,109,..."
+// (label 32): the date (not read) and time, two numbers not read, the
+// position and the altitude in feet; the rest is not read.
+std::optional<Decoding> DatedPositionRecord(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 40 || text[1] != ',' || text[3] != ',' || text[8] != '-' || text[14] != ' ' || text[23] != ',') {
+    return std::nullopt;
+  }
+  const auto pieces = Split(FirstLine(text), ',');
+  if (pieces.size() < 8) {
+    return std::nullopt;
+  }
+  const std::string_view clock = pieces[2].substr(11);
+  const std::string_view place = pieces[5];
+  const auto split = place.find_first_of("EW");
+  if (clock.size() != 8 || clock[2] != ':' || clock[5] != ':' || split == std::string_view::npos || split == 0 ||
+      place[split - 1] != ' ') {
+    return std::nullopt;
+  }
+  const std::array<char, 6> packed = {clock[0], clock[1], clock[3], clock[4], clock[6], clock[7]};
+  const auto time = TimeOfDay(std::string_view(packed.data(), packed.size()));
+  if (!time) {
+    return std::nullopt;
+  }
+  const auto latitude = DecimalDegrees(place.substr(0, split - 1), 'N', 'S');
+  const auto longitude = DecimalDegrees(place.substr(split), 'E', 'W');
+  const auto feet = Digits(pieces[6], pieces[6].size());
+  if (!latitude || !longitude) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  out.Position(*latitude, *longitude);
+  out.Time("time", "Time", *time);
+  if (feet && pieces[6].size() >= 3 && pieces[6].size() <= 5 && *feet <= 60000) {
+    out.Altitude(*feet);
+  }
+  return std::move(out).Finish();
+}
+
+// "U003,,,,YMEK,YPPH,0241,040822,0241,EOF," (labels 1A, 1B) and
+// "U003,EW9731\r\n,9731,,EPWR,EDDL,1357,091219," (label 2J): the flight
+// (when on the first line), the route, then times and a date not read.
+std::optional<Decoding> RouteUpload(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 20 || !text.starts_with("U003,")) {
+    return std::nullopt;
+  }
+  const std::string_view flight = text[5] == ',' ? std::string_view() : FirstLine(text).substr(5);
+  const auto pieces = Split(ItemValue(text.substr(5)), ',');
+  std::size_t route = 3;
+  if (!flight.empty()) {
+    // "EW9731" alone on the first line; the next line starts with ",".
+    const auto next = text.find('\n');
+    if (!IsFlight(flight) || next == std::string_view::npos) {
+      return std::nullopt;
+    }
+    const auto rest = Split(text.substr(next + 1), ',');
+    if (rest.size() < 6 || !IsIcaoCode(rest[3]) || !IsIcaoCode(rest[4])) {
+      return std::nullopt;
+    }
+    Builder out("Flight report", tables);
+    out.Text("flight", "Flight", std::string(flight));
+    out.Airport("departure", "Departure", rest[3]);
+    out.Airport("arrival", "Arrival", rest[4]);
+    return std::move(out).Finish();
+  }
+  if (pieces.size() < 6 || !IsIcaoCode(pieces[route]) || !IsIcaoCode(pieces[route + 1])) {
+    return std::nullopt;
+  }
+  Builder out("Flight report", tables);
+  out.Airport("departure", "Departure", pieces[route]);
+  out.Airport("arrival", "Arrival", pieces[route + 1]);
   return std::move(out).Finish();
 }
 

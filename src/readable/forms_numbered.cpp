@@ -1,7 +1,10 @@
 // More position and event forms of the numbered labels: 44's out/off/on/in
 // and position events, 2P's and 83's comma-separated reports, 15's packed
 // position, 4A's report ending in the position, 10's load and position
-// reports. Each reads only what its pieces show beyond doubt.
+// reports, 36's and 4N's route data records. Each reads only what its
+// pieces show beyond doubt.
+#include <array>
+
 #include "readable/forms.h"
 #include "readable/text_scan.h"
 
@@ -13,6 +16,15 @@ constexpr const char* kPositionReport = "Position report";
 
 // "N33522W084181" or "N036339W106577": a packed latitude (2 or 3 degree
 // digits) and longitude (3).
+// "W078409" or, padded with a space, "W 78409": a packed longitude.
+std::optional<double> PackedLongitude(std::string_view text) {
+  if (text.size() == 7 && text[1] == ' ') {
+    const std::array<char, 7> zeroed = {text[0], '0', text[2], text[3], text[4], text[5], text[6]};
+    return PackedCoordinate(std::string_view(zeroed.data(), zeroed.size()), 'E', 'W', 3);
+  }
+  return PackedCoordinate(text, 'E', 'W', 3);
+}
+
 bool PackedPosition(std::string_view text, Builder& out) {
   const auto split = text.find_first_of("EW");
   if (split == std::string_view::npos) {
@@ -20,7 +32,7 @@ bool PackedPosition(std::string_view text, Builder& out) {
   }
   const std::string_view north = text.substr(0, split);
   const auto latitude = PackedCoordinate(north, 'N', 'S', north.size() == 7 ? 3 : 2);
-  const auto longitude = PackedCoordinate(text.substr(split), 'E', 'W', 3);
+  const auto longitude = PackedLongitude(text.substr(split));
   if (!latitude || !longitude) {
     return false;
   }
@@ -55,6 +67,18 @@ void AltitudeIfFeet(std::string_view text, Builder& out) {
   if (feet && *feet >= -2000 && *feet <= 60000 && *feet == static_cast<double>(static_cast<long>(*feet))) {
     out.Altitude(*feet);
   }
+}
+
+bool IsUpperLetters(std::string_view text, std::size_t count) {
+  if (text.size() != count) {
+    return false;
+  }
+  for (const char c : text) {
+    if (c < 'A' || c > 'Z') {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -144,14 +168,20 @@ std::optional<Decoding> RoutePositionReport(const Message& message, const refere
   return std::move(out).Finish();
 }
 
-// "(2N34496W107267287 44429-55(Z": the packed position after "(" and a digit.
+// "(2N34496W107267287 44429-55(Z" or "(2N35583W 78409---  8 23 26(Z": the
+// packed position after "(" and a digit; in the business aircraft's texts
+// ("(2AAABN39211W 77144KTEBMMTO-/A(Z") four letters "AAA?" come first.
 std::optional<Decoding> BracketPosition(const Message& message, const reference::ReferenceTables& tables) {
-  const std::string_view text = message.text;
+  std::string_view text = message.text;
   if (text.size() < 16 || text[0] != '(' || !Digits(text.substr(1, 1), 1)) {
     return std::nullopt;
   }
+  text.remove_prefix(2);
+  if (text.starts_with("AAA") && text.size() >= 18 && text[3] >= 'A' && text[3] <= 'Z') {
+    text.remove_prefix(4);
+  }
   Builder out(kPositionReport, tables);
-  if (!PackedPosition(text.substr(2, 13), out)) {
+  if (!PackedPosition(text.substr(0, 13), out)) {
     return std::nullopt;
   }
   return std::move(out).Finish();
@@ -195,6 +225,47 @@ std::optional<Decoding> LoadOrSlashPosition(const Message& message, const refere
     }
   }
   return std::nullopt;
+}
+
+// "28,E,08DEC19,090218,N 37.985,W 79.875,36997, 10160,KBUR,KJFK,KJFK,31L/,..."
+// (label 36) and "285,B,69005074-507,10/12,+36.081,-094.810,35014,002.3,ELP,
+// SDF,SDF,17R/,17L/,..." (label 4N, the airports as IATA codes, the position
+// often empty): the time (36), position, altitude and the route; the third
+// airport, the runways and the numbers after are not read.
+std::optional<Decoding> RouteDataRecord(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const bool icao = text.starts_with("28,E,");
+  if (!icao && !text.starts_with("285,B,") && !text.starts_with("285,C,")) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text, ',');
+  if (pieces.size() < 13 || pieces[9] != pieces[10]) {
+    return std::nullopt;
+  }
+  const bool route = icao ? IsIcaoCode(pieces[8]) && IsIcaoCode(pieces[9])
+                          : IsUpperLetters(pieces[8], 3) && IsUpperLetters(pieces[9], 3);
+  const auto time = icao ? TimeOfDay(pieces[3]) : std::nullopt;
+  if (!route || (icao && (!time || pieces[3].size() != 6))) {
+    return std::nullopt;
+  }
+  Builder out("Flight report", tables);
+  if (!pieces[4].empty() || !pieces[5].empty()) {
+    if (!DecimalPosition(pieces[4], pieces[5], out)) {
+      return std::nullopt;
+    }
+    AltitudeIfFeet(pieces[6], out);
+  }
+  if (time) {
+    out.Time("time", "Time", *time);
+  }
+  if (icao) {
+    out.Airport("departure", "Departure", pieces[8]);
+    out.Airport("arrival", "Arrival", pieces[9]);
+  } else {
+    out.Text("departure_iata", "Departure (IATA)", std::string(pieces[8]));
+    out.Text("arrival_iata", "Arrival (IATA)", std::string(pieces[9]));
+  }
+  return std::move(out).Finish();
 }
 
 }  // namespace corvane::readable

@@ -184,4 +184,37 @@ std::optional<Decoding> PositionAltitudeTimeTail(const Message& message, const r
   return std::move(out).Finish();
 }
 
+// "POSN 295743W 953932,-------,1139,1040,,   8,15992   9,FOB  208,ETA 1409,KIAH,KLAS,"
+// (label 12): position to the second (degrees padded with spaces), then
+// numbers not read, fuel on board (not read: no unit), the estimated
+// arrival and the route.
+std::optional<Decoding> PositionEtaRoute(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (!text.starts_with("POS") || text.find(",ETA ") == std::string_view::npos) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text, ',');
+  if (pieces.size() < 11 || !pieces[7].starts_with("FOB") || !pieces[8].starts_with("ETA ") || !IsIcaoCode(pieces[9]) ||
+      !IsIcaoCode(pieces[10])) {
+    return std::nullopt;
+  }
+  const std::string_view position = pieces[0].substr(3);
+  const auto split = position.find_first_of("EW");
+  const auto latitude =
+      split == std::string_view::npos ? std::nullopt : DegreesMinutesSeconds(position.substr(0, split), 'N', 'S', 2);
+  const auto longitude =
+      split == std::string_view::npos ? std::nullopt : DegreesMinutesSeconds(position.substr(split), 'E', 'W', 3);
+  const std::string_view eta = pieces[8].substr(4);
+  const auto etaTime = eta.size() == 4 ? TimeOfDay(eta) : std::nullopt;
+  if (!latitude || !longitude || !etaTime) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  out.Position(*latitude, *longitude);
+  out.Time("eta", "Estimated arrival", *etaTime);
+  out.Airport("departure", "Departure", pieces[9]);
+  out.Airport("arrival", "Arrival", pieces[10]);
+  return std::move(out).Finish();
+}
+
 }  // namespace corvane::readable

@@ -144,5 +144,141 @@ TEST_F(RealMessages, SingleLabelFormsReadOnlyWhatTheirPiecesShow) {
   EXPECT_DOUBLE_EQ(NumberOf(*status, "longitude"), -7.4904);
 }
 
+TEST_F(RealMessages, StationMessagesAndRouteRecordsReadStationTimeFlightAndRoute) {
+  const auto crew = DecodeFirst("14", "2,,,Y,N,Y,KPHL,005530");
+  ASSERT_TRUE(crew);
+  EXPECT_EQ(crew->kind, "Crew message to station");
+  EXPECT_EQ(TextOf(*crew, "station"), "KPHL");
+  EXPECT_EQ(TextOf(*crew, "time"), "00:55:30");
+  EXPECT_EQ(TextOf(*crew, "message"), "HELLO PHL WE WILL BE 25 MIN EARLY WILL THERE BE A GATE FOR US");
+  const auto empty = DecodeFirst("14", "8,,,Y,N,Y,KBDL");
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(FieldOf(*empty, "message"), nullptr);
+  EXPECT_FALSE(Decode({"14", "2", "2,,,Y,N,Y,KPHL,245530,11243,HELLO,,,,", {}}, tables_));  // hour 24
+  const auto route = DecodeFirst("20", "RST23A08132849KLM1386");
+  ASSERT_TRUE(route);
+  EXPECT_EQ(TextOf(*route, "flight"), "KLM1386");
+  EXPECT_EQ(TextOf(*route, "departure"), "UKBB");
+  EXPECT_EQ(TextOf(*route, "arrival"), "EHAM");
+  const auto cut = DecodeFirst("20", "POSN32249E045047");
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(NumberOf(*cut, "altitude_ft"), 38000);
+}
+
+TEST_F(RealMessages, FlightLogsAndReportsReadRouteTimesAndRunway) {
+  const auto log = DecodeFirst("2G", "LOG C-FDBD00121");
+  ASSERT_TRUE(log);
+  EXPECT_EQ(log->text,
+            "Aircraft: C-FDBD\r\nDeparture: CYQB\r\nArrival: CYBG\r\nFlight: SWG419\r\nOut: 02:24\r\nOff: 02:38\r\n"
+            "On: 03:01\r\nIn: 03:09\r\nTime: 03:19:16\r\n");
+  const auto noOff = DecodeFirst("2G", "LOG C-GLRN00072");  // "OF ----"
+  ASSERT_TRUE(noOff);
+  EXPECT_EQ(FieldOf(*noOff, "off"), nullptr);
+  const auto line = DecodeFirst("2O", "AF0075/13131743NTAACYVR");
+  ASSERT_TRUE(line);
+  EXPECT_EQ(TextOf(*line, "flight"), "AF0075");
+  EXPECT_EQ(TextOf(*line, "departure"), "NTAA");
+  const auto descent = DecodeFirst("2D", "TOD01,ASL27E,LYBE,EKCH");
+  ASSERT_TRUE(descent);
+  EXPECT_EQ(descent->kind, "Top of descent report");
+  EXPECT_EQ(TextOf(*descent, "runway_arrival"), "22L");
+  const auto climb = DecodeFirst("2D", "TOC10,ETD078    ,EHAM");
+  ASSERT_TRUE(climb);
+  EXPECT_EQ(TextOf(*climb, "flight"), "ETD078");
+  EXPECT_EQ(TextOf(*climb, "runway_arrival"), "31L");
+  const auto dispatch = DecodeFirst("29", "D,H3,1912081352");
+  ASSERT_TRUE(dispatch);
+  EXPECT_EQ(TextOf(*dispatch, "departure"), "KEWR");
+  EXPECT_EQ(TextOf(*dispatch, "arrival"), "KGSP");
+  const auto dated = DecodeFirst("2L", "DAT 16MAR25\r\nUTC 0041");
+  ASSERT_TRUE(dated);
+  EXPECT_EQ(TextOf(*dated, "flight"), "JST952");
+  EXPECT_EQ(TextOf(*dated, "time"), "00:41");
+  const auto cityPair = DecodeFirst("3L", "3869GSOORD");
+  ASSERT_TRUE(cityPair);
+  EXPECT_EQ(TextOf(*cityPair, "departure_iata"), "GSO");
+  const auto dateRoute = DecodeFirst("1W", "\r\n\r\nEIN168E");
+  ASSERT_TRUE(dateRoute);
+  EXPECT_EQ(TextOf(*dateRoute, "tail"), "EI-DEP");
+  EXPECT_EQ(TextOf(*dateRoute, "departure"), "EIDW");
+}
+
+TEST_F(RealMessages, RouteLinesReadRegistrationTimedPositionAndLoadsheet) {
+  const auto dated = DecodeFirst("3R", "TOD14DEC19,LOT9004");
+  ASSERT_TRUE(dated);
+  EXPECT_EQ(dated->text, "Flight: LOT9004\r\nAircraft: 9H-SUN\r\nDeparture: LPBJ\r\nArrival: EPWA (Warsaw)\r\n");
+  const auto event = DecodeFirst("2H", "ET301,ASL25W");
+  ASSERT_TRUE(event);
+  EXPECT_EQ(TextOf(*event, "runway_arrival"), "12");
+  const auto eta = DecodeFirst("83", "4DH3 ETAT2  0907/22 ENGM");
+  ASSERT_TRUE(eta);
+  EXPECT_EQ(TextOf(*eta, "eta"), "16:41");
+  EXPECT_EQ(TextOf(*eta, "tail"), "LN-RKO");
+  const auto weather = DecodeFirst("5U", "  01 WXRQ");
+  ASSERT_TRUE(weather);
+  EXPECT_EQ(TextOf(*weather, "departure"), "GCFV");
+  const auto timed = DecodeFirst("QQ", "KMMUKCLT2124");
+  ASSERT_TRUE(timed);
+  EXPECT_NEAR(NumberOf(*timed, "longitude"), -(74 + 23.5 / 60), 1e-9);
+  EXPECT_EQ(TextOf(*timed, "time"), "21:24:15");
+  EXPECT_EQ(TextOf(*timed, "arrival"), "KCLT");
+  const auto east = DecodeFirst("83", "001PR11013423");
+  ASSERT_TRUE(east);
+  EXPECT_NEAR(NumberOf(*east, "longitude"), 116 + 3.0 / 60, 1e-9);
+  EXPECT_FALSE(Decode({"83", "2", "001PR11013423N0560.6E11603.0000000----", {}}, tables_));  // 60 minutes
+  const auto placed = DecodeFirst("13", "HEGN,EBBR,03AUG22");
+  ASSERT_TRUE(placed);
+  EXPECT_DOUBLE_EQ(NumberOf(*placed, "longitude"), 5.721);
+  EXPECT_EQ(NumberOf(*placed, "altitude_ft"), 30963);
+  EXPECT_EQ(TextOf(*placed, "runway_arrival"), "25L");
+  EXPECT_EQ(TextOf(*placed, "flight"), "SN3326");
+  const auto noFlight = DecodeFirst("1G", "GMMW,EBBR,,");
+  ASSERT_TRUE(noFlight);
+  EXPECT_EQ(FieldOf(*noFlight, "flight"), nullptr);
+  const auto tagged = DecodeFirst("1X", "00072219700/TX FRAOPXH");
+  ASSERT_TRUE(tagged);
+  EXPECT_EQ(tagged->kind, "Flight report");
+  EXPECT_EQ(TextOf(*tagged, "arrival"), "LGKO");
+  EXPECT_EQ(TextOf(*tagged, "time"), "03:08:19");
+  const auto behindFlight = DecodeFirst("19", "FI FI0696");
+  ASSERT_TRUE(behindFlight);
+  EXPECT_EQ(TextOf(*behindFlight, "off"), "22:56");
+  EXPECT_EQ(FieldOf(*behindFlight, "time"), nullptr);  // "UTC 120220803225632" is no time of day
+  const auto dashed = DecodeFirst("32", "P,R,2026-02-02 00:59:09");
+  ASSERT_TRUE(dashed);
+  EXPECT_EQ(TextOf(*dashed, "time"), "00:59:09");
+  EXPECT_DOUBLE_EQ(NumberOf(*dashed, "longitude"), -107.021);
+  EXPECT_EQ(NumberOf(*dashed, "altitude_ft"), 25997);
+  const auto upload = DecodeFirst("2J", "U003,EW9737");
+  ASSERT_TRUE(upload);
+  EXPECT_EQ(TextOf(*upload, "flight"), "EW9737");
+  EXPECT_EQ(TextOf(*upload, "departure"), "EPGD");
+  EXPECT_EQ(TextOf(*DecodeFirst("1B", "U003,,,,YPPH"), "arrival"), "YMEK");
+  const auto load = DecodeFirst("2U", "ECD/F-GSPA");
+  ASSERT_TRUE(load);
+  EXPECT_EQ(TextOf(*load, "flight"), "AF0379");
+  EXPECT_EQ(TextOf(*load, "arrival_iata"), "CDG");
+}
+
+TEST_F(RealMessages, ShortPositionReportsReadSignedTenthsAndSouthernDecimals) {
+  const auto hundredths = DecodeFirst("2F", "1834+3586-8176");
+  ASSERT_TRUE(hundredths);
+  EXPECT_DOUBLE_EQ(NumberOf(*hundredths, "latitude"), 35.86);
+  EXPECT_DOUBLE_EQ(NumberOf(*hundredths, "longitude"), -81.76);
+  EXPECT_EQ(NumberOf(*hundredths, "altitude_ft"), 36128);
+  const auto west = DecodeFirst("2L", "P/0216/369-/");
+  ASSERT_TRUE(west);
+  EXPECT_DOUBLE_EQ(NumberOf(*west, "latitude"), 34.0);
+  EXPECT_DOUBLE_EQ(NumberOf(*west, "longitude"), -81.9);
+  EXPECT_EQ(NumberOf(*west, "altitude_ft"), 36900);
+  EXPECT_EQ(NumberOf(*west, "temperature_c"), -51);
+  EXPECT_EQ(TextOf(*west, "time"), "02:16");
+  EXPECT_FALSE(Decode({"2L", "2", "P/0216/369-/\r\n+34.0-181.9/-51/2/5", {}}, tables_));
+  const auto south = DecodeFirst("3L", "S 33.889/E151.177");
+  ASSERT_TRUE(south);
+  EXPECT_DOUBLE_EQ(NumberOf(*south, "latitude"), -33.889);
+  EXPECT_EQ(TextOf(*south, "time"), "04:38");
+}
+
 }  // namespace
 }  // namespace corvane::readable

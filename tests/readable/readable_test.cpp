@@ -53,7 +53,7 @@ TEST_F(RealMessages, PositionReportsReadPlaceTimeAltitudeTemperatureAndArrival) 
   EXPECT_EQ(TextOf(*decimal, "arrival"), "KIAH");
   EXPECT_EQ(decimal->text,
             "Position: 35\xB0"
-            "3.7'N 109\xB0"
+            "03.7'N 109\xB0"
             "44.8'W\r\nTime: 00:55:30\r\nAltitude: 37,015 ft\r\n"
             "Outside air temperature: -58 \xB0"
             "C\r\nEstimated arrival: 02:49:30\r\nArrival: KIAH\r\n");
@@ -66,8 +66,27 @@ TEST_F(RealMessages, PositionReportsReadPlaceTimeAltitudeTemperatureAndArrival) 
   ASSERT_TRUE(plain);
   EXPECT_DOUBLE_EQ(NumberOf(*plain, "latitude"), 35.975);
   EXPECT_EQ(NumberOf(*plain, "altitude_ft"), 34986);
-  // The other forms of label 16 are not this one.
-  EXPECT_FALSE(DecodeFirst("16", "010394/AUTPOS"));
+}
+
+// Label 16's automatic position report: position to the second and its
+// tagged items; an altitude out of range ("/ALT 127912") is left out.
+TEST_F(RealMessages, AutomaticPositionReportsReadTheirTaggedItems) {
+  const auto full = DecodeFirst("16", "010394/AUTPOS");
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full->text,
+            "Position: 35\xB0"
+            "04.8'N 107\xB0"
+            "00.4'W\r\nAltitude: 32,400 ft\r\nOutside air temperature: -48 \xB0"
+            "C\r\nWind: 227\xB0"
+            " at 27 kt\r\nTrue airspeed: 467 kt\r\nFuel on board: 34,840\r\nTime: 01:01:33\r\n");
+  EXPECT_NEAR(NumberOf(*full, "latitude"), 35 + 4 / 60.0 + 47 / 3600.0, 1e-9);
+  const auto noReadings = DecodeFirst("16", "010781/AUTPOS");
+  ASSERT_TRUE(noReadings);
+  EXPECT_EQ(FieldOf(*noReadings, "altitude_ft"), nullptr);
+  EXPECT_EQ(FieldOf(*noReadings, "temperature_c"), nullptr);
+  EXPECT_EQ(TextOf(*noReadings, "time"), "00:07:30");
+  // Sixty seconds is no position.
+  EXPECT_FALSE(Decode({"16", "2", "010394/AUTPOS/LLD N350460 W1070026\r\n/ALT 32400", {}}, tables_));
 }
 
 // The flight management computer's position report (H1 "POS"), with or
@@ -143,6 +162,27 @@ TEST_F(RealMessages, NumberedFormsReadEventsPositionsAndRoutes) {
   const auto bracket = DecodeFirst("15", "(2N34496W107267287");
   ASSERT_TRUE(bracket);
   EXPECT_NEAR(NumberOf(*bracket, "latitude"), 34 + 49.6 / 60, 1e-9);
+  const auto padded = DecodeFirst("15", "(2N35583W 78409");
+  ASSERT_TRUE(padded);
+  EXPECT_NEAR(NumberOf(*padded, "longitude"), -(78 + 40.9 / 60), 1e-9);
+  const auto lettered = DecodeFirst("16", "(2AAABN39211W 77144");
+  ASSERT_TRUE(lettered);
+  EXPECT_NEAR(NumberOf(*lettered, "latitude"), 39 + 21.1 / 60, 1e-9);
+  EXPECT_FALSE(DecodeFirst("14", "(2AAAA03-AUG-22"));
+  const auto padded12 = DecodeFirst("12", "POSN 295754W 953809");
+  ASSERT_TRUE(padded12);
+  EXPECT_NEAR(NumberOf(*padded12, "longitude"), -(95 + 38 / 60.0 + 9 / 3600.0), 1e-9);
+  EXPECT_EQ(TextOf(*padded12, "eta"), "20:00");
+  EXPECT_EQ(TextOf(*padded12, "departure"), "MMUN");
+  const auto record = DecodeFirst("36", "28,E,08DEC19,113842");
+  ASSERT_TRUE(record);
+  EXPECT_DOUBLE_EQ(NumberOf(*record, "longitude"), -75.825);
+  EXPECT_EQ(TextOf(*record, "time"), "11:38:42");
+  EXPECT_EQ(TextOf(*record, "arrival"), "KCHS");
+  const auto iata = DecodeFirst("4N", "285,B,69005074-507");
+  ASSERT_TRUE(iata);
+  EXPECT_EQ(TextOf(*iata, "arrival_iata"), "SDF");
+  EXPECT_EQ(NumberOf(*iata, "altitude_ft"), 35014);
   const auto signedDecimal = DecodeFirst("2P", "FM3 1217,1312,+ 43.77,- 70.18");
   ASSERT_TRUE(signedDecimal);
   EXPECT_DOUBLE_EQ(NumberOf(*signedDecimal, "longitude"), -70.18);
@@ -181,8 +221,8 @@ TEST(TextScan, CoordinatesAndTimesAtTheirEdges) {
   builder.Position(-12.99995, -0.0001);
   EXPECT_EQ(std::move(builder).Finish()->text,
             "Position: 13\xB0"
-            "0.0'S 0\xB0"
-            "0.0'W\r\n");
+            "00.0'S 0\xB0"
+            "00.0'W\r\n");
 }
 
 }  // namespace
