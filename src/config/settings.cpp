@@ -7,6 +7,7 @@
 #include <QMetaType>
 #include <QStandardPaths>
 #include <QString>
+#include <QSysInfo>
 #include <QVariant>
 #include <cmath>
 #include <limits>
@@ -191,6 +192,10 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.HasPosition = AsNumber(Fetch(appName, kX)).has_value() && AsNumber(Fetch(appName, kY)).has_value();
   settings.X = static_cast<std::int16_t>(Fits16(settings.XRaw) ? settings.XRaw : 0);
   settings.Y = static_cast<std::int16_t>(Fits16(settings.YRaw) ? settings.YRaw : 0);
+  settings.DatabaseUrl = ReadSetting(appName, kDatabaseUrl, "");
+  settings.StationName = ReadSetting(appName, kStationName, QSysInfo::machineHostName().toStdString());
+  settings.MqttUrl = ReadSetting(appName, kMqttUrl, "");
+  settings.MqttTopic = ReadSetting(appName, kMqttTopic, "");
   return settings;
 }
 

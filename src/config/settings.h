@@ -27,6 +27,14 @@ inline constexpr std::string_view kIFFreqs = "IF-Freqs";
 inline constexpr std::string_view kDatabase = "Database";
 inline constexpr std::string_view kX = "X";
 inline constexpr std::string_view kY = "Y";
+// The PostgreSQL store of a station network ("Database" 4): the libpq
+// connection string or URI, and this receiver's station name.
+inline constexpr std::string_view kDatabaseUrl = "DatabaseUrl";
+inline constexpr std::string_view kStationName = "StationName";
+// Live traffic over MQTT: the broker's URL (empty: off) and the topic
+// (empty: "corvane/<station>/messages").
+inline constexpr std::string_view kMqttUrl = "MqttUrl";
+inline constexpr std::string_view kMqttTopic = "MqttTopic";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -97,9 +105,17 @@ struct Settings {
   std::int32_t YRaw = 0;
   // Both X and Y are stored (as numbers); a first start has no position.
   bool HasPosition = false;
+  // Read only (no dialog or shut-down writes them). DatabaseUrl defaults to
+  // empty (libpq's defaults), StationName to the machine's host name.
+  std::string DatabaseUrl;
+  std::string StationName;
+  // Read only as well; both default to empty (MQTT off, default topic).
+  std::string MqttUrl;
+  std::string MqttTopic;
 };
 
-// Start-up: all eight settings with their defaults; currentX and currentY
+// Start-up: all eight settings with their defaults, and the station
+// network's two; currentX and currentY
 // are the window's current left and top. A stored "CardType", "CardNumber" or
 // "IF-Input" that does not fit 16 bits reads as that setting's default.
 Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::int32_t currentY);

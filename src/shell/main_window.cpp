@@ -263,7 +263,11 @@ void MainWindow::SetLiveItem(const std::string& record) {
 void MainWindow::SetLiveData(const std::string& summary) {
   liveData_->setText(Latin1(summary));
   Publish("LiveData", summary);
-  Publish("LiveJSON", livelink::LiveJsonOfLast(*path_, reference::Global()));
+  std::string json = livelink::LiveJsonOfLast(*path_, reference::Global());
+  Publish("LiveJSON", json);
+  if (mqtt_ && !json.empty()) {
+    mqtt_->Publish(std::move(json));
+  }
 }
 
 void MainWindow::ShowHeader(const decoding::HeaderFields& header) {

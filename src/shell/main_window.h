@@ -21,6 +21,7 @@
 #include "decoding/message_path.h"
 #include "decoding/traffic_log.h"
 #include "livelink/live_link_server.h"
+#include "livelink/mqtt_publisher.h"
 #include "readable/readable.h"
 #include "store/store.h"
 
@@ -133,6 +134,7 @@ class MainWindow : public QMainWindow,
   static void ShowTrouble(QWidget* control, QPalette::ColorRole role, const std::string& trouble, std::string& shown,
                           const char* normalTip, const QString& troubleTip);
   void StartLiveLink();
+  void StartMqtt();
   void ShowLinkIndicator(const QColor& colour);
   void Publish(const std::string& item, const std::string& value);
   void OnPlanesClicked();
@@ -163,6 +165,11 @@ class MainWindow : public QMainWindow,
   decoding::PanelState shownPanels_;
   std::optional<readable::Decoding> shownReadable_;
   livelink::LiveLinkServer liveLink_;
+  // LiveJSON over MQTT when the setting MqttUrl names a broker; its trouble
+  // goes to standard error.
+  std::unique_ptr<livelink::MqttPublisher> mqtt_;
+  livelink::MqttTroubleReport mqttTrouble_;
+  QTimer mqttWatch_;
   bool shutDown_ = false;
   // Compact and topmost (set by the window's lock); the dialog then takes
   // the topmost place while it is open.

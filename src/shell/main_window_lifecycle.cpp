@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <cstdio>
 
 #include "config/latin1.h"
 #include "reference/reference_tables.h"
@@ -33,6 +34,7 @@ void MainWindow::Start() {
   connection_->TimerA.stop();
   StartLiveLink();
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
+  StartMqtt();
   {
     const QSignalBlocker quiet(readableText_);  // reading the setting is no change to store
     readableText_->setChecked(config::ReadSetting(seams_.appName, "ReadableText", 0) != 0);
@@ -45,6 +47,9 @@ void MainWindow::Start() {
   reference::FillBuiltinTables();
 
   path_->DBType = settings_.Database;
+  if (path_->DBType == store::kPostgresStore) {
+    database_->SetStoreOptions({settings_.DatabaseUrl, settings_.StationName});
+  }
   if (path_->DBType != decoding::kNoStore) {
     path_->DBName = "Corvane";
     database_->OpenStore(path_->DBType, path_->DBName, *this);
@@ -154,6 +159,31 @@ void MainWindow::StartLiveLink() {
   }
 }
 
+// With the setting MqttUrl, every accepted message's LiveJSON also goes to
+// that broker (topic: setting MqttTopic, else corvane/<station>/messages).
+void MainWindow::StartMqtt() {
+  if (settings_.MqttUrl.empty() || mqtt_) {
+    return;
+  }
+  std::string error;
+  livelink::MqttPublisherOptions options;
+  if (const auto url = livelink::ParseMqttUrl(settings_.MqttUrl, error)) {
+    options.url = *url;
+  } else {
+    seams_.messageBox(this, "The live traffic does not go to MQTT: " + QString::fromStdString(error));
+    return;
+  }
+  options.topic = settings_.MqttTopic;
+  options.station = settings_.StationName;
+  mqtt_ = std::make_unique<livelink::MqttPublisher>(std::move(options));
+  QObject::connect(&mqttWatch_, &QTimer::timeout, this, [this] {
+    for (const std::string& line : mqttTrouble_.Check(mqtt_->Status())) {
+      std::fprintf(stderr, "corvane: %s\n", line.c_str());
+    }
+  });
+  mqttWatch_.start(1000);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   ShutDown();
   event->accept();
@@ -179,6 +209,8 @@ void MainWindow::ShutDown() {
   // What waits for the store is written, or kept in the pending file.
   database_->Close();
   liveLink_.Close();
+  mqttWatch_.stop();
+  mqtt_.reset();  // what waits has a moment to go out
 }
 
 }  // namespace corvane::shell

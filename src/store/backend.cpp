@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 #include "reference/reference_tables.h"
 
@@ -24,6 +25,11 @@ long ParseId(std::string_view text) {
 }
 
 }  // namespace
+
+bool StoreBackend::Exists(const std::string& name) {
+  std::error_code error;
+  return std::filesystem::exists(name, error);
+}
 
 void ApplyStoredTables(const StoredTables& stored, reference::ReferenceTables& tables) {
   if (stored.labels.empty() || stored.codes.empty() || stored.countries.empty()) {

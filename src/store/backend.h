@@ -62,9 +62,22 @@ class StoreSession {
   virtual void Rollback() noexcept = 0;
 };
 
+// How to reach a store that lives on a server (the PostgreSQL backend): the
+// libpq connection string or URI (empty: libpq's defaults, environment and
+// service files), and the name of this receiver in a station network.
+struct StoreOptions {
+  std::string databaseUrl;
+  std::string stationName;
+};
+
 class StoreBackend {
  public:
   virtual ~StoreBackend() = default;
+
+  // True when the store `name` (with its extension) is there to be loaded,
+  // false when it is to be created; never throws. A file backend looks for
+  // the file.
+  virtual bool Exists(const std::string& name);
 
   [[nodiscard]] virtual std::string_view Extension() const = 0;
   [[nodiscard]] virtual std::string_view CaptionSuffix() const = 0;

@@ -1,10 +1,9 @@
-// The store dispatcher and the open sequence shared by both backends.
+// The store dispatcher and the open sequence shared by every backend.
 #include "store/store.h"
-
-#include <filesystem>
 
 #include "reference/reference_tables.h"
 #include "store/jet/jet_backend.h"
+#include "store/postgres/postgres_backend.h"
 #include "store/sqlite/sqlite_backend.h"
 
 namespace corvane::store {
@@ -17,11 +16,6 @@ constexpr const char* kCreateTablesStep = "Create tables";
 constexpr const char* kInitializeTablesStep = "Initialize tables";
 constexpr const char* kLoadTablesStep = "Get data from tables";
 
-bool FileExists(const std::string& name) {
-  std::error_code error;
-  return std::filesystem::exists(name, error);
-}
-
 }  // namespace
 
 Database::Database(reference::ReferenceTables& tables, decoding::UtcClock clock, WriterLimits limits)
@@ -29,7 +23,8 @@ Database::Database(reference::ReferenceTables& tables, decoding::UtcClock clock,
       clock_(std::move(clock)),
       limits_(limits),
       sqlite_(std::make_unique<SqliteBackend>()),
-      jet_(std::make_unique<JetBackend>()) {}
+      jet_(std::make_unique<JetBackend>()),
+      postgres_(std::make_unique<PostgresBackend>(StoreOptions{})) {}
 
 Database::~Database() { Close(); }
 
@@ -39,9 +34,15 @@ StoreBackend* Database::BackendFor(std::int32_t DBType) {
       return sqlite_.get();
     case kJetStore:
       return jet_.get();
+    case kPostgresStore:
+      return postgres_.get();
     default:
       return nullptr;
   }
+}
+
+void Database::SetStoreOptions(StoreOptions options) {
+  postgres_ = std::make_unique<PostgresBackend>(std::move(options));
 }
 
 void Database::OpenStore(std::int32_t DBType, std::string& DBName, StoreProgress& progress) {
@@ -79,7 +80,7 @@ StoreWriter* Database::Writer(std::int32_t DBType, const std::string& DBName) {
 void Database::RunOpenSequence(StoreBackend& backend, std::string& DBName, StoreProgress& progress) {
   progress.ShowProgress(kProgressCaption);
   DBName += backend.Extension();
-  if (FileExists(DBName)) {
+  if (backend.Exists(DBName)) {
     progress.SetProgressStep(kLoadTablesStep);
     try {
       ApplyStoredTables(backend.LoadTables(DBName), tables_);

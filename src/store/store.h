@@ -1,8 +1,9 @@
 // The message store: every accepted message kept per aircraft in a database
 // file in the current directory, with a copy of the reference tables that is
 // read back at start-up. Database dispatches each operation by DBType to the
-// SQLite backend (1, file Corvane.db) or the Jet-layout backend (2, file
-// Corvane.mdb); any other value does nothing. Writes go through a store
+// SQLite backend (1, file Corvane.db), the Jet-layout backend (2, file
+// Corvane.mdb) or the PostgreSQL backend (4, a server shared by a station
+// network, see SetStoreOptions); any other value does nothing. Writes go through a store
 // writer per open store (store_writer.h): StoreMessage and DeletePlane hand
 // their work over and return at once, and no store failure ever stops the
 // message path or loses a message.
@@ -30,6 +31,7 @@ namespace corvane::store {
 
 inline constexpr std::int32_t kSqliteStore = 1;
 inline constexpr std::int32_t kJetStore = 2;
+inline constexpr std::int32_t kPostgresStore = 4;
 
 // The progress window and the main caption, as opening the store drives them.
 class StoreProgress {
@@ -41,7 +43,8 @@ class StoreProgress {
   virtual void SetProgressStep(const std::string& /*text*/) {}
   // Restores the pointer and closes the progress window.
   virtual void HideProgress() {}
-  // Appends " (SQLite DB)" or " (JET DB)" to the main window's caption.
+  // Appends " (SQLite DB)", " (JET DB)" or " (PostgreSQL DB)" to the main
+  // window's caption.
   virtual void AppendCaption(const std::string& /*suffix*/) {}
 };
 
@@ -50,6 +53,10 @@ class Database : public decoding::MessageStore {
   explicit Database(reference::ReferenceTables& tables, decoding::UtcClock clock = decoding::SystemUtcNow,
                     WriterLimits limits = {});
   ~Database() override;
+
+  // How to reach the PostgreSQL server and this receiver's station name;
+  // takes effect for a store opened after the call.
+  void SetStoreOptions(StoreOptions options);
 
   // Creates the store file (copying the reference tables into it) or loads
   // the reference tables from the existing file, then indexes the airports.
@@ -93,6 +100,7 @@ class Database : public decoding::MessageStore {
   WriterLimits limits_;
   std::unique_ptr<StoreBackend> sqlite_;
   std::unique_ptr<StoreBackend> jet_;
+  std::unique_ptr<StoreBackend> postgres_;
   std::map<std::pair<std::int32_t, std::string>, std::unique_ptr<StoreWriter>> writers_;
 };
 

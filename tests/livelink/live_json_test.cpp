@@ -1,13 +1,15 @@
 // The LiveJSON object read back by a JSON parser: every card byte survives
 // (quotes, backslashes, control bytes, DEL, bytes above 127), the time is
 // ISO 8601 UTC, and the readable decoding's numbers, texts and lists keep
-// their types.
+// their types; and the object read back as a capture line gives the card
+// record again.
 #include "livelink/live_json.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include "capture/capture.h"
 #include "decoding/latin1_text.h"
 
 namespace corvane::livelink {
@@ -49,6 +51,12 @@ TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
   EXPECT_EQ(readable.at("fields").at("waypoints"), nlohmann::json({"DRYHT", "ZUN"}));
   EXPECT_TRUE(readable.at("fields").at("empty").empty());
   EXPECT_EQ(Utf8ToLatin1(readable.at("text").get<std::string>()), decoding.text);
+
+  // A receiver fed from another's MQTT topic rebuilds the same card record.
+  std::string error;
+  const auto back = capture::ParseCaptureLine(LiveJson(record, decoding), error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->txt, "M=2  ADDR=.N123UA TA=! ML=_\x7F B=3 MSN=M01A FID=UA0001\r\n" + record.Data);
 
   const auto without = nlohmann::json::parse(LiveJson(record, std::nullopt));
   EXPECT_FALSE(without.contains("readable"));

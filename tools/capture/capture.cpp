@@ -259,6 +259,26 @@ CaptureRecord FromDumphfdl(const Json& object) {
   return {TimeOfSecUsec(hfdl), CardRecordOf(FromLibacars(acars))};
 }
 
+// Corvane's own LiveJSON object, as receivers publish it over MQTT: the
+// record's fields and its time of reception ("readable" is ignored). It
+// carries no acknowledgement character; a NAK is what the card shows most.
+CaptureRecord FromLiveJson(const Json& object) {
+  const auto time = ParseUtc(OptionalText(object, "time"));
+  if (!time) {
+    throw LineError("\"time\" is not a time like 2026-12-07T21:00:05.005Z");
+  }
+  AirMessage message;
+  message.mode = OptionalText(object, "mode");
+  message.address = DottedAddress(OptionalText(object, "address"));
+  message.ack = std::string(kNakAck);
+  message.label = OptionalText(object, "label");
+  message.blockId = OptionalText(object, "block");
+  message.msn = OptionalText(object, "msn");
+  message.flight = OptionalText(object, "flight");
+  message.text = OptionalText(object, "text");
+  return {*time, CardRecordOf(message)};
+}
+
 CaptureRecord FromCardRecord(const Json& object) {
   const auto utc = object.find("utc");
   if (utc == object.end() || !utc->is_string()) {
@@ -319,7 +339,12 @@ std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string
     if (json.contains("timestamp")) {
       return FromAcarsdec(json);
     }
-    error = "not a capture record: needs \"utc\" and \"txt\", or an acarsdec, dumpvdl2 or dumphfdl message";
+    if (json.contains("time") && json.contains("address") && json.contains("label")) {
+      return FromLiveJson(json);
+    }
+    error =
+        "not a capture record: needs \"utc\" and \"txt\", or an acarsdec, dumpvdl2 or dumphfdl message, or "
+        "Corvane's LiveJSON";
   } catch (const LineError& failure) {
     error = failure.what();
   } catch (const Json::exception& failure) {

@@ -81,6 +81,15 @@ bool CardServer::Start(std::string& error) {
       return false;
     }
   }
+  if (config_.mqttIn) {
+    // The same hand-over as the UDP feed's: both feeds behave alike.
+    mqtt_ = std::make_unique<MqttFeed>([this](const std::string& record) { Deliver(record); }, config_.log);
+    if (!mqtt_->Start(*config_.mqttIn, error)) {
+      error = "--mqtt-in: " + error;
+      server_.close();
+      return false;
+    }
+  }
   return true;
 }
 

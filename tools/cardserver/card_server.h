@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cardserver/log.h"
+#include "cardserver/mqtt_feed.h"
 #include "cardserver/replay.h"
 #include "cardserver/session.h"
 #include "cardserver/udp_feed.h"
@@ -29,6 +30,7 @@ struct ServerConfig {
   std::optional<ReplayPlan> replay;
   bool exitAfterReplay = false;  // raise replayDone once the capture is out
   std::optional<quint16> udpPort;
+  std::optional<MqttFeedConfig> mqttIn;  // acarsdec/dumpvdl2 JSON from an MQTT topic
   std::chrono::milliseconds helloTimeout{5000};
   std::chrono::milliseconds idleAfter{1500};  // quiet time before the decoder reports idle
   qint64 fastReplayBacklog = 256 * 1024;      // a fast replay waits while a client has this much unsent
@@ -46,7 +48,7 @@ class CardServer : public QObject {
   explicit CardServer(ServerConfig config, QObject* parent = nullptr);
   ~CardServer() override;
 
-  // Listens for clients (and the UDP feed); false with the reason when it
+  // Listens for clients (and the UDP and MQTT feeds); false with the reason when it
   // cannot.
   bool Start(std::string& error);
 
@@ -87,6 +89,7 @@ class CardServer : public QObject {
   std::vector<std::unique_ptr<Client>> clients_;
   std::unique_ptr<CaptureReplay> replay_;
   std::unique_ptr<UdpFeed> udp_;
+  std::unique_ptr<MqttFeed> mqtt_;
   bool replayDone_ = false;
 };
 

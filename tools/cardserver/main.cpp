@@ -33,10 +33,15 @@ void StopOnSignals(QCoreApplication& app, QTimer& poll) {
 }
 
 // The first line tests and scripts read to find the port.
-void Announce(const CardServer& server) {
+void Announce(const CardServer& server, const Options& options) {
   std::printf("corvane-cardserver: listening on %s\n", Endpoint(server.Address(), server.Port()).c_str());
   if (const auto udp = server.UdpPort()) {
     std::printf("corvane-cardserver: UDP feed on %s\n", Endpoint(server.Address(), *udp).c_str());
+  }
+  if (const auto& mqtt = options.mqttIn) {
+    std::string error;
+    std::printf("corvane-cardserver: MQTT feed from %s, topic %s\n",
+                corvane::livelink::ParseMqttUrl(mqtt->url, error)->Display().c_str(), mqtt->topic.c_str());
   }
   std::fflush(stdout);
 }
@@ -84,6 +89,6 @@ int main(int argc, char** argv) {
   QObject::connect(&server, &CardServer::replayDone, &app, &QCoreApplication::quit, Qt::QueuedConnection);
   QTimer signalPoll;
   StopOnSignals(app, signalPoll);
-  Announce(server);
+  Announce(server, commandLine.options);
   return QCoreApplication::exec();
 }

@@ -16,6 +16,7 @@ const char* const kDescription =
     "Examples:\n"
     "  corvane-cardserver --capture demo-capture.jsonl --speed 10 --loop\n"
     "  corvane-cardserver --cards 1,5 --progid w51 --port 0\n"
+    "  corvane-cardserver --mqtt-in mqtt://broker.local --mqtt-in-topic acars/#\n"
     "  corvane-cardserver --udp 5555\n"
     "    then feed it from an SDR receiver:\n"
     "    acarsdec -j 127.0.0.1:5555 -r 0 131.525 131.725 131.825\n"
@@ -36,6 +37,11 @@ struct OptionSet {
   QCommandLineOption fast{"fast", "Replays the capture as fast as the clients take it."};
   QCommandLineOption loop{"loop", "Starts the capture again when it ends."};
   QCommandLineOption udp{"udp", "Takes acarsdec/dumpvdl2 JSON messages from datagrams on this UDP port.", "port"};
+  QCommandLineOption mqttIn{"mqtt-in",
+                            "Takes acarsdec/dumpvdl2 JSON messages from an MQTT broker (QoS 1):\n"
+                            "mqtt://[user[:password]@]host[:port] or mqtts://...",
+                            "url"};
+  QCommandLineOption mqttInTopic{"mqtt-in-topic", "The topic --mqtt-in subscribes to (wildcards allowed).", "topic"};
   QCommandLineOption exitAfterReplay{"exit-after-replay",
                                      "Once the capture is replayed and sent to every client, ends the\n"
                                      "sending side of each connection and exits when the clients have left\n"
@@ -74,6 +80,17 @@ std::optional<std::string> ReadValues(const QCommandLineParser& parser, const Op
     if (!options.udpPort) {
       return "--udp takes a port number 0 to 65535";
     }
+  }
+  if (parser.isSet(set.mqttIn) != parser.isSet(set.mqttInTopic)) {
+    return "--mqtt-in and --mqtt-in-topic go together";
+  }
+  if (parser.isSet(set.mqttIn)) {
+    std::string error;
+    if (!livelink::ParseMqttUrl(parser.value(set.mqttIn).toStdString(), error)) {
+      return "--mqtt-in: " + error;
+    }
+    options.mqttIn =
+        MqttFeedConfig{parser.value(set.mqttIn).toStdString(), parser.value(set.mqttInTopic).toStdString()};
   }
   bool ok = false;
   options.speed = parser.value(set.speed).toDouble(&ok);
@@ -130,7 +147,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption version = parser.addVersionOption();
   const OptionSet set;
   parser.addOptions({set.progid, set.port, set.listen, set.cards, set.capture, set.speed, set.fast, set.loop, set.udp,
-                     set.exitAfterReplay});
+                     set.mqttIn, set.mqttInTopic, set.exitAfterReplay});
   CommandLine result;
   if (!parser.parse(arguments)) {
     result.action = CommandLine::Action::Fail;
@@ -165,6 +182,7 @@ std::optional<ServerConfig> ConfigOf(const Options& options, const Logger& log, 
   config.initial.servesW41 = options.servesW41;
   config.initial.servesW51 = options.servesW51;
   config.udpPort = options.udpPort;
+  config.mqttIn = options.mqttIn;
   config.exitAfterReplay = options.exitAfterReplay;
   config.log = log;
   if (!options.capturePath.empty()) {

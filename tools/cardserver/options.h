@@ -22,6 +22,7 @@ struct Options {
   bool loop = false;
   bool exitAfterReplay = false;
   std::optional<quint16> udpPort;
+  std::optional<MqttFeedConfig> mqttIn;
 };
 
 struct CommandLine {

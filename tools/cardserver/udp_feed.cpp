@@ -59,14 +59,18 @@ void UdpFeed::ReadDatagrams() {
   }
 }
 
-void UdpFeed::TakeDatagram(std::string_view datagram, const QString& sender) {
-  const DatagramContents contents = ReadDatagram(datagram);
+void FeedLines(std::string_view text, const std::string& source, const FeedDeliver& deliver, const Logger& log) {
+  const DatagramContents contents = ReadDatagram(text);
   for (const std::string& record : contents.records) {
-    deliver_(record);
+    deliver(record);
   }
   for (const std::string& refusal : contents.refusals) {
-    log_("UDP message from " + sender.toStdString() + " skipped: " + refusal);
+    log(source + " skipped: " + refusal);
   }
+}
+
+void UdpFeed::TakeDatagram(std::string_view datagram, const QString& sender) {
+  FeedLines(datagram, "UDP message from " + sender.toStdString(), deliver_, log_);
 }
 
 }  // namespace corvane::cardserver

@@ -26,11 +26,17 @@ struct DatagramContents {
 };
 DatagramContents ReadDatagram(std::string_view datagram);
 
+// Hands on a card text record for each message line of text, at once, and
+// logs "<source> skipped: <reason>" for each line that is none: the UDP and
+// the MQTT feed both take their messages this way.
+using FeedDeliver = std::function<void(const std::string&)>;
+void FeedLines(std::string_view text, const std::string& source, const FeedDeliver& deliver, const Logger& log);
+
 class UdpFeed : public QObject {
   Q_OBJECT
 
  public:
-  using Deliver = std::function<void(const std::string&)>;
+  using Deliver = FeedDeliver;
 
   UdpFeed(Deliver deliver, Logger log, QObject* parent = nullptr);
 

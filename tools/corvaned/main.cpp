@@ -14,6 +14,7 @@
 #include "decoding/message_path.h"
 #include "livelink/live_json.h"
 #include "livelink/live_link_server.h"
+#include "livelink/mqtt_publisher.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
 
@@ -121,7 +122,8 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   parser.setApplicationDescription(
       "Corvane's receiver without a window: connects to the card server named by Corvane's settings (or the\n"
       "options below), decodes every message, stores it (setting \"Database\": 0 none, 1 SQLite Corvane.db,\n"
-      "2 Jet-layout Corvane.mdb, in the current directory), writes the traffic log when asked, and prints\n"
+      "2 Jet-layout Corvane.mdb, in the current directory, 4 a PostgreSQL server shared by a station network),\n"
+      "writes the traffic log when asked, and prints\n"
       "each report. Messages the store cannot take at once (locked, read-only, disk full) wait and are\n"
       "written later, if need be from Corvane.pending.jsonl beside the store, also at the next start.\n"
       "Stops cleanly on SIGINT or SIGTERM.");
@@ -132,8 +134,21 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   const QCommandLineOption input("input", "Decoder input: 1 AF, 2 HF, 3 IF1, 4 IF2 (default: setting IF-Input).",
                                  "input");
   const QCommandLineOption translation("translation", "IF translation in Hz (default: setting IF-Freqs).", "hz");
-  const QCommandLineOption database("database", "Store: 0 none, 1 SQLite, 2 Jet layout (default: setting Database).",
-                                    "kind");
+  const QCommandLineOption database(
+      "database", "Store: 0 none, 1 SQLite, 2 Jet layout, 4 PostgreSQL (default: setting Database).", "kind");
+  const QCommandLineOption databaseUrl(
+      "database-url", "PostgreSQL connection string or URI (default: setting DatabaseUrl, else libpq's defaults).",
+      "url");
+  const QCommandLineOption station("station",
+                                   "Station name stored with each message in PostgreSQL\n"
+                                   "(default: setting StationName, else the host name).",
+                                   "name");
+  const QCommandLineOption mqtt("mqtt",
+                                "Also publish each message's LiveJSON to this MQTT broker, QoS 1:\n"
+                                "mqtt://[user[:password]@]host[:port] or mqtts://... (default: setting MqttUrl).",
+                                "url");
+  const QCommandLineOption mqttTopic(
+      "mqtt-topic", "MQTT topic (default: setting MqttTopic, else corvane/<station>/messages).", "topic");
   const QCommandLineOption log("log", "Append reports to Corvane.txt: all, or some (no link tests or acks).",
                                "all|some");
   const QCommandLineOption retry("retry",
@@ -143,7 +158,8 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   const QCommandLineOption quiet("quiet", "Do not print the reports.");
   const QCommandLineOption link("link-name", "Name of the live link other programs read (default Corvane).", "name",
                                 "Corvane");
-  parser.addOptions({host, cardType, cardNumber, input, translation, database, log, retry, quiet, link});
+  parser.addOptions({host, cardType, cardNumber, input, translation, database, databaseUrl, station, mqtt, mqttTopic,
+                     log, retry, quiet, link});
   parser.process(app);
 
   Options options;
@@ -171,7 +187,23 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   number(cardNumber, s.CardNumber, 1, 8);
   number(input, s.IFInput, 1, 4);
   number(translation, s.IFFreqs, INT32_MIN, INT32_MAX);
-  number(database, s.Database, 0, 2);
+  number(database, s.Database, 0, 4);
+  if (parser.isSet(databaseUrl)) {
+    s.DatabaseUrl = parser.value(databaseUrl).toStdString();
+  }
+  if (parser.isSet(station)) {
+    s.StationName = parser.value(station).toStdString();
+  }
+  if (parser.isSet(mqtt)) {
+    s.MqttUrl = parser.value(mqtt).toStdString();
+  }
+  if (parser.isSet(mqttTopic)) {
+    s.MqttTopic = parser.value(mqttTopic).toStdString();
+  }
+  if (std::string error; !s.MqttUrl.empty() && !livelink::ParseMqttUrl(s.MqttUrl, error)) {
+    std::cerr << "corvaned: --mqtt: " << error << '\n';
+    ok = false;
+  }
   number(retry, options.retrySeconds, 0, 3600);
   if (parser.isSet(log)) {
     const QString mode = parser.value(log);
@@ -192,6 +224,20 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
     return std::nullopt;
   }
   return options;
+}
+
+// The MQTT publisher the settings ask for (the URL was checked with the
+// options); says where it publishes, without the password.
+std::unique_ptr<livelink::MqttPublisher> StartMqtt(const config::Settings& settings) {
+  std::string error;
+  livelink::MqttPublisherOptions mqtt;
+  mqtt.url = *livelink::ParseMqttUrl(settings.MqttUrl, error);
+  mqtt.topic = settings.MqttTopic;
+  mqtt.station = settings.StationName;
+  auto publisher = std::make_unique<livelink::MqttPublisher>(std::move(mqtt));
+  std::cerr << "corvaned: mqtt: publishing to " << livelink::ParseMqttUrl(settings.MqttUrl, error)->Display()
+            << " on topic " << publisher->Topic() << " as client " << publisher->ClientId() << std::endl;
+  return publisher;
 }
 
 }  // namespace
@@ -217,8 +263,12 @@ int main(int argc, char** argv) {
     // After each accepted message's summary, its LiveJSON object.
     void SetLiveData(const std::string& summary) override {
       Set("LiveData", summary);
-      if (path_ != nullptr && link_.IsListening()) {
-        Set("LiveJSON", livelink::LiveJsonOfLast(*path_, reference::Global()));
+      if (path_ != nullptr && (link_.IsListening() || mqtt_)) {
+        std::string json = livelink::LiveJsonOfLast(*path_, reference::Global());
+        Set("LiveJSON", json);
+        if (mqtt_ && !json.empty()) {
+          mqtt_->Publish(std::move(json));
+        }
       }
     }
     void Set(const std::string& item, const std::string& value) {
@@ -228,11 +278,27 @@ int main(int argc, char** argv) {
     }
     livelink::LiveLinkServer& link_;
     const decoding::MessagePath* path_ = nullptr;
+    std::unique_ptr<livelink::MqttPublisher> mqtt_;
   } outputs(liveLink);
+  livelink::MqttTroubleReport mqttTrouble;
+  QTimer mqttWatch;
+  if (!options->settings.MqttUrl.empty()) {
+    outputs.mqtt_ = StartMqtt(options->settings);
+    // Trouble with the broker and the way back, once each.
+    QObject::connect(&mqttWatch, &QTimer::timeout, &app, [&] {
+      for (const std::string& line : mqttTrouble.Check(outputs.mqtt_->Status())) {
+        std::cerr << "corvaned: " << line << std::endl;
+      }
+    });
+    mqttWatch.start(250);
+  }
   decoding::MessagePath path(reference::Global(), outputs);
   outputs.path_ = &path;
   store::Database database(reference::Global());
   path.DBType = options->settings.Database;
+  if (path.DBType == store::kPostgresStore) {
+    database.SetStoreOptions({options->settings.DatabaseUrl, options->settings.StationName});
+  }
   if (path.DBType != decoding::kNoStore) {
     ConsoleStoreProgress progress;
     path.DBName = "Corvane";

@@ -1,0 +1,158 @@
+// The writer's PostgreSQL session: batches, refusals, rows the server can
+// never take, and commits whose answer was lost.
+#include "store/postgres/pg_session.h"
+
+namespace corvane::store::postgres {
+
+namespace {
+
+// A connection that cannot be made counts as a refusal: the server may be
+// down for a moment. As short as libpq allows, as the writer holds its lock
+// meanwhile and a history read waits for it.
+constexpr int kWriterConnectTimeoutSeconds = 2;
+
+constexpr const char* kInsert = "corvane_insert";
+constexpr const char* kDelete = "corvane_delete";
+constexpr const char* kInsertSql =
+    "INSERT INTO Planes (Date,Hour,Mode,Address,Flight,Label,Bloc,Msn,Data,Station) "
+    "VALUES ($1,$2,$3,$4,$5,$6,$7,$8,$9,$10)";
+constexpr const char* kDeleteSql = "DELETE FROM Planes WHERE Address = $1";
+
+bool SameOp(const StoreOp& a, const StoreOp& b) { return a.kind == b.kind && a.record == b.record; }
+
+}  // namespace
+
+PgSession::PgSession(const std::string& url, std::string station, CommitInDoubt& doubt)
+    : station_(std::move(station)), doubt_(doubt) {
+  try {
+    db_ = std::make_unique<Connection>(url, kWriterConnectTimeoutSeconds);
+    db_->Prepare(kInsert, kInsertSql);
+    db_->Prepare(kDelete, kDeleteSql);
+    SettleDoubt();
+  } catch (const Error& failure) {
+    throw WriteRefused(failure.what());
+  }
+}
+
+// Asks the server how the transaction in doubt ended: committed, its writes
+// are passed over when they come again; aborted (or forgotten), they are
+// written again; still running on a connection the server has not yet seen
+// die, the session waits.
+void PgSession::SettleDoubt() {
+  const std::lock_guard lock(doubt_.mutex);
+  if (doubt_.transaction.empty()) {
+    return;
+  }
+  const Rows status = db_->Query("SELECT txid_status($1::bigint)", {doubt_.transaction});
+  const std::string outcome = status.empty() || status[0].empty() ? std::string() : status[0][0];
+  if (outcome == "in progress") {
+    throw Error("", "PostgreSQL: waiting for the outcome of an interrupted commit");
+  }
+  if (outcome == "committed") {
+    doubt_.committed.assign(doubt_.ops.begin(), doubt_.ops.end());
+  }
+  doubt_.transaction.clear();
+  doubt_.ops.clear();
+}
+
+void PgSession::Begin() {
+  tried_.clear();
+  applied_.clear();
+  passedOver_ = 0;
+  if (!db_->IsOk()) {
+    throw WriteRefused("PostgreSQL " + db_->ServerName() + ": the connection was lost");
+  }
+  try {
+    db_->Execute("BEGIN");
+    const Rows id = db_->Query("SELECT txid_current()");
+    transaction_ = id.at(0).at(0);
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
+}
+
+void PgSession::Run(const StoreOp& op) {
+  const decoding::MessageRecord& r = op.record;
+  if (op.kind == StoreOp::Kind::Delete) {
+    db_->RunPrepared(kDelete, {r.Address});
+  } else {
+    db_->RunPrepared(kInsert, {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data, station_});
+  }
+}
+
+void PgSession::Apply(const StoreOp& op) {
+  tried_.push_back(op);
+  if (AlreadyCommitted(op)) {
+    return;
+  }
+  try {
+    Run(op);
+    applied_.push_back(op);
+  } catch (const Error& failure) {
+    if (!failure.RowRejected()) {
+      Refuse(failure);
+    }
+    RestartWithout();
+  }
+}
+
+// The writes of a commit in doubt come again in the same order; they are
+// dropped from the list only once this transaction commits.
+bool PgSession::AlreadyCommitted(const StoreOp& op) {
+  const std::lock_guard lock(doubt_.mutex);
+  if (passedOver_ < doubt_.committed.size()) {
+    if (SameOp(op, doubt_.committed[passedOver_])) {
+      ++passedOver_;
+      return true;
+    }
+    doubt_.committed.clear();
+    passedOver_ = 0;
+  }
+  return false;
+}
+
+// A failed statement aborts the whole transaction on the server: the row
+// that was refused is left out and the rows before it are run again.
+void PgSession::RestartWithout() {
+  try {
+    db_->RollbackQuietly();
+    db_->Execute("BEGIN");
+    transaction_ = db_->Query("SELECT txid_current()").at(0).at(0);
+    for (const StoreOp& op : applied_) {
+      Run(op);
+    }
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
+}
+
+void PgSession::Commit() {
+  try {
+    db_->Commit();
+  } catch (const Error& failure) {
+    // Only a transaction that wrote something can write it twice.
+    if (!db_->IsOk() && !applied_.empty()) {
+      const std::lock_guard lock(doubt_.mutex);
+      doubt_.transaction = transaction_;
+      doubt_.ops = tried_;
+    }
+    Refuse(failure);
+  }
+  {
+    const std::lock_guard lock(doubt_.mutex);
+    doubt_.committed.erase(doubt_.committed.begin(),
+                           doubt_.committed.begin() + static_cast<std::ptrdiff_t>(passedOver_));
+  }
+  passedOver_ = 0;
+  tried_.clear();
+  applied_.clear();
+}
+
+void PgSession::Rollback() noexcept { db_->RollbackQuietly(); }
+
+void PgSession::Refuse(const Error& failure) {
+  Rollback();
+  throw WriteRefused(failure.what());
+}
+
+}  // namespace corvane::store::postgres

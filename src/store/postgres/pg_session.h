@@ -1,0 +1,57 @@
+// The store writer's session on the PostgreSQL server: one connection kept
+// for the run, prepared statements, each batch in one transaction. A lost
+// connection, a server down or restarting, or any other refusal throws
+// WriteRefused; the writer keeps the batch and opens a new session.
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "store/backend.h"
+#include "store/postgres/pg_connection.h"
+
+namespace corvane::store::postgres {
+
+// A COMMIT whose answer never came (the connection broke on the way): the
+// server may or may not have committed. Kept by the backend across
+// sessions, so that the next session asks the server how the transaction
+// ended and does not write the same messages twice.
+struct CommitInDoubt {
+  std::mutex mutex;
+  std::string transaction;   // the transaction's id, empty when nothing is in doubt
+  std::vector<StoreOp> ops;  // every write handed to that transaction
+  // Writes the server turned out to have committed, in order: passed over
+  // as they come again, until one differs.
+  std::deque<StoreOp> committed;
+};
+
+class PgSession : public StoreSession {
+ public:
+  // Connects and prepares the statements; throws WriteRefused when it cannot.
+  PgSession(const std::string& url, std::string station, CommitInDoubt& doubt);
+
+  void Begin() override;
+  void Apply(const StoreOp& op) override;
+  void Commit() override;
+  void Rollback() noexcept override;
+
+ private:
+  void Run(const StoreOp& op);
+  bool AlreadyCommitted(const StoreOp& op);
+  void SettleDoubt();
+  void RestartWithout();
+  [[noreturn]] void Refuse(const Error& failure);
+
+  std::unique_ptr<Connection> db_;
+  std::string station_;
+  CommitInDoubt& doubt_;
+  std::string transaction_;       // the open transaction's id
+  std::vector<StoreOp> tried_;    // every write handed over in this transaction
+  std::vector<StoreOp> applied_;  // those run in it (rejected rows left out)
+  std::size_t passedOver_ = 0;    // writes of doubt_.committed passed over in this transaction
+};
+
+}  // namespace corvane::store::postgres

@@ -1,0 +1,49 @@
+// The PostgreSQL backend: one store shared by the receivers of a station
+// network. The server is named by a libpq connection string; every row of
+// Planes names the station that heard it, and an aircraft's history shows
+// the day as every station heard it, each message once.
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include "store/backend.h"
+
+namespace corvane::store {
+
+namespace postgres {
+class Connection;
+struct CommitInDoubt;
+}  // namespace postgres
+
+class PostgresBackend : public StoreBackend {
+ public:
+  explicit PostgresBackend(StoreOptions options);
+  ~PostgresBackend() override;
+
+  // The store lives on the server: no file, no extension.
+  [[nodiscard]] std::string_view Extension() const override { return ""; }
+  [[nodiscard]] std::string_view CaptionSuffix() const override { return " (PostgreSQL DB)"; }
+
+  // The five tables are there and the reference tables hold rows; false
+  // also when the server cannot be reached.
+  bool Exists(const std::string& name) override;
+  void CreateDatabase(const std::string& name) override;
+  void CreateTables(const std::string& name) override;
+  void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) override;
+  StoredTables LoadTables(const std::string& name) override;
+  std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
+  std::unique_ptr<StoreSession> OpenSession(const std::string& name) override;
+
+ private:
+  std::unique_ptr<postgres::Connection> Connect(int timeoutSeconds) const;
+  static void CreateTablesOn(postgres::Connection& db);
+  std::string ReadHistory(std::string_view address, const std::string& today);
+
+  StoreOptions options_;
+  std::mutex readerMutex_;
+  std::unique_ptr<postgres::Connection> reader_;  // kept for history reads, under readerMutex_
+  std::unique_ptr<postgres::CommitInDoubt> doubt_;
+};
+
+}  // namespace corvane::store

@@ -1,0 +1,308 @@
+// A station network with the real programs: three corvaned receivers, each
+// fed by its own corvane-cardserver replaying the shipped capture, store into
+// one PostgreSQL database and publish to one mosquitto broker. A mosquitto_sub
+// client and a fourth receiver fed by corvane-cardserver --mqtt-in follow the
+// broker. Every accepted message must reach each of them once per receiver,
+// be stored once per receiver, and show once in an aircraft's history; with
+// the server and the broker stopped for 30 s under traffic nothing is lost
+// and no receiver loses its card connection.
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <fstream>
+#include <memory>
+#include <tuple>
+
+#include "../support/mosquitto_broker.h"
+#include "../support/postgres_server.h"
+#include "capture/capture.h"
+#include "cardlink/event_wait.h"
+#include "decoding/text_record.h"
+#include "reference/reference_tables.h"
+#include "store/store.h"
+
+namespace corvane {
+namespace {
+
+constexpr int kReceivers = 3;
+constexpr const char* kProbeTail = "PROBE1";
+
+bool WaitUntil(const std::function<bool()>& condition, int milliseconds) {
+  const QDeadlineTimer deadline(milliseconds);
+  while (!condition() && !deadline.hasExpired()) {
+    cardlink::WaitProcessingEvents(50);
+  }
+  return condition();
+}
+
+// The demo capture's accepted messages, as (address, label, msn, text).
+using MessageKey = std::tuple<std::string, std::string, std::string, std::string>;
+std::vector<MessageKey> AcceptedMessages() {
+  reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  std::vector<MessageKey> accepted;
+  std::ifstream in(CORVANE_DEMO_CAPTURE);
+  std::string error;
+  std::string label;
+  for (std::string line; std::getline(in, line);) {
+    const auto record = capture::ParseCaptureLine(line, error);
+    const auto message = record ? decoding::ReadTextRecord(record->txt, record->utc, tables, label) : std::nullopt;
+    if (message) {
+      const auto& r = message->record;
+      accepted.emplace_back(r.Address, r.Label, r.Msn, r.Data);
+    }
+  }
+  return accepted;
+}
+
+long CountIn(const std::string& url, const std::string& sql) {
+  PGconn* connection = PQconnectdb(url.c_str());
+  PGresult* result = PQexec(connection, sql.c_str());
+  const long count =
+      PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) == 1 ? std::stol(PQgetvalue(result, 0, 0)) : -1;
+  PQclear(result);
+  PQfinish(connection);
+  return count;
+}
+
+long SqliteRows(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_stmt* query = nullptr;
+  long count = -1;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_busy_timeout(db, 2000);
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Planes WHERE Address NOT LIKE '%PROBE%'", -1, &query, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(query) == SQLITE_ROW) {
+      count = sqlite3_column_int64(query, 0);
+    }
+  }
+  sqlite3_finalize(query);
+  sqlite3_close(db);
+  return count;
+}
+
+// Lines of the subscriber's output that came from a receiver's topic.
+long PublishedLines(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    return 0;
+  }
+  long lines = 0;
+  for (const QByteArray& line : file.readAll().split('\n')) {
+    lines += line.startsWith("corvane/station") ? 1 : 0;
+  }
+  return lines;
+}
+
+class StationNetwork : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test_support::MosquittoBroker::Installed() || !test_support::PostgresServer().Installed()) {
+      GTEST_SKIP() << "PostgreSQL or mosquitto is not installed";
+    }
+    postgres_ = std::make_unique<test_support::PostgresServer>();
+    ASSERT_TRUE(postgres_->Ready());
+    ASSERT_EQ(CountIn(postgres_->Url("postgres"), "SELECT count(*) FROM (SELECT 1) AS one"), 1);
+    PGconn* connection = PQconnectdb(postgres_->Url("postgres").c_str());
+    PQclear(PQexec(connection, "CREATE DATABASE network"));
+    PQfinish(connection);
+    url_ = postgres_->Url("network");
+    ASSERT_TRUE(broker_.Start());
+    accepted_ = AcceptedMessages();
+    ASSERT_GT(accepted_.size(), 300U);
+  }
+
+  void TearDown() override {
+    for (auto& process : processes_) {
+      process->terminate();
+      process->waitForFinished(10000);
+    }
+  }
+
+  QProcess& Start(const QString& program, const QStringList& arguments, const QString& name) {
+    auto& process = *processes_.emplace_back(std::make_unique<QProcess>());
+    const QString folder = dir_.filePath(name);
+    QDir().mkpath(folder + "/config");
+    auto environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", folder + "/config");
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    process.setStandardOutputFile(folder + "/out.txt");
+    process.setStandardErrorFile(folder + "/err.txt");
+    process.start(program, arguments);
+    return process;
+  }
+
+  static QString Said(const QString& folder) {
+    QFile out(folder + "/out.txt");
+    QFile err(folder + "/err.txt");
+    out.open(QIODevice::ReadOnly);
+    err.open(QIODevice::ReadOnly);
+    return QString::fromUtf8(out.readAll() + err.readAll());
+  }
+
+  // A card server (its output names the port it listens on) and a receiver
+  // connected to it; --retry 0 makes a receiver that loses its card
+  // connection exit, which the tests check for.
+  QProcess& StartReceiver(const QString& name, const QStringList& serverOptions, const QStringList& receiverOptions) {
+    Start(CORVANE_CARDSERVER, QStringList{"--port", "0"} + serverOptions, name + "-card");
+    const QString cardFolder = dir_.filePath(name + "-card");
+    int port = 0;
+    WaitUntil(
+        [&] {
+          const QString said = Said(cardFolder);
+          const auto at = said.indexOf("listening on 127.0.0.1:");
+          port = at < 0 ? 0 : said.mid(at + 23).section('\n', 0, 0).trimmed().toInt();
+          return port != 0;
+        },
+        20000);
+    EXPECT_NE(port, 0) << Said(cardFolder).toStdString();
+    return Start(CORVANE_RECEIVER,
+                 QStringList{"--host", QString("127.0.0.1:%1").arg(port), "--card-type", "1", "--card-number", "1",
+                             "--retry", "0", "--quiet", "--link-name", "corvane-network-test-" + name} +
+                     receiverOptions,
+                 name);
+  }
+
+  // The followers: mosquitto_sub with a persistent session, and a receiver
+  // fed from the broker. Probes published until both have seen one say they
+  // are listening.
+  void StartFollowers() {
+    Start("mosquitto_sub",
+          {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t", "corvane/+/messages", "-q", "1", "-c", "-i",
+           "corvane-network-test", "-v"},
+          "subscriber");
+    StartReceiver("follower",
+                  {"--mqtt-in", QString::fromStdString(broker_.Url()), "--mqtt-in-topic", "corvane/+/messages"},
+                  {"--database", "1"});
+    const QString probe = QString(R"({"timestamp": %1, "mode": "2", "label": "Q0", "block_id": "1", "tail": "%2"})")
+                              .arg(QDateTime::currentSecsSinceEpoch())
+                              .arg(kProbeTail);
+    const bool listening = WaitUntil(
+        [&] {
+          QProcess::execute("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t",
+                                              "corvane/probe/messages", "-q", "1", "-m", probe});
+          return Said(dir_.filePath("subscriber")).contains(kProbeTail) && FollowerRows(true) > 0;
+        },
+        30000);
+    ASSERT_TRUE(listening) << Said(dir_.filePath("follower-card")).toStdString();
+  }
+
+  long FollowerRows(bool probes) const {
+    const std::string path = dir_.filePath("follower/Corvane.db").toStdString();
+    if (!probes) {
+      return SqliteRows(path);
+    }
+    sqlite3* db = nullptr;
+    long count = 0;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+      sqlite3_exec(
+          db, "SELECT count(*) FROM Planes WHERE Address LIKE '%PROBE%'",
+          [](void* out, int, char** values, char**) {
+            *static_cast<long*>(out) = std::stol(values[0]);
+            return 0;
+          },
+          &count, nullptr);
+    }
+    sqlite3_close(db);
+    return count;
+  }
+
+  void StartStations(const QStringList& replay) {
+    for (int i = 0; i < kReceivers; ++i) {
+      const QString station = QString("station%1").arg(i);
+      stations_.push_back(&StartReceiver(station, QStringList{"--capture", CORVANE_DEMO_CAPTURE} + replay,
+                                         {"--database", "4", "--database-url", QString::fromStdString(url_),
+                                          "--station", station, "--mqtt", QString::fromStdString(broker_.Url())}));
+    }
+  }
+
+  // Everything arrived: every accepted message stored once per station, and
+  // published once per station to both followers.
+  void ExpectEverythingOncePerStation(int milliseconds) {
+    const long expected = static_cast<long>(accepted_.size()) * kReceivers;
+    const auto stored = [&] { return CountIn(url_, "SELECT count(*) FROM Planes"); };
+    const auto published = [&] { return PublishedLines(dir_.filePath("subscriber/out.txt")); };
+    EXPECT_TRUE(WaitUntil([&] { return stored() >= expected && published() >= expected; }, milliseconds))
+        << stored() << " stored, " << published() << " published of " << expected;
+    EXPECT_TRUE(WaitUntil([&] { return FollowerRows(false) >= expected; }, 60000)) << FollowerRows(false);
+    cardlink::WaitProcessingEvents(1000);  // anything beyond would show now
+    EXPECT_EQ(stored(), expected);
+    EXPECT_EQ(published(), expected);
+    EXPECT_EQ(FollowerRows(false), expected);
+    for (int i = 0; i < kReceivers; ++i) {
+      EXPECT_EQ(CountIn(url_, "SELECT count(*) FROM Planes WHERE Station = 'station" + std::to_string(i) + "'"),
+                static_cast<long>(accepted_.size()));
+    }
+  }
+
+  test_support::MosquittoBroker broker_;
+  std::unique_ptr<test_support::PostgresServer> postgres_;
+  std::string url_;
+  std::vector<MessageKey> accepted_;
+  QTemporaryDir dir_;
+  std::vector<std::unique_ptr<QProcess>> processes_;
+  std::vector<QProcess*> stations_;
+};
+
+TEST_F(StationNetwork, ThreeReceiversStoreAndPublishEveryMessageOncePerReceiver) {
+  StartFollowers();
+  StartStations({"--fast"});
+  ExpectEverythingOncePerStation(120000);
+
+  // The aircraft heard most: its history shows each of its messages once,
+  // though all three stations stored them.
+  // The history lists messages with text; one station hearing the same text
+  // twice shows it twice, three stations hearing it once show it once.
+  std::map<std::string, std::vector<MessageKey>> byAircraft;
+  for (const MessageKey& key : accepted_) {
+    if (!std::get<3>(key).empty() && !std::get<0>(key).empty()) {
+      byAircraft[std::get<0>(key)].push_back(key);
+    }
+  }
+  const auto busiest = std::max_element(byAircraft.begin(), byAircraft.end(),
+                                        [](const auto& a, const auto& b) { return a.second.size() < b.second.size(); });
+  reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  store::Database database(tables);
+  database.SetStoreOptions({url_, "reader"});
+  std::string name = "Corvane";
+  const std::string history = database.PlaneHistory(store::kPostgresStore, name, busiest->first);
+  std::size_t entries = 0;
+  for (std::size_t at = history.find("--\r\n"); at != std::string::npos; at = history.find("--\r\n", at + 4)) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, busiest->second.size()) << busiest->first << "\n" << history;
+  for (const MessageKey& key : busiest->second) {
+    EXPECT_NE(history.find(std::get<3>(key)), std::string::npos) << std::get<3>(key);
+  }
+}
+
+TEST_F(StationNetwork, ServerAndBrokerStoppedForThirtySecondsUnderTrafficLoseNothing) {
+  StartFollowers();
+  // The capture's hour replayed in about 60 s: traffic before, during and
+  // after the 30 s without server and broker.
+  StartStations({"--speed", "60"});
+  cardlink::WaitProcessingEvents(5000);
+  postgres_->Stop();
+  broker_.Stop();
+  cardlink::WaitProcessingEvents(30000);
+  ASSERT_TRUE(postgres_->Start());
+  ASSERT_TRUE(broker_.Start());
+  ExpectEverythingOncePerStation(180000);
+  // No receiver lost its card connection (with --retry 0 it would have ended).
+  for (int i = 0; i < kReceivers; ++i) {
+    EXPECT_EQ(stations_[static_cast<std::size_t>(i)]->state(), QProcess::Running)
+        << Said(dir_.filePath(QString("station%1").arg(i))).toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace corvane
