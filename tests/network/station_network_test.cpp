@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <tuple>
 
 #include "../support/mosquitto_broker.h"
@@ -88,15 +89,19 @@ long SqliteRows(const std::string& path) {
   return count;
 }
 
-// Lines of the subscriber's output that came from a receiver's topic.
-long PublishedLines(const QString& path) {
+// Lines of the subscriber's output that came from a receiver's topic; with
+// distinct, a line delivered again counts once.
+long PublishedLines(const QString& path, bool distinct = false) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {
     return 0;
   }
+  std::set<QByteArray> seen;
   long lines = 0;
   for (const QByteArray& line : file.readAll().split('\n')) {
-    lines += line.startsWith("corvane/station") ? 1 : 0;
+    if (line.startsWith("corvane/station") && (!distinct || seen.insert(line).second)) {
+      ++lines;
+    }
   }
   return lines;
 }
@@ -185,11 +190,17 @@ class StationNetwork : public ::testing::Test {
     const QString probe = QString(R"({"timestamp": %1, "mode": "2", "label": "Q0", "block_id": "1", "tail": "%2"})")
                               .arg(QDateTime::currentSecsSinceEpoch())
                               .arg(kProbeTail);
+    bool subscribed = false;
+    bool followed = false;
     const bool listening = WaitUntil(
         [&] {
-          QProcess::execute("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t",
-                                              "corvane/probe/messages", "-q", "1", "-m", probe});
-          return Said(dir_.filePath("subscriber")).contains(kProbeTail) && FollowerRows(true) > 0;
+          if (!subscribed || !followed) {
+            QProcess::execute("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t",
+                                                "corvane/probe/messages", "-q", "1", "-m", probe});
+          }
+          subscribed = subscribed || Said(dir_.filePath("subscriber")).contains(kProbeTail);
+          followed = followed || FollowerRows(true) > 0;
+          return subscribed && followed;
         },
         30000);
     ASSERT_TRUE(listening) << Said(dir_.filePath("follower-card")).toStdString();
@@ -203,6 +214,7 @@ class StationNetwork : public ::testing::Test {
     sqlite3* db = nullptr;
     long count = 0;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+      sqlite3_busy_timeout(db, 2000);
       sqlite3_exec(
           db, "SELECT count(*) FROM Planes WHERE Address LIKE '%PROBE%'",
           [](void* out, int, char** values, char**) {
@@ -225,8 +237,10 @@ class StationNetwork : public ::testing::Test {
   }
 
   // Everything arrived: every accepted message stored once per station, and
-  // published once per station to both followers.
-  void ExpectEverythingOncePerStation(int milliseconds) {
+  // published once per station to both followers. After an outage QoS 1 may
+  // deliver a message again (its acknowledgement was lost with the broker):
+  // then each must be there at least once, and the repeats few.
+  void ExpectEverythingOncePerStation(int milliseconds, bool afterOutage = false) {
     const long expected = static_cast<long>(accepted_.size()) * kReceivers;
     const auto stored = [&] { return CountIn(url_, "SELECT count(*) FROM Planes"); };
     const auto published = [&] { return PublishedLines(dir_.filePath("subscriber/out.txt")); };
@@ -235,8 +249,14 @@ class StationNetwork : public ::testing::Test {
     EXPECT_TRUE(WaitUntil([&] { return FollowerRows(false) >= expected; }, 60000)) << FollowerRows(false);
     cardlink::WaitProcessingEvents(1000);  // anything beyond would show now
     EXPECT_EQ(stored(), expected);
-    EXPECT_EQ(published(), expected);
-    EXPECT_EQ(FollowerRows(false), expected);
+    if (afterOutage) {
+      EXPECT_EQ(PublishedLines(dir_.filePath("subscriber/out.txt"), true), expected);
+      EXPECT_LE(published(), expected + 50);
+      EXPECT_LE(FollowerRows(false), expected + 50);
+    } else {
+      EXPECT_EQ(published(), expected);
+      EXPECT_EQ(FollowerRows(false), expected);
+    }
     for (int i = 0; i < kReceivers; ++i) {
       EXPECT_EQ(CountIn(url_, "SELECT count(*) FROM Planes WHERE Station = 'station" + std::to_string(i) + "'"),
                 static_cast<long>(accepted_.size()));
@@ -296,7 +316,7 @@ TEST_F(StationNetwork, ServerAndBrokerStoppedForThirtySecondsUnderTrafficLoseNot
   cardlink::WaitProcessingEvents(30000);
   ASSERT_TRUE(postgres_->Start());
   ASSERT_TRUE(broker_.Start());
-  ExpectEverythingOncePerStation(180000);
+  ExpectEverythingOncePerStation(180000, true);
   // No receiver lost its card connection (with --retry 0 it would have ended).
   for (int i = 0; i < kReceivers; ++i) {
     EXPECT_EQ(stations_[static_cast<std::size_t>(i)]->state(), QProcess::Running)
