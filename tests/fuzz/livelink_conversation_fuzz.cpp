@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::size_t piece = pieced->piece;
   std::string_view input = pieced->bytes;
-  const livelink::ItemValues values{{"LiveItem", std::string("M=2\r\n\0\xff", 7)}, {"LiveData", "0ACARS mode: 2"}};
+  const livelink::ItemValues values{
+      {"LiveItem", std::string("M=2\r\n\0\xff", 7)}, {"LiveData", "0ACARS mode: 2"}, {"LiveJSON", "{\"mode\":\"2\"}"}};
   livelink::Conversation conversation(values);
   long links = 0;
   int connectedAnswers = 0;

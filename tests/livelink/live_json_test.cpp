@@ -28,7 +28,7 @@ TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
   record.Bloc = "3";
   record.Msn = "M01A";
   record.Flight = "UA0001";
-  record.Data = std::string("A \"q\" \\ \r\n\t\x01\x7F\xB0\xFF end", 22);
+  record.Data = "A \"q\" \\ \r\n\t\x01\x7F\xB0\xFF end";
   readable::Decoding decoding{"Position report",
                               {{"latitude", -34.5},
                                {"altitude_ft", 35000.0},
