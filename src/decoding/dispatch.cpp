@@ -45,7 +45,7 @@ void DispatchLabel(std::string_view label, std::string_view text, bool show, Dec
   }
 
   if (show && !handled && !text.empty()) {
-    out.panels.msgText = std::string(text);
+    out.panels.msgText.assign(text);
     out.panels.Visible(Panel::fMSG) = true;
   }
 }

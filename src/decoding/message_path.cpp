@@ -11,24 +11,28 @@ MessagePath::MessagePath(const reference::ReferenceTables& tables, MessageOutput
 
 void MessagePath::HandleTextRecord(std::string_view record) {
   if (!record.empty()) {
-    liveItem_ = std::string(record);
+    liveItem_.assign(record);
     outputs_.SetLiveItem(liveItem_);
   }
-  std::string summary = DecodeMessage(record);
-  if (!summary.empty()) {
-    liveData_ = std::move(summary);
+  if (ReadAndDrive(record)) {
+    liveData_.clear();
+    AppendLiveSummary(lastMessage_, liveData_);
     outputs_.SetLiveData(liveData_);
   }
 }
 
 std::string MessagePath::DecodeMessage(std::string_view record) {
+  return ReadAndDrive(record) ? BuildLiveSummary(lastMessage_) : std::string();
+}
+
+bool MessagePath::ReadAndDrive(std::string_view record) {
   lastShown_ = false;
   lastLogWrite_ = LogWrite::Skipped;
-  lastMessage_ = ReadTextRecord(record, clock_(), tables_, currentLabel_);
-  if (!lastMessage_) {
-    return {};
+  lastAccepted_ = ReadTextRecordInto(record, clock_(), tables_, currentLabel_, lastMessage_);
+  if (!lastAccepted_) {
+    return false;
   }
-  const ReadMessage& message = *lastMessage_;
+  const ReadMessage& message = lastMessage_;
   const MessageRecord& fields = message.record;
 
   if (DBType != kNoStore) {
@@ -49,11 +53,12 @@ std::string MessagePath::DecodeMessage(std::string_view record) {
   statusStamp_ = message.statusStamp;
   outputs_.SetStatusStamp(statusStamp_);
 
-  messageReport_ = BuildMessageReport(message, decodedBlock_);
+  messageReport_.clear();
+  AppendMessageReport(message, decodedBlock_, messageReport_);
   if (log_ != nullptr) {
     lastLogWrite_ = log_->Write(messageReport_, fields.Label);
   }
-  return BuildLiveSummary(message);
+  return true;
 }
 
 bool MessagePath::PassesFilters(const ReadMessage& message) const {

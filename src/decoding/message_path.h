@@ -100,11 +100,15 @@ class MessagePath {
 
   // The last record decoded: the message when it was accepted, whether it
   // passed the display filters, and what the traffic log did with it.
-  [[nodiscard]] const std::optional<ReadMessage>& LastMessage() const { return lastMessage_; }
+  // Null when the last record was rejected.
+  [[nodiscard]] const ReadMessage* LastMessage() const { return lastAccepted_ ? &lastMessage_ : nullptr; }
   [[nodiscard]] bool LastShown() const { return lastShown_; }
   [[nodiscard]] LogWrite LastLogWrite() const { return lastLogWrite_; }
 
  private:
+  // Reads the record into lastMessage_ and drives the outputs of an accepted
+  // one; true when it was accepted.
+  bool ReadAndDrive(std::string_view record);
   [[nodiscard]] bool PassesFilters(const ReadMessage& message) const;
   void ListAndStore(const MessageRecord& record);
   void UpdateHeader(const ReadMessage& message);
@@ -124,7 +128,9 @@ class MessagePath {
   PanelState panels_;
   HeaderFields header_;
   PlaneList planes_;
-  std::optional<ReadMessage> lastMessage_;
+  // Kept from record to record so that its strings keep their storage.
+  ReadMessage lastMessage_;
+  bool lastAccepted_ = false;
   bool lastShown_ = false;
   LogWrite lastLogWrite_ = LogWrite::Skipped;
 };

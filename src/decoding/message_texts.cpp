@@ -13,12 +13,19 @@ constexpr std::string_view kDecodedRule = "-------------------------------------
 
 // The value followed by one space when it has exactly `width` characters, so
 // that the summary's columns line up.
-std::string SpacedTo(std::string_view value, std::size_t width) {
-  std::string spaced(value);
-  if (spaced.size() == width) {
-    spaced += ' ';
+void AppendSpacedTo(std::string_view value, std::size_t width, std::string& out) {
+  out += value;
+  if (value.size() == width) {
+    out += ' ';
   }
-  return spaced;
+}
+
+// The text padded with spaces on the left to `width`.
+void AppendRightAligned(std::string_view text, std::size_t width, std::string& out) {
+  if (text.size() < width) {
+    out.append(width - text.size(), ' ');
+  }
+  out += text;
 }
 
 // The mode without one leading "0": "02" reads "2", "0" reads empty.
@@ -32,9 +39,20 @@ std::string_view SummaryMode(std::string_view mode) {
 }  // namespace
 
 std::string BuildMessageReport(const ReadMessage& message, std::string_view decodedBlock) {
-  const MessageRecord& r = message.record;
   std::string report;
-  report.reserve(160 + decodedBlock.size() + r.Data.size());
+  AppendMessageReport(message, decodedBlock, report);
+  return report;
+}
+
+std::string BuildLiveSummary(const ReadMessage& message) {
+  std::string summary;
+  AppendLiveSummary(message, summary);
+  return summary;
+}
+
+void AppendMessageReport(const ReadMessage& message, std::string_view decodedBlock, std::string& report) {
+  const MessageRecord& r = message.record;
+  report.reserve(report.size() + 160 + decodedBlock.size() + r.Data.size());
   report += "= ";
   report += message.reportStamp;
   report += 'Z';
@@ -42,13 +60,13 @@ std::string BuildMessageReport(const ReadMessage& message, std::string_view deco
   report += kCrLf;
 
   report += "Mode:";
-  report += RightAligned(r.Mode, 2);
+  AppendRightAligned(r.Mode, 2, report);
   report += " Label:";
   report += r.Label;
   report += " MSN:";
   report += r.Msn;
   report += " Aircraft:";
-  report += RightAligned(TrimBlanks(message.PaddedAddress), 7);
+  AppendRightAligned(TrimBlanks(message.PaddedAddress), 7, report);
   if (!r.Flight.empty()) {
     report += " Flight:";
     report += r.Flight;
@@ -68,23 +86,21 @@ std::string BuildMessageReport(const ReadMessage& message, std::string_view deco
     }
     report += r.Data;
   }
-  return report;
 }
 
-std::string BuildLiveSummary(const ReadMessage& message) {
+void AppendLiveSummary(const ReadMessage& message, std::string& summary) {
   const MessageRecord& r = message.record;
-  std::string summary;
-  summary.reserve(96 + r.Data.size());
+  summary.reserve(summary.size() + 96 + r.Data.size());
   summary += "0ACARS mode: ";
-  summary += SpacedTo(SummaryMode(r.Mode), 1);
+  AppendSpacedTo(SummaryMode(r.Mode), 1, summary);
   summary += " Aircraft reg: ";
   summary += message.PaddedAddress;
   summary += kCrLf;
 
   summary += "Message label: ";
-  summary += SpacedTo(r.Label, 2);
+  AppendSpacedTo(r.Label, 2, summary);
   summary += " Block id: ";
-  summary += SpacedTo(r.Bloc, 1);
+  AppendSpacedTo(r.Bloc, 1, summary);
   if (!r.Msn.empty()) {
     summary += " Msg. no: ";
     summary += r.Msn;
@@ -101,7 +117,6 @@ std::string BuildLiveSummary(const ReadMessage& message) {
     summary += kCrLf;
     summary += r.Data;
   }
-  return summary;
 }
 
 }  // namespace corvane::decoding

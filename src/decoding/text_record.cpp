@@ -38,11 +38,76 @@ void AppendTerminalCode(std::string& labelText, std::string_view data, const ref
   if (data.empty() || data.front() != '#') {
     return;
   }
-  const std::string description = tables.CodeDescription(data.substr(1, 2));
-  if (!description.empty()) {
-    labelText += " - ";
-    labelText += description;
+  constexpr std::string_view kSeparator = " - ";
+  const std::size_t before = labelText.size();
+  labelText += kSeparator;
+  tables.AppendCodeDescription(data.substr(1, 2), labelText);
+  if (labelText.size() == before + kSeparator.size()) {
+    labelText.resize(before);  // no description: no separator either
   }
+}
+
+// The address with "." in front up to 7 characters (an empty one gives six:
+// the padding starts from a width of 2).
+void SetPaddedAddress(std::string_view address, std::string& padded) {
+  constexpr std::size_t kWidth = 7;
+  const std::size_t points = address.size() >= kWidth ? 0 : address.empty() ? kWidth - 1 : kWidth - address.size();
+  padded.assign(points, '.');
+  padded += address;
+}
+
+// Two digits of a value from 0 to 99.
+void PutTwoDigits(char* out, int value) {
+  out[0] = static_cast<char>('0' + value / 10);
+  out[1] = static_cast<char>('0' + value % 10);
+}
+
+bool InTwoDigits(int value) { return value >= 0 && value <= 99; }
+
+// A clock reading every stamp writes in fixed widths: a four-digit year and
+// two-digit parts. Anything else goes through the general formatting.
+bool HasUsualRanges(const UtcTime& t) {
+  return t.year >= 1000 && t.year <= 9999 && InTwoDigits(t.month) && InTwoDigits(t.day) && InTwoDigits(t.hour) &&
+         InTwoDigits(t.minute) && InTwoDigits(t.second) && t.millisecond >= 0 && t.millisecond <= 999;
+}
+
+// The four stamps of one clock reading, written into the message's strings.
+// This runs for every record, so the usual case writes fixed-width digits in
+// place; it gives the same texts as DateField, HourField and the stamps.
+void SetStamps(const UtcTime& now, ReadMessage& message) {
+  if (!HasUsualRanges(now)) {
+    message.record.Date = DateField(now);
+    message.record.Hour = HourField(now);
+    message.reportStamp = ReportStamp(now);
+    message.statusStamp = StatusStamp(now);
+    return;
+  }
+  char date[6];
+  PutTwoDigits(date, now.year % 100);
+  PutTwoDigits(date + 2, now.month);
+  PutTwoDigits(date + 4, now.day);
+  message.record.Date.assign(date, sizeof date);
+
+  char hour[] = "HHMMSS.mmm";
+  PutTwoDigits(hour, now.hour);
+  PutTwoDigits(hour + 2, now.minute);
+  PutTwoDigits(hour + 4, now.second);
+  hour[7] = static_cast<char>('0' + now.millisecond / 100);
+  PutTwoDigits(hour + 8, now.millisecond % 100);
+  message.record.Hour.assign(hour, sizeof hour - 1);
+
+  char report[] = "DD/MM/YYYY HH:MM:SS";
+  PutTwoDigits(report, now.day);
+  PutTwoDigits(report + 3, now.month);
+  PutTwoDigits(report + 6, now.year / 100);
+  PutTwoDigits(report + 8, now.year % 100);
+  PutTwoDigits(report + 11, now.hour);
+  PutTwoDigits(report + 14, now.minute);
+  PutTwoDigits(report + 17, now.second);
+  message.reportStamp.assign(report, sizeof report - 1);
+  // The status stamp is the report stamp without the year.
+  message.statusStamp.assign(report, 5);
+  message.statusStamp.append(report + 10, 9);
 }
 
 }  // namespace
@@ -100,12 +165,8 @@ std::string StatusStamp(const UtcTime& time) {
 }
 
 std::string PadAddress(std::string_view address) {
-  std::string padded(address);
-  for (std::size_t width = 2; width <= 7; ++width) {
-    if (padded.size() < width) {
-      padded.insert(padded.begin(), '.');
-    }
-  }
+  std::string padded;
+  SetPaddedAddress(address, padded);
   return padded;
 }
 
@@ -118,65 +179,77 @@ bool IsValidAddress(std::string_view address) {
   return true;
 }
 
-std::optional<std::string> TagValue(std::string_view record, std::string_view tag, std::size_t width) {
+std::optional<std::string_view> TagView(std::string_view record, std::string_view tag, std::size_t width) {
   const auto at = record.find(tag);
   if (at == std::string_view::npos) {
     return std::nullopt;
   }
-  return std::string(TrimBlanks(record.substr(at + tag.size(), width)));
+  return TrimBlanks(record.substr(at + tag.size(), width));
+}
+
+std::optional<std::string> TagValue(std::string_view record, std::string_view tag, std::size_t width) {
+  if (const auto value = TagView(record, tag, width)) {
+    return std::string(*value);
+  }
+  return std::nullopt;
 }
 
 std::optional<ReadMessage> ReadTextRecord(std::string_view record, const UtcTime& now,
                                           const reference::ReferenceTables& tables, std::string& currentLabel) {
   ReadMessage message;
+  if (!ReadTextRecordInto(record, now, tables, currentLabel, message)) {
+    return std::nullopt;
+  }
+  return message;
+}
+
+bool ReadTextRecordInto(std::string_view record, const UtcTime& now, const reference::ReferenceTables& tables,
+                        std::string& currentLabel, ReadMessage& message) {
   MessageRecord& fields = message.record;
-  fields.Date = DateField(now);
-  fields.Hour = HourField(now);
-  message.reportStamp = ReportStamp(now);
-  message.statusStamp = StatusStamp(now);
+  SetStamps(now, message);
 
-  auto mode = TagValue(record, "M=", 2);
+  const auto mode = TagView(record, "M=", 2);
   if (!mode) {
-    return std::nullopt;
+    return false;
   }
-  fields.Mode = std::move(*mode);
+  fields.Mode.assign(*mode);
 
-  auto address = TagValue(record, "ADDR=", 7);
+  const auto address = TagView(record, "ADDR=", 7);
   if (!address || !IsValidAddress(*address)) {
-    return std::nullopt;
+    return false;
   }
-  fields.Address = std::move(*address);
-  message.PaddedAddress = PadAddress(fields.Address);
+  fields.Address.assign(*address);
+  SetPaddedAddress(*address, message.PaddedAddress);
 
   if (record.find("TA=") == std::string_view::npos) {
-    return std::nullopt;
+    return false;
   }
 
-  auto label = TagValue(record, "ML=", 2);
+  const auto label = TagView(record, "ML=", 2);
   if (!label) {
-    return std::nullopt;
+    return false;
   }
-  currentLabel = *label;
-  fields.Label = label->size() >= 2 && (*label)[1] == kDelete ? std::string(kUplinkAckLabel) : std::move(*label);
-  message.LabelText = tables.LabelDescription(fields.Label);
+  currentLabel.assign(*label);
+  fields.Label.assign(label->size() >= 2 && (*label)[1] == kDelete ? kUplinkAckLabel : *label);
+  message.LabelText.clear();
+  tables.AppendLabelDescription(fields.Label, message.LabelText);
 
-  auto bloc = TagValue(record, "B=", 1);
+  const auto bloc = TagView(record, "B=", 1);
   if (!bloc) {
-    return std::nullopt;
+    return false;
   }
-  fields.Bloc = std::move(*bloc);
-  fields.Msn = TagValue(record, "MSN=", 4).value_or(std::string());
-  fields.Flight = TagValue(record, "FID=", 6).value_or(std::string());
+  fields.Bloc.assign(*bloc);
+  fields.Msn.assign(TagView(record, "MSN=", 4).value_or(std::string_view()));
+  fields.Flight.assign(TagView(record, "FID=", 6).value_or(std::string_view()));
 
   const auto lineEnd = record.find(kCrLf);
-  if (lineEnd != std::string_view::npos) {
-    fields.Data = std::string(TrimBlanks(record.substr(lineEnd + kCrLf.size())));
-  }
+  fields.Data.assign(lineEnd == std::string_view::npos ? std::string_view()
+                                                       : TrimBlanks(record.substr(lineEnd + kCrLf.size())));
 
   if (fields.Label == kTerminalLabel) {
     AppendTerminalCode(message.LabelText, fields.Data, tables);
   }
-  return message;
+  return true;
 }
 
 }  // namespace corvane::decoding

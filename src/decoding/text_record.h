@@ -59,6 +59,9 @@ bool IsValidAddress(std::string_view address);
 // trimmed at both ends. Empty optional when the tag does not occur.
 std::optional<std::string> TagValue(std::string_view record, std::string_view tag, std::size_t width);
 
+// The same value as a view into the record.
+std::optional<std::string_view> TagView(std::string_view record, std::string_view tag, std::size_t width);
+
 // Reads a record decoded at time now. Returns nothing when a required tag is
 // missing or the address holds a character outside the accepted set.
 // currentLabel receives the label as received (before the uplink
@@ -66,5 +69,11 @@ std::optional<std::string> TagValue(std::string_view record, std::string_view ta
 // rejected afterwards.
 std::optional<ReadMessage> ReadTextRecord(std::string_view record, const UtcTime& now,
                                           const reference::ReferenceTables& tables, std::string& currentLabel);
+
+// The same, read into an existing message so that its strings keep their
+// storage from one record to the next; true when the record was accepted.
+// The message holds nothing useful after a rejected record.
+bool ReadTextRecordInto(std::string_view record, const UtcTime& now, const reference::ReferenceTables& tables,
+                        std::string& currentLabel, ReadMessage& message);
 
 }  // namespace corvane::decoding

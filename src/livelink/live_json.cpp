@@ -4,7 +4,10 @@
 #include "livelink/live_json.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace corvane::livelink {
@@ -60,23 +63,55 @@ constexpr std::array<bool, 256> kPlain = PlainBytes();
 
 bool IsPlain(unsigned char byte) { return kPlain[byte]; }
 
-// Runs of plain ASCII go in whole; only the bytes between them are looked at
-// one by one.
+// The high bit of each byte of the word that is not plain: below 0x20, the
+// quote, the backslash, DEL, or 0x80 and above. Each test is exact per byte:
+// the additions only touch the low seven bits, so no carry crosses a byte.
+std::uint64_t SpecialBytes(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  const std::uint64_t low = word & kLow7;
+  // A byte whose low seven bits equal c (c below 0x80); x has no high bits.
+  const auto equalTo = [&](unsigned char c) {
+    const std::uint64_t x = low ^ (kOnes * c);
+    return ~((x + kLow7) | x);
+  };
+  const std::uint64_t control = ~(low + kOnes * 0x60);
+  const std::uint64_t special = control | equalTo('"') | equalTo('\\') | equalTo(0x7F);
+  return (special & ~word & kHighs) | (word & kHighs);
+}
+
+// Runs of plain ASCII go in whole, eight bytes tested at a time; only the
+// bytes that need escaping are written one by one.
 void AppendString(std::string_view bytes, std::string& out) {
+  out.reserve(out.size() + bytes.size() + 2);
   out += '"';
-  std::size_t at = 0;
-  while (at < bytes.size()) {
-    std::size_t end = at;
-    while (end < bytes.size() && IsPlain(static_cast<unsigned char>(bytes[end]))) {
-      ++end;
+  const char* at = bytes.data();
+  const char* const end = at + bytes.size();
+  const char* run = at;
+  while (at < end) {
+    if constexpr (std::endian::native == std::endian::little) {
+      if (end - at >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, at, sizeof word);
+        const std::uint64_t special = SpecialBytes(word);
+        if (special == 0) {
+          at += 8;
+          continue;
+        }
+        at += std::countr_zero(special) / 8;  // the first byte that needs escaping
+      }
     }
-    out.append(bytes.data() + at, end - at);
-    if (end < bytes.size()) {
-      AppendEscapedByte(static_cast<unsigned char>(bytes[end]), out);
-      ++end;
+    const auto byte = static_cast<unsigned char>(*at);
+    if (IsPlain(byte)) {
+      ++at;
+      continue;
     }
-    at = end;
+    out.append(run, static_cast<std::size_t>(at - run));
+    AppendEscapedByte(byte, out);
+    run = ++at;
   }
+  out.append(run, static_cast<std::size_t>(at - run));
   out += '"';
 }
 
@@ -86,9 +121,11 @@ void AppendNumber(double value, std::string& out) {
   out.append(buffer.data(), result.ptr);
 }
 
+// A member whose name needs no escaping.
 void AppendMember(std::string_view name, std::string_view value, std::string& out) {
-  AppendString(name, out);
-  out += ':';
+  out += '"';
+  out += name;
+  out += "\":";
   AppendString(value, out);
   out += ',';
 }
@@ -113,24 +150,29 @@ void AppendValue(const readable::Value& value, std::string& out) {
 }
 
 // "261207" and "001514.716" as "2026-12-07T00:15:14.716Z".
-std::string IsoTime(const MessageRecord& record) {
+void AppendIsoTime(const MessageRecord& record, std::string& out) {
   if (record.Date.size() != 6 || record.Hour.size() < 6) {
-    return record.Date + " " + record.Hour;
+    AppendString(record.Date + " " + record.Hour, out);
+    return;
   }
-  std::string time = "20";
-  time += record.Date.substr(0, 2);
+  const std::string_view date = record.Date;
+  const std::string_view hour = record.Hour;
+  std::string time;
+  time.reserve(16 + hour.size());
+  time += "20";
+  time += date.substr(0, 2);
   time += '-';
-  time += record.Date.substr(2, 2);
+  time += date.substr(2, 2);
   time += '-';
-  time += record.Date.substr(4, 2);
+  time += date.substr(4, 2);
   time += 'T';
-  time += record.Hour.substr(0, 2);
+  time += hour.substr(0, 2);
   time += ':';
-  time += record.Hour.substr(2, 2);
+  time += hour.substr(2, 2);
   time += ':';
-  time += record.Hour.substr(4);
+  time += hour.substr(4);
   time += 'Z';
-  return time;
+  AppendString(time, out);
 }
 
 }  // namespace
@@ -157,7 +199,12 @@ void AppendReadableJson(const readable::Decoding& decoding, std::string& out) {
 
 std::string LiveJson(const MessageRecord& record, const std::optional<readable::Decoding>& decoding) {
   std::string out;
-  out.reserve(256 + record.Data.size() + (decoding ? 2 * decoding->text.size() : 0));
+  AppendLiveJson(record, decoding ? &*decoding : nullptr, out);
+  return out;
+}
+
+void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, std::string& out) {
+  out.reserve(out.size() + 256 + record.Data.size() + (decoding != nullptr ? 2 * decoding->text.size() : 0));
   out += '{';
   AppendMember("mode", record.Mode, out);
   AppendMember("address", record.Address, out);
@@ -166,15 +213,13 @@ std::string LiveJson(const MessageRecord& record, const std::optional<readable::
   AppendMember("msn", record.Msn, out);
   AppendMember("flight", record.Flight, out);
   AppendMember("text", record.Data, out);
-  AppendString("time", out);
-  out += ':';
-  AppendString(IsoTime(record), out);
-  if (decoding) {
+  out += "\"time\":";
+  AppendIsoTime(record, out);
+  if (decoding != nullptr) {
     out += ",\"readable\":";
     AppendReadableJson(*decoding, out);
   }
   out += '}';
-  return out;
 }
 
 std::optional<readable::Decoding> ReadableOf(const MessageRecord& record, const reference::ReferenceTables& tables) {
@@ -182,8 +227,8 @@ std::optional<readable::Decoding> ReadableOf(const MessageRecord& record, const 
 }
 
 std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables) {
-  const auto& message = path.LastMessage();
-  return message ? LiveJson(message->record, ReadableOf(message->record, tables)) : std::string();
+  const decoding::ReadMessage* message = path.LastMessage();
+  return message != nullptr ? LiveJson(message->record, ReadableOf(message->record, tables)) : std::string();
 }
 
 }  // namespace corvane::livelink

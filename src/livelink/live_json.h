@@ -17,6 +17,8 @@ namespace corvane::livelink {
 //  "text":..,"time":"2026-12-07T00:00:14.716Z","readable":{..}}; "readable"
 // is left out when there is none.
 std::string LiveJson(const decoding::MessageRecord& record, const std::optional<readable::Decoding>& decoding);
+// The same object appended to out; no "readable" when decoding is null.
+void AppendLiveJson(const decoding::MessageRecord& record, const readable::Decoding* decoding, std::string& out);
 
 // The readable decoding of a record's text; none when it is in no known form.
 std::optional<readable::Decoding> ReadableOf(const decoding::MessageRecord& record,

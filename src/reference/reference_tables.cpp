@@ -155,30 +155,42 @@ void ReferenceTables::IndexAirports() {
 }
 
 std::string ReferenceTables::LabelDescription(std::string_view label) const {
-  if (label.empty()) {
-    return {};
-  }
-  const RowNumber r = FindRow(labels_, labelKeys_, 0, static_cast<RowNumber>(labelKeys_.size() - 1), label, LabelOf);
-  if (r != kNoRow) {
-    return labels_[At(r)].description;
-  }
-  std::string text(label);
-  text += " (not in list)";
+  std::string text;
+  AppendLabelDescription(label, text);
   return text;
 }
 
 std::string ReferenceTables::CodeDescription(std::string_view code) const {
+  std::string text;
+  AppendCodeDescription(code, text);
+  return text;
+}
+
+void ReferenceTables::AppendLabelDescription(std::string_view label, std::string& out) const {
+  if (label.empty()) {
+    return;
+  }
+  const RowNumber r = FindRow(labels_, labelKeys_, 0, static_cast<RowNumber>(labelKeys_.size() - 1), label, LabelOf);
+  if (r != kNoRow) {
+    out += labels_[At(r)].description;
+    return;
+  }
+  out += label;
+  out += " (not in list)";
+}
+
+void ReferenceTables::AppendCodeDescription(std::string_view code, std::string& out) const {
   if (code.empty()) {
-    return {};
+    return;
   }
   const RowNumber r = FindRow(codes_, codeKeys_, 0, static_cast<RowNumber>(codeKeys_.size() - 1), code, CodeOf);
   if (r != kNoRow) {
-    return codes_[At(r)].description;
+    out += codes_[At(r)].description;
+    return;
   }
-  std::string text = "#";
-  text += code;
-  text += " (not in list)";
-  return text;
+  out += '#';
+  out += code;
+  out += " (not in list)";
 }
 
 const AirportRow* ReferenceTables::FindAirport(std::string_view code) const {

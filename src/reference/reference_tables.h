@@ -82,6 +82,11 @@ class ReferenceTables {
   // an empty code.
   [[nodiscard]] std::string CodeDescription(std::string_view code) const;
 
+  // The same two texts appended to out, for the message path, which forms a
+  // label text for every record.
+  void AppendLabelDescription(std::string_view label, std::string& out) const;
+  void AppendCodeDescription(std::string_view code, std::string& out) const;
+
   // The airport name padded to 20 characters followed by its country name;
   // empty when the code is unknown or the airport has no name.
   [[nodiscard]] std::string AirportInfo(std::string_view code) const;

@@ -63,5 +63,19 @@ TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
   EXPECT_TRUE(nlohmann::json::parse(LiveJson({}, std::nullopt)).at("time").is_string());
 }
 
+// Text is tested eight bytes at a time: every byte value at every place in
+// such a word must still be escaped and come back.
+TEST(LiveJson, EveryByteAtEveryPlaceOfAWordComesBack) {
+  for (int byte = 0; byte < 256; ++byte) {
+    for (std::size_t place = 0; place < 17; ++place) {
+      MessageRecord record;
+      record.Data = std::string(17, 'a');
+      record.Data[place] = static_cast<char>(byte);
+      const auto json = nlohmann::json::parse(LiveJson(record, std::nullopt));
+      ASSERT_EQ(Utf8ToLatin1(json.at("text").get<std::string>()), record.Data) << byte << " at " << place;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace corvane::livelink

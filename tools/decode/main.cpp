@@ -215,8 +215,8 @@ class BatchDecoder {
     out["line"] = number;
     out["utc"] = corvane::capture::FormatUtc(capture.utc);
     out["record"] = Latin1ToUtf8(capture.txt);
-    const auto& message = path_.LastMessage();
-    out["accepted"] = message.has_value();
+    const corvane::decoding::ReadMessage* message = path_.LastMessage();
+    out["accepted"] = message != nullptr;
     out["CurrentLabel"] = Latin1ToUtf8(path_.CurrentLabel());
     if (!message) {
       return out;
