@@ -235,6 +235,25 @@ TEST(Stamps, AreFormedFromOneClockReading) {
   EXPECT_EQ(ReportStamp(farFuture), "30/06/12026 23:59:59");
 }
 
+// A record's stamps are written digit by digit for the usual clock readings:
+// they must equal the general formatting, at the edges of each part too.
+TEST_F(TextRecordTest, ARecordCarriesTheSameStampsAsTheFormatting) {
+  const UtcTime times[] = {kSampleTime,
+                           {2031, 1, 2, 3, 4, 9, 999},
+                           {1000, 10, 31, 23, 59, 59, 10},
+                           {9999, 1, 1, 0, 0, 0, 0},
+                           {12026, 6, 30, 23, 59, 59, 0},
+                           {2026, 1, 1, 0, 0, 0, -1}};
+  for (const UtcTime& time : times) {
+    const auto message = ReadTextRecord("M=2  ADDR=.N123UA TA=! ML=H1 B=1\r\n", time, tables, currentLabel);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->record.Date, DateField(time));
+    EXPECT_EQ(message->record.Hour, HourField(time));
+    EXPECT_EQ(message->reportStamp, ReportStamp(time));
+    EXPECT_EQ(message->statusStamp, StatusStamp(time));
+  }
+}
+
 TEST(SystemClock, ReadsAPlausibleUtcTime) {
   const UtcTime now = SystemUtcNow();
   EXPECT_GE(now.year, 2024);
