@@ -20,80 +20,112 @@ void AppendInteger(long long value, std::string& out) {
 }
 
 // 35000 -> "35,000"; fractions keep one decimal (rounded: 12.96 -> "13").
-std::string Grouped(double value) {
+void AppendGrouped(double value, std::string& out) {
+  std::array<char, 32> text{};
   if (!(std::fabs(value) < 1e15)) {  // beyond what tenths in 64 bits hold (or not a number)
-    std::array<char, 32> text{};
-    return {text.data(), std::to_chars(text.data(), text.data() + text.size(), value).ptr};
+    out.append(text.data(), std::to_chars(text.data(), text.data() + text.size(), value).ptr);
+    return;
   }
-  const bool negative = value < 0;
   const auto tenths = std::llround(std::fabs(value) * 10.0);
-  std::string digits;
-  AppendInteger(tenths / 10, digits);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-    digits.insert(static_cast<std::size_t>(at), ",");
+  if (value < 0 && tenths != 0) {
+    out += '-';
+  }
+  const char* const end = std::to_chars(text.data(), text.data() + text.size(), tenths / 10).ptr;
+  const auto length = static_cast<int>(end - text.data());
+  for (int at = 0; at < length; ++at) {
+    if (at > 0 && (length - at) % 3 == 0) {
+      out += ',';
+    }
+    out += text[static_cast<std::size_t>(at)];
   }
   if (tenths % 10 != 0) {
-    digits += '.';
-    digits += static_cast<char>('0' + tenths % 10);
+    out += '.';
+    out += static_cast<char>('0' + tenths % 10);
   }
-  return (negative && tenths != 0 ? "-" : "") + digits;
 }
 
 // 34.4283, 'N', 'S' -> "34°25.7'N", 35.062 -> "35°03.7'N"; 59.96' rounds up
 // into the next degree.
-std::string DegreesAndMinutes(double value, char positive, char negative) {
+void AppendDegreesAndMinutes(double value, char positive, char negative, std::string& out) {
   const auto tenthsOfMinutes = std::llround(std::fabs(value) * 600.0);
-  std::string text;
-  AppendInteger(tenthsOfMinutes / 600, text);
-  text += kDegree;
+  AppendInteger(tenthsOfMinutes / 600, out);
+  out += kDegree;
   const auto minutes = tenthsOfMinutes % 600 / 10;
   if (minutes < 10) {
-    text += '0';  // minutes in two digits, as charts and flight plans write them
+    out += '0';  // minutes in two digits, as charts and flight plans write them
   }
-  AppendInteger(minutes, text);
-  text += '.';
-  text += static_cast<char>('0' + tenthsOfMinutes % 10);
-  text += '\'';
-  text += value < 0 ? negative : positive;
-  return text;
+  AppendInteger(minutes, out);
+  out += '.';
+  out += static_cast<char>('0' + tenthsOfMinutes % 10);
+  out += '\'';
+  out += value < 0 ? negative : positive;
 }
 
 }  // namespace
 
-void Builder::Line(const char* caption, const std::string& value) {
+void AppendPosition(double latitude, double longitude, std::string& out) {
+  AppendDegreesAndMinutes(latitude, 'N', 'S', out);
+  out += ' ';
+  AppendDegreesAndMinutes(longitude, 'E', 'W', out);
+}
+
+Builder::Builder(std::string kind, const reference::ReferenceTables& tables) : tables_(tables) {
+  result_.kind = std::move(kind);
+  result_.fields.reserve(8);
+}
+
+std::string& Builder::BeginLine(const char* caption) {
   result_.text += caption;
   result_.text += ": ";
-  result_.text += value;
-  result_.text += "\r\n";
+  return result_.text;
+}
+
+void Builder::EndLine() { result_.text += "\r\n"; }
+
+void Builder::Line(const char* caption, std::string_view value) {
+  BeginLine(caption) += value;
+  EndLine();
 }
 
 void Builder::Position(double latitude, double longitude) {
   result_.fields.push_back({"latitude", latitude});
   result_.fields.push_back({"longitude", longitude});
-  Line("Position", DegreesAndMinutes(latitude, 'N', 'S') + " " + DegreesAndMinutes(longitude, 'E', 'W'));
+  AppendPosition(latitude, longitude, BeginLine("Position"));
+  EndLine();
 }
 
 void Builder::Altitude(double feet) {
   result_.fields.push_back({"altitude_ft", feet});
-  Line("Altitude", Grouped(feet) + " ft");
+  AppendGrouped(feet, BeginLine("Altitude"));
+  result_.text += " ft";
+  EndLine();
 }
 
 void Builder::Temperature(double celsius) {
   result_.fields.push_back({"temperature_c", celsius});
-  Line("Outside air temperature", Grouped(celsius) + " " + kDegree + "C");
+  AppendGrouped(celsius, BeginLine("Outside air temperature"));
+  result_.text += ' ';
+  result_.text += kDegree;
+  result_.text += 'C';
+  EndLine();
 }
 
 void Builder::Mach(double mach) {
   result_.fields.push_back({"mach", mach});
   std::array<char, 32> text{};
   const auto end = std::to_chars(text.data(), text.data() + text.size(), mach, std::chars_format::fixed, 3).ptr;
-  Line("Mach", std::string(text.data(), end));
+  Line("Mach", std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
 }
 
 void Builder::Wind(double directionDeg, double speedKt) {
   result_.fields.push_back({"wind_dir_deg", directionDeg});
   result_.fields.push_back({"wind_speed_kt", speedKt});
-  Line("Wind", Grouped(directionDeg) + kDegree + " at " + Grouped(speedKt) + " kt");
+  AppendGrouped(directionDeg, BeginLine("Wind"));
+  result_.text += kDegree;
+  result_.text += " at ";
+  AppendGrouped(speedKt, result_.text);
+  result_.text += " kt";
+  EndLine();
 }
 
 void Builder::Time(const char* field, const char* caption, std::string time) {
@@ -103,18 +135,24 @@ void Builder::Time(const char* field, const char* caption, std::string time) {
 
 void Builder::Airport(const char* field, const char* caption, std::string_view code) {
   const std::string_view name = tables_.AirportName(code);
-  std::string line(code);
+  std::string& line = BeginLine(caption);
+  line += code;
   if (!name.empty()) {
     line += " (";
     line += name;
     line += ')';
   }
-  Line(caption, line);
+  EndLine();
   result_.fields.push_back({field, std::string(code)});
 }
 
 void Builder::Number(const char* field, const char* caption, double value, const char* unit) {
-  Line(caption, Grouped(value) + (*unit != '\0' ? std::string(" ") + unit : std::string()));
+  AppendGrouped(value, BeginLine(caption));
+  if (*unit != '\0') {
+    result_.text += ' ';
+    result_.text += unit;
+  }
+  EndLine();
   result_.fields.push_back({field, value});
 }
 
@@ -124,11 +162,14 @@ void Builder::Text(const char* field, const char* caption, std::string value) {
 }
 
 void Builder::Names(const char* field, const char* caption, std::vector<std::string> names) {
-  std::string joined;
-  for (const std::string& name : names) {
-    joined += (joined.empty() ? "" : " ") + name;
+  std::string& line = BeginLine(caption);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) {
+      line += ' ';
+    }
+    line += names[i];
   }
-  Line(caption, joined);
+  EndLine();
   result_.fields.push_back({field, std::move(names)});
 }
 

@@ -11,11 +11,12 @@
 
 namespace corvane::readable {
 
+// "34°25.7'N 77°41.5'W" (minutes in two digits, rounded to tenths), appended.
+void AppendPosition(double latitude, double longitude, std::string& out);
+
 class Builder {
  public:
-  Builder(std::string kind, const reference::ReferenceTables& tables) : tables_(tables) {
-    result_.kind = std::move(kind);
-  }
+  Builder(std::string kind, const reference::ReferenceTables& tables);
 
   // Decimal degrees, north and east positive: "Position: 34°25.7'N 77°41.5'W".
   void Position(double latitude, double longitude);
@@ -40,7 +41,10 @@ class Builder {
   [[nodiscard]] std::optional<Decoding> Finish() &&;
 
  private:
-  void Line(const char* caption, const std::string& value);
+  // "Caption: " appended to the text, which is returned for the value.
+  std::string& BeginLine(const char* caption);
+  void EndLine();
+  void Line(const char* caption, std::string_view value);
 
   const reference::ReferenceTables& tables_;
   Decoding result_;

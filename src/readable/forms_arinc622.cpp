@@ -15,7 +15,6 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "readable/forms.h"
 
@@ -262,16 +261,9 @@ double DirectionDegrees(BitReader& bits) {
   return degrees < 0 ? degrees + 360.0 : degrees;
 }
 
-std::string DegreesMinutes(double value, char positive, char negative) {
-  const double magnitude = std::fabs(value);
-  int degrees = static_cast<int>(magnitude);
-  double minutes = std::round((magnitude - degrees) * 600.0) / 10.0;
-  if (minutes >= 60.0) {
-    minutes = 0;
-    ++degrees;
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%d%c%.1f'%c", degrees, kDegree, minutes, value < 0 ? negative : positive);
+std::string PositionText(double latitude, double longitude) {
+  std::string text;
+  AppendPosition(latitude, longitude, text);
   return text;
 }
 
@@ -369,12 +361,10 @@ bool PredictedRoute(BitReader& bits, Builder& out) {
   if (!PlausiblePosition(nextLatitude, nextLongitude) || !PlausiblePosition(thenLatitude, thenLongitude)) {
     return false;
   }
-  out.Text("next_position", "Next point",
-           DegreesMinutes(nextLatitude, 'N', 'S') + " " + DegreesMinutes(nextLongitude, 'E', 'W'));
+  out.Text("next_position", "Next point", PositionText(nextLatitude, nextLongitude));
   out.Number("next_altitude_ft", "Next point altitude", nextAltitude, "ft");
   out.Number("next_time_to_go_s", "Next point in", secondsToGo, "s");
-  out.Text("following_position", "Following point",
-           DegreesMinutes(thenLatitude, 'N', 'S') + " " + DegreesMinutes(thenLongitude, 'E', 'W'));
+  out.Text("following_position", "Following point", PositionText(thenLatitude, thenLongitude));
   out.Number("following_altitude_ft", "Following point altitude", thenAltitude, "ft");
   return true;
 }
