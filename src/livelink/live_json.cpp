@@ -1,14 +1,18 @@
 // A small JSON writer for the one object built on every accepted message:
 // written straight into one string, without a document tree, because it runs
-// on the message path.
+// on the message path. The object is written through a pointer into a buffer
+// made as large as the object can possibly be (every byte escaped at its
+// longest), so no write has to check for room, then appended to the string.
 #include "livelink/live_json.h"
 
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace corvane::livelink {
 
@@ -16,52 +20,47 @@ using decoding::MessageRecord;
 
 namespace {
 
-void AppendEscapedByte(unsigned char byte, std::string& out) {
+// The longest a card byte becomes in a JSON string: "\u00XX".
+constexpr std::size_t kLongestEscape = 6;
+// Room for one number written by std::to_chars, and for the punctuation
+// around one member or value.
+constexpr std::size_t kNumberRoom = 32;
+constexpr std::size_t kMemberRoom = 24;
+
+char* Put(char* at, std::string_view text) {
+  std::memcpy(at, text.data(), text.size());
+  return at + text.size();
+}
+
+char* PutEscapedByte(char* at, unsigned char byte) {
+  static constexpr std::string_view kHex = "0123456789abcdef";
   switch (byte) {
     case '"':
-      out += "\\\"";
-      return;
+      return Put(at, "\\\"");
     case '\\':
-      out += "\\\\";
-      return;
+      return Put(at, "\\\\");
     case '\n':
-      out += "\\n";
-      return;
+      return Put(at, "\\n");
     case '\r':
-      out += "\\r";
-      return;
+      return Put(at, "\\r");
     case '\t':
-      out += "\\t";
-      return;
+      return Put(at, "\\t");
     default:
       break;
   }
   if (byte < 0x20 || byte == 0x7F) {
-    static constexpr std::string_view kHex = "0123456789abcdef";
-    out += "\\u00";
-    out += kHex[byte >> 4];
-    out += kHex[byte & 0xF];
+    at = Put(at, "\\u00");
+    *at++ = kHex[byte >> 4];
+    *at++ = kHex[byte & 0xF];
   } else if (byte < 0x80) {
-    out += static_cast<char>(byte);
+    *at++ = static_cast<char>(byte);
   } else {
     // The byte as its code point in UTF-8: two bytes for U+0080 to U+00FF.
-    out += static_cast<char>(0xC0 | (byte >> 6));
-    out += static_cast<char>(0x80 | (byte & 0x3F));
+    *at++ = static_cast<char>(0xC0 | (byte >> 6));
+    *at++ = static_cast<char>(0x80 | (byte & 0x3F));
   }
+  return at;
 }
-
-// Bytes that go into a JSON string as they are: printable ASCII but the quote
-// and the backslash. A table, because every byte of every message passes here.
-constexpr std::array<bool, 256> PlainBytes() {
-  std::array<bool, 256> plain{};
-  for (std::size_t byte = 0x20; byte < 0x7F; ++byte) {
-    plain[byte] = byte != '"' && byte != '\\';
-  }
-  return plain;
-}
-constexpr std::array<bool, 256> kPlain = PlainBytes();
-
-bool IsPlain(unsigned char byte) { return kPlain[byte]; }
 
 // The high bit of each byte of the word that is not plain: below 0x20, the
 // quote, the backslash, DEL, or 0x80 and above. Each test is exact per byte:
@@ -81,120 +80,204 @@ std::uint64_t SpecialBytes(std::uint64_t word) {
   return (special & ~word & kHighs) | (word & kHighs);
 }
 
-// Runs of plain ASCII go in whole, eight bytes tested at a time; only the
-// bytes that need escaping are written one by one.
-void AppendString(std::string_view bytes, std::string& out) {
-  out.reserve(out.size() + bytes.size() + 2);
-  out += '"';
-  const char* at = bytes.data();
-  const char* const end = at + bytes.size();
-  const char* run = at;
-  while (at < end) {
+bool IsPlain(unsigned char byte) { return byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\'; }
+
+// The bytes as the inside of a JSON string. Eight bytes are tested at a time
+// and copied as they are when all are plain; needs 6 * size bytes of room.
+char* PutEscaped(char* at, std::string_view bytes) {
+  const char* from = bytes.data();
+  const char* const end = from + bytes.size();
+  while (from < end) {
     if constexpr (std::endian::native == std::endian::little) {
-      if (end - at >= 8) {
+      if (end - from >= 8) {
         std::uint64_t word = 0;
-        std::memcpy(&word, at, sizeof word);
+        std::memcpy(&word, from, sizeof word);
         const std::uint64_t special = SpecialBytes(word);
         if (special == 0) {
+          std::memcpy(at, &word, sizeof word);
           at += 8;
+          from += 8;
           continue;
         }
-        at += std::countr_zero(special) / 8;  // the first byte that needs escaping
+        // The plain bytes before the first special one, then that one.
+        const auto plain = static_cast<std::size_t>(std::countr_zero(special) / 8);
+        std::memcpy(at, from, plain);
+        at += plain;
+        from += plain;
+        at = PutEscapedByte(at, static_cast<unsigned char>(*from++));
+        continue;
       }
     }
-    const auto byte = static_cast<unsigned char>(*at);
+    const auto byte = static_cast<unsigned char>(*from++);
     if (IsPlain(byte)) {
-      ++at;
-      continue;
-    }
-    out.append(run, static_cast<std::size_t>(at - run));
-    AppendEscapedByte(byte, out);
-    run = ++at;
-  }
-  out.append(run, static_cast<std::size_t>(at - run));
-  out += '"';
-}
-
-void AppendNumber(double value, std::string& out) {
-  std::array<char, 32> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-  out.append(buffer.data(), result.ptr);
-}
-
-// A member whose name needs no escaping.
-void AppendMember(std::string_view name, std::string_view value, std::string& out) {
-  out += '"';
-  out += name;
-  out += "\":";
-  AppendString(value, out);
-  out += ',';
-}
-
-void AppendValue(const readable::Value& value, std::string& out) {
-  if (const auto* number = std::get_if<double>(&value)) {
-    AppendNumber(*number, out);
-  } else if (const auto* text = std::get_if<std::string>(&value)) {
-    AppendString(*text, out);
-  } else {
-    out += '[';
-    for (const std::string& name : std::get<std::vector<std::string>>(value)) {
-      AppendString(name, out);
-      out += ',';
-    }
-    if (out.back() == ',') {
-      out.back() = ']';
+      *at++ = static_cast<char>(byte);
     } else {
-      out += ']';
+      at = PutEscapedByte(at, byte);
     }
   }
+  return at;
 }
 
-// "261207" and "001514.716" as "2026-12-07T00:15:14.716Z".
-void AppendIsoTime(const MessageRecord& record, std::string& out) {
-  if (record.Date.size() != 6 || record.Hour.size() < 6) {
-    AppendString(record.Date + " " + record.Hour, out);
-    return;
+// The bytes as a quoted JSON string; needs 2 + 6 * size bytes of room.
+char* PutString(char* at, std::string_view bytes) {
+  *at++ = '"';
+  at = PutEscaped(at, bytes);
+  *at++ = '"';
+  return at;
+}
+
+std::size_t StringRoom(std::string_view bytes) { return 2 + kLongestEscape * bytes.size(); }
+
+// Whole numbers of fewer than six digits (most altitudes, speeds and
+// temperatures) are written as integers, which is cheaper and gives the same
+// text: std::to_chars writes them in fixed notation too. Larger ones may
+// become "1e+05", and -0 keeps its sign, so those take the general way.
+char* PutNumber(char* at, double value) {
+  const bool smallWhole = value > -100000.0 && value < 100000.0 && value == std::trunc(value);
+  if (smallWhole && !(value == 0.0 && std::signbit(value))) {
+    return std::to_chars(at, at + kNumberRoom, static_cast<long>(value)).ptr;
   }
+  return std::to_chars(at, at + kNumberRoom, value).ptr;
+}
+
+// A field name: our own identifiers are copied as they are; anything else
+// is escaped like any text.
+char* PutName(char* at, std::string_view name) {
+  char* const start = at;
+  *at++ = '"';
+  for (const char c : name) {
+    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_')) {
+      return PutString(start, name);
+    }
+    *at++ = c;
+  }
+  *at++ = '"';
+  return at;
+}
+
+// "name": and the value as a string; names are plain identifiers.
+char* PutMember(char* at, std::string_view name, std::string_view value) {
+  *at++ = '"';
+  at = Put(at, name);
+  at = Put(at, "\":");
+  at = PutString(at, value);
+  *at++ = ',';
+  return at;
+}
+
+char* PutValue(char* at, const readable::Value& value) {
+  if (const auto* number = std::get_if<double>(&value)) {
+    return PutNumber(at, *number);
+  }
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    return PutString(at, *text);
+  }
+  const auto& names = std::get<std::vector<std::string>>(value);
+  *at++ = '[';
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) {
+      *at++ = ',';
+    }
+    at = PutString(at, names[i]);
+  }
+  *at++ = ']';
+  return at;
+}
+
+std::size_t ValueRoom(const readable::Value& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) {
+    return StringRoom(*text);
+  }
+  std::size_t room = kNumberRoom;
+  if (const auto* names = std::get_if<std::vector<std::string>>(&value)) {
+    for (const std::string& name : *names) {
+      room += StringRoom(name) + 1;
+    }
+  }
+  return room;
+}
+
+std::size_t ReadableRoom(const readable::Decoding& decoding) {
+  std::size_t room = 3 * kMemberRoom + StringRoom(decoding.kind) + StringRoom(decoding.text);
+  for (const readable::Field& field : decoding.fields) {
+    room += kMemberRoom + StringRoom(field.name) + ValueRoom(field.value);
+  }
+  return room;
+}
+
+char* PutReadable(char* at, const readable::Decoding& decoding) {
+  *at++ = '{';
+  at = PutMember(at, "kind", decoding.kind);
+  at = Put(at, "\"fields\":{");
+  for (std::size_t i = 0; i < decoding.fields.size(); ++i) {
+    if (i > 0) {
+      *at++ = ',';
+    }
+    at = PutName(at, decoding.fields[i].name);
+    *at++ = ':';
+    at = PutValue(at, decoding.fields[i].value);
+  }
+  at = Put(at, "},\"text\":");
+  at = PutString(at, decoding.text);
+  *at++ = '}';
+  return at;
+}
+
+// "261207" and "001514.716" as "2026-12-07T00:15:14.716Z"; other stamps
+// (never written by the message path) as the date, a space and the hour.
+// Needs 16 + 6 * (date and hour sizes) bytes of room.
+char* PutIsoTime(char* at, const MessageRecord& record) {
   const std::string_view date = record.Date;
   const std::string_view hour = record.Hour;
-  std::string time;
-  time.reserve(16 + hour.size());
-  time += "20";
-  time += date.substr(0, 2);
-  time += '-';
-  time += date.substr(2, 2);
-  time += '-';
-  time += date.substr(4, 2);
-  time += 'T';
-  time += hour.substr(0, 2);
-  time += ':';
-  time += hour.substr(2, 2);
-  time += ':';
-  time += hour.substr(4);
-  time += 'Z';
-  AppendString(time, out);
+  *at++ = '"';
+  if (date.size() != 6 || hour.size() < 6) {
+    at = PutEscaped(at, date);
+    *at++ = ' ';
+    at = PutEscaped(at, hour);
+  } else {
+    at = Put(at, "20");
+    at = PutEscaped(at, date.substr(0, 2));
+    *at++ = '-';
+    at = PutEscaped(at, date.substr(2, 2));
+    *at++ = '-';
+    at = PutEscaped(at, date.substr(4, 2));
+    *at++ = 'T';
+    at = PutEscaped(at, hour.substr(0, 2));
+    *at++ = ':';
+    at = PutEscaped(at, hour.substr(2, 2));
+    *at++ = ':';
+    at = PutEscaped(at, hour.substr(4));
+    *at++ = 'Z';
+  }
+  *at++ = '"';
+  return at;
+}
+
+std::size_t RecordRoom(const MessageRecord& r) {
+  std::size_t room = 9 * kMemberRoom + 16 + kLongestEscape * (r.Date.size() + r.Hour.size());
+  for (const std::string* text : {&r.Mode, &r.Address, &r.Label, &r.Bloc, &r.Msn, &r.Flight, &r.Data}) {
+    room += StringRoom(*text);
+  }
+  return room;
+}
+
+// Runs put on a buffer of at least room bytes and appends what it wrote to
+// out. The buffer is kept per thread and only ever grows, so the usual
+// message costs neither an allocation nor clearing the room.
+template <typename PutFunction>
+void AppendWithin(std::string& out, std::size_t room, PutFunction put) {
+  thread_local std::vector<char> buffer;
+  if (buffer.size() < room) {
+    buffer.resize(room);
+  }
+  const char* const end = put(buffer.data());
+  out.append(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
 }
 
 }  // namespace
 
 void AppendReadableJson(const readable::Decoding& decoding, std::string& out) {
-  out += '{';
-  AppendMember("kind", decoding.kind, out);
-  out += "\"fields\":{";
-  for (const readable::Field& field : decoding.fields) {
-    AppendString(field.name, out);
-    out += ':';
-    AppendValue(field.value, out);
-    out += ',';
-  }
-  if (out.back() == ',') {
-    out.pop_back();
-  }
-  out += "},";
-  AppendString("text", out);
-  out += ':';
-  AppendString(decoding.text, out);
-  out += '}';
+  AppendWithin(out, ReadableRoom(decoding), [&](char* at) { return PutReadable(at, decoding); });
 }
 
 std::string LiveJson(const MessageRecord& record, const std::optional<readable::Decoding>& decoding) {
@@ -204,22 +287,25 @@ std::string LiveJson(const MessageRecord& record, const std::optional<readable::
 }
 
 void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, std::string& out) {
-  out.reserve(out.size() + 256 + record.Data.size() + (decoding != nullptr ? 2 * decoding->text.size() : 0));
-  out += '{';
-  AppendMember("mode", record.Mode, out);
-  AppendMember("address", record.Address, out);
-  AppendMember("label", record.Label, out);
-  AppendMember("block", record.Bloc, out);
-  AppendMember("msn", record.Msn, out);
-  AppendMember("flight", record.Flight, out);
-  AppendMember("text", record.Data, out);
-  out += "\"time\":";
-  AppendIsoTime(record, out);
-  if (decoding != nullptr) {
-    out += ",\"readable\":";
-    AppendReadableJson(*decoding, out);
-  }
-  out += '}';
+  const std::size_t room = RecordRoom(record) + (decoding != nullptr ? kMemberRoom + ReadableRoom(*decoding) : 0);
+  AppendWithin(out, room, [&](char* at) {
+    *at++ = '{';
+    at = PutMember(at, "mode", record.Mode);
+    at = PutMember(at, "address", record.Address);
+    at = PutMember(at, "label", record.Label);
+    at = PutMember(at, "block", record.Bloc);
+    at = PutMember(at, "msn", record.Msn);
+    at = PutMember(at, "flight", record.Flight);
+    at = PutMember(at, "text", record.Data);
+    at = Put(at, "\"time\":");
+    at = PutIsoTime(at, record);
+    if (decoding != nullptr) {
+      at = Put(at, ",\"readable\":");
+      at = PutReadable(at, *decoding);
+    }
+    *at++ = '}';
+    return at;
+  });
 }
 
 std::optional<readable::Decoding> ReadableOf(const MessageRecord& record, const reference::ReferenceTables& tables) {

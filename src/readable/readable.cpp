@@ -1,6 +1,7 @@
 // Which forms a label's messages come in, tried in order.
 #include "readable/readable.h"
 
+#include <algorithm>
 #include <array>
 
 #include "readable/forms.h"
@@ -86,6 +87,38 @@ constexpr std::array<LabelForms, 65> kForms = {{
     {"5U", {RouteRegistrationLine, nullptr}},
 }};
 
+// Every label of the table has two characters; as a number they index the
+// table's entries in sorted order, so a message finds its forms by a binary
+// search over small integers instead of a scan of the table.
+constexpr unsigned LabelKey(char first, char second) {
+  return static_cast<unsigned>(static_cast<unsigned char>(first)) << 8 | static_cast<unsigned char>(second);
+}
+
+struct LabelIndexEntry {
+  unsigned key;
+  std::size_t entry;
+};
+
+constexpr std::array<LabelIndexEntry, kForms.size()> SortedLabelIndex() {
+  std::array<LabelIndexEntry, kForms.size()> index{};
+  for (std::size_t i = 0; i < kForms.size(); ++i) {
+    index[i] = {LabelKey(kForms[i].label[0], kForms[i].label[1]), i};
+  }
+  std::sort(index.begin(), index.end(), [](const auto& a, const auto& b) { return a.key < b.key; });
+  return index;
+}
+constexpr std::array<LabelIndexEntry, kForms.size()> kLabelIndex = SortedLabelIndex();
+
+const LabelForms* FormsOfLabel(std::string_view label) {
+  if (label.size() != 2) {
+    return nullptr;
+  }
+  const unsigned key = LabelKey(label[0], label[1]);
+  const auto* found = std::lower_bound(kLabelIndex.begin(), kLabelIndex.end(), key,
+                                       [](const LabelIndexEntry& entry, unsigned k) { return entry.key < k; });
+  return found != kLabelIndex.end() && found->key == key ? &kForms[found->entry] : nullptr;
+}
+
 }  // namespace
 
 std::optional<Decoding> Decode(const Message& message, const reference::ReferenceTables& tables) {
@@ -93,19 +126,16 @@ std::optional<Decoding> Decode(const Message& message, const reference::Referenc
   if (auto decoding = Arinc622Report(message, tables)) {
     return decoding;
   }
-  for (const LabelForms& entry : kForms) {
-    // Every label of the table has two characters: compared inline, not by memcmp.
-    if (entry.label.size() != message.label.size() || entry.label[0] != message.label[0] ||
-        entry.label[1] != message.label[1]) {
-      continue;
+  const LabelForms* entry = FormsOfLabel(message.label);
+  if (entry == nullptr) {
+    return std::nullopt;
+  }
+  for (const Form form : entry->forms) {
+    if (form == nullptr) {
+      break;
     }
-    for (const Form form : entry.forms) {
-      if (form == nullptr) {
-        break;
-      }
-      if (auto decoding = form(message, tables)) {
-        return decoding;
-      }
+    if (auto decoding = form(message, tables)) {
+      return decoding;
     }
   }
   return std::nullopt;
