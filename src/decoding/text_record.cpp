@@ -2,6 +2,8 @@
 // the readable label text.
 #include "decoding/text_record.h"
 
+#include <array>
+
 #include "decoding/text_util.h"
 #include "reference/reference_tables.h"
 
@@ -110,6 +112,69 @@ void SetStamps(const UtcTime& now, ReadMessage& message) {
   message.statusStamp.append(report + 10, 9);
 }
 
+// The header tags, each found by its first occurrence anywhere in the record.
+enum Tag : std::size_t { kModeTag, kAddressTag, kAcknowledgeTag, kLabelTag, kBlockTag, kMsnTag, kFlightTag, kTagCount };
+constexpr std::array<std::string_view, kTagCount> kTags = {"M=", "ADDR=", "TA=", "ML=", "B=", "MSN=", "FID="};
+
+// The tag that can end at an "=" preceded by this character: every tag ends
+// in "=" and no two share the character before it.
+std::size_t TagEndingWith(char beforeEquals) {
+  switch (beforeEquals) {
+    case 'M':
+      return kModeTag;
+    case 'R':
+      return kAddressTag;
+    case 'A':
+      return kAcknowledgeTag;
+    case 'L':
+      return kLabelTag;
+    case 'B':
+      return kBlockTag;
+    case 'N':
+      return kMsnTag;
+    case 'D':
+      return kFlightTag;
+    default:
+      return kTagCount;
+  }
+}
+
+// Where each tag first occurs (npos when it does not), in one pass over the
+// record's "=" signs instead of one search per tag: an occurrence of a tag
+// ends at an "=", so the first "=" a tag ends at is its first occurrence.
+std::array<std::size_t, kTagCount> FindTags(std::string_view record) {
+  std::array<std::size_t, kTagCount> at;
+  at.fill(std::string_view::npos);
+  std::size_t missing = kTagCount;
+  for (std::size_t equals = record.find('='); equals != std::string_view::npos && missing > 0;
+       equals = record.find('=', equals + 1)) {
+    if (equals == 0) {
+      continue;
+    }
+    const std::size_t tag = TagEndingWith(record[equals - 1]);
+    if (tag == kTagCount || at[tag] != std::string_view::npos) {
+      continue;
+    }
+    const std::string_view name = kTags[tag];
+    const std::size_t start = equals + 1 - name.size();
+    if (equals + 1 >= name.size() && record.substr(start, name.size()) == name) {
+      at[tag] = start;
+      --missing;
+    }
+  }
+  return at;
+}
+
+// The value of a tag found at `at`: up to width characters after it, spaces
+// trimmed; none when the tag does not occur.
+std::optional<std::string_view> ValueAt(std::string_view record, const std::array<std::size_t, kTagCount>& at, Tag tag,
+                                        std::size_t width) {
+  if (at[tag] == std::string_view::npos) {
+    return std::nullopt;
+  }
+  return TrimBlanks(record.substr(at[tag] + kTags[tag].size(), width));
+}
+
 }  // namespace
 
 std::string DateField(const UtcTime& time) {
@@ -207,25 +272,26 @@ bool ReadTextRecordInto(std::string_view record, const UtcTime& now, const refer
                         std::string& currentLabel, ReadMessage& message) {
   MessageRecord& fields = message.record;
   SetStamps(now, message);
+  const auto tags = FindTags(record);
 
-  const auto mode = TagView(record, "M=", 2);
+  const auto mode = ValueAt(record, tags, kModeTag, 2);
   if (!mode) {
     return false;
   }
   fields.Mode.assign(*mode);
 
-  const auto address = TagView(record, "ADDR=", 7);
+  const auto address = ValueAt(record, tags, kAddressTag, 7);
   if (!address || !IsValidAddress(*address)) {
     return false;
   }
   fields.Address.assign(*address);
   SetPaddedAddress(*address, message.PaddedAddress);
 
-  if (record.find("TA=") == std::string_view::npos) {
+  if (tags[kAcknowledgeTag] == std::string_view::npos) {
     return false;
   }
 
-  const auto label = TagView(record, "ML=", 2);
+  const auto label = ValueAt(record, tags, kLabelTag, 2);
   if (!label) {
     return false;
   }
@@ -234,13 +300,13 @@ bool ReadTextRecordInto(std::string_view record, const UtcTime& now, const refer
   message.LabelText.clear();
   tables.AppendLabelDescription(fields.Label, message.LabelText);
 
-  const auto bloc = TagView(record, "B=", 1);
+  const auto bloc = ValueAt(record, tags, kBlockTag, 1);
   if (!bloc) {
     return false;
   }
   fields.Bloc.assign(*bloc);
-  fields.Msn.assign(TagView(record, "MSN=", 4).value_or(std::string_view()));
-  fields.Flight.assign(TagView(record, "FID=", 6).value_or(std::string_view()));
+  fields.Msn.assign(ValueAt(record, tags, kMsnTag, 4).value_or(std::string_view()));
+  fields.Flight.assign(ValueAt(record, tags, kFlightTag, 6).value_or(std::string_view()));
 
   const auto lineEnd = record.find(kCrLf);
   fields.Data.assign(lineEnd == std::string_view::npos ? std::string_view()

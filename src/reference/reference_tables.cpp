@@ -43,6 +43,34 @@ std::vector<std::uint64_t> KeyColumn(const std::vector<Row>& rows, KeyOf keyOf) 
   return keys;
 }
 
+// The reachable rows' keys sorted by packed key and then by row, so that the
+// first row with a given text is found by a binary search.
+template <typename Row, typename KeyOf>
+std::vector<KeyedRow> SortedKeyColumn(const std::vector<Row>& rows, KeyOf keyOf) {
+  std::vector<KeyedRow> keys(static_cast<std::size_t>(ReachableRows(rows)));
+  for (std::size_t r = 0; r < keys.size(); ++r) {
+    keys[r] = {PackedKey(keyOf(rows[r])), static_cast<RowNumber>(r)};
+  }
+  std::sort(keys.begin(), keys.end(),
+            [](const KeyedRow& a, const KeyedRow& b) { return a.key != b.key ? a.key < b.key : a.row < b.row; });
+  return keys;
+}
+
+// The first row (in table order) whose key equals text, or kNoRow.
+template <typename Row, typename KeyOf>
+RowNumber FindSortedRow(const std::vector<Row>& rows, const std::vector<KeyedRow>& keys, std::string_view text,
+                        KeyOf keyOf) {
+  const std::uint64_t key = PackedKey(text);
+  auto at = std::lower_bound(keys.begin(), keys.end(), key,
+                             [](const KeyedRow& entry, std::uint64_t k) { return entry.key < k; });
+  for (; at != keys.end() && at->key == key; ++at) {
+    if (SameText(keyOf(rows[At(at->row)]), text)) {
+      return at->row;
+    }
+  }
+  return kNoRow;
+}
+
 // The first row in [first, last] whose key equals text, or kNoRow.
 template <typename Row, typename KeyOf>
 RowNumber FindRow(const std::vector<Row>& rows, const std::vector<std::uint64_t>& keys, RowNumber first, RowNumber last,
@@ -88,12 +116,12 @@ void ReferenceTables::SetAirports(std::vector<AirportRow> rows) {
 
 void ReferenceTables::SetLabels(std::vector<LabelRow> rows) {
   labels_ = std::move(rows);
-  labelKeys_ = KeyColumn(labels_, LabelOf);
+  labelKeys_ = SortedKeyColumn(labels_, LabelOf);
 }
 
 void ReferenceTables::SetCodes(std::vector<CodeRow> rows) {
   codes_ = std::move(rows);
-  codeKeys_ = KeyColumn(codes_, CodeOf);
+  codeKeys_ = SortedKeyColumn(codes_, CodeOf);
 }
 
 void ReferenceTables::FillBuiltinTables() {
@@ -170,7 +198,7 @@ void ReferenceTables::AppendLabelDescription(std::string_view label, std::string
   if (label.empty()) {
     return;
   }
-  const RowNumber r = FindRow(labels_, labelKeys_, 0, static_cast<RowNumber>(labelKeys_.size() - 1), label, LabelOf);
+  const RowNumber r = FindSortedRow(labels_, labelKeys_, label, LabelOf);
   if (r != kNoRow) {
     out += labels_[At(r)].description;
     return;
@@ -183,7 +211,7 @@ void ReferenceTables::AppendCodeDescription(std::string_view code, std::string& 
   if (code.empty()) {
     return;
   }
-  const RowNumber r = FindRow(codes_, codeKeys_, 0, static_cast<RowNumber>(codeKeys_.size() - 1), code, CodeOf);
+  const RowNumber r = FindSortedRow(codes_, codeKeys_, code, CodeOf);
   if (r != kNoRow) {
     out += codes_[At(r)].description;
     return;

@@ -42,6 +42,12 @@ struct AirportRun {
   RowNumber last = 0;
 };
 
+// A row's key, packed into one number (see the key columns below), with the row.
+struct KeyedRow {
+  std::uint64_t key = 0;
+  RowNumber row = 0;
+};
+
 // Bucket k stands for the letter 'A' + k; bucket 26 is never reached by a
 // letter but exists so that the bucket of '[' is valid and empty.
 inline constexpr int kAirportBucketCount = 27;
@@ -109,9 +115,11 @@ class ReferenceTables {
   // one number, so that a scan compares numbers instead of texts; a number
   // match is confirmed on the full text. The airport keys belong to the index
   // and are built with it.
+  // The label and code keys are sorted (by number, then row) so that the
+  // message path, which looks up a label on every message, searches them.
   std::vector<std::uint64_t> airportKeys_;
-  std::vector<std::uint64_t> labelKeys_;
-  std::vector<std::uint64_t> codeKeys_;
+  std::vector<KeyedRow> labelKeys_;
+  std::vector<KeyedRow> codeKeys_;
 };
 
 // The bucket of a code's first letter (upper-cased), possibly outside the

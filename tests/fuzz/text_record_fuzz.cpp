@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as a card text record. The reader must never crash or
-// read out of bounds, and whatever it accepts must keep the field widths and
-// the address rule.
+// read out of bounds, whatever it accepts must keep the field widths and the
+// address rule, and its one-pass tag search must agree with searching for
+// each tag on its own.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,6 +23,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto message = corvane::decoding::ReadTextRecord(record, {2026, 12, 7, 21, 0, 5, 5},
                                                          corvane::fuzz::BuiltinTables(), currentLabel);
   Require(currentLabel.size() <= 2);
+
+  using corvane::decoding::TagValue;
+  const auto mode = TagValue(record, "M=", 2);
+  const auto address = TagValue(record, "ADDR=", 7);
+  const auto label = TagValue(record, "ML=", 2);
+  const auto block = TagValue(record, "B=", 1);
+  const bool acknowledged = record.find("TA=") != std::string_view::npos;
+  Require(message.has_value() ==
+          (mode && address && corvane::decoding::IsValidAddress(*address) && acknowledged && label && block));
+  if (message) {
+    const auto& r = message->record;
+    Require(r.Mode == *mode && r.Address == *address && currentLabel == *label && r.Bloc == *block);
+    Require(r.Msn == TagValue(record, "MSN=", 4).value_or("") && r.Flight == TagValue(record, "FID=", 6).value_or(""));
+  }
   if (message) {
     const auto& r = message->record;
     Require(r.Mode.size() <= 2 && r.Address.size() <= 7 && r.Label.size() <= 2 && r.Bloc.size() <= 1);
