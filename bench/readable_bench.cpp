@@ -91,10 +91,13 @@ void ReadableDecodeLongestRealText(benchmark::State& state) {
 }
 BENCHMARK(ReadableDecodeLongestRealText);
 
-// Records through the message path as a receiver takes them: with publish,
-// HandleTextRecord and, for an accepted record, its readable decoding and
-// LiveJSON object; without, DecodeMessage alone.
-void PathOnRealCapture(benchmark::State& state, bool publish) {
+// Records through the message path as a receiver takes them. Decode only:
+// DecodeMessage alone. With readable: HandleTextRecord and, for an accepted
+// record, its readable decoding. With LiveJSON: the same and the LiveJSON
+// object built from it, as a receiver publishes it.
+enum class PathWork { kDecodeOnly, kWithReadable, kWithLiveJson };
+
+void PathOnRealCapture(benchmark::State& state, PathWork work) {
   corvane::reference::ReferenceTables tables;
   tables.FillBuiltinTables();
   corvane::decoding::MessageOutputs outputs;
@@ -107,21 +110,30 @@ void PathOnRealCapture(benchmark::State& state, bool publish) {
   }
   std::size_t next = 0;
   for (auto _ : state) {
-    if (publish) {
-      path.HandleTextRecord(records[next]);
-      benchmark::DoNotOptimize(corvane::livelink::LiveJsonOfLast(path, tables));
-    } else {
+    if (work == PathWork::kDecodeOnly) {
       benchmark::DoNotOptimize(path.DecodeMessage(records[next]));
+    } else {
+      path.HandleTextRecord(records[next]);
+      if (work == PathWork::kWithLiveJson) {
+        benchmark::DoNotOptimize(corvane::livelink::LiveJsonOfLast(path, tables));
+      } else if (const auto* message = path.LastMessage()) {
+        benchmark::DoNotOptimize(corvane::livelink::ReadableOf(message->record, tables));
+      }
     }
     next = next + 1 == records.size() ? 0 : next + 1;
   }
   state.SetItemsProcessed(state.iterations());
 }
 
-void DecodeMessageOnRealCapture(benchmark::State& state) { PathOnRealCapture(state, false); }
+void DecodeMessageOnRealCapture(benchmark::State& state) { PathOnRealCapture(state, PathWork::kDecodeOnly); }
 BENCHMARK(DecodeMessageOnRealCapture);
 
-void MessagePathOnRealCapture(benchmark::State& state) { PathOnRealCapture(state, true); }
+void MessagePathWithReadableOnRealCapture(benchmark::State& state) {
+  PathOnRealCapture(state, PathWork::kWithReadable);
+}
+BENCHMARK(MessagePathWithReadableOnRealCapture);
+
+void MessagePathOnRealCapture(benchmark::State& state) { PathOnRealCapture(state, PathWork::kWithLiveJson); }
 BENCHMARK(MessagePathOnRealCapture);
 
 }  // namespace

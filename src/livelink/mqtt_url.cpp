@@ -150,7 +150,9 @@ std::string StableClientId(const std::string& prefix, const std::string& station
   }
   std::array<char, 17> hex{};
   std::snprintf(hex.data(), hex.size(), "%016llx", static_cast<unsigned long long>(hash));
-  return prefix + std::string(hex.data(), 14);
+  std::string id = prefix;
+  id.append(hex.data(), 14);
+  return id;
 }
 
 bool ConfigureClient(mosquitto* client, const MqttUrl& url, std::string& error) {

@@ -12,6 +12,7 @@
 // received damaged and gives nothing. Of the data only the ADS-C downlink
 // report groups are read; CPDLC's packed messages and the contract requests
 // are named, not read.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -224,11 +225,16 @@ class BitReader {
 
   // The next `count` (at most 32) bits as an unsigned number; call only when
   // BitsLeft() allows.
+  // Taken a hex digit (or what is left of one) at a time.
   std::uint32_t Unsigned(int count) {
     std::uint32_t value = 0;
-    for (int i = 0; i < count; ++i, ++position_) {
-      const int nibble = HexValue(hex_[position_ / 4]);
-      value = value << 1 | static_cast<std::uint32_t>((nibble >> (3 - position_ % 4)) & 1);
+    while (count > 0) {
+      const int used = static_cast<int>(position_ % 4);  // bits of this digit already read
+      const int take = std::min(4 - used, count);
+      const auto digit = static_cast<std::uint32_t>(HexValue(hex_[position_ / 4]));
+      value = value << take | ((digit >> (4 - used - take)) & ((1U << take) - 1));
+      position_ += static_cast<std::size_t>(take);
+      count -= take;
     }
     return value;
   }
