@@ -32,34 +32,70 @@ char* Put(char* at, std::string_view text) {
   return at + text.size();
 }
 
-char* PutEscapedByte(char* at, unsigned char byte) {
-  static constexpr std::string_view kHex = "0123456789abcdef";
+// What each byte becomes in a JSON string: the short escapes, "\\u00XX" for
+// the other control bytes and DEL, the byte itself for plain ASCII, and two
+// UTF-8 bytes (its code point) for 0x80 and above.
+struct Escape {
+  std::array<char, 8> text{};
+  std::size_t length = 0;
+};
+
+constexpr Escape EscapeOf(unsigned char byte) {
+  constexpr std::string_view kHex = "0123456789abcdef";
+  Escape escape;
+  const auto set = [&escape](std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      escape.text[i] = text[i];
+    }
+    escape.length = text.size();
+  };
   switch (byte) {
     case '"':
-      return Put(at, "\\\"");
+      set("\\\"");
+      return escape;
     case '\\':
-      return Put(at, "\\\\");
+      set("\\\\");
+      return escape;
     case '\n':
-      return Put(at, "\\n");
+      set("\\n");
+      return escape;
     case '\r':
-      return Put(at, "\\r");
+      set("\\r");
+      return escape;
     case '\t':
-      return Put(at, "\\t");
+      set("\\t");
+      return escape;
     default:
       break;
   }
   if (byte < 0x20 || byte == 0x7F) {
-    at = Put(at, "\\u00");
-    *at++ = kHex[byte >> 4];
-    *at++ = kHex[byte & 0xF];
+    const char code[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+    set({code, sizeof code});
   } else if (byte < 0x80) {
-    *at++ = static_cast<char>(byte);
+    const char plain[] = {static_cast<char>(byte)};
+    set({plain, 1});
   } else {
-    // The byte as its code point in UTF-8: two bytes for U+0080 to U+00FF.
-    *at++ = static_cast<char>(0xC0 | (byte >> 6));
-    *at++ = static_cast<char>(0x80 | (byte & 0x3F));
+    const char twoBytes[] = {static_cast<char>(0xC0 | (byte >> 6)), static_cast<char>(0x80 | (byte & 0x3F))};
+    set({twoBytes, 2});
   }
-  return at;
+  return escape;
+}
+
+constexpr std::array<Escape, 256> EscapeTable() {
+  std::array<Escape, 256> table{};
+  for (std::size_t byte = 0; byte < table.size(); ++byte) {
+    table[byte] = EscapeOf(static_cast<unsigned char>(byte));
+  }
+  return table;
+}
+constexpr std::array<Escape, 256> kEscapes = EscapeTable();
+
+// Writes all eight bytes of the entry, so it needs 8 bytes of room, but
+// moves on by the escape's own length.
+char* PutEscapedByte(char* at, unsigned char byte) {
+  const Escape& escape = kEscapes[byte];
+  std::memcpy(at, escape.text.data(), escape.text.size());
+  return at + escape.length;
 }
 
 // The high bit of each byte of the word that is not plain: below 0x20, the
@@ -103,7 +139,7 @@ bool AllPlain(std::string_view bytes) {
 }
 
 // The bytes as the inside of a JSON string. Eight bytes are tested at a time
-// and copied as they are when all are plain; needs 6 * size bytes of room.
+// and copied as they are when all are plain; needs 6 * size + 8 bytes of room.
 char* PutEscaped(char* at, std::string_view bytes) {
   const char* from = bytes.data();
   const char* const end = from + bytes.size();
@@ -121,24 +157,19 @@ char* PutEscaped(char* at, std::string_view bytes) {
         }
         // The plain bytes before the first special one, then that one.
         const auto plain = static_cast<std::size_t>(std::countr_zero(special) / 8);
-        std::memcpy(at, from, plain);
+        std::memcpy(at, &word, sizeof word);  // all eight; the escape overwrites the rest
         at += plain;
         from += plain;
         at = PutEscapedByte(at, static_cast<unsigned char>(*from++));
         continue;
       }
     }
-    const auto byte = static_cast<unsigned char>(*from++);
-    if (IsPlain(byte)) {
-      *at++ = static_cast<char>(byte);
-    } else {
-      at = PutEscapedByte(at, byte);
-    }
+    at = PutEscapedByte(at, static_cast<unsigned char>(*from++));  // a plain byte is its own escape
   }
   return at;
 }
 
-// The bytes as a quoted JSON string; needs 2 + 6 * size bytes of room.
+// The bytes as a quoted JSON string; needs StringRoom(bytes).
 char* PutString(char* at, std::string_view bytes) {
   *at++ = '"';
   at = PutEscaped(at, bytes);
@@ -146,7 +177,8 @@ char* PutString(char* at, std::string_view bytes) {
   return at;
 }
 
-std::size_t StringRoom(std::string_view bytes) { return 2 + kLongestEscape * bytes.size(); }
+// Two quotes, each byte at its longest, and the 8 bytes the last escape writes.
+std::size_t StringRoom(std::string_view bytes) { return 2 + kLongestEscape * bytes.size() + 8; }
 
 // Whole numbers of fewer than six digits (most altitudes, speeds and
 // temperatures) are written as integers, which is cheaper and gives the same
@@ -276,7 +308,7 @@ char* PutIsoTime(char* at, const MessageRecord& record) {
 }
 
 std::size_t RecordRoom(const MessageRecord& r) {
-  std::size_t room = 9 * kMemberRoom + 16 + kLongestEscape * (r.Date.size() + r.Hour.size());
+  std::size_t room = 9 * kMemberRoom + 16 + 8 + kLongestEscape * (r.Date.size() + r.Hour.size());
   for (const std::string* text : {&r.Mode, &r.Address, &r.Label, &r.Bloc, &r.Msn, &r.Flight, &r.Data}) {
     room += StringRoom(*text);
   }

@@ -1,6 +1,7 @@
 // The piece readers.
 #include "readable/text_scan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -23,7 +24,9 @@ int Hemisphere(std::string_view& text, char positive, char negative) {
 }  // namespace
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
+  // Counted first so that the pieces take one allocation, not one per doubling.
   std::vector<std::string_view> pieces;
+  pieces.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) + 1);
   std::size_t start = 0;
   for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
     pieces.push_back(text.substr(start, at - start));
