@@ -94,7 +94,7 @@ BENCHMARK(ReadableDecodeLongestRealText);
 // Records through the message path as a receiver takes them. Decode only:
 // DecodeMessage alone. With readable: HandleTextRecord and, for an accepted
 // record, its readable decoding. With LiveJSON: the same and the LiveJSON
-// object built from it, as a receiver publishes it.
+// object built from it by the writer a receiver publishes it with.
 enum class PathWork { kDecodeOnly, kWithReadable, kWithLiveJson };
 
 void PathOnRealCapture(benchmark::State& state, PathWork work) {
@@ -108,6 +108,7 @@ void PathOnRealCapture(benchmark::State& state, PathWork work) {
     state.SkipWithError("the shared capture of real traffic is not on this machine");
     return;
   }
+  corvane::livelink::LiveJsonWriter liveJson(tables);
   std::size_t next = 0;
   for (auto _ : state) {
     if (work == PathWork::kDecodeOnly) {
@@ -115,7 +116,7 @@ void PathOnRealCapture(benchmark::State& state, PathWork work) {
     } else {
       path.HandleTextRecord(records[next]);
       if (work == PathWork::kWithLiveJson) {
-        benchmark::DoNotOptimize(corvane::livelink::LiveJsonOfLast(path, tables));
+        benchmark::DoNotOptimize(liveJson.OfLast(path));
       } else if (const auto* message = path.LastMessage()) {
         benchmark::DoNotOptimize(corvane::livelink::ReadableOf(message->record, tables));
       }

@@ -371,4 +371,13 @@ std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::R
   return message != nullptr ? LiveJson(message->record, ReadableOf(message->record, tables)) : std::string();
 }
 
+const std::string& LiveJsonWriter::OfLast(const decoding::MessagePath& path) {
+  json_.clear();
+  if (const decoding::ReadMessage* message = path.LastMessage()) {
+    const auto decoding = ReadableOf(message->record, tables_);
+    AppendLiveJson(message->record, decoding ? &*decoding : nullptr, json_);
+  }
+  return json_;
+}
+
 }  // namespace corvane::livelink

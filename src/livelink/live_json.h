@@ -28,6 +28,22 @@ std::optional<readable::Decoding> ReadableOf(const decoding::MessageRecord& reco
 // last record was not accepted): what a receiver publishes after LiveData.
 std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables);
 
+// Builds the LiveJSON object of each accepted message into one buffer kept
+// from message to message, so that a receiver that only hands the object on
+// (the live link copies it) allocates nothing for it.
+class LiveJsonWriter {
+ public:
+  explicit LiveJsonWriter(const reference::ReferenceTables& tables) : tables_(tables) {}
+
+  // The object of the message the path accepted last; empty when the last
+  // record was not accepted. Valid until the next call.
+  const std::string& OfLast(const decoding::MessagePath& path);
+
+ private:
+  const reference::ReferenceTables& tables_;
+  std::string json_;
+};
+
 // {"kind":..,"fields":{..},"text":..}, appended to out.
 void AppendReadableJson(const readable::Decoding& decoding, std::string& out);
 

@@ -263,10 +263,10 @@ void MainWindow::SetLiveItem(const std::string& record) {
 void MainWindow::SetLiveData(const std::string& summary) {
   liveData_->setText(Latin1(summary));
   Publish("LiveData", summary);
-  std::string json = livelink::LiveJsonOfLast(*path_, reference::Global());
+  const std::string& json = liveJson_.OfLast(*path_);
   Publish("LiveJSON", json);
   if (mqtt_ && !json.empty()) {
-    mqtt_->Publish(std::move(json));
+    mqtt_->Publish(json);
   }
 }
 

@@ -20,9 +20,11 @@
 #include "config/settings.h"
 #include "decoding/message_path.h"
 #include "decoding/traffic_log.h"
+#include "livelink/live_json.h"
 #include "livelink/live_link_server.h"
 #include "livelink/mqtt_publisher.h"
 #include "readable/readable.h"
+#include "reference/reference_tables.h"
 #include "store/store.h"
 
 namespace corvane::shell {
@@ -165,6 +167,7 @@ class MainWindow : public QMainWindow,
   decoding::PanelState shownPanels_;
   std::optional<readable::Decoding> shownReadable_;
   livelink::LiveLinkServer liveLink_;
+  livelink::LiveJsonWriter liveJson_{reference::Global()};
   // LiveJSON over MQTT when the setting MqttUrl names a broker; its trouble
   // goes to standard error.
   std::unique_ptr<livelink::MqttPublisher> mqtt_;

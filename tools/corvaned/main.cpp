@@ -264,10 +264,10 @@ int main(int argc, char** argv) {
     void SetLiveData(const std::string& summary) override {
       Set("LiveData", summary);
       if (path_ != nullptr && (link_.IsListening() || mqtt_)) {
-        std::string json = livelink::LiveJsonOfLast(*path_, reference::Global());
+        const std::string& json = liveJson_.OfLast(*path_);
         Set("LiveJSON", json);
         if (mqtt_ && !json.empty()) {
-          mqtt_->Publish(std::move(json));
+          mqtt_->Publish(json);
         }
       }
     }
@@ -278,6 +278,7 @@ int main(int argc, char** argv) {
     }
     livelink::LiveLinkServer& link_;
     const decoding::MessagePath* path_ = nullptr;
+    livelink::LiveJsonWriter liveJson_{reference::Global()};
     std::unique_ptr<livelink::MqttPublisher> mqtt_;
   } outputs(liveLink);
   livelink::MqttTroubleReport mqttTrouble;
