@@ -71,7 +71,10 @@ void AppendPosition(double latitude, double longitude, std::string& out) {
 
 Builder::Builder(std::string kind, const reference::ReferenceTables& tables) : tables_(tables) {
   result_.kind = std::move(kind);
+  // Room for the usual decoding (a handful of fields, about 90 bytes of
+  // lines) at once, rather than growing by doublings.
   result_.fields.reserve(8);
+  result_.text.reserve(128);
 }
 
 std::string& Builder::BeginLine(const char* caption) {
