@@ -25,11 +25,13 @@ using test_support::ReadBytes;
 using test_support::ScratchDir;
 using test_support::WriteBytes;
 
-// Another connection's exclusive lock, held until released.
+// Another connection's exclusive lock, held until released. It waits for
+// the writer's own work at opening (up to 5 s) rather than failing at once.
 class Lock {
  public:
   explicit Lock(const std::string& file) {
     sqlite3_open(file.c_str(), &db_);
+    sqlite3_busy_timeout(db_, 5000);
     held_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) == SQLITE_OK;
   }
   ~Lock() { Release(); }
@@ -117,6 +119,7 @@ TEST_F(StoreWriterTest, ARefusalLongerThanASecondIsReportedOnceAndItsEndCounted)
   auto db = Open({.reportAfter = 200ms});
   {
     Lock lock(name);
+    ASSERT_TRUE(lock.Held());
     db->StoreMessage(kSqliteStore, name, Numbered(1));
     db->StoreMessage(kSqliteStore, name, Numbered(2));
     const auto deadline = std::chrono::steady_clock::now() + 5s;
