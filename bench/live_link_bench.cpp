@@ -23,13 +23,7 @@ int main(int argc, char** argv) {
   const QString linkName = QString("corvane-link-bench-%1").arg(QCoreApplication::applicationPid());
 
   QProcess receiver;
-  auto environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("XDG_CONFIG_HOME", QString(argv[4]) + "/config");
-  receiver.setProcessEnvironment(environment);
-  receiver.setWorkingDirectory(argv[4]);
-  receiver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  receiver.start(argv[1], {"--host", QString("127.0.0.1:%1").arg(server.port()), "--card-type", "1", "--card-number",
-                           "1", "--database", "1", "--retry", "0", "--quiet", "--link-name", linkName});
+  bench::StartReceiver(receiver, argv[1], server, argv[4], {"--database", "1", "--link-name", linkName});
 
   std::vector<double> latencies;
   bench::Clock::time_point last;

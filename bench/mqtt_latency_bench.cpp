@@ -71,15 +71,10 @@ int main(int argc, char** argv) {
   const int records = std::stoi(argv[2]);
   bench::ScriptedCardServer server(records, std::stoi(argv[3]));
   QProcess receiver;
-  auto environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("XDG_CONFIG_HOME", QString(argv[4]) + "/config");
-  receiver.setProcessEnvironment(environment);
-  receiver.setWorkingDirectory(argv[4]);
-  receiver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  receiver.start(argv[1], {"--host", QString("127.0.0.1:%1").arg(server.port()), "--card-type", "1", "--card-number",
-                           "1", "--database", "0", "--retry", "0", "--quiet", "--link-name",
-                           QString("corvane-mqtt-bench-%1").arg(QCoreApplication::applicationPid()), "--mqtt",
-                           QString::fromStdString(broker.Url()), "--mqtt-topic", kTopic});
+  bench::StartReceiver(
+      receiver, argv[1], server, argv[4],
+      {"--database", "0", "--link-name", QString("corvane-mqtt-bench-%1").arg(QCoreApplication::applicationPid()),
+       "--mqtt", QString::fromStdString(broker.Url()), "--mqtt-topic", kTopic});
 
   // Every object that arrived, once all are in or the time is up.
   QTimer poll;

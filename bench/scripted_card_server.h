@@ -4,6 +4,7 @@
 // remembering when each one left.
 #pragma once
 
+#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -111,6 +112,21 @@ inline int SequenceIn(const std::string& text) {
 inline double Percentile(std::vector<double> values, double fraction) {
   std::sort(values.begin(), values.end());
   return values.empty() ? 0 : values[static_cast<std::size_t>(fraction * static_cast<double>(values.size() - 1))];
+}
+
+// Starts the receiver (corvaned) on the server's port as card 1 of type 1,
+// without retries or message output, with its settings and files in
+// folder; extra arguments follow these.
+inline void StartReceiver(QProcess& receiver, const QString& program, const ScriptedCardServer& server,
+                          const QString& folder, const QStringList& extra) {
+  auto environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("XDG_CONFIG_HOME", folder + "/config");
+  receiver.setProcessEnvironment(environment);
+  receiver.setWorkingDirectory(folder);
+  receiver.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  receiver.start(program, QStringList{"--host", QString("127.0.0.1:%1").arg(server.port()), "--card-type", "1",
+                                      "--card-number", "1", "--retry", "0", "--quiet"} +
+                              extra);
 }
 
 }  // namespace corvane::bench

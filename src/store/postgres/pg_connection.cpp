@@ -128,14 +128,8 @@ void Connection::Fail(const pg_result* result) const {
   throw Error(state != nullptr ? state : "", Describe(line));
 }
 
-void Connection::Execute(const std::string& sql, const Parameters& parameters) {
-  const Texts texts(parameters);
-  const Result result(
-      PQexecParams(conn_, sql.c_str(), texts.count(), nullptr, texts.pointers.data(), nullptr, nullptr, 0));
-  if (!Succeeded(result.get())) {
-    Fail(result.get());
-  }
-}
+// A statement is a query whose rows, if any, nobody reads.
+void Connection::Execute(const std::string& sql, const Parameters& parameters) { Query(sql, parameters); }
 
 Rows Connection::Query(const std::string& sql, const Parameters& parameters) {
   const Texts texts(parameters);
