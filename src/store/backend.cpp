@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "reference/reference_tables.h"
+#include "store/pending_file.h"
 
 namespace corvane::store {
 
@@ -30,6 +31,8 @@ bool StoreBackend::Exists(const std::string& name) {
   std::error_code error;
   return std::filesystem::exists(name, error);
 }
+
+std::string StoreBackend::PendingPath(const std::string& name) { return PendingPathFor(name); }
 
 void ApplyStoredTables(const StoredTables& stored, reference::ReferenceTables& tables) {
   if (stored.labels.empty() || stored.codes.empty() || stored.countries.empty()) {

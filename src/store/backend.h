@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -38,6 +39,9 @@ struct StoreOp {
   enum class Kind : unsigned char { Insert, Delete };
   Kind kind = Kind::Insert;
   decoding::MessageRecord record;
+  // The station that first heard a relayed message (UTF-8); empty for what
+  // this receiver heard itself. Only the PostgreSQL store keeps it.
+  std::string station;
 };
 
 // The store refused a write for a reason that may pass (locked, read-only,
@@ -49,17 +53,20 @@ class WriteRefused : public std::runtime_error {
 
 // One connection a writer keeps open for a whole run. Operations applied
 // between Begin and Commit are written together or not at all. A row the
-// store can never take (wider than its column) is skipped, as a single
-// insert that fails always was; every other failure throws WriteRefused and
-// leaves nothing written.
+// store can never take (wider than its column, a byte it cannot hold) is
+// skipped, as a single insert that fails always was, and Apply returns why;
+// every other failure throws WriteRefused and leaves nothing written.
 class StoreSession {
  public:
   virtual ~StoreSession() = default;
   virtual void Begin() = 0;
-  virtual void Apply(const StoreOp& op) = 0;
+  virtual std::optional<std::string> Apply(const StoreOp& op) = 0;
   virtual void Commit() = 0;
   // Abandons an open transaction; never throws.
   virtual void Rollback() noexcept = 0;
+  // Makes a call under way on another thread fail soon (a server that does
+  // not answer, a lock that is not given up); never throws.
+  virtual void Interrupt() noexcept {}
 };
 
 // How to reach a store that lives on a server (the PostgreSQL backend): the
@@ -97,6 +104,11 @@ class StoreBackend {
   // Opens the existing store for a writer; throws WriteRefused when it
   // cannot be opened (a missing file is never created here).
   virtual std::unique_ptr<StoreSession> OpenSession(const std::string& name) = 0;
+
+  // Where the writes the store `name` cannot take yet wait: beside a store
+  // file; for a store on a server, a file of this user's own that names the
+  // server and the station.
+  virtual std::string PendingPath(const std::string& name);
 };
 
 // Replaces the labels, codes and countries by the stored copies (every SMI

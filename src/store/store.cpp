@@ -46,14 +46,17 @@ void Database::SetStoreOptions(StoreOptions options) {
 }
 
 void Database::OpenStore(std::int32_t DBType, std::string& DBName, StoreProgress& progress) {
-  if (StoreBackend* backend = BackendFor(DBType)) {
+  StoreBackend* backend = BackendFor(DBType);
+  if (backend != nullptr) {
     progress.AppendCaption(std::string(backend->CaptionSuffix()));
     RunOpenSequence(*backend, DBName, progress);
+  }
+  tables_.IndexAirports();
+  if (backend != nullptr) {
     // The writer starts with the store, so that what an earlier run left in
     // the pending file is written at once.
     WriterFor(DBType, DBName);
   }
-  tables_.IndexAirports();
 }
 
 // One writer per store file, started on first use.
@@ -62,11 +65,12 @@ StoreWriter* Database::WriterFor(std::int32_t DBType, const std::string& DBName)
   if (backend == nullptr) {
     return nullptr;
   }
-  auto& writer = writers_[{DBType, DBName}];
-  if (!writer) {
-    writer = std::make_unique<StoreWriter>(*backend, DBName, limits_);
+  const auto key = std::make_pair(DBType, DBName);
+  if (const auto found = writers_.find(key); found != writers_.end()) {
+    return found->second.get();
   }
-  return writer.get();
+  auto writer = std::make_unique<StoreWriter>(*backend, DBName, limits_);
+  return writers_.emplace(key, std::move(writer)).first->second.get();
 }
 
 StoreWriter* Database::Writer(std::int32_t DBType, const std::string& DBName) {
@@ -103,8 +107,12 @@ void Database::RunOpenSequence(StoreBackend& backend, std::string& DBName, Store
 }
 
 void Database::StoreMessage(std::int32_t DBType, const std::string& DBName, const decoding::MessageRecord& record) {
-  if (StoreWriter* writer = WriterFor(DBType, DBName)) {
-    writer->Enqueue(record);
+  try {
+    if (StoreWriter* writer = WriterFor(DBType, DBName)) {
+      writer->Enqueue(record, relayedStation_);
+    }
+  } catch (const StoreInUse&) {
+    // Told when the store was opened; another process keeps this store.
   }
 }
 
@@ -120,8 +128,12 @@ std::string Database::PlaneHistory(std::int32_t DBType, const std::string& DBNam
 }
 
 std::string Database::DeletePlane(std::int32_t DBType, const std::string& DBName, std::string_view address) {
-  if (StoreWriter* writer = WriterFor(DBType, DBName)) {
-    writer->Delete(std::string(address));
+  try {
+    if (StoreWriter* writer = WriterFor(DBType, DBName)) {
+      writer->Delete(std::string(address));
+    }
+  } catch (const StoreInUse&) {
+    // Told when the store was opened.
   }
   return {};
 }

@@ -60,8 +60,14 @@ class Database : public decoding::MessageStore {
 
   // Creates the store file (copying the reference tables into it) or loads
   // the reference tables from the existing file, then indexes the airports.
-  // DBName gains the backend's extension.
+  // DBName gains the backend's extension. Throws StoreInUse when another
+  // process writes through the same pending file (the same store file, or
+  // the same server and station): the caller runs without the store then.
   void OpenStore(std::int32_t DBType, std::string& DBName, StoreProgress& progress);
+
+  // The station that first heard the messages handed over next, when they
+  // were relayed from another receiver (UTF-8); empty for this receiver's own.
+  void SetRelayedStation(std::string station) { relayedStation_ = std::move(station); }
 
   // Hands one message to the store's writer, which appends it in order.
   void StoreMessage(std::int32_t DBType, const std::string& DBName, const decoding::MessageRecord& record) override;
@@ -102,6 +108,7 @@ class Database : public decoding::MessageStore {
   std::unique_ptr<StoreBackend> jet_;
   std::unique_ptr<StoreBackend> postgres_;
   std::map<std::pair<std::int32_t, std::string>, std::unique_ptr<StoreWriter>> writers_;
+  std::string relayedStation_;
 };
 
 }  // namespace corvane::store

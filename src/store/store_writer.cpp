@@ -12,41 +12,94 @@ using namespace std::chrono_literals;
 constexpr auto kFirstPause = 20ms;
 constexpr auto kLongestPause = 500ms;
 // What a waiting write costs beside its texts.
-constexpr std::size_t kWriteOverhead = 9 * sizeof(std::string) + 64;
+constexpr std::size_t kWriteOverhead = 10 * sizeof(std::string) + 64;
 
 std::size_t BytesOf(const StoreOp& op) {
   const decoding::MessageRecord& r = op.record;
   return kWriteOverhead + r.Date.size() + r.Hour.size() + r.Mode.size() + r.Address.size() + r.Flight.size() +
-         r.Label.size() + r.Bloc.size() + r.Msn.size() + r.Data.size();
+         r.Label.size() + r.Bloc.size() + r.Msn.size() + r.Data.size() + op.station.size();
 }
 
 }  // namespace
 
 StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits limits)
-    : backend_(backend), name_(std::move(name)), limits_(limits), pending_(PendingPathFor(name_)) {
-  pendingExists_ = pending_.Exists();
-  pendingWork_ = pendingExists_;
-  pendingFromEarlierRun_ = pendingExists_;
-  status_.pendingFile = pendingWork_;
+    : backend_(backend), name_(std::move(name)), limits_(limits), pending_(backend_.PendingPath(name_)) {
+  if (std::string error; !pending_.Lock(error)) {
+    throw StoreInUse(error);
+  }
+  spilling_ = pending_.Exists();
+  pendingFromEarlierRun_ = spilling_;
+  status_.pendingFile = spilling_;
   thread_ = std::thread([this] { Run(); });
 }
 
 StoreWriter::~StoreWriter() { Close(); }
 
-void StoreWriter::Enqueue(const decoding::MessageRecord& record) { Push(StoreOp{StoreOp::Kind::Insert, record}); }
+void StoreWriter::Enqueue(const decoding::MessageRecord& record, const std::string& station) {
+  Push(StoreOp{StoreOp::Kind::Insert, record, station});
+}
 
 void StoreWriter::Push(StoreOp op) {
+  const std::size_t bytes = BytesOf(op);
   {
     const std::lock_guard state(stateMutex_);
     if (closed_) {
       return;
     }
-    const std::size_t bytes = BytesOf(op);
-    queue_.push_back(Waiting{std::move(op), Clock::now(), bytes, handedOver_++});
-    queueBytes_ += bytes;
-    ++outstanding_;
+    if (!spilling_ && !MustGoToFile(bytes)) {
+      queue_.push_back(Waiting{std::move(op), Clock::now(), bytes, handedOver_++});
+      queueBytes_ += bytes;
+      wake_.notify_one();
+      return;
+    }
+  }
+  HandOverToFile(Waiting{std::move(op), Clock::now(), bytes, 0});
+}
+
+// Under stateMutex_: the queue would pass its limit, or the writer has been
+// stuck in one attempt long enough that the store is as good as refusing.
+bool StoreWriter::MustGoToFile(std::size_t bytes) const {
+  return queueBytes_ + bytes > limits_.queueBytes ||
+         (attemptRunning_ && Clock::now() - attemptSince_ >= limits_.stuckAfter);
+}
+
+// The write goes to the end of the pending file, and with it whatever waits
+// in memory, so that the file keeps the order. What the file cannot take
+// stays in memory, after it.
+void StoreWriter::HandOverToFile(Waiting waiting) {
+  const std::lock_guard file(fileMutex_);
+  const std::lock_guard state(stateMutex_);
+  if (closed_) {
+    return;
+  }
+  waiting.number = handedOver_++;
+  queueBytes_ += waiting.bytes;
+  queue_.push_back(std::move(waiting));
+  if (!spilling_ && !MustGoToFile(0)) {
+    wake_.notify_one();
+    return;
+  }
+  if (AppendToFile(queue_)) {
+    queue_.clear();
+    queueBytes_ = 0;
+    spilling_ = true;
+    status_.pendingFile = true;
+  } else {
+    DropBeyondHardCap();
   }
   wake_.notify_one();
+}
+
+// Under fileMutex_ and stateMutex_.
+bool StoreWriter::AppendToFile(const std::deque<Waiting>& writes) {
+  std::deque<StoreOp> ops;
+  for (const Waiting& w : writes) {
+    ops.push_back(w.op);
+  }
+  std::string error;
+  const bool appended = pending_.Append(ops, error);
+  status_.pendingError = appended ? std::string() : error;
+  return appended;
 }
 
 // Messages of the aircraft still in memory go at once; the deletion itself
@@ -61,25 +114,24 @@ void StoreWriter::Delete(const std::string& address) {
     for (const Waiting& w : queue_) {
       if (ofAircraft(w)) {
         queueBytes_ -= w.bytes;
-        --outstanding_;
       }
     }
     std::erase_if(queue_, ofAircraft);
   }
-  StoreOp deletion{StoreOp::Kind::Delete, {}};
+  StoreOp deletion{StoreOp::Kind::Delete, {}, {}};
   deletion.record.Address = address;
   Push(std::move(deletion));
 }
 
-// The store mutex keeps the writer from committing between reading the
-// store and reading what waits, so a message shows exactly once.
+// The store mutex keeps the writer from committing, and the file mutex
+// keeps writes from moving into the file, between reading the store and
+// reading what waits, so a message shows exactly once.
 std::string StoreWriter::History(const std::string& address, const std::string& today,
                                  const std::function<std::string()>& readStored) {
   const std::lock_guard store(storeMutex_);
   const std::string stored = readStored();
   bool deleted = false;
-  std::vector<const decoding::MessageRecord*> waiting;
-  std::deque<StoreOp> fromFile;
+  std::vector<decoding::MessageRecord> waiting;
   const auto visit = [&](const StoreOp& op) {
     if (op.record.Address != address) {
       return;
@@ -88,19 +140,12 @@ std::string StoreWriter::History(const std::string& address, const std::string& 
       deleted = true;
       waiting.clear();
     } else if (op.record.Date == today) {
-      waiting.push_back(&op.record);
+      waiting.push_back(op.record);
     }
   };
-  if (pendingWork_) {
-    std::size_t index = 0;
-    pending_.ForEach([&](const StoreOp& op) {
-      if (index++ >= pendingWritten_) {
-        fromFile.push_back(op);
-      }
-    });
-    for (const StoreOp& op : fromFile) {
-      visit(op);
-    }
+  const std::lock_guard file(fileMutex_);
+  if (spilling_) {
+    pending_.Read(visit, UINT64_MAX, pendingTaken_);
   }
   std::string history;
   {
@@ -108,38 +153,53 @@ std::string StoreWriter::History(const std::string& address, const std::string& 
     for (const Waiting& w : queue_) {
       visit(w.op);
     }
-    history = deleted ? std::string() : stored;
-    for (const decoding::MessageRecord* r : waiting) {
-      AppendHistoryRow(history, {r->Date, r->Hour, r->Flight, r->Data});
-    }
+  }
+  history = deleted ? std::string() : stored;
+  for (const decoding::MessageRecord& r : waiting) {
+    AppendHistoryRow(history, {r.Date, r.Hour, r.Flight, r.Data});
   }
   return history;
 }
 
+// Under stateMutex_.
+bool StoreWriter::AllWritten() const { return queue_.empty() && inBatch_ == 0 && !spilling_; }
+
 bool StoreWriter::Flush(std::chrono::milliseconds timeout) {
   std::unique_lock state(stateMutex_);
-  return flushed_.wait_for(state, timeout, [this] { return outstanding_ == 0 && !pendingWork_; });
+  return flushed_.wait_for(state, timeout, [this] { return AllWritten() || closed_; }) && AllWritten();
 }
 
+// A store call that does not come back by the end of the grace (a server
+// that stopped answering, a lock another session keeps) is interrupted, so
+// the thread spills what waits and ends.
 void StoreWriter::Close() {
   {
-    const std::lock_guard state(stateMutex_);
+    std::unique_lock state(stateMutex_);
     if (closing_) {
+      state.unlock();
+      if (thread_.joinable()) {
+        thread_.join();
+      }
       return;
     }
     closing_ = true;
     closeDeadline_ = Clock::now() + limits_.closeGrace;
+    wake_.notify_all();
+    if (!flushed_.wait_until(state, closeDeadline_ + 50ms, [this] { return closed_; })) {
+      state.unlock();
+      InterruptSession();
+    }
   }
-  wake_.notify_all();
   if (thread_.joinable()) {
     thread_.join();
   }
+  pending_.Unlock();
 }
 
 WriterStatus StoreWriter::Status() const {
   const std::lock_guard state(stateMutex_);
   WriterStatus status = status_;
-  status.waiting = queue_.size();
+  status.waiting = queue_.size() + inBatch_;
   return status;
 }
 
@@ -150,22 +210,28 @@ void StoreWriter::SetCommitObserver(std::function<void(Clock::time_point queued)
 
 void StoreWriter::Run() {
   auto pause = std::chrono::milliseconds(0);
-  while (WaitForWork(pause)) {
+  // The first attempt opens the store at once, so that a store that cannot
+  // be reached is told at start rather than at the first message.
+  bool first = true;
+  while (first || WaitForWork(pause)) {
+    first = false;
     std::string reason;
     const bool refused = !WriteOnce(reason);
+    bool reopening = false;
     if (refused) {
       NoteRefused(reason);
-      pause = std::clamp(pause * 2, std::chrono::milliseconds(kFirstPause), std::chrono::milliseconds(kLongestPause));
-    } else {
-      pause = 0ms;
+      const std::lock_guard state(stateMutex_);
+      reopening = !sessionOpen_;
     }
+    const auto longest = reopening ? limits_.longestReopenPause : std::chrono::milliseconds(kLongestPause);
+    pause = refused ? std::clamp(pause * 2, std::chrono::milliseconds(kFirstPause), longest) : 0ms;
     bool closingExpired = false;
     {
       const std::lock_guard state(stateMutex_);
       closingExpired = closing_ && Clock::now() >= closeDeadline_;
     }
-    if (ShouldSpill(refused, closingExpired)) {
-      Spill();
+    if (refused && ShouldSpill(closingExpired)) {
+      SpillAfterRefusal();
     }
     if (refused && closingExpired) {
       break;
@@ -174,7 +240,6 @@ void StoreWriter::Run() {
   const std::lock_guard state(stateMutex_);
   // What neither the store nor the pending file took at the end is lost.
   status_.lost += queue_.size();
-  outstanding_ -= queue_.size();
   queue_.clear();
   queueBytes_ = 0;
   closed_ = true;
@@ -183,74 +248,133 @@ void StoreWriter::Run() {
 
 // Pauses after a refusal (new messages do not cut the pause short, or a
 // store that refuses at once would be tried at the rate messages come), then
-// waits for something to write; false once closing with nothing left.
+// waits for something to write, or for the store to come back when it could
+// not even be opened; false once closing with nothing left.
 bool StoreWriter::WaitForWork(std::chrono::milliseconds pause) {
   std::unique_lock state(stateMutex_);
   const auto pauseEnd = Clock::now() + pause;
-  while (Clock::now() < pauseEnd) {
-    wake_.wait_until(state, pauseEnd);
+  while (Clock::now() < pauseEnd && !(closing_ && Clock::now() >= closeDeadline_)) {
+    wake_.wait_until(state, std::min(pauseEnd, closing_ ? closeDeadline_ : pauseEnd));
   }
-  wake_.wait(state, [this] { return closing_ || !queue_.empty() || pendingWork_; });
-  return !(closing_ && queue_.empty() && !pendingWork_);
+  const auto work = [this] { return !queue_.empty() || spilling_ || (inRefusal_ && !sessionOpen_); };
+  wake_.wait(state, [&] { return closing_ || work(); });
+  return !(closing_ && queue_.empty() && !spilling_);
 }
 
 bool StoreWriter::WriteOnce(std::string& reason) {
   const std::lock_guard store(storeMutex_);
   std::deque<Waiting> batch;
+  NoteAttempt(true);
   try {
-    if (!session_) {
-      session_ = backend_.OpenSession(name_);
+    OpenSessionIfNeeded();
+    bool fromFile = false;
+    {
+      const std::lock_guard state(stateMutex_);
+      fromFile = spilling_;
     }
-    if (pendingWork_) {
+    if (fromFile) {
       ReplayPending();
+    } else {
+      TakeBatch(batch);
+      if (!batch.empty()) {
+        WriteBatch(batch);
+      }
     }
-    RemoveWrittenPendingFile();
-    TakeBatch(batch);
-    if (!batch.empty()) {
-      WriteBatch(batch);
-    }
+    NoteAttempt(false);
     NoteCaughtUpIfSo();
     return true;
   } catch (const WriteRefused& refusal) {
-    // A fresh connection next time sees a file made writable or put back.
-    session_.reset();
-    PutBack(batch);
+    ResetSession();
+    ReturnBatch(batch);
+    NoteAttempt(false);
     reason = refusal.what();
     return false;
   }
 }
 
-// The whole file in one transaction, so that it is taken entirely or not at
-// all; writes the store took before are passed over.
-void StoreWriter::ReplayPending() {
-  std::size_t index = 0;
-  std::size_t applied = 0;
-  session_->Begin();
-  pending_.ForEach([&](const StoreOp& op) {
-    if (index++ >= pendingWritten_) {
-      session_->Apply(op);
-      ++applied;
-    }
-  });
-  session_->Commit();
-  const bool removed = pending_.Remove();
-  {
-    const std::lock_guard state(stateMutex_);
-    pendingExists_ = !removed;
-    pendingWritten_ = removed ? 0 : index;
-    pendingWork_ = false;
-    status_.pendingFile = false;
-  }
-  NoteReplayed(applied);
-}
-
-void StoreWriter::RemoveWrittenPendingFile() {
-  if (!pendingExists_ || pendingWork_ || !pending_.Remove()) {
+void StoreWriter::OpenSessionIfNeeded() {
+  if (session_) {
     return;
   }
+  auto session = backend_.OpenSession(name_);
+  {
+    const std::lock_guard lifetime(sessionMutex_);
+    session_ = std::move(session);
+  }
   const std::lock_guard state(stateMutex_);
-  pendingExists_ = false;
-  pendingWritten_ = 0;
+  sessionOpen_ = true;
+}
+
+// A fresh connection next time sees a file made writable or put back.
+void StoreWriter::ResetSession() {
+  {
+    const std::lock_guard lifetime(sessionMutex_);
+    session_.reset();
+  }
+  const std::lock_guard state(stateMutex_);
+  sessionOpen_ = false;
+}
+
+void StoreWriter::InterruptSession() {
+  const std::lock_guard lifetime(sessionMutex_);
+  if (session_) {
+    session_->Interrupt();
+  }
+}
+
+void StoreWriter::NoteAttempt(bool running) {
+  const std::lock_guard state(stateMutex_);
+  attemptRunning_ = running;
+  attemptSince_ = Clock::now();
+}
+
+// The file as it stands is written in one transaction, so that it is taken
+// entirely or not at all; what was appended meanwhile stays for the next
+// attempt, and the pending file ends once nothing was.
+void StoreWriter::ReplayPending() {
+  std::uint64_t end = 0;
+  {
+    const std::lock_guard file(fileMutex_);
+    end = pending_.Size();
+  }
+  std::vector<std::pair<StoreOp, std::string>> rejected;
+  session_->Begin();
+  const PendingReading reading = pending_.Read(
+      [&](const StoreOp& op) {
+        if (auto rejection = session_->Apply(op)) {
+          rejected.emplace_back(op, std::move(*rejection));
+        }
+      },
+      end, pendingTaken_);
+  session_->Commit();
+  if (!reading.unreadable.empty()) {
+    std::string error;
+    pending_.KeepUnreadable(reading.unreadable, error);
+  }
+  KeepRejected(rejected);
+  {
+    const std::lock_guard file(fileMutex_);
+    std::string error;
+    const bool cut = pending_.DropFront(reading.end, error);
+    const std::lock_guard state(stateMutex_);
+    pendingTaken_ = cut ? 0 : reading.end;
+    spilling_ = cut ? pending_.Exists() : pending_.Size() > reading.end;
+    status_.pendingFile = spilling_;
+    if (!cut) {
+      status_.pendingError = error;
+    }
+  }
+  NoteReplayed(reading);
+}
+
+void StoreWriter::KeepRejected(const std::vector<std::pair<StoreOp, std::string>>& rejected) {
+  for (const auto& [op, reason] : rejected) {
+    std::string error;
+    pending_.KeepRejected(op, reason, error);
+    const std::lock_guard state(stateMutex_);
+    ++status_.rejected;
+    status_.rejection = reason;
+  }
 }
 
 void StoreWriter::TakeBatch(std::deque<Waiting>& batch) {
@@ -261,21 +385,50 @@ void StoreWriter::TakeBatch(std::deque<Waiting>& batch) {
     batch.push_back(std::move(queue_.front()));
     queue_.pop_front();
   }
+  inBatch_ = batch.size();
 }
 
-void StoreWriter::PutBack(std::deque<Waiting>& batch) {
+// A batch the store refused goes back to the front of what waits: before
+// the pending file, when writes were handed to it during the attempt.
+void StoreWriter::ReturnBatch(std::deque<Waiting>& batch) {
+  if (batch.empty()) {
+    return;
+  }
+  const std::lock_guard file(fileMutex_);
   const std::lock_guard state(stateMutex_);
+  if (spilling_) {
+    std::deque<StoreOp> ops;
+    for (const Waiting& w : batch) {
+      ops.push_back(w.op);
+    }
+    std::string error;
+    if (pending_.Prepend(ops, error)) {
+      batch.clear();
+      inBatch_ = 0;
+      return;
+    }
+    status_.pendingError = error;
+  }
+  PutBack(batch);
+}
+
+// Under stateMutex_.
+void StoreWriter::PutBack(std::deque<Waiting>& batch) {
   for (auto w = batch.rbegin(); w != batch.rend(); ++w) {
     queueBytes_ += w->bytes;
     queue_.push_front(std::move(*w));
   }
   batch.clear();
+  inBatch_ = 0;
 }
 
 void StoreWriter::WriteBatch(std::deque<Waiting>& batch) {
+  std::vector<std::pair<StoreOp, std::string>> rejected;
   session_->Begin();
   for (const Waiting& w : batch) {
-    session_->Apply(w.op);
+    if (auto rejection = session_->Apply(w.op)) {
+      rejected.emplace_back(w.op, std::move(*rejection));
+    }
   }
   session_->Commit();
   if (commitObserver_) {
@@ -283,26 +436,28 @@ void StoreWriter::WriteBatch(std::deque<Waiting>& batch) {
       commitObserver_(w.queued);
     }
   }
+  KeepRejected(rejected);
   NoteWritten(batch.size());
   batch.clear();
 }
 
 void StoreWriter::NoteWritten(std::size_t count) {
   const std::lock_guard state(stateMutex_);
-  outstanding_ -= count;
+  inBatch_ = 0;
   if (inRefusal_) {
     lateSoFar_ += count;
   }
   flushed_.notify_all();
 }
 
-void StoreWriter::NoteReplayed(std::size_t count) {
+void StoreWriter::NoteReplayed(const PendingReading& reading) {
   const std::lock_guard state(stateMutex_);
-  if (inRefusal_) {
-    lateSoFar_ += count;
-  } else if (pendingFromEarlierRun_) {
-    status_.fromEarlierRun += count;
+  if (pendingFromEarlierRun_) {
+    status_.fromEarlierRun += reading.writes;
+  } else if (inRefusal_) {
+    lateSoFar_ += reading.writes;
   }
+  status_.unreadable += reading.unreadable.size();
   pendingFromEarlierRun_ = false;
   flushed_.notify_all();
 }
@@ -311,7 +466,7 @@ void StoreWriter::NoteReplayed(std::size_t count) {
 void StoreWriter::NoteCaughtUpIfSo() {
   const std::lock_guard state(stateMutex_);
   const bool backlogWritten = queue_.empty() || queue_.front().number >= backlogEnd_;
-  if (!inRefusal_ || pendingWork_ || !backlogWritten) {
+  if (!inRefusal_ || spilling_ || !backlogWritten) {
     return;
   }
   if (status_.refusing) {
@@ -324,6 +479,8 @@ void StoreWriter::NoteCaughtUpIfSo() {
   lateSoFar_ = 0;
 }
 
+// A store that cannot be opened at all is reported at once; a refusal of a
+// store that was writing only once it has lasted reportAfter.
 void StoreWriter::NoteRefused(const std::string& reason) {
   const std::lock_guard state(stateMutex_);
   const auto now = Clock::now();
@@ -340,54 +497,40 @@ void StoreWriter::NoteRefused(const std::string& reason) {
   }
 }
 
-bool StoreWriter::ShouldSpill(bool refused, bool closingExpired) {
+bool StoreWriter::ShouldSpill(bool closingExpired) {
   const std::lock_guard state(stateMutex_);
   if (queue_.empty()) {
     return false;
   }
   const bool longRefusal = inRefusal_ && Clock::now() - refusalSince_ >= limits_.spillAfter;
-  return queueBytes_ > limits_.queueBytes || (refused && (longRefusal || closingExpired));
+  return queueBytes_ > limits_.queueBytes || longRefusal || closingExpired;
 }
 
 // Everything in memory goes to the end of the pending file, which stays
 // older than whatever is handed over next. When the file cannot take it, it
 // stays in memory up to the hard cap.
-void StoreWriter::Spill() {
-  const std::lock_guard store(storeMutex_);
-  std::deque<Waiting> all;
-  {
-    const std::lock_guard state(stateMutex_);
-    all.swap(queue_);
+void StoreWriter::SpillAfterRefusal() {
+  const std::lock_guard file(fileMutex_);
+  const std::lock_guard state(stateMutex_);
+  if (queue_.empty()) {
+    return;
+  }
+  if (AppendToFile(queue_)) {
+    queue_.clear();
     queueBytes_ = 0;
-  }
-  std::deque<StoreOp> ops;
-  for (const Waiting& w : all) {
-    ops.push_back(w.op);
-  }
-  std::string error;
-  if (pending_.Append(ops, error)) {
-    const std::lock_guard state(stateMutex_);
-    outstanding_ -= all.size();
-    pendingExists_ = true;
-    pendingWork_ = true;
+    spilling_ = true;
     status_.pendingFile = true;
     flushed_.notify_all();
     return;
   }
-  PutBack(all);
-  {
-    const std::lock_guard state(stateMutex_);
-    status_.reason += "; " + error;
-  }
   DropBeyondHardCap();
 }
 
+// Under stateMutex_.
 void StoreWriter::DropBeyondHardCap() {
-  const std::lock_guard state(stateMutex_);
   while (!queue_.empty() && queueBytes_ > limits_.queueBytes * limits_.hardCapFactor) {
     queueBytes_ -= queue_.front().bytes;
     queue_.pop_front();
-    --outstanding_;
     ++status_.lost;
   }
 }

@@ -3,15 +3,22 @@
 // writer's own, with one connection kept open for the run, commits whatever
 // waits in one transaction. A store that refuses a write for a passing
 // reason keeps the writes waiting, retried with a growing pause, so nothing
-// is written twice and nothing is dropped:
+// is written twice and nothing is dropped.
 //
-//   writing --write refused--> refusing --a write taken, nothing left waiting--> writing
+// Writes wait in memory while the store takes them; once it refuses, they
+// wait in the pending file instead, so that a crash loses nothing accepted:
 //
-// Waiting writes go to the pending file beside the store (PendingFile) when
-// they pass the memory limit, when the store has refused for a while (so a
-// crash loses nothing), and at Close when the store still refuses. The file
-// is written into the store, then removed, as soon as the store takes writes
-// again, also at the next start. Reads (History) see every write handed over
+//   in memory --refused (SpillAfterRefusal), over the memory limit or an
+//               attempt stuck (HandOverToFile)--> in the pending file
+//   in the pending file --the file taken whole, nothing handed over
+//               meanwhile (ReplayPending)--> in memory
+//
+// While the pending file holds writes, every write handed over is appended
+// to it before Enqueue returns; the file is written into the store in one
+// transaction and cut at its front once the store has taken it. A batch the
+// store refuses after writes went to the file meanwhile is put back before
+// them (ReturnBatch). A lock beside the pending file keeps other processes
+// off it for the writer's life. Reads (History) see every write handed over
 // before them.
 #pragma once
 
@@ -22,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -37,14 +45,28 @@ struct WriterLimits {
   // times queueBytes are dropped (and counted as lost) rather than filling
   // the machine's memory.
   std::size_t hardCapFactor = 8;
-  // A refusal lasting this long sends the waiting writes to the pending file.
-  std::chrono::milliseconds spillAfter{5000};
+  // A refusal lasting this long sends the waiting writes to the pending file
+  // (at once by default: a crash during a refusal then loses nothing).
+  std::chrono::milliseconds spillAfter{0};
+  // An attempt running this long counts as stuck: writes handed over
+  // meanwhile go to the pending file.
+  std::chrono::milliseconds stuckAfter{250};
   // A refusal shorter than this (a lock held for a moment) is not reported.
   std::chrono::milliseconds reportAfter{1000};
   // How long Close keeps trying a refusing store before it spills.
   std::chrono::milliseconds closeGrace{3000};
+  // The longest pause between attempts while the store cannot even be
+  // opened (a server away, a password refused): not to knock every second.
+  std::chrono::milliseconds longestReopenPause{5000};
   // The most writes committed in one transaction.
   std::size_t batch = 2000;
+};
+
+// Another process holds the pending file of the store: writing beside it
+// would write its messages twice or lose them.
+class StoreInUse : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 // What the writer has been through, for the receiver and the window to show.
@@ -56,6 +78,10 @@ struct WriterStatus {
   std::uint64_t writtenLate = 0;     // writes taken late in the last refusal that ended
   std::uint64_t fromEarlierRun = 0;  // writes an earlier run left in the pending file, now taken
   std::uint64_t lost = 0;            // writes kept neither by the store nor by the pending file
+  std::uint64_t unreadable = 0;      // lines of the pending file that were no write, kept beside it
+  std::uint64_t rejected = 0;        // rows the store can never take, kept beside the pending file
+  std::string rejection;             // the store's reason for the last of them
+  std::string pendingError;          // why the pending file cannot be written; empty while it can
   std::size_t waiting = 0;           // writes waiting in memory
   bool pendingFile = false;          // the pending file holds writes
 };
@@ -64,18 +90,21 @@ class StoreWriter {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // Starts the writer on the store file `name` of `backend`; a pending file
-  // left beside it is written first.
+  // Starts the writer on the store `name` of `backend`; a pending file left
+  // by an earlier run is written first. Throws StoreInUse when another
+  // process holds the pending file.
   StoreWriter(StoreBackend& backend, std::string name, WriterLimits limits = {});
   ~StoreWriter();
   StoreWriter(const StoreWriter&) = delete;
   StoreWriter& operator=(const StoreWriter&) = delete;
 
-  // Hands a message over; never waits for the disk.
-  void Enqueue(const decoding::MessageRecord& record);
+  // Hands a message over (with the station that first heard it, when it was
+  // relayed); never waits for the store, only, while the pending file is in
+  // use, for the file to take it.
+  void Enqueue(const decoding::MessageRecord& record, const std::string& station = {});
 
-  // Deletes every message of the aircraft: those still waiting at once, the
-  // stored ones as the next write, after everything handed over before.
+  // Deletes every message of the aircraft: those still waiting in memory at
+  // once, the stored ones as the next write, after everything handed over before.
   void Delete(const std::string& address);
 
   // The history text of one aircraft's day: what readStored finds in the
@@ -88,11 +117,14 @@ class StoreWriter {
   // time runs out first.
   bool Flush(std::chrono::milliseconds timeout);
 
-  // Writes what waits, trying a refusing store for closeGrace, then puts the
-  // rest in the pending file, and stops the thread. Enqueue does nothing after.
+  // Writes what waits, trying a refusing store for closeGrace (a call the
+  // store does not answer by then is interrupted), then puts the rest in the
+  // pending file, stops the thread and lets the pending file go. Enqueue
+  // does nothing after.
   void Close();
 
   [[nodiscard]] WriterStatus Status() const;
+  [[nodiscard]] const PendingFile& Pending() const { return pending_; }
   [[nodiscard]] const std::string& PendingPath() const { return pending_.Path(); }
 
   // Called on the writer's thread with the hand-over time of each write just
@@ -110,45 +142,62 @@ class StoreWriter {
   void Run();
   bool WaitForWork(std::chrono::milliseconds pause);
   bool WriteOnce(std::string& reason);
+  void OpenSessionIfNeeded();
+  void ResetSession();
+  void InterruptSession();
   void ReplayPending();
   void WriteBatch(std::deque<Waiting>& batch);
   void TakeBatch(std::deque<Waiting>& batch);
+  void ReturnBatch(std::deque<Waiting>& batch);
   void PutBack(std::deque<Waiting>& batch);
-  void RemoveWrittenPendingFile();
+  void NoteAttempt(bool running);
   void NoteWritten(std::size_t count);
-  void NoteReplayed(std::size_t count);
+  void NoteReplayed(const PendingReading& reading);
   void NoteCaughtUpIfSo();
   void NoteRefused(const std::string& reason);
-  [[nodiscard]] bool ShouldSpill(bool refused, bool closingExpired);
-  void Spill();
-  void DropBeyondHardCap();
+  void KeepRejected(const std::vector<std::pair<StoreOp, std::string>>& rejected);
+  [[nodiscard]] bool ShouldSpill(bool closingExpired);
+  void SpillAfterRefusal();
   void Push(StoreOp op);
+  void HandOverToFile(Waiting waiting);
+  [[nodiscard]] bool MustGoToFile(std::size_t bytes) const;
+  bool AppendToFile(const std::deque<Waiting>& writes);
+  void DropBeyondHardCap();
+  [[nodiscard]] bool AllWritten() const;
 
   StoreBackend& backend_;
   std::string name_;
   WriterLimits limits_;
   PendingFile pending_;
 
-  // storeMutex_ is held while the store or the pending file is written or
-  // read; stateMutex_ only while the queue and the status change. Taken in
-  // that order; Enqueue takes stateMutex_ alone, so it never waits for a disk.
+  // Taken in this order. storeMutex_ is held while the store is written or
+  // read; fileMutex_ while the pending file is written or cut, or the
+  // decision where a write goes is made; stateMutex_ while the queue and the
+  // status change. Enqueue takes only stateMutex_ while the store takes
+  // writes, so it never waits for a disk then. sessionMutex_ guards the
+  // session's lifetime alone, so Close can interrupt a call under way.
   std::mutex storeMutex_;
+  std::mutex fileMutex_;
   mutable std::mutex stateMutex_;
+  std::mutex sessionMutex_;
   std::condition_variable wake_;
   std::condition_variable flushed_;
 
-  std::unique_ptr<StoreSession> session_;  // writer thread, under storeMutex_
+  std::unique_ptr<StoreSession> session_;  // writer thread, under storeMutex_; its lifetime under sessionMutex_
   std::deque<Waiting> queue_;
   std::size_t queueBytes_ = 0;
-  std::size_t outstanding_ = 0;  // handed over, not yet in the store, the pending file or given up
+  std::size_t inBatch_ = 0;  // writes of the queue being written now
   std::uint64_t handedOver_ = 0;
-  // The pending file: there, holding writes not yet in the store, and how
-  // many of its writes the store has already taken (a file that could not
-  // be removed after its writes were taken is not written twice).
-  bool pendingExists_ = false;
-  bool pendingWork_ = false;
-  std::size_t pendingWritten_ = 0;
+  // The pending file holds writes not yet in the store (older than those in
+  // queue_); changed under fileMutex_ and stateMutex_ together.
+  bool spilling_ = false;
+  // Bytes at the front of the pending file that the store took but that
+  // could not be cut off the file (it is then read from there on).
+  std::uint64_t pendingTaken_ = 0;
   bool pendingFromEarlierRun_ = false;
+  bool sessionOpen_ = false;
+  bool attemptRunning_ = false;
+  Clock::time_point attemptSince_{};
   bool closing_ = false;
   bool closed_ = false;
   Clock::time_point closeDeadline_{};

@@ -2,6 +2,7 @@
 #include "store/postgres/pg_connection.h"
 
 #include <libpq-fe.h>
+#include <sys/socket.h>
 
 #include <memory>
 
@@ -95,9 +96,27 @@ Connection::Connection(const std::string& url, int connectTimeoutSeconds) : pass
     conn_ = nullptr;
     throw Error("", message);
   }
+  socket_ = PQsocket(conn_);
+  try {
+    Execute("SET lock_timeout = " + std::to_string(kLockTimeoutMs));
+    Execute("SET statement_timeout = " + std::to_string(kStatementTimeoutMs));
+  } catch (...) {
+    PQfinish(conn_);
+    conn_ = nullptr;
+    throw;
+  }
 }
 
-Connection::~Connection() { PQfinish(conn_); }
+void Connection::Interrupt() noexcept {
+  if (const int socket = socket_.load(); socket >= 0) {
+    ::shutdown(socket, SHUT_RDWR);
+  }
+}
+
+Connection::~Connection() {
+  socket_ = -1;
+  PQfinish(conn_);
+}
 
 bool Connection::IsOk() const { return PQstatus(conn_) == CONNECTION_OK; }
 

@@ -6,6 +6,7 @@
 // string (which may hold a password) never appears in them.
 #pragma once
 
+#include <atomic>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ class Error : public std::runtime_error {
   std::string sqlState_;
 };
 
+inline constexpr int kLockTimeoutMs = 2000;
+inline constexpr int kStatementTimeoutMs = 10000;
+
 using Row = std::vector<std::string>;
 using Rows = std::vector<Row>;
 // Text values bound to a statement's parameters $1, $2, ..., in order.
@@ -40,6 +44,9 @@ class Connection {
  public:
   // Connects with the libpq connection string or URI (empty: libpq's
   // defaults, environment and service files); throws Error when it cannot.
+  // Every statement of the connection gives up waiting for a lock after
+  // kLockTimeoutMs and runs at most kStatementTimeoutMs, so that a table
+  // another session holds is a refusal, not a hang.
   Connection(const std::string& url, int connectTimeoutSeconds);
   ~Connection();
   Connection(const Connection&) = delete;
@@ -57,6 +64,10 @@ class Connection {
   // Rolls back an open transaction, if the connection still works; never throws.
   void RollbackQuietly() noexcept;
 
+  // Shuts the connection's socket, so that a call under way on another
+  // thread fails at once whatever the server does; never throws.
+  void Interrupt() noexcept;
+
   [[nodiscard]] bool IsOk() const;
   // "host:port/dbname", for messages.
   [[nodiscard]] std::string ServerName() const;
@@ -66,6 +77,7 @@ class Connection {
   std::string Describe(std::string_view message) const;
 
   pg_conn* conn_ = nullptr;
+  std::atomic<int> socket_{-1};
   std::string password_;  // kept only to scrub it from messages, should a server ever echo it
 };
 

@@ -13,12 +13,40 @@ constexpr int kWriterConnectTimeoutSeconds = 2;
 
 constexpr const char* kInsert = "corvane_insert";
 constexpr const char* kDelete = "corvane_delete";
+// The connection speaks LATIN1 for the card's bytes, while a station name
+// is UTF-8: it travels as hexadecimal and the server turns it back into text
+// in the database's own encoding.
 constexpr const char* kInsertSql =
     "INSERT INTO Planes (Date,Hour,Mode,Address,Flight,Label,Bloc,Msn,Data,Station) "
-    "VALUES ($1,$2,$3,$4,$5,$6,$7,$8,$9,$10)";
+    "VALUES ($1,$2,$3,$4,$5,$6,$7,$8,$9,convert_from(decode($10,'hex'),'UTF8'))";
 constexpr const char* kDeleteSql = "DELETE FROM Planes WHERE Address = $1";
 
-bool SameOp(const StoreOp& a, const StoreOp& b) { return a.kind == b.kind && a.record == b.record; }
+bool SameOp(const StoreOp& a, const StoreOp& b) {
+  return a.kind == b.kind && a.record == b.record && a.station == b.station;
+}
+
+std::string Hex(std::string_view text) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  hex.reserve(text.size() * 2);
+  for (const char c : text) {
+    hex += kDigits[static_cast<unsigned char>(c) >> 4];
+    hex += kDigits[static_cast<unsigned char>(c) & 0x0F];
+  }
+  return hex;
+}
+
+// PostgreSQL text cannot hold a NUL byte, and libpq would cut the value
+// there: such a row is refused whole rather than stored changed.
+bool HoldsNul(const decoding::MessageRecord& r) {
+  for (const std::string* field :
+       {&r.Date, &r.Hour, &r.Mode, &r.Address, &r.Flight, &r.Label, &r.Bloc, &r.Msn, &r.Data}) {
+    if (field->find('\0') != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -76,14 +104,18 @@ void PgSession::Run(const StoreOp& op) {
   if (op.kind == StoreOp::Kind::Delete) {
     db_->RunPrepared(kDelete, {r.Address});
   } else {
-    db_->RunPrepared(kInsert, {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data, station_});
+    const std::string station = Hex(op.station.empty() ? station_ : op.station);
+    db_->RunPrepared(kInsert, {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data, station});
   }
 }
 
-void PgSession::Apply(const StoreOp& op) {
+std::optional<std::string> PgSession::Apply(const StoreOp& op) {
   tried_.push_back(op);
   if (AlreadyCommitted(op)) {
-    return;
+    return std::nullopt;
+  }
+  if (op.kind == StoreOp::Kind::Insert && HoldsNul(op.record)) {
+    return "PostgreSQL cannot store a NUL byte";
   }
   try {
     Run(op);
@@ -93,7 +125,9 @@ void PgSession::Apply(const StoreOp& op) {
       Refuse(failure);
     }
     RestartWithout();
+    return failure.what();
   }
+  return std::nullopt;
 }
 
 // The writes of a commit in doubt come again in the same order; they are
@@ -149,6 +183,8 @@ void PgSession::Commit() {
 }
 
 void PgSession::Rollback() noexcept { db_->RollbackQuietly(); }
+
+void PgSession::Interrupt() noexcept { db_->Interrupt(); }
 
 void PgSession::Refuse(const Error& failure) {
   Rollback();

@@ -34,9 +34,10 @@ class PgSession : public StoreSession {
   PgSession(const std::string& url, std::string station, CommitInDoubt& doubt);
 
   void Begin() override;
-  void Apply(const StoreOp& op) override;
+  std::optional<std::string> Apply(const StoreOp& op) override;
   void Commit() override;
   void Rollback() noexcept override;
+  void Interrupt() noexcept override;
 
  private:
   void Run(const StoreOp& op);

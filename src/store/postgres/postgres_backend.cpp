@@ -3,7 +3,16 @@
 // advisory lock held for the transaction that creates or fills the tables.
 #include "store/postgres/postgres_backend.h"
 
+#include <libpq-fe.h>
+#include <pwd.h>
+#include <unistd.h>
+
 #include <array>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "store/postgres/pg_connection.h"
 #include "store/postgres/pg_session.h"
@@ -85,6 +94,67 @@ WHERE NOT EXISTS (
     AND earlier.Ms >= heard.Ms - 60000
     AND (earlier.Ms < heard.Ms OR (earlier.Ms = heard.Ms AND earlier.Station < heard.Station)))
 ORDER BY Date, Hour, Station)";
+
+// Where this user's state lives: systemd's StateDirectory, else the XDG
+// state folder, else ~/.local/state (the home from the password database
+// when HOME is not set, as for a system service), never the working folder.
+std::filesystem::path StateFolder() {
+  const auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value == '/' ? std::string(value) : std::string();
+  };
+  if (const std::string systemd = variable("STATE_DIRECTORY"); !systemd.empty()) {
+    return std::filesystem::path(systemd.substr(0, systemd.find(':')));
+  }
+  if (const std::string xdg = variable("XDG_STATE_HOME"); !xdg.empty()) {
+    return std::filesystem::path(xdg) / "corvane";
+  }
+  std::string home = variable("HOME");
+  if (home.empty()) {
+    const passwd* user = getpwuid(getuid());
+    home = user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "/tmp";
+  }
+  return std::filesystem::path(home) / ".local/state/corvane";
+}
+
+// The server a connection string names, by the key words that pick it
+// (host, address, port, database, user), whatever the string's form.
+std::string ServerKey(const std::string& url) {
+  char* error = nullptr;
+  PQconninfoOption* options = PQconninfoParse(url.c_str(), &error);
+  PQfreemem(error);
+  std::string key;
+  for (const PQconninfoOption* option = options; option != nullptr && option->keyword != nullptr; ++option) {
+    const std::string_view keyword(option->keyword);
+    if (option->val != nullptr && (keyword == "host" || keyword == "hostaddr" || keyword == "port" ||
+                                   keyword == "dbname" || keyword == "user" || keyword == "service")) {
+      key += std::string(keyword) + '=' + option->val + ';';
+    }
+  }
+  PQconninfoFree(options);
+  return options != nullptr ? key : url;
+}
+
+// 64-bit FNV-1a, as 16 hex digits: short, and the same on every run.
+std::string Digest(std::string_view text) {
+  std::uint64_t hash = 14695981039346656037ULL;
+  for (const char c : text) {
+    hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+  }
+  char digits[17];
+  std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+  return digits;
+}
+
+// A station name as part of a file name: letters, digits, '-' and '_' kept,
+// anything else as '_' (the digest tells names apart that differ only there).
+std::string FileNamePart(std::string_view station) {
+  std::string part;
+  for (const char c : station.substr(0, 40)) {
+    part += std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' ? c : '_';
+  }
+  return part;
+}
 
 std::vector<std::pair<std::string, std::string>> Pairs(const postgres::Rows& rows) {
   std::vector<std::pair<std::string, std::string>> pairs;
@@ -222,6 +292,21 @@ std::unique_ptr<StoreSession> PostgresBackend::OpenSession(const std::string& /*
     throw WriteRefused(failure.what());
   }
   return std::make_unique<postgres::PgSession>(options_.databaseUrl, options_.stationName, *doubt_);
+}
+
+// One file per station and server: two receivers started in the same
+// folder, or a systemd unit without one, never share it. The folder is made
+// for this user alone.
+std::string PostgresBackend::PendingPath(const std::string& /*name*/) {
+  const std::filesystem::path folder = StateFolder();
+  std::error_code error;
+  if (std::filesystem::create_directories(folder, error)) {
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all, error);
+  }
+  const std::string key = ServerKey(options_.databaseUrl) + "station=" + options_.stationName;
+  return (folder /
+          ("Corvane-" + FileNamePart(options_.stationName) + "-" + Digest(key).substr(0, 8) + ".pending.jsonl"))
+      .string();
 }
 
 }  // namespace corvane::store

@@ -34,6 +34,8 @@ class PostgresBackend : public StoreBackend {
   StoredTables LoadTables(const std::string& name) override;
   std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
   std::unique_ptr<StoreSession> OpenSession(const std::string& name) override;
+  // In this user's state folder, named after the station and the server.
+  std::string PendingPath(const std::string& name) override;
 
  private:
   std::unique_ptr<postgres::Connection> Connect(int timeoutSeconds) const;

@@ -38,7 +38,7 @@ void SqlSession::Begin() {
   }
 }
 
-void SqlSession::Apply(const StoreOp& op) {
+std::optional<std::string> SqlSession::Apply(const StoreOp& op) {
   const decoding::MessageRecord& r = op.record;
   try {
     if (op.kind == StoreOp::Kind::Delete) {
@@ -56,7 +56,9 @@ void SqlSession::Apply(const StoreOp& op) {
     if (!RowIsRejected(failure.code())) {
       Refuse(failure);
     }
+    return failure.what();
   }
+  return std::nullopt;
 }
 
 void SqlSession::Commit() {
@@ -72,6 +74,8 @@ void SqlSession::Rollback() noexcept {
     sqlite3_exec(db_->handle(), "ROLLBACK;", nullptr, nullptr, nullptr);
   }
 }
+
+void SqlSession::Interrupt() noexcept { sqlite3_interrupt(db_->handle()); }
 
 void SqlSession::Refuse(const Error& failure) {
   Rollback();

@@ -29,9 +29,10 @@ class SqlSession : public StoreSession {
   SqlSession(const std::string& path, WriteStatements statements);
 
   void Begin() override;
-  void Apply(const StoreOp& op) override;
+  std::optional<std::string> Apply(const StoreOp& op) override;
   void Commit() override;
   void Rollback() noexcept override;
+  void Interrupt() noexcept override;
 
  private:
   [[noreturn]] void Refuse(const Error& failure);
