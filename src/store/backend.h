@@ -67,6 +67,10 @@ class StoreSession {
   // Makes a call under way on another thread fail soon (a server that does
   // not answer, a lock that is not given up); never throws.
   virtual void Interrupt() noexcept {}
+  // The session can be used again after it refused a transaction; when
+  // false, the writer opens a new one (a file made writable or put back is
+  // then seen afresh).
+  [[nodiscard]] virtual bool SurvivesRefusal() const { return false; }
 };
 
 // How to reach a store that lives on a server (the PostgreSQL backend): the

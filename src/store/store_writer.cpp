@@ -284,7 +284,9 @@ bool StoreWriter::WriteOnce(std::string& reason) {
     NoteCaughtUpIfSo();
     return true;
   } catch (const WriteRefused& refusal) {
-    ResetSession();
+    if (!session_ || !session_->SurvivesRefusal()) {
+      ResetSession();
+    }
     ReturnBatch(batch);
     NoteAttempt(false);
     reason = refusal.what();

@@ -12,6 +12,7 @@
 #include "../decoding/scratch_dir.h"
 #include "../store/store_test_support.h"
 #include "../support/postgres_server.h"
+#include "store/pending_file.h"
 
 namespace corvane::store::test {
 namespace {
@@ -49,6 +50,8 @@ class PostgresStoreTest : public ::testing::Test {
     const std::string name = "corvane" + std::to_string(++databases);
     Sql(server->Url("postgres"), "CREATE DATABASE " + name);
     url = server->Url(name);
+    // Pending files go to this user's state folder: a scratch one here.
+    setenv("XDG_STATE_HOME", (scratch.path() / "state").c_str(), 1);
   }
 
   Database& Make(const std::string& station, WriterLimits limits = {}) {
@@ -137,6 +140,54 @@ TEST_F(PostgresStoreTest, AServerDownAndBackWhileMessagesArriveLosesNothingAndWr
   ASSERT_TRUE(north.Flush(60s));
   EXPECT_EQ(Sql(url, "SELECT count(*), count(DISTINCT Data) FROM Planes")[0], (std::vector<std::string>{"300", "300"}));
   EXPECT_FALSE(std::filesystem::exists("Corvane.pending.jsonl"));
+}
+
+// Another session holding the table: every write is refused within the
+// lock time-out and waits on disk at once, in the station's own file; a stop
+// during the lock keeps its grace; what PostgreSQL cannot hold is kept
+// beside the file with the reason, and a relayed station name is stored as
+// it is.
+TEST_F(PostgresStoreTest, ALockedTableIsARefusalAndEveryWriteWaitsOnDiskInItsStationsOwnFile) {
+  WriterLimits limits;
+  limits.closeGrace = 500ms;
+  Database& north = Open("north", limits);
+  Database& south = Open("south");
+  const std::string northFile = north.Writer(kPostgresStore, "Corvane")->PendingPath();
+  EXPECT_NE(northFile, south.Writer(kPostgresStore, "Corvane")->PendingPath());
+  EXPECT_EQ(std::filesystem::path(northFile).parent_path(), scratch.path() / "state/corvane");
+  EXPECT_THROW(Open("north"), StoreInUse);
+
+  PGconn* holder = PQconnectdb(url.c_str());
+  PQclear(PQexec(holder, "BEGIN; LOCK TABLE planes IN ACCESS EXCLUSIVE MODE"));
+  for (int n = 0; n < 40; ++n) {
+    north.SetRelayedStation(n == 7 ? "Z\xC3\xBCrich" : "");
+    north.StoreMessage(kPostgresStore, "Corvane",
+                       Message("261207", "100000.000", "F-GKXA", "AF1234",
+                               n == 9 ? std::string("NUL\0BYTE", 8) : "TEXT " + std::to_string(n)));
+  }
+  north.SetRelayedStation("");
+  const auto onDisk = [&] {
+    return PendingFile(northFile).Read([](const StoreOp&) {}).writes == 40 &&
+           north.Status(kPostgresStore, "Corvane")->waiting == 0;
+  };
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (!onDisk() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_TRUE(onDisk());
+  const auto stopStarted = std::chrono::steady_clock::now();
+  north.Close();
+  EXPECT_LT(std::chrono::steady_clock::now() - stopStarted, 1500ms);
+  PQclear(PQexec(holder, "COMMIT"));
+  PQfinish(holder);
+
+  Database& again = Open("north");
+  ASSERT_TRUE(again.Flush(30s));
+  EXPECT_EQ(Sql(url, "SELECT count(*) FROM Planes")[0][0], "39");
+  EXPECT_EQ(Sql(url, "SELECT Station FROM Planes WHERE Data = 'TEXT 7'")[0][0], "Z\xFCrich");
+  EXPECT_EQ(again.Status(kPostgresStore, "Corvane")->rejected, 1U);
+  EXPECT_NE(test_support::ReadBytes(PendingFile(northFile).RejectedPath()).find("NUL byte"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(northFile));
 }
 
 }  // namespace

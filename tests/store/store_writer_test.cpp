@@ -150,6 +150,28 @@ TEST_F(StoreWriterTest, ARowTheJetLayoutRefusesIsSkippedAndTheRestStored) {
   ASSERT_TRUE(db.Flush(5s));
   const Rows rows = Select(jet, "SELECT Data FROM Planes ORDER BY rowid;");
   EXPECT_EQ(RowLines(rows), (std::vector<std::string>{"TEXT 1", "TEXT 3"}));
+  // Kept beside the store with the reason, not dropped.
+  EXPECT_EQ(db.Status(kJetStore, jet)->rejected, 1U);
+  EXPECT_NE(ReadBytes("Corvane.rejected.jsonl").find("TOO-LONG-ADDRESS"), std::string::npos);
+}
+
+// One process keeps a store's pending file; lines of it that are no write
+// (cut short, wrong types, text beyond the card's bytes) are counted and
+// kept beside it rather than lost with the file.
+TEST_F(StoreWriterTest, APendingFileHasOneKeeperAndItsUnreadableLinesAreKeptBesideIt) {
+  Open({})->Close();
+  const std::string good = PendingLine({StoreOp::Kind::Insert, Numbered(1), {}});
+  const std::vector<std::string> bad = {"not json", R"({"Date":1,"Hour":2})",
+                                        good.substr(0, good.size() - 3) + R"(Ā"})"};
+  WriteBytes(pending, good + "\n" + bad[0] + "\n" + bad[1] + "\n" + bad[2] + "\n" + good.substr(0, 20));
+  auto db = Open({});
+  EXPECT_THROW(Open({}), StoreInUse);
+  ASSERT_TRUE(db->Flush(5s));
+  EXPECT_EQ(StoredTexts(), std::vector<std::string>{"TEXT 1"});
+  EXPECT_EQ(db->Status(kSqliteStore, name)->unreadable, 4U);
+  EXPECT_EQ(ReadBytes("Corvane.unreadable.jsonl"),
+            bad[0] + "\n" + bad[1] + "\n" + bad[2] + "\n" + good.substr(0, 20) + "\n");
+  EXPECT_FALSE(std::filesystem::exists(pending));
 }
 
 TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {

@@ -54,8 +54,6 @@ PgSession::PgSession(const std::string& url, std::string station, CommitInDoubt&
     : station_(std::move(station)), doubt_(doubt) {
   try {
     db_ = std::make_unique<Connection>(url, kWriterConnectTimeoutSeconds);
-    db_->Prepare(kInsert, kInsertSql);
-    db_->Prepare(kDelete, kDeleteSql);
     SettleDoubt();
   } catch (const Error& failure) {
     throw WriteRefused(failure.what());
@@ -91,6 +89,13 @@ void PgSession::Begin() {
     throw WriteRefused("PostgreSQL " + db_->ServerName() + ": the connection was lost");
   }
   try {
+    // Prepared at the first transaction rather than at connecting: preparing
+    // waits for a lock on Planes, and a wait here can be interrupted.
+    if (!prepared_) {
+      db_->Prepare(kInsert, kInsertSql);
+      db_->Prepare(kDelete, kDeleteSql);
+      prepared_ = true;
+    }
     db_->Execute("BEGIN");
     const Rows id = db_->Query("SELECT txid_current()");
     transaction_ = id.at(0).at(0);
@@ -185,6 +190,10 @@ void PgSession::Commit() {
 void PgSession::Rollback() noexcept { db_->RollbackQuietly(); }
 
 void PgSession::Interrupt() noexcept { db_->Interrupt(); }
+
+// A lock time-out or a statement refused leaves the connection as good as
+// before; only a broken one is replaced.
+bool PgSession::SurvivesRefusal() const { return db_->IsOk(); }
 
 void PgSession::Refuse(const Error& failure) {
   Rollback();

@@ -38,6 +38,7 @@ class PgSession : public StoreSession {
   void Commit() override;
   void Rollback() noexcept override;
   void Interrupt() noexcept override;
+  [[nodiscard]] bool SurvivesRefusal() const override;
 
  private:
   void Run(const StoreOp& op);
@@ -49,6 +50,7 @@ class PgSession : public StoreSession {
   std::unique_ptr<Connection> db_;
   std::string station_;
   CommitInDoubt& doubt_;
+  bool prepared_ = false;
   std::string transaction_;       // the open transaction's id
   std::vector<StoreOp> tried_;    // every write handed over in this transaction
   std::vector<StoreOp> applied_;  // those run in it (rejected rows left out)
