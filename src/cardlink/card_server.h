@@ -13,6 +13,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "cardlink/record_origin.h"
+
 namespace corvane::cardlink {
 
 inline constexpr const char* kW41ProgId = "W41System.W41System.1";
@@ -59,8 +61,9 @@ class CardServer : public QObject {
   virtual void GetParam(std::string& parameters) = 0;
 
  signals:
-  // One card text record, its bytes as the card sent them.
-  void NewTextData(const QByteArray& txt);
+  // One card text record, its bytes as the card sent them; origin says
+  // which receiver first heard a record the server relayed.
+  void NewTextData(const QByteArray& txt, const corvane::cardlink::RecordOrigin& origin = {});
   void NewSystemStatus(int idle, int traffic, int error, int rq, int automatic, int sync, int phasing, int level);
   // The server closed the connection, broke the protocol or stopped answering.
   void ConnectionLost(const QString& reason);

@@ -199,9 +199,9 @@ void ConnectionManager::CloseConnection() {
 void ConnectionManager::ReleaseServer() { CardServer_.reset(); }
 
 void ConnectionManager::BindEvents(CardServer& server) {
-  QObject::connect(&server, &CardServer::NewTextData, this, [this](const QByteArray& txt) {
+  QObject::connect(&server, &CardServer::NewTextData, this, [this](const QByteArray& txt, const RecordOrigin& origin) {
     if (onRecord_) {
-      onRecord_(txt.toStdString());
+      onRecord_(txt.toStdString(), origin);
     }
   });
   QObject::connect(&server, &CardServer::NewSystemStatus, this, &ConnectionManager::ShowSystemStatus);

@@ -64,7 +64,8 @@ class ConnectionManager : public QObject {
 
  public:
   using ServerFactory = std::function<std::unique_ptr<CardServer>(const std::string& progId, const std::string& host)>;
-  using RecordHandler = std::function<void(const std::string& record)>;
+  using RecordHandler = std::function<void(const std::string& record, const RecordOrigin& origin)>;
+  using PlainRecordHandler = std::function<void(const std::string& record)>;
 
   ConnectionManager(ConnectionView& view, CardSettings& settings, ServerFactory factory = DefaultFactory());
   ~ConnectionManager() override;
@@ -78,8 +79,13 @@ class ConnectionManager : public QObject {
   void UpdateConnectButtons();
   void ShowSystemStatus(int Idle, int Traffic, int Error, int Rq, int Auto, int Sync, int Phasing, int Level);
 
-  // Every card text record goes here (the message path's HandleTextRecord).
+  // Every card text record goes here (the message path's HandleTextRecord),
+  // with where it came from; a handler that takes only the record treats
+  // every record as heard by this receiver.
   void SetRecordHandler(RecordHandler handler) { onRecord_ = std::move(handler); }
+  void SetRecordHandler(PlainRecordHandler handler) {
+    onRecord_ = [handler = std::move(handler)](const std::string& record, const RecordOrigin&) { handler(record); };
+  }
 
   bool Connected = false;
   bool CanConnect = false;

@@ -18,6 +18,13 @@ std::optional<int> ParseInt(const std::string& text) {
   return static_cast<int>(*number);
 }
 
+// A relayed record's origin. A hop count that is no number from 0 up still
+// marks the record as relayed: it has passed at least one receiver.
+RecordOrigin RelayedOrigin(const std::string& station, const std::string& hops) {
+  const auto count = ParseInt(hops);
+  return {station, count && *count >= 0 ? *count : 1};
+}
+
 }  // namespace
 
 ServerReply SortServerFrame(const wire::Items& items) {
@@ -33,9 +40,12 @@ ServerReply SortServerFrame(const wire::Items& items) {
     if (items.size() >= 2) {
       reply.answerId = wire::ParseNumber(items[1]);
     }
-  } else if (kind == wire::kEvent && items.size() == 3 && items[1] == "NewTextData") {
+  } else if (kind == wire::kEvent && (items.size() == 3 || items.size() == 5) && items[1] == "NewTextData") {
     reply.kind = ServerReply::Kind::Text;
     reply.text = items[2];
+    if (items.size() == 5) {
+      reply.origin = RelayedOrigin(items[3], items[4]);
+    }
   } else if (kind == wire::kEvent && items.size() == 2 + kStatusFlags && items[1] == "NewSystemStatus") {
     reply.kind = ServerReply::Kind::Status;
     for (std::size_t i = 0; i < kStatusFlags; ++i) {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "cardlink/record_origin.h"
 #include "cardlink/wire.h"
 
 namespace corvane::cardlink {
@@ -17,10 +18,13 @@ struct ServerReply {
   Kind kind = Kind::Ignored;
   std::optional<long long> answerId;  // Answer: the call it answers, when readable
   std::string text;                   // Text: the card text record
+  RecordOrigin origin;                // Text: where a relayed record came from
   std::array<int, 8> status{};        // Status: Idle, Traffic, Error, Rq, Auto, Sync, Phasing, Level
 };
 
-// Sorts one frame (never empty, as the frame reader gives them).
+// Sorts one frame (never empty, as the frame reader gives them). A text
+// event is EVENT, NewTextData, record, and for a relayed record also the
+// station that first heard it and its hop count.
 ServerReply SortServerFrame(const wire::Items& items);
 
 // An answer: ANSWER, id, error number, description, results...

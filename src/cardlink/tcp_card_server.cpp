@@ -321,7 +321,7 @@ class TcpCardServer : public CardServer {
 
   void Emit(const ServerReply& event) {
     if (event.kind == ServerReply::Kind::Text) {
-      emit NewTextData(QByteArray::fromStdString(event.text));
+      emit NewTextData(QByteArray::fromStdString(event.text), event.origin);
     } else {
       const auto& f = event.status;
       emit NewSystemStatus(f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]);

@@ -179,6 +179,20 @@ std::int32_t ReadSetting(std::string_view appName, std::string_view valueName, s
   return AsNumber(Fetch(appName, valueName)).value_or(numberDefault);
 }
 
+namespace {
+
+// The network settings are a person's text (a station called Zürich, a
+// password file in a folder with an accent), not the card's bytes: UTF-8.
+std::string ReadUtf8Setting(std::string_view appName, std::string_view valueName, const std::string& textDefault) {
+  const QVariant value = Fetch(appName, valueName);
+  if (value.typeId() == QMetaType::QString) {
+    return value.toString().toUtf8().toStdString();
+  }
+  return AsText(value).value_or(textDefault);
+}
+
+}  // namespace
+
 Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::int32_t currentY) {
   Settings settings;
   settings.HostName = ReadSetting(appName, kHostName, kDefaultHostName);
@@ -192,10 +206,11 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.HasPosition = AsNumber(Fetch(appName, kX)).has_value() && AsNumber(Fetch(appName, kY)).has_value();
   settings.X = static_cast<std::int16_t>(Fits16(settings.XRaw) ? settings.XRaw : 0);
   settings.Y = static_cast<std::int16_t>(Fits16(settings.YRaw) ? settings.YRaw : 0);
-  settings.DatabaseUrl = ReadSetting(appName, kDatabaseUrl, "");
-  settings.StationName = ReadSetting(appName, kStationName, QSysInfo::machineHostName().toStdString());
-  settings.MqttUrl = ReadSetting(appName, kMqttUrl, "");
-  settings.MqttTopic = ReadSetting(appName, kMqttTopic, "");
+  settings.DatabaseUrl = ReadUtf8Setting(appName, kDatabaseUrl, "");
+  settings.StationName = ReadUtf8Setting(appName, kStationName, QSysInfo::machineHostName().toStdString());
+  settings.MqttUrl = ReadUtf8Setting(appName, kMqttUrl, "");
+  settings.MqttTopic = ReadUtf8Setting(appName, kMqttTopic, "");
+  settings.MqttPasswordFile = ReadUtf8Setting(appName, kMqttPasswordFile, "");
   return settings;
 }
 

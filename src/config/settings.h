@@ -31,10 +31,13 @@ inline constexpr std::string_view kY = "Y";
 // connection string or URI, and this receiver's station name.
 inline constexpr std::string_view kDatabaseUrl = "DatabaseUrl";
 inline constexpr std::string_view kStationName = "StationName";
-// Live traffic over MQTT: the broker's URL (empty: off) and the topic
-// (empty: "corvane/<station>/messages").
+// Live traffic over MQTT: the broker's URL (empty: off), the topic
+// (empty: "corvane/<station>/messages") and a file whose first line is the
+// password (empty: none; it takes precedence over CORVANE_MQTT_PASSWORD and
+// a password in the URL).
 inline constexpr std::string_view kMqttUrl = "MqttUrl";
 inline constexpr std::string_view kMqttTopic = "MqttTopic";
+inline constexpr std::string_view kMqttPasswordFile = "MqttPasswordFile";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -109,9 +112,11 @@ struct Settings {
   // empty (libpq's defaults), StationName to the machine's host name.
   std::string DatabaseUrl;
   std::string StationName;
-  // Read only as well; both default to empty (MQTT off, default topic).
+  // Read only as well; all default to empty (MQTT off, default topic, no
+  // password file).
   std::string MqttUrl;
   std::string MqttTopic;
+  std::string MqttPasswordFile;
 };
 
 // Start-up: all eight settings with their defaults, and the station

@@ -187,6 +187,85 @@ char* PutString(char* at, std::string_view bytes) {
 // Two quotes, each byte at its longest, and the 8 bytes the last escape writes.
 std::size_t StringRoom(std::string_view bytes) { return 2 + kLongestEscape * bytes.size() + 8; }
 
+// The length of the UTF-8 sequence that starts text (its first byte 0x80 or
+// above); 0 when it is not a well-formed one (stray continuation, overlong
+// form, surrogate, beyond U+10FFFF, cut short).
+std::size_t Utf8SequenceLength(std::string_view text) {
+  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    low = lead == 0xE0 ? 0xA0 : 0x80;
+    high = lead == 0xED ? 0x9F : 0xBF;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    low = lead == 0xF0 ? 0x90 : 0x80;
+    high = lead == 0xF4 ? 0x8F : 0xBF;
+  }
+  if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high) {
+    return 0;
+  }
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) {
+      return 0;
+    }
+  }
+  return length;
+}
+
+// How many bytes at the start of text go into a JSON string as they are,
+// tested eight at a time as PutEscaped does.
+std::size_t PlainPrefix(std::string_view text) {
+  std::size_t at = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; text.size() - at >= 8; at += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, text.data() + at, sizeof word);
+      if (const std::uint64_t special = SpecialBytes(word); special != 0) {
+        return at + static_cast<std::size_t>(std::countr_zero(special) / 8);
+      }
+    }
+  }
+  while (at < text.size() && IsPlain(static_cast<unsigned char>(text[at]))) {
+    ++at;
+  }
+  return at;
+}
+
+// A UTF-8 name (a station) as a quoted JSON string: its characters as they
+// are, control bytes, quote and backslash escaped, and a byte that is not
+// UTF-8 as U+FFFD, so the object stays valid whatever a peer sent. Needs
+// StringRoom(text).
+char* PutUtf8String(char* at, std::string_view text) {
+  *at++ = '"';
+  for (;;) {
+    const std::size_t plain = PlainPrefix(text);
+    at = Put(at, text.substr(0, plain));
+    text.remove_prefix(plain);
+    if (text.empty()) {
+      break;
+    }
+    const auto lead = static_cast<unsigned char>(text.front());
+    if (lead < 0x80) {
+      at = PutEscapedByte(at, lead);
+      text.remove_prefix(1);
+    } else if (const std::size_t length = Utf8SequenceLength(text); length > 0) {
+      at = Put(at, text.substr(0, length));
+      text.remove_prefix(length);
+    } else {
+      at = PutLiteral(at, "\\ufffd");
+      text.remove_prefix(1);
+    }
+  }
+  *at++ = '"';
+  return at;
+}
+
 // Whole numbers of fewer than six digits (most altitudes, speeds and
 // temperatures) are written as integers, which is cheaper and gives the same
 // text: std::to_chars writes them in fixed notation too. Larger ones may
@@ -293,6 +372,15 @@ char* PutReadable(char* at, const readable::Decoding& decoding) {
   return at;
 }
 
+// A whole number; the usual hop counts are one digit.
+char* PutCount(char* at, long long count) {
+  if (count >= 0 && count < 10) {
+    *at++ = static_cast<char>('0' + count);
+    return at;
+  }
+  return std::to_chars(at, at + kNumberRoom, count).ptr;
+}
+
 // "261207" and "001514.716" as "2026-12-07T00:15:14.716Z"; other stamps
 // (never written by the message path) as the date, a space and the hour.
 // Needs 16 + 6 * (date and hour sizes) bytes of room.
@@ -352,14 +440,17 @@ void AppendReadableJson(const readable::Decoding& decoding, std::string& out) {
   AppendWithin(out, ReadableRoom(decoding), [&](char* at) { return PutReadable(at, decoding); });
 }
 
-std::string LiveJson(const MessageRecord& record, const std::optional<readable::Decoding>& decoding) {
+std::string LiveJson(const MessageRecord& record, const std::optional<readable::Decoding>& decoding,
+                     const LiveOrigin& origin) {
   std::string out;
-  AppendLiveJson(record, decoding ? &*decoding : nullptr, out);
+  AppendLiveJson(record, decoding ? &*decoding : nullptr, origin, out);
   return out;
 }
 
-void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, std::string& out) {
-  const std::size_t room = RecordRoom(record) + (decoding != nullptr ? kMemberRoom + ReadableRoom(*decoding) : 0);
+void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
+                    std::string& out) {
+  const std::size_t room = RecordRoom(record) + 2 * kMemberRoom + StringRoom(origin.station) + kNumberRoom +
+                           (decoding != nullptr ? kMemberRoom + ReadableRoom(*decoding) : 0);
   AppendWithin(out, room, [&](char* at) {
     *at++ = '{';
     at = PutMember(at, "mode", record.Mode);
@@ -371,6 +462,10 @@ void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decod
     at = PutMember(at, "text", record.Data);
     at = PutLiteral(at, "\"time\":");
     at = PutIsoTime(at, record);
+    at = PutLiteral(at, ",\"station\":");
+    at = PutUtf8String(at, origin.station);
+    at = PutLiteral(at, ",\"hops\":");
+    at = PutCount(at, origin.hops);
     if (decoding != nullptr) {
       at = PutLiteral(at, ",\"readable\":");
       at = PutReadable(at, *decoding);
@@ -384,16 +479,30 @@ std::optional<readable::Decoding> ReadableOf(const MessageRecord& record, const 
   return readable::Decode({record.Label, record.Mode, record.Data, {}}, tables);
 }
 
-std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables) {
+std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables,
+                           const LiveOrigin& origin) {
   const decoding::ReadMessage* message = path.LastMessage();
-  return message != nullptr ? LiveJson(message->record, ReadableOf(message->record, tables)) : std::string();
+  return message != nullptr ? LiveJson(message->record, ReadableOf(message->record, tables), origin) : std::string();
+}
+
+void LiveJsonWriter::SetRelayed(std::string_view station, int hops) {
+  relayed_ = true;
+  relayedStation_.assign(station);
+  relayedHops_ = hops;
+}
+
+LiveOrigin LiveJsonWriter::Origin() const {
+  if (relayed_) {
+    return {relayedStation_, static_cast<long long>(relayedHops_) + 1};
+  }
+  return {station_, 1};
 }
 
 const std::string& LiveJsonWriter::OfLast(const decoding::MessagePath& path) {
   json_.clear();
   if (const decoding::ReadMessage* message = path.LastMessage()) {
     const auto decoding = ReadableOf(message->record, tables_);
-    AppendLiveJson(message->record, decoding ? &*decoding : nullptr, json_);
+    AppendLiveJson(message->record, decoding ? &*decoding : nullptr, Origin(), json_);
   }
   return json_;
 }

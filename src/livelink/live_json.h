@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "decoding/message_path.h"
 #include "decoding/text_record.h"
@@ -13,12 +14,23 @@
 
 namespace corvane::livelink {
 
+// Where a message was first received and how many receivers it has passed,
+// this one included: a message heard by this receiver's own card has its
+// station and 1; one relayed from another receiver keeps the station that
+// heard it and counts one more. Stations are UTF-8 names, not card bytes.
+struct LiveOrigin {
+  std::string_view station;
+  long long hops = 1;
+};
+
 // {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
-//  "text":..,"time":"2026-12-07T00:00:14.716Z","readable":{..}}; "readable"
-// is left out when there is none.
-std::string LiveJson(const decoding::MessageRecord& record, const std::optional<readable::Decoding>& decoding);
+//  "text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
+//  "readable":{..}}; "readable" is left out when there is none.
+std::string LiveJson(const decoding::MessageRecord& record, const std::optional<readable::Decoding>& decoding,
+                     const LiveOrigin& origin);
 // The same object appended to out; no "readable" when decoding is null.
-void AppendLiveJson(const decoding::MessageRecord& record, const readable::Decoding* decoding, std::string& out);
+void AppendLiveJson(const decoding::MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
+                    std::string& out);
 
 // The readable decoding of a record's text; none when it is in no known form.
 std::optional<readable::Decoding> ReadableOf(const decoding::MessageRecord& record,
@@ -26,21 +38,41 @@ std::optional<readable::Decoding> ReadableOf(const decoding::MessageRecord& reco
 
 // The LiveJSON object of the message the path accepted last (empty when the
 // last record was not accepted): what a receiver publishes after LiveData.
-std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables);
+std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables,
+                           const LiveOrigin& origin);
 
 // Builds the LiveJSON object of each accepted message into one buffer kept
 // from message to message, so that a receiver that only hands the object on
-// (the live link copies it) allocates nothing for it.
+// (the live link copies it) allocates nothing for it. Messages are this
+// receiver's own (its station, 1 hop) unless SetRelayed says otherwise.
 class LiveJsonWriter {
  public:
   explicit LiveJsonWriter(const reference::ReferenceTables& tables) : tables_(tables) {}
+
+  // This receiver's station name, written for the messages it hears itself
+  // (the receiver sets it from its settings before the first message).
+  void SetStation(std::string station) { station_ = std::move(station); }
+  [[nodiscard]] const std::string& Station() const { return station_; }
+
+  // The messages handed over next were relayed: first heard by station,
+  // after passing hops receivers. The name is copied into a string kept
+  // from message to message, so a relay costs no allocation either.
+  void SetRelayed(std::string_view station, int hops);
+  // The messages handed over next are this receiver's own again.
+  void SetHeardHere() { relayed_ = false; }
 
   // The object of the message the path accepted last; empty when the last
   // record was not accepted. Valid until the next call.
   const std::string& OfLast(const decoding::MessagePath& path);
 
  private:
+  [[nodiscard]] LiveOrigin Origin() const;
+
   const reference::ReferenceTables& tables_;
+  std::string station_;
+  bool relayed_ = false;
+  std::string relayedStation_;
+  int relayedHops_ = 0;
   std::string json_;
 };
 

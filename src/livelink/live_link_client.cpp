@@ -3,6 +3,8 @@
 // within the timeout.
 #include "livelink/live_link_client.h"
 
+#include "livelink/live_link_path.h"
+
 namespace corvane::livelink {
 
 namespace {
@@ -104,7 +106,17 @@ bool LiveLinkClient::Usable(std::string_view command, const std::string& subject
   return false;
 }
 
-void LiveLinkClient::StartConnecting() { socket_.connectToServer(serverName_); }
+// Connects to the name's path, but never to a socket of another user's,
+// which could pass itself off as Corvane.
+void LiveLinkClient::StartConnecting() {
+  QString problem;
+  const QString path = LiveLinkPath(serverName_, &problem);
+  if (path.isEmpty() || !(problem = ForeignLinkProblem(path)).isEmpty()) {
+    HangUp({std::string(kConnect), "", std::string(kErrUnsafe), problem.toStdString()});
+    return;
+  }
+  socket_.connectToServer(path);
+}
 
 void LiveLinkClient::SocketConnected() {
   connected_ = true;

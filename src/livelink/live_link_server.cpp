@@ -4,9 +4,12 @@
 #include "livelink/live_link_server.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QTimer>
 #include <algorithm>
+
+#include "livelink/live_link_path.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -22,20 +25,14 @@ constexpr int kProbeTimeoutMs = 1000;
 // How long a client whose conversation ended gets to take its last frames.
 constexpr int kCloseGraceMs = 2000;
 
-// Where QLocalServer puts a socket of this name.
-QString SocketPath(const QString& name) {
-  return QDir::isAbsolutePath(name) ? name : QDir::cleanPath(QDir::tempPath()) + QLatin1Char('/') + name;
-}
-
 // Whether something other than a socket sits where the socket would go.
 // Listening would replace it, so it is left alone and listening refused.
-bool NameTakenByOtherFile(const QString& name) {
+bool PathTakenByOtherFile(const QString& path) {
 #ifdef Q_OS_UNIX
   struct stat info {};
-  const QByteArray path = QFile::encodeName(SocketPath(name));
-  return ::lstat(path.constData(), &info) == 0 && !S_ISSOCK(info.st_mode);
+  return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISSOCK(info.st_mode);
 #else
-  Q_UNUSED(name);
+  Q_UNUSED(path);
   return false;
 #endif
 }
@@ -75,15 +72,24 @@ bool LiveLinkServer::Listen(const QString& name, QString* error) {
   if (server_.isListening()) {
     return fail(QStringLiteral("the live link already listens as \"%1\"").arg(server_.serverName()));
   }
-  if (AnswersOn(name)) {
+  QString problem;
+  const QString path = LiveLinkPath(name, &problem, LinkFolder::Create);
+  if (path.isEmpty()) {
+    return fail(QStringLiteral("cannot open the live link \"%1\": %2").arg(name, problem));
+  }
+  // Whatever another user put there is neither talked to nor removed.
+  if (problem = ForeignLinkProblem(path); !problem.isEmpty()) {
+    return fail(problem);
+  }
+  if (AnswersOn(path)) {
     return fail(QStringLiteral("another Corvane is running: the live link \"%1\" answers").arg(name));
   }
-  if (NameTakenByOtherFile(name)) {
-    return fail(QStringLiteral("cannot open the live link \"%1\": %2 is not a socket").arg(name, SocketPath(name)));
+  if (PathTakenByOtherFile(path)) {
+    return fail(QStringLiteral("cannot open the live link \"%1\": %2 is not a socket").arg(name, path));
   }
-  QLocalServer::removeServer(name);  // what a crashed instance left behind
+  QLocalServer::removeServer(path);  // what a crashed instance left behind
   server_.setSocketOptions(QLocalServer::UserAccessOption);
-  if (!server_.listen(name)) {
+  if (!server_.listen(path)) {
     return fail(QStringLiteral("cannot open the live link \"%1\": %2").arg(name, server_.errorString()));
   }
   return true;

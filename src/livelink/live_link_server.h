@@ -32,9 +32,11 @@ class LiveLinkServer : public QObject {
   explicit LiveLinkServer(QObject* parent = nullptr);
   ~LiveLinkServer() override;
 
-  // Listens under `name`, reachable by this user only. A socket file left by
-  // a crashed instance is removed first, but only when no server answers on
-  // it: when another Corvane is running, this fails and says so in `error`.
+  // Listens under `name` (its path: LiveLinkPath), reachable by this user
+  // only. A socket file left by a crashed instance is removed first, but
+  // only when no server answers on it: when another Corvane is running, this
+  // fails and says so in `error`. Whatever belongs to another user at the
+  // path is neither talked to nor removed: listening fails.
   bool Listen(const QString& name = QString::fromLatin1(kDefaultServerName), QString* error = nullptr);
 
   // Stops listening and ends every conversation, closing its links.

@@ -17,6 +17,9 @@ constexpr int kQos = 1;
 constexpr auto kWatchPeriod = std::chrono::seconds(1);
 constexpr auto kSilentLimit = std::chrono::seconds(5);
 constexpr auto kStopWait = std::chrono::milliseconds(1000);
+// CONNACK codes of a login the broker does not take.
+constexpr int kBadLogin = 4;
+constexpr int kNotAuthorised = 5;
 
 void InitLibraryOnce() {
   static const int initialised = mosquitto_lib_init();
@@ -37,10 +40,17 @@ MqttPublisher::MqttPublisher(MqttPublisherOptions options) : options_(std::move(
     options_.station = HostName();
   }
   topic_ = options_.topic.empty() ? DefaultMqttTopic(options_.station) : options_.topic;
-  clientId_ = StableClientId("corvane-", options_.station, topic_);
-  // clean session off: the broker keeps this client's session between runs.
-  client_ = mosquitto_new(clientId_.c_str(), false, this);
+  // libmosquitto refuses to publish on such a topic, message by message.
+  const auto problem = options_.topic.empty() ? StationNameProblem(options_.station) : PublishTopicProblem(topic_);
+  if (problem) {
+    status_.unusable = true;
+    status_.reason = *problem;
+    return;
+  }
+  clientId_ = UniqueClientId("corvane-", options_.station, topic_);
+  client_ = mosquitto_new(clientId_.c_str(), true, this);
   if (client_ == nullptr) {
+    status_.unusable = true;
     status_.reason = "libmosquitto cannot make a client";
     return;
   }
@@ -61,10 +71,13 @@ MqttPublisher::MqttPublisher(MqttPublisherOptions options) : options_(std::move(
   sender_ = std::thread([this] { Run(); });
 }
 
-MqttPublisher::~MqttPublisher() {
-  if (client_ == nullptr) {
-    return;
+MqttPublisher::~MqttPublisher() { Stop(); }
+
+std::size_t MqttPublisher::Stop() {
+  if (client_ == nullptr || stopped_) {
+    return 0;
   }
+  stopped_ = true;
   {
     std::unique_lock lock(mutex_);
     wake_.wait_for(lock, shutdownGrace, [this] { return entries_.empty() || !status_.connected; });
@@ -72,13 +85,15 @@ MqttPublisher::~MqttPublisher() {
   }
   wake_.notify_all();
   sender_.join();
-  StopClient(client_, kStopWait);
+  StopClient(client_, kStopWait);  // no acknowledgement comes in after this
+  std::lock_guard lock(mutex_);
+  return entries_.size();
 }
 
 void MqttPublisher::Publish(std::string json) {
   {
     std::lock_guard lock(mutex_);
-    if (stopping_) {
+    if (stopping_ || client_ == nullptr) {
       return;
     }
     bytes_ += json.size();
@@ -124,8 +139,10 @@ void MqttPublisher::Run() {
 }
 
 // libmosquitto's network thread ends for good on some errors (a failed name
-// lookup or TLS handshake, a refused login): when it has not reconnected in
-// twice its longest delay, it is started again.
+// lookup or TLS handshake): when it has not reconnected in twice its longest
+// delay, it is started again. A refused login does not end it: the thread
+// tries again after its growing delay (1, 4, 9, 16, 25, then every 30 s),
+// and each refusal ends a connection, which keeps this restart away.
 std::chrono::seconds MqttPublisher::MaxAway() const {
   return std::chrono::seconds(2 * options_.reconnectDelayMaxSeconds + 5);
 }
@@ -232,10 +249,12 @@ void MqttPublisher::OnConnected(int result) {
   {
     std::lock_guard lock(mutex_);
     if (result != 0) {
+      status_.refusal = result;
       status_.reason = mosquitto_connack_string(result);
       return;
     }
     status_.connected = true;
+    status_.refusal = 0;
     status_.reason.clear();
     ++status_.connects;
     resending_ = inFlight_ > 0;
@@ -248,14 +267,18 @@ void MqttPublisher::OnDisconnected(int result) {
     std::lock_guard lock(mutex_);
     status_.connected = false;
     awaySince_ = Clock::now();
-    status_.reason = result == 0 ? "disconnected" : ErrorText(result);
+    // The connection a refused login ends keeps the refusal as its reason.
+    if (status_.refusal == 0 || result != MOSQ_ERR_CONN_REFUSED) {
+      status_.refusal = 0;
+      status_.reason = result == 0 ? "disconnected" : ErrorText(result);
+    }
   }
   wake_.notify_all();
 }
 
 void MqttPublisher::OnError(const char* text) {
   std::lock_guard lock(mutex_);
-  if (!status_.connected) {
+  if (!status_.connected && status_.refusal == 0) {
     status_.reason = text;
   }
 }
@@ -279,14 +302,38 @@ void MqttPublisher::OnPublished(int mid) {
 }
 
 std::vector<std::string> MqttTroubleReport::Check(const MqttStatus& status) {
+  Trouble now = shown_;  // still trying, with nothing to say yet: as before
+  if (status.unusable) {
+    now = Trouble::Unusable;
+  } else if (status.connected) {
+    now = Trouble::None;
+  } else if (status.refusal != 0) {
+    now = Trouble::Refused;
+  } else if (!status.reason.empty()) {
+    now = Trouble::Away;
+  }
   std::vector<std::string> lines;
-  if (!status.connected && !status.reason.empty() && !away_) {
-    away_ = true;
-    lines.push_back("mqtt: broker unreachable (" + status.reason + "); " + std::to_string(status.waiting) +
-                    " messages waiting");
-  } else if (status.connected && away_) {
-    away_ = false;
-    lines.push_back("mqtt: broker reachable again; " + std::to_string(status.waiting) + " messages waiting go out now");
+  const std::string waiting = std::to_string(status.waiting) + " messages waiting";
+  if (now != shown_) {
+    switch (now) {
+      case Trouble::Unusable:
+        lines.push_back("mqtt: not publishing: " + status.reason);
+        break;
+      case Trouble::Refused:
+        lines.push_back("mqtt: the broker refused the connection (" + status.reason + ")" +
+                        (status.refusal == kBadLogin || status.refusal == kNotAuthorised
+                             ? "; check the user name and password"
+                             : "") +
+                        "; " + waiting);
+        break;
+      case Trouble::Away:
+        lines.push_back("mqtt: broker unreachable (" + status.reason + "); " + waiting);
+        break;
+      case Trouble::None:
+        lines.push_back("mqtt: broker reachable again; " + waiting + " go out now");
+        break;
+    }
+    shown_ = now;
   }
   if (status.connected && status.dropped > droppedShown_) {
     lines.push_back("mqtt: " + std::to_string(status.dropped - droppedShown_) +

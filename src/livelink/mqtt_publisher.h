@@ -11,6 +11,13 @@
 //                                  reconnect; nothing new goes out until
 //                                  every such line is acknowledged (order)
 //   queued, over the bound --Publish--> oldest queued line dropped, counted
+//   queued or in flight --Stop--> counted as not delivered, then gone
+//
+// Each run connects with its own client id and a clean session: two
+// receivers given the same station name no longer push each other off the
+// broker, and no session is left behind on the broker per run. Delivery
+// stays at least once: libmosquitto keeps every unacknowledged QoS 1
+// message and sends it again after a reconnect, clean session or not.
 #pragma once
 
 #include <chrono>
@@ -42,6 +49,13 @@ struct MqttPublisherOptions {
 // What the publisher has been through; the counts only grow.
 struct MqttStatus {
   bool connected = false;
+  // The code of the broker's refusal of the login (CONNACK: 4 bad user name
+  // or password, 5 not authorised, ...), 0 when it did not refuse; reason is
+  // its answer, and libmosquitto keeps trying with its growing delay.
+  int refusal = 0;
+  // The publisher never started (a station name or topic MQTT cannot
+  // carry); reason says why, and nothing is published.
+  bool unusable = false;
   std::string reason;  // why the broker is away (empty while connected)
   std::size_t waiting = 0;
   std::uint64_t delivered = 0;  // acknowledged by the broker
@@ -51,15 +65,22 @@ struct MqttStatus {
 
 class MqttPublisher {
  public:
+  // Checks the station name (when the topic is made from it) or the topic,
+  // and starts; Status().unusable when they cannot be used.
   explicit MqttPublisher(MqttPublisherOptions options);
-  // Gives the queue up to shutdownGrace to go out while connected, then
-  // disconnects; what is still waiting is lost.
+  // Stop(), if not yet done.
   ~MqttPublisher();
   MqttPublisher(const MqttPublisher&) = delete;
   MqttPublisher& operator=(const MqttPublisher&) = delete;
 
-  // Queues one message; never waits for the network.
+  // Queues one message; never waits for the network. Ignored once stopped
+  // or when unusable.
   void Publish(std::string json);
+
+  // Gives the queue up to shutdownGrace to go out while connected, then
+  // disconnects. Returns how many messages were not delivered (waiting, or
+  // sent and not acknowledged): they are lost. Later calls return 0.
+  std::size_t Stop();
 
   [[nodiscard]] MqttStatus Status() const;
   [[nodiscard]] const std::string& Topic() const { return topic_; }
@@ -104,22 +125,28 @@ class MqttPublisher {
   std::unordered_set<int> earlyAcks_;  // PUBACKs that came before their mid was noted
   bool resending_ = false;             // reconnected with lines in flight: they go first
   bool stopping_ = false;
+  bool stopped_ = false;                        // Stop() has run
   Clock::time_point awaySince_ = Clock::now();  // last lost connection or restart
   MqttStatus status_;
   std::thread sender_;
 };
 
-// Says, once each, when the broker goes away and when it is back:
+// Says, once each, when the broker goes away or refuses the login, and when
+// it is back:
 // "mqtt: broker unreachable (reason); N messages waiting",
+// "mqtt: the broker refused the connection (Connection Refused: not
+// authorised.); check the user name and password; N messages waiting",
 // "mqtt: broker reachable again; N messages waiting go out now" and
-// "mqtt: N messages dropped while the broker was away". Empty when there is
-// nothing new to say.
+// "mqtt: N messages dropped while the broker was away"; and, when the
+// publisher could not start, "mqtt: not publishing: reason". Empty when
+// there is nothing new to say.
 class MqttTroubleReport {
  public:
   std::vector<std::string> Check(const MqttStatus& status);
 
  private:
-  bool away_ = false;
+  enum class Trouble { None, Away, Refused, Unusable };
+  Trouble shown_ = Trouble::None;
   std::uint64_t droppedShown_ = 0;
 };
 

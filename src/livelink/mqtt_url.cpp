@@ -1,15 +1,20 @@
-// Reading MQTT URLs, naming topics and clients, and setting a client's
-// credentials and TLS.
+// Reading MQTT URLs and password files, checking station names and topics,
+// naming clients, and setting a client's credentials and TLS.
 #include "livelink/mqtt_url.h"
 
 #include <mosquitto.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <future>
 #include <memory>
+#include <random>
 #include <thread>
 
 namespace corvane::livelink {
@@ -79,6 +84,75 @@ bool ReadHostAndPort(const std::string& text, MqttUrl& url) {
   return true;
 }
 
+// The offset of the first byte that does not begin a well-formed UTF-8
+// sequence (overlong forms, surrogates and code points past U+10FFFF count
+// as ill-formed); npos when the whole text is UTF-8.
+std::size_t FirstNonUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 1;
+    unsigned char low = 0x80;   // the second byte's range, narrowed for
+    unsigned char high = 0xBF;  // some leads
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      low = lead == 0xE0 ? 0xA0 : low;
+      high = lead == 0xED ? 0x9F : high;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      low = lead == 0xF0 ? 0x90 : low;
+      high = lead == 0xF4 ? 0x8F : high;
+    } else if (lead >= 0x80) {
+      return i;
+    }
+    if (i + length > text.size()) {
+      return i;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF)) {
+        return i;
+      }
+    }
+    i += length;
+  }
+  return std::string_view::npos;
+}
+
+std::string HexByte(char c) {
+  std::array<char, 5> text{};
+  std::snprintf(text.data(), text.size(), "0x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+  return text.data();
+}
+
+std::optional<std::string> NotUtf8Problem(std::string_view what, std::string_view text) {
+  const std::size_t at = FirstNonUtf8(text);
+  if (at == std::string_view::npos) {
+    return std::nullopt;
+  }
+  return std::string(what) + " is not UTF-8 (byte " + HexByte(text[at]) + " at position " + std::to_string(at + 1) +
+         ")";
+}
+
+// 64 bits from FNV-1a over station, a separator that neither holds, and topic.
+std::uint64_t StationTopicHash(const std::string& station, const std::string& topic) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (const std::string& piece : {station, std::string(1, '\0'), topic}) {
+    for (const char c : piece) {
+      hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    }
+  }
+  return hash;
+}
+
+std::string HexDigits(std::uint64_t value, int count) {
+  std::array<char, 17> hex{};
+  std::snprintf(hex.data(), hex.size(), "%016llx", static_cast<unsigned long long>(value));
+  return std::string(hex.data() + 16 - count, static_cast<std::size_t>(count));
+}
+
 }  // namespace
 
 std::string MqttUrl::Display() const {
@@ -130,6 +204,89 @@ std::optional<MqttUrl> ParseMqttUrl(const std::string& text, std::string& error)
   return url;
 }
 
+std::optional<std::string> ReadPasswordFile(const std::string& path, std::string& error) {
+  const auto fail = [&](const std::string& reason) {
+    error = "cannot read the MQTT password file " + path + ": " + reason;
+    return std::nullopt;
+  };
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!file) {
+    return fail(std::strerror(errno));
+  }
+  std::string line;
+  int c = 0;
+  while ((c = std::fgetc(file.get())) != EOF && c != '\n') {
+    line += static_cast<char>(c);
+  }
+  if (std::ferror(file.get()) != 0) {
+    return fail(std::strerror(errno));
+  }
+  while (!line.empty() && line.back() == '\r') {
+    line.pop_back();
+  }
+  if (line.empty()) {
+    return fail("its first line holds no password");
+  }
+  return line;
+}
+
+std::optional<MqttUrl> MqttUrlWithPassword(const std::string& text, const std::string& passwordFile,
+                                           std::string& error) {
+  auto url = ParseMqttUrl(text, error);
+  if (!url) {
+    return std::nullopt;
+  }
+  if (!passwordFile.empty()) {
+    auto password = ReadPasswordFile(passwordFile, error);
+    if (!password) {
+      return std::nullopt;
+    }
+    if (url->user.empty()) {
+      error = "the MQTT password file " + passwordFile + " needs a user name in the URL (mqtt://user@host)";
+      return std::nullopt;
+    }
+    url->password = std::move(*password);
+  } else if (const char* variable = std::getenv(kMqttPasswordVariable);
+             variable != nullptr && *variable != '\0' && !url->user.empty()) {
+    url->password = variable;
+  }
+  return url;
+}
+
+std::optional<std::string> StationNameProblem(std::string_view name) {
+  if (name.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos) {
+    return "the station name is empty";
+  }
+  for (const char c : name) {
+    if (c == '+' || c == '#') {
+      return std::string("the station name holds '") + c + "', a wildcard in MQTT topics";
+    }
+    if (c == '/') {
+      return "the station name holds '/', which would split the MQTT topic corvane/<station>/messages";
+    }
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      return "the station name holds the control byte " + HexByte(c);
+    }
+  }
+  return NotUtf8Problem("the station name", name);
+}
+
+std::optional<std::string> PublishTopicProblem(std::string_view topic) {
+  constexpr std::size_t kLongestTopic = 65535;  // its length travels in 16 bits
+  if (topic.empty()) {
+    return "the MQTT topic is empty";
+  }
+  if (topic.size() > kLongestTopic) {
+    return "the MQTT topic is longer than 65535 bytes";
+  }
+  if (const std::size_t at = topic.find_first_of(std::string_view("+#\0", 3)); at != std::string_view::npos) {
+    return topic[at] == '\0'
+               ? std::string("the MQTT topic holds a NUL byte")
+               : std::string("the MQTT topic holds '") + topic[at] + "', a wildcard, which only subscriptions may use";
+  }
+  return NotUtf8Problem("the MQTT topic", topic);
+}
+
 std::string HostName() {
   std::array<char, 256> name{};
   if (gethostname(name.data(), name.size() - 1) != 0 || name[0] == '\0') {
@@ -141,18 +298,16 @@ std::string HostName() {
 std::string DefaultMqttTopic(const std::string& station) { return "corvane/" + station + "/messages"; }
 
 std::string StableClientId(const std::string& prefix, const std::string& station, const std::string& topic) {
-  // FNV-1a over station, a separator that neither holds, and topic.
-  std::uint64_t hash = 0xcbf29ce484222325ULL;
-  for (const std::string& piece : {station, std::string(1, '\0'), topic}) {
-    for (const char c : piece) {
-      hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
-    }
-  }
-  std::array<char, 17> hex{};
-  std::snprintf(hex.data(), hex.size(), "%016llx", static_cast<unsigned long long>(hash));
-  std::string id = prefix;
-  id.append(hex.data(), 14);
-  return id;
+  return prefix + HexDigits(StationTopicHash(station, topic) >> 8, 14);
+}
+
+std::string UniqueClientId(const std::string& prefix, const std::string& station, const std::string& topic) {
+  static std::atomic<std::uint64_t> made{0};  // two publishers of one process differ as well
+  std::random_device random;
+  std::uint64_t mix = (std::uint64_t{random()} << 32) ^ random();
+  mix ^= static_cast<std::uint64_t>(::getpid()) * 0x9E3779B97F4A7C15ULL;
+  mix ^= ++made * 0xC2B2AE3D27D4EB4FULL;
+  return prefix + HexDigits(StationTopicHash(station, topic) >> 40, 6) + HexDigits(mix ^ (mix >> 32), 8);
 }
 
 bool ConfigureClient(mosquitto* client, const MqttUrl& url, std::string& error) {

@@ -67,6 +67,8 @@ inline constexpr std::string_view kErrConnectionLost = "connection-lost";
 inline constexpr std::string_view kErrDropped = "dropped";
 inline constexpr std::string_view kErrBadReply = "bad-reply";
 inline constexpr std::string_view kErrNotOpen = "not-open";
+// The live link's socket or folder belongs to another user or is open to others.
+inline constexpr std::string_view kErrUnsafe = "unsafe";
 
 [[nodiscard]] bool IsKnownItem(std::string_view item);
 

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "config/latin1.h"
 #include "livelink/live_json.h"
@@ -74,7 +75,9 @@ MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
   path_->SetTrafficLog(&log_);
   database_ = std::make_unique<store::Database>(reference::Global(), seams_.clock);
   connection_ = std::make_unique<cardlink::ConnectionManager>(*this, card_, seams_.serverFactory);
-  connection_->SetRecordHandler([this](const std::string& record) { HandleTextRecord(record); });
+  connection_->SetRecordHandler(
+      [this](const std::string& record, const cardlink::RecordOrigin& origin) { HandleCardRecord(record, origin); });
+  UseStation({});
   BuildControls();
   // The docking tick for the history window runs for the whole run.
   timer_.setObjectName("Timer");
@@ -240,6 +243,29 @@ void MainWindow::ShowStoreTrouble() {
 void MainWindow::HandleTextRecord(const std::string& record) {
   path_->HandleTextRecord(record);
   ShowLogTrouble();
+}
+
+void MainWindow::UseStation(const std::string& stationName) {
+  liveJson_.SetStation(stationName.empty() ? livelink::HostName() : stationName);
+  returned_.SetOwnStation(liveJson_.Station());
+}
+
+void MainWindow::HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin) {
+  if (returned_.CameBack(origin)) {
+    if (const auto line = returned_.Report()) {
+      std::fprintf(stderr, "corvane: %s\n", line->c_str());
+    }
+    return;
+  }
+  if (!origin.Relayed()) {
+    HandleTextRecord(record);
+    return;
+  }
+  database_->SetRelayedStation(origin.station);
+  liveJson_.SetRelayed(origin.station, origin.hops);
+  HandleTextRecord(record);
+  database_->SetRelayedStation({});
+  liveJson_.SetHeardHere();
 }
 
 void MainWindow::ShowLinkIndicator(const QColor& colour) { form_->SetColour(colour); }

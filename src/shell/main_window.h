@@ -78,6 +78,10 @@ class MainWindow : public QMainWindow,
 
   // A card text record, as the card server's text event delivers it.
   void HandleTextRecord(const std::string& record);
+  // The same with where it came from: a record this station sent out that
+  // comes back from the broker is dropped; another relayed record is stored
+  // and published as first heard by its own station.
+  void HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin);
 
   [[nodiscard]] decoding::MessagePath& Path() { return *path_; }
   [[nodiscard]] cardlink::ConnectionManager& Connection() { return *connection_; }
@@ -121,6 +125,9 @@ class MainWindow : public QMainWindow,
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // This receiver's station name in LiveJSON and for the records that come
+  // back: the setting StationName, else the host name.
+  void UseStation(const std::string& stationName);
   void BuildControls();
   void BuildHeader(QWidget* base);
   void BuildStatusBar();
@@ -168,6 +175,7 @@ class MainWindow : public QMainWindow,
   std::optional<readable::Decoding> shownReadable_;
   livelink::LiveLinkServer liveLink_;
   livelink::LiveJsonWriter liveJson_{reference::Global()};
+  cardlink::ReturnedRecords returned_;
   // LiveJSON over MQTT when the setting MqttUrl names a broker; its trouble
   // goes to standard error.
   std::unique_ptr<livelink::MqttPublisher> mqtt_;

@@ -34,6 +34,7 @@ void MainWindow::Start() {
   connection_->TimerA.stop();
   StartLiveLink();
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
+  UseStation(settings_.StationName);
   StartMqtt();
   {
     const QSignalBlocker quiet(readableText_);  // reading the setting is no change to store
@@ -52,9 +53,18 @@ void MainWindow::Start() {
   }
   if (path_->DBType != decoding::kNoStore) {
     path_->DBName = "Corvane";
-    database_->OpenStore(path_->DBType, path_->DBName, *this);
-    path_->SetStore(database_.get());
-  } else {
+    try {
+      database_->OpenStore(path_->DBType, path_->DBName, *this);
+      path_->SetStore(database_.get());
+    } catch (const store::StoreInUse& inUse) {
+      // Another Corvane writes this store: this window runs without it
+      // rather than write its messages twice or lose them.
+      HideProgress();
+      seams_.messageBox(this, "The messages are not stored: " + QString::fromStdString(inUse.what()));
+      path_->DBType = decoding::kNoStore;
+    }
+  }
+  if (path_->DBType == decoding::kNoStore) {
     NarrowWithoutAircraftList();
   }
 
@@ -160,22 +170,32 @@ void MainWindow::StartLiveLink() {
 }
 
 // With the setting MqttUrl, every accepted message's LiveJSON also goes to
-// that broker (topic: setting MqttTopic, else corvane/<station>/messages).
+// that broker (topic: setting MqttTopic, else corvane/<station>/messages;
+// password: the file the setting MqttPasswordFile names, else
+// CORVANE_MQTT_PASSWORD, else the URL's).
 void MainWindow::StartMqtt() {
   if (settings_.MqttUrl.empty() || mqtt_) {
     return;
   }
+  const auto refuse = [this](const std::string& reason) {
+    seams_.messageBox(this, "The live traffic does not go to MQTT: " + QString::fromStdString(reason));
+  };
   std::string error;
   livelink::MqttPublisherOptions options;
-  if (const auto url = livelink::ParseMqttUrl(settings_.MqttUrl, error)) {
+  if (const auto url = livelink::MqttUrlWithPassword(settings_.MqttUrl, settings_.MqttPasswordFile, error)) {
     options.url = *url;
   } else {
-    seams_.messageBox(this, "The live traffic does not go to MQTT: " + QString::fromStdString(error));
+    refuse(error);
     return;
   }
   options.topic = settings_.MqttTopic;
   options.station = settings_.StationName;
   mqtt_ = std::make_unique<livelink::MqttPublisher>(std::move(options));
+  if (const livelink::MqttStatus status = mqtt_->Status(); status.unusable) {
+    refuse(status.reason);  // a station name or topic MQTT cannot carry
+    mqtt_.reset();
+    return;
+  }
   QObject::connect(&mqttWatch_, &QTimer::timeout, this, [this] {
     for (const std::string& line : mqttTrouble_.Check(mqtt_->Status())) {
       std::fprintf(stderr, "corvane: %s\n", line.c_str());
@@ -201,7 +221,8 @@ void MainWindow::ShutDown() {
   if (plane_ != nullptr) {
     plane_->close();
   }
-  config::WriteShutDownSettings(seams_.appName, ToTwips(x()), ToTwips(y()), path_->DBType);
+  // The store setting as read: a store another process kept stays chosen.
+  config::WriteShutDownSettings(seams_.appName, ToTwips(x()), ToTwips(y()), settings_.Database);
   if (connection_->Connected) {
     connection_->Connected = connection_->ConnectCard(false);
     log_.Close();
@@ -210,7 +231,13 @@ void MainWindow::ShutDown() {
   database_->Close();
   liveLink_.Close();
   mqttWatch_.stop();
-  mqtt_.reset();  // what waits has a moment to go out
+  if (mqtt_) {
+    // What waits has a moment to go out; what does not is said.
+    if (const std::size_t left = mqtt_->Stop(); left > 0) {
+      std::fprintf(stderr, "corvane: mqtt: %zu messages were not delivered before the stop\n", left);
+    }
+    mqtt_.reset();
+  }
 }
 
 }  // namespace corvane::shell

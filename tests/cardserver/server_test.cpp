@@ -137,7 +137,7 @@ TEST_F(ServerTest, UdpFeedDeliversEveryGoodLineAtOnce) {
   sender.writeDatagram(datagram, QHostAddress::LocalHost, *server->UdpPort());
   EXPECT_EQ(client->NextEvent(), Text("M=2  ADDR=.N8560Z TA=7 ML=_\x7f B=K\r\n"));
   EXPECT_EQ(client->NextEvent(), Text("M=2  ADDR=        TA=! ML=SQ B= \r\n02XAEDFEDDF1"));
-  EXPECT_EQ(LogLinesWith("UDP message from 127.0.0.1 skipped"), 1U);
+  EXPECT_EQ(LogLinesWith("UDP message from 127.0.0.1: 1 of 3 lines skipped (first: not a JSON object)"), 1U);
 }
 
 TEST_F(ServerTest, FastReplayWaitsForASlowClientAndLosesNothing) {
@@ -211,7 +211,7 @@ TEST(UdpFeed, ADatagramGivesARecordOrAReasonForEveryLine) {
       "\n{\"utc\": \"2026-12-07T09:00:30.868Z\", \"txt\": \"M=2  ADDR=.A7-BAE TA=! ML=QC B=2 MSN=S03A\"}\r\n"
       "not json\n   \n[1]\n");
   ASSERT_EQ(contents.records.size(), 1U);
-  EXPECT_EQ(contents.records[0], "M=2  ADDR=.A7-BAE TA=! ML=QC B=2 MSN=S03A");
+  EXPECT_EQ(contents.records[0].txt, "M=2  ADDR=.A7-BAE TA=! ML=QC B=2 MSN=S03A");
   ASSERT_EQ(contents.refusals.size(), 2U);
   EXPECT_EQ(contents.refusals[1], "not a JSON object");
 }

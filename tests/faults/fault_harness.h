@@ -93,7 +93,9 @@ class Child {
   bool Start(const QString& program, const QStringList& arguments, const QString& workingDirectory = {}) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", folder_.File("config"));
-    environment.insert("TMPDIR", folder_.Path());  // local sockets named by a plain name go here
+    // Local sockets named by a plain name go into this user's folder here.
+    environment.insert("TMPDIR", folder_.Path());
+    environment.remove("XDG_RUNTIME_DIR");
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     process_.setProcessEnvironment(environment);
     process_.setWorkingDirectory(workingDirectory.isEmpty() ? folder_.Path() : workingDirectory);

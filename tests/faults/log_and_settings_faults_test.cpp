@@ -133,7 +133,7 @@ TEST_F(SettingsFaults, TheDesktopProgramStoppedByASignalShutsDownAsQuitDoes) {
       ASSERT_EQ(::chown(path.toLocal8Bit().constData(), kOrdinaryUser, kOrdinaryUser), 0);
     }
   }
-  const QString socket = folder.File("Corvane");
+  const QString socket = folder.File(QString("corvane-%1/Corvane").arg(RunningAsRoot() ? kOrdinaryUser : ::getuid()));
   Child window(folder, "window");
   ASSERT_TRUE(window.Start(CORVANE_DESKTOP, {}));
   ASSERT_TRUE(WaitUntil([&] { return QFile::exists(socket); }, 8000)) << window.Output().toStdString();

@@ -1,6 +1,7 @@
 // The live link server and client over real local sockets, in-process: round
 // trips of any bytes, errors, several clients and links, the link signals,
-// clients that stop reading or send garbage, and safe listening.
+// clients that stop reading or send garbage, and safe listening in a folder
+// of the user's own.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -11,8 +12,10 @@
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTemporaryDir>
 #include <memory>
 
+#include "livelink/live_link_path.h"
 #include "livelink/live_link_server.h"
 #include "test_support.h"
 
@@ -52,7 +55,7 @@ class LiveLinkTest : public ::testing::Test {
   // A plain socket that speaks the protocol only as far as it is told.
   std::unique_ptr<QLocalSocket> RawClient(const std::string& bytes) {
     auto socket = std::make_unique<QLocalSocket>();
-    socket->connectToServer(name);
+    socket->connectToServer(server.FullServerName());
     EXPECT_TRUE(socket->waitForConnected(3000));
     socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
     return socket;
@@ -242,7 +245,7 @@ TEST_F(LiveLinkTest, ClientReportsNotRunningAndSilentServers) {
   QLocalServer silent;  // accepts, never answers
   ASSERT_TRUE(silent.listen(UniqueServerName()));
   client.SetTimeout(200);
-  client.Open(silent.serverName());
+  client.Open(silent.fullServerName());
   ASSERT_TRUE(WaitFor([&] { return seen.closed == 2; }));
   ASSERT_EQ(seen.errors.size(), 2U);
   EXPECT_EQ(seen.errors[1].code, "timeout");
@@ -256,7 +259,7 @@ class ListenTest : public ::testing::Test {
   void TearDown() override { QFile::remove(path); }  // what a failed test left
 
   QString name = UniqueServerName();
-  QString path = QDir::cleanPath(QDir::tempPath()) + "/" + name;
+  QString path = LiveLinkPath(name, nullptr, LinkFolder::Create);
 };
 
 TEST_F(ListenTest, AStaleSocketFileIsReplacedAndOnlyTheUserMayConnect) {
@@ -309,6 +312,75 @@ TEST_F(ListenTest, AFileThatIsNoSocketIsLeftAlone) {
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), "keep me");
   file.close();
+}
+
+// A link of another user's is neither listened over nor talked to. As root
+// that is a live socket given away to "nobody"; otherwise the root folder,
+// which root owns, stands for it.
+TEST_F(ListenTest, ALinkOfAnotherUserIsNeitherTakenNorUsed) {
+  QLocalServer impostor;
+  QString foreign = QStringLiteral("/");
+  if (::geteuid() == 0) {
+    ASSERT_TRUE(impostor.listen(path));
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
+    foreign = path;
+  }
+  LiveLinkServer server;
+  QString error;
+  EXPECT_FALSE(server.Listen(foreign, &error));
+  EXPECT_EQ(error, "the live link " + foreign + " belongs to another user");
+  LiveLinkClient client;
+  Recorder seen(client);
+  client.Open(foreign);
+  ASSERT_TRUE(WaitFor([&] { return seen.closed == 1; }));
+  ASSERT_EQ(seen.errors.size(), 1U);
+  EXPECT_EQ(seen.errors[0].code, "unsafe");
+  EXPECT_FALSE(impostor.hasPendingConnections());
+}
+
+// Plain names go into $XDG_RUNTIME_DIR when only this user may enter it,
+// else into <temp>/corvane-<uid>, made private; that folder opened to others
+// stops both ends.
+struct Variable {  // set for one test, as it was afterwards
+  Variable(const char* name, const QString& value) : name(name), old(qgetenv(name)) {
+    qputenv(name, QFile::encodeName(value));
+  }
+  ~Variable() { old.isNull() ? qunsetenv(name) : qputenv(name, old); }
+  const char* name;
+  QByteArray old;
+};
+
+TEST(LiveLinkPathTest, APlainNameGoesIntoAFolderOfTheUsersOwn) {
+  QTemporaryDir base;
+  const QString runtime = base.path() + "/run";
+  const QString temp = base.path() + "/tmp";
+  ASSERT_TRUE(QDir().mkdir(runtime) && QDir().mkdir(temp));
+  ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
+  const Variable tempFolder("TMPDIR", temp);
+  const Variable runtimeFolder("XDG_RUNTIME_DIR", runtime);
+  QString error;
+  EXPECT_EQ(LiveLinkPath("Corvane"), runtime + "/Corvane");
+  EXPECT_EQ(LiveLinkPath("/any/where"), "/any/where");
+
+  ASSERT_EQ(::chmod(QFile::encodeName(runtime).constData(), 0755), 0);
+  const QString own = temp + QStringLiteral("/corvane-%1").arg(::geteuid());
+  EXPECT_EQ(LiveLinkPath("Corvane", &error, LinkFolder::Create), own + "/Corvane") << error.toStdString();
+  struct stat info {};
+  ASSERT_EQ(::stat(QFile::encodeName(own).constData(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700U);
+
+  ASSERT_EQ(::chmod(QFile::encodeName(own).constData(), 0755), 0);
+  EXPECT_EQ(LiveLinkPath("Corvane", &error), "");
+  EXPECT_TRUE(error.contains("is open to other users")) << error.toStdString();
+  LiveLinkServer server;
+  EXPECT_FALSE(server.Listen("Corvane", &error));
+  EXPECT_TRUE(error.contains("is open to other users")) << error.toStdString();
+  LiveLinkClient client;
+  Recorder seen(client);
+  client.Open("Corvane");
+  ASSERT_TRUE(WaitFor([&] { return seen.closed == 1; }));
+  ASSERT_EQ(seen.errors.size(), 1U);
+  EXPECT_EQ(seen.errors[0].code, "unsafe");
 }
 
 }  // namespace

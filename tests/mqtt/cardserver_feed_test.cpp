@@ -17,7 +17,7 @@ using test_client::TestClient;
 namespace wire = cardlink::wire;
 
 TEST(MqttFeed, AnAcarsdecMessageBecomesTheSameCardRecordAsOverUdp) {
-  if (!test_support::MosquittoBroker::Installed()) GTEST_SKIP() << "mosquitto is not installed";
+  ASSERT_TRUE(test_support::MosquittoBroker::Installed()) << "mosquitto is not installed (scripts/setup.sh)";
   test_client::App();
   test_support::MosquittoBroker broker;
   ASSERT_TRUE(broker.Start());

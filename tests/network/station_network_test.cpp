@@ -8,13 +8,9 @@
 // and no receiver loses its card connection.
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
-#include <sqlite3.h>
 
-#include <QDeadlineTimer>
-#include <QDir>
+#include <QDateTime>
 #include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -23,24 +19,19 @@
 #include "../support/mosquitto_broker.h"
 #include "../support/postgres_server.h"
 #include "capture/capture.h"
-#include "cardlink/event_wait.h"
 #include "decoding/text_record.h"
+#include "network_programs.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
 
 namespace corvane {
 namespace {
 
+using network_test::SqliteCount;
+using network_test::WaitUntil;
+
 constexpr int kReceivers = 3;
 constexpr const char* kProbeTail = "PROBE1";
-
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds) {
-  const QDeadlineTimer deadline(milliseconds);
-  while (!condition() && !deadline.hasExpired()) {
-    cardlink::WaitProcessingEvents(50);
-  }
-  return condition();
-}
 
 // The demo capture's accepted messages, as (address, label, msn, text).
 using MessageKey = std::tuple<std::string, std::string, std::string, std::string>;
@@ -72,23 +63,6 @@ long CountIn(const std::string& url, const std::string& sql) {
   return count;
 }
 
-long SqliteRows(const std::string& path) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* query = nullptr;
-  long count = -1;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_busy_timeout(db, 2000);
-    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM Planes WHERE Address NOT LIKE '%PROBE%'", -1, &query, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(query) == SQLITE_ROW) {
-      count = sqlite3_column_int64(query, 0);
-    }
-  }
-  sqlite3_finalize(query);
-  sqlite3_close(db);
-  return count;
-}
-
 // Lines of the subscriber's output that came from a receiver's topic; with
 // distinct, a line delivered again counts once.
 long PublishedLines(const QString& path, bool distinct = false) {
@@ -109,9 +83,8 @@ long PublishedLines(const QString& path, bool distinct = false) {
 class StationNetwork : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!test_support::MosquittoBroker::Installed() || !test_support::PostgresServer().Installed()) {
-      GTEST_SKIP() << "PostgreSQL or mosquitto is not installed";
-    }
+    ASSERT_TRUE(test_support::MosquittoBroker::Installed() && test_support::PostgresServer().Installed())
+        << "PostgreSQL or mosquitto is not installed (scripts/setup.sh)";
     postgres_ = std::make_unique<test_support::PostgresServer>();
     ASSERT_TRUE(postgres_->Ready());
     ASSERT_EQ(CountIn(postgres_->Url("postgres"), "SELECT count(*) FROM (SELECT 1) AS one"), 1);
@@ -124,69 +97,19 @@ class StationNetwork : public ::testing::Test {
     ASSERT_GT(accepted_.size(), 300U);
   }
 
-  void TearDown() override {
-    for (auto& process : processes_) {
-      process->terminate();
-      process->waitForFinished(10000);
-    }
-  }
-
-  QProcess& Start(const QString& program, const QStringList& arguments, const QString& name) {
-    auto& process = *processes_.emplace_back(std::make_unique<QProcess>());
-    const QString folder = dir_.filePath(name);
-    QDir().mkpath(folder + "/config");
-    auto environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", folder + "/config");
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(folder);
-    process.setStandardOutputFile(folder + "/out.txt");
-    process.setStandardErrorFile(folder + "/err.txt");
-    process.start(program, arguments);
-    return process;
-  }
-
-  static QString Said(const QString& folder) {
-    QFile out(folder + "/out.txt");
-    QFile err(folder + "/err.txt");
-    out.open(QIODevice::ReadOnly);
-    err.open(QIODevice::ReadOnly);
-    return QString::fromUtf8(out.readAll() + err.readAll());
-  }
-
-  // A card server (its output names the port it listens on) and a receiver
-  // connected to it; --retry 0 makes a receiver that loses its card
-  // connection exit, which the tests check for.
-  QProcess& StartReceiver(const QString& name, const QStringList& serverOptions, const QStringList& receiverOptions) {
-    Start(CORVANE_CARDSERVER, QStringList{"--port", "0"} + serverOptions, name + "-card");
-    const QString cardFolder = dir_.filePath(name + "-card");
-    int port = 0;
-    WaitUntil(
-        [&] {
-          const QString said = Said(cardFolder);
-          const auto at = said.indexOf("listening on 127.0.0.1:");
-          port = at < 0 ? 0 : said.mid(at + 23).section('\n', 0, 0).trimmed().toInt();
-          return port != 0;
-        },
-        20000);
-    EXPECT_NE(port, 0) << Said(cardFolder).toStdString();
-    return Start(CORVANE_RECEIVER,
-                 QStringList{"--host", QString("127.0.0.1:%1").arg(port), "--card-type", "1", "--card-number", "1",
-                             "--retry", "0", "--quiet", "--link-name", "corvane-network-test-" + name} +
-                     receiverOptions,
-                 name);
-  }
-
   // The followers: mosquitto_sub with a persistent session, and a receiver
   // fed from the broker. Probes published until both have seen one say they
   // are listening.
   void StartFollowers() {
-    Start("mosquitto_sub",
-          {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t", "corvane/+/messages", "-q", "1", "-c", "-i",
-           "corvane-network-test", "-v"},
-          "subscriber");
-    StartReceiver("follower",
-                  {"--mqtt-in", QString::fromStdString(broker_.Url()), "--mqtt-in-topic", "corvane/+/messages"},
-                  {"--database", "1"});
+    programs_.Start("mosquitto_sub",
+                    {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t", "corvane/+/messages", "-q", "1",
+                     "-c", "-i", "corvane-network-test", "-v"},
+                    "subscriber");
+    // The stations' own traffic has passed one receiver.
+    programs_.StartReceiver("follower",
+                            {"--mqtt-in", QString::fromStdString(broker_.Url()), "--mqtt-in-topic",
+                             "corvane/+/messages", "--mqtt-in-max-hops", "1"},
+                            {"--database", "1"});
     const QString probe = QString(R"({"timestamp": %1, "mode": "2", "label": "Q0", "block_id": "1", "tail": "%2"})")
                               .arg(QDateTime::currentSecsSinceEpoch())
                               .arg(kProbeTail);
@@ -198,41 +121,27 @@ class StationNetwork : public ::testing::Test {
             QProcess::execute("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t",
                                                 "corvane/probe/messages", "-q", "1", "-m", probe});
           }
-          subscribed = subscribed || Said(dir_.filePath("subscriber")).contains(kProbeTail);
+          subscribed = subscribed || programs_.Said("subscriber").contains(kProbeTail);
           followed = followed || FollowerRows(true) > 0;
           return subscribed && followed;
         },
         30000);
-    ASSERT_TRUE(listening) << Said(dir_.filePath("follower-card")).toStdString();
+    ASSERT_TRUE(listening) << programs_.Said("follower-card").toStdString();
   }
 
   long FollowerRows(bool probes) const {
-    const std::string path = dir_.filePath("follower/Corvane.db").toStdString();
-    if (!probes) {
-      return SqliteRows(path);
-    }
-    sqlite3* db = nullptr;
-    long count = 0;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-      sqlite3_busy_timeout(db, 2000);
-      sqlite3_exec(
-          db, "SELECT count(*) FROM Planes WHERE Address LIKE '%PROBE%'",
-          [](void* out, int, char** values, char**) {
-            *static_cast<long*>(out) = std::stol(values[0]);
-            return 0;
-          },
-          &count, nullptr);
-    }
-    sqlite3_close(db);
-    return count;
+    return SqliteCount(
+        (programs_.Folder("follower") + "/Corvane.db").toStdString(),
+        std::string("SELECT count(*) FROM Planes WHERE Address ") + (probes ? "" : "NOT ") + "LIKE '%PROBE%'");
   }
 
   void StartStations(const QStringList& replay) {
     for (int i = 0; i < kReceivers; ++i) {
       const QString station = QString("station%1").arg(i);
-      stations_.push_back(&StartReceiver(station, QStringList{"--capture", CORVANE_DEMO_CAPTURE} + replay,
-                                         {"--database", "4", "--database-url", QString::fromStdString(url_),
-                                          "--station", station, "--mqtt", QString::fromStdString(broker_.Url())}));
+      stations_.push_back(
+          &programs_.StartReceiver(station, QStringList{"--capture", CORVANE_DEMO_CAPTURE} + replay,
+                                   {"--database", "4", "--database-url", QString::fromStdString(url_), "--station",
+                                    station, "--mqtt", QString::fromStdString(broker_.Url())}));
     }
   }
 
@@ -243,14 +152,15 @@ class StationNetwork : public ::testing::Test {
   void ExpectEverythingOncePerStation(int milliseconds, bool afterOutage = false) {
     const long expected = static_cast<long>(accepted_.size()) * kReceivers;
     const auto stored = [&] { return CountIn(url_, "SELECT count(*) FROM Planes"); };
-    const auto published = [&] { return PublishedLines(dir_.filePath("subscriber/out.txt")); };
+    const QString subscriberOut = programs_.Folder("subscriber") + "/out.txt";
+    const auto published = [&] { return PublishedLines(subscriberOut); };
     EXPECT_TRUE(WaitUntil([&] { return stored() >= expected && published() >= expected; }, milliseconds))
         << stored() << " stored, " << published() << " published of " << expected;
     EXPECT_TRUE(WaitUntil([&] { return FollowerRows(false) >= expected; }, 60000)) << FollowerRows(false);
     cardlink::WaitProcessingEvents(1000);  // anything beyond would show now
     EXPECT_EQ(stored(), expected);
     if (afterOutage) {
-      EXPECT_EQ(PublishedLines(dir_.filePath("subscriber/out.txt"), true), expected);
+      EXPECT_EQ(PublishedLines(subscriberOut, true), expected);
       EXPECT_LE(published(), expected + 50);
       EXPECT_LE(FollowerRows(false), expected + 50);
     } else {
@@ -267,8 +177,7 @@ class StationNetwork : public ::testing::Test {
   std::unique_ptr<test_support::PostgresServer> postgres_;
   std::string url_;
   std::vector<MessageKey> accepted_;
-  QTemporaryDir dir_;
-  std::vector<std::unique_ptr<QProcess>> processes_;
+  network_test::Programs programs_;
   std::vector<QProcess*> stations_;
 };
 
@@ -320,7 +229,7 @@ TEST_F(StationNetwork, ServerAndBrokerStoppedForThirtySecondsUnderTrafficLoseNot
   // No receiver lost its card connection (with --retry 0 it would have ended).
   for (int i = 0; i < kReceivers; ++i) {
     EXPECT_EQ(stations_[static_cast<std::size_t>(i)]->state(), QProcess::Running)
-        << Said(dir_.filePath(QString("station%1").arg(i))).toStdString();
+        << programs_.Said(QString("station%1").arg(i)).toStdString();
   }
 }
 

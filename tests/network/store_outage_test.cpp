@@ -8,7 +8,6 @@
 #include <libpq-fe.h>
 #include <signal.h>
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,6 +23,7 @@
 #include "../support/postgres_server.h"
 #include "cardlink/event_wait.h"
 #include "decoding/latin1_text.h"
+#include "network_programs.h"
 
 namespace corvane {
 namespace {
@@ -33,13 +33,7 @@ using Key = std::tuple<std::string, std::string, std::string, std::string, std::
 
 void Wait(int milliseconds) { cardlink::WaitProcessingEvents(milliseconds); }
 
-bool WaitUntil(const std::function<bool()>& condition, int milliseconds) {
-  const QDeadlineTimer deadline(milliseconds);
-  while (!condition() && !deadline.hasExpired()) {
-    Wait(100);
-  }
-  return condition();
-}
+using network_test::WaitUntil;
 
 // "2026-12-07T21:00:05.005Z" as the store's Date "261207" and Hour "210005.005".
 std::pair<std::string, std::string> DateAndHour(const std::string& time) {
@@ -112,15 +106,7 @@ class StoreOutage : public ::testing::Test {
     Start(CORVANE_CARDSERVER,
           {"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--loop", "--speed", QString::number(speed)},
           name + "-card");
-    int port = 0;
-    WaitUntil(
-        [&] {
-          const QString said = Said(name + "-card");
-          const auto at = said.indexOf("listening on 127.0.0.1:");
-          port = at < 0 ? 0 : said.mid(at + 23).section('\n', 0, 0).trimmed().toInt();
-          return port != 0;
-        },
-        20000);
+    const int port = network_test::ListeningPort([&] { return Said(name + "-card"); });
     EXPECT_NE(port, 0) << Said(name + "-card").toStdString();
     return port;
   }

@@ -42,9 +42,7 @@ class PostgresStoreTest : public ::testing::Test {
   static void TearDownTestSuite() { server.reset(); }
 
   void SetUp() override {
-    if (!server->Installed()) {
-      GTEST_SKIP() << "no PostgreSQL server binaries under /usr/lib/postgresql";
-    }
+    ASSERT_TRUE(server->Installed()) << "no PostgreSQL server binaries under /usr/lib/postgresql (scripts/setup.sh)";
     ASSERT_TRUE(server->Ready()) << "the test server did not start";
     static int databases = 0;
     const std::string name = "corvane" + std::to_string(++databases);

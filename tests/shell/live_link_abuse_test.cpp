@@ -20,6 +20,7 @@
 
 #include "cardlink/event_wait.h"
 #include "livelink/live_link_client.h"
+#include "livelink/live_link_path.h"
 #include "livelink/protocol.h"
 #include "shell/main_window.h"
 
@@ -178,7 +179,7 @@ TEST_F(LiveLinkAbuseTest, ClientWavesASilentClientAndGarbageLeaveTheWindowHandli
     const std::string hello = livelink::ConnectFrame("ACARS") + livelink::CommandFrame("ADVISE", "LiveItem");
     silent->write(hello.data(), static_cast<qint64>(hello.size()));
   });
-  silent->connectToServer(seams.liveLinkName);
+  silent->connectToServer(livelink::LiveLinkPath(seams.liveLinkName));
   const std::string answers =
       livelink::wire::EncodeFrame({"CONNECTED", "ACARS"}) + livelink::wire::EncodeFrame({"ADVISED", "LiveItem"});
   ASSERT_TRUE(WaitFor([&] { return silent->bytesAvailable() >= static_cast<qint64>(answers.size()); }, 5000));
@@ -211,7 +212,7 @@ TEST_F(LiveLinkAbuseTest, ClientWavesASilentClientAndGarbageLeaveTheWindowHandli
         client.received += client.socket->readAll().toStdString();
         client.gone = true;
       });
-      client.socket->connectToServer(seams.liveLinkName);
+      client.socket->connectToServer(livelink::LiveLinkPath(seams.liveLinkName));
     }
   };
 

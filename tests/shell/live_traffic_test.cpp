@@ -38,11 +38,13 @@ std::vector<ItemValue> ExpectedUpdates() {
     void SetLiveItem(const std::string& value) override { updates.emplace_back("LiveItem", value); }
     void SetLiveData(const std::string& value) override {
       updates.emplace_back("LiveData", value);
-      updates.emplace_back("LiveJSON", livelink::LiveJsonOfLast(*path, *tables));
+      // The window has no StationName setting here: its station is the host name.
+      updates.emplace_back("LiveJSON", livelink::LiveJsonOfLast(*path, *tables, {station, 1}));
     }
     std::vector<ItemValue> updates;
     const decoding::MessagePath* path = nullptr;
     const reference::ReferenceTables* tables = nullptr;
+    const std::string station = livelink::HostName();
   } collector;
   decoding::MessagePath path(tables, collector);
   collector.path = &path;

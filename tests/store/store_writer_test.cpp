@@ -177,8 +177,8 @@ TEST_F(StoreWriterTest, APendingFileHasOneKeeperAndItsUnreadableLinesAreKeptBesi
 TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
   ScratchDir scratch;
   const PendingFile file((scratch / "Corvane.pending.jsonl").string());
-  StoreOp first{StoreOp::Kind::Insert, Message("261207", "081512.250", "F-GKXA", "AF1234", "caf\xE9\r\n\x01")};
-  StoreOp deletion{StoreOp::Kind::Delete, {}};
+  StoreOp first{StoreOp::Kind::Insert, Message("261207", "081512.250", "F-GKXA", "AF1234", "caf\xE9\r\n\x01"), {}};
+  StoreOp deletion{StoreOp::Kind::Delete, {}, {}};
   deletion.record.Address = "D-ABCD";
   WriteBytes(file.Path(), PendingLine(first) + "\n" + PendingLine(first).substr(0, 30));
   std::string error;

@@ -1,6 +1,6 @@
 // A mosquitto broker for the tests: its own configuration (a listener on a
-// free loopback port, persistence in a temporary folder, anonymous clients)
-// and process. Stop() and Start() again keep the port and the saved
+// free loopback port, persistence in a temporary folder, anonymous clients
+// unless RequireLogin says otherwise) and process. Stop() and Start() again keep the port and the saved
 // sessions, as a broker restart does; the destructor stops it and removes
 // the folder, also when a test fails.
 #pragma once
@@ -45,6 +45,21 @@ class MosquittoBroker {
   }
 
   static bool Installed() { return access(kProgram, X_OK) == 0; }
+
+  // From the next Start on, only this user with this password gets in.
+  bool RequireLogin(const std::string& user, const std::string& password) {
+    const std::string file = (dir_ / "passwords").string();
+    const char* const argv[] = {
+        "/usr/bin/mosquitto_passwd", "-c", "-b", file.c_str(), user.c_str(), password.c_str(), nullptr};
+    pid_t tool = -1;
+    int status = -1;
+    if (posix_spawn(&tool, argv[0], nullptr, nullptr, const_cast<char* const*>(argv), environ) != 0 ||
+        waitpid(tool, &status, 0) != tool || status != 0) {
+      return false;
+    }
+    std::ofstream(dir_ / "broker.conf", std::ios::app) << "allow_anonymous false\npassword_file " << file << "\n";
+    return true;
+  }
   [[nodiscard]] int Port() const { return port_; }
   [[nodiscard]] std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
 

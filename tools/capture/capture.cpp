@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
@@ -259,9 +260,30 @@ CaptureRecord FromDumphfdl(const Json& object) {
   return {TimeOfSecUsec(hfdl), CardRecordOf(FromLibacars(acars))};
 }
 
+// The station and hop count of a LiveJSON object. Both are optional: an
+// object without "hops" has still passed the receiver that wrote it.
+RecordOrigin OriginOf(const Json& object) {
+  RecordOrigin origin;
+  if (const auto station = object.find("station"); station != object.end() && !station->is_null()) {
+    if (!station->is_string()) {
+      throw LineError("\"station\" is not text");
+    }
+    origin.station = station->get<std::string>();
+  }
+  if (const auto hops = object.find("hops"); hops != object.end() && !hops->is_null()) {
+    const bool whole = hops->is_number_unsigned() || (hops->is_number_integer() && hops->get<std::int64_t>() >= 0);
+    if (!whole || hops->get<std::uint64_t>() > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) {
+      throw LineError("\"hops\" is not a whole number from 0 to " + std::to_string(std::numeric_limits<int>::max()));
+    }
+    origin.hops = static_cast<int>(hops->get<std::uint64_t>());
+  }
+  return origin;
+}
+
 // Corvane's own LiveJSON object, as receivers publish it over MQTT: the
-// record's fields and its time of reception ("readable" is ignored). It
-// carries no acknowledgement character; a NAK is what the card shows most.
+// record's fields, its time of reception and its origin ("readable" is
+// ignored). It carries no acknowledgement character; a NAK is what the card
+// shows most.
 CaptureRecord FromLiveJson(const Json& object) {
   const auto time = ParseUtc(OptionalText(object, "time"));
   if (!time) {
@@ -276,7 +298,7 @@ CaptureRecord FromLiveJson(const Json& object) {
   message.msn = OptionalText(object, "msn");
   message.flight = OptionalText(object, "flight");
   message.text = OptionalText(object, "text");
-  return {*time, CardRecordOf(message)};
+  return {*time, CardRecordOf(message), OriginOf(object)};
 }
 
 CaptureRecord FromCardRecord(const Json& object) {
@@ -321,6 +343,13 @@ std::string CardRecordOf(const AirMessage& message) {
 }
 
 std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string& error) {
+  // A line that does not open an object is told apart without the parser:
+  // a feed may bring megabytes of such lines.
+  const std::size_t first = line.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos || line[first] != '{') {
+    error = "not a JSON object";
+    return std::nullopt;
+  }
   const auto json = Json::parse(line, nullptr, false);
   if (json.is_discarded() || !json.is_object()) {
     error = "not a JSON object";

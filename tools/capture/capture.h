@@ -14,10 +14,20 @@
 
 namespace corvane::capture {
 
-// One record of a capture: when it arrived and the card text record.
+// Where a message relayed by another receiver came from, as its LiveJSON
+// object says: the station that first heard it (UTF-8, empty when the object
+// does not say) and how many receivers it has passed.
+struct RecordOrigin {
+  std::string station;
+  int hops = 1;
+};
+
+// One record of a capture: when it arrived and the card text record; only
+// a LiveJSON object (a message that has passed a receiver) has an origin.
 struct CaptureRecord {
   decoding::UtcTime utc;
   std::string txt;  // bytes as the card sends them
+  std::optional<RecordOrigin> origin = std::nullopt;
 };
 
 using decoding::Latin1ToUtf8;

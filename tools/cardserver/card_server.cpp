@@ -75,7 +75,9 @@ bool CardServer::Start(std::string& error) {
     return false;
   }
   if (config_.udpPort) {
-    udp_ = std::make_unique<UdpFeed>([this](const std::string& record) { Deliver(record); }, config_.log);
+    udp_ =
+        std::make_unique<UdpFeed>([this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin); },
+                                  config_.log, config_.maxHops);
     if (!udp_->Bind(config_.address, *config_.udpPort, error)) {
       server_.close();
       return false;
@@ -83,7 +85,9 @@ bool CardServer::Start(std::string& error) {
   }
   if (config_.mqttIn) {
     // The same hand-over as the UDP feed's: both feeds behave alike.
-    mqtt_ = std::make_unique<MqttFeed>([this](const std::string& record) { Deliver(record); }, config_.log);
+    mqtt_ =
+        std::make_unique<MqttFeed>([this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin); },
+                                   config_.log, config_.maxHops);
     if (!mqtt_->Start(*config_.mqttIn, error)) {
       error = "--mqtt-in: " + error;
       server_.close();
@@ -219,12 +223,16 @@ CardServer::Client* CardServer::Find(const QTcpSocket* socket) {
   return nullptr;
 }
 
-void CardServer::Deliver(const std::string& record) {
+void CardServer::Deliver(const std::string& record, const std::optional<capture::RecordOrigin>& origin) {
+  if (!FitsOneFrame(record, origin)) {
+    config_.log("a record of " + std::to_string(record.size()) + " bytes is too big for one frame: not sent");
+    return;
+  }
   if (!shared_.traffic) {
     shared_.traffic = true;
     BroadcastStatus();
   }
-  const std::string frame = TextEventFrame(record);
+  const std::string frame = TextEventFrame(record, origin);
   for (const auto& client : clients_) {
     if (client->session.Welcomed() && client->session.TextCallbacks()) {
       Send(*client, frame);

@@ -31,6 +31,7 @@ struct ServerConfig {
   bool exitAfterReplay = false;  // raise replayDone once the capture is out
   std::optional<quint16> udpPort;
   std::optional<MqttFeedConfig> mqttIn;  // acarsdec/dumpvdl2 JSON from an MQTT topic
+  int maxHops = 0;                       // the feeds drop LiveJSON objects that have passed more receivers
   std::chrono::milliseconds helloTimeout{5000};
   std::chrono::milliseconds idleAfter{1500};  // quiet time before the decoder reports idle
   qint64 fastReplayBacklog = 256 * 1024;      // a fast replay waits while a client has this much unsent
@@ -58,8 +59,10 @@ class CardServer : public QObject {
   [[nodiscard]] const CaptureReplay* Replay() const { return replay_.get(); }
   [[nodiscard]] std::size_t ClientCount() const { return clients_.size(); }
 
-  // Raises one text record to every client with text callbacks on.
-  void Deliver(const std::string& record);
+  // Raises one text record to every client with text callbacks on; a
+  // record relayed from a receiver's LiveJSON object carries its origin. A
+  // record too big for one frame is logged and not sent.
+  void Deliver(const std::string& record, const std::optional<capture::RecordOrigin>& origin = std::nullopt);
 
  signals:
   // With exitAfterReplay: the capture is replayed and every client has

@@ -8,6 +8,7 @@
 
 #include "cardserver/card_server.h"
 #include "cardserver/options.h"
+#include "common/command_line_secrets.h"
 
 namespace {
 
@@ -46,6 +47,19 @@ void Announce(const CardServer& server, const Options& options) {
   std::fflush(stdout);
 }
 
+// Every local user can read a command line (ps): a password in it is said
+// about, never printed.
+void WarnOfPassword(const Options& options) {
+  std::string error;
+  if (const auto& mqtt = options.mqttIn) {
+    if (const auto url = corvane::livelink::ParseMqttUrl(mqtt->url, error); url && !url->password.empty()) {
+      LogToStderr("warning: " +
+                  corvane::tools::CommandLinePasswordWarning(
+                      "--mqtt-in", "--mqtt-in-password-file FILE or the environment variable CORVANE_MQTT_PASSWORD"));
+    }
+  }
+}
+
 // Runs the command line's action; the exit status, or nothing to go on and
 // serve.
 std::optional<int> HandleNonRunActions(const CommandLine& commandLine) {
@@ -75,6 +89,7 @@ int main(int argc, char** argv) {
   if (const auto status = HandleNonRunActions(commandLine)) {
     return *status;
   }
+  WarnOfPassword(commandLine.options);
   std::string error;
   auto config = ConfigOf(commandLine.options, LogToStderr, error);
   if (!config) {

@@ -17,13 +17,17 @@ constexpr int kKeepAliveSeconds = 30;
 constexpr auto kWatchStep = std::chrono::milliseconds(100);
 constexpr auto kRestartAfter = std::chrono::seconds(65);  // twice the longest reconnect delay, and a little
 constexpr auto kFirstRetry = std::chrono::seconds(2);
+constexpr int kReportCheckMs = 1000;
 
 MqttFeed* Self(void* object) { return static_cast<MqttFeed*>(object); }
 
 }  // namespace
 
-MqttFeed::MqttFeed(FeedDeliver deliver, Logger log, QObject* parent)
-    : QObject(parent), deliver_(std::move(deliver)), log_(std::move(log)) {}
+MqttFeed::MqttFeed(FeedDeliver deliver, Logger log, int maxHops, QObject* parent)
+    : QObject(parent), log_(log), lines_("MQTT feed", "MQTT messages", maxHops, std::move(deliver), std::move(log)) {
+  connect(&reportTimer_, &QTimer::timeout, this, [this] { lines_.ReportHeldBack(); });
+  reportTimer_.start(kReportCheckMs);
+}
 
 MqttFeed::~MqttFeed() {
   stopping_ = true;
@@ -38,7 +42,7 @@ MqttFeed::~MqttFeed() {
 bool MqttFeed::Start(const MqttFeedConfig& config, std::string& error) {
   static const int initialised = mosquitto_lib_init();
   (void)initialised;
-  const auto url = livelink::ParseMqttUrl(config.url, error);
+  const auto url = livelink::MqttUrlWithPassword(config.url, config.passwordFile, error);
   if (!url) {
     return false;
   }
@@ -123,7 +127,7 @@ void MqttFeed::OnMessage(mosquitto*, void* self, const mosquitto_message* messag
 }
 
 void MqttFeed::TakeMessage(const std::string& topic, const std::string& payload) {
-  FeedLines(payload, "MQTT message on " + topic, deliver_, log_);
+  lines_.Take(payload, "MQTT message on " + topic);
 }
 
 void MqttFeed::LogLater(const std::string& line) {

@@ -1,11 +1,13 @@
 // A live feed for the card server from an MQTT broker: it subscribes (QoS 1)
-// to a topic where acarsdec or dumpvdl2 JSON messages are published and
-// turns each payload into card text records exactly as the UDP feed does
-// (FeedLines). libmosquitto's network thread receives; each payload is
-// handed to this object's thread through the Qt event loop.
+// to a topic where acarsdec or dumpvdl2 JSON messages (or receivers'
+// LiveJSON objects) are published and turns each payload into card text
+// records exactly as the UDP feed does (LineFeed). libmosquitto's network
+// thread receives; each payload is handed to this object's thread through
+// the Qt event loop.
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -23,13 +25,16 @@ namespace corvane::cardserver {
 struct MqttFeedConfig {
   std::string url;  // mqtt://[user[:password]@]host[:port] or mqtts://...
   std::string topic;
+  // A file whose first line is the password; empty: CORVANE_MQTT_PASSWORD,
+  // else the URL's password.
+  std::string passwordFile = {};
 };
 
 class MqttFeed : public QObject {
   Q_OBJECT
 
  public:
-  MqttFeed(FeedDeliver deliver, Logger log, QObject* parent = nullptr);
+  MqttFeed(FeedDeliver deliver, Logger log, int maxHops = 0, QObject* parent = nullptr);
   ~MqttFeed() override;
   MqttFeed(const MqttFeed&) = delete;
   MqttFeed& operator=(const MqttFeed&) = delete;
@@ -49,8 +54,9 @@ class MqttFeed : public QObject {
   static void OnDisconnect(mosquitto* client, void* self, int result);
   static void OnMessage(mosquitto* client, void* self, const mosquitto_message* message);
 
-  FeedDeliver deliver_;
   Logger log_;
+  LineFeed lines_;
+  QTimer reportTimer_;
   livelink::MqttUrl url_;
   std::string topic_;
   mosquitto* client_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <cmath>
+#include <limits>
 
 namespace corvane::cardserver {
 
@@ -17,6 +18,7 @@ const char* const kDescription =
     "  corvane-cardserver --capture demo-capture.jsonl --speed 10 --loop\n"
     "  corvane-cardserver --cards 1,5 --progid w51 --port 0\n"
     "  corvane-cardserver --mqtt-in mqtt://broker.local --mqtt-in-topic acars/#\n"
+    "  corvane-cardserver --mqtt-in mqtt://broker.local --mqtt-in-topic 'corvane/+/messages' --mqtt-in-max-hops 1\n"
     "  corvane-cardserver --udp 5555\n"
     "    then feed it from an SDR receiver:\n"
     "    acarsdec -j 127.0.0.1:5555 -r 0 131.525 131.725 131.825\n"
@@ -38,10 +40,22 @@ struct OptionSet {
   QCommandLineOption loop{"loop", "Starts the capture again when it ends."};
   QCommandLineOption udp{"udp", "Takes acarsdec/dumpvdl2 JSON messages from datagrams on this UDP port.", "port"};
   QCommandLineOption mqttIn{"mqtt-in",
-                            "Takes acarsdec/dumpvdl2 JSON messages from an MQTT broker (QoS 1):\n"
+                            "Takes acarsdec/dumpvdl2 JSON messages (and receivers' LiveJSON objects,\n"
+                            "see --mqtt-in-max-hops) from an MQTT broker (QoS 1):\n"
                             "mqtt://[user[:password]@]host[:port] or mqtts://...",
                             "url"};
   QCommandLineOption mqttInTopic{"mqtt-in-topic", "The topic --mqtt-in subscribes to (wildcards allowed).", "topic"};
+  QCommandLineOption maxHops{"mqtt-in-max-hops",
+                             "Takes a receiver's LiveJSON object (over MQTT or UDP) only when it has "
+                             "passed at most N receivers; others are dropped and counted. 0 (default) "
+                             "takes only what no receiver has passed (acarsdec/dumpvdl2 JSON); 1 also "
+                             "takes what receivers heard themselves but never what they relayed, which "
+                             "keeps receivers that follow each other free of loops.",
+                             "N", "0"};
+  QCommandLineOption mqttInPasswordFile{"mqtt-in-password-file",
+                                        "File whose first line is the --mqtt-in password (else the environment "
+                                        "variable CORVANE_MQTT_PASSWORD, else the URL's password).",
+                                        "file"};
   QCommandLineOption exitAfterReplay{"exit-after-replay",
                                      "Once the capture is replayed and sent to every client, ends the\n"
                                      "sending side of each connection and exits when the clients have left\n"
@@ -84,15 +98,30 @@ std::optional<std::string> ReadValues(const QCommandLineParser& parser, const Op
   if (parser.isSet(set.mqttIn) != parser.isSet(set.mqttInTopic)) {
     return "--mqtt-in and --mqtt-in-topic go together";
   }
+  if (parser.isSet(set.mqttInPasswordFile) && !parser.isSet(set.mqttIn)) {
+    return "--mqtt-in-password-file needs --mqtt-in";
+  }
   if (parser.isSet(set.mqttIn)) {
     std::string error;
     if (!livelink::ParseMqttUrl(parser.value(set.mqttIn).toStdString(), error)) {
       return "--mqtt-in: " + error;
     }
-    options.mqttIn =
-        MqttFeedConfig{parser.value(set.mqttIn).toStdString(), parser.value(set.mqttInTopic).toStdString()};
+    options.mqttIn = MqttFeedConfig{parser.value(set.mqttIn).toStdString(), parser.value(set.mqttInTopic).toStdString(),
+                                    parser.value(set.mqttInPasswordFile).toStdString()};
+    // The password file is read now, so that one that cannot be read stops the start.
+    if (!livelink::MqttUrlWithPassword(options.mqttIn->url, options.mqttIn->passwordFile, error)) {
+      return error;
+    }
   }
   bool ok = false;
+  const uint maxHops = parser.value(set.maxHops).toUInt(&ok);
+  if (!ok || maxHops > static_cast<uint>(std::numeric_limits<int>::max())) {
+    return "--mqtt-in-max-hops takes a whole number from 0";
+  }
+  options.maxHops = static_cast<int>(maxHops);
+  if (parser.isSet(set.maxHops) && !parser.isSet(set.mqttIn) && !parser.isSet(set.udp)) {
+    return "--mqtt-in-max-hops needs --mqtt-in or --udp";
+  }
   options.speed = parser.value(set.speed).toDouble(&ok);
   if (!ok || !std::isfinite(options.speed) || options.speed <= 0) {
     return "--speed takes a factor above 0";
@@ -147,7 +176,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption version = parser.addVersionOption();
   const OptionSet set;
   parser.addOptions({set.progid, set.port, set.listen, set.cards, set.capture, set.speed, set.fast, set.loop, set.udp,
-                     set.mqttIn, set.mqttInTopic, set.exitAfterReplay});
+                     set.mqttIn, set.mqttInTopic, set.mqttInPasswordFile, set.maxHops, set.exitAfterReplay});
   CommandLine result;
   if (!parser.parse(arguments)) {
     result.action = CommandLine::Action::Fail;
@@ -183,6 +212,7 @@ std::optional<ServerConfig> ConfigOf(const Options& options, const Logger& log, 
   config.initial.servesW51 = options.servesW51;
   config.udpPort = options.udpPort;
   config.mqttIn = options.mqttIn;
+  config.maxHops = options.maxHops;
   config.exitAfterReplay = options.exitAfterReplay;
   config.log = log;
   if (!options.capturePath.empty()) {

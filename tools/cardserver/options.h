@@ -23,6 +23,7 @@ struct Options {
   bool exitAfterReplay = false;
   std::optional<quint16> udpPort;
   std::optional<MqttFeedConfig> mqttIn;
+  int maxHops = 0;
 };
 
 struct CommandLine {

@@ -31,8 +31,28 @@ std::optional<bool> ParseBoolean(std::string_view text) {
 
 }  // namespace
 
-std::string TextEventFrame(std::string_view record) {
-  return wire::EncodeFrame({std::string(wire::kEvent), "NewTextData", std::string(record)});
+namespace {
+
+constexpr std::string_view kNewTextData = "NewTextData";
+constexpr std::size_t kItemHeader = 4;
+
+}  // namespace
+
+std::string TextEventFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin) {
+  wire::Items items{std::string(wire::kEvent), std::string(kNewTextData), std::string(record)};
+  if (origin) {
+    items.push_back(origin->station);
+    items.push_back(wire::Number(origin->hops));
+  }
+  return wire::EncodeFrame(items);
+}
+
+std::size_t TextEventPayloadSize(std::string_view record, const std::optional<capture::RecordOrigin>& origin) {
+  std::size_t size = 3 * kItemHeader + wire::kEvent.size() + kNewTextData.size() + record.size();
+  if (origin) {
+    size += 2 * kItemHeader + origin->station.size() + wire::Number(origin->hops).size();
+  }
+  return size;
 }
 
 std::string StatusEventFrame(bool traffic) {

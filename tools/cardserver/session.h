@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "capture/capture.h"
 #include "cardlink/wire.h"
 
 namespace corvane::cardserver {
@@ -46,9 +47,17 @@ struct SharedState {
   bool traffic = false;  // the decoder's state: receiving, or idle
 };
 
-// The frames of the two events.
-std::string TextEventFrame(std::string_view record);
+// The frames of the two events. A record relayed from a receiver's LiveJSON
+// object also carries the station that first heard it and its hop count.
+std::string TextEventFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin = std::nullopt);
 std::string StatusEventFrame(bool traffic);
+
+// The payload size of a record's text event, item headers included: one
+// above cardlink::wire::kMaxPayload cannot be sent.
+std::size_t TextEventPayloadSize(std::string_view record, const std::optional<capture::RecordOrigin>& origin);
+[[nodiscard]] inline bool FitsOneFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin) {
+  return TextEventPayloadSize(record, origin) <= cardlink::wire::kMaxPayload;
+}
 
 // Bytes as a short, printable text for log lines.
 std::string Printable(std::string_view bytes, std::size_t limit = 40);

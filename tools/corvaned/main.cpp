@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "cardlink/connection_manager.h"
+#include "common/command_line_secrets.h"
 #include "common/stop_signals.h"
 #include "config/settings.h"
 #include "decoding/message_path.h"
@@ -78,6 +79,10 @@ class LogTroubleReport {
 // each; the store writer keeps the messages meanwhile.
 class StoreTroubleReport {
  public:
+  std::string pendingPath;
+  std::string unreadablePath;
+  std::string rejectedPath;
+
   void Check(const std::optional<store::WriterStatus>& status) {
     if (!status) {
       return;
@@ -92,6 +97,18 @@ class StoreTroubleReport {
     }
     if (status->catchUps > shown_.catchUps) {
       std::cerr << "corvaned: store: writing again; " << status->writtenLate << " messages written late" << std::endl;
+    }
+    if (status->pendingError != shown_.pendingError && !status->pendingError.empty()) {
+      std::cerr << "corvaned: store: the pending file cannot be written (" << status->pendingError
+                << "); messages wait in memory" << std::endl;
+    }
+    if (status->unreadable > shown_.unreadable) {
+      std::cerr << "corvaned: store: " << status->unreadable - shown_.unreadable
+                << " lines of the pending file were no message; they are kept in " << unreadablePath << std::endl;
+    }
+    if (status->rejected > shown_.rejected) {
+      std::cerr << "corvaned: store: " << status->rejected - shown_.rejected << " messages the store can never take ("
+                << status->rejection << ") are kept in " << rejectedPath << std::endl;
     }
     if (status->lost > shown_.lost) {
       std::cerr << "corvaned: store: " << status->lost - shown_.lost
@@ -115,7 +132,60 @@ struct Options {
   int retrySeconds = 5;
   std::string liveLinkName = "Corvane";
   bool quiet = false;
+  std::optional<livelink::MqttUrl> mqttUrl;  // with the password chosen
 };
+
+// The MQTT options: the URL, its password (the password file, else
+// CORVANE_MQTT_PASSWORD, else the URL's), and a station name or topic the
+// broker can take. False, having said why, when they cannot be used.
+bool ReadMqttOptions(Options& options, bool passwordFileGiven) {
+  const config::Settings& s = options.settings;
+  std::string error;
+  if (s.MqttUrl.empty()) {
+    if (passwordFileGiven) {
+      std::cerr << "corvaned: --mqtt-password-file needs --mqtt or the setting MqttUrl\n";
+    }
+    return !passwordFileGiven;
+  }
+  if (!livelink::ParseMqttUrl(s.MqttUrl, error)) {
+    std::cerr << "corvaned: --mqtt: " << error << '\n';
+    return false;
+  }
+  options.mqttUrl = livelink::MqttUrlWithPassword(s.MqttUrl, s.MqttPasswordFile, error);
+  if (!options.mqttUrl) {
+    std::cerr << "corvaned: " << error << '\n';
+    return false;
+  }
+  if (!s.MqttTopic.empty()) {
+    if (const auto problem = livelink::PublishTopicProblem(s.MqttTopic)) {
+      std::cerr << "corvaned: --mqtt-topic: " << *problem << '\n';
+      return false;
+    }
+  } else if (const auto problem = livelink::StationNameProblem(s.StationName)) {
+    std::cerr << "corvaned: mqtt: " << *problem << "; choose another with --station or the setting StationName, "
+              << "or name a topic with --mqtt-topic\n";
+    return false;
+  }
+  return true;
+}
+
+// Every local user can read a command line (ps): a password in it is said
+// about, never printed.
+void WarnOfPasswords(const QCommandLineParser& parser, const QCommandLineOption& databaseUrl,
+                     const QCommandLineOption& mqtt) {
+  std::string error;
+  if (parser.isSet(databaseUrl) && tools::ConnectionStringHoldsPassword(parser.value(databaseUrl).toStdString())) {
+    std::cerr << "corvaned: warning: "
+              << tools::CommandLinePasswordWarning("--database-url", tools::kSaferPostgresPassword) << '\n';
+  }
+  if (const auto url = livelink::ParseMqttUrl(parser.value(mqtt).toStdString(), error);
+      parser.isSet(mqtt) && url && !url->password.empty()) {
+    std::cerr << "corvaned: warning: "
+              << tools::CommandLinePasswordWarning(
+                     "--mqtt", "--mqtt-password-file FILE or the environment variable CORVANE_MQTT_PASSWORD")
+              << '\n';
+  }
+}
 
 std::optional<Options> ParseOptions(QCoreApplication& app) {
   QCommandLineParser parser;
@@ -125,7 +195,8 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
       "2 Jet-layout Corvane.mdb, in the current directory, 4 a PostgreSQL server shared by a station network),\n"
       "writes the traffic log when asked, and prints\n"
       "each report. Messages the store cannot take at once (locked, read-only, disk full) wait and are\n"
-      "written later, if need be from Corvane.pending.jsonl beside the store, also at the next start.\n"
+      "written later, if need be from the pending file (Corvane.pending.jsonl beside the store, or for\n"
+      "PostgreSQL a file of the station's own in ~/.local/state/corvane), also at the next start.\n"
       "Stops cleanly on SIGINT or SIGTERM.");
   parser.addHelpOption();
   const QCommandLineOption host("host", "Card server host, optionally with :port (default: setting HostName).", "host");
@@ -140,8 +211,9 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
       "database-url", "PostgreSQL connection string or URI (default: setting DatabaseUrl, else libpq's defaults).",
       "url");
   const QCommandLineOption station("station",
-                                   "Station name stored with each message in PostgreSQL\n"
-                                   "(default: setting StationName, else the host name).",
+                                   "Station name: stored with each message in PostgreSQL, carried in LiveJSON,\n"
+                                   "and how messages this station sent are known when they come back from a\n"
+                                   "broker (default: setting StationName, else the host name).",
                                    "name");
   const QCommandLineOption mqtt("mqtt",
                                 "Also publish each message's LiveJSON to this MQTT broker, QoS 1:\n"
@@ -149,6 +221,11 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
                                 "url");
   const QCommandLineOption mqttTopic(
       "mqtt-topic", "MQTT topic (default: setting MqttTopic, else corvane/<station>/messages).", "topic");
+  const QCommandLineOption mqttPasswordFile(
+      "mqtt-password-file",
+      "File whose first line is the MQTT password (default: setting MqttPasswordFile, else the environment "
+      "variable CORVANE_MQTT_PASSWORD, else the URL's password).",
+      "file");
   const QCommandLineOption log("log", "Append reports to Corvane.txt: all, or some (no link tests or acks).",
                                "all|some");
   const QCommandLineOption retry("retry",
@@ -159,8 +236,9 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   const QCommandLineOption link("link-name", "Name of the live link other programs read (default Corvane).", "name",
                                 "Corvane");
   parser.addOptions({host, cardType, cardNumber, input, translation, database, databaseUrl, station, mqtt, mqttTopic,
-                     log, retry, quiet, link});
+                     mqttPasswordFile, log, retry, quiet, link});
   parser.process(app);
+  WarnOfPasswords(parser, databaseUrl, mqtt);
 
   Options options;
   options.settings = config::ReadAllSettings(config::kAppName, 0, 0);
@@ -200,10 +278,10 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   if (parser.isSet(mqttTopic)) {
     s.MqttTopic = parser.value(mqttTopic).toStdString();
   }
-  if (std::string error; !s.MqttUrl.empty() && !livelink::ParseMqttUrl(s.MqttUrl, error)) {
-    std::cerr << "corvaned: --mqtt: " << error << '\n';
-    ok = false;
+  if (parser.isSet(mqttPasswordFile)) {
+    s.MqttPasswordFile = parser.value(mqttPasswordFile).toStdString();
   }
+  ok = ReadMqttOptions(options, parser.isSet(mqttPasswordFile)) && ok;
   number(retry, options.retrySeconds, 0, 3600);
   if (parser.isSet(log)) {
     const QString mode = parser.value(log);
@@ -226,17 +304,17 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   return options;
 }
 
-// The MQTT publisher the settings ask for (the URL was checked with the
-// options); says where it publishes, without the password.
-std::unique_ptr<livelink::MqttPublisher> StartMqtt(const config::Settings& settings) {
-  std::string error;
+// The MQTT publisher the settings ask for (URL, password, station and topic
+// were checked with the options); says where it publishes, without the
+// password.
+std::unique_ptr<livelink::MqttPublisher> StartMqtt(const config::Settings& settings, const livelink::MqttUrl& url) {
   livelink::MqttPublisherOptions mqtt;
-  mqtt.url = *livelink::ParseMqttUrl(settings.MqttUrl, error);
+  mqtt.url = url;
   mqtt.topic = settings.MqttTopic;
   mqtt.station = settings.StationName;
   auto publisher = std::make_unique<livelink::MqttPublisher>(std::move(mqtt));
-  std::cerr << "corvaned: mqtt: publishing to " << livelink::ParseMqttUrl(settings.MqttUrl, error)->Display()
-            << " on topic " << publisher->Topic() << " as client " << publisher->ClientId() << std::endl;
+  std::cerr << "corvaned: mqtt: publishing to " << url.Display() << " on topic " << publisher->Topic() << " as client "
+            << publisher->ClientId() << std::endl;
   return publisher;
 }
 
@@ -284,7 +362,7 @@ int main(int argc, char** argv) {
   livelink::MqttTroubleReport mqttTrouble;
   QTimer mqttWatch;
   if (!options->settings.MqttUrl.empty()) {
-    outputs.mqtt_ = StartMqtt(options->settings);
+    outputs.mqtt_ = StartMqtt(options->settings, *options->mqttUrl);
     // Trouble with the broker and the way back, once each.
     QObject::connect(&mqttWatch, &QTimer::timeout, &app, [&] {
       for (const std::string& line : mqttTrouble.Check(outputs.mqtt_->Status())) {
@@ -303,7 +381,12 @@ int main(int argc, char** argv) {
   if (path.DBType != decoding::kNoStore) {
     ConsoleStoreProgress progress;
     path.DBName = "Corvane";
-    database.OpenStore(path.DBType, path.DBName, progress);
+    try {
+      database.OpenStore(path.DBType, path.DBName, progress);
+    } catch (const store::StoreInUse& inUse) {
+      std::cerr << "corvaned: store: " << inUse.what() << std::endl;
+      return 2;
+    }
     path.SetStore(&database);
   }
   decoding::TrafficLog log;
@@ -322,8 +405,36 @@ int main(int argc, char** argv) {
   connection.CanConnect = true;
   const bool quiet = options->quiet;
   LogTroubleReport logTrouble;
-  connection.SetRecordHandler([&](const std::string& record) {
+  // A record this station sent out that comes back through a card server
+  // following the broker is dropped before the message path, counted and
+  // reported; any other relayed record is stored and published as first
+  // heard by its own station.
+  const std::string ownStation =
+      options->settings.StationName.empty() ? livelink::HostName() : options->settings.StationName;
+  outputs.liveJson_.SetStation(ownStation);
+  cardlink::ReturnedRecords returned(ownStation);
+  const auto reportReturned = [&returned] {
+    if (const auto line = returned.Report()) {
+      std::cerr << "corvaned: " << *line << std::endl;
+    }
+  };
+  QTimer returnedWatch;
+  QObject::connect(&returnedWatch, &QTimer::timeout, &app, reportReturned);
+  returnedWatch.start(1000);
+  connection.SetRecordHandler([&](const std::string& record, const cardlink::RecordOrigin& origin) {
+    if (returned.CameBack(origin)) {
+      reportReturned();
+      return;
+    }
+    if (origin.Relayed()) {
+      database.SetRelayedStation(origin.station);
+      outputs.liveJson_.SetRelayed(origin.station, origin.hops);
+    }
     path.HandleTextRecord(record);
+    if (origin.Relayed()) {
+      database.SetRelayedStation({});
+      outputs.liveJson_.SetHeardHere();
+    }
     logTrouble.Check(log);
     if (!quiet && path.LastMessage()) {
       std::cout << path.MessageReport() << "\r\n" << std::flush;
@@ -331,6 +442,11 @@ int main(int argc, char** argv) {
   });
 
   StoreTroubleReport storeTrouble;
+  if (const store::StoreWriter* writer = database.Writer(path.DBType, path.DBName)) {
+    storeTrouble.pendingPath = writer->Pending().Path();
+    storeTrouble.unreadablePath = writer->Pending().UnreadablePath();
+    storeTrouble.rejectedPath = writer->Pending().RejectedPath();
+  }
   QTimer storeWatch;
   QObject::connect(&storeWatch, &QTimer::timeout, &app,
                    [&] { storeTrouble.Check(database.Status(path.DBType, path.DBName)); });
@@ -343,8 +459,13 @@ int main(int argc, char** argv) {
     database.Close();
     storeTrouble.Check(database.Status(path.DBType, path.DBName));
     if (const auto left = database.Status(path.DBType, path.DBName); left && left->pendingFile) {
-      std::cerr << "corvaned: store: messages not yet written wait in Corvane.pending.jsonl for the next start"
-                << std::endl;
+      std::cerr << "corvaned: store: messages not yet written wait in " << storeTrouble.pendingPath
+                << " for the next start" << std::endl;
+    }
+    // MQTT: what waits gets its grace to go out; what does not is said.
+    mqttWatch.stop();
+    if (const std::size_t left = outputs.mqtt_ ? outputs.mqtt_->Stop() : 0; left > 0) {
+      std::cerr << "corvaned: mqtt: " << left << " messages were not delivered before the stop" << std::endl;
     }
     QCoreApplication::exit(status);
   };
