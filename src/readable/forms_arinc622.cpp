@@ -253,8 +253,6 @@ class BitReader {
   std::size_t position_ = 0;
 };
 
-constexpr char kDegree = '\xB0';
-
 // Latitude or longitude: 21 bits, two's complement, 180/2^20 degrees a unit.
 double Coordinate(BitReader& bits) { return bits.Signed(21) * (180.0 / 1048576.0); }
 

@@ -22,7 +22,7 @@ class RealMessages : public ::testing::Test {
   void SetUp() override {
     std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars-fields.jsonl");
     if (!in) {
-      GTEST_SKIP() << "the shared capture of real traffic is not on this machine";
+      FAIL() << "the shared capture of real traffic (../shared/captures) is not on this machine";
     }
     for (std::string line; std::getline(in, line);) {
       const auto json = nlohmann::json::parse(line);

@@ -140,7 +140,7 @@ TEST(DecodeTool, DemoCaptureCoversEveryDecoderAndSomeRejections) {
 TEST(DecodeTool, EveryRealRecordDecodesWithoutError) {
   const std::string capture = std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl";
   if (!fs::exists(capture)) {
-    GTEST_SKIP() << "the shared capture of real traffic is not on this machine";
+    FAIL() << "the shared capture of real traffic (../shared/captures) is not on this machine";
   }
   const ToolRun run = RunCommand(Tool() + " '" + capture + "' 2>&1");
   EXPECT_EQ(run.status, 0);
