@@ -27,8 +27,11 @@ constexpr std::size_t kLongestEscape = 6;
 constexpr std::size_t kNumberRoom = 32;
 constexpr std::size_t kMemberRoom = 24;
 
+// An empty view may hold no pointer at all, which memcpy may not be given.
 char* Put(char* at, std::string_view text) {
-  std::memcpy(at, text.data(), text.size());
+  if (!text.empty()) {
+    std::memcpy(at, text.data(), text.size());
+  }
   return at + text.size();
 }
 
