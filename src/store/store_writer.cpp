@@ -79,14 +79,7 @@ void StoreWriter::HandOverToFile(Waiting waiting) {
     wake_.notify_one();
     return;
   }
-  if (AppendToFile(queue_)) {
-    queue_.clear();
-    queueBytes_ = 0;
-    spilling_ = true;
-    status_.pendingFile = true;
-  } else {
-    DropBeyondHardCap();
-  }
+  MoveQueueToFile();
   wake_.notify_one();
 }
 
@@ -514,18 +507,23 @@ bool StoreWriter::ShouldSpill(bool closingExpired) {
 void StoreWriter::SpillAfterRefusal() {
   const std::lock_guard file(fileMutex_);
   const std::lock_guard state(stateMutex_);
-  if (queue_.empty()) {
-    return;
-  }
-  if (AppendToFile(queue_)) {
-    queue_.clear();
-    queueBytes_ = 0;
-    spilling_ = true;
-    status_.pendingFile = true;
+  if (!queue_.empty() && MoveQueueToFile()) {
     flushed_.notify_all();
-    return;
   }
-  DropBeyondHardCap();
+}
+
+// Under fileMutex_ and stateMutex_: what waits in memory goes to the end of
+// the pending file, or stays, up to the hard cap, when the file cannot take it.
+bool StoreWriter::MoveQueueToFile() {
+  if (!AppendToFile(queue_)) {
+    DropBeyondHardCap();
+    return false;
+  }
+  queue_.clear();
+  queueBytes_ = 0;
+  spilling_ = true;
+  status_.pendingFile = true;
+  return true;
 }
 
 // Under stateMutex_.

@@ -162,6 +162,7 @@ class StoreWriter {
   void HandOverToFile(Waiting waiting);
   [[nodiscard]] bool MustGoToFile(std::size_t bytes) const;
   bool AppendToFile(const std::deque<Waiting>& writes);
+  bool MoveQueueToFile();
   void DropBeyondHardCap();
   [[nodiscard]] bool AllWritten() const;
 
