@@ -442,6 +442,7 @@ void StoreWriter::NoteWritten(std::size_t count) {
   if (inRefusal_) {
     lateSoFar_ += count;
   }
+  EndRefusalIfCaughtUp();
   flushed_.notify_all();
 }
 
@@ -454,12 +455,20 @@ void StoreWriter::NoteReplayed(const PendingReading& reading) {
   }
   status_.unreadable += reading.unreadable.size();
   pendingFromEarlierRun_ = false;
+  EndRefusalIfCaughtUp();
   flushed_.notify_all();
 }
 
 // The refusal ends once every write that waited through it is in the store.
+// It is ended in the same step that lets Flush return, so that a caller who
+// flushed sees the status of a store that caught up.
 void StoreWriter::NoteCaughtUpIfSo() {
   const std::lock_guard state(stateMutex_);
+  EndRefusalIfCaughtUp();
+}
+
+// Under stateMutex_.
+void StoreWriter::EndRefusalIfCaughtUp() {
   const bool backlogWritten = queue_.empty() || queue_.front().number >= backlogEnd_;
   if (!inRefusal_ || spilling_ || !backlogWritten) {
     return;

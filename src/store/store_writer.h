@@ -154,6 +154,7 @@ class StoreWriter {
   void NoteWritten(std::size_t count);
   void NoteReplayed(const PendingReading& reading);
   void NoteCaughtUpIfSo();
+  void EndRefusalIfCaughtUp();
   void NoteRefused(const std::string& reason);
   void KeepRejected(const std::vector<std::pair<StoreOp, std::string>>& rejected);
   [[nodiscard]] bool ShouldSpill(bool closingExpired);
