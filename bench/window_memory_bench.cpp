@@ -58,6 +58,9 @@ int main(int argc, char** argv) {
   seams.liveLinkName = QString("corvane-memory-bench-%1").arg(QCoreApplication::applicationPid());
   corvane::shell::MainWindow window(seams);
   window.Start();
+  while (!window.StoreReady()) {  // the store opens off the window's thread
+    QApplication::processEvents(QEventLoop::AllEvents, 50);
+  }
   window.show();
   const std::vector<std::string> demo = DemoRecords();
   QApplication::processEvents();

@@ -80,9 +80,10 @@ HostAndPort ParseHost(const std::string& hostSetting);
 // True when the host is this machine.
 bool IsLocalHost(const QString& host);
 
-// Creates the server for a ProgID on a host. Nothing serving on this machine
-// gives error 463; a remote host that cannot be reached, or a server that does
-// not answer in time, 462.
+// Creates the server for a ProgID on a host. A connection refused, on this
+// machine or another, gives error 462 naming the host and port. Any other
+// failure to connect on this machine gives 463; a remote host that cannot be
+// reached, or a server that does not answer in time, 462.
 std::unique_ptr<CardServer> CreateCardServer(const std::string& progId, const std::string& host,
                                              int waitMs = kNetworkWaitMs);
 

@@ -34,6 +34,21 @@ constexpr std::size_t kMostEventsAhead = 10000;
 // the event loop (painting, timers, a call's answer) turns between slices.
 constexpr qint64 kDeliverySliceMs = 5;
 
+// The host as a host setting would name it, with its port: an IPv6 address
+// in brackets, so that the port stands apart.
+std::string HostPortText(const HostAndPort& target) {
+  const std::string host = target.host.toStdString();
+  const bool v6 = target.host.contains(':');
+  return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(target.port);
+}
+
+// A machine that answers but has nothing listening on the port: the server
+// may well be installed, only not running there, or the port is wrong.
+AutomationError RefusedConnection(const HostAndPort& target) {
+  return AutomationError(kRemoteServerUnavailable,
+                         "The connection was refused at " + HostPortText(target) + ": no card server listens there");
+}
+
 class TcpCardServer : public CardServer {
  public:
   explicit TcpCardServer(int waitMs) : waitMs_(waitMs) {
@@ -66,8 +81,12 @@ class TcpCardServer : public CardServer {
                 : std::string(kUnavailableText) + " (no answer from " + target.host.toStdString() + ")");
     }
     if (socket_.state() != QAbstractSocket::ConnectedState) {
+      const bool refused = socket_.error() == QAbstractSocket::ConnectionRefusedError;
       const std::string why = socket_.errorString().toStdString();
       socket_.abort();
+      if (refused) {
+        throw RefusedConnection(target);
+      }
       throw AutomationError(local ? kClassNotRegistered : kRemoteServerUnavailable,
                             local ? kNotRegisteredText : std::string(kUnavailableText) + " (" + why + ")");
     }

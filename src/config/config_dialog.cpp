@@ -1,13 +1,17 @@
 // The configuration dialog (see the header): building its controls, loading
-// them on activation, the selection and frequency handlers, OK, Cancel and the
-// card search with its pauses.
+// them on activation, the selection, frequency and edit handlers, OK (which
+// keeps passwords out of the settings), Cancel and the card search with its
+// pauses.
 #include "config/config_dialog.h"
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,8 +22,10 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <tuple>
 
 #include "cardlink/event_wait.h"
+#include "config/address_password.h"
 #include "config/config_dialog_text.h"
 #include "config/latin1.h"
 
@@ -55,6 +61,49 @@ std::optional<FrequencyRange> RangeOfInput(int selIFInput) {
     default:
       return std::nullopt;
   }
+}
+
+// The stores the dialog offers, with their "Database" numbers.
+struct StoreKind {
+  const char* caption;
+  std::int32_t database;
+};
+constexpr std::array<StoreKind, 4> kStoreKinds = {{{.caption = "None", .database = 0},
+                                                   {.caption = "SQLite (Corvane.db)", .database = 1},
+                                                   {.caption = "Jet layout (Corvane.mdb)", .database = 2},
+                                                   {.caption = "PostgreSQL", .database = 4}}};
+constexpr std::int32_t kPostgreSql = 4;
+
+constexpr const char* kPostgresPasswordNote =
+    "Passwords go in libpq's password file\n(~/.pgpass, or the file PGPASSFILE names).";
+constexpr const char* kPostgresPasswordRefusal =
+    "The PostgreSQL address holds a password, which the settings file would keep for anyone who can read it. "
+    "Leave it out of the address and put it in libpq's password file (~/.pgpass, or the file PGPASSFILE names).";
+constexpr const char* kMqttPasswordRefusal =
+    "The MQTT broker URL holds a password, which the settings file would keep for anyone who can read it. "
+    "Leave it out of the URL and put it in the file the setting MqttPasswordFile names, or in the "
+    "environment variable CORVANE_MQTT_PASSWORD.";
+
+// Store and network texts are a person's text, kept as UTF-8; surrounding
+// blanks of a typed text are dropped.
+QString Utf8(const std::string& text) { return QString::fromStdString(text); }
+std::string TypedText(const QLineEdit& box) { return box.text().trimmed().toStdString(); }
+
+// What an address box shows: the stored address without its password.
+QString ShownAddress(const std::string& stored) { return Utf8(WithoutPassword(stored)); }
+
+bool IsUnchanged(const QLineEdit& box, const std::string& stored) {
+  return box.text().trimmed() == ShownAddress(stored).trimmed();
+}
+
+bool TypedPassword(const QLineEdit& box, const std::string& stored) {
+  return !IsUnchanged(box, stored) && HoldsPassword(TypedText(box));
+}
+
+// The address an accepted box stands for: left as shown, the stored one with
+// its password.
+std::string AcceptedAddress(const QLineEdit& box, const std::string& stored) {
+  return IsUnchanged(box, stored) ? stored : TypedText(box);
 }
 
 std::unique_ptr<cardlink::CardServer> CreateDefaultServer(const std::string& progId, const std::string& host) {
@@ -93,6 +142,8 @@ void ConfigDialog::BuildControls() {
   notify_ = new QLabel(this);
   notify_->setObjectName(QStringLiteral("Notify"));
   layout->addWidget(notify_);
+  // Below everything else, so that the card controls keep their places.
+  layout->addWidget(BuildStoreAndNetworkGroup());
 }
 
 QRadioButton* ConfigDialog::AddOption(QButtonGroup* group, int index, const QString& name, const QString& caption,
@@ -118,6 +169,7 @@ QWidget* ConfigDialog::BuildHostGroup() {
     layout->addWidget(widget);
   }
   connect(group, &QButtonGroup::idClicked, this, &ConfigDialog::OnHostType);
+  connect(vHostNam_, &QLineEdit::textEdited, this, &ConfigDialog::OnEdited);
   return box;
 }
 
@@ -175,6 +227,79 @@ QWidget* ConfigDialog::BuildParametersGroup() {
   return box;
 }
 
+QLineEdit* ConfigDialog::AddTextBox(const QString& name, const QString& tooltip) {
+  auto* box = new QLineEdit(this);
+  box->setObjectName(name);
+  box->setToolTip(tooltip);
+  connect(box, &QLineEdit::textEdited, this, &ConfigDialog::OnEdited);
+  return box;
+}
+
+// A note comes in short lines broken by hand: a word-wrapped label would
+// either widen the dialog or be sized for one line and cut off.
+QLabel* ConfigDialog::AddNote(const QString& name, const QString& text) {
+  auto* note = new QLabel(text, this);
+  note->setObjectName(name);
+  return note;
+}
+
+QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
+  auto* box = new QGroupBox(QStringLiteral("Store and &network"), this);
+  box->setObjectName(QStringLiteral("StoreAndNetwork"));
+  vDatabase_ = new QComboBox(box);
+  vDatabase_->setObjectName(QStringLiteral("vDatabase"));
+  vDatabase_->setToolTip(QStringLiteral("Where received messages are stored"));
+  for (const StoreKind& kind : kStoreKinds) {
+    vDatabase_->addItem(QString::fromLatin1(kind.caption), kind.database);
+  }
+  vDatabaseUrl_ =
+      AddTextBox(QStringLiteral("vDatabaseUrl"),
+                 QStringLiteral("The PostgreSQL store of a station network: a libpq connection string or "
+                                "URI, e.g. postgresql://corvane@db.example/acars (empty: libpq's defaults)"));
+  vDatabaseUrlNote_ = AddNote(QStringLiteral("vDatabaseUrlNote"), QString::fromLatin1(kPostgresPasswordNote));
+  vStationName_ = AddTextBox(QStringLiteral("vStationName"),
+                             QStringLiteral("This receiver's name in the station network and in its MQTT topic "
+                                            "(empty: the host name)"));
+  vStationName_->setPlaceholderText(QHostInfo::localHostName());
+  vMqttUrl_ = AddTextBox(QStringLiteral("vMqttUrl"),
+                         QStringLiteral("The MQTT broker for the live traffic, e.g. mqtt://host:1883 (empty: off); its "
+                                        "password goes in the file the setting MqttPasswordFile names, or in "
+                                        "CORVANE_MQTT_PASSWORD"));
+  vMqttTopic_ = AddTextBox(QStringLiteral("vMqttTopic"), QStringLiteral("The topic the live traffic is published to"));
+  vMqttTopic_->setPlaceholderText(QStringLiteral("corvane/<station>/messages"));
+  vReconnect_ = new QCheckBox(QStringLiteral("Reconnect"), box);
+  vReconnect_->setObjectName(QStringLiteral("vReconnect"));
+  vReconnect_->setToolTip(QStringLiteral("When the card server is lost, connect again by itself"));
+
+  auto* grid = new QGridLayout(box);
+  const auto addRow = [grid, box](const QString& caption, QWidget* field) {
+    const int row = grid->rowCount();
+    if (caption.isEmpty()) {
+      grid->addWidget(field, row, 0, 1, 2);
+      return;
+    }
+    auto* label = new QLabel(caption, box);
+    label->setObjectName(field->objectName() + QStringLiteral("Label"));
+    label->setBuddy(field);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(field, row, 1);
+  };
+  addRow(QStringLiteral("S&tore:"), vDatabase_);
+  addRow(QStringLiteral("Post&greSQL:"), vDatabaseUrl_);
+  addRow({}, vDatabaseUrlNote_);
+  addRow(QStringLiteral("Stat&ion:"), vStationName_);
+  addRow(QStringLiteral("&MQTT broker:"), vMqttUrl_);
+  addRow(QStringLiteral("M&QTT topic:"), vMqttTopic_);
+  addRow({}, vReconnect_);
+  addRow({}, AddNote(QStringLiteral("StoreAndNetworkNote"),
+                     QStringLiteral("Store and network changes take effect\nat the next start (Reconnect at once).")));
+
+  connect(vDatabase_, &QComboBox::currentIndexChanged, this, &ConfigDialog::OnStoreKind);
+  connect(vDatabase_, &QComboBox::activated, this, &ConfigDialog::OnEdited);
+  connect(vReconnect_, &QCheckBox::clicked, this, &ConfigDialog::OnEdited);
+  return box;
+}
+
 QPushButton* ConfigDialog::AddButton(const QString& name, const QString& caption, const QString& tooltip) {
   auto* button = new QPushButton(caption, this);
   button->setObjectName(name);
@@ -215,6 +340,7 @@ void ConfigDialog::Activate() {
   LoadCardType();
   LoadCardNumber();
   LoadInputAndFrequency();
+  LoadStoreAndNetwork();
   ok_->setEnabled(false);
 }
 
@@ -245,6 +371,23 @@ void ConfigDialog::LoadInputAndFrequency() {
     vIFFrq_->setText(QString::number(ifTFreq_));
   }
 }
+
+// A stored store kind the dialog does not offer shows none and stays as it
+// is unless the user picks one.
+void ConfigDialog::LoadStoreAndNetwork() {
+  const Settings& s = storeAndNetwork_;
+  vDatabase_->setCurrentIndex(vDatabase_->findData(s.Database));
+  OnStoreKind();
+  vDatabaseUrl_->setText(ShownAddress(s.DatabaseUrl));
+  vStationName_->setText(Utf8(s.StationName));
+  vMqttUrl_->setText(ShownAddress(s.MqttUrl));
+  vMqttTopic_->setText(Utf8(s.MqttTopic));
+  vReconnect_->setChecked(s.Reconnect != 0);
+}
+
+void ConfigDialog::SetStoreAndNetwork(const Settings& s) { CopyStoreAndNetwork(s, storeAndNetwork_); }
+
+void ConfigDialog::TakeStoreAndNetwork(Settings& s) const { CopyStoreAndNetwork(storeAndNetwork_, s); }
 
 // ---- Selecting by code ----
 
@@ -340,15 +483,73 @@ void ConfigDialog::CheckFrequencyRange() {
   }
 }
 
+// The PostgreSQL address counts only for the PostgreSQL store.
+void ConfigDialog::OnStoreKind() {
+  const bool postgreSql = vDatabase_->currentData().toInt() == kPostgreSql;
+  vDatabaseUrl_->setEnabled(postgreSql);
+  vDatabaseUrlNote_->setEnabled(postgreSql);
+}
+
+// A user's edit of a text box, the store kind or Reconnect makes OK available,
+// as choosing an option does; during a search OK stays off until it ends.
+void ConfigDialog::OnEdited() {
+  if (!searching_) {
+    ok_->setEnabled(true);
+  }
+}
+
 // ---- OK and Cancel ----
 
 void ConfigDialog::OnOk() {
+  if (RefuseTypedPassword()) {
+    return;
+  }
   hostNam_ = vHostTyp_[0]->isChecked() ? std::string() : Bytes(vHostNam_->text());
   cardTyp_ = selCardType_;
   cardNum_ = selCardNumber_;
   ifInput_ = selIFInput_;
   ifTFreq_ = RoundHalfEven(LeadingNumber(vIFFrq_->text()));
+  AcceptStoreAndNetwork();
   accept();
+}
+
+// A password typed into an address would sit in the settings file for anyone
+// who can read it: OK refuses it, names the safer place and leaves the dialog
+// open on that box.
+bool ConfigDialog::RefuseTypedPassword() {
+  const std::array<std::tuple<QLineEdit*, const std::string*, const char*>, 2> addresses = {{
+      {vDatabaseUrl_, &storeAndNetwork_.DatabaseUrl, kPostgresPasswordRefusal},
+      {vMqttUrl_, &storeAndNetwork_.MqttUrl, kMqttPasswordRefusal},
+  }};
+  for (const auto& [box, stored, refusal] : addresses) {
+    if (TypedPassword(*box, *stored)) {
+      QPointer<ConfigDialog> guard(this);
+      const MessageBoxFn messageBox = messageBox_;
+      messageBox(this, QString::fromLatin1(refusal));
+      if (guard) {
+        box->setFocus();
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+// An unchanged address keeps its stored password; an empty station name is
+// this machine's host name, which the box shows as its placeholder.
+void ConfigDialog::AcceptStoreAndNetwork() {
+  Settings& s = storeAndNetwork_;
+  if (vDatabase_->currentIndex() >= 0) {
+    s.Database = vDatabase_->currentData().toInt();
+  }
+  s.DatabaseUrl = AcceptedAddress(*vDatabaseUrl_, s.DatabaseUrl);
+  s.StationName = TypedText(*vStationName_);
+  if (s.StationName.empty()) {
+    s.StationName = vStationName_->placeholderText().toStdString();
+  }
+  s.MqttUrl = AcceptedAddress(*vMqttUrl_, s.MqttUrl);
+  s.MqttTopic = TypedText(*vMqttTopic_);
+  s.Reconnect = vReconnect_->isChecked() ? 1 : 0;
 }
 
 void ConfigDialog::OnCancel() {

@@ -1,6 +1,7 @@
 // The configuration dialog: where the card server runs, which card type,
 // card and decoder input to use, the IF translation frequency, and a search of
-// the card server for usable cards. It reads and writes only its properties.
+// the card server for usable cards; below them the store and network settings
+// and Reconnect. It reads and writes only its properties.
 #pragma once
 
 #include <QDialog>
@@ -13,8 +14,11 @@
 #include <string>
 
 #include "cardlink/card_server.h"
+#include "config/settings.h"
 
 class QButtonGroup;
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -54,6 +58,12 @@ class ConfigDialog : public QDialog {
   [[nodiscard]] std::int32_t IFTFreq() const { return ifTFreq_; }
   void SetIFTFreq(std::int32_t pFrq) { ifTFreq_ = pFrq; }
 
+  // The store and network properties: Database, DatabaseUrl, StationName,
+  // MqttUrl, MqttTopic and Reconnect. An address box shows its address
+  // without the password; left unchanged, the stored password stays.
+  void SetStoreAndNetwork(const Settings& s);
+  void TakeStoreAndNetwork(Settings& s) const;
+
   [[nodiscard]] bool IsSearching() const { return searching_; }
 
  public slots:
@@ -70,7 +80,10 @@ class ConfigDialog : public QDialog {
   QWidget* BuildCardTypeGroup();
   QWidget* BuildCardsGroup();
   QWidget* BuildParametersGroup();
+  QWidget* BuildStoreAndNetworkGroup();
   QWidget* BuildButtons();
+  QLineEdit* AddTextBox(const QString& name, const QString& tooltip);
+  QLabel* AddNote(const QString& name, const QString& text);
   QRadioButton* AddOption(QButtonGroup* group, int index, const QString& name, const QString& caption,
                           const QString& tooltip);
   QPushButton* AddButton(const QString& name, const QString& caption, const QString& tooltip);
@@ -81,6 +94,7 @@ class ConfigDialog : public QDialog {
   void LoadCardType();
   void LoadCardNumber();
   void LoadInputAndFrequency();
+  void LoadStoreAndNetwork();
 
   // Selecting an option by code: the option is checked and its handler runs.
   void SelectHostType(int index);
@@ -96,8 +110,12 @@ class ConfigDialog : public QDialog {
   void OnFrequencyChanged();
   void CheckFrequencyText();
   void CheckFrequencyRange();
+  void OnStoreKind();
+  void OnEdited();
 
   void OnOk();
+  bool RefuseTypedPassword();
+  void AcceptStoreAndNetwork();
   void OnCancel();
 
   // The search.
@@ -127,6 +145,7 @@ class ConfigDialog : public QDialog {
   std::int16_t cardNum_ = 0;
   std::int16_t ifInput_ = 0;
   std::int32_t ifTFreq_ = 0;
+  Settings storeAndNetwork_;  // only the six store and network values
 
   // Working values.
   std::int16_t selCardType_ = 0;
@@ -145,6 +164,13 @@ class ConfigDialog : public QDialog {
   std::array<QRadioButton*, 8> vCardNum_{};
   std::array<QRadioButton*, 4> vIFInp_{};
   QLineEdit* vIFFrq_ = nullptr;
+  QComboBox* vDatabase_ = nullptr;
+  QLineEdit* vDatabaseUrl_ = nullptr;
+  QLabel* vDatabaseUrlNote_ = nullptr;
+  QLineEdit* vStationName_ = nullptr;
+  QLineEdit* vMqttUrl_ = nullptr;
+  QLineEdit* vMqttTopic_ = nullptr;
+  QCheckBox* vReconnect_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QPushButton* search_ = nullptr;

@@ -191,6 +191,10 @@ std::string ReadUtf8Setting(std::string_view appName, std::string_view valueName
   return AsText(value).value_or(textDefault);
 }
 
+bool WriteUtf8Setting(std::string_view appName, std::string_view valueName, const std::string& text) {
+  return Store(appName, valueName, QVariant(QString::fromStdString(text)));
+}
+
 }  // namespace
 
 Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::int32_t currentY) {
@@ -207,10 +211,16 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.X = static_cast<std::int16_t>(Fits16(settings.XRaw) ? settings.XRaw : 0);
   settings.Y = static_cast<std::int16_t>(Fits16(settings.YRaw) ? settings.YRaw : 0);
   settings.DatabaseUrl = ReadUtf8Setting(appName, kDatabaseUrl, "");
-  settings.StationName = ReadUtf8Setting(appName, kStationName, QSysInfo::machineHostName().toStdString());
+  // An empty name cannot be a station's (nor part of its MQTT topic): it
+  // reads as this machine's, like an absent one.
+  settings.StationName = ReadUtf8Setting(appName, kStationName, "");
+  if (settings.StationName.empty()) {
+    settings.StationName = QSysInfo::machineHostName().toStdString();
+  }
   settings.MqttUrl = ReadUtf8Setting(appName, kMqttUrl, "");
   settings.MqttTopic = ReadUtf8Setting(appName, kMqttTopic, "");
   settings.MqttPasswordFile = ReadUtf8Setting(appName, kMqttPasswordFile, "");
+  settings.Reconnect = ReadSetting(appName, kReconnect, kDefaultReconnect);
   return settings;
 }
 
@@ -249,6 +259,31 @@ bool WriteDialogSettings(std::string_view appName, const Settings& settings) {
 
 bool WriteShutDownSettings(std::string_view appName, std::int32_t left, std::int32_t top, std::int32_t database) {
   return WriteValues(appName, ShutDownValues(left, top, database));
+}
+
+bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& settings) {
+  bool allStored = StoreNumber(appName, kDatabase, settings.Database);
+  for (const auto& [name, text] : {std::pair{kDatabaseUrl, &settings.DatabaseUrl},
+                                   {kStationName, &settings.StationName},
+                                   {kMqttUrl, &settings.MqttUrl},
+                                   {kMqttTopic, &settings.MqttTopic}}) {
+    allStored = WriteUtf8Setting(appName, name, *text) && allStored;
+  }
+  return StoreNumber(appName, kReconnect, settings.Reconnect) && allStored;
+}
+
+void CopyStoreAndNetwork(const Settings& from, Settings& to) {
+  to.Database = from.Database;
+  to.DatabaseUrl = from.DatabaseUrl;
+  to.StationName = from.StationName;
+  to.MqttUrl = from.MqttUrl;
+  to.MqttTopic = from.MqttTopic;
+  to.Reconnect = from.Reconnect;
+}
+
+bool SameStoreAndNetwork(const Settings& a, const Settings& b) {
+  return a.Database == b.Database && a.DatabaseUrl == b.DatabaseUrl && a.StationName == b.StationName &&
+         a.MqttUrl == b.MqttUrl && a.MqttTopic == b.MqttTopic && a.Reconnect == b.Reconnect;
 }
 
 }  // namespace corvane::config

@@ -1,5 +1,6 @@
-// The settings store: the program's eight persistent settings, read with a
-// default and written one value at a time. On Windows they live in the
+// The settings store: the program's eight persistent settings, the store and
+// network settings beside them, read with a default and written one value at
+// a time. On Windows they live in the
 // registry under HKLM "SOFTWARE\Nordquill Software\<app>", elsewhere in an INI file.
 #pragma once
 
@@ -38,6 +39,8 @@ inline constexpr std::string_view kStationName = "StationName";
 inline constexpr std::string_view kMqttUrl = "MqttUrl";
 inline constexpr std::string_view kMqttTopic = "MqttTopic";
 inline constexpr std::string_view kMqttPasswordFile = "MqttPasswordFile";
+// 1: when the card server is lost, the window connects again by itself.
+inline constexpr std::string_view kReconnect = "Reconnect";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -47,6 +50,7 @@ inline constexpr std::int32_t kDefaultCardNumber = -1;
 inline constexpr std::int32_t kDefaultIFInput = 1;  // AF
 inline constexpr std::int32_t kDefaultIFFreqs = 0;
 inline constexpr std::int32_t kDefaultDatabase = 1;  // SQLite
+inline constexpr std::int32_t kDefaultReconnect = 0;
 
 // The store of one program. Windows: the native registry key
 // HKEY_LOCAL_MACHINE\SOFTWARE\Nordquill Software\<appName>. Elsewhere: the INI
@@ -108,20 +112,24 @@ struct Settings {
   std::int32_t YRaw = 0;
   // Both X and Y are stored (as numbers); a first start has no position.
   bool HasPosition = false;
-  // Read only (no dialog or shut-down writes them). DatabaseUrl defaults to
-  // empty (libpq's defaults), StationName to the machine's host name.
+  // Store and network, UTF-8 text. The configuration dialog sets them with
+  // Database and Reconnect (WriteStoreAndNetworkSettings). DatabaseUrl
+  // defaults to empty (libpq's defaults), StationName to the machine's host
+  // name (also when stored empty).
   std::string DatabaseUrl;
   std::string StationName;
-  // Read only as well; all default to empty (MQTT off, default topic, no
-  // password file).
+  // All default to empty (MQTT off, default topic, no password file).
+  // MqttPasswordFile is set by hand only.
   std::string MqttUrl;
   std::string MqttTopic;
   std::string MqttPasswordFile;
+  // 0 or 1; see kReconnect.
+  std::int32_t Reconnect = kDefaultReconnect;
 };
 
-// Start-up: all eight settings with their defaults, and the station
-// network's two; currentX and currentY
-// are the window's current left and top. A stored "CardType", "CardNumber" or
+// Start-up: all eight settings with their defaults, and the store and
+// network settings; currentX and currentY are the window's current left and
+// top. A stored "CardType", "CardNumber" or
 // "IF-Input" that does not fit 16 bits reads as that setting's default.
 Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::int32_t currentY);
 
@@ -144,5 +152,16 @@ std::vector<NamedValue> ShutDownValues(std::int32_t left, std::int32_t top, std:
 bool WriteValues(std::string_view appName, const std::vector<NamedValue>& values);
 bool WriteDialogSettings(std::string_view appName, const Settings& settings);
 bool WriteShutDownSettings(std::string_view appName, std::int32_t left, std::int32_t top, std::int32_t database);
+
+// What the configuration dialog's store and network part writes: "Database"
+// and "Reconnect" as numbers, "DatabaseUrl", "StationName", "MqttUrl" and
+// "MqttTopic" as UTF-8 text (as ReadAllSettings reads them). Each is written
+// even when an earlier one failed; true when all were stored.
+bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& settings);
+
+// Copies those six settings from one Settings to another.
+void CopyStoreAndNetwork(const Settings& from, Settings& to);
+// True when those six settings are the same in both.
+bool SameStoreAndNetwork(const Settings& a, const Settings& b);
 
 }  // namespace corvane::config

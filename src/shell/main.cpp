@@ -3,7 +3,7 @@
 // does.
 #include <QApplication>
 
-#include "common/stop_signals.h"
+#include "receiver/stop_signals.h"
 #include "shell/main_window.h"
 
 int main(int argc, char** argv) {
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   // A stop signal closes every window (a dialog open at start-up too) and
   // leaves the event loop; the shut-down runs once on the way out.
   bool stopped = false;
-  corvane::tools::CallOnStopSignals(&app, [&stopped] {
+  corvane::receiver::CallOnStopSignals(&app, [&stopped] {
     stopped = true;
     QApplication::closeAllWindows();
     QCoreApplication::quit();

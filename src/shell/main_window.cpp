@@ -64,20 +64,27 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 
 void DefaultMessageBox(QWidget* parent, const QString& text) { QMessageBox::warning(parent, "Corvane", text); }
 
+bool DefaultQuestion(QWidget* parent, const QString& text) {
+  return QMessageBox::question(parent, "Corvane", text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
   if (!seams_.messageBox) {
     seams_.messageBox = DefaultMessageBox;
   }
+  if (!seams_.question) {
+    seams_.question = DefaultQuestion;
+  }
   setObjectName("Corvane");
-  path_ = std::make_unique<decoding::MessagePath>(reference::Global(), *this, seams_.clock);
-  path_->SetTrafficLog(&log_);
-  database_ = std::make_unique<store::Database>(reference::Global(), seams_.clock);
+  receiver_ = std::make_unique<receiver::Receiver>(static_cast<decoding::MessageOutputs&>(*this), seams_.clock);
+  receiver_->PublishEveryItem(true);
+  QObject::connect(receiver_.get(), &receiver::Receiver::ItemPublished, this, &MainWindow::ItemPublished);
   connection_ = std::make_unique<cardlink::ConnectionManager>(*this, card_, seams_.serverFactory);
   connection_->SetRecordHandler(
       [this](const std::string& record, const cardlink::RecordOrigin& origin) { HandleCardRecord(record, origin); });
-  UseStation({});
   BuildControls();
   // The docking tick for the history window runs for the whole run.
   timer_.setObjectName("Timer");
@@ -87,6 +94,8 @@ MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
     ShowStoreTrouble();
   });
   timer_.start();
+  reconnect_.setSingleShot(true);
+  QObject::connect(&reconnect_, &QTimer::timeout, this, [this] { TryReconnect(); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -120,6 +129,7 @@ void MainWindow::BuildControls() {
   planes_->setFont(MessageArea::ValueFont());
   QObject::connect(planes_, &QListWidget::itemClicked, this, [this] { OnPlanesClicked(); });
   QObject::connect(planes_, &PlanesList::DeletePressed, this, [this] { OnPlanesDeleteKey(); });
+  QObject::connect(planes_, &QListWidget::currentItemChanged, this, [this] { OnPlanesSelectionMoved(); });
 
   connect_ = MakeButton(central, "Connect", "&Connect", "Connect to the Wavecom card",
                         {kMargin, kButtonTop, 96, kButtonHeight});
@@ -133,7 +143,10 @@ void MainWindow::BuildControls() {
                        {kConfigLeft, kButtonTop, kButtonWidth, kButtonHeight});
   cancel_ = MakeButton(central, "Cancel", "&Quit", "Quit the application",
                        {kCancelLeft, kButtonTop, kButtonWidth, kButtonHeight});
-  QObject::connect(connect_, &QPushButton::clicked, this, [this] { connection_->ConnectClicked(); });
+  QObject::connect(connect_, &QPushButton::clicked, this, [this] {
+    reconnect_.stop();  // the user's click decides now
+    connection_->ConnectClicked();
+  });
   QObject::connect(logData_, &QCheckBox::clicked, this, [this] { OnLogDataClicked(); });
   QObject::connect(config_, &QPushButton::clicked, this, [this] { OpenConfig(); });
   QObject::connect(cancel_, &QPushButton::clicked, this, [this] { close(); });
@@ -194,7 +207,7 @@ void MainWindow::OnLogDataClicked() {
   const auto box = logData_->checkState() == Qt::Checked     ? decoding::LogBox::Checked
                    : logData_->checkState() == Qt::Unchecked ? decoding::LogBox::Unchecked
                                                              : decoding::LogBox::Grayed;
-  const decoding::LogBoxView view = log_.Click(box);
+  const decoding::LogBoxView view = receiver_->Log().Click(box);
   const QSignalBlocker blocker(logData_);
   logData_->setCheckState(view.state == decoding::LogBox::Checked     ? Qt::Checked
                           : view.state == decoding::LogBox::Unchecked ? Qt::Unchecked
@@ -226,7 +239,7 @@ void MainWindow::ShowTrouble(QWidget* control, QPalette::ColorRole role, const s
 // A log that cannot be opened or written turns the LogData box red until an
 // entry is written again (the log retries at every message).
 void MainWindow::ShowLogTrouble() {
-  ShowTrouble(logData_, QPalette::WindowText, log_.LastError(), shownLogError_, kLogDataToolTip,
+  ShowTrouble(logData_, QPalette::WindowText, receiver_->Log().LastError(), shownLogError_, kLogDataToolTip,
               "The traffic log cannot be written (%1); Corvane tries again at every message");
 }
 
@@ -234,67 +247,34 @@ void MainWindow::ShowLogTrouble() {
 // message that waited is written; the messages wait meanwhile (and the
 // history shows them).
 void MainWindow::ShowStoreTrouble() {
-  const auto status = database_->Status(path_->DBType, path_->DBName);
+  const auto status = receiver_->StoreStatus();
   ShowTrouble(planes_, QPalette::Text, status && status->refusing ? status->reason : std::string(), shownStoreTrouble_,
               kPlanesToolTip,
               "The store does not take messages now (%1); they wait and are written when it takes them again");
 }
 
-void MainWindow::HandleTextRecord(const std::string& record) {
-  path_->HandleTextRecord(record);
+void MainWindow::HandleTextRecord(const std::string& record) { HandleCardRecord(record, {}); }
+
+void MainWindow::HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin) {
+  receiver_->HandleCardRecord(record, origin);
   ShowLogTrouble();
 }
 
-void MainWindow::UseStation(const std::string& stationName) {
-  liveJson_.SetStation(stationName.empty() ? livelink::HostName() : stationName);
-  returned_.SetOwnStation(liveJson_.Station());
-}
-
-void MainWindow::HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin) {
-  if (returned_.CameBack(origin)) {
-    if (const auto line = returned_.Report()) {
-      std::fprintf(stderr, "corvane: %s\n", line->c_str());
-    }
-    return;
+void MainWindow::SayTroubleLines(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    std::fprintf(stderr, "corvane: %s\n", line.c_str());
   }
-  if (!origin.Relayed()) {
-    HandleTextRecord(record);
-    return;
-  }
-  database_->SetRelayedStation(origin.station);
-  liveJson_.SetRelayed(origin.station, origin.hops);
-  HandleTextRecord(record);
-  database_->SetRelayedStation({});
-  liveJson_.SetHeardHere();
 }
 
 void MainWindow::ShowLinkIndicator(const QColor& colour) { form_->SetColour(colour); }
 
 QColor MainWindow::LinkIndicator() const { return form_->Colour(); }
 
-void MainWindow::Publish(const std::string& item, const std::string& value) {
-  if (liveLink_.IsListening()) {
-    liveLink_.SetItem(item, value);
-  }
-  emit ItemPublished(item, value);
-}
+void MainWindow::SetLiveItem(const std::string& record) { liveItem_->setText(Latin1(record)); }
 
-void MainWindow::SetLiveItem(const std::string& record) {
-  liveItem_->setText(Latin1(record));
-  Publish("LiveItem", record);
-}
-
-// After the summary, the message's LiveJSON object; it has no label on the
-// form: other programs read it through the live link.
-void MainWindow::SetLiveData(const std::string& summary) {
-  liveData_->setText(Latin1(summary));
-  Publish("LiveData", summary);
-  const std::string& json = liveJson_.OfLast(*path_);
-  Publish("LiveJSON", json);
-  if (mqtt_ && !json.empty()) {
-    mqtt_->Publish(json);
-  }
-}
+// The summary as the window holds it; the receiver publishes it, and the
+// message's LiveJSON after it, to other programs.
+void MainWindow::SetLiveData(const std::string& summary) { liveData_->setText(Latin1(summary)); }
 
 void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
   lFId_->setVisible(header.flightVisible);
@@ -311,7 +291,7 @@ void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
 void MainWindow::ShowPanels(const decoding::PanelState& panels) {
   shownPanels_ = panels;
   shownReadable_.reset();
-  if (const auto& message = path_->LastMessage()) {
+  if (const auto& message = Path().LastMessage()) {
     shownReadable_ = livelink::ReadableOf(message->record, reference::Global());
   }
   RenderMessageArea();
@@ -342,16 +322,12 @@ void MainWindow::PlaneInserted(std::size_t position, const std::string& address)
   planes_->insertItem(static_cast<int>(position), Latin1(address));
 }
 
-void MainWindow::SetConnectEnabled(bool enabled) { connect_->setEnabled(enabled); }
+// Connect waits for the store to open.
+void MainWindow::SetConnectEnabled(bool enabled) { connect_->setEnabled(enabled && storeReady_); }
 void MainWindow::SetConnectCaption(const std::string& caption) { connect_->setText(Latin1(caption)); }
 void MainWindow::SetConfigEnabled(bool enabled) { config_->setEnabled(enabled); }
 void MainWindow::SetModePanel(const std::string& text) { statusPanels_[0]->setText(Latin1(text)); }
 void MainWindow::SetStatusPanel(const std::string& text) { statusPanels_[2]->setText(Latin1(text)); }
-void MainWindow::ShowError(const std::string& text) { seams_.messageBox(this, Latin1(text)); }
-
-void MainWindow::ConnectionDropped(const std::string& reason) {
-  seams_.messageBox(this, "The connection to the card server was lost: " + Latin1(reason));
-}
 
 void MainWindow::ShowProgress(const std::string& caption) {
   if (info_ == nullptr) {

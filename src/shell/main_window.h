@@ -12,18 +12,19 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "cardlink/connection_manager.h"
 #include "config/config_dialog.h"
 #include "config/settings.h"
 #include "decoding/message_path.h"
 #include "decoding/traffic_log.h"
-#include "livelink/live_json.h"
-#include "livelink/live_link_server.h"
-#include "livelink/mqtt_publisher.h"
 #include "readable/readable.h"
+#include "receiver/background_calls.h"
+#include "receiver/receiver.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
 
@@ -51,7 +52,14 @@ struct ShellSeams {
   std::function<void(int milliseconds)> pause;
   // The live link's name; empty publishes nothing.
   QString liveLinkName = "Corvane";
+  // Asks a yes-or-no question in a box titled with the program's name; true
+  // for yes.
+  std::function<bool(QWidget* parent, const QString& text)> question;
 };
+
+// How long the window waits for the store before it says that the store
+// does not answer (the call itself goes on, within the store's own limits).
+inline constexpr std::chrono::milliseconds kStoreAnswerLimit{5000};
 
 // Makes a window stay on top of the others, or not, without moving or
 // resizing it.
@@ -83,10 +91,13 @@ class MainWindow : public QMainWindow,
   // and published as first heard by its own station.
   void HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin);
 
-  [[nodiscard]] decoding::MessagePath& Path() { return *path_; }
+  [[nodiscard]] decoding::MessagePath& Path() { return receiver_->Path(); }
+  [[nodiscard]] receiver::Receiver& Receiver() { return *receiver_; }
   [[nodiscard]] cardlink::ConnectionManager& Connection() { return *connection_; }
   [[nodiscard]] const config::Settings& Settings() const { return settings_; }
-  [[nodiscard]] std::int32_t DBType() const { return path_->DBType; }
+  [[nodiscard]] std::int32_t DBType() const { return receiver_->Path().DBType; }
+  // The store is open (or there is none) and the Connect button may work.
+  [[nodiscard]] bool StoreReady() const { return storeReady_; }
 
   // decoding::MessageOutputs
   void SetLiveItem(const std::string& record) override;
@@ -111,7 +122,7 @@ class MainWindow : public QMainWindow,
   void HideProgress() override;
   void AppendCaption(const std::string& suffix) override;
 
-  [[nodiscard]] livelink::LiveLinkServer& LiveLink() { return liveLink_; }
+  [[nodiscard]] livelink::LiveLinkServer& LiveLink() { return receiver_->LiveLink(); }
   // The live link indicator's colour on the form; invalid before any link.
   [[nodiscard]] QColor LinkIndicator() const;
   [[nodiscard]] PlaneWindow* Plane() const { return plane_; }
@@ -125,9 +136,9 @@ class MainWindow : public QMainWindow,
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // This receiver's station name in LiveJSON and for the records that come
-  // back: the setting StationName, else the host name.
-  void UseStation(const std::string& stationName);
+  void OpenStoreInBackground();
+  void StoreOpenEnded(const std::optional<std::string>& name, const std::string& inUse);
+  void SayTroubleLines(const std::vector<std::string>& lines);
   void BuildControls();
   void BuildHeader(QWidget* base);
   void BuildStatusBar();
@@ -145,9 +156,15 @@ class MainWindow : public QMainWindow,
   void StartLiveLink();
   void StartMqtt();
   void ShowLinkIndicator(const QColor& colour);
-  void Publish(const std::string& item, const std::string& value);
   void OnPlanesClicked();
+  void ScheduleReconnect(const std::string& why);
+  void TryReconnect();
+  void SayConnectionNews(const std::string& text);
   void OnPlanesDeleteKey();
+  void OnPlanesSelectionMoved();
+  void RequestHistory();
+  void AskAndDelete(const std::string& address, std::optional<std::uint64_t> count);
+  void DeletePlane(const std::string& address);
   PlaneWindow& EnsurePlaneWindow();
   void DockPlaneWindow();
   void OnStatusPanelDoubleClick(int panel);
@@ -163,9 +180,21 @@ class MainWindow : public QMainWindow,
   ShellSeams seams_;
   config::Settings settings_;
   cardlink::CardSettings card_;
-  std::unique_ptr<decoding::MessagePath> path_;
-  std::unique_ptr<store::Database> database_;
-  decoding::TrafficLog log_;
+  // The message path and everything a message goes to; store calls run on
+  // the background worker (declared after it, so it stops first).
+  std::unique_ptr<receiver::Receiver> receiver_;
+  receiver::BackgroundCalls storeCalls_;
+  bool storeReady_ = false;
+  // The history read on the worker: one at a time, the newest request shown.
+  bool historyReading_ = false;
+  bool historyAgain_ = false;
+  std::uint64_t historyRequest_ = 0;
+  bool deleteAsking_ = false;
+  // Reconnecting by itself after a lost card server (setting Reconnect).
+  QTimer reconnect_;
+  int reconnectSeconds_ = 0;
+  bool reconnecting_ = false;
+  std::string reconnectError_;
   std::unique_ptr<cardlink::ConnectionManager> connection_;
   std::unique_ptr<MessageArea> messageArea_;
   // "Readable text": the last shown panel state and readable decoding, so a
@@ -173,14 +202,9 @@ class MainWindow : public QMainWindow,
   QAction* readableText_ = nullptr;
   decoding::PanelState shownPanels_;
   std::optional<readable::Decoding> shownReadable_;
-  livelink::LiveLinkServer liveLink_;
-  livelink::LiveJsonWriter liveJson_{reference::Global()};
-  cardlink::ReturnedRecords returned_;
-  // LiveJSON over MQTT when the setting MqttUrl names a broker; its trouble
-  // goes to standard error.
-  std::unique_ptr<livelink::MqttPublisher> mqtt_;
-  livelink::MqttTroubleReport mqttTrouble_;
-  QTimer mqttWatch_;
+  // The receiver's trouble lines (store, log, broker, records that came
+  // back) go to standard error.
+  QTimer troubleWatch_;
   bool shutDown_ = false;
   // Compact and topmost (set by the window's lock); the dialog then takes
   // the topmost place while it is open.

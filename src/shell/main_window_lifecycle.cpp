@@ -23,6 +23,33 @@ using namespace layout;
 
 namespace {
 
+// Hands the store's progress, told on the background worker, to the window's
+// thread.
+class StoreProgressRelay : public store::StoreProgress {
+ public:
+  explicit StoreProgressRelay(MainWindow* window) : window_(window) {}
+  void ShowProgress(const std::string& caption) override {
+    Post([caption](MainWindow& w) { w.ShowProgress(caption); });
+  }
+  void SetProgressStep(const std::string& text) override {
+    Post([text](MainWindow& w) { w.SetProgressStep(text); });
+  }
+  void HideProgress() override {
+    Post([](MainWindow& w) { w.HideProgress(); });
+  }
+  void AppendCaption(const std::string& suffix) override {
+    Post([suffix](MainWindow& w) { w.AppendCaption(suffix); });
+  }
+
+ private:
+  template <typename Call>
+  void Post(Call call) {
+    QMetaObject::invokeMethod(
+        window_, [window = window_, call] { call(*window); }, Qt::QueuedConnection);
+  }
+  MainWindow* window_;
+};
+
 // The start-up position in twips, as the 16-bit value the window keeps.
 std::int16_t ToStartTwips(int pixels) { return static_cast<std::int16_t>(std::clamp(ToTwips(pixels), -32768, 32767)); }
 
@@ -32,9 +59,9 @@ void MainWindow::Start() {
   connection_->CanConnect = false;
   connection_->Connected = false;
   connection_->TimerA.stop();
-  StartLiveLink();
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
-  UseStation(settings_.StationName);
+  receiver_->UseStation(settings_.StationName);
+  StartLiveLink();
   StartMqtt();
   {
     const QSignalBlocker quiet(readableText_);  // reading the setting is no change to store
@@ -47,26 +74,15 @@ void MainWindow::Start() {
   setWindowTitle(QString::fromStdString(seams_.appName) + " V" + CORVANE_VERSION);
   reference::FillBuiltinTables();
 
-  path_->DBType = settings_.Database;
-  if (path_->DBType == store::kPostgresStore) {
-    database_->SetStoreOptions({settings_.DatabaseUrl, settings_.StationName});
-  }
-  if (path_->DBType != decoding::kNoStore) {
-    path_->DBName = "Corvane";
-    try {
-      database_->OpenStore(path_->DBType, path_->DBName, *this);
-      path_->SetStore(database_.get());
-    } catch (const store::StoreInUse& inUse) {
-      // Another Corvane writes this store: this window runs without it
-      // rather than write its messages twice or lose them.
-      HideProgress();
-      seams_.messageBox(this, "The messages are not stored: " + QString::fromStdString(inUse.what()));
-      path_->DBType = decoding::kNoStore;
-    }
-  }
-  if (path_->DBType == decoding::kNoStore) {
+  receiver_->ChooseStore(settings_.Database, {settings_.DatabaseUrl, settings_.StationName});
+  if (settings_.Database == decoding::kNoStore) {
+    storeReady_ = true;
     NarrowWithoutAircraftList();
+  } else {
+    OpenStoreInBackground();
   }
+  QObject::connect(&troubleWatch_, &QTimer::timeout, this, [this] { SayTroubleLines(receiver_->TroubleLines()); });
+  troubleWatch_.start(1000);
 
   if (settings_.CardType >= 0 && settings_.CardNumber >= 1) {
     connection_->CanConnect = true;
@@ -78,6 +94,50 @@ void MainWindow::Start() {
     OpenConfig();
   }
   connection_->UpdateConnectButtons();
+}
+
+// The store opens on the background worker, so the window paints, moves
+// and answers the live link meanwhile (a PostgreSQL host that drops packets,
+// a store another program locks). Connect waits for it: opening loads the
+// stored reference tables that the message path reads. The progress window
+// says what the worker does, and says so when the store is slow to answer.
+void MainWindow::OpenStoreInBackground() {
+  const auto relay = std::make_shared<StoreProgressRelay>(this);
+  struct Opened {
+    std::optional<std::string> name;
+    std::string inUse;
+  };
+  storeCalls_.Run(
+      [store = receiver_.get(), relay]() -> Opened {
+        try {
+          return {store->OpenChosenStore(*relay), {}};
+        } catch (const store::StoreInUse& inUse) {
+          return {std::nullopt, inUse.what()};
+        }
+      },
+      this, [this](const Opened& opened) { StoreOpenEnded(opened.name, opened.inUse); });
+  QTimer::singleShot(kStoreAnswerLimit, this, [this] {
+    if (!storeReady_) {
+      SetProgressStep("The store has not answered for " + std::to_string(kStoreAnswerLimit.count() / 1000) +
+                      " seconds; Connect works once it is open");
+    }
+  });
+}
+
+// Another Corvane writes this store: this window runs without it rather than
+// write its messages twice or lose them.
+void MainWindow::StoreOpenEnded(const std::optional<std::string>& name, const std::string& inUse) {
+  if (!name) {
+    HideProgress();
+    seams_.messageBox(this, "The messages are not stored: " + QString::fromStdString(inUse));
+    NarrowWithoutAircraftList();
+  }
+  receiver_->StoreOpened(name);
+  storeReady_ = true;
+  connection_->UpdateConnectButtons();
+  if (plane_ != nullptr && plane_->isVisible()) {
+    RequestHistory();
+  }
 }
 
 // A position that does not fit 16 bits leaves the window at 0 on that axis.
@@ -102,9 +162,19 @@ void MainWindow::NarrowWithoutAircraftList() {
 
 // The dialog works on its own properties; accepted with a card number, its
 // five values become the window's card settings and are written in order.
+// The store and network settings are written whenever the dialog is
+// accepted; they take effect at the next start (Reconnect at once).
 void MainWindow::OpenConfig() {
   config::Settings chosen = settings_;
-  if (!RunConfigDialog(chosen) || chosen.CardNumber <= 0) {
+  if (!RunConfigDialog(chosen)) {
+    return;
+  }
+  const bool changed = !config::SameStoreAndNetwork(chosen, settings_);
+  config::CopyStoreAndNetwork(chosen, settings_);
+  if (changed) {  // nothing new is written when nothing changed
+    config::WriteStoreAndNetworkSettings(seams_.appName, settings_);
+  }
+  if (chosen.CardNumber <= 0) {
     return;
   }
   connection_->CanConnect = true;
@@ -136,6 +206,7 @@ bool MainWindow::RunConfigDialog(config::Settings& chosen) {
   dialog.SetCardNum(chosen.CardNumber);
   dialog.SetIFInput(chosen.IFInput);
   dialog.SetIFTFreq(chosen.IFFreqs);
+  dialog.SetStoreAndNetwork(chosen);
   if (Locked) {
     MakeWindowAlwaysTop(this, false);
     MakeWindowAlwaysTop(&dialog, true);
@@ -150,21 +221,26 @@ bool MainWindow::RunConfigDialog(config::Settings& chosen) {
   chosen.CardNumber = dialog.CardNum();
   chosen.IFInput = dialog.IFInput();
   chosen.IFFreqs = dialog.IFTFreq();
-  return chosen.CardNumber > 0;
+  const bool accepted = dialog.result() == QDialog::Accepted;
+  if (accepted) {
+    dialog.TakeStoreAndNetwork(chosen);
+  }
+  return accepted;
 }
 
 // Other programs read LiveItem and LiveData through the live link; opening a
 // link turns the window blue, closing one light grey.
 void MainWindow::StartLiveLink() {
-  if (seams_.liveLinkName.isEmpty() || liveLink_.IsListening()) {
+  livelink::LiveLinkServer& link = receiver_->LiveLink();
+  if (seams_.liveLinkName.isEmpty() || link.IsListening()) {
     return;
   }
-  QObject::connect(&liveLink_, &livelink::LiveLinkServer::LinkOpened, this,
+  QObject::connect(&link, &livelink::LiveLinkServer::LinkOpened, this,
                    [this] { ShowLinkIndicator(QColor(0, 0, 255)); });
-  QObject::connect(&liveLink_, &livelink::LiveLinkServer::LinkClosed, this,
+  QObject::connect(&link, &livelink::LiveLinkServer::LinkClosed, this,
                    [this] { ShowLinkIndicator(QColor(192, 192, 192)); });
   QString error;
-  if (!liveLink_.Listen(seams_.liveLinkName, &error)) {
+  if (!receiver_->StartLiveLink(seams_.liveLinkName, &error)) {
     seams_.messageBox(this, "Other programs cannot follow the traffic: " + error);
   }
 }
@@ -174,34 +250,19 @@ void MainWindow::StartLiveLink() {
 // password: the file the setting MqttPasswordFile names, else
 // CORVANE_MQTT_PASSWORD, else the URL's).
 void MainWindow::StartMqtt() {
-  if (settings_.MqttUrl.empty() || mqtt_) {
+  if (settings_.MqttUrl.empty() || receiver_->Mqtt() != nullptr) {
     return;
   }
-  const auto refuse = [this](const std::string& reason) {
-    seams_.messageBox(this, "The live traffic does not go to MQTT: " + QString::fromStdString(reason));
-  };
   std::string error;
-  livelink::MqttPublisherOptions options;
-  if (const auto url = livelink::MqttUrlWithPassword(settings_.MqttUrl, settings_.MqttPasswordFile, error)) {
-    options.url = *url;
-  } else {
-    refuse(error);
-    return;
-  }
-  options.topic = settings_.MqttTopic;
-  options.station = settings_.StationName;
-  mqtt_ = std::make_unique<livelink::MqttPublisher>(std::move(options));
-  if (const livelink::MqttStatus status = mqtt_->Status(); status.unusable) {
-    refuse(status.reason);  // a station name or topic MQTT cannot carry
-    mqtt_.reset();
-    return;
-  }
-  QObject::connect(&mqttWatch_, &QTimer::timeout, this, [this] {
-    for (const std::string& line : mqttTrouble_.Check(mqtt_->Status())) {
-      std::fprintf(stderr, "corvane: %s\n", line.c_str());
+  const auto url = livelink::MqttUrlWithPassword(settings_.MqttUrl, settings_.MqttPasswordFile, error);
+  if (url) {
+    if (const auto refused = receiver_->StartMqtt(*url, settings_.MqttTopic)) {
+      error = *refused;  // a station name or topic MQTT cannot carry
     }
-  });
-  mqttWatch_.start(1000);
+  }
+  if (!error.empty()) {
+    seams_.messageBox(this, "The live traffic does not go to MQTT: " + QString::fromStdString(error));
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -225,19 +286,13 @@ void MainWindow::ShutDown() {
   config::WriteShutDownSettings(seams_.appName, ToTwips(x()), ToTwips(y()), settings_.Database);
   if (connection_->Connected) {
     connection_->Connected = connection_->ConnectCard(false);
-    log_.Close();
   }
-  // What waits for the store is written, or kept in the pending file.
-  database_->Close();
-  liveLink_.Close();
-  mqttWatch_.stop();
-  if (mqtt_) {
-    // What waits has a moment to go out; what does not is said.
-    if (const std::size_t left = mqtt_->Stop(); left > 0) {
-      std::fprintf(stderr, "corvane: mqtt: %zu messages were not delivered before the stop\n", left);
-    }
-    mqtt_.reset();
-  }
+  // A store call still running ends first (each has its own time limit);
+  // then what waits for the store is written, or kept in the pending file,
+  // the live link closes and MQTT gets its grace.
+  storeCalls_.Stop();
+  troubleWatch_.stop();
+  SayTroubleLines(receiver_->Stop());
 }
 
 }  // namespace corvane::shell

@@ -1,4 +1,5 @@
-// The history window's contents and its refill on activation.
+// The history window's contents, its waiting state and its refill on
+// activation.
 #include "shell/plane_window.h"
 
 #include <QEvent>
@@ -11,7 +12,8 @@ namespace corvane::shell {
 
 using config::Latin1;
 
-PlaneWindow::PlaneWindow(QWidget* owner, History history) : QWidget(owner, Qt::Window), history_(std::move(history)) {
+PlaneWindow::PlaneWindow(QWidget* owner, std::function<void()> refillWanted)
+    : QWidget(owner, Qt::Window), refillWanted_(std::move(refillWanted)) {
   setObjectName("Plane");
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -24,11 +26,36 @@ PlaneWindow::PlaneWindow(QWidget* owner, History history) : QWidget(owner, Qt::W
   resize(420, 300);
 }
 
+QString PlaneWindow::Caption() const { return "Plane information for " + Latin1(Address); }
+
 void PlaneWindow::Refill() {
-  setWindowTitle("Plane information for " + Latin1(Address));
-  const std::string text = history_ ? history_(DBType, DBName, Address) : std::string();
+  if (refillWanted_) {
+    refillWanted_();
+  }
+}
+
+void PlaneWindow::ShowHistory(const std::string& text) {
+  waiting_ = false;
+  shownAddress_ = Address;
+  setWindowTitle(Caption());
   info_->setPlainText(Latin1(text));
   info_->moveCursor(QTextCursor::End);
+}
+
+void PlaneWindow::ShowWaiting() {
+  waiting_ = true;
+  if (Address != shownAddress_) {
+    info_->clear();
+    shownAddress_ = Address;
+  }
+  setWindowTitle(Caption() + " (reading the store...)");
+}
+
+void PlaneWindow::ShowNoAnswer(const QString& why) {
+  waiting_ = false;
+  shownAddress_.clear();
+  setWindowTitle(Caption());
+  info_->setPlainText(why);
 }
 
 bool PlaneWindow::event(QEvent* event) {

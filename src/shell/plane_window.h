@@ -1,11 +1,12 @@
 // The aircraft history window: one for the whole run, beside the main
 // window, showing the stored messages of one aircraft for the current UTC
-// day. It refills itself each time it becomes active.
+// day. Each time it becomes active it asks for its text again; the store is
+// read off the window's thread, so the window says when it waits for the
+// store and when the store did not answer in time.
 #pragma once
 
 #include <QPlainTextEdit>
 #include <QWidget>
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -15,24 +16,33 @@ class PlaneWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // history(DBType, DBName, address) gives the day's history text.
-  using History = std::function<std::string(std::int32_t, const std::string&, const std::string&)>;
+  // refillWanted asks the owner for the shown aircraft's day.
+  PlaneWindow(QWidget* owner, std::function<void()> refillWanted);
 
-  PlaneWindow(QWidget* owner, History history);
-
+  // The aircraft shown.
   std::string Address;
-  std::string DBName;
-  std::int32_t DBType = 0;
 
-  // Caption, history text, caret at the end: what every activation does.
+  // Asks for the history again: what every activation does.
   void Refill();
+  // Caption, history text, caret at the end.
+  void ShowHistory(const std::string& text);
+  // The caption says that the store is being read; the text stays while it
+  // is the same aircraft's.
+  void ShowWaiting();
+  // The store did not answer in time: the text says so and why it may be.
+  void ShowNoAnswer(const QString& why);
+  [[nodiscard]] bool IsWaiting() const { return waiting_; }
 
  protected:
   bool event(QEvent* event) override;
 
  private:
-  History history_;
+  [[nodiscard]] QString Caption() const;
+
+  std::function<void()> refillWanted_;
   QPlainTextEdit* info_ = nullptr;
+  bool waiting_ = false;
+  std::string shownAddress_;  // whose history the text is
 };
 
 }  // namespace corvane::shell

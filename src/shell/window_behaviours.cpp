@@ -88,11 +88,11 @@ void MainWindow::SetBackground(QWidget* widget, const QColor& colour) {
 }
 
 void MainWindow::ToggleRegFilter() {
-  if (!path_->RegFilter.empty()) {
-    path_->RegFilter.clear();
+  if (!Path().RegFilter.empty()) {
+    Path().RegFilter.clear();
     SetBackground(vReg_, palette().color(QPalette::Button));
   } else if (!vReg_->text().isEmpty()) {
-    path_->RegFilter = Bytes(vReg_->text());
+    Path().RegFilter = Bytes(vReg_->text());
     SetBackground(vReg_, QColor(255, 255, 0));
   }
 }
@@ -100,15 +100,15 @@ void MainWindow::ToggleRegFilter() {
 // The filter takes the label as the message path compares it: an uplink
 // acknowledgement ("_" and DEL as received) compares as "_ ".
 void MainWindow::ToggleLabelFilter() {
-  if (!path_->LabelFilter.empty()) {
-    path_->LabelFilter.clear();
+  if (!Path().LabelFilter.empty()) {
+    Path().LabelFilter.clear();
     SetBackground(vLbl_, palette().color(QPalette::Button));
   } else if (!vLbl_->text().isEmpty()) {
-    std::string label = path_->CurrentLabel();
+    std::string label = Path().CurrentLabel();
     if (label.size() >= 2 && label[1] == '\x7f') {
       label = "_ ";
     }
-    path_->LabelFilter = label;
+    Path().LabelFilter = label;
     SetBackground(vLbl_, QColor(255, 255, 0));
   }
 }

@@ -3,6 +3,7 @@
 // session through which the store writer commits messages in batches.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -104,6 +105,10 @@ class StoreBackend {
   // Today's history of one aircraft as stored; what was gathered before a
   // failure. Messages are appended and deleted through OpenSession.
   virtual std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) = 0;
+
+  // How many messages of one aircraft are stored, all days; nothing when the
+  // store cannot tell.
+  virtual std::optional<std::uint64_t> CountMessages(const std::string& name, std::string_view address) = 0;
 
   // Opens the existing store for a writer; throws WriteRefused when it
   // cannot be opened (a missing file is never created here).

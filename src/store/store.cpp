@@ -127,6 +127,17 @@ std::string Database::PlaneHistory(std::int32_t DBType, const std::string& DBNam
   return writer != nullptr ? writer->History(std::string(address), today, readStored) : readStored();
 }
 
+std::optional<std::uint64_t> Database::CountPlaneMessages(std::int32_t DBType, const std::string& DBName,
+                                                          std::string_view address) {
+  StoreBackend* backend = BackendFor(DBType);
+  if (backend == nullptr) {
+    return std::nullopt;
+  }
+  const auto countStored = [&] { return backend->CountMessages(DBName, address); };
+  StoreWriter* writer = Writer(DBType, DBName);
+  return writer != nullptr ? writer->Count(std::string(address), countStored) : countStored();
+}
+
 std::string Database::DeletePlane(std::int32_t DBType, const std::string& DBName, std::string_view address) {
   try {
     if (StoreWriter* writer = WriterFor(DBType, DBName)) {

@@ -77,6 +77,11 @@ class Database : public decoding::MessageStore {
   // was gathered before a failure.
   std::string PlaneHistory(std::int32_t DBType, const std::string& DBName, std::string_view address);
 
+  // How many messages of the aircraft DeletePlane would remove, all days,
+  // those still waiting included; nothing when the store cannot tell.
+  std::optional<std::uint64_t> CountPlaneMessages(std::int32_t DBType, const std::string& DBName,
+                                                  std::string_view address);
+
   // Deletes every message of the aircraft, all days, those still waiting to
   // be written included; returns the empty text.
   std::string DeletePlane(std::int32_t DBType, const std::string& DBName, std::string_view address);

@@ -125,33 +125,55 @@ std::string StoreWriter::History(const std::string& address, const std::string& 
   const std::string stored = readStored();
   bool deleted = false;
   std::vector<decoding::MessageRecord> waiting;
-  const auto visit = [&](const StoreOp& op) {
-    if (op.record.Address != address) {
-      return;
-    }
+  VisitWaiting(address, [&](const StoreOp& op) {
     if (op.kind == StoreOp::Kind::Delete) {
       deleted = true;
       waiting.clear();
     } else if (op.record.Date == today) {
       waiting.push_back(op.record);
     }
-  };
-  const std::lock_guard file(fileMutex_);
-  if (spilling_) {
-    pending_.Read(visit, UINT64_MAX, pendingTaken_);
-  }
-  std::string history;
-  {
-    const std::lock_guard state(stateMutex_);
-    for (const Waiting& w : queue_) {
-      visit(w.op);
-    }
-  }
-  history = deleted ? std::string() : stored;
+  });
+  std::string history = deleted ? std::string() : stored;
   for (const decoding::MessageRecord& r : waiting) {
     AppendHistoryRow(history, {r.Date, r.Hour, r.Flight, r.Data});
   }
   return history;
+}
+
+std::optional<std::uint64_t> StoreWriter::Count(const std::string& address,
+                                                const std::function<std::optional<std::uint64_t>()>& countStored) {
+  const std::lock_guard store(storeMutex_);
+  bool deleted = false;
+  std::uint64_t waiting = 0;
+  VisitWaiting(address, [&](const StoreOp& op) {
+    if (op.kind == StoreOp::Kind::Delete) {
+      deleted = true;
+      waiting = 0;
+    } else {
+      ++waiting;
+    }
+  });
+  if (deleted) {
+    return waiting;
+  }
+  const auto stored = countStored();
+  return stored ? std::optional<std::uint64_t>(*stored + waiting) : std::nullopt;
+}
+
+void StoreWriter::VisitWaiting(const std::string& address, const std::function<void(const StoreOp&)>& visit) {
+  const auto ofAircraft = [&](const StoreOp& op) {
+    if (op.record.Address == address) {
+      visit(op);
+    }
+  };
+  const std::lock_guard file(fileMutex_);
+  if (spilling_) {
+    pending_.Read(ofAircraft, UINT64_MAX, pendingTaken_);
+  }
+  const std::lock_guard state(stateMutex_);
+  for (const Waiting& w : queue_) {
+    ofAircraft(w.op);
+  }
 }
 
 // Under stateMutex_.
@@ -475,10 +497,10 @@ void StoreWriter::EndRefusalIfCaughtUp() {
   }
   if (status_.refusing) {
     status_.refusing = false;
-    status_.reason.clear();
     ++status_.catchUps;
     status_.writtenLate = lateSoFar_;
   }
+  status_.reason.clear();  // a short refusal, never reported, leaves no reason behind either
   inRefusal_ = false;
   lateSoFar_ = 0;
 }

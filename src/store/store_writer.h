@@ -113,6 +113,12 @@ class StoreWriter {
   std::string History(const std::string& address, const std::string& today,
                       const std::function<std::string()>& readStored);
 
+  // How many messages of the aircraft a deletion would remove: what
+  // countStored finds in the store (unless a deletion already waits), and
+  // those still waiting; nothing when the store cannot tell.
+  std::optional<std::uint64_t> Count(const std::string& address,
+                                     const std::function<std::optional<std::uint64_t>()>& countStored);
+
   // Waits until every write handed over is in the store; false when the
   // time runs out first.
   bool Flush(std::chrono::milliseconds timeout);
@@ -150,6 +156,9 @@ class StoreWriter {
   void TakeBatch(std::deque<Waiting>& batch);
   void ReturnBatch(std::deque<Waiting>& batch);
   void PutBack(std::deque<Waiting>& batch);
+  // Under storeMutex_: every waiting write of the aircraft, oldest first,
+  // from the pending file and from memory.
+  void VisitWaiting(const std::string& address, const std::function<void(const StoreOp&)>& visit);
   void NoteAttempt(bool running);
   void NoteWritten(std::size_t count);
   void NoteReplayed(const PendingReading& reading);

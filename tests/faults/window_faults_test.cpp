@@ -5,9 +5,11 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
+#include "../shell/start_window.h"
 #include "fault_harness.h"
 #include "shell/main_window.h"
 
@@ -37,7 +39,7 @@ class WindowFaults : public ::testing::Test {
     seams.liveLinkName = QString("corvane-window-faults-%1").arg(QCoreApplication::applicationPid());
     seams.messageBox = [this](QWidget*, const QString& text) { messages.push_back(text); };
     auto window = std::make_unique<shell::MainWindow>(seams);
-    window->Start();
+    StartWindow(*window);
     window->show();
     return window;
   }
@@ -106,6 +108,30 @@ TEST_F(WindowFaults, AStalledServerIsGivenUpWithinTheCallBoundAndConnectWorksWhe
   ExpectClosedState(*window);
 
   ConnectAndWaitForTraffic(*window);
+  window->close();
+  EXPECT_TRUE(StoreIsSound(folder.Database()));
+}
+
+// With Reconnect on, a killed server is tried again by itself, a refused
+// attempt is told in the state panel rather than a box, and the successor
+// is reached without a click.
+TEST_F(WindowFaults, WithReconnectALostServerIsReachedAgainWithoutAClick) {
+  QFile settings(folder.File("config/Nordquill Software/Corvane.conf"));
+  ASSERT_TRUE(settings.open(QIODevice::Append));
+  settings.write("Reconnect=1\n");
+  settings.close();
+  auto window = OpenWindow();
+  ConnectAndWaitForTraffic(*window);
+
+  server.Signal(SIGKILL);
+  auto* state = window->findChild<QLabel*>("StatusBar_3");
+  ASSERT_TRUE(WaitUntil([&] { return state->text().startsWith(kLost); }, 5000)) << state->text().toStdString();
+  ASSERT_TRUE(WaitUntil([&] { return state->text().startsWith("Connecting again failed: 462"); }, 10000))
+      << state->text().toStdString();
+  EXPECT_TRUE(state->text().contains(QString("refused at 127.0.0.1:%1").arg(port))) << state->text().toStdString();
+  ASSERT_TRUE(StartCardServer(server, port));
+  ASSERT_TRUE(WaitUntil([&] { return window->Connection().Connected; }, 20000)) << state->text().toStdString();
+  EXPECT_TRUE(messages.empty()) << messages.front().toStdString();
   window->close();
   EXPECT_TRUE(StoreIsSound(folder.Database()));
 }

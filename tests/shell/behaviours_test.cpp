@@ -2,7 +2,6 @@
 // compact mode and the topmost lock from the status bar, the registration and
 // label filters, the aircraft list with its history window, and the docking.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QCheckBox>
 #include <QDir>
@@ -16,6 +15,7 @@
 
 #include "shell/main_window.h"
 #include "shell/plane_window.h"
+#include "start_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -40,8 +40,12 @@ class BehaviourTest : public ::testing::Test {
   }
   void TearDown() override { QDir::setCurrent(previous_); }
 
-  static ShellSeams Seams() {
+  ShellSeams Seams() {
     ShellSeams seams;
+    seams.question = [this](QWidget*, const QString& text) {
+      questions.push_back(text);
+      return answerYes;
+    };
     seams.liveLinkName = QString("corvane-behaviour-test-%1").arg(QCoreApplication::applicationPid());
     seams.clock = [] { return decoding::UtcTime{2026, 12, 7, 21, 0, 5, 5}; };
     seams.messageBox = [](QWidget*, const QString&) {};
@@ -76,13 +80,20 @@ class BehaviourTest : public ::testing::Test {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
   }
 
+  // The history is read off the window's thread.
+  static bool HistoryShown(PlaneWindow& plane) {
+    return QTest::qWaitFor([&] { return !plane.IsWaiting(); }, 10000);
+  }
+
+  std::vector<QString> questions;
+  bool answerYes = true;
   QTemporaryDir dir_;
   QString previous_;
 };
 
 TEST_F(BehaviourTest, LeftDoubleClicksOnTheMiddlePanelCompactAndRestoreTheWindow) {
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   QLabel* panel = Find<QLabel>(window, "StatusBar_2");
   QWidget* base = Find<QWidget>(window, "fBas");
@@ -137,7 +148,7 @@ TEST_F(BehaviourTest, LeftDoubleClicksOnTheMiddlePanelCompactAndRestoreTheWindow
 
 TEST_F(BehaviourTest, RightDoubleClicksOnlyLockAndMixedSequencesFollowTheSavedLayout) {
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   QLabel* panel = Find<QLabel>(window, "StatusBar_2");
   QWidget* base = Find<QWidget>(window, "fBas");
@@ -193,7 +204,7 @@ TEST_F(BehaviourTest, RightDoubleClicksOnlyLockAndMixedSequencesFollowTheSavedLa
 
 TEST_F(BehaviourTest, TheRegistrationFilterFollowsTheShownAddress) {
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   QLabel* reg = Find<QLabel>(window, "vReg");
   QLabel* label = Find<QLabel>(window, "vLbl");
@@ -229,7 +240,7 @@ TEST_F(BehaviourTest, TheRegistrationFilterFollowsTheShownAddress) {
 
 TEST_F(BehaviourTest, TheLabelFilterTakesTheLabelCodeIncludingAcknowledgements) {
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   QLabel* reg = Find<QLabel>(window, "vReg");
   QLabel* label = Find<QLabel>(window, "vLbl");
@@ -272,7 +283,7 @@ TEST_F(BehaviourTest, TheLabelFilterTakesTheLabelCodeIncludingAcknowledgements) 
 
 TEST_F(BehaviourTest, AircraftListOpensRefillsAndDeletesHistory) {
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   QListWidget* planes = Find<QListWidget>(window, "Planes");
 
@@ -284,11 +295,13 @@ TEST_F(BehaviourTest, AircraftListOpensRefillsAndDeletesHistory) {
   ASSERT_NE(window.Plane(), nullptr);
   EXPECT_FALSE(window.Plane()->isVisible());
   EXPECT_EQ(planes->count(), 2);
+  EXPECT_TRUE(questions.empty());
 
   // A click opens the day's history of that aircraft.
   ClickEntry(planes, 0);
   PlaneWindow* plane = window.Plane();
   ASSERT_NE(plane, nullptr);
+  ASSERT_TRUE(HistoryShown(*plane));
   EXPECT_TRUE(plane->isVisible());
   EXPECT_EQ(plane->objectName(), "Plane");
   EXPECT_EQ(plane->windowTitle(), "Plane information for .F-GKXA");
@@ -299,8 +312,9 @@ TEST_F(BehaviourTest, AircraftListOpensRefillsAndDeletesHistory) {
   EXPECT_GT(plane->x(), window.frameGeometry().right() - 5);
   EXPECT_EQ(plane->y(), window.frameGeometry().top());
 
-  // A second address refills the open window.
-  ClickEntry(planes, 1);
+  // An arrow key moves the history with the selection.
+  QTest::keyClick(planes, Qt::Key_Down);
+  ASSERT_TRUE(HistoryShown(*plane));
   EXPECT_EQ(window.Plane(), plane);
   EXPECT_TRUE(plane->isVisible());
   EXPECT_EQ(plane->windowTitle(), "Plane information for N123UA");
@@ -313,73 +327,45 @@ TEST_F(BehaviourTest, AircraftListOpensRefillsAndDeletesHistory) {
   EXPECT_FALSE(plane->isVisible());
   EXPECT_EQ(planes->count(), 2);
 
-  // Delete with a selected entry removes it and its stored messages.
-  ClickEntry(planes, 0);
-  ASSERT_TRUE(plane->isVisible());
-  ASSERT_EQ(planes->currentItem()->text(), ".F-GKXA");
+  // Up, then Delete: the question names the aircraft shown and its count;
+  // no keeps everything.
+  ClickEntry(planes, 1);
+  QTest::keyClick(planes, Qt::Key_Up);
+  ASSERT_TRUE(HistoryShown(*plane));
+  ASSERT_EQ(plane->windowTitle(), "Plane information for .F-GKXA");
+  answerYes = false;
   QTest::keyClick(planes, Qt::Key_Delete);
-  EXPECT_FALSE(plane->isVisible());
-  ASSERT_EQ(planes->count(), 1);
-  EXPECT_EQ(planes->item(0)->text(), "N123UA");
-  ClickEntry(planes, 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return questions.size() == 1; }, 10000));
+  EXPECT_EQ(questions.back(), "Delete the one stored message of .F-GKXA, of every day? This cannot be undone.");
   EXPECT_TRUE(plane->isVisible());
-  EXPECT_EQ(plane->windowTitle(), "Plane information for N123UA");
-  EXPECT_TRUE(info->toPlainText().contains("#M1BPOSN47"));
+  EXPECT_EQ(planes->count(), 2);
+
+  // Yes removes it and its stored messages.
+  answerYes = true;
+  QTest::keyClick(planes, Qt::Key_Delete);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return planes->count() == 1; }, 10000));
+  EXPECT_FALSE(plane->isVisible());
+  EXPECT_EQ(planes->item(0)->text(), "N123UA");
 
   // The deleted aircraft comes back with its next message, stored afresh
   // without its earlier ones.
   window.HandleTextRecord(kKxaTerminal);
+  window.HandleTextRecord(kKxaTerminal);
   ASSERT_EQ(planes->count(), 2);
   ASSERT_EQ(planes->item(0)->text(), ".F-GKXA");
   ClickEntry(planes, 0);
+  ASSERT_TRUE(HistoryShown(*plane));
   EXPECT_EQ(plane->windowTitle(), "Plane information for .F-GKXA");
   EXPECT_TRUE(info->toPlainText().contains("#M1BKXATEXT")) << info->toPlainText().toStdString();
   EXPECT_FALSE(info->toPlainText().contains("/VER/077/F-GKXA"));
-
-  // Other keys only move in the list.
-  QTest::keyClick(planes, Qt::Key_Down);
-  EXPECT_EQ(planes->count(), 2);
-  EXPECT_TRUE(plane->isVisible());
-}
-
-// Another program holding the store: the window goes on showing messages,
-// the history shows the newest one, the list says the store is refusing,
-// and a deletion made meanwhile holds once the store is free.
-TEST_F(BehaviourTest, AStoreLockedByAnotherProgramHoldsNothingUpAndLosesNoDeletion) {
-  MainWindow window(Seams());
-  window.Start();
-  window.show();
-  QListWidget* planes = Find<QListWidget>(window, "Planes");
-  window.HandleTextRecord(kUaDownlink);
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(dir_.filePath("Corvane.db").toLocal8Bit().constData(), &other), SQLITE_OK);
-  sqlite3_busy_timeout(other, 3000);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
-
-  window.HandleTextRecord(kKxaDownlink);
-  window.HandleTextRecord(kKxaTerminal);
-  EXPECT_EQ(Find<QLabel>(window, "vReg")->text(), ".F-GKXA");
-  ClickEntry(planes, 0);
-  ASSERT_NE(window.Plane(), nullptr);
-  const QString history = Find<QPlainTextEdit>(*window.Plane(), "Info")->toPlainText();
-  EXPECT_TRUE(history.contains("#M1BKXATEXT")) << history.toStdString();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return planes->palette().color(QPalette::Text) == Qt::red; }, 5000));
-  EXPECT_TRUE(planes->toolTip().contains("locked")) << planes->toolTip().toStdString();
   QTest::keyClick(planes, Qt::Key_Delete);
-
-  sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return planes->palette().color(QPalette::Text) != Qt::red; }, 5000));
-  sqlite3_stmt* count = nullptr;
-  ASSERT_EQ(sqlite3_prepare_v2(other, "SELECT group_concat(Address) FROM Planes;", -1, &count, nullptr), SQLITE_OK);
-  ASSERT_EQ(sqlite3_step(count), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(count, 0)), "N123UA");
-  sqlite3_finalize(count);
-  sqlite3_close(other);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return questions.size() == 3; }, 10000));
+  EXPECT_TRUE(questions.back().startsWith("Delete the 2 stored messages of .F-GKXA")) << questions.back().toStdString();
 }
 
 TEST_F(BehaviourTest, TheHistoryWindowDocksOnceTheMainWindowHasMoved) {
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   ASSERT_EQ(window.pos(), QPoint(100, 100));
   QListWidget* planes = Find<QListWidget>(window, "Planes");

@@ -19,6 +19,7 @@
 #include "cardlink/event_wait.h"
 #include "config/settings.h"
 #include "shell/main_window.h"
+#include "start_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -74,7 +75,7 @@ TEST(FirstStart, TheDialogFindsTheCardAndItsSettingsAreWritten) {
       dialog->close();
     }
   });
-  window.Start();
+  StartWindow(window);
   EXPECT_TRUE(dialogSeen);
   EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages.front().toStdString());
 

@@ -23,6 +23,7 @@
 #include "livelink/live_link_path.h"
 #include "livelink/protocol.h"
 #include "shell/main_window.h"
+#include "start_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -127,7 +128,7 @@ TEST_F(LiveLinkAbuseTest, ClientWavesASilentClientAndGarbageLeaveTheWindowHandli
 
   const ShellSeams seams = Seams();
   MainWindow window(seams);
-  window.Start();
+  StartWindow(window);
   window.show();
   livelink::LiveLinkServer& server = window.LiveLink();
   ASSERT_TRUE(server.IsListening());

@@ -23,6 +23,7 @@
 #include "livelink/live_json.h"
 #include "reference/reference_tables.h"
 #include "shell/main_window.h"
+#include "start_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -109,7 +110,7 @@ TEST(LiveTraffic, ALinkClientSeesEveryRecordAndSummaryOnceInOrder) {
   std::vector<QString> messages;
   seams.messageBox = [&](QWidget*, const QString& text) { messages.push_back(text); };
   MainWindow window(seams);
-  window.Start();
+  StartWindow(window);
   window.show();
   const QColor grey = window.LinkIndicator();
 

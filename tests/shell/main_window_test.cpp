@@ -19,6 +19,7 @@
 #include <fstream>
 
 #include "config/settings.h"
+#include "start_window.h"
 
 namespace corvane::shell {
 namespace {
@@ -72,7 +73,7 @@ class MainWindowTest : public ::testing::Test {
 
 TEST_F(MainWindowTest, FirstStartWithoutSettingsCreatesTheStoreAndAsksForACard) {
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   EXPECT_EQ(window.windowTitle(), "Corvane V2.1.0 (SQLite DB)");
   EXPECT_TRUE(QFile::exists(dir_.filePath("Corvane.db")));
   EXPECT_EQ(configRuns, 1);
@@ -94,7 +95,7 @@ TEST_F(MainWindowTest, WithoutAStoreTheWindowNarrowsAndKeepsItsButtonsAtTheRight
   WriteSettings("CardType=1\nCardNumber=1\nDatabase=0\n");
   MainWindow wide(Seams());
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   EXPECT_EQ(window.windowTitle(), "Corvane V2.1.0");
   EXPECT_FALSE(QFile::exists(dir_.filePath("Corvane.db")));
   EXPECT_EQ(configRuns, 0);
@@ -116,7 +117,7 @@ TEST_F(MainWindowTest, PositionComesBackFromTwipsAndAnOversizedOneGoesToZero) {
   WriteSettings("CardType=1\nCardNumber=1\nX=40000\nY=1500\n");
   MainWindow window(Seams());
   window.show();
-  window.Start();
+  StartWindow(window);
   EXPECT_EQ(window.x(), 0);
   EXPECT_EQ(window.y(), 100);
   window.move(33, 44);
@@ -129,7 +130,7 @@ TEST_F(MainWindowTest, PositionComesBackFromTwipsAndAnOversizedOneGoesToZero) {
 TEST_F(MainWindowTest, RecordsShowInTheHeaderPanelsStatusBarAndAircraftList) {
   WriteSettings("CardType=1\nCardNumber=1\n");
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   std::vector<std::pair<std::string, std::string>> published;
   QObject::connect(&window, &MainWindow::ItemPublished,
@@ -177,7 +178,7 @@ TEST_F(MainWindowTest, RecordsShowInTheHeaderPanelsStatusBarAndAircraftList) {
 TEST_F(MainWindowTest, ReadableTextShowsAboveRawTextAndIsRemembered) {
   WriteSettings("CardType=1\nCardNumber=1\nDatabase=0\n");
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   auto* toggle = window.findChild<QAction*>("ReadableText");
   ASSERT_NE(toggle, nullptr);
   EXPECT_FALSE(toggle->isChecked());
@@ -198,7 +199,7 @@ TEST_F(MainWindowTest, ReadableTextShowsAboveRawTextAndIsRemembered) {
   EXPECT_TRUE(text->isHidden());
 
   MainWindow again(Seams());
-  again.Start();
+  StartWindow(again);
   EXPECT_TRUE(again.findChild<QAction*>("ReadableText")->isChecked());
   toggle->setChecked(false);
   EXPECT_EQ(config::ReadSetting("Corvane", "ReadableText", std::int32_t{1}), 0);
@@ -207,7 +208,7 @@ TEST_F(MainWindowTest, ReadableTextShowsAboveRawTextAndIsRemembered) {
 TEST_F(MainWindowTest, TheLogBoxCyclesThroughItsThreeModes) {
   WriteSettings("CardType=1\nCardNumber=1\n");
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   QCheckBox* box = Find<QCheckBox>(window, "LogData");
   EXPECT_EQ(box->text(), "&No data log");
@@ -248,7 +249,7 @@ TEST_F(MainWindowTest, QuittingWhileConnectedClosesTheConnectionFirst) {
   ShellSeams seams = Seams();
   seams.serverFactory = [&](const std::string&, const std::string&) { return std::make_unique<LoggingServer>(calls); };
   MainWindow window(seams);
-  window.Start();
+  StartWindow(window);
   window.show();
   QTest::mouseClick(Find<QPushButton>(window, "Connect"), Qt::LeftButton);
   ASSERT_TRUE(window.Connection().Connected);
@@ -271,7 +272,7 @@ namespace {
 TEST_F(MainWindowTest, ALogThatCannotBeWrittenTurnsTheBoxRedUntilItIsWrittenAgain) {
   WriteSettings("CardType=1\nCardNumber=1\n");
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   QCheckBox* box = Find<QCheckBox>(window, "LogData");
   const QString normalTip = box->toolTip();
@@ -307,7 +308,7 @@ namespace {
 TEST_F(MainWindowTest, TheLinkIndicatorColoursTheFormAloneNotItsControls) {
   WriteSettings("CardType=1\nCardNumber=1\n");
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   const auto pixel = [&](const char* name, QPoint at) {
     QWidget* widget = Find<QWidget>(window, name);
@@ -344,7 +345,7 @@ namespace {
 TEST_F(MainWindowTest, AFirstStartCentresTheWindowAndStoresWhereItEnds) {
   WriteSettings("CardType=1\nCardNumber=1\n");
   MainWindow window(Seams());
-  window.Start();
+  StartWindow(window);
   window.show();
   const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_LE(std::abs(window.geometry().center().x() - screen.center().x()), 2);

@@ -1,8 +1,9 @@
 // The store writer where a fault could hide: messages kept through a long
 // refusal (in memory past its limit, in the pending file past a stop) come
-// back in order and once, a deletion made meanwhile holds, a row the Jet
-// layout can never take does not block the rest, and a pending file cut
-// short by a crash is read up to its last whole line.
+// back in order and once, a deletion made meanwhile holds, a refusal shorter
+// than reportAfter stays unreported, a row the Jet layout can never take does
+// not block the rest, and a pending file cut short by a crash is read up to
+// its last whole line.
 #include "store/store_writer.h"
 
 #include <gtest/gtest.h>
@@ -136,6 +137,40 @@ TEST_F(StoreWriterTest, ARefusalLongerThanASecondIsReportedOnceAndItsEndCounted)
   EXPECT_FALSE(status.refusing);
   EXPECT_EQ(status.catchUps, 1U);
   EXPECT_EQ(status.writtenLate, 2U);
+}
+
+// A lock held past the store's own busy wait, so that writes are refused,
+// but for much less than reportAfter: the refusal is never reported, neither
+// while it lasts nor once it ends, and everything is written after it.
+TEST_F(StoreWriterTest, ARefusalShorterThanReportAfterIsNeverReported) {
+  auto db = Open({.reportAfter = 5s});
+  bool reported = false;
+  const auto refusedSoFar = [&] {
+    const WriterStatus status = *db->Status(kSqliteStore, name);
+    reported = reported || status.refusing || status.refusals != 0;
+    return !status.reason.empty();
+  };
+  {
+    Lock lock(name);
+    ASSERT_TRUE(lock.Held());
+    db->StoreMessage(kSqliteStore, name, Numbered(1));
+    db->StoreMessage(kSqliteStore, name, Numbered(2));
+    auto deadline = std::chrono::steady_clock::now() + 4s;
+    while (!refusedSoFar() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(refusedSoFar()) << "the lock never made the store refuse";
+    deadline = std::chrono::steady_clock::now() + 300ms;
+    while (std::chrono::steady_clock::now() < deadline) {
+      refusedSoFar();
+      std::this_thread::sleep_for(20ms);
+    }
+  }
+  ASSERT_TRUE(db->Flush(5s));
+  refusedSoFar();
+  EXPECT_FALSE(reported);
+  EXPECT_EQ(db->Status(kSqliteStore, name)->catchUps, 0U);
+  EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"TEXT 1", "TEXT 2"}));
 }
 
 // A Jet-layout column refuses a value wider than itself; that row alone is

@@ -10,12 +10,10 @@
 
 #include "cardlink/connection_manager.h"
 #include "common/command_line_secrets.h"
-#include "common/stop_signals.h"
 #include "config/settings.h"
-#include "decoding/message_path.h"
-#include "livelink/live_json.h"
-#include "livelink/live_link_server.h"
-#include "livelink/mqtt_publisher.h"
+#include "livelink/mqtt_url.h"
+#include "receiver/receiver.h"
+#include "receiver/stop_signals.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
 
@@ -51,74 +49,6 @@ class ConsoleView : public cardlink::ConnectionView {
   }
   std::string mode_;
   std::string status_;
-};
-
-// Says when the traffic log stops taking entries and when it takes them
-// again, once each: the log retries at every entry, so a folder made
-// writable again brings it back without a restart.
-class LogTroubleReport {
- public:
-  void Check(const decoding::TrafficLog& log) {
-    const std::string& error = log.LastError();
-    if (error == reported_) {
-      return;
-    }
-    if (error.empty()) {
-      std::cerr << "corvaned: traffic log: writing again" << std::endl;
-    } else if (reported_.empty()) {
-      std::cerr << "corvaned: traffic log: " << error << std::endl;
-    }
-    reported_ = error;
-  }
-
- private:
-  std::string reported_;
-};
-
-// Says when the store stops taking writes and when it has caught up, once
-// each; the store writer keeps the messages meanwhile.
-class StoreTroubleReport {
- public:
-  std::string pendingPath;
-  std::string unreadablePath;
-  std::string rejectedPath;
-
-  void Check(const std::optional<store::WriterStatus>& status) {
-    if (!status) {
-      return;
-    }
-    if (status->fromEarlierRun > shown_.fromEarlierRun) {
-      std::cerr << "corvaned: store: wrote " << status->fromEarlierRun - shown_.fromEarlierRun
-                << " messages that an earlier run left waiting" << std::endl;
-    }
-    if (status->refusals > shown_.refusals) {
-      std::cerr << "corvaned: store: cannot write (" << status->reason
-                << "); messages wait and will be written when it takes writes again" << std::endl;
-    }
-    if (status->catchUps > shown_.catchUps) {
-      std::cerr << "corvaned: store: writing again; " << status->writtenLate << " messages written late" << std::endl;
-    }
-    if (status->pendingError != shown_.pendingError && !status->pendingError.empty()) {
-      std::cerr << "corvaned: store: the pending file cannot be written (" << status->pendingError
-                << "); messages wait in memory" << std::endl;
-    }
-    if (status->unreadable > shown_.unreadable) {
-      std::cerr << "corvaned: store: " << status->unreadable - shown_.unreadable
-                << " lines of the pending file were no message; they are kept in " << unreadablePath << std::endl;
-    }
-    if (status->rejected > shown_.rejected) {
-      std::cerr << "corvaned: store: " << status->rejected - shown_.rejected << " messages the store can never take ("
-                << status->rejection << ") are kept in " << rejectedPath << std::endl;
-    }
-    if (status->lost > shown_.lost) {
-      std::cerr << "corvaned: store: " << status->lost - shown_.lost
-                << " messages could be kept neither in the store nor in the pending file" << std::endl;
-    }
-    shown_ = *status;
-  }
-
- private:
-  store::WriterStatus shown_;
 };
 
 class ConsoleStoreProgress : public store::StoreProgress {
@@ -304,20 +234,6 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   return options;
 }
 
-// The MQTT publisher the settings ask for (URL, password, station and topic
-// were checked with the options); says where it publishes, without the
-// password.
-std::unique_ptr<livelink::MqttPublisher> StartMqtt(const config::Settings& settings, const livelink::MqttUrl& url) {
-  livelink::MqttPublisherOptions mqtt;
-  mqtt.url = url;
-  mqtt.topic = settings.MqttTopic;
-  mqtt.station = settings.StationName;
-  auto publisher = std::make_unique<livelink::MqttPublisher>(std::move(mqtt));
-  std::cerr << "corvaned: mqtt: publishing to " << url.Display() << " on topic " << publisher->Topic() << " as client "
-            << publisher->ClientId() << std::endl;
-  return publisher;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -327,149 +243,73 @@ int main(int argc, char** argv) {
   if (!options) {
     return 2;
   }
+  const config::Settings& settings = options->settings;
+  const auto say = [](const std::string& line) { std::cerr << "corvaned: " << line << std::endl; };
+  const auto sayAll = [&say](const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+      say(line);
+    }
+  };
 
   reference::FillBuiltinTables();
+  decoding::MessageOutputs nothingShown;  // no window: the reports are printed instead
+  receiver::Receiver receiver(nothingShown);
+  receiver.UseStation(settings.StationName);
   // Other programs follow the traffic through the live link, as with the window.
-  livelink::LiveLinkServer liveLink;
-  QString linkError;
-  if (!liveLink.Listen(QString::fromStdString(options->liveLinkName), &linkError)) {
-    std::cerr << "corvaned: no live link: " << linkError.toStdString() << std::endl;
+  if (QString linkError; !receiver.StartLiveLink(QString::fromStdString(options->liveLinkName), &linkError)) {
+    say("no live link: " + linkError.toStdString());
   }
-  struct Publisher : decoding::MessageOutputs {
-    explicit Publisher(livelink::LiveLinkServer& link) : link_(link) {}
-    void SetLiveItem(const std::string& record) override { Set("LiveItem", record); }
-    // After each accepted message's summary, its LiveJSON object.
-    void SetLiveData(const std::string& summary) override {
-      Set("LiveData", summary);
-      if (path_ != nullptr && (link_.IsListening() || mqtt_)) {
-        const std::string& json = liveJson_.OfLast(*path_);
-        Set("LiveJSON", json);
-        if (mqtt_ && !json.empty()) {
-          mqtt_->Publish(json);
-        }
-      }
-    }
-    void Set(const std::string& item, const std::string& value) {
-      if (link_.IsListening()) {
-        link_.SetItem(item, value);
-      }
-    }
-    livelink::LiveLinkServer& link_;
-    const decoding::MessagePath* path_ = nullptr;
-    livelink::LiveJsonWriter liveJson_{reference::Global()};
-    std::unique_ptr<livelink::MqttPublisher> mqtt_;
-  } outputs(liveLink);
-  livelink::MqttTroubleReport mqttTrouble;
-  QTimer mqttWatch;
-  if (!options->settings.MqttUrl.empty()) {
-    outputs.mqtt_ = StartMqtt(options->settings, *options->mqttUrl);
-    // Trouble with the broker and the way back, once each.
-    QObject::connect(&mqttWatch, &QTimer::timeout, &app, [&] {
-      for (const std::string& line : mqttTrouble.Check(outputs.mqtt_->Status())) {
-        std::cerr << "corvaned: " << line << std::endl;
-      }
-    });
-    mqttWatch.start(250);
-  }
-  decoding::MessagePath path(reference::Global(), outputs);
-  outputs.path_ = &path;
-  store::Database database(reference::Global());
-  path.DBType = options->settings.Database;
-  if (path.DBType == store::kPostgresStore) {
-    database.SetStoreOptions({options->settings.DatabaseUrl, options->settings.StationName});
-  }
-  if (path.DBType != decoding::kNoStore) {
-    ConsoleStoreProgress progress;
-    path.DBName = "Corvane";
-    try {
-      database.OpenStore(path.DBType, path.DBName, progress);
-    } catch (const store::StoreInUse& inUse) {
-      std::cerr << "corvaned: store: " << inUse.what() << std::endl;
+  if (options->mqttUrl) {
+    if (const auto refused = receiver.StartMqtt(*options->mqttUrl, settings.MqttTopic)) {
+      say("mqtt: " + *refused);
       return 2;
     }
-    path.SetStore(&database);
+    const livelink::MqttPublisher& mqtt = *receiver.Mqtt();
+    say("mqtt: publishing to " + options->mqttUrl->Display() + " on topic " + mqtt.Topic() + " as client " +
+        mqtt.ClientId());
   }
-  decoding::TrafficLog log;
+  receiver.ChooseStore(settings.Database, {settings.DatabaseUrl, settings.StationName});
+  if (settings.Database != decoding::kNoStore) {
+    ConsoleStoreProgress progress;
+    try {
+      receiver.StoreOpened(receiver.OpenChosenStore(progress));
+    } catch (const store::StoreInUse& inUse) {
+      say(std::string("store: ") + inUse.what());
+      return 2;
+    }
+  }
+  decoding::TrafficLog& log = receiver.Log();
   if (options->log) {
     log.Click(decoding::LogBox::Checked);
     if (*options->log == "some") {
       log.Click(decoding::LogBox::Unchecked);
     }
-    path.SetTrafficLog(&log);
   }
 
   ConsoleView view;
-  cardlink::CardSettings card{options->settings.HostName, options->settings.CardType, options->settings.CardNumber,
-                              options->settings.IFInput, options->settings.IFFreqs};
+  cardlink::CardSettings card{settings.HostName, settings.CardType, settings.CardNumber, settings.IFInput,
+                              settings.IFFreqs};
   cardlink::ConnectionManager connection(view, card);
   connection.CanConnect = true;
   const bool quiet = options->quiet;
-  LogTroubleReport logTrouble;
-  // A record this station sent out that comes back through a card server
-  // following the broker is dropped before the message path, counted and
-  // reported; any other relayed record is stored and published as first
-  // heard by its own station.
-  const std::string ownStation =
-      options->settings.StationName.empty() ? livelink::HostName() : options->settings.StationName;
-  outputs.liveJson_.SetStation(ownStation);
-  cardlink::ReturnedRecords returned(ownStation);
-  const auto reportReturned = [&returned] {
-    if (const auto line = returned.Report()) {
-      std::cerr << "corvaned: " << *line << std::endl;
-    }
-  };
-  QTimer returnedWatch;
-  QObject::connect(&returnedWatch, &QTimer::timeout, &app, reportReturned);
-  returnedWatch.start(1000);
   connection.SetRecordHandler([&](const std::string& record, const cardlink::RecordOrigin& origin) {
-    if (returned.CameBack(origin)) {
-      reportReturned();
-      return;
-    }
-    if (origin.Relayed()) {
-      database.SetRelayedStation(origin.station);
-      outputs.liveJson_.SetRelayed(origin.station, origin.hops);
-    }
-    path.HandleTextRecord(record);
-    if (origin.Relayed()) {
-      database.SetRelayedStation({});
-      outputs.liveJson_.SetHeardHere();
-    }
-    logTrouble.Check(log);
-    if (!quiet && path.LastMessage()) {
-      std::cout << path.MessageReport() << "\r\n" << std::flush;
+    receiver.HandleCardRecord(record, origin);
+    sayAll(receiver.TroubleLines());
+    if (!quiet && receiver.Path().LastMessage()) {
+      std::cout << receiver.Path().MessageReport() << "\r\n" << std::flush;
     }
   });
-
-  StoreTroubleReport storeTrouble;
-  if (const store::StoreWriter* writer = database.Writer(path.DBType, path.DBName)) {
-    storeTrouble.pendingPath = writer->Pending().Path();
-    storeTrouble.unreadablePath = writer->Pending().UnreadablePath();
-    storeTrouble.rejectedPath = writer->Pending().RejectedPath();
-  }
-  QTimer storeWatch;
-  QObject::connect(&storeWatch, &QTimer::timeout, &app,
-                   [&] { storeTrouble.Check(database.Status(path.DBType, path.DBName)); });
-  storeWatch.start(250);
+  // Trouble with the store, the broker and records that came back, once each.
+  QTimer troubleWatch;
+  QObject::connect(&troubleWatch, &QTimer::timeout, &app, [&] { sayAll(receiver.TroubleLines()); });
+  troubleWatch.start(250);
   // Ends the run: the store writes what waits (or puts it in the pending
   // file) before the program goes.
   const auto finish = [&](int status) {
-    log.Close();
-    storeWatch.stop();
-    database.Close();
-    storeTrouble.Check(database.Status(path.DBType, path.DBName));
-    if (const auto left = database.Status(path.DBType, path.DBName); left && left->pendingFile) {
-      std::cerr << "corvaned: store: messages not yet written wait in " << storeTrouble.pendingPath
-                << " for the next start" << std::endl;
-    }
-    // MQTT: what waits gets its grace to go out; what does not is said.
-    mqttWatch.stop();
-    if (const std::size_t left = outputs.mqtt_ ? outputs.mqtt_->Stop() : 0; left > 0) {
-      std::cerr << "corvaned: mqtt: " << left << " messages were not delivered before the stop" << std::endl;
-    }
+    troubleWatch.stop();
+    sayAll(receiver.Stop());
     QCoreApplication::exit(status);
   };
-
   bool stopping = false;
   bool connecting = false;
   QTimer retry;
@@ -502,7 +342,7 @@ int main(int argc, char** argv) {
       finish(1);
     }
   };
-  tools::CallOnStopSignals(&app, [&] {
+  receiver::CallOnStopSignals(&app, [&] {
     stopping = true;
     retry.stop();
     if (connecting) {

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "common/stop_signals.h"
 #include "link_options.h"
 #include "link_run.h"
+#include "receiver/stop_signals.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
   }
   LinkRun run(commandLine.options, stdout, stderr);
   QObject::connect(&run, &LinkRun::Finished, &app, &QCoreApplication::exit, Qt::QueuedConnection);
-  corvane::tools::CallOnStopSignals(&run, [&run] { run.Stop(); });
+  corvane::receiver::CallOnStopSignals(&run, [&run] { run.Stop(); });
   run.Start();
   return QCoreApplication::exec();
 }

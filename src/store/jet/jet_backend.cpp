@@ -24,6 +24,7 @@ constexpr const char* kInsertAirport = "INSERT INTO Airports (Airport,ID,Descr) 
 constexpr const char* kInsertMessage = "INSERT INTO Planes VALUES (?,?,?,?,?,?,?,?,?)";
 constexpr const char* kSelectHistory = "SELECT Date,Hour,Flight,Data FROM Planes WHERE Address = ? AND Date = ?;";
 constexpr const char* kDeletePlane = "DELETE FROM Planes WHERE Address = ?;";
+constexpr const char* kCountPlane = "SELECT COUNT(*) FROM Planes WHERE Address = ?;";
 constexpr const char* kCreateHistoryIndex = "CREATE INDEX IF NOT EXISTS PlanesByAddressDate ON Planes(Address,Date);";
 
 // The leading auto-increment column of the reference tables.
@@ -197,6 +198,24 @@ std::string JetBackend::PlaneHistory(const std::string& name, std::string_view a
   } catch (const Error&) {
   }
   return history;
+}
+
+std::optional<std::uint64_t> JetBackend::CountMessages(const std::string& name, std::string_view address) {
+  try {
+    Connection connection;
+    connection.Open(ConnectionString(name), "", "", adOptionUnspecified);
+    Command command;
+    command.ActiveConnection = &connection;
+    command.CommandText = kCountPlane;
+    command.Parameters = {std::string(address)};
+    Recordset records;
+    records.Open(command, adOptionUnspecified, adOptionUnspecified, adOptionUnspecified);
+    const std::string count = records.Fields(0);
+    records.Close();
+    return std::stoull(count);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 // The Jet-layout file is an SQLite file underneath: the writer's session

@@ -76,6 +76,7 @@ constexpr Filling kAirports{"SELECT NOT EXISTS (SELECT 1 FROM Airports)",
 // 900 rows of a day among 1.2 million, where IS NOT DISTINCT FROM took a
 // nested loop and 70 ms). The writer never stores NULL, so nothing is lost
 // by that. Times are compared in whole milliseconds.
+constexpr const char* kCountPlane = "SELECT COUNT(*) FROM Planes WHERE Address = $1";
 constexpr const char* kSelectHistory = R"(
 WITH day AS (
   SELECT Date, Hour, Flight, Data, Label, Msn, Station,
@@ -249,15 +250,18 @@ StoredTables PostgresBackend::LoadTables(const std::string& /*name*/) {
 }
 
 // The reading connection is kept between reads; one that broke (a server
-// restarted) is replaced once, within the same read. What cannot be read gives the empty text,
-// and the writer still adds what waits.
-std::string PostgresBackend::PlaneHistory(const std::string& /*name*/, std::string_view address,
-                                          const std::string& today) {
+// restarted) is replaced once, within the same read. False when the read
+// could not be made.
+bool PostgresBackend::Read(const std::function<void(postgres::Connection&)>& read) {
   const std::lock_guard lock(readerMutex_);
   for (int attempt = 0; attempt < 2; ++attempt) {
     const bool fresh = !reader_;
     try {
-      return ReadHistory(address, today);
+      if (!reader_) {
+        reader_ = Connect(kQuickConnectTimeoutSeconds);
+      }
+      read(*reader_);
+      return true;
     } catch (const std::exception&) {
       reader_.reset();
       if (fresh) {
@@ -265,18 +269,28 @@ std::string PostgresBackend::PlaneHistory(const std::string& /*name*/, std::stri
       }
     }
   }
-  return {};
+  return false;
 }
 
-std::string PostgresBackend::ReadHistory(std::string_view address, const std::string& today) {
-  if (!reader_) {
-    reader_ = Connect(kQuickConnectTimeoutSeconds);
-  }
+// What cannot be read gives the empty text, and the writer still adds what
+// waits.
+std::string PostgresBackend::PlaneHistory(const std::string& /*name*/, std::string_view address,
+                                          const std::string& today) {
   std::string history;
-  for (const postgres::Row& row : reader_->Query(kSelectHistory, {address, today})) {
-    AppendHistoryRow(history, {row.at(0), row.at(1), row.at(2), row.at(3)});
-  }
-  return history;
+  const bool read = Read([&](postgres::Connection& db) {
+    history.clear();
+    for (const postgres::Row& row : db.Query(kSelectHistory, {address, today})) {
+      AppendHistoryRow(history, {row.at(0), row.at(1), row.at(2), row.at(3)});
+    }
+  });
+  return read ? history : std::string();
+}
+
+std::optional<std::uint64_t> PostgresBackend::CountMessages(const std::string& /*name*/, std::string_view address) {
+  std::uint64_t count = 0;
+  const bool read =
+      Read([&](postgres::Connection& db) { count = std::stoull(db.Query(kCountPlane, {address}).at(0).at(0)); });
+  return read ? std::optional<std::uint64_t>(count) : std::nullopt;
 }
 
 // A server that could not be reached when the store was opened may have

@@ -4,6 +4,7 @@
 // the day as every station heard it, each message once.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -33,6 +34,7 @@ class PostgresBackend : public StoreBackend {
   void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) override;
   StoredTables LoadTables(const std::string& name) override;
   std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
+  std::optional<std::uint64_t> CountMessages(const std::string& name, std::string_view address) override;
   std::unique_ptr<StoreSession> OpenSession(const std::string& name) override;
   // In this user's state folder, named after the station and the server.
   std::string PendingPath(const std::string& name) override;
@@ -40,7 +42,7 @@ class PostgresBackend : public StoreBackend {
  private:
   std::unique_ptr<postgres::Connection> Connect(int timeoutSeconds) const;
   static void CreateTablesOn(postgres::Connection& db);
-  std::string ReadHistory(std::string_view address, const std::string& today);
+  bool Read(const std::function<void(postgres::Connection&)>& read);
 
   StoreOptions options_;
   std::mutex readerMutex_;

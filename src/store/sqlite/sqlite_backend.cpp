@@ -31,6 +31,7 @@ constexpr const char* kInsertAirport = "INSERT INTO Airports (Airport,ID,Descr) 
 constexpr const char* kInsertMessage = "INSERT INTO Planes VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9);";
 constexpr const char* kSelectHistory = "SELECT Date,Hour,Flight,Data FROM Planes WHERE Address = ?1 AND Date = ?2;";
 constexpr const char* kDeletePlane = "DELETE FROM Planes WHERE Address = ?1;";
+constexpr const char* kCountPlane = "SELECT COUNT(*) FROM Planes WHERE Address = ?1;";
 
 std::vector<std::pair<std::string, std::string>> Columns(const sqlite::Rows& rows, std::size_t first,
                                                          std::size_t second) {
@@ -111,6 +112,16 @@ std::string SqliteBackend::PlaneHistory(const std::string& name, std::string_vie
   } catch (const std::exception&) {
   }
   return history;
+}
+
+std::optional<std::uint64_t> SqliteBackend::CountMessages(const std::string& name, std::string_view address) {
+  try {
+    Connection db(name, Connection::OpenMode::Existing, sqlite::kWriterBusyTimeoutMs);
+    const sqlite::Rows rows = db.Query(kCountPlane, {address});
+    return rows.empty() ? std::nullopt : std::optional<std::uint64_t>(std::stoull(rows.front().at(0)));
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 std::unique_ptr<StoreSession> SqliteBackend::OpenSession(const std::string& name) {

@@ -16,6 +16,7 @@ class SqliteBackend : public StoreBackend {
   void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) override;
   StoredTables LoadTables(const std::string& name) override;
   std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
+  std::optional<std::uint64_t> CountMessages(const std::string& name, std::string_view address) override;
   std::unique_ptr<StoreSession> OpenSession(const std::string& name) override;
 };
 

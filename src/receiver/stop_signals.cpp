@@ -1,6 +1,6 @@
 // The signal handler only writes a byte into a socket pair; a notifier on the
 // other end runs the stop on the event loop.
-#include "common/stop_signals.h"
+#include "receiver/stop_signals.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 
-namespace corvane::tools {
+namespace corvane::receiver {
 
 namespace {
 
@@ -38,4 +38,4 @@ void CallOnStopSignals(QObject* owner, std::function<void()> stop) {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-}  // namespace corvane::tools
+}  // namespace corvane::receiver

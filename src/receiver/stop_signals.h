@@ -5,9 +5,9 @@
 #include <QObject>
 #include <functional>
 
-namespace corvane::tools {
+namespace corvane::receiver {
 
 // From now on, SIGINT and SIGTERM call stop on owner's event loop.
 void CallOnStopSignals(QObject* owner, std::function<void()> stop);
 
-}  // namespace corvane::tools
+}  // namespace corvane::receiver

@@ -1,0 +1,159 @@
+// The receiver's wiring: records in, the message path, and everything an
+// accepted message goes to.
+#include "receiver/receiver.h"
+
+#include "livelink/mqtt_url.h"
+#include "reference/reference_tables.h"
+#include "store/pending_file.h"
+
+namespace corvane::receiver {
+
+Receiver::Receiver(decoding::MessageOutputs& display, decoding::UtcClock clock, store::WriterLimits limits)
+    : display_(display),
+      path_(std::make_unique<decoding::MessagePath>(reference::Global(), static_cast<decoding::MessageOutputs&>(*this),
+                                                    clock)),
+      database_(std::make_unique<store::Database>(reference::Global(), clock, limits)),
+      liveJson_(reference::Global()) {
+  path_->SetTrafficLog(&log_);
+  UseStation({});
+}
+
+Receiver::~Receiver() { Stop(); }
+
+void Receiver::UseStation(const std::string& name) {
+  liveJson_.SetStation(name.empty() ? livelink::HostName() : name);
+  returned_.SetOwnStation(liveJson_.Station());
+}
+
+bool Receiver::StartLiveLink(const QString& name, QString* error) {
+  return liveLink_.IsListening() || liveLink_.Listen(name, error);
+}
+
+std::optional<std::string> Receiver::StartMqtt(const livelink::MqttUrl& url, const std::string& topic) {
+  livelink::MqttPublisherOptions options;
+  options.url = url;
+  options.topic = topic;
+  options.station = liveJson_.Station();
+  mqtt_ = std::make_unique<livelink::MqttPublisher>(std::move(options));
+  if (const livelink::MqttStatus status = mqtt_->Status(); status.unusable) {
+    mqtt_.reset();
+    return status.reason;
+  }
+  return std::nullopt;
+}
+
+void Receiver::ChooseStore(std::int32_t DBType, store::StoreOptions options) {
+  chosen_ = DBType;
+  path_->DBType = DBType;
+  if (DBType == store::kPostgresStore) {
+    database_->SetStoreOptions(std::move(options));
+  }
+}
+
+std::string Receiver::OpenChosenStore(store::StoreProgress& progress) {
+  std::string name = "Corvane";
+  database_->OpenStore(chosen_, name, progress);
+  return name;
+}
+
+void Receiver::StoreOpened(const std::optional<std::string>& name) {
+  if (!name) {
+    path_->DBType = decoding::kNoStore;
+    return;
+  }
+  path_->DBName = *name;
+  path_->SetStore(database_.get());
+  storeOpen_ = true;
+  if (const store::StoreWriter* writer = database_->Writer(path_->DBType, path_->DBName)) {
+    storeTrouble_.KnowFiles(writer->Pending());
+  }
+}
+
+std::optional<store::WriterStatus> Receiver::StoreStatus() const {
+  if (!storeOpen_) {
+    return std::nullopt;
+  }
+  return database_->Status(path_->DBType, path_->DBName);
+}
+
+void Receiver::HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin) {
+  if (returned_.CameBack(origin)) {
+    return;
+  }
+  if (!origin.Relayed()) {
+    path_->HandleTextRecord(record);
+    return;
+  }
+  database_->SetRelayedStation(origin.station);
+  liveJson_.SetRelayed(origin.station, origin.hops);
+  path_->HandleTextRecord(record);
+  database_->SetRelayedStation({});
+  liveJson_.SetHeardHere();
+}
+
+std::vector<std::string> Receiver::TroubleLines() {
+  std::vector<std::string> lines = logTrouble_.Check(log_);
+  for (std::string& line : storeTrouble_.Check(StoreStatus())) {
+    lines.push_back(std::move(line));
+  }
+  if (mqtt_) {
+    for (std::string& line : mqttTrouble_.Check(mqtt_->Status())) {
+      lines.push_back(std::move(line));
+    }
+  }
+  if (auto line = returned_.Report()) {
+    lines.push_back(std::move(*line));
+  }
+  return lines;
+}
+
+std::vector<std::string> Receiver::Stop() {
+  if (stopped_) {
+    return {};
+  }
+  stopped_ = true;
+  log_.Close();
+  database_->Close();
+  std::vector<std::string> lines = TroubleLines();
+  if (const auto status = StoreStatus(); status && status->pendingFile) {
+    lines.push_back(storeTrouble_.WaitingAtStop());
+  }
+  liveLink_.Close();
+  if (mqtt_) {
+    // What waits has a moment to go out; what does not is said.
+    if (const std::size_t left = mqtt_->Stop(); left > 0) {
+      lines.push_back("mqtt: " + std::to_string(left) + " messages were not delivered before the stop");
+    }
+    mqtt_.reset();
+  }
+  return lines;
+}
+
+void Receiver::Publish(const std::string& item, const std::string& value) {
+  if (liveLink_.IsListening()) {
+    liveLink_.SetItem(item, value);
+  }
+  emit ItemPublished(item, value);
+}
+
+void Receiver::SetLiveItem(const std::string& record) {
+  display_.SetLiveItem(record);
+  Publish("LiveItem", record);
+}
+
+// After each accepted message's summary, its LiveJSON object, built only
+// when something takes it.
+void Receiver::SetLiveData(const std::string& summary) {
+  display_.SetLiveData(summary);
+  Publish("LiveData", summary);
+  if (!publishEveryItem_ && !liveLink_.IsListening() && !mqtt_) {
+    return;
+  }
+  const std::string& json = liveJson_.OfLast(*path_);
+  Publish("LiveJSON", json);
+  if (mqtt_ && !json.empty()) {
+    mqtt_->Publish(json);
+  }
+}
+
+}  // namespace corvane::receiver

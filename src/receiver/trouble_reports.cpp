@@ -1,0 +1,70 @@
+// The receiver's trouble lines, each said once as trouble begins or ends.
+#include "receiver/trouble_reports.h"
+
+#include "store/pending_file.h"
+
+namespace corvane::receiver {
+
+std::vector<std::string> LogTroubleReport::Check(const decoding::TrafficLog& log) {
+  const std::string& error = log.LastError();
+  if (error == reported_) {
+    return {};
+  }
+  std::vector<std::string> lines;
+  if (error.empty()) {
+    lines.emplace_back("traffic log: writing again");
+  } else if (reported_.empty()) {
+    lines.push_back("traffic log: " + error);
+  }
+  reported_ = error;
+  return lines;
+}
+
+void StoreTroubleReport::KnowFiles(const store::PendingFile& pending) {
+  pendingPath_ = pending.Path();
+  unreadablePath_ = pending.UnreadablePath();
+  rejectedPath_ = pending.RejectedPath();
+}
+
+std::vector<std::string> StoreTroubleReport::Check(const std::optional<store::WriterStatus>& status) {
+  if (!status) {
+    return {};
+  }
+  std::vector<std::string> lines;
+  const auto more = [](std::uint64_t now, std::uint64_t before) { return std::to_string(now - before); };
+  if (status->fromEarlierRun > shown_.fromEarlierRun) {
+    lines.push_back("store: wrote " + more(status->fromEarlierRun, shown_.fromEarlierRun) +
+                    " messages that an earlier run left waiting");
+  }
+  if (status->refusals > shown_.refusals) {
+    lines.push_back("store: cannot write (" + status->reason +
+                    "); messages wait and will be written when it takes writes again");
+  }
+  if (status->catchUps > shown_.catchUps) {
+    lines.push_back("store: writing again; " + std::to_string(status->writtenLate) + " messages written late");
+  }
+  if (status->pendingError != shown_.pendingError && !status->pendingError.empty()) {
+    lines.push_back("store: the pending file cannot be written (" + status->pendingError +
+                    "); messages wait in memory");
+  }
+  if (status->unreadable > shown_.unreadable) {
+    lines.push_back("store: " + more(status->unreadable, shown_.unreadable) +
+                    " lines of the pending file were no message; they are kept in " + unreadablePath_);
+  }
+  if (status->rejected > shown_.rejected) {
+    lines.push_back("store: " + more(status->rejected, shown_.rejected) + " messages the store can never take (" +
+                    status->rejection + ") are kept in " + rejectedPath_);
+  }
+  if (status->lost > shown_.lost) {
+    lines.push_back("store: " + more(status->lost, shown_.lost) +
+                    " messages could be kept neither in the store nor in the pending file");
+  }
+  shown_ = *status;
+  return lines;
+}
+
+std::string StoreTroubleReport::WaitingAtStop() const {
+  return "store: messages not yet written wait in " + pendingPath_ + " for the next start";
+}
+
+}  // namespace corvane::receiver
