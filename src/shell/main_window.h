@@ -137,7 +137,7 @@ class MainWindow : public QMainWindow,
 
  private:
   void OpenStoreInBackground();
-  void StoreOpenEnded(const std::optional<std::string>& name, const std::string& inUse);
+  void StoreOpenEnded(const std::optional<std::string>& name, const std::string& why);
   void SayTroubleLines(const std::vector<std::string>& lines);
   void BuildControls();
   void BuildHeader(QWidget* base);

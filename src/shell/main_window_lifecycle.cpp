@@ -105,7 +105,7 @@ void MainWindow::OpenStoreInBackground() {
   const auto relay = std::make_shared<StoreProgressRelay>(this);
   struct Opened {
     std::optional<std::string> name;
-    std::string inUse;
+    std::string why;  // why it cannot be used
   };
   storeCalls_.Run(
       [store = receiver_.get(), relay]() -> Opened {
@@ -113,9 +113,11 @@ void MainWindow::OpenStoreInBackground() {
           return {store->OpenChosenStore(*relay), {}};
         } catch (const store::StoreInUse& inUse) {
           return {std::nullopt, inUse.what()};
+        } catch (const std::exception& failure) {
+          return {std::nullopt, std::string("the store could not be opened: ") + failure.what()};
         }
       },
-      this, [this](const Opened& opened) { StoreOpenEnded(opened.name, opened.inUse); });
+      this, [this](const Opened& opened) { StoreOpenEnded(opened.name, opened.why); });
   QTimer::singleShot(kStoreAnswerLimit, this, [this] {
     if (!storeReady_) {
       SetProgressStep("The store has not answered for " + std::to_string(kStoreAnswerLimit.count() / 1000) +
@@ -124,12 +126,12 @@ void MainWindow::OpenStoreInBackground() {
   });
 }
 
-// Another Corvane writes this store: this window runs without it rather than
-// write its messages twice or lose them.
-void MainWindow::StoreOpenEnded(const std::optional<std::string>& name, const std::string& inUse) {
+// A store that cannot be used (another Corvane writes it): this window runs
+// without it rather than write its messages twice or lose them.
+void MainWindow::StoreOpenEnded(const std::optional<std::string>& name, const std::string& why) {
   if (!name) {
     HideProgress();
-    seams_.messageBox(this, "The messages are not stored: " + QString::fromStdString(inUse));
+    seams_.messageBox(this, "The messages are not stored: " + QString::fromStdString(why));
     NarrowWithoutAircraftList();
   }
   receiver_->StoreOpened(name);

@@ -273,8 +273,8 @@ int main(int argc, char** argv) {
     ConsoleStoreProgress progress;
     try {
       receiver.StoreOpened(receiver.OpenChosenStore(progress));
-    } catch (const store::StoreInUse& inUse) {
-      say(std::string("store: ") + inUse.what());
+    } catch (const std::exception& unusable) {  // another process keeps it, or it cannot be opened at all
+      say(std::string("store: ") + unusable.what());
       return 2;
     }
   }
