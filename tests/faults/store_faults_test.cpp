@@ -9,6 +9,7 @@
 #include <sys/mount.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <filesystem>
 #include <fstream>
@@ -23,8 +24,15 @@ class StoreLock {
  public:
   explicit StoreLock(const std::string& database) {
     sqlite3_open_v2(database.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
-    sqlite3_busy_timeout(db_, 3000);
-    locked_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) == SQLITE_OK;
+    // A receiver writing a fast replay takes the lock back between the
+    // busy handler's sleeps; on a loaded machine one busy wait can lose
+    // every time, so the lock is asked for again until a deadline.
+    sqlite3_busy_timeout(db_, 1000);
+    QElapsedTimer waited;
+    waited.start();
+    do {
+      locked_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) == SQLITE_OK;
+    } while (!locked_ && waited.elapsed() < 20000);
   }
   ~StoreLock() { Release(); }
   StoreLock(const StoreLock&) = delete;
