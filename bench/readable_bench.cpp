@@ -5,6 +5,7 @@
 // without the readable decoding and the LiveJSON object a receiver adds.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -22,7 +23,16 @@ namespace {
 struct LabelledText {
   std::string label;
   std::string text;
+  corvane::readable::ReceiveTime received;
 };
+
+// "2026-12-07T02:30:12.698Z" as a receive time.
+corvane::readable::ReceiveTime ReceiveTimeOf(const std::string& utc) {
+  corvane::readable::ReceiveTime time;
+  std::sscanf(utc.c_str(), "%d-%d-%dT%d:%d:%d", &time.year, &time.month, &time.day, &time.hour, &time.minute,
+              &time.second);
+  return time;
+}
 
 std::vector<LabelledText> RealMessages() {
   std::vector<LabelledText> messages;
@@ -32,7 +42,7 @@ std::vector<LabelledText> RealMessages() {
     auto label = corvane::decoding::Utf8ToLatin1(json.value("label", ""));
     auto text = corvane::decoding::Utf8ToLatin1(json.value("text", ""));
     if (label && text) {
-      messages.push_back({std::move(*label), std::move(*text)});
+      messages.push_back({std::move(*label), std::move(*text), ReceiveTimeOf(json.value("utc", ""))});
     }
   }
   return messages;
@@ -62,7 +72,7 @@ void ReadableDecodeOnRealCapture(benchmark::State& state) {
   std::size_t read = 0;
   for (auto _ : state) {
     const LabelledText& message = messages[next];
-    const auto decoding = corvane::readable::Decode({message.label, "2", message.text, {}}, tables);
+    const auto decoding = corvane::readable::Decode({message.label, "2", message.text, {}, message.received}, tables);
     read += decoding ? 1 : 0;
     benchmark::DoNotOptimize(decoding);
     next = next + 1 == messages.size() ? 0 : next + 1;
@@ -85,7 +95,8 @@ void ReadableDecodeLongestRealText(benchmark::State& state) {
     longest = message.text.size() > longest->text.size() ? &message : longest;
   }
   for (auto _ : state) {
-    benchmark::DoNotOptimize(corvane::readable::Decode({longest->label, "2", longest->text, {}}, tables));
+    benchmark::DoNotOptimize(
+        corvane::readable::Decode({longest->label, "2", longest->text, {}, longest->received}, tables));
   }
   state.counters["bytes"] = static_cast<double>(longest->text.size());
 }

@@ -1,18 +1,13 @@
-// A small JSON writer for the one object built on every accepted message:
-// written straight into one string, without a document tree, because it runs
-// on the message path. The object is written through a pointer into a buffer
-// made as large as the object can possibly be (every byte escaped at its
-// longest), so no write has to check for room, then appended to the string.
+// The LiveJSON object, built on every accepted message: written straight
+// into one string, without a document tree, through the JSON text writer of
+// src/readable (which also writes the readable object inside it), into a
+// buffer made as large as the object can possibly be.
 #include "livelink/live_json.h"
 
-#include <array>
-#include <bit>
-#include <charconv>
-#include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <string_view>
-#include <vector>
+
+#include "readable/json.h"
+#include "readable/json_text.h"
 
 namespace corvane::livelink {
 
@@ -20,369 +15,18 @@ using decoding::MessageRecord;
 
 namespace {
 
-// The longest a card byte becomes in a JSON string: "\u00XX".
-constexpr std::size_t kLongestEscape = 6;
-// Room for one number written by std::to_chars, and for the punctuation
-// around one member or value.
-constexpr std::size_t kNumberRoom = 32;
-constexpr std::size_t kMemberRoom = 24;
-
-// An empty view may hold no pointer at all, which memcpy may not be given.
-char* Put(char* at, std::string_view text) {
-  if (!text.empty()) {
-    std::memcpy(at, text.data(), text.size());
-  }
-  return at + text.size();
-}
-
-// A literal: its length is known, so the copy compiles to a few moves.
-template <std::size_t N>
-char* PutLiteral(char* at, const char (&text)[N]) {
-  std::memcpy(at, text, N - 1);
-  return at + (N - 1);
-}
-
-// What each byte becomes in a JSON string: the short escapes, "\\u00XX" for
-// the other control bytes and DEL, the byte itself for plain ASCII, and two
-// UTF-8 bytes (its code point) for 0x80 and above.
-struct Escape {
-  std::array<char, 8> text{};
-  std::size_t length = 0;
-};
-
-constexpr Escape EscapeOf(unsigned char byte) {
-  constexpr std::string_view kHex = "0123456789abcdef";
-  Escape escape;
-  const auto set = [&escape](std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      escape.text[i] = text[i];
-    }
-    escape.length = text.size();
-  };
-  switch (byte) {
-    case '"':
-      set("\\\"");
-      return escape;
-    case '\\':
-      set("\\\\");
-      return escape;
-    case '\n':
-      set("\\n");
-      return escape;
-    case '\r':
-      set("\\r");
-      return escape;
-    case '\t':
-      set("\\t");
-      return escape;
-    default:
-      break;
-  }
-  if (byte < 0x20 || byte == 0x7F) {
-    const char code[] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
-    set({code, sizeof code});
-  } else if (byte < 0x80) {
-    const char plain[] = {static_cast<char>(byte)};
-    set({plain, 1});
-  } else {
-    const char twoBytes[] = {static_cast<char>(0xC0 | (byte >> 6)), static_cast<char>(0x80 | (byte & 0x3F))};
-    set({twoBytes, 2});
-  }
-  return escape;
-}
-
-constexpr std::array<Escape, 256> EscapeTable() {
-  std::array<Escape, 256> table{};
-  for (std::size_t byte = 0; byte < table.size(); ++byte) {
-    table[byte] = EscapeOf(static_cast<unsigned char>(byte));
-  }
-  return table;
-}
-constexpr std::array<Escape, 256> kEscapes = EscapeTable();
-
-// Writes all eight bytes of the entry, so it needs 8 bytes of room, but
-// moves on by the escape's own length.
-char* PutEscapedByte(char* at, unsigned char byte) {
-  const Escape& escape = kEscapes[byte];
-  std::memcpy(at, escape.text.data(), escape.text.size());
-  return at + escape.length;
-}
-
-// The high bit of each byte of the word that is not plain: below 0x20, the
-// quote, the backslash, DEL, or 0x80 and above. Each test is exact per byte:
-// the additions only touch the low seven bits, so no carry crosses a byte.
-std::uint64_t SpecialBytes(std::uint64_t word) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-  const std::uint64_t low = word & kLow7;
-  // A byte whose low seven bits equal c (c below 0x80); x has no high bits.
-  const auto equalTo = [&](unsigned char c) {
-    const std::uint64_t x = low ^ (kOnes * c);
-    return ~((x + kLow7) | x);
-  };
-  const std::uint64_t control = ~(low + kOnes * 0x60);
-  const std::uint64_t special = control | equalTo('"') | equalTo('\\') | equalTo(0x7F);
-  return (special & ~word & kHighs) | (word & kHighs);
-}
-
-// Bytes that go into a JSON string as they are: printable ASCII but the quote
-// and the backslash. A table, for the few bytes at the end of each text.
-constexpr std::array<bool, 256> PlainBytes() {
-  std::array<bool, 256> plain{};
-  for (std::size_t byte = 0x20; byte < 0x7F; ++byte) {
-    plain[byte] = byte != '"' && byte != '\\';
-  }
-  return plain;
-}
-constexpr std::array<bool, 256> kPlain = PlainBytes();
-
-bool IsPlain(unsigned char byte) { return kPlain[byte]; }
-
-bool AllPlain(std::string_view bytes) {
-  for (const char c : bytes) {
-    if (!IsPlain(static_cast<unsigned char>(c))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The bytes as the inside of a JSON string. Eight bytes are tested at a time
-// and copied as they are when all are plain; needs 6 * size + 8 bytes of room.
-char* PutEscaped(char* at, std::string_view bytes) {
-  const char* from = bytes.data();
-  const char* const end = from + bytes.size();
-  while (from < end) {
-    if constexpr (std::endian::native == std::endian::little) {
-      if (end - from >= 8) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, from, sizeof word);
-        const std::uint64_t special = SpecialBytes(word);
-        if (special == 0) {
-          std::memcpy(at, &word, sizeof word);
-          at += 8;
-          from += 8;
-          continue;
-        }
-        // The plain bytes before the first special one, then that one.
-        const auto plain = static_cast<std::size_t>(std::countr_zero(special) / 8);
-        std::memcpy(at, &word, sizeof word);  // all eight; the escape overwrites the rest
-        at += plain;
-        from += plain;
-        at = PutEscapedByte(at, static_cast<unsigned char>(*from++));
-        continue;
-      }
-    }
-    at = PutEscapedByte(at, static_cast<unsigned char>(*from++));  // a plain byte is its own escape
-  }
-  return at;
-}
-
-// The bytes as a quoted JSON string; needs StringRoom(bytes).
-char* PutString(char* at, std::string_view bytes) {
-  *at++ = '"';
-  at = PutEscaped(at, bytes);
-  *at++ = '"';
-  return at;
-}
-
-// Two quotes, each byte at its longest, and the 8 bytes the last escape writes.
-std::size_t StringRoom(std::string_view bytes) { return 2 + kLongestEscape * bytes.size() + 8; }
-
-// The length of the UTF-8 sequence that starts text (its first byte 0x80 or
-// above); 0 when it is not a well-formed one (stray continuation, overlong
-// form, surrogate, beyond U+10FFFF, cut short).
-std::size_t Utf8SequenceLength(std::string_view text) {
-  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    low = lead == 0xE0 ? 0xA0 : 0x80;
-    high = lead == 0xED ? 0x9F : 0xBF;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    low = lead == 0xF0 ? 0x90 : 0x80;
-    high = lead == 0xF4 ? 0x8F : 0xBF;
-  }
-  if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high) {
-    return 0;
-  }
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) {
-      return 0;
-    }
-  }
-  return length;
-}
-
-// How many bytes at the start of text go into a JSON string as they are,
-// tested eight at a time as PutEscaped does.
-std::size_t PlainPrefix(std::string_view text) {
-  std::size_t at = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; text.size() - at >= 8; at += 8) {
-      std::uint64_t word = 0;
-      std::memcpy(&word, text.data() + at, sizeof word);
-      if (const std::uint64_t special = SpecialBytes(word); special != 0) {
-        return at + static_cast<std::size_t>(std::countr_zero(special) / 8);
-      }
-    }
-  }
-  while (at < text.size() && IsPlain(static_cast<unsigned char>(text[at]))) {
-    ++at;
-  }
-  return at;
-}
-
-// A UTF-8 name (a station) as a quoted JSON string: its characters as they
-// are, control bytes, quote and backslash escaped, and a byte that is not
-// UTF-8 as U+FFFD, so the object stays valid whatever a peer sent. Needs
-// StringRoom(text).
-char* PutUtf8String(char* at, std::string_view text) {
-  *at++ = '"';
-  for (;;) {
-    const std::size_t plain = PlainPrefix(text);
-    at = Put(at, text.substr(0, plain));
-    text.remove_prefix(plain);
-    if (text.empty()) {
-      break;
-    }
-    const auto lead = static_cast<unsigned char>(text.front());
-    if (lead < 0x80) {
-      at = PutEscapedByte(at, lead);
-      text.remove_prefix(1);
-    } else if (const std::size_t length = Utf8SequenceLength(text); length > 0) {
-      at = Put(at, text.substr(0, length));
-      text.remove_prefix(length);
-    } else {
-      at = PutLiteral(at, "\\ufffd");
-      text.remove_prefix(1);
-    }
-  }
-  *at++ = '"';
-  return at;
-}
-
-// Whole numbers of fewer than six digits (most altitudes, speeds and
-// temperatures) are written as integers, which is cheaper and gives the same
-// text: std::to_chars writes them in fixed notation too. Larger ones may
-// become "1e+05", and -0 keeps its sign, so those take the general way.
-char* PutNumber(char* at, double value) {
-  const bool smallWhole = value > -100000.0 && value < 100000.0 && value == std::trunc(value);
-  if (smallWhole && !(value == 0.0 && std::signbit(value))) {
-    return std::to_chars(at, at + kNumberRoom, static_cast<long>(value)).ptr;
-  }
-  return std::to_chars(at, at + kNumberRoom, value).ptr;
-}
-
-// The characters of our own field names: lower-case letters, digits, "_".
-constexpr std::array<bool, 256> NameCharacters() {
-  std::array<bool, 256> name{};
-  for (std::size_t c = 0; c < name.size(); ++c) {
-    name[c] = (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-  }
-  return name;
-}
-constexpr std::array<bool, 256> kNameCharacters = NameCharacters();
-
-// A field name: our own identifiers are copied as they are; anything else
-// is escaped like any text.
-char* PutName(char* at, std::string_view name) {
-  char* const start = at;
-  *at++ = '"';
-  for (const char c : name) {
-    if (!kNameCharacters[static_cast<unsigned char>(c)]) {
-      return PutString(start, name);
-    }
-    *at++ = c;
-  }
-  *at++ = '"';
-  return at;
-}
-
-// "name": and the value as a string; names are plain identifiers.
-template <std::size_t N>
-char* PutMember(char* at, const char (&name)[N], std::string_view value) {
-  *at++ = '"';
-  at = PutLiteral(at, name);
-  at = PutLiteral(at, "\":");
-  at = PutString(at, value);
-  *at++ = ',';
-  return at;
-}
-
-char* PutValue(char* at, const readable::Value& value) {
-  if (const auto* number = std::get_if<double>(&value)) {
-    return PutNumber(at, *number);
-  }
-  if (const auto* text = std::get_if<std::string>(&value)) {
-    return PutString(at, *text);
-  }
-  const auto& names = std::get<std::vector<std::string>>(value);
-  *at++ = '[';
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i > 0) {
-      *at++ = ',';
-    }
-    at = PutString(at, names[i]);
-  }
-  *at++ = ']';
-  return at;
-}
-
-std::size_t ValueRoom(const readable::Value& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) {
-    return StringRoom(*text);
-  }
-  std::size_t room = kNumberRoom;
-  if (const auto* names = std::get_if<std::vector<std::string>>(&value)) {
-    for (const std::string& name : *names) {
-      room += StringRoom(name) + 1;
-    }
-  }
-  return room;
-}
-
-std::size_t ReadableRoom(const readable::Decoding& decoding) {
-  std::size_t room = 3 * kMemberRoom + StringRoom(decoding.kind) + StringRoom(decoding.text);
-  for (const readable::Field& field : decoding.fields) {
-    room += kMemberRoom + StringRoom(field.name) + ValueRoom(field.value);
-  }
-  return room;
-}
-
-char* PutReadable(char* at, const readable::Decoding& decoding) {
-  *at++ = '{';
-  at = PutMember(at, "kind", decoding.kind);
-  at = PutLiteral(at, "\"fields\":{");
-  for (std::size_t i = 0; i < decoding.fields.size(); ++i) {
-    if (i > 0) {
-      *at++ = ',';
-    }
-    at = PutName(at, decoding.fields[i].name);
-    *at++ = ':';
-    at = PutValue(at, decoding.fields[i].value);
-  }
-  at = PutLiteral(at, "},\"text\":");
-  at = PutString(at, decoding.text);
-  *at++ = '}';
-  return at;
-}
-
-// A whole number; the usual hop counts are one digit.
-char* PutCount(char* at, long long count) {
-  if (count >= 0 && count < 10) {
-    *at++ = static_cast<char>('0' + count);
-    return at;
-  }
-  return std::to_chars(at, at + kNumberRoom, count).ptr;
-}
+using readable::json::AllPlain;
+using readable::json::kLongestEscape;
+using readable::json::kMemberRoom;
+using readable::json::kNumberRoom;
+using readable::json::Put;
+using readable::json::PutCount;
+using readable::json::PutEscaped;
+using readable::json::PutLiteral;
+using readable::json::PutMember;
+using readable::json::PutString;
+using readable::json::PutUtf8String;
+using readable::json::StringRoom;
 
 // "261207" and "001514.716" as "2026-12-07T00:15:14.716Z"; other stamps
 // (never written by the message path) as the date, a space and the hour.
@@ -424,24 +68,7 @@ std::size_t RecordRoom(const MessageRecord& r) {
   return room;
 }
 
-// Runs put on a buffer of at least room bytes and appends what it wrote to
-// out. The buffer is kept per thread and only ever grows, so the usual
-// message costs neither an allocation nor clearing the room.
-template <typename PutFunction>
-void AppendWithin(std::string& out, std::size_t room, PutFunction put) {
-  thread_local std::vector<char> buffer;
-  if (buffer.size() < room) {
-    buffer.resize(room);
-  }
-  const char* const end = put(buffer.data());
-  out.append(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-}
-
 }  // namespace
-
-void AppendReadableJson(const readable::Decoding& decoding, std::string& out) {
-  AppendWithin(out, ReadableRoom(decoding), [&](char* at) { return PutReadable(at, decoding); });
-}
 
 std::string LiveJson(const MessageRecord& record, const std::optional<readable::Decoding>& decoding,
                      const LiveOrigin& origin) {
@@ -453,8 +80,8 @@ std::string LiveJson(const MessageRecord& record, const std::optional<readable::
 void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
                     std::string& out) {
   const std::size_t room = RecordRoom(record) + 2 * kMemberRoom + StringRoom(origin.station) + kNumberRoom +
-                           (decoding != nullptr ? kMemberRoom + ReadableRoom(*decoding) : 0);
-  AppendWithin(out, room, [&](char* at) {
+                           (decoding != nullptr ? kMemberRoom + readable::JsonRoom(*decoding) : 0);
+  readable::json::AppendWithin(out, room, [&](char* at) {
     *at++ = '{';
     at = PutMember(at, "mode", record.Mode);
     at = PutMember(at, "address", record.Address);
@@ -471,15 +98,34 @@ void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decod
     at = PutCount(at, origin.hops);
     if (decoding != nullptr) {
       at = PutLiteral(at, ",\"readable\":");
-      at = PutReadable(at, *decoding);
+      at = readable::PutJson(at, *decoding);
     }
     *at++ = '}';
     return at;
   });
 }
 
+readable::ReceiveTime ReceiveTimeOf(const MessageRecord& record) {
+  const auto two = [](std::string_view text, std::size_t at) {
+    const char high = text[at];
+    const char low = text[at + 1];
+    return high >= '0' && high <= '9' && low >= '0' && low <= '9' ? (high - '0') * 10 + (low - '0') : -1;
+  };
+  if (record.Date.size() != 6 || record.Hour.size() < 6) {
+    return {};
+  }
+  const int values[] = {two(record.Date, 0), two(record.Date, 2), two(record.Date, 4),
+                        two(record.Hour, 0), two(record.Hour, 2), two(record.Hour, 4)};
+  for (const int value : values) {
+    if (value < 0) {
+      return {};
+    }
+  }
+  return {2000 + values[0], values[1], values[2], values[3], values[4], values[5]};
+}
+
 std::optional<readable::Decoding> ReadableOf(const MessageRecord& record, const reference::ReferenceTables& tables) {
-  return readable::Decode({record.Label, record.Mode, record.Data, {}}, tables);
+  return readable::Decode({record.Label, record.Mode, record.Data, {}, ReceiveTimeOf(record)}, tables);
 }
 
 std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables,
@@ -501,11 +147,30 @@ LiveOrigin LiveJsonWriter::Origin() const {
   return {station_, 1};
 }
 
+const readable::Decoding* LiveJsonWriter::ReadableOfLast(const decoding::MessagePath& path) {
+  const decoding::ReadMessage* message = path.LastMessage();
+  if (message == nullptr) {
+    return nullptr;
+  }
+  const MessageRecord& r = message->record;
+  DecodedFrom& from = decodedFrom_;
+  if (!decodedValid_ || from.data != r.Data || from.label != r.Label || from.mode != r.Mode || from.date != r.Date ||
+      from.hour != r.Hour) {
+    decoded_ = ReadableOf(r, tables_);
+    from.label.assign(r.Label);
+    from.mode.assign(r.Mode);
+    from.data.assign(r.Data);
+    from.date.assign(r.Date);
+    from.hour.assign(r.Hour);
+    decodedValid_ = true;
+  }
+  return decoded_ ? &*decoded_ : nullptr;
+}
+
 const std::string& LiveJsonWriter::OfLast(const decoding::MessagePath& path) {
   json_.clear();
   if (const decoding::ReadMessage* message = path.LastMessage()) {
-    const auto decoding = ReadableOf(message->record, tables_);
-    AppendLiveJson(message->record, decoding ? &*decoding : nullptr, Origin(), json_);
+    AppendLiveJson(message->record, ReadableOfLast(path), Origin(), json_);
   }
   return json_;
 }

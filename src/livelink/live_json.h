@@ -25,12 +25,16 @@ struct LiveOrigin {
 
 // {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
 //  "text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
-//  "readable":{..}}; "readable" is left out when there is none.
+//  "readable":{..}}; "readable" (readable/json.h) is left out when there is
+//  none.
 std::string LiveJson(const decoding::MessageRecord& record, const std::optional<readable::Decoding>& decoding,
                      const LiveOrigin& origin);
 // The same object appended to out; no "readable" when decoding is null.
 void AppendLiveJson(const decoding::MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
                     std::string& out);
+
+// When the record was received (its Date and Hour), for the readable decoding.
+readable::ReceiveTime ReceiveTimeOf(const decoding::MessageRecord& record);
 
 // The readable decoding of a record's text; none when it is in no known form.
 std::optional<readable::Decoding> ReadableOf(const decoding::MessageRecord& record,
@@ -65,6 +69,12 @@ class LiveJsonWriter {
   // record was not accepted. Valid until the next call.
   const std::string& OfLast(const decoding::MessagePath& path);
 
+  // The readable decoding of the message the path accepted last (null when
+  // none or when its text is in no known form). A message is decoded once:
+  // the window shows this decoding and OfLast writes the same one. Valid
+  // until the next message.
+  const readable::Decoding* ReadableOfLast(const decoding::MessagePath& path);
+
  private:
   [[nodiscard]] LiveOrigin Origin() const;
 
@@ -74,9 +84,17 @@ class LiveJsonWriter {
   std::string relayedStation_;
   int relayedHops_ = 0;
   std::string json_;
+  // The last decoding and what it was decoded from (all a decoding depends
+  // on), so the same message is not decoded twice.
+  struct DecodedFrom {
+    std::string label;
+    std::string mode;
+    std::string data;
+    std::string date;
+    std::string hour;
+  } decodedFrom_;
+  bool decodedValid_ = false;
+  std::optional<readable::Decoding> decoded_;
 };
-
-// {"kind":..,"fields":{..},"text":..}, appended to out.
-void AppendReadableJson(const readable::Decoding& decoding, std::string& out);
 
 }  // namespace corvane::livelink

@@ -13,25 +13,25 @@ namespace {
 
 struct ReportType {
   std::string_view code;
-  const char* kind;
+  Kind kind;
 };
 
 constexpr std::array<ReportType, 6> kReportTypes = {{
-    {"POSRPT", "Position report"},
-    {"OFFRP", "Out/off/on/in times"},
-    {"INRANG", "In range report"},
-    {"OPNORM", "Operations normal"},
-    {"DSPTCH", "Dispatch message"},
-    {"FUELRP", "Fuel report"},
+    {"POSRPT", Kind::kPositionReport},
+    {"OFFRP", Kind::kOooiReport},
+    {"INRANG", Kind::kInRangeReport},
+    {"OPNORM", Kind::kOperationsNormal},
+    {"DSPTCH", Kind::kDispatchMessage},
+    {"FUELRP", Kind::kFuelReport},
 }};
 
-const char* KindOf(std::string_view code) {
+std::optional<Kind> KindOf(std::string_view code) {
   for (const ReportType& type : kReportTypes) {
     if (type.code == code) {
       return type.kind;
     }
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 // The words of a line, however many spaces part them.
@@ -123,7 +123,7 @@ void ReadItem(std::string_view item, Builder& out) {
   } else if (tag == "IN") {
     ReadTime("in", "In", value, out);
   } else if (tag == "UTC") {
-    ReadTime("time", "Time", value, out);
+    ReadTime("report_time", "Time", value, out);
   }
 }
 
@@ -136,8 +136,8 @@ std::optional<Decoding> AirlineReport(const Message& message, const reference::R
   if (heading.size() < 4 || heading[0].size() != 4) {
     return std::nullopt;
   }
-  const char* kind = KindOf(heading[1]);
-  if (kind == nullptr) {
+  const auto kind = KindOf(heading[1]);
+  if (!kind) {
     return std::nullopt;
   }
   // The route is the first word made of two ICAO codes, the aircraft the
@@ -147,7 +147,7 @@ std::optional<Decoding> AirlineReport(const Message& message, const reference::R
                                      IsIcaoCode(heading[route].substr(0, 4)) && IsIcaoCode(heading[route].substr(5)))) {
     ++route;
   }
-  Builder out(kind, tables);
+  Builder out(*kind, tables);
   if (route < heading.size()) {
     out.Airport("departure", "Departure", heading[route].substr(0, 4));
     out.Airport("arrival", "Arrival", heading[route].substr(5));

@@ -265,12 +265,6 @@ double DirectionDegrees(BitReader& bits) {
   return degrees < 0 ? degrees + 360.0 : degrees;
 }
 
-std::string PositionText(double latitude, double longitude) {
-  std::string text;
-  AppendPosition(latitude, longitude, text);
-  return text;
-}
-
 bool PlausiblePosition(double latitude, double longitude) {
   return latitude >= -90 && latitude <= 90 && longitude >= -180 && longitude < 180;
 }
@@ -292,24 +286,24 @@ constexpr int kVerticalRateEvent = 18;
 constexpr int kAltitudeRangeEvent = 19;
 constexpr int kWaypointChangeEvent = 20;
 
-const char* ReportKind(int tag) {
+Kind ReportKind(int tag) {
   switch (tag) {
     case kNoncompliance:
-      return "ADS-C noncompliance notification";
+      return Kind::kAdscNoncompliance;
     case kEmergencyCancelled:
-      return "ADS-C emergency cancelled";
+      return Kind::kAdscEmergencyCancelled;
     case kEmergencyReport:
-      return "ADS-C emergency report";
+      return Kind::kAdscEmergencyReport;
     case kLateralDeviationEvent:
-      return "ADS-C lateral deviation event";
+      return Kind::kAdscLateralDeviationEvent;
     case kVerticalRateEvent:
-      return "ADS-C vertical rate change event";
+      return Kind::kAdscVerticalRateEvent;
     case kAltitudeRangeEvent:
-      return "ADS-C altitude range event";
+      return Kind::kAdscAltitudeRangeEvent;
     case kWaypointChangeEvent:
-      return "ADS-C waypoint change event";
+      return Kind::kAdscWaypointChangeEvent;
     default:
-      return "ADS-C report";
+      return Kind::kAdscReport;
   }
 }
 
@@ -365,10 +359,10 @@ bool PredictedRoute(BitReader& bits, Builder& out) {
   if (!PlausiblePosition(nextLatitude, nextLongitude) || !PlausiblePosition(thenLatitude, thenLongitude)) {
     return false;
   }
-  out.Text("next_position", "Next point", PositionText(nextLatitude, nextLongitude));
+  out.Point("next_latitude", "next_longitude", "Next point", nextLatitude, nextLongitude);
   out.Number("next_altitude_ft", "Next point altitude", nextAltitude, "ft");
   out.Number("next_time_to_go_s", "Next point in", secondsToGo, "s");
-  out.Text("following_position", "Following point", PositionText(thenLatitude, thenLongitude));
+  out.Point("following_latitude", "following_longitude", "Following point", thenLatitude, thenLongitude);
   out.Number("following_altitude_ft", "Following point altitude", thenAltitude, "ft");
   return true;
 }
@@ -466,13 +460,13 @@ int FirstReportTag(std::string_view data) {
   return 0;
 }
 
-const char* DownlinkKind(std::string_view data) {
+Kind DownlinkKind(std::string_view data) {
   const int tag = FirstReportTag(data);
   if (tag == kNegativeAcknowledgement) {
-    return "ADS-C negative acknowledgement";
+    return Kind::kAdscNegativeAcknowledgement;
   }
   if (tag == 0) {
-    return "ADS-C acknowledgement";
+    return Kind::kAdscAcknowledgement;
   }
   return ReportKind(tag);
 }
@@ -482,21 +476,36 @@ const char* DownlinkKind(std::string_view data) {
 void DownlinkGroups(std::string_view data, Builder& out) {
   BitReader bits(data);
   bool verticalRateGiven = false;
+  // A downlink may answer several contracts ("Contract: 2, 1"): all of
+  // them, in order, in one field.
+  std::vector<double> contracts;
+  std::optional<double> reason;
+  const auto end = [&] {
+    if (!contracts.empty()) {
+      out.Numbers("contract_numbers", "Contract", std::move(contracts));
+    }
+    if (reason) {
+      out.Number("reason_code", "Reason code", *reason, "");
+    }
+  };
   while (bits.BitsLeft() >= 8) {
     const int tag = static_cast<int>(bits.Unsigned(8));
     const int bytes = GroupBytes(tag);
     if (bytes == 0 || bits.BitsLeft() < 8U * static_cast<unsigned>(bytes)) {
+      end();
       return;
     }
     bool read = true;
     switch (tag) {
       case kAcknowledgement:
-        out.Number("contract_number", "Contract", bits.Unsigned(8), "");
+        contracts.push_back(bits.Unsigned(8));
         break;
-      case kNegativeAcknowledgement:
-        out.Number("contract_number", "Contract", bits.Unsigned(8), "");
-        out.Number("reason_code", "Reason code", bits.Unsigned(8), "");
+      case kNegativeAcknowledgement: {
+        contracts.push_back(bits.Unsigned(8));
+        const double code = bits.Unsigned(8);
+        reason = reason ? reason : code;  // the first reason given
         break;
+      }
       case kFlightId:
         read = FlightId(bits, out);
         break;
@@ -517,19 +526,20 @@ void DownlinkGroups(std::string_view data, Builder& out) {
         break;
     }
     if (!read) {
-      return;
+      break;
     }
   }
+  end();
 }
 
 // An uplink's first byte: 1 cancels all contracts, 2 one contract; the
 // others ask for reports.
-const char* UplinkKind(std::string_view data) {
+Kind UplinkKind(std::string_view data) {
   const int tag = data.size() >= 2 ? HexByte(data, 0) : 0;
-  return tag == 1 || tag == 2 ? "ADS-C contract cancellation" : "ADS-C contract request";
+  return tag == 1 || tag == 2 ? Kind::kAdscContractCancellation : Kind::kAdscContractRequest;
 }
 
-const char* EnvelopeKind(const Envelope& envelope) {
+std::optional<Kind> EnvelopeKind(const Envelope& envelope) {
   const std::string_view application = envelope.application;
   if (application == "ADS") {
     switch (envelope.direction) {
@@ -538,25 +548,25 @@ const char* EnvelopeKind(const Envelope& envelope) {
       case Direction::kUplink:
         return UplinkKind(envelope.data);
       default:
-        return "ADS-C message";
+        return Kind::kAdscMessage;
     }
   }
   if (application == "DIS") {
-    return "ADS-C disconnect";
+    return Kind::kAdscDisconnect;
   }
   if (application == "AT1") {
-    return "CPDLC message";
+    return Kind::kCpdlcMessage;
   }
   if (application == "CR1") {
-    return "CPDLC connection request";
+    return Kind::kCpdlcConnectionRequest;
   }
   if (application == "CC1") {
-    return "CPDLC connection confirmed";
+    return Kind::kCpdlcConnectionConfirmed;
   }
   if (application == "DR1") {
-    return "CPDLC disconnect request";
+    return Kind::kCpdlcDisconnectRequest;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -574,11 +584,11 @@ std::optional<Decoding> Arinc622Report(const Message& message, const reference::
   if (!ChecksumAgrees(*envelope, text.substr(checksumAt, kChecksumDigits))) {
     return std::nullopt;
   }
-  const char* kind = EnvelopeKind(*envelope);
-  if (kind == nullptr) {
+  const auto kind = EnvelopeKind(*envelope);
+  if (!kind) {
     return std::nullopt;
   }
-  Builder out(kind, tables);
+  Builder out(*kind, tables);
   std::string_view registration = envelope->registration;
   registration.remove_prefix(registration.find_first_not_of('.'));
   out.Text("tail", "Registration", std::string(registration));

@@ -61,12 +61,16 @@ std::optional<Decoding> TerminalPositionReport(const Message& message, const ref
   if (!latitude || !longitude || !time) {
     return std::nullopt;
   }
-  Builder out("Position report", tables);
+  Builder out(Kind::kPositionReport, tables);
   out.Position(*latitude, *longitude);
+  // The time is when the aircraft passed the waypoint reported, so it goes
+  // with that waypoint; with none named it is the position's.
   if (IsWaypoint(pieces[1])) {
     out.Text("position_waypoint", "Over", std::string(pieces[1]));
+    out.Time("waypoint_time", "Over it at", *time);
+  } else {
+    out.Time("report_time", "Time", *time);
   }
-  out.Time("time", "Time", *time);
   if (const auto level = Digits(pieces[3], pieces[3].size()); level && pieces[3].size() <= 3 && *level > 0) {
     out.Altitude(*level * 100.0);
   }

@@ -19,7 +19,7 @@ namespace corvane::readable {
 
 namespace {
 
-constexpr const char* kPositionReport = "Position report";
+constexpr Kind kPositionReport = Kind::kPositionReport;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
@@ -49,6 +49,23 @@ bool IsFlight(std::string_view text) {
          text.find_first_of("0123456789") != std::string_view::npos;
 }
 
+// "10MAR20" or "04AUG22": a date, day, month and two-digit year.
+std::optional<TextDay> DayMonthYear(std::string_view text) {
+  static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                               "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  const auto day = text.size() == 7 ? Digits(text.substr(0, 2), 2) : std::nullopt;
+  const auto year = text.size() == 7 ? Digits(text.substr(5, 2), 2) : std::nullopt;
+  if (!day || !year) {
+    return std::nullopt;
+  }
+  for (std::size_t month = 0; month < kMonths.size(); ++month) {
+    if (text.substr(2, 3) == kMonths[month]) {
+      return TextDay{2000 + *year, static_cast<int>(month) + 1, *day};
+    }
+  }
+  return std::nullopt;
+}
+
 // "M57" or "P04": a temperature with a letter for its sign.
 std::optional<double> LetterCelsius(std::string_view text) {
   const auto value = Digits(text.substr(text.empty() ? 0 : 1), 2);
@@ -68,27 +85,27 @@ std::optional<double> FlightLevelFeet(std::string_view text) {
 
 struct EventTitle {
   std::string_view title;
-  const char* kind;
+  Kind kind;
   const char* timeField;  // what "/TIME" gives, or nullptr
   const char* timeCaption;
 };
 
 constexpr std::array<EventTitle, 15> kEventTitles = {{
-    {"OUT EVENT", "Out report", "out", "Out"},
-    {"OFF EVENT", "Off report", "off", "Off"},
-    {"ON EVENT", "On report", "on", "On"},
-    {"IN EVENT", "In report", "in", "In"},
-    {"EXP TIME", "Expected on time", nullptr, nullptr},
-    {"DISP MSG", "Dispatch message", nullptr, nullptr},
-    {"GATE REQ", "Gate request", nullptr, nullptr},
-    {"GATE RTN", "Gate return", nullptr, nullptr},
-    {"HOWGOZIT REQ", "Flight progress request", nullptr, nullptr},
-    {"LDG DATA REQ", "Landing data request", nullptr, nullptr},
-    {"TO DATA REQ", "Takeoff data request", nullptr, nullptr},
-    {"METAR", "Weather request", nullptr, nullptr},
-    {"RESET", "Reset report", nullptr, nullptr},
-    {"POST RPT", "Post-flight report", "in", "In"},
-    {"POST TIMES SECS", "Post-flight report", nullptr, nullptr},
+    {"OUT EVENT", Kind::kOutReport, "out", "Out"},
+    {"OFF EVENT", Kind::kOffReport, "off", "Off"},
+    {"ON EVENT", Kind::kOnReport, "on", "On"},
+    {"IN EVENT", Kind::kInReport, "in", "In"},
+    {"EXP TIME", Kind::kExpectedOnTime, nullptr, nullptr},
+    {"DISP MSG", Kind::kDispatchMessage, nullptr, nullptr},
+    {"GATE REQ", Kind::kGateRequest, nullptr, nullptr},
+    {"GATE RTN", Kind::kGateReturn, nullptr, nullptr},
+    {"HOWGOZIT REQ", Kind::kFlightProgressRequest, nullptr, nullptr},
+    {"LDG DATA REQ", Kind::kLandingDataRequest, nullptr, nullptr},
+    {"TO DATA REQ", Kind::kTakeoffDataRequest, nullptr, nullptr},
+    {"METAR", Kind::kWeatherRequest, nullptr, nullptr},
+    {"RESET", Kind::kResetReport, nullptr, nullptr},
+    {"POST RPT", Kind::kPostFlightReport, "in", "In"},
+    {"POST TIMES SECS", Kind::kPostFlightReport, nullptr, nullptr},
 }};
 
 const EventTitle* TitleOf(std::string_view title) {
@@ -114,16 +131,16 @@ void ReadSignedLocation(std::string_view value, Builder& out) {
 }
 
 // The "/TAG value" items after an event report's heading.
-void ReadEventItems(std::string_view rest, const EventTitle& title, Builder& out) {
+void ReadEventItems(std::string_view rest, const EventTitle& title, std::optional<UtcSeconds> sent, Builder& out) {
   for (std::string_view item : Split(rest, '/')) {
     item = Trim(item.substr(0, item.find_first_of("\r\n")));
     if (item.starts_with("TIME ") && title.timeField != nullptr) {
       if (const auto time = HoursMinutes(item.substr(5))) {
-        out.Time(title.timeField, title.timeCaption, *time);
+        out.TimeNear(title.timeField, title.timeCaption, sent, *time);
       }
     } else if (item.starts_with("EON ")) {
       if (const auto time = HoursMinutes(item.substr(4, 4))) {
-        out.Time("estimated_on", "Estimated on", *time);
+        out.TimeNear("estimated_on", "Estimated on", sent, *time);
       }
     } else if (item.starts_with("FLT ") && Digits(item.substr(4), 4)) {
       out.Text("flight", "Flight", std::string(item.substr(4)));
@@ -135,7 +152,7 @@ void ReadEventItems(std::string_view rest, const EventTitle& title, Builder& out
 
 // The words after a request's heading: the flight number of gate and
 // progress requests, the airport and runway of landing data requests.
-void ReadRequestWords(std::string_view rest, std::string_view kind, Builder& out) {
+void ReadRequestWords(std::string_view rest, Kind kind, Builder& out) {
   std::vector<std::string_view> words;
   for (const std::string_view word : Split(FirstLine(rest), ' ')) {
     if (!word.empty()) {
@@ -145,9 +162,9 @@ void ReadRequestWords(std::string_view rest, std::string_view kind, Builder& out
   if (words.empty()) {
     return;
   }
-  if ((kind == "Gate request" || kind == "Flight progress request") && Digits(words[0], 4)) {
+  if ((kind == Kind::kGateRequest || kind == Kind::kFlightProgressRequest) && Digits(words[0], 4)) {
     out.Text("flight", "Flight", std::string(words[0]));
-  } else if (kind == "Landing data request" && words.size() >= 2 && words[1].size() >= 2 && words[1].size() <= 4 &&
+  } else if (kind == Kind::kLandingDataRequest && words.size() >= 2 && words[1].size() >= 2 && words[1].size() <= 4 &&
              words[1][0] == 'R' && IsDigit(words[1][1])) {
     out.Text("runway_arrival", "Arrival runway", std::string(words[1].substr(1)));
   }
@@ -157,33 +174,34 @@ void ReadRequestWords(std::string_view rest, std::string_view kind, Builder& out
 
 struct HeaderCode {
   std::string_view code;
-  const char* kind;
+  Kind kind;
 };
 
 constexpr std::array<HeaderCode, 10> kHeaderCodes = {{
-    {"FTX", "Free text"},
-    {"OUT", "Out report"},
-    {"OFF", "Off report"},
-    {"ONN", "On report"},
-    {"INN", "In report"},
-    {"TKO", "Takeoff report"},
-    {"WXR", "Weather request"},
-    {"ETA", "Estimated arrival"},
+    {"FTX", Kind::kFreeText},
+    {"OUT", Kind::kOutReport},
+    {"OFF", Kind::kOffReport},
+    {"ONN", Kind::kOnReport},
+    {"INN", Kind::kInReport},
+    {"TKO", Kind::kTakeoffReport},
+    {"WXR", Kind::kWeatherRequest},
+    {"ETA", Kind::kEstimatedArrival},
     {"POS", kPositionReport},
-    {"MNT", "Maintenance message"},
+    {"MNT", Kind::kMaintenanceMessage},
 }};
 
-const char* HeaderKind(std::string_view code) {
+Kind HeaderKind(std::string_view code) {
   for (const HeaderCode& known : kHeaderCodes) {
     if (known.code == code) {
       return known.kind;
     }
   }
-  return "Airline message";
+  return Kind::kAirlineMessage;
 }
 
 // "LATN 41.264" / "LONE 28.750" and "ALT36000" lines of the headers' bodies.
-void ReadLatLonLines(std::string_view body, Builder& out) {
+// True when they gave a position.
+bool ReadLatLonLines(std::string_view body, Builder& out) {
   std::optional<double> latitude;
   std::optional<double> longitude;
   std::optional<double> altitude;
@@ -204,6 +222,7 @@ void ReadLatLonLines(std::string_view body, Builder& out) {
   if (altitude) {
     out.Altitude(*altitude);
   }
+  return latitude && longitude;
 }
 
 // ---- Waypoint reports -------------------------------------------------------
@@ -247,6 +266,11 @@ bool PackedPositionAt(std::string_view text, Builder& out) {
   return true;
 }
 
+// A waypoint's name: letters and digits ("ROUKE", "N45W170"), not a number.
+bool IsWaypointName(std::string_view text) {
+  return !text.empty() && text.size() <= 8 && AllOf(text, IsAlnum) && IsUpper(text[0]);
+}
+
 // ---- Squitters ------------------------------------------------------------
 
 // "3502N" / "10637W": degrees and whole minutes, then the hemisphere.
@@ -283,8 +307,26 @@ const char* NetworkName(char letter) {
 
 // One "TAG value" item of the 1L and 2B reports; tags not known for sure are passed
 // over.
-void ReadTaggedItem(std::string_view item, Builder& out, std::optional<double>& latitude,
-                    std::optional<double>& longitude) {
+struct TaggedTime {
+  const char* field;
+  const char* caption;
+  std::string time;
+};
+
+// What the tagged items give beyond the fields they add at once: the
+// position (both halves needed), and the times, written at the end because
+// a date may come after them ("OT 2153/.../10MAR20/UTC 023216").
+struct TaggedItems {
+  std::optional<double> latitude;
+  std::optional<double> longitude;
+  std::vector<TaggedTime> times;
+  std::optional<TextDay> date;
+  std::optional<std::string> sent;  // "UTC": when the report was sent
+};
+
+void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
+  std::optional<double>& latitude = state.latitude;
+  std::optional<double>& longitude = state.longitude;
   const auto space = item.find(' ');
   const std::string_view tag = item.substr(0, space);
   const std::string_view value = space == std::string_view::npos ? std::string_view() : Trim(item.substr(space));
@@ -302,22 +344,42 @@ void ReadTaggedItem(std::string_view item, Builder& out, std::optional<double>& 
     out.Airport("arrival", "Arrival", value);
   } else if (tag == "ETA") {
     if (const auto time = HoursMinutes(value)) {
-      out.Time("eta", "Estimated arrival", *time);
+      state.times.push_back({"eta", "Estimated arrival", *time});
     }
   } else if (tag == "OT" || tag == "OF") {
     if (const auto time = HoursMinutes(value)) {
-      out.Time(tag == "OT" ? "out" : "off", tag == "OT" ? "Out" : "Off", *time);
+      state.times.push_back({tag == "OT" ? "out" : "off", tag == "OT" ? "Out" : "Off", *time});
     }
   } else if (tag == "ON" || tag == "IN") {
     if (const auto time = HoursMinutes(value)) {
-      out.Time(tag == "ON" ? "on" : "in", tag == "ON" ? "On" : "In", *time);
+      state.times.push_back({tag == "ON" ? "on" : "in", tag == "ON" ? "On" : "In", *time});
     }
   } else if (tag == "UTC") {
-    if (const auto time = TimeOfDay(value)) {
-      out.Time("time", "Time", *time);
+    if (auto time = TimeOfDay(value)) {
+      state.sent = std::move(*time);
     }
+  } else if (const auto date = value.empty() ? DayMonthYear(tag) : std::nullopt) {
+    state.date = date;
   } else if (tag == "FN" && IsFlight(value)) {
     out.Text("flight", "Flight", std::string(value));
+  }
+}
+
+// The tagged items' times: with a date, the time sent on that date and the
+// others the nearest to it (out 21:53 before a log sent at 02:32 is the
+// evening before).
+void EndTaggedItems(TaggedItems& state, const ReceiveTime& received, Builder& out) {
+  std::optional<UtcSeconds> sent;
+  if (state.sent && state.date) {
+    sent = OnTextDay(*state.date, *state.sent, received);
+  }
+  for (TaggedTime& item : state.times) {
+    out.TimeNear(item.field, item.caption, sent, std::move(item.time));
+  }
+  if (sent) {
+    out.Stamp("sent_time", "Sent", *sent, true);
+  } else if (state.sent) {
+    out.Time("sent_time", "Sent", std::move(*state.sent));
   }
 }
 
@@ -418,7 +480,7 @@ void ReadAutoPositionItem(std::string_view tag, std::string_view value, Builder&
     }
   } else if (tag == "TIM") {
     if (auto time = value.size() == 6 ? TimeOfDay(value) : std::nullopt) {
-      out.Time("time", "Time", std::move(*time));
+      out.Time("report_time", "Time", std::move(*time));
     }
   }
 }
@@ -449,12 +511,17 @@ std::optional<Decoding> EventReport(const Message& message, const reference::Ref
   Builder out(title->kind, tables);
   out.Airport("departure", "Departure", route.substr(0, 4));
   out.Airport("arrival", "Arrival", route.substr(5, 4));
-  out.Time("time", "Time", *time);
+  const auto sent = OnTextDay({0, 0, *Digits(route.substr(10, 2), 2)}, *time, message.received);
+  if (sent) {
+    out.Stamp("sent_time", "Sent", *sent, true);
+  } else {
+    out.Time("sent_time", "Sent", *time);
+  }
   const std::string_view rest = text.substr(slash + 21);
   if (!rest.empty() && rest[0] == ' ') {
     ReadRequestWords(rest.substr(1), title->kind, out);
   }
-  ReadEventItems(rest, *title, out);
+  ReadEventItems(rest, *title, sent, out);
   return std::move(out).Finish();
 }
 
@@ -480,10 +547,21 @@ std::optional<Decoding> FlightHeader(const Message& message, const reference::Re
   }
   Builder out(HeaderKind(text.substr(0, 3)), tables);
   out.Text("flight", "Flight", std::string(flight));
-  out.Time("time", "Time", *time);
+  // The day of the month, written twice ("0404"); a pair that disagrees
+  // gives no day.
+  const int day = when.substr(0, 2) == when.substr(2, 2) ? *Digits(when.substr(0, 2), 2) : 0;
+  if (day != 0) {
+    out.TimeOnDay("sent_time", "Sent", {0, 0, day}, *time, message.received);
+  } else {
+    out.Time("sent_time", "Sent", *time);
+  }
   out.Airport("departure", "Departure", departure);
   out.Airport("arrival", "Arrival", arrival);
-  ReadLatLonLines(text.substr(slash + 17), out);
+  // A position report's header whose body gives no position says only the
+  // flight and its route.
+  if (!ReadLatLonLines(text.substr(slash + 17), out) && HeaderKind(text.substr(0, 3)) == kPositionReport) {
+    out.SetKind(Kind::kFlightRoute);
+  }
   return std::move(out).Finish();
 }
 
@@ -513,7 +591,7 @@ std::optional<Decoding> WaypointReport(const Message& message, const reference::
   if (!PackedPositionAt(pieces[0], out)) {
     return std::nullopt;
   }
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   out.Altitude(*feet);
   if (const auto celsius = LetterCelsius(pieces[3])) {
     out.Temperature(*celsius);
@@ -551,7 +629,15 @@ std::optional<Decoding> PosWaypointReport(const Message& message, const referenc
   } else if (!PackedPositionAt(pieces[0], out)) {
     return std::nullopt;
   }
-  out.Time("time", "Time", *time);
+  // The time is when the aircraft passed the waypoint reported, not when it
+  // was at the position: with that waypoint named, it goes with it.
+  const std::string_view waypoint = Trim(pieces[1]);
+  if (IsWaypointName(waypoint)) {
+    out.Text("position_waypoint", "Over", std::string(waypoint));
+    out.Time("waypoint_time", "Over it at", *time);
+  } else if (waypoint.empty()) {
+    out.Time("report_time", "Time", *time);
+  }
   out.Altitude(*feet);
   if (thousandths && pieces.size() > 7) {
     if (const auto celsius = Number(pieces[7]); celsius && *celsius >= -99 && *celsius <= 60) {
@@ -575,7 +661,7 @@ std::optional<Decoding> Squitter(const Message& message, const reference::Refere
   if (network == nullptr || !AllOf(iata, IsUpper) || !IsIcaoCode(icao) || !IsDigit(text[11])) {
     return std::nullopt;
   }
-  Builder out("Squitter", tables);
+  Builder out(Kind::kSquitter, tables);
   out.Text("network", "Network", network);
   out.Text("station_iata", "Station (IATA)", std::string(iata));
   out.Airport("station", "Station", icao);
@@ -587,11 +673,7 @@ std::optional<Decoding> Squitter(const Message& message, const reference::Refere
     }
     const auto kilohertz = Digits(text.substr(24, 6), 6);
     if (text[23] == 'V' && kilohertz && *kilohertz >= 118000 && *kilohertz <= 137000) {
-      // As text: the line must show all three decimals ("136.975").
-      std::string megahertz(text.substr(24, 3));
-      megahertz += '.';
-      megahertz += text.substr(27, 3);
-      out.Text("frequency_mhz", "Frequency (MHz)", std::move(megahertz));
+      out.Megahertz(*kilohertz);
     }
   }
   return std::move(out).Finish();
@@ -604,7 +686,7 @@ std::optional<Decoding> AtisRequest(const Message& message, const reference::Ref
       !Digits(text.substr(10, 3), 3) || text.substr(13, 4) != text.substr(1, 4)) {
     return std::nullopt;
   }
-  Builder out("ATIS request", tables);
+  Builder out(Kind::kAtisRequest, tables);
   out.Airport("airport", "Airport", text.substr(1, 4));
   return std::move(out).Finish();
 }
@@ -629,14 +711,14 @@ std::optional<Decoding> FlightPhaseChange(const Message& message, const referenc
       (values[11] != '+' && values[11] != '-')) {
     return std::nullopt;
   }
-  Builder out("Flight phase change", tables);
+  Builder out(Kind::kFlightPhaseChange, tables);
   out.Text("flight", "Flight", std::string(flight));
-  out.Time("time", "Time", *time);
+  out.TimeOnDay("event_time", "Time", {0, 0, *Digits(text.substr(14, 2), 2)}, *time, message.received);
   out.Airport("departure", "Departure", text.substr(20, 4));
   out.Airport("arrival", "Arrival", text.substr(24, 4));
   out.Altitude(*feet);
   if (*celsius >= -99 && *celsius <= 60) {
-    out.Temperature(*celsius);
+    out.TotalAirTemperature(*celsius);  // the probe's reading, ram rise included
   }
   return std::move(out).Finish();
 }
@@ -657,8 +739,10 @@ std::optional<Decoding> FleetStatus(const Message& message, const reference::Ref
   if (!time || tail.size() < 3 || tail.size() > 7 || !IsIcaoCode(pieces[4])) {
     return std::nullopt;
   }
-  Builder out("Flight status", tables);
-  out.Time("time", "Time", *time);
+  Builder out(Kind::kFlightIdentification, tables);
+  const int day = *Digits(pieces[1].substr(0, 2), 2);
+  const int month = *Digits(pieces[1].substr(2, 2), 2);
+  out.TimeOnDay("report_time", "Time", {0, month, day}, *time, message.received);
   out.Text("tail", "Aircraft", std::string(tail));
   if (IsFlight(pieces[3])) {
     out.Text("flight", "Flight", std::string(pieces[3]));
@@ -686,9 +770,9 @@ std::optional<Decoding> DoorEvent(const Message& message, const reference::Refer
   if (door.empty() || !AllOf(door, IsUpper)) {
     return std::nullopt;
   }
-  Builder out(open ? "Door opened" : "Door closed", tables);
+  Builder out(open ? Kind::kDoorOpened : Kind::kDoorClosed, tables);
   out.Text("door", "Door", std::string(door));
-  out.Time("time", "Time", *time);
+  out.Time("event_time", "Time", *time);
   return std::move(out).Finish();
 }
 
@@ -709,9 +793,10 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
   // Reports with no position ("/TX .../FN TUI84X/..." of label 1X) are named
   // for what they carry.
   const bool placed = !lead.empty() || text.find("LAT ") != std::string_view::npos;
-  Builder out(placed ? kPositionReport : "Flight report", tables);
-  std::optional<double> latitude;
-  std::optional<double> longitude;
+  Builder out(placed ? kPositionReport : Kind::kProgressReport, tables);
+  TaggedItems state;
+  std::optional<double>& latitude = state.latitude;
+  std::optional<double>& longitude = state.longitude;
   std::string_view items = text.substr(first + 1);
   if (!lead.empty()) {  // "N 22.027/E 20.426/..." or "+ 39.126/- 77.358/..."
     const auto second = items.find('/');
@@ -730,9 +815,10 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
   for (std::string_view line : Split(items, '\n')) {
     line = line.substr(0, line.find('\r'));
     for (const std::string_view item : Split(line, '/')) {
-      ReadTaggedItem(Trim(item), out, latitude, longitude);
+      ReadTaggedItem(Trim(item), out, state);
     }
   }
+  EndTaggedItems(state, message.received, out);
   if (latitude && longitude) {
     out.Position(*latitude, *longitude);
   }
@@ -757,7 +843,7 @@ std::optional<Decoding> RouteHeading(const Message& message, const reference::Re
   if (words.size() != 2 || !IsStation(words[0]) || !IsStation(words[1])) {
     return std::nullopt;
   }
-  Builder out("Flight status", tables);
+  Builder out(Kind::kFlightRoute, tables);
   if (IsIcaoCode(words[0]) && IsIcaoCode(words[1])) {
     out.Airport("departure", "Departure", words[0]);
     out.Airport("arrival", "Arrival", words[1]);
@@ -807,7 +893,7 @@ std::optional<Decoding> RouteWeatherReport(const Message& message, const referen
       !IsIcaoCode(text.substr(9, 4)) || !PackedCoordinate(text.substr(13, 6), 'N', 'S', 2)) {
     return std::nullopt;
   }
-  Builder out("Weather report", tables);
+  Builder out(Kind::kWeatherReport, tables);
   out.Airport("departure", "Departure", text.substr(5, 4));
   out.Airport("arrival", "Arrival", text.substr(9, 4));
   return std::move(out).Finish();
@@ -831,15 +917,15 @@ std::optional<Decoding> DepartureTimes(const Message& message, const reference::
   if (text.size() < 16 || !text.starts_with("/DA ") || !IsIcaoCode(text.substr(4, 4)) || text.substr(8, 4) != "/DS ") {
     return std::nullopt;
   }
-  Builder out("Out/off times", tables);
+  Builder out(Kind::kOutOffTimes, tables);
   if (!flight.empty()) {
     out.Text("flight", "Flight", std::string(flight));
   }
-  std::optional<double> latitude;
-  std::optional<double> longitude;
+  TaggedItems state;
   for (const std::string_view item : Split(text.substr(1), '/')) {
-    ReadTaggedItem(Trim(item), out, latitude, longitude);
+    ReadTaggedItem(Trim(item), out, state);
   }
+  EndTaggedItems(state, message.received, out);
   return std::move(out).Finish();
 }
 
@@ -907,11 +993,20 @@ std::optional<Decoding> DecimalPositionReport(const Message& message, const refe
     clock += first.substr(18, 2);
     clock += first.substr(21, 2);
     if (const auto time = TimeOfDay(clock)) {
-      out.Time("time", "Time", *time);
+      if (const auto date = DayMonthYear(first.substr(7, 7))) {
+        out.TimeOnDay("report_time", "Time", *date, *time, message.received);
+      } else {
+        out.Time("report_time", "Time", *time);
+      }
     }
   }
+  // The stamped reports are sent in flight, on a track (the fourth piece):
+  // under 1,000 ft the figure contradicts its own report ("25" at a point
+  // 5 km from the runway, on a track, is below the airport itself; the
+  // same flight's next report gives 12,239 ft), so it is left out.
+  const double lowest = stamped ? 1000 : 0;
   const auto feet = Number(pieces[1]);
-  if (feet && *feet >= 0 && *feet <= 60000 && Trim(pieces[1]).find('.') == std::string_view::npos) {
+  if (feet && *feet >= lowest && *feet <= 60000 && Trim(pieces[1]).find('.') == std::string_view::npos) {
     out.Altitude(*feet);
   }
   return std::move(out).Finish();
@@ -928,10 +1023,10 @@ std::optional<Decoding> ShortRouteMessage(const Message& message, const referenc
     return std::nullopt;
   }
   const std::string_view code = text.substr(1, 2);
-  const char* kind = code == "B3"   ? "Takeoff data request"
-                     : code == "B6" ? "Landing data request"
-                     : code == "C3" ? "Gate request"
-                                    : "Airline message";
+  const Kind kind = code == "B3"   ? Kind::kTakeoffDataRequest
+                    : code == "B6" ? Kind::kLandingDataRequest
+                    : code == "C3" ? Kind::kGateRequest
+                                   : Kind::kAirlineMessage;
   Builder out(kind, tables);
   out.Text("departure_iata", "Departure (IATA)", std::string(text.substr(4, 3)));
   out.Text("arrival_iata", "Arrival (IATA)", std::string(text.substr(7, 3)));
@@ -987,9 +1082,9 @@ std::optional<Decoding> StationMessage(const Message& message, const reference::
   if (!time) {
     return std::nullopt;
   }
-  Builder out("Crew message to station", tables);
+  Builder out(Kind::kCrewMessageToStation, tables);
   out.Airport("station", "Station", pieces[6]);
-  out.Time("time", "Time", std::move(*time));
+  out.Time("sent_time", "Sent", std::move(*time));
   std::string words;
   for (std::size_t i = 9; i < pieces.size(); ++i) {
     const std::string_view line = Trim(ItemValue(pieces[i]));
@@ -1014,7 +1109,7 @@ std::optional<Decoding> FlightRouteRecord(const Message& message, const referenc
   if (!IsFlight(flight) || !IsUpper(flight[0]) || !IsIcaoCode(text.substr(22, 4)) || !IsIcaoCode(text.substr(26, 4))) {
     return std::nullopt;
   }
-  Builder out("Flight report", tables);
+  Builder out(Kind::kFlightRoute, tables);
   out.Text("flight", "Flight", std::string(flight));
   out.Airport("departure", "Departure", text.substr(22, 4));
   out.Airport("arrival", "Arrival", text.substr(26, 4));
@@ -1038,15 +1133,15 @@ std::optional<Decoding> FlightLog(const Message& message, const reference::Refer
   if (tail.find('-') == std::string_view::npos || !IsUpper(tail[0])) {
     return std::nullopt;
   }
-  Builder out("Flight log", tables);
+  Builder out(Kind::kFlightLog, tables);
   out.Text("tail", "Aircraft", std::string(tail));
-  std::optional<double> latitude;
-  std::optional<double> longitude;
+  TaggedItems state;
   for (const std::string_view line : Split(text.substr(slash + 1), '\n')) {
     for (const std::string_view item : Split(ItemValue(line), '/')) {
-      ReadTaggedItem(Trim(item), out, latitude, longitude);
+      ReadTaggedItem(Trim(item), out, state);
     }
   }
+  EndTaggedItems(state, message.received, out);
   return std::move(out).Finish();
 }
 
@@ -1064,7 +1159,7 @@ std::optional<Decoding> FlightRouteLine(const Message& message, const reference:
   if (!IsFlight(flight) || !IsUpper(flight[0])) {
     return std::nullopt;
   }
-  Builder out("Flight report", tables);
+  Builder out(Kind::kFlightRoute, tables);
   out.Text("flight", "Flight", std::string(flight));
   out.Airport("departure", "Departure", text.substr(slash + 9, 4));
   out.Airport("arrival", "Arrival", text.substr(slash + 13, 4));
@@ -1104,7 +1199,10 @@ std::optional<Decoding> TopOfClimbOrDescent(const Message& message, const refere
   if (route == 3 && (tail.size() < 4 || tail[0] != '.' || tail.find('-') == std::string_view::npos)) {
     return std::nullopt;
   }
-  Builder out(event ? "Flight report" : text[2] == 'D' ? "Top of descent report" : "Top of climb report", tables);
+  Builder out(event            ? Kind::kFlightRoute
+              : text[2] == 'D' ? Kind::kTopOfDescentReport
+                               : Kind::kTopOfClimbReport,
+              tables);
   out.Text("flight", "Flight", std::string(Trim(pieces[1])));
   if (route == 3) {
     out.Text("tail", "Aircraft", std::string(tail.substr(1)));
@@ -1134,7 +1232,7 @@ std::optional<Decoding> HundredthsPosition(const Message& message, const referen
   }
   Builder out(kPositionReport, tables);
   out.Position((text[4] == '-' ? -1 : 1) * *latitude / 100.0, (text[9] == '-' ? -1 : 1) * *longitude / 100.0);
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   out.Altitude(*feet);
   return std::move(out).Finish();
 }
@@ -1162,7 +1260,7 @@ std::optional<Decoding> Loadsheet(const Message& message, const reference::Refer
   if (!IsFlight(flight) || flight.size() == flightLine.size() || route.size() != 6 || !AllOf(route, IsUpper)) {
     return std::nullopt;
   }
-  Builder out("Loadsheet", tables);
+  Builder out(Kind::kLoadsheet, tables);
   out.Text("tail", "Aircraft", std::string(tail));
   out.Text("flight", "Flight", std::string(flight));
   out.Text("departure_iata", "Departure (IATA)", std::string(route.substr(0, 3)));
@@ -1185,6 +1283,7 @@ std::optional<double> DegreesDecimalMinutes(std::string_view text, char positive
 struct TimedPosition {
   double latitude;
   double longitude;
+  int day;  // of the month
   std::string time;
 };
 
@@ -1205,12 +1304,16 @@ std::optional<TimedPosition> ReadTimedPosition(std::string_view text) {
   if (!time) {
     return std::nullopt;
   }
-  return TimedPosition{*latitude, *longitude, std::move(*time)};
+  const auto day = Digits(text.substr(5, 2), 2);
+  if (!day || *day < 1 || *day > 31) {
+    return std::nullopt;
+  }
+  return TimedPosition{*latitude, *longitude, *day, std::move(*time)};
 }
 
-void AddTimedPosition(TimedPosition& place, Builder& out) {
+void AddTimedPosition(TimedPosition& place, const ReceiveTime& received, Builder& out) {
   out.Position(place.latitude, place.longitude);
-  out.Time("time", "Time", std::move(place.time));
+  out.TimeOnDay("report_time", "Time", {0, 0, place.day}, std::move(place.time), received);
 }
 
 // "001PR19113523N2947.7W09536.51273750177" (label 83): the timed position;
@@ -1224,18 +1327,38 @@ std::optional<Decoding> TimedPositionReport(const Message& message, const refere
     return std::nullopt;
   }
   Builder out(kPositionReport, tables);
-  AddTimedPosition(*place, out);
+  AddTimedPosition(*place, message.received, out);
   return std::move(out).Finish();
 }
 
+// The out/off/on/in reports of labels QP, QQ, QR and QS, one event each:
 // "KMMUKCLT2124001FE27212415N4049.2W07423.50141940067",
 // "KLGBKLAX0004\r\n001FE07000444N3349.8W11810.1---0200009",
-// "KEWRKBED15581531" (label QQ): the route, four digits (a time, not read),
-// then, in some, the timed position.
+// "KEWRKBED15581531", "KEWRCYOW183529SEP24": the route, the event's time
+// (HHMM), then in some the timed position (whose day of the month dates
+// the event too) or the date. The other pieces are not read.
+struct OooiEvent {
+  std::string_view label;
+  const char* field;
+  const char* caption;
+};
+constexpr std::array<OooiEvent, 4> kOooiEvents = {{
+    {"QP", "out", "Out"},
+    {"QQ", "off", "Off"},
+    {"QR", "on", "On"},
+    {"QS", "in", "In"},
+}};
+
 std::optional<Decoding> RouteLeadReport(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = message.text;
-  if (text.size() < 12 || !IsIcaoCode(text.substr(0, 4)) || !IsIcaoCode(text.substr(4, 4)) ||
-      !AllOf(text.substr(8, 4), IsDigit)) {
+  const auto event = std::find_if(kOooiEvents.begin(), kOooiEvents.end(),
+                                  [&message](const OooiEvent& known) { return known.label == message.label; });
+  if (event == kOooiEvents.end() || text.size() < 12 || !IsIcaoCode(text.substr(0, 4)) ||
+      !IsIcaoCode(text.substr(4, 4))) {
+    return std::nullopt;
+  }
+  auto time = HoursMinutes(text.substr(8, 4));
+  if (!time) {
     return std::nullopt;
   }
   std::string_view rest = text.substr(12);
@@ -1243,12 +1366,21 @@ std::optional<Decoding> RouteLeadReport(const Message& message, const reference:
     rest.remove_prefix(2);
   }
   auto place = rest.size() >= 5 && rest.substr(3, 2) == "FE" ? ReadTimedPosition(rest) : std::nullopt;
-  Builder out(place ? kPositionReport : "Flight report", tables);
-  if (place) {
-    AddTimedPosition(*place, out);
-  }
+  Builder out(Kind::kOooiReport, tables);
   out.Airport("departure", "Departure", text.substr(0, 4));
   out.Airport("arrival", "Arrival", text.substr(4, 4));
+  std::optional<TextDay> day = DayMonthYear(rest.substr(0, 7));
+  if (place) {
+    day = TextDay{0, 0, place->day};
+  }
+  if (day) {
+    out.TimeOnDay(event->field, event->caption, *day, std::move(*time), message.received);
+  } else {
+    out.Time(event->field, event->caption, std::move(*time));
+  }
+  if (place) {
+    AddTimedPosition(*place, message.received, out);
+  }
   return std::move(out).Finish();
 }
 
@@ -1271,7 +1403,7 @@ std::optional<Decoding> RouteRegistrationLine(const Message& message, const refe
   if (tail.size() < 4 || tail.size() > 8 || tail.find('-') == std::string_view::npos || !IsAlnum(tail[0])) {
     return std::nullopt;
   }
-  Builder out(eta ? "Estimated arrival" : "Weather request", tables);
+  Builder out(eta ? Kind::kEstimatedArrival : Kind::kWeatherRequest, tables);
   out.Airport("departure", "Departure", first.substr(dot - 9, 4));
   out.Airport("arrival", "Arrival", first.substr(dot - 4, 4));
   out.Text("tail", "Aircraft", std::string(tail));
@@ -1297,7 +1429,7 @@ std::optional<Decoding> DispatchRecord(const Message& message, const reference::
       !IsIcaoCode(pieces[5]) || !IsIcaoCode(pieces[6])) {
     return std::nullopt;
   }
-  Builder out("Flight report", tables);
+  Builder out(Kind::kFlightRoute, tables);
   out.Airport("departure", "Departure", pieces[5]);
   out.Airport("arrival", "Arrival", pieces[6]);
   return std::move(out).Finish();
@@ -1332,7 +1464,7 @@ std::optional<Decoding> ShortPositionReport(const Message& message, const refere
   }
   Builder out(kPositionReport, tables);
   out.Position(*latitude, *longitude);
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   out.Altitude(*feet);
   out.Temperature(*celsius);
   return std::move(out).Finish();
@@ -1360,8 +1492,12 @@ std::optional<Decoding> DatedFlightLines(const Message& message, const reference
   if (tail.size() < 4 || tail.size() > 7 || !AllOf(tail, IsAlnum) || !IsFlight(flight)) {
     return std::nullopt;
   }
-  Builder out("Flight report", tables);
-  out.Time("time", "Time", *time);
+  Builder out(Kind::kFlightIdentification, tables);
+  if (const auto date = DayMonthYear(text.substr(4, 7))) {
+    out.TimeOnDay("report_time", "Time", *date, *time, message.received);
+  } else {
+    out.Time("report_time", "Time", *time);
+  }
   out.Text("tail", "Aircraft", std::string(tail));
   out.Text("flight", "Flight", std::string(flight));
   return std::move(out).Finish();
@@ -1381,7 +1517,7 @@ std::optional<Decoding> PositionAndTime(const Message& message, const reference:
   }
   Builder out(kPositionReport, tables);
   out.Position(*latitude, *longitude);
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   return std::move(out).Finish();
 }
 
@@ -1393,7 +1529,7 @@ std::optional<Decoding> FlightCityPair(const Message& message, const reference::
       !AllOf(text.substr(10), IsDigit) || text.substr(4, 3) == text.substr(7, 3)) {
     return std::nullopt;
   }
-  Builder out("Flight report", tables);
+  Builder out(Kind::kFlightRoute, tables);
   out.Text("departure_iata", "Departure (IATA)", std::string(text.substr(4, 3)));
   out.Text("arrival_iata", "Arrival (IATA)", std::string(text.substr(7, 3)));
   return std::move(out).Finish();
@@ -1419,7 +1555,7 @@ std::optional<Decoding> FlightDateRoute(const Message& message, const reference:
       pieces[2].find('-') == std::string_view::npos) {
     return std::nullopt;
   }
-  Builder out("Flight report", tables);
+  Builder out(Kind::kFlightRoute, tables);
   out.Text("flight", "Flight", std::string(pieces[0]));
   out.Text("tail", "Aircraft", std::string(pieces[2]));
   out.Airport("departure", "Departure", pieces[3]);
@@ -1447,7 +1583,7 @@ std::optional<Decoding> RouteDateRecord(const Message& message, const reference:
     if (pieces.size() < 7) {
       return std::nullopt;
     }
-    Builder out("Flight report", tables);
+    Builder out(Kind::kFlightRoute, tables);
     out.Airport("departure", "Departure", text.substr(0, 4));
     out.Airport("arrival", "Arrival", arrival);
     const std::string_view flight = ItemValue(pieces.back());
@@ -1510,7 +1646,15 @@ std::optional<Decoding> DatedPositionRecord(const Message& message, const refere
   }
   Builder out(kPositionReport, tables);
   out.Position(*latitude, *longitude);
-  out.Time("time", "Time", *time);
+  const std::string_view date = pieces[2].substr(0, 10);  // "2026-02-02"
+  const auto year = Digits(date.substr(0, 4), 4);
+  const auto month = Digits(date.substr(5, 2), 2);
+  const auto day = Digits(date.substr(8, 2), 2);
+  if (year && month && day && date[4] == '-' && date[7] == '-') {
+    out.TimeOnDay("report_time", "Time", {*year, *month, *day}, *time, message.received);
+  } else {
+    out.Time("report_time", "Time", *time);
+  }
   if (feet && pieces[6].size() >= 3 && pieces[6].size() <= 5 && *feet <= 60000) {
     out.Altitude(*feet);
   }
@@ -1538,7 +1682,7 @@ std::optional<Decoding> RouteUpload(const Message& message, const reference::Ref
     if (rest.size() < 6 || !IsIcaoCode(rest[3]) || !IsIcaoCode(rest[4])) {
       return std::nullopt;
     }
-    Builder out("Flight report", tables);
+    Builder out(Kind::kRouteUpload, tables);
     out.Text("flight", "Flight", std::string(flight));
     out.Airport("departure", "Departure", rest[3]);
     out.Airport("arrival", "Arrival", rest[4]);
@@ -1547,7 +1691,7 @@ std::optional<Decoding> RouteUpload(const Message& message, const reference::Ref
   if (pieces.size() < 6 || !IsIcaoCode(pieces[route]) || !IsIcaoCode(pieces[route + 1])) {
     return std::nullopt;
   }
-  Builder out("Flight report", tables);
+  Builder out(Kind::kRouteUpload, tables);
   out.Airport("departure", "Departure", pieces[route]);
   out.Airport("arrival", "Arrival", pieces[route + 1]);
   return std::move(out).Finish();

@@ -37,9 +37,10 @@ std::optional<Decoding> MediaAdvisory(const Message& message, const reference::R
   if (link == nullptr || !time) {
     return std::nullopt;
   }
-  Builder out("Media advisory", tables);
+  Builder out(Kind::kMediaAdvisory, tables);
   out.Text("link", text[1] == 'E' ? "Link established" : "Link lost", link);
-  out.Time("time", "Time", *time);
+  out.Text("link_state", "Link state", text[1] == 'E' ? "established" : "lost");
+  out.Time("event_time", "Time", *time);
   std::vector<std::string> available;
   const std::string_view list =
       text.substr(9, text.find('/', 9) == std::string_view::npos ? std::string_view::npos : text.find('/', 9) - 9);

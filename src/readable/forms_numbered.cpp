@@ -12,7 +12,7 @@ namespace corvane::readable {
 
 namespace {
 
-constexpr const char* kPositionReport = "Position report";
+constexpr Kind kPositionReport = Kind::kPositionReport;
 
 // "N33522W084181" or "N036339W106577": a packed latitude (2 or 3 degree
 // digits) and longitude (3).
@@ -84,8 +84,8 @@ bool IsUpperLetters(std::string_view text, std::size_t count) {
 }  // namespace
 
 // "ON01,N33522W084181,KCLT,KPDK,1106,004023,---.-,": the event, where, the
-// route (the first two airport codes), and for out/off/on/in the time after
-// the date (MMDD).
+// route (the first two airport codes), and for out/off/on/in the date (MMDD)
+// and time.
 std::optional<Decoding> FlightEvent(const Message& message, const reference::ReferenceTables& tables) {
   const auto pieces = Split(message.text, ',');
   if (pieces.size() < 6 || pieces[0].size() < 4) {
@@ -99,7 +99,7 @@ std::optional<Decoding> FlightEvent(const Message& message, const reference::Ref
   if (!oooi && event != "POS") {
     return std::nullopt;
   }
-  Builder out(oooi ? "Out/off/on/in times" : kPositionReport, tables);
+  Builder out(oooi ? Kind::kOooiReport : kPositionReport, tables);
   if (!PackedPosition(pieces[1], out)) {
     return std::nullopt;
   }
@@ -114,9 +114,14 @@ std::optional<Decoding> FlightEvent(const Message& message, const reference::Ref
   out.Airport("arrival", "Arrival", pieces[route + 1]);
   if (oooi && route + 3 < pieces.size() && Digits(pieces[route + 2], 4)) {
     if (const auto time = TimeOfDay(pieces[route + 3])) {
-      const std::string field = event == "OUT" ? "out" : event == "OFF" ? "off" : event == "ON" ? "on" : "in";
-      const std::string caption(1, static_cast<char>(field[0] - 'a' + 'A'));
-      out.Time(field.c_str(), (caption + field.substr(1)).c_str(), *time);
+      const bool isOut = event == "OUT";
+      const bool off = event == "OFF";
+      const bool on = event == "ON";
+      const char* field = isOut ? "out" : off ? "off" : on ? "on" : "in";
+      const char* caption = isOut ? "Out" : off ? "Off" : on ? "On" : "In";
+      const int month = *Digits(pieces[route + 2].substr(0, 2), 2);  // the date, MMDD
+      const int day = *Digits(pieces[route + 2].substr(2, 2), 2);
+      out.TimeOnDay(field, caption, {0, month, day}, *time, message.received);
     }
   }
   return std::move(out).Finish();
@@ -248,15 +253,16 @@ std::optional<Decoding> RouteDataRecord(const Message& message, const reference:
   if (!route || (icao && (!time || pieces[3].size() != 6))) {
     return std::nullopt;
   }
-  Builder out("Flight report", tables);
+  Builder out(Kind::kFlightRoute, tables);
   if (!pieces[4].empty() || !pieces[5].empty()) {
     if (!DecimalPosition(pieces[4], pieces[5], out)) {
       return std::nullopt;
     }
+    out.SetKind(Kind::kPositionReport);
     AltitudeIfFeet(pieces[6], out);
   }
   if (time) {
-    out.Time("time", "Time", *time);
+    out.Time("report_time", "Time", *time);
   }
   if (icao) {
     out.Airport("departure", "Departure", pieces[8]);

@@ -10,7 +10,7 @@ namespace corvane::readable {
 
 namespace {
 
-constexpr const char* kPositionReport = "Position report";
+constexpr Kind kPositionReport = Kind::kPositionReport;
 
 // "N 350343" / "W1094445": hemisphere, degrees (up to 2 or 3 digits),
 // minutes and seconds.
@@ -80,7 +80,7 @@ std::optional<Builder> StartReport(std::string_view position, ReadLatitude readL
   std::optional<Builder> out(std::in_place, kPositionReport, tables);
   out->Position(*latitude, *longitude);
   if (const auto reportTime = TimeOfDay(Trim(time))) {
-    out->Time("time", "Time", *reportTime);
+    out->Time("report_time", "Time", *reportTime);
   }
   if (const auto feet = Feet(altitude)) {
     out->Altitude(*feet);
@@ -174,7 +174,7 @@ std::optional<Decoding> PositionAltitudeTimeTail(const Message& message, const r
     out.Altitude(*feet);
   }
   if (const auto time = TimeOfDay(Trim(pieces[3]))) {
-    out.Time("time", "Time", *time);
+    out.Time("report_time", "Time", *time);
   }
   const std::string_view tail = Trim(pieces[5]);
   const auto registration = tail.find_first_not_of('.');

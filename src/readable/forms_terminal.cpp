@@ -28,9 +28,9 @@ namespace corvane::readable {
 
 namespace {
 
-constexpr const char* kFlightData = "Flight data report";
-constexpr const char* kConditionReport = "Condition monitoring report";
-constexpr const char* kPositionReport = "Position report";
+constexpr Kind kFlightData = Kind::kFlightDataReport;
+constexpr Kind kConditionReport = Kind::kConditionReport;
+constexpr Kind kPositionReport = Kind::kPositionReport;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
@@ -364,7 +364,7 @@ std::optional<Decoding> FlightDataSnapshot(std::string_view body, const referenc
   }
   Builder out(kFlightData, tables);
   DataHeadingFields(out, *heading);
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   out.Position(*latitude, *longitude);
   out.Altitude(*feet);
   out.Mach(*mach);
@@ -399,7 +399,7 @@ std::optional<Decoding> PackedFlightData(std::string_view body, const reference:
   Builder out(kFlightData, tables);
   Route(out, lines[1].substr(5, 4), lines[1].substr(9, 4));
   out.Position(*latitude, *longitude);
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   out.Altitude(*tensOfFeet * 10.0);
   out.Temperature(sign == 'M' ? -*celsius : *celsius);
   out.Wind(*direction, *speed);
@@ -452,8 +452,8 @@ std::optional<Decoding> FeedPositionBlock(std::string_view body, const reference
 // "ABS001DA_N8719Q  KMDWKPHX287
 //   35322-1078960003037993-585264034X20W/X0100150000--": tail and route,
 // then rows of latitude and longitude (thousandths of a degree), a time,
-// altitude (feet), outside air temperature (whole degrees, then a tenth
-// not read), wind direction and speed; the first row is read, but not its
+// altitude (feet), outside air temperature (whole degrees then tenths:
+// "-585" is -58.5; "-54-" gives no tenths), wind direction and speed; the first row is read, but not its
 // time, which does not always run with the others.
 std::optional<Decoding> FlightDataBlock(std::string_view body, const reference::ReferenceTables& tables) {
   const FirstLines lines(body);
@@ -466,7 +466,8 @@ std::optional<Decoding> FlightDataBlock(std::string_view body, const reference::
   const auto latitude = Number(row.substr(0, 6));
   const auto longitude = Number(row.substr(6, 7));
   const auto feet = Number(row.substr(17, 6));
-  const auto celsius = Number(row.substr(23, 3));
+  const bool tenths = row[26] >= '0' && row[26] <= '9';
+  const auto celsius = Number(row.substr(23, tenths ? 4 : 3));
   const auto direction = WholeIn(row.substr(27, 3), 0, 360);
   const auto speed = WholeIn(row.substr(30, 3), 0, 300);
   if (!IsRegistration(tail) || !IsAirport(heading.substr(17, 4)) || !IsAirport(heading.substr(21, 4)) ||
@@ -480,7 +481,7 @@ std::optional<Decoding> FlightDataBlock(std::string_view body, const reference::
   if (*latitude >= -90000 && *latitude <= 90000 && *longitude >= -180000 && *longitude <= 180000) {
     out.Position(*latitude / 1000, *longitude / 1000);
     out.Altitude(*feet);
-    out.Temperature(*celsius);
+    out.Temperature(tenths ? *celsius / 10 : *celsius);
     out.Wind(*direction, *speed);
   }
   return std::move(out).Finish();
@@ -518,8 +519,8 @@ std::optional<Decoding> TripReport(const std::vector<std::string_view>& items,
   if (!time) {
     return std::nullopt;
   }
-  Builder out("Trip report", tables);
-  out.Time("time", "Time", *time);
+  Builder out(Kind::kTripReport, tables);
+  out.Time("report_time", "Time", *time);
   Route(out, trip[2], trip[3]);
   if (items.size() > 3 && items[3].starts_with("C2")) {
     const auto sample = Split(items[3].substr(2), ',');
@@ -546,7 +547,7 @@ std::optional<Decoding> ReportHeading(std::string_view item, const reference::Re
   }
   Builder out(kConditionReport, tables);
   out.Text("tail", "Aircraft", std::string(pieces[0]));
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   Route(out, pieces[3], pieces[4]);
   return std::move(out).Finish();
 }
@@ -588,7 +589,7 @@ std::optional<Decoding> EngineReport(std::string_view body, const reference::Ref
   }
   Builder out(kConditionReport, tables);
   out.Text("tail", "Aircraft", std::string(pieces[0]));
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   Route(out, pieces[3], pieces[4]);
   FlightIfNumber(out, pieces[5]);
   return std::move(out).Finish();
@@ -695,7 +696,7 @@ std::optional<Decoding> FlightPlanReport(std::string_view body, const reference:
     return std::nullopt;
   }
   const FlightPlan plan = ReadPlan(items[route], whole || route + 1 < items.size());
-  Builder out("Flight plan", tables);
+  Builder out(Kind::kFlightPlan, tables);
   for (std::size_t at = 1; at < route; ++at) {
     if (items[at].starts_with("FN")) {
       FlightIfNumber(out, items[at].substr(2));
@@ -734,7 +735,7 @@ bool ReportedPosition(std::string_view item, Builder& out) {
     return false;
   }
   out.Position(*latitude, *longitude);
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   if (const auto level = Digits(pieces[at + 1], 3); level && *level > 0) {
     out.Altitude(*level * 100.0);
   }
@@ -778,7 +779,7 @@ void ReportItems(const std::vector<std::string_view>& items, Builder& out, bool&
       FlightIfNumber(out, item.substr(2));
     } else if (item.starts_with("TS") && !hasPosition && pieces.size() == 2 && Digits(pieces[1], 6)) {
       if (const auto time = TimeOfDay(pieces[0])) {
-        out.Time("time", "Time", *time);
+        out.Time("report_time", "Time", *time);
       }
     } else if (item.starts_with("PS")) {
       position = ReportedPosition(item, out) || position;
@@ -803,14 +804,13 @@ std::optional<Decoding> ItemReport(std::string_view body, const reference::Refer
     return std::nullopt;
   }
   const auto items = Split(body.substr(4, body.size() - 8), '/');
-  Builder out("Progress report", tables);
+  Builder out(Kind::kProgressReport, tables);
   bool position = false;
   ReportItems(items, out, position);
-  auto decoding = std::move(out).Finish();
-  if (decoding && position) {
-    decoding->kind = kPositionReport;
+  if (position) {
+    out.SetKind(kPositionReport);
   }
-  return decoding;
+  return std::move(out).Finish();
 }
 
 // --- Fault and warning reports ------------------------------------------------
@@ -833,8 +833,8 @@ std::optional<Decoding> FaultReport(std::string_view body, const reference::Refe
         !time) {
       return std::nullopt;
     }
-    Builder out(fault ? "Fault report" : "Warning report", tables);
-    out.Time("time", "Time", *time);
+    Builder out(fault ? Kind::kFaultReport : Kind::kWarningReport, tables);
+    out.Time("report_time", "Time", *time);
     return std::move(out).Finish();
   }
   return std::nullopt;
@@ -879,7 +879,7 @@ std::optional<Decoding> TripPosition(std::string_view body, const reference::Ref
     return std::nullopt;
   }
   Builder out(kPositionReport, tables);
-  out.Time("time", "Time", *time);
+  out.Time("report_time", "Time", *time);
   out.Position(*latitude, *longitude);
   return std::move(out).Finish();
 }

@@ -17,7 +17,7 @@ struct LabelForms {
   std::array<Form, 8> forms;
 };
 
-constexpr std::array<LabelForms, 65> kForms = {{
+constexpr std::array<LabelForms, 68> kForms = {{
     {"44", {FlightEvent, nullptr}},
     {"2P", {FlightMonitor, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -77,7 +77,10 @@ constexpr std::array<LabelForms, 65> kForms = {{
     {"2H", {TopOfClimbOrDescent, nullptr}},
     {"2F", {HundredthsPosition, nullptr}},
     {"2U", {Loadsheet, nullptr}},
+    {"QP", {RouteLeadReport, nullptr}},
     {"QQ", {RouteLeadReport, nullptr}},
+    {"QR", {RouteLeadReport, nullptr}},
+    {"QS", {RouteLeadReport, nullptr}},
     {"1G", {RouteDateRecord, nullptr}},
     {"1X", {TaggedReport, nullptr}},
     {"32", {DatedPositionRecord, nullptr}},

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -16,18 +17,36 @@ class ReferenceTables;
 
 namespace corvane::readable {
 
-// A number, a text, or a list of names.
-using Value = std::variant<double, std::string, std::vector<std::string>>;
+// A number, a text, a list of names, or a list of numbers (a field the text
+// repeats, such as the contracts an ADS-C downlink answers).
+using Value = std::variant<double, std::string, std::vector<std::string>, std::vector<double>>;
 
 struct Field {
-  std::string name;  // latitude, altitude_ft, arrival, ...
+  // The value is made in place (a variant moved into place costs a copy and
+  // makes GCC 12 warn of alternatives it cannot see are unused).
+  template <typename V>
+  Field(std::string_view fieldName, V&& fieldValue) : name(fieldName), value(std::forward<V>(fieldValue)) {}
+
+  std::string_view name;  // latitude, altitude_ft, arrival, ...: a name of schema.h (static text)
   Value value;
 };
 
 struct Decoding {
-  std::string kind;           // "Position report", "Media advisory", ...
-  std::vector<Field> fields;  // in the order the text gives them
+  std::string_view kind;      // "position_report", ...: an identifier of kinds.h, stable
+  std::string_view title;     // "Position report", ...: the kind in words
+  std::vector<Field> fields;  // in the order the text gives them; no name twice
   std::string text;           // one item a line, each ending in CR LF
+};
+
+// When the message was received, UTC; year 0 when not known. Times the text
+// carries with a day of month (or a date) are completed from it.
+struct ReceiveTime {
+  int year = 0;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
 };
 
 // What decoding needs of a message; text is the card's bytes.
@@ -36,6 +55,7 @@ struct Message {
   std::string_view mode;
   std::string_view text;
   std::string_view sublabel;  // where known; empty otherwise
+  ReceiveTime received{};
 };
 
 // The readable decoding of a message; nothing when its text fits no known

@@ -44,6 +44,9 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   [[nodiscard]] livelink::LiveLinkServer& LiveLink() { return liveLink_; }
   [[nodiscard]] livelink::MqttPublisher* Mqtt() { return mqtt_.get(); }
   [[nodiscard]] const std::string& Station() const { return liveJson_.Station(); }
+  // The readable decoding of the message the path accepted last (null when
+  // none), decoded once for the display and LiveJSON alike.
+  [[nodiscard]] const readable::Decoding* ReadableOfLast() { return liveJson_.ReadableOfLast(*path_); }
 
   // This receiver's station name (empty: the host name), carried in LiveJSON
   // and how records this station sent are known when they come back.

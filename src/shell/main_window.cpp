@@ -291,15 +291,15 @@ void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
 void MainWindow::ShowPanels(const decoding::PanelState& panels) {
   shownPanels_ = panels;
   shownReadable_.reset();
-  if (const auto& message = Path().LastMessage()) {
-    shownReadable_ = livelink::ReadableOf(message->record, reference::Global());
+  if (const readable::Decoding* decoding = Receiver().ReadableOfLast()) {
+    shownReadable_ = *decoding;  // the receiver's decoding, which LiveJSON writes too
   }
   RenderMessageArea();
 }
 
 // With "Readable text" on, a message shown as raw text shows its readable
-// lines first, then a line of dashes, then the raw text; decoded panels stay
-// as they are.
+// title (the kind in words), its lines, then a line of dashes, then the raw
+// text; decoded panels stay as they are.
 void MainWindow::RenderMessageArea() {
   const bool rawText = shownPanels_.visible[static_cast<std::size_t>(decoding::Panel::fMSG)];
   if (!readableText_->isChecked() || !shownReadable_ || !rawText) {
@@ -307,7 +307,10 @@ void MainWindow::RenderMessageArea() {
     return;
   }
   decoding::PanelState withReadable = shownPanels_;
-  withReadable.msgText = shownReadable_->text + std::string(56, '-') + "\r\n" + shownPanels_.msgText;
+  withReadable.msgText.assign(shownReadable_->title);
+  withReadable.msgText += "\r\n";
+  withReadable.msgText += shownReadable_->text;
+  withReadable.msgText += std::string(56, '-') + "\r\n" + shownPanels_.msgText;
   messageArea_->Render(withReadable);
 }
 

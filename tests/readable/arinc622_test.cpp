@@ -25,11 +25,11 @@ class Arinc622Messages : public RealMessages {
 TEST_F(Arinc622Messages, AdsReportsReadPositionAltitudeAndTimePastTheHour) {
   const auto boston = DecodeFirst("B6", "/QXHADS2.ADS.N945JT");
   ASSERT_TRUE(boston);
-  EXPECT_EQ(boston->kind, "ADS-C report");
+  EXPECT_EQ(boston->kind, "adsc_report");
   EXPECT_EQ(boston->text,
-            "Registration: N945JT\r\nGround station: QXHADS2\r\nContract: 9\r\nPosition: 42\xB0"
+            "Registration: N945JT\r\nGround station: QXHADS2\r\nPosition: 42\xB0"
             "19.3'N 70\xB0"
-            "51.7'W\r\nAltitude: 2,792 ft\r\nTime past the hour: 193 s\r\n");
+            "51.7'W\r\nAltitude: 2,792 ft\r\nTime past the hour: 193 s\r\nContract: 9\r\n");
   EXPECT_NEAR(NumberOf(*boston, "longitude"), -70.8623, 0.0001);
 
   // Under H1 with the terminal's prefix.
@@ -53,7 +53,7 @@ TEST_F(Arinc622Messages, AdsReportGroupsReadVectorsWeatherFlightAndRoute) {
   EXPECT_NEAR(NumberOf(*departure, "track_deg"), 179.0, 0.1);
   EXPECT_EQ(NumberOf(*departure, "groundspeed_kt"), 176.5);
   EXPECT_EQ(NumberOf(*departure, "vertical_rate_fpm"), 1760);
-  EXPECT_EQ(NumberOf(*departure, "temperature_c"), 13);
+  EXPECT_EQ(NumberOf(*departure, "outside_air_temperature_c"), 13);
   EXPECT_EQ(NumberOf(*departure, "wind_speed_kt"), 6.5);
 
   // A wind from the north-west: a negative direction turned into 0-360.
@@ -61,53 +61,53 @@ TEST_F(Arinc622Messages, AdsReportGroupsReadVectorsWeatherFlightAndRoute) {
   ASSERT_TRUE(cruise);
   EXPECT_NEAR(NumberOf(*cruise, "wind_dir_deg"), 341.7, 0.1);
   EXPECT_EQ(NumberOf(*cruise, "wind_speed_kt"), 76.5);
-  EXPECT_EQ(NumberOf(*cruise, "temperature_c"), -56.75);
+  EXPECT_EQ(NumberOf(*cruise, "outside_air_temperature_c"), -56.75);
   EXPECT_NEAR(NumberOf(*cruise, "heading_deg"), 101.9, 0.1);
   EXPECT_NEAR(NumberOf(*cruise, "mach"), 0.8465, 0.0001);
 
   const auto route = DecodeFirst("B6", "/LPAFAYA.ADS.G-WUKC071A");
   ASSERT_TRUE(route);
   EXPECT_EQ(TextOf(*route, "flight"), "WUK8130");
-  EXPECT_EQ(TextOf(*route, "next_position"),
-            "40\xB0"
-            "35.0'N 6\xB0"
-            "18.1'W");
+  EXPECT_NEAR(NumberOf(*route, "next_latitude"), 40.5833, 0.001);   // 40°35.0'N
+  EXPECT_NEAR(NumberOf(*route, "next_longitude"), -6.3017, 0.001);  // 6°18.1'W
   EXPECT_EQ(NumberOf(*route, "next_time_to_go_s"), 2120);
   EXPECT_EQ(NumberOf(*route, "following_altitude_ft"), 36000);
 
   const auto event = DecodeFirst("B6", "/LPAFAYA.ADS.G-WUKC14");
   ASSERT_TRUE(event);
-  EXPECT_EQ(event->kind, "ADS-C waypoint change event");
+  EXPECT_EQ(event->kind, "adsc_waypoint_change_event");
   const auto ack = DecodeFirst("B6", "/ALGCAYA.ADS.9H-HFA0302");
   ASSERT_TRUE(ack);
-  EXPECT_EQ(ack->kind, "ADS-C acknowledgement");
-  EXPECT_EQ(NumberOf(*ack, "contract_number"), 2);
+  EXPECT_EQ(ack->kind, "adsc_acknowledgement");
+  EXPECT_EQ(std::get<std::vector<double>>(*FieldOf(*ack, "contract_numbers")), std::vector<double>{2});
+  // Two acknowledged contracts before the report: both kept, in order.
+  EXPECT_EQ(std::get<std::vector<double>>(*FieldOf(*DecodeLine(537), "contract_numbers")), (std::vector<double>{2, 1}));
   const auto refused = DecodeFirst("H1", "#M1B/B6 QXHADS2.ADS.N416WN");
   ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->kind, "ADS-C negative acknowledgement");
+  EXPECT_EQ(refused->kind, "adsc_negative_acknowledgement");
 }
 
 TEST_F(Arinc622Messages, CpdlcAndContractEnvelopesNameTheirKindAndRegistration) {
   const auto confirm = DecodeFirst("BA", "/USADCXA.CC1.N390DN");
   ASSERT_TRUE(confirm);
-  EXPECT_EQ(confirm->kind, "CPDLC connection confirmed");
+  EXPECT_EQ(confirm->kind, "cpdlc_connection_confirmed");
   EXPECT_EQ(confirm->text, "Registration: N390DN\r\nGround station: USADCXA\r\n");
   // Dots left-fill a short registration.
   const auto padded = DecodeFirst("AA", "/REKCAYA.AT1..B-LRK");
   ASSERT_TRUE(padded);
-  EXPECT_EQ(padded->kind, "CPDLC message");
+  EXPECT_EQ(padded->kind, "cpdlc_message");
   EXPECT_EQ(TextOf(*padded, "tail"), "B-LRK");
   // A registration of all seven characters, with no dot before it.
   const auto cancel = DecodeFirst("A6", "/YVRE2YA.ADSB-17801");
   ASSERT_TRUE(cancel);
-  EXPECT_EQ(cancel->kind, "ADS-C contract cancellation");
+  EXPECT_EQ(cancel->kind, "adsc_contract_cancellation");
   EXPECT_EQ(TextOf(*cancel, "tail"), "B-17801");
   const auto uplink = DecodeFirst("H1", "- #MD/AA YWGE2YA.AT1.JA17KZ");
   ASSERT_TRUE(uplink);
   EXPECT_EQ(TextOf(*uplink, "ground_station"), "YWGE2YA");
   const auto request = DecodeFirst("AA", "/YQXE2YA.CR1.9V-SGF");
   ASSERT_TRUE(request);
-  EXPECT_EQ(request->kind, "CPDLC connection request");
+  EXPECT_EQ(request->kind, "cpdlc_connection_request");
 }
 
 // One wrong digit anywhere, data or checksum, and nothing is read.

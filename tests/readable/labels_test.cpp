@@ -12,9 +12,9 @@ namespace {
 TEST_F(RealMessages, EventReportsReadRouteTimeAndTheEventsTime) {
   const auto off = DecodeFirst("14", "/14 OFF EVENT      / KIAD EDDF");
   ASSERT_TRUE(off);
-  EXPECT_EQ(off->kind, "Off report");
+  EXPECT_EQ(off->kind, "off_report");
   EXPECT_EQ(off->text,
-            "Departure: KIAD (Washington, DC)\r\nArrival: EDDF (Frankfurt)\r\nTime: 02:50:55\r\nOff: 02:50\r\n"
+            "Departure: KIAD (Washington, DC)\r\nArrival: EDDF (Frankfurt)\r\nSent: 02:50:55\r\nOff: 02:50\r\n"
             "Position: 38\xB0"
             "57.6'N 77\xB0"
             "27.6'W\r\n");
@@ -38,8 +38,8 @@ TEST_F(RealMessages, EventReportsReadRouteTimeAndTheEventsTime) {
 TEST_F(RealMessages, FlightHeadersReadFlightTimeRouteAndPositionLines) {
   const auto freeText = DecodeFirst("37", "FTX01YX4687/04042233KJFKKDCA");
   ASSERT_TRUE(freeText);
-  EXPECT_EQ(freeText->kind, "Free text");
-  EXPECT_EQ(freeText->text, "Flight: YX4687\r\nTime: 22:33\r\nDeparture: KJFK\r\nArrival: KDCA\r\n");
+  EXPECT_EQ(freeText->kind, "free_text");
+  EXPECT_EQ(freeText->text, "Flight: YX4687\r\nSent: 22:33\r\nDeparture: KJFK\r\nArrival: KDCA\r\n");
   const auto withPosition = DecodeFirst("39", "PBS01AFL2137   /13131406LTFMUUEE");
   ASSERT_TRUE(withPosition);
   EXPECT_EQ(TextOf(*withPosition, "flight"), "AFL2137");
@@ -48,6 +48,11 @@ TEST_F(RealMessages, FlightHeadersReadFlightTimeRouteAndPositionLines) {
   const auto withAltitude = DecodeFirst("27", "POS01AFL2374   /08080727UUEELFLL");
   ASSERT_TRUE(withAltitude);
   EXPECT_EQ(NumberOf(*withAltitude, "altitude_ft"), 36000);
+  // A position report's header with no position in its body is no position report.
+  const auto noPosition = DecodeLine(1305);
+  ASSERT_TRUE(noPosition);
+  EXPECT_EQ(noPosition->kind, "flight_route");
+  EXPECT_EQ(TextOf(*noPosition, "sent_time_utc"), "2026-12-04T12:13:00Z");
   EXPECT_FALSE(Decode({"37", "2", "FTX01YX4687/04042260KJFKKDCA", {}}, tables_));  // minute 60
   EXPECT_FALSE(Decode({"37", "2", "FTX01YX4687/04042233KJFKKDC1", {}}, tables_));
 }
@@ -66,14 +71,30 @@ TEST_F(RealMessages, WaypointReportsReadPositionTimeFlightLevelAndTemperature) {
   const auto thousandths = DecodeFirst("16", "POSA1N37358W 77279");
   ASSERT_TRUE(thousandths);
   EXPECT_DOUBLE_EQ(NumberOf(*thousandths, "longitude"), -77.279);
-  EXPECT_EQ(NumberOf(*thousandths, "temperature_c"), -61);
+  EXPECT_EQ(NumberOf(*thousandths, "outside_air_temperature_c"), -61);
   const auto west = DecodeFirst("20", "POSN38160W077075");
   ASSERT_TRUE(west);
   EXPECT_NEAR(NumberOf(*west, "longitude"), -77.125, 0.0001);
   EXPECT_EQ(NumberOf(*west, "altitude_ft"), 36000);
+  // POSA1: the time is the passage of the waypoint before the position.
+  for (const std::size_t line : {715U, 728U}) {
+    const auto posa1 = DecodeLine(line);
+    ASSERT_TRUE(posa1);
+    EXPECT_EQ(FieldOf(*posa1, "report_time"), nullptr) << line;
+    EXPECT_FALSE(TextOf(*posa1, "position_waypoint").empty()) << line;
+  }
+  EXPECT_EQ(TextOf(*DecodeLine(728), "waypoint_time"), "10:53:23");
+  EXPECT_EQ(TextOf(*DecodeLine(728), "position_waypoint"), "N48W140");
+  // 25 ft five minutes before the same flight's 12,239 ft, by the airport:
+  // left out; the dated stamp is a full time.
+  const auto low = DecodeLine(1302);
+  ASSERT_TRUE(low);
+  EXPECT_EQ(FieldOf(*low, "altitude_ft"), nullptr);
+  EXPECT_EQ(TextOf(*low, "report_time_utc"), "2022-08-04T12:03:30Z");
+  EXPECT_EQ(NumberOf(*DecodeLine(1301), "altitude_ft"), 12239);
   const auto stamped = DecodeFirst("16", "PC0397/04AUG22 12:08:30");
   ASSERT_TRUE(stamped);
-  EXPECT_EQ(TextOf(*stamped, "time"), "12:08:30");
+  EXPECT_EQ(TextOf(*stamped, "report_time"), "12:08:30");
   EXPECT_EQ(NumberOf(*stamped, "altitude_ft"), 12239);
   const auto slashed = DecodeFirst("16", "LAT N 47.176/LON E  2.943");
   ASSERT_TRUE(slashed);
@@ -89,11 +110,11 @@ TEST_F(RealMessages, WaypointReportsReadPositionTimeFlightLevelAndTemperature) {
 TEST_F(RealMessages, SquittersNameTheStationItsPlaceAndFrequency) {
   const auto full = DecodeFirst("SQ", "02XSPERYPPH03155S11557EV136975/");
   ASSERT_TRUE(full);
-  EXPECT_EQ(full->kind, "Squitter");
+  EXPECT_EQ(full->kind, "squitter");
   EXPECT_EQ(TextOf(*full, "network"), "SITA");
   EXPECT_EQ(TextOf(*full, "station"), "YPPH");
   EXPECT_NEAR(NumberOf(*full, "latitude"), -(31 + 55 / 60.0), 1e-9);
-  EXPECT_EQ(TextOf(*full, "frequency_mhz"), "136.975");
+  EXPECT_EQ(NumberOf(*full, "frequency_mhz"), 136.975);
   const auto brief = DecodeFirst("SQ", "01XAABQKABQ1ARINC");
   ASSERT_TRUE(brief);
   EXPECT_EQ(brief->text, "Network: ARINC\r\nStation (IATA): ABQ\r\nStation: KABQ\r\n");
@@ -108,14 +129,23 @@ TEST_F(RealMessages, SingleLabelFormsReadOnlyWhatTheirPiecesShow) {
   const auto phase = DecodeFirst("4A", "01CLER VIR141/191334EGLLKLAX");
   ASSERT_TRUE(phase);
   EXPECT_EQ(NumberOf(*phase, "altitude_ft"), 35764);
-  EXPECT_EQ(NumberOf(*phase, "temperature_c"), -17.8);
+  EXPECT_EQ(NumberOf(*phase, "total_air_temperature_c"), -17.8);
+  for (const std::size_t line : {1115U, 1961U, 1962U, 1963U, 1964U}) {  // total air, never outside air
+    const auto tat = DecodeLine(line);
+    ASSERT_TRUE(tat);
+    EXPECT_EQ(tat->kind, "flight_phase_change") << line;
+    EXPECT_EQ(FieldOf(*tat, "outside_air_temperature_c"), nullptr) << line;
+    EXPECT_NE(tat->text.find("Total air temperature: "), std::string::npos) << line;
+  }
+  // Day 19 received on 7 December: the 19th of November, not a day to come.
+  EXPECT_EQ(TextOf(*DecodeLine(1115), "event_time_utc"), "2026-11-19T02:03:00Z");
   const auto fleet = DecodeFirst("4A", "101606,1910,.N317FR,,KMDW,----");
   ASSERT_TRUE(fleet);
   EXPECT_EQ(TextOf(*fleet, "tail"), "N317FR");
   EXPECT_EQ(FieldOf(*fleet, "arrival"), nullptr);
   const auto door = DecodeFirst("4A", "DOOR/CARGO OPEN 1445");
   ASSERT_TRUE(door);
-  EXPECT_EQ(door->kind, "Door opened");
+  EXPECT_EQ(door->kind, "door_opened");
   const auto tagged = DecodeFirst("1L", "00018213200/GS 411500/DEP MDPC");
   ASSERT_TRUE(tagged);
   EXPECT_EQ(TextOf(*tagged, "flight"), "SWG9040");
@@ -147,9 +177,9 @@ TEST_F(RealMessages, SingleLabelFormsReadOnlyWhatTheirPiecesShow) {
 TEST_F(RealMessages, StationMessagesAndRouteRecordsReadStationTimeFlightAndRoute) {
   const auto crew = DecodeFirst("14", "2,,,Y,N,Y,KPHL,005530");
   ASSERT_TRUE(crew);
-  EXPECT_EQ(crew->kind, "Crew message to station");
+  EXPECT_EQ(crew->kind, "crew_message_to_station");
   EXPECT_EQ(TextOf(*crew, "station"), "KPHL");
-  EXPECT_EQ(TextOf(*crew, "time"), "00:55:30");
+  EXPECT_EQ(TextOf(*crew, "sent_time"), "00:55:30");
   EXPECT_EQ(TextOf(*crew, "message"), "HELLO PHL WE WILL BE 25 MIN EARLY WILL THERE BE A GATE FOR US");
   const auto empty = DecodeFirst("14", "8,,,Y,N,Y,KBDL");
   ASSERT_TRUE(empty);
@@ -170,7 +200,13 @@ TEST_F(RealMessages, FlightLogsAndReportsReadRouteTimesAndRunway) {
   ASSERT_TRUE(log);
   EXPECT_EQ(log->text,
             "Aircraft: C-FDBD\r\nDeparture: CYQB\r\nArrival: CYBG\r\nFlight: SWG419\r\nOut: 02:24\r\nOff: 02:38\r\n"
-            "On: 03:01\r\nIn: 03:09\r\nTime: 03:19:16\r\n");
+            "On: 03:01\r\nIn: 03:09\r\nSent: 03:19:16\r\n");
+  // Dated: out the evening before the log's date, on after midnight.
+  const auto datedLog = DecodeLine(1577);
+  ASSERT_TRUE(datedLog);
+  EXPECT_EQ(TextOf(*datedLog, "out_utc"), "2020-03-09T21:53:00Z");
+  EXPECT_EQ(TextOf(*datedLog, "on_utc"), "2020-03-10T02:15:00Z");
+  EXPECT_EQ(TextOf(*datedLog, "sent_time_utc"), "2020-03-10T02:32:16Z");
   const auto noOff = DecodeFirst("2G", "LOG C-GLRN00072");  // "OF ----"
   ASSERT_TRUE(noOff);
   EXPECT_EQ(FieldOf(*noOff, "off"), nullptr);
@@ -180,7 +216,7 @@ TEST_F(RealMessages, FlightLogsAndReportsReadRouteTimesAndRunway) {
   EXPECT_EQ(TextOf(*line, "departure"), "NTAA");
   const auto descent = DecodeFirst("2D", "TOD01,ASL27E,LYBE,EKCH");
   ASSERT_TRUE(descent);
-  EXPECT_EQ(descent->kind, "Top of descent report");
+  EXPECT_EQ(descent->kind, "top_of_descent_report");
   EXPECT_EQ(TextOf(*descent, "runway_arrival"), "22L");
   const auto climb = DecodeFirst("2D", "TOC10,ETD078    ,EHAM");
   ASSERT_TRUE(climb);
@@ -193,7 +229,7 @@ TEST_F(RealMessages, FlightLogsAndReportsReadRouteTimesAndRunway) {
   const auto dated = DecodeFirst("2L", "DAT 16MAR25\r\nUTC 0041");
   ASSERT_TRUE(dated);
   EXPECT_EQ(TextOf(*dated, "flight"), "JST952");
-  EXPECT_EQ(TextOf(*dated, "time"), "00:41");
+  EXPECT_EQ(TextOf(*dated, "report_time"), "00:41");
   const auto cityPair = DecodeFirst("3L", "3869GSOORD");
   ASSERT_TRUE(cityPair);
   EXPECT_EQ(TextOf(*cityPair, "departure_iata"), "GSO");
@@ -220,8 +256,17 @@ TEST_F(RealMessages, RouteLinesReadRegistrationTimedPositionAndLoadsheet) {
   const auto timed = DecodeFirst("QQ", "KMMUKCLT2124");
   ASSERT_TRUE(timed);
   EXPECT_NEAR(NumberOf(*timed, "longitude"), -(74 + 23.5 / 60), 1e-9);
-  EXPECT_EQ(TextOf(*timed, "time"), "21:24:15");
+  EXPECT_EQ(TextOf(*timed, "report_time"), "21:24:15");
   EXPECT_EQ(TextOf(*timed, "arrival"), "KCLT");
+  // QP/QQ/QR/QS: out, off, on, in reports with the event's time.
+  EXPECT_EQ(timed->kind, "oooi_report");
+  EXPECT_EQ(TextOf(*timed, "off"), "21:24");
+  EXPECT_EQ(TextOf(*DecodeLine(1232), "off_utc"), "2026-11-09T00:25:00Z");  // day 09 from the position
+  EXPECT_EQ(TextOf(*DecodeLine(2142), "off_utc"), "2024-09-29T18:35:00Z");  // "29SEP24"
+  const auto on = DecodeLine(77);
+  ASSERT_TRUE(on);
+  EXPECT_EQ(on->kind, "oooi_report");
+  EXPECT_EQ(TextOf(*on, "on"), "00:19");
   const auto east = DecodeFirst("83", "001PR11013423");
   ASSERT_TRUE(east);
   EXPECT_NEAR(NumberOf(*east, "longitude"), 116 + 3.0 / 60, 1e-9);
@@ -237,16 +282,16 @@ TEST_F(RealMessages, RouteLinesReadRegistrationTimedPositionAndLoadsheet) {
   EXPECT_EQ(FieldOf(*noFlight, "flight"), nullptr);
   const auto tagged = DecodeFirst("1X", "00072219700/TX FRAOPXH");
   ASSERT_TRUE(tagged);
-  EXPECT_EQ(tagged->kind, "Flight report");
+  EXPECT_EQ(tagged->kind, "progress_report");
   EXPECT_EQ(TextOf(*tagged, "arrival"), "LGKO");
-  EXPECT_EQ(TextOf(*tagged, "time"), "03:08:19");
+  EXPECT_EQ(TextOf(*tagged, "sent_time"), "03:08:19");
   const auto behindFlight = DecodeFirst("19", "FI FI0696");
   ASSERT_TRUE(behindFlight);
   EXPECT_EQ(TextOf(*behindFlight, "off"), "22:56");
-  EXPECT_EQ(FieldOf(*behindFlight, "time"), nullptr);  // "UTC 120220803225632" is no time of day
+  EXPECT_EQ(FieldOf(*behindFlight, "sent_time"), nullptr);  // "UTC 120220803225632" is no time of day
   const auto dashed = DecodeFirst("32", "P,R,2026-02-02 00:59:09");
   ASSERT_TRUE(dashed);
-  EXPECT_EQ(TextOf(*dashed, "time"), "00:59:09");
+  EXPECT_EQ(TextOf(*dashed, "report_time"), "00:59:09");
   EXPECT_DOUBLE_EQ(NumberOf(*dashed, "longitude"), -107.021);
   EXPECT_EQ(NumberOf(*dashed, "altitude_ft"), 25997);
   const auto upload = DecodeFirst("2J", "U003,EW9737");
@@ -271,13 +316,13 @@ TEST_F(RealMessages, ShortPositionReportsReadSignedTenthsAndSouthernDecimals) {
   EXPECT_DOUBLE_EQ(NumberOf(*west, "latitude"), 34.0);
   EXPECT_DOUBLE_EQ(NumberOf(*west, "longitude"), -81.9);
   EXPECT_EQ(NumberOf(*west, "altitude_ft"), 36900);
-  EXPECT_EQ(NumberOf(*west, "temperature_c"), -51);
-  EXPECT_EQ(TextOf(*west, "time"), "02:16");
+  EXPECT_EQ(NumberOf(*west, "outside_air_temperature_c"), -51);
+  EXPECT_EQ(TextOf(*west, "report_time"), "02:16");
   EXPECT_FALSE(Decode({"2L", "2", "P/0216/369-/\r\n+34.0-181.9/-51/2/5", {}}, tables_));
   const auto south = DecodeFirst("3L", "S 33.889/E151.177");
   ASSERT_TRUE(south);
   EXPECT_DOUBLE_EQ(NumberOf(*south, "latitude"), -33.889);
-  EXPECT_EQ(TextOf(*south, "time"), "04:38");
+  EXPECT_EQ(TextOf(*south, "report_time"), "04:38");
 }
 
 }  // namespace

@@ -17,13 +17,16 @@ namespace {
 TEST_F(RealMessages, MediaAdvisoriesNameTheLinkTheTimeAndTheLinksAvailable) {
   const auto established = DecodeFirst("SA", "0EV005043VSH");
   ASSERT_TRUE(established);
-  EXPECT_EQ(established->kind, "Media advisory");
+  EXPECT_EQ(established->kind, "media_advisory");
   EXPECT_EQ(TextOf(*established, "link"), "VHF ACARS");
-  EXPECT_EQ(TextOf(*established, "time"), "00:50:43");
+  EXPECT_EQ(TextOf(*established, "link_state"), "established");
+  EXPECT_EQ(TextOf(*DecodeFirst("SA", "0L"), "link_state"), "lost");
+  EXPECT_EQ(TextOf(*established, "event_time"), "00:50:43");
   EXPECT_EQ(std::get<std::vector<std::string>>(*FieldOf(*established, "available_links")),
             (std::vector<std::string>{"VHF ACARS", "SATCOM", "HF data link"}));
   EXPECT_EQ(established->text,
-            "Link established: VHF ACARS\r\nTime: 00:50:43\r\nLinks available: VHF ACARS SATCOM HF data link\r\n");
+            "Link established: VHF ACARS\r\nLink state: established\r\nTime: 00:50:43\r\nLinks available: VHF ACARS "
+            "SATCOM HF data link\r\n");
   // The free text after "/" is no link.
   const auto afterSlash = DecodeFirst("SA", "0EH014323VSH/");
   ASSERT_TRUE(afterSlash);
@@ -39,15 +42,15 @@ TEST_F(RealMessages, PositionReportsReadPlaceTimeAltitudeTemperatureAndArrival) 
   const auto decimal = DecodeFirst("21", "POSN 35.062W109.746");
   const auto seconds = DecodeFirst("22", "N 350343W1094445");
   ASSERT_TRUE(decimal && seconds);
-  EXPECT_EQ(decimal->kind, "Position report");
+  EXPECT_EQ(decimal->kind, "position_report");
   EXPECT_DOUBLE_EQ(NumberOf(*decimal, "latitude"), 35.062);
   EXPECT_DOUBLE_EQ(NumberOf(*decimal, "longitude"), -109.746);
   EXPECT_NEAR(NumberOf(*seconds, "latitude"), 35.062, 0.001);
   EXPECT_NEAR(NumberOf(*seconds, "longitude"), -109.746, 0.001);
   for (const Decoding* d : {&*decimal, &*seconds}) {
-    EXPECT_EQ(TextOf(*d, "time"), "00:55:30");
+    EXPECT_EQ(TextOf(*d, "report_time"), "00:55:30");
     EXPECT_EQ(NumberOf(*d, "altitude_ft"), 37015);
-    EXPECT_EQ(NumberOf(*d, "temperature_c"), -58);
+    EXPECT_EQ(NumberOf(*d, "outside_air_temperature_c"), -58);
   }
   EXPECT_EQ(TextOf(*decimal, "eta"), "02:49:30");
   EXPECT_EQ(TextOf(*decimal, "arrival"), "KIAH");
@@ -61,7 +64,7 @@ TEST_F(RealMessages, PositionReportsReadPlaceTimeAltitudeTemperatureAndArrival) 
   const auto withTail = DecodeFirst("12", "N 34.076,W107.484,38000,001217");
   ASSERT_TRUE(withTail);
   EXPECT_EQ(TextOf(*withTail, "tail"), "C-GWBT");
-  EXPECT_EQ(TextOf(*withTail, "time"), "00:12:17");
+  EXPECT_EQ(TextOf(*withTail, "report_time"), "00:12:17");
   const auto plain = DecodeFirst("16", "000118,34986");
   ASSERT_TRUE(plain);
   EXPECT_DOUBLE_EQ(NumberOf(*plain, "latitude"), 35.975);
@@ -83,8 +86,8 @@ TEST_F(RealMessages, AutomaticPositionReportsReadTheirTaggedItems) {
   const auto noReadings = DecodeFirst("16", "010781/AUTPOS");
   ASSERT_TRUE(noReadings);
   EXPECT_EQ(FieldOf(*noReadings, "altitude_ft"), nullptr);
-  EXPECT_EQ(FieldOf(*noReadings, "temperature_c"), nullptr);
-  EXPECT_EQ(TextOf(*noReadings, "time"), "00:07:30");
+  EXPECT_EQ(FieldOf(*noReadings, "outside_air_temperature_c"), nullptr);
+  EXPECT_EQ(TextOf(*noReadings, "report_time"), "00:07:30");
   // Sixty seconds is no position.
   EXPECT_FALSE(Decode({"16", "2", "010394/AUTPOS/LLD N350460 W1070026\r\n/ALT 32400", {}}, tables_));
 }
@@ -97,7 +100,7 @@ TEST_F(RealMessages, TerminalPositionReportsReadTheRouteAheadOnlyWhenItLinesUp) 
   EXPECT_EQ(report->text,
             "Position: 34\xB0"
             "31.9'N 107\xB0"
-            "25.0'W\r\nOver: DRYHT350-0063\r\nTime: 00:30:09\r\n"
+            "25.0'W\r\nOver: DRYHT350-0063\r\nOver it at: 00:30:09\r\n"
             "Altitude: 35,000 ft\r\nNext: TXO\r\nNext at: 00:58:18\r\nThen: TURKI\r\n"
             "Outside air temperature: -54 \xB0"
             "C\r\nWind: 239\xB0"
@@ -112,7 +115,7 @@ TEST_F(RealMessages, TerminalPositionReportsReadTheRouteAheadOnlyWhenItLinesUp) 
   const auto shifted = DecodeFirst("H1", "POSN29528W095497,560");
   ASSERT_TRUE(shifted);
   EXPECT_EQ(FieldOf(*shifted, "next_waypoint"), nullptr);
-  EXPECT_EQ(FieldOf(*shifted, "temperature_c"), nullptr);
+  EXPECT_EQ(FieldOf(*shifted, "outside_air_temperature_c"), nullptr);
   EXPECT_EQ(NumberOf(*shifted, "altitude_ft"), 20000);
   // Sixty minutes is no position.
   EXPECT_FALSE(DecodeFirst("H1", "POSN35317W107600"));
@@ -123,7 +126,7 @@ TEST_F(RealMessages, TerminalPositionReportsReadTheRouteAheadOnlyWhenItLinesUp) 
 TEST_F(RealMessages, AirlineReportsReadTheRouteAndTheirTaggedItems) {
   const auto position = DecodeFirst("80", "3N01 POSRPT 0792/13 OMDB/OEMA");
   ASSERT_TRUE(position);
-  EXPECT_EQ(position->kind, "Position report");
+  EXPECT_EQ(position->kind, "position_report");
   EXPECT_EQ(position->text,
             "Departure: OMDB (Dubai)\r\nArrival: OEMA (Medina)\r\nAircraft: HZ-NS34\r\n"
             "Position: 24\xB0"
@@ -135,11 +138,11 @@ TEST_F(RealMessages, AirlineReportsReadTheRouteAndTheirTaggedItems) {
   EXPECT_NEAR(NumberOf(*pointed, "latitude"), 35 + 39.2 / 60, 1e-9);
   EXPECT_NEAR(NumberOf(*pointed, "longitude"), -(79 + 37.2 / 60), 1e-9);
   EXPECT_EQ(NumberOf(*pointed, "altitude_ft"), 36000);
-  EXPECT_EQ(NumberOf(*pointed, "temperature_c"), -60);
+  EXPECT_EQ(NumberOf(*pointed, "outside_air_temperature_c"), -60);
   EXPECT_EQ(FieldOf(*pointed, "eta"), nullptr);  // "14:26.0" is no time of this form
   const auto times = DecodeFirst("80", "1102 OFFRP");
   ASSERT_TRUE(times);
-  EXPECT_EQ(times->kind, "Out/off/on/in times");
+  EXPECT_EQ(times->kind, "oooi_report");
   EXPECT_EQ(TextOf(*times, "out"), "08:04");
   EXPECT_EQ(TextOf(*times, "off"), "08:14");
   EXPECT_EQ(TextOf(*times, "tail"), "PR-YYI");
@@ -152,7 +155,7 @@ TEST_F(RealMessages, AirlineReportsReadTheRouteAndTheirTaggedItems) {
 TEST_F(RealMessages, NumberedFormsReadEventsPositionsAndRoutes) {
   const auto on = DecodeFirst("44", "ON01,N33522W084181");
   ASSERT_TRUE(on);
-  EXPECT_EQ(on->kind, "Out/off/on/in times");
+  EXPECT_EQ(on->kind, "oooi_report");
   EXPECT_EQ(TextOf(*on, "on"), "00:40:23");
   EXPECT_EQ(TextOf(*on, "departure"), "KCLT");
   EXPECT_NEAR(NumberOf(*on, "longitude"), -(84 + 18.1 / 60), 1e-9);
@@ -177,7 +180,7 @@ TEST_F(RealMessages, NumberedFormsReadEventsPositionsAndRoutes) {
   const auto record = DecodeFirst("36", "28,E,08DEC19,113842");
   ASSERT_TRUE(record);
   EXPECT_DOUBLE_EQ(NumberOf(*record, "longitude"), -75.825);
-  EXPECT_EQ(TextOf(*record, "time"), "11:38:42");
+  EXPECT_EQ(TextOf(*record, "report_time"), "11:38:42");
   EXPECT_EQ(TextOf(*record, "arrival"), "KCHS");
   const auto iata = DecodeFirst("4N", "285,B,69005074-507");
   ASSERT_TRUE(iata);
@@ -217,7 +220,7 @@ TEST(TextScan, CoordinatesAndTimesAtTheirEdges) {
 
   // Minutes that round to 60 carry into the next degree.
   reference::ReferenceTables tables;
-  Builder builder("Position report", tables);
+  Builder builder(Kind::kPositionReport, tables);
   builder.Position(-12.99995, -0.0001);
   EXPECT_EQ(std::move(builder).Finish()->text,
             "Position: 13\xB0"

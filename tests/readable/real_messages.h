@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -28,8 +29,28 @@ class RealMessages : public ::testing::Test {
       const auto json = nlohmann::json::parse(line);
       messages_.emplace_back(*decoding::Utf8ToLatin1(json.at("label").get<std::string>()),
                              *decoding::Utf8ToLatin1(json.at("text").get<std::string>()));
+      received_.push_back(ReceiveTimeOf(json.at("utc").get<std::string>()));
     }
     tables_.FillBuiltinTables();
+  }
+
+  // "2026-12-07T02:30:12.698Z" as a receive time.
+  static ReceiveTime ReceiveTimeOf(const std::string& utc) {
+    ReceiveTime time;
+    std::sscanf(utc.c_str(), "%d-%d-%dT%d:%d:%d", &time.year, &time.month, &time.day, &time.hour, &time.minute,
+                &time.second);
+    return time;
+  }
+
+  // The decoding of the message on that line of the capture (counted from 1),
+  // received when the capture says.
+  std::optional<Decoding> DecodeLine(std::size_t line) {
+    if (line == 0 || line > messages_.size()) {
+      ADD_FAILURE() << "the capture has no line " << line;
+      return std::nullopt;
+    }
+    const auto& [label, text] = messages_[line - 1];
+    return Decode({label, "2", text, {}, received_[line - 1]}, tables_);
   }
 
   // The decoding of the first message of the label whose text starts so.
@@ -61,6 +82,7 @@ class RealMessages : public ::testing::Test {
   }
 
   std::vector<std::pair<std::string, std::string>> messages_;
+  std::vector<ReceiveTime> received_;
   reference::ReferenceTables tables_;
 };
 

@@ -28,7 +28,7 @@ class TerminalForms : public RealMessages {
 TEST_F(TerminalForms, FlightPlansReadRouteRunwaysAndWaypointsWhenTheChecksumHolds) {
   const auto plan = DecodeFirst("H1", "FPN/FNAAL1454/RP:DA:KCLT");
   ASSERT_TRUE(plan);
-  EXPECT_EQ(plan->kind, "Flight plan");
+  EXPECT_EQ(plan->kind, "flight_plan");
   EXPECT_EQ(plan->text,
             "Flight: AAL1454\r\nDeparture: KCLT\r\nArrival: KLAS\r\nDeparture runway: 36C\r\n"
             "Arrival runway: 26L\r\nWaypoints: BUKKO KA33Q HAHAA\r\n");
@@ -66,7 +66,7 @@ TEST_F(TerminalForms, ProgressReportsReadDestinationRunwayFlightAndTime) {
 TEST_F(TerminalForms, FlightDataReportsReadTheirHeadingAndFirstSample) {
   const auto snapshot = DecodeFirst("H1", "7X400,7845");
   ASSERT_TRUE(snapshot);
-  EXPECT_EQ(snapshot->kind, "Flight data report");
+  EXPECT_EQ(snapshot->kind, "flight_data_report");
   EXPECT_EQ(snapshot->text,
             "Flight: WN4140\r\nDeparture: KSAT\r\nArrival: KBNA\r\nTime: 12:08:39\r\n"
             "Position: 29\xB0"
@@ -81,18 +81,18 @@ TEST_F(TerminalForms, FlightDataReportsReadTheirHeadingAndFirstSample) {
   EXPECT_EQ(TextOf(*track, "tail"), "N8719Q");
   EXPECT_NEAR(NumberOf(*track, "latitude"), 35 + 48.5 / 60, 1e-9);
   EXPECT_EQ(NumberOf(*track, "altitude_ft"), 37995);
-  EXPECT_EQ(NumberOf(*track, "temperature_c"), -60.5);
+  EXPECT_EQ(NumberOf(*track, "outside_air_temperature_c"), -60.5);
   EXPECT_EQ(NumberOf(*track, "wind_dir_deg"), 270);
 
   const auto packed = DecodeFirst("H1", "76401\r\n02E02KPHXKSTL");
   ASSERT_TRUE(packed);
   EXPECT_DOUBLE_EQ(NumberOf(*packed, "latitude"), 34.743);
   EXPECT_DOUBLE_EQ(NumberOf(*packed, "longitude"), -107.902);
-  EXPECT_EQ(TextOf(*packed, "time"), "00:07");
+  EXPECT_EQ(TextOf(*packed, "report_time"), "00:07");
   EXPECT_EQ(NumberOf(*packed, "altitude_ft"), 37020);
-  EXPECT_EQ(NumberOf(*packed, "temperature_c"), -57);
+  EXPECT_EQ(NumberOf(*packed, "outside_air_temperature_c"), -57);
   EXPECT_EQ(NumberOf(*packed, "wind_speed_kt"), 30);
-  EXPECT_EQ(NumberOf(*DecodeFirst("H1", "#DFB76401\r\n02E02KABQKBUR"), "temperature_c"), 8);
+  EXPECT_EQ(NumberOf(*DecodeFirst("H1", "#DFB76401\r\n02E02KABQKBUR"), "outside_air_temperature_c"), 8);
   std::string unsigned_ = TextStarting("76401\r\n02E02KPHXKSTL");
   unsigned_[43] = 'X';  // the temperature's sign letter
   EXPECT_FALSE(DecodeText(unsigned_));
@@ -108,9 +108,11 @@ TEST_F(TerminalForms, FlightDataReportsReadTheirHeadingAndFirstSample) {
   EXPECT_EQ(TextOf(*block, "tail"), "B-220E");
   EXPECT_DOUBLE_EQ(NumberOf(*block, "longitude"), -155.965);
   EXPECT_EQ(NumberOf(*block, "altitude_ft"), 31000);
-  EXPECT_EQ(NumberOf(*block, "temperature_c"), -50);
+  EXPECT_EQ(NumberOf(*block, "outside_air_temperature_c"), -50);
   EXPECT_EQ(NumberOf(*block, "wind_dir_deg"), 277);
   EXPECT_DOUBLE_EQ(NumberOf(*DecodeFirst("H1", "ABS011DA_N27253"), "longitude"), -95.398);  // " -95398"
+  EXPECT_EQ(NumberOf(*DecodeLine(197), "outside_air_temperature_c"), -58.5);                // "-585": tenths kept
+  EXPECT_EQ(NumberOf(*DecodeLine(274), "outside_air_temperature_c"), -54);                  // "-54-": no tenths
 }
 
 // A later block of the feed holding its "C6" record: the position only.
@@ -134,17 +136,17 @@ TEST_F(TerminalForms, FaultAndWarningReportsReadTheirTime) {
   const auto fault = DecodeFirst("H1", "FLR/FR24030411230034583106");
   ASSERT_TRUE(fault);
   EXPECT_EQ(fault->text, "Time: 11:23\r\n");
-  EXPECT_EQ(fault->kind, "Fault report");
-  EXPECT_EQ(TextOf(*DecodeFirst("H1", "WRN/PNRC12860AA07/WN2403031625"), "time"), "16:25");
-  EXPECT_EQ(TextOf(*DecodeFirst("H1", "#CFB.1/WRN/WN2312131843"), "time"), "18:43");
+  EXPECT_EQ(fault->kind, "fault_report");
+  EXPECT_EQ(TextOf(*DecodeFirst("H1", "WRN/PNRC12860AA07/WN2403031625"), "report_time"), "16:25");
+  EXPECT_EQ(TextOf(*DecodeFirst("H1", "#CFB.1/WRN/WN2312131843"), "report_time"), "18:43");
   EXPECT_FALSE(DecodeText("FLR/FR24130411230034583106FWC2 :NO DATA"));  // no 13th month
 }
 
 TEST_F(TerminalForms, ConditionReportsReadTheirHeadings) {
   const auto trip = DecodeFirst("H1", "A38/A32138,1,1/C1TRP,000913");
   ASSERT_TRUE(trip);
-  EXPECT_EQ(trip->kind, "Trip report");
-  EXPECT_EQ(TextOf(*trip, "time"), "00:09:13");
+  EXPECT_EQ(trip->kind, "trip_report");
+  EXPECT_EQ(TextOf(*trip, "report_time"), "00:09:13");
   EXPECT_EQ(TextOf(*trip, "departure"), "KPSP");
   EXPECT_DOUBLE_EQ(NumberOf(*trip, "latitude"), 34.1606);
   EXPECT_DOUBLE_EQ(NumberOf(*trip, "longitude"), -109.9966);
@@ -156,7 +158,7 @@ TEST_F(TerminalForms, ConditionReportsReadTheirHeadings) {
   const auto engine = DecodeFirst("H1", "R04/A33004");
   ASSERT_TRUE(engine);
   EXPECT_EQ(TextOf(*engine, "tail"), "VH-EBR");
-  EXPECT_EQ(TextOf(*engine, "time"), "02:01:30");
+  EXPECT_EQ(TextOf(*engine, "report_time"), "02:01:30");
   EXPECT_EQ(TextOf(*engine, "flight"), "QFA19");
   const auto behindDigits = DecodeFirst("H1", "#DFB001304400101010692066");
   ASSERT_TRUE(behindDigits);
@@ -171,7 +173,7 @@ TEST_F(TerminalForms, PositionReportsReadTheirPlaceInEachSpelling) {
   EXPECT_EQ(NumberOf(*south, "altitude_ft"), 35003);
   const auto trip = DecodeFirst("H1", "TRP 003451");
   ASSERT_TRUE(trip);
-  EXPECT_EQ(TextOf(*trip, "time"), "00:34:51");
+  EXPECT_EQ(TextOf(*trip, "report_time"), "00:34:51");
   EXPECT_DOUBLE_EQ(NumberOf(*trip, "longitude"), -109.5385);
   EXPECT_FALSE(DecodeFirst("H1", "TRP KPHX EGLL"));
   // The checksummed report's "PS" item, with and without its waypoint piece.

@@ -173,7 +173,7 @@ TEST_F(MainWindowTest, RecordsShowInTheHeaderPanelsStatusBarAndAircraftList) {
   EXPECT_EQ(published[6].first, "LiveItem");
 }
 
-// "Readable text" puts the readable lines above raw text only, redraws the
+// "Readable text" puts the readable title and lines above raw text only, redraws the
 // message shown when switched, and is remembered; a decoded panel stays.
 TEST_F(MainWindowTest, ReadableTextShowsAboveRawTextAndIsRemembered) {
   WriteSettings("CardType=1\nCardNumber=1\nDatabase=0\n");
@@ -190,7 +190,7 @@ TEST_F(MainWindowTest, ReadableTextShowsAboveRawTextAndIsRemembered) {
 
   toggle->setChecked(true);
   const std::string shown = text->toPlainText().toStdString();
-  EXPECT_TRUE(shown.starts_with("Position: 35")) << shown;
+  EXPECT_TRUE(shown.starts_with("Position report\nPosition: 35")) << shown;
   EXPECT_TRUE(shown.ends_with(std::string(56, '-') + "\n" + raw)) << shown;
   EXPECT_EQ(config::ReadSetting("Corvane", "ReadableText", std::int32_t{0}), 1);
 

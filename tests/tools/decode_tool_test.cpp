@@ -14,6 +14,9 @@
 #include <string>
 
 #include "capture/capture.h"
+#include "decoding/message_path.h"
+#include "livelink/live_json.h"
+#include "reference/reference_tables.h"
 
 namespace {
 
@@ -149,6 +152,34 @@ TEST(DecodeTool, EveryRealRecordDecodesWithoutError) {
   for (const auto& [number, line] : lines) {
     EXPECT_TRUE(line.at("accepted").get<bool>()) << number;
   }
+
+  // The readable object is the same as the one LiveJSON publishes for the
+  // same record received at the same time.
+  corvane::reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  corvane::decoding::MessageOutputs outputs;
+  corvane::decoding::UtcTime now;
+  corvane::decoding::MessagePath path(tables, outputs, [&now] { return now; });
+  corvane::livelink::LiveJsonWriter liveJson(tables);
+  std::ifstream in(capture);
+  long number = 0;
+  int compared = 0;
+  for (std::string text; std::getline(in, text);) {
+    std::string error;
+    const auto record = corvane::capture::ParseCaptureLine(text, error);
+    ++number;
+    ASSERT_TRUE(record) << error;
+    now = record->utc;
+    path.HandleTextRecord(record->txt);
+    const auto live = nlohmann::json::parse(liveJson.OfLast(path));
+    const nlohmann::json& tool = lines.at(number);
+    ASSERT_EQ(live.contains("readable"), tool.contains("readable")) << number;
+    if (tool.contains("readable")) {
+      EXPECT_EQ(live.at("readable"), tool.at("readable")) << number;
+      ++compared;
+    }
+  }
+  EXPECT_GT(compared, 1000);
 }
 
 TEST(DecodeTool, BadLinesAreReportedAndDecodingGoesOn) {

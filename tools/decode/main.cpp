@@ -9,13 +9,12 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-#include <type_traits>
-#include <variant>
 #include <vector>
 
 #include "capture/capture.h"
 #include "decoding/message_path.h"
-#include "readable/readable.h"
+#include "livelink/live_json.h"
+#include "readable/json.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
 
@@ -98,29 +97,13 @@ Json PanelsJson(const decoding::PanelState& panels) {
   return out;
 }
 
-// A readable decoding as JSON: kind, fields by name (numbers, texts, lists
-// of names) and the plain-text lines.
+// A readable decoding as JSON: the object the one readable writer makes
+// (the same as in LiveJSON), read back into the line's document; whole
+// numbers stay integers.
 Json ReadableJson(const corvane::readable::Decoding& decoding) {
-  Json fields = Json::object();
-  for (const auto& field : decoding.fields) {
-    std::visit(
-        [&](const auto& value) {
-          using T = std::decay_t<decltype(value)>;
-          if constexpr (std::is_same_v<T, double>) {
-            fields[field.name] = value;
-          } else if constexpr (std::is_same_v<T, std::string>) {
-            fields[field.name] = Latin1ToUtf8(value);
-          } else {
-            Json names = Json::array();
-            for (const std::string& name : value) {
-              names.push_back(Latin1ToUtf8(name));
-            }
-            fields[field.name] = names;
-          }
-        },
-        field.value);
-  }
-  return {{"kind", Latin1ToUtf8(decoding.kind)}, {"fields", fields}, {"text", Latin1ToUtf8(decoding.text)}};
+  std::string text;
+  corvane::readable::AppendJson(decoding, text);
+  return Json::parse(text);
 }
 
 Json FieldsJson(const decoding::MessageRecord& record) {
@@ -234,8 +217,7 @@ class BatchDecoder {
     if (logging_) {
       out["log"] = LogWriteName(path_.LastLogWrite());
     }
-    const decoding::MessageRecord& r = message->record;
-    if (const auto readable = corvane::readable::Decode({r.Label, r.Mode, r.Data, {}}, corvane::reference::Global())) {
+    if (const auto readable = corvane::livelink::ReadableOf(message->record, corvane::reference::Global())) {
       out["readable"] = ReadableJson(*readable);
     }
     return out;

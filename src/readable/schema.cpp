@@ -1,0 +1,121 @@
+// The readable object's fields.
+#include "readable/schema.h"
+
+#include <array>
+
+namespace corvane::readable {
+
+namespace {
+
+using enum FieldType;
+
+constexpr std::array<FieldSchema, 67> kFields = {{
+    // Where the aircraft is and how it flies.
+    {"latitude", kNumber, "degrees", "the aircraft's latitude, decimal, north positive"},
+    {"longitude", kNumber, "degrees", "the aircraft's longitude, decimal, east positive"},
+    {"altitude_ft", kInteger, "ft", "the aircraft's altitude"},
+    {"heading_deg", kNumber, "degrees", "true heading"},
+    {"track_deg", kNumber, "degrees", "true track"},
+    {"groundspeed_kt", kNumber, "kt", "ground speed"},
+    {"true_airspeed_kt", kInteger, "kt", "true airspeed"},
+    {"mach", kNumber, "", "Mach number"},
+    {"vertical_rate_fpm", kInteger, "ft/min", "vertical rate, climbing positive"},
+    {"outside_air_temperature_c", kNumber, "°C", "outside (static) air temperature"},
+    {"total_air_temperature_c", kNumber, "°C", "total (ram) air temperature, as the probe reads it"},
+    {"wind_dir_deg", kNumber, "degrees", "the direction the wind blows from"},
+    {"wind_speed_kt", kNumber, "kt", "wind speed"},
+    {"fuel", kInteger, "", "fuel on board, as the text gives it (no unit claimed)"},
+    // Points ahead (ADS-C predicted route) and waypoints.
+    {"position_waypoint", kText, "", "the waypoint the report names as passed"},
+    {"waypoint_time", kTimeOfDay, "", "when the aircraft passed position_waypoint"},
+    {"next_waypoint", kText, "", "the next waypoint"},
+    {"next_waypoint_eta", kTimeOfDay, "", "the estimated time at next_waypoint"},
+    {"following_waypoint", kText, "", "the waypoint after next_waypoint"},
+    {"next_latitude", kNumber, "degrees", "the next predicted point's latitude"},
+    {"next_longitude", kNumber, "degrees", "the next predicted point's longitude"},
+    {"next_altitude_ft", kInteger, "ft", "the next predicted point's altitude"},
+    {"next_time_to_go_s", kInteger, "s", "time to go to the next predicted point"},
+    {"following_latitude", kNumber, "degrees", "the predicted point after the next one: latitude"},
+    {"following_longitude", kNumber, "degrees", "the predicted point after the next one: longitude"},
+    {"following_altitude_ft", kInteger, "ft", "the predicted point after the next one: altitude"},
+    {"waypoints", kTextList, "", "a route's waypoints, in order"},
+    // Times. A time the text gives with its day (or date) is a full UTC time
+    // under the name with "_utc"; without, a time of day under the name alone.
+    {"report_time", kTimeOfDay, "", "when the report's data (its position) was taken"},
+    {"report_time_utc", kUtcTime, "", "report_time, with its date"},
+    {"sent_time", kTimeOfDay, "", "when the message was sent, as its header or a UTC item says"},
+    {"sent_time_utc", kUtcTime, "", "sent_time, with its date"},
+    {"event_time", kTimeOfDay, "", "when the event the message reports happened (link change, door, flight phase)"},
+    {"event_time_utc", kUtcTime, "", "event_time, with its date"},
+    {"time_past_hour_s", kNumber, "s", "ADS-C: the report's time, seconds past the hour"},
+    {"out", kTimeOfDay, "", "out of the gate (brakes released)"},
+    {"out_utc", kUtcTime, "", "out, with its date"},
+    {"off", kTimeOfDay, "", "off the ground (takeoff)"},
+    {"off_utc", kUtcTime, "", "off, with its date"},
+    {"on", kTimeOfDay, "", "on the ground (landing)"},
+    {"on_utc", kUtcTime, "", "on, with its date"},
+    {"in", kTimeOfDay, "", "in at the gate"},
+    {"in_utc", kUtcTime, "", "in, with its date"},
+    {"eta", kTimeOfDay, "", "estimated time of arrival"},
+    {"eta_utc", kUtcTime, "", "eta, with its date"},
+    {"estimated_on", kTimeOfDay, "", "estimated time on the ground"},
+    {"estimated_on_utc", kUtcTime, "", "estimated_on, with its date"},
+    // Flight and route.
+    {"flight", kText, "", "the flight, as the text writes it"},
+    {"tail", kText, "", "the aircraft's registration, as the text writes it"},
+    {"departure", kText, "", "departure airport, ICAO code"},
+    {"arrival", kText, "", "arrival airport, ICAO code"},
+    {"departure_iata", kText, "", "departure airport, IATA code"},
+    {"arrival_iata", kText, "", "arrival airport, IATA code"},
+    {"airport", kText, "", "the airport a request is about, ICAO code"},
+    {"runway_departure", kText, "", "departure runway"},
+    {"runway_arrival", kText, "", "arrival runway"},
+    {"door", kText, "", "the door an event is about"},
+    {"message", kText, "", "free text the crew wrote"},
+    // Links and ground stations.
+    {"link", kText, "", "the air-ground link a media advisory is about"},
+    {"link_state", kText, "", "\"established\" or \"lost\": what happened to link"},
+    {"available_links", kTextList, "", "the links available after the change"},
+    {"network", kText, "", "the data link network (ARINC, SITA)"},
+    {"station", kText, "", "a ground station's airport, ICAO code"},
+    {"station_iata", kText, "", "a ground station's airport, IATA code"},
+    {"frequency_mhz", kNumber, "MHz", "a ground station's VHF frequency"},
+    {"ground_station", kText, "", "ADS-C and CPDLC: the ground facility's address"},
+    {"contract_numbers", kIntegerList, "", "ADS-C: the contracts the downlink answers, in order"},
+    {"reason_code", kInteger, "", "ADS-C: why a request was refused"},
+}};
+
+}  // namespace
+
+std::span<const FieldSchema> AllFields() { return kFields; }
+
+const FieldSchema* FindField(std::string_view name) {
+  for (const FieldSchema& field : kFields) {
+    if (field.name == name) {
+      return &field;
+    }
+  }
+  return nullptr;
+}
+
+std::string_view TypeName(FieldType type) {
+  switch (type) {
+    case kNumber:
+      return "number";
+    case kInteger:
+      return "integer";
+    case kText:
+      return "string";
+    case kTimeOfDay:
+      return "string HH:MM[:SS]";
+    case kUtcTime:
+      return "string ISO 8601 UTC";
+    case kTextList:
+      return "array of strings";
+    case kIntegerList:
+      return "array of integers";
+  }
+  return "";
+}
+
+}  // namespace corvane::readable
