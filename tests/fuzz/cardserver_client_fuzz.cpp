@@ -27,7 +27,8 @@ void CheckFrame(const wire::Items& items) {
   Require((reply.kind == Kind::Opening) == (name == wire::kWelcome || name == wire::kRefused));
   Require((reply.kind == Kind::Answer) == (name == wire::kAnswer));
   if (reply.kind == Kind::Text) {
-    Require(items.size() == 3 && reply.text == items[2]);
+    // A relayed record carries its first station and hop count after it.
+    Require((items.size() == 3 || items.size() == 5) && reply.text == items[2]);
   }
   if (reply.kind == Kind::Answer) {
     const cardlink::AnswerOutcome outcome = cardlink::ReadAnswer(items);
