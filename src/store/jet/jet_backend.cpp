@@ -2,6 +2,8 @@
 // and the message operations through connections, commands and recordsets.
 #include "store/jet/jet_backend.h"
 
+#include <functional>
+
 #include "store/jet/ado.h"
 #include "store/sqlite/sql_session.h"
 
@@ -16,6 +18,24 @@ std::string CreationString(const std::string& name) {
 }
 
 std::string ConnectionString(const std::string& name) { return "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + name; }
+
+// Runs one query on the store through its own connection and hands the
+// static, client-side records to read; throws as the layer does.
+void ReadRecords(const std::string& name, const char* sql, std::vector<std::string> parameters,
+                 const std::function<void(Recordset&)>& read) {
+  Connection connection;
+  connection.Open(ConnectionString(name), "", "", adOptionUnspecified);
+  Command command;
+  command.ActiveConnection = &connection;
+  command.CommandText = sql;
+  command.Parameters = std::move(parameters);
+  Recordset records;
+  records.CursorType = adOpenStatic;
+  records.CursorLocation = adUseClient;
+  records.Open(command, adOptionUnspecified, adOptionUnspecified, adOptionUnspecified);
+  read(records);
+  records.Close();
+}
 
 constexpr const char* kInsertLabel = "INSERT INTO Labels (Label,SMI,Descr) VALUES (?,?,?)";
 constexpr const char* kInsertCode = "INSERT INTO Codes (Code,Descr) VALUES (?,?)";
@@ -179,22 +199,13 @@ StoredTables JetBackend::LoadTables(const std::string& name) {
 std::string JetBackend::PlaneHistory(const std::string& name, std::string_view address, const std::string& today) {
   std::string history;
   try {
-    Connection connection;
-    connection.Open(ConnectionString(name), "", "", adOptionUnspecified);
-    Command command;
-    command.ActiveConnection = &connection;
-    command.CommandText = kSelectHistory;
-    command.Parameters = {std::string(address), today};
-    Recordset records;
-    records.CursorType = adOpenStatic;
-    records.CursorLocation = adUseClient;
-    records.Open(command, adOptionUnspecified, adOptionUnspecified, adOptionUnspecified);
-    const long count = records.RecordCount();
-    for (long i = 0; i < count; ++i) {
-      AppendHistoryRow(history, {records.Fields(0), records.Fields(1), records.Fields(2), records.Fields(3)});
-      records.MoveNext();
-    }
-    records.Close();
+    ReadRecords(name, kSelectHistory, {std::string(address), today}, [&](Recordset& records) {
+      const long count = records.RecordCount();
+      for (long i = 0; i < count; ++i) {
+        AppendHistoryRow(history, {records.Fields(0), records.Fields(1), records.Fields(2), records.Fields(3)});
+        records.MoveNext();
+      }
+    });
   } catch (const Error&) {
   }
   return history;
@@ -202,17 +213,10 @@ std::string JetBackend::PlaneHistory(const std::string& name, std::string_view a
 
 std::optional<std::uint64_t> JetBackend::CountMessages(const std::string& name, std::string_view address) {
   try {
-    Connection connection;
-    connection.Open(ConnectionString(name), "", "", adOptionUnspecified);
-    Command command;
-    command.ActiveConnection = &connection;
-    command.CommandText = kCountPlane;
-    command.Parameters = {std::string(address)};
-    Recordset records;
-    records.Open(command, adOptionUnspecified, adOptionUnspecified, adOptionUnspecified);
-    const std::string count = records.Fields(0);
-    records.Close();
-    return std::stoull(count);
+    std::uint64_t count = 0;
+    ReadRecords(name, kCountPlane, {std::string(address)},
+                [&](Recordset& records) { count = std::stoull(records.Fields(0)); });
+    return count;
   } catch (const std::exception&) {
     return std::nullopt;
   }
