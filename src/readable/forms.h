@@ -65,5 +65,14 @@ std::optional<Decoding> FlightDateRoute(const Message& message, const reference:
 // ADS-C and CPDLC carried as text (any label, with or without a terminal
 // prefix), their checksum verified.
 std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);
+// Route-and-time records (forms_route_time.cpp).
+std::optional<Decoding> RouteTimeRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> OffRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> EstimatedArrivalItems(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CodedFreeText(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> WeatherReply(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DispatchReply(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PostFlightSummary(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> ChimesRecord(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

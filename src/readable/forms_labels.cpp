@@ -21,26 +21,7 @@ namespace {
 
 constexpr Kind kPositionReport = Kind::kPositionReport;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsAlnum(char c) { return IsDigit(c) || IsUpper(c); }
-
-bool AllOf(std::string_view text, bool (*test)(char)) {
-  for (const char c : text) {
-    if (!test(c)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// The first line of a text, without its CR LF.
-std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
-
-// "1244" as "12:44"; nothing for anything else.
-std::optional<std::string> HoursMinutes(std::string_view text) {
-  return text.size() == 4 ? TimeOfDay(text) : std::nullopt;
-}
 
 // A flight designator: three to eight letters and digits, some of them
 // digits ("YX4687", "AFL2137", "VIR41R").

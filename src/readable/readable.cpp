@@ -17,7 +17,7 @@ struct LabelForms {
   std::array<Form, 8> forms;
 };
 
-constexpr std::array<LabelForms, 68> kForms = {{
+constexpr std::array<LabelForms, 86> kForms = {{
     {"44", {FlightEvent, nullptr}},
     {"2P", {FlightMonitor, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -62,7 +62,7 @@ constexpr std::array<LabelForms, 68> kForms = {{
     {"4N", {RouteHeading, RouteDataRecord, nullptr}},
     {"H2", {RouteWeatherReport, nullptr}},
     {"2B", {DepartureTimes, RouteHeading, nullptr}},
-    {"30", {RouteHeading, nullptr}},
+    {"30", {RouteHeading, EstimatedArrivalItems, nullptr}},
     {"4L", {RouteHeading, nullptr}},
     {"4H", {RouteHeading, nullptr}},
     {"1C", {RouteHeading, nullptr}},
@@ -88,6 +88,24 @@ constexpr std::array<LabelForms, 68> kForms = {{
     {"1B", {RouteUpload, nullptr}},
     {"2J", {RouteUpload, nullptr}},
     {"5U", {RouteRegistrationLine, nullptr}},
+    {"3B", {RouteTimeRecord, nullptr}},
+    {"3C", {RouteTimeRecord, nullptr}},
+    {"3E", {RouteTimeRecord, nullptr}},
+    {"3F", {RouteTimeRecord, nullptr}},
+    {"3G", {RouteTimeRecord, nullptr}},
+    {"3I", {RouteTimeRecord, nullptr}},
+    {"3J", {RouteTimeRecord, nullptr}},
+    {"3K", {RouteTimeRecord, nullptr}},
+    {"3M", {RouteTimeRecord, nullptr}},
+    {"3S", {RouteTimeRecord, nullptr}},
+    {"3U", {RouteTimeRecord, nullptr}},
+    {"3W", {RouteTimeRecord, nullptr}},
+    {"31", {OffRecord, nullptr}},
+    {"3V", {CodedFreeText, nullptr}},
+    {"3T", {WeatherReply, nullptr}},
+    {"3D", {DispatchReply, nullptr}},
+    {"3H", {PostFlightSummary, nullptr}},
+    {"3]", {ChimesRecord, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the

@@ -9,8 +9,6 @@ namespace corvane::readable {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // A hemisphere letter, then spaces; the sign it gives, or 0 when none.
 int Hemisphere(std::string_view& text, char positive, char negative) {
   if (text.empty() || (text.front() != positive && text.front() != negative)) {
@@ -22,6 +20,25 @@ int Hemisphere(std::string_view& text, char positive, char negative) {
 }
 
 }  // namespace
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+
+bool AllOf(std::string_view text, bool (*test)(char)) {
+  for (const char c : text) {
+    if (!test(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+std::optional<std::string> HoursMinutes(std::string_view text) {
+  return text.size() == 4 ? TimeOfDay(text) : std::nullopt;
+}
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   // Counted first so that the pieces take one allocation, not one per doubling.

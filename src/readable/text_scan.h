@@ -10,6 +10,19 @@
 
 namespace corvane::readable {
 
+// A decimal digit; a capital letter A to Z.
+bool IsDigit(char c);
+bool IsUpper(char c);
+
+// Every character passes the test (true for an empty text).
+bool AllOf(std::string_view text, bool (*test)(char));
+
+// The first line of a text, without its CR LF.
+std::string_view FirstLine(std::string_view text);
+
+// "1244" as "12:44"; nothing for anything else.
+std::optional<std::string> HoursMinutes(std::string_view text);
+
 // The text split at each separator (empty pieces kept).
 std::vector<std::string_view> Split(std::string_view text, char separator);
 
