@@ -74,5 +74,6 @@ std::optional<Decoding> WeatherReply(const Message& message, const reference::Re
 std::optional<Decoding> DispatchReply(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> PostFlightSummary(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> ChimesRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> NumberedRouteRecord(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

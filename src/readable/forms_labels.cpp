@@ -424,14 +424,6 @@ std::optional<double> DegreesMinutesSeconds(std::string_view text, char positive
   return text[0] == positive ? value : -value;
 }
 
-// An item's value without the line break and spaces around it.
-std::string_view ItemValue(std::string_view text) {
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 // One "/TAG value" item of an automatic position report; "****" (no value)
 // and values out of range are left out.
 void ReadAutoPositionItem(std::string_view tag, std::string_view value, Builder& out) {

@@ -316,6 +316,18 @@ bool AddRoute(std::string_view departure, std::string_view arrival, Builder& out
   return true;
 }
 
+// A piece of a numbered record before its route: digits, a decimal number
+// ("38.026", "-77.605") or stars for a value not given.
+bool IsLeadingValue(std::string_view piece) {
+  return !piece.empty() && piece.size() <= 8 &&
+         (Number(piece).has_value() || piece.find_first_not_of('*') == std::string_view::npos);
+}
+
+// Four hexadecimal digits (capitals): a record's closing check value.
+bool IsHexCheck(std::string_view piece) {
+  return piece.size() == 4 && AllOf(piece, [](char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); });
+}
+
 // "NOC01" or "HCC10": three capital letters and two digits.
 bool IsRecordCode(std::string_view text) {
   return text.size() == 5 && AllOf(text.substr(0, 3), IsUpper) && Digits(text.substr(3), 2);
@@ -481,6 +493,44 @@ std::optional<Decoding> ChimesRecord(const Message& message, const reference::Re
   Builder out(Kind::kFlightRoute, tables);
   if (!AddRoute(Trim(pieces[2]), Trim(pieces[3]), out)) {
     return std::nullopt;
+  }
+  return std::move(out).Finish();
+}
+
+// "4,F,OAJ,ATL,10,9R,,,,,1,0,0,0,43.9,0,3072" and
+// "96,C,38.026,-77.605,14233,*****,KILM,KIAD,19L,9,0,0,,,,,41.8,0,0,0,,"
+// (labels 33, 34): a number, a letter, up to four numbers, then the route
+// (ICAO or IATA codes) and runways and values not read; the record ends with
+// an empty piece or four hexadecimal digits. When the numbers before the
+// route begin with two signed decimal degrees, they are the aircraft's
+// position (the number after them, feet it seems, is not read).
+std::optional<Decoding> NumberedRouteRecord(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(message.text);
+  if (text.size() < 12 || !IsDigit(text[0])) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text, ',');
+  if (pieces.size() < 6 || pieces[0].size() > 3 || !AllOf(pieces[0], IsDigit) || pieces[1].size() != 1 ||
+      !IsUpper(pieces[1][0]) || (!pieces.back().empty() && !IsHexCheck(pieces.back()))) {
+    return std::nullopt;
+  }
+  std::size_t route = 2;
+  while (route < 6 && route + 1 < pieces.size() && IsLeadingValue(pieces[route])) {
+    ++route;
+  }
+  if (route + 1 >= pieces.size() || pieces[route] == pieces[route + 1]) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFlightRoute, tables);
+  if (!AddRoute(pieces[route], pieces[route + 1], out)) {
+    return std::nullopt;
+  }
+  if (route >= 4 && pieces[2].find('.') != std::string_view::npos && pieces[3].find('.') != std::string_view::npos) {
+    const auto latitude = Number(pieces[2]);
+    const auto longitude = Number(pieces[3]);
+    if (*latitude >= -90 && *latitude <= 90 && *longitude >= -180 && *longitude <= 180) {
+      out.Position(*latitude, *longitude);
+    }
   }
   return std::move(out).Finish();
 }

@@ -17,7 +17,7 @@ struct LabelForms {
   std::array<Form, 8> forms;
 };
 
-constexpr std::array<LabelForms, 86> kForms = {{
+constexpr std::array<LabelForms, 88> kForms = {{
     {"44", {FlightEvent, nullptr}},
     {"2P", {FlightMonitor, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -106,6 +106,8 @@ constexpr std::array<LabelForms, 86> kForms = {{
     {"3D", {DispatchReply, nullptr}},
     {"3H", {PostFlightSummary, nullptr}},
     {"3]", {ChimesRecord, nullptr}},
+    {"33", {NumberedRouteRecord, nullptr}},
+    {"34", {NumberedRouteRecord, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the

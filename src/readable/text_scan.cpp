@@ -40,6 +40,13 @@ std::optional<std::string> HoursMinutes(std::string_view text) {
   return text.size() == 4 ? TimeOfDay(text) : std::nullopt;
 }
 
+std::string_view ItemValue(std::string_view text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   // Counted first so that the pieces take one allocation, not one per doubling.
   std::vector<std::string_view> pieces;

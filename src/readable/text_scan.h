@@ -23,6 +23,9 @@ std::string_view FirstLine(std::string_view text);
 // "1244" as "12:44"; nothing for anything else.
 std::optional<std::string> HoursMinutes(std::string_view text);
 
+// The text without the line breaks and spaces that end it.
+std::string_view ItemValue(std::string_view text);
+
 // The text split at each separator (empty pieces kept).
 std::vector<std::string_view> Split(std::string_view text, char separator);
 

@@ -96,6 +96,13 @@ TEST_F(RealMessages, OtherShortRecordsReadRouteTimesAndWords) {
   const auto summary = DecodeFirst("3H", "CS REPORT");
   ASSERT_TRUE(summary);
   EXPECT_EQ(TextOf(*summary, "arrival"), "KSMF");
+  const auto landing = DecodeFirst("33", "96,C,38.026,-77.605");
+  ASSERT_TRUE(landing);
+  EXPECT_EQ(TextOf(*landing, "arrival"), "KIAD");
+  EXPECT_DOUBLE_EQ(NumberOf(*landing, "longitude"), -77.605);
+  EXPECT_EQ(FieldOf(*landing, "altitude_ft"), nullptr);
+  EXPECT_TRUE(DecodeFirst("34", "207,C,1,08,KBWI,KCVG"));
+  EXPECT_FALSE(Decode({"34", "2", "39,B,08,KFLL,KIAD7752", {}}, tables_));  // no route
   const auto weather = DecodeFirst("3T", "KMHR  2SA");
   ASSERT_TRUE(weather);
   EXPECT_EQ(TextOf(*weather, "airport"), "KMHR");
