@@ -21,15 +21,6 @@ namespace {
 
 constexpr Kind kPositionReport = Kind::kPositionReport;
 
-bool IsAlnum(char c) { return IsDigit(c) || IsUpper(c); }
-
-// A flight designator: three to eight letters and digits, some of them
-// digits ("YX4687", "AFL2137", "VIR41R").
-bool IsFlight(std::string_view text) {
-  return text.size() >= 3 && text.size() <= 8 && AllOf(text, IsAlnum) &&
-         text.find_first_of("0123456789") != std::string_view::npos;
-}
-
 // "10MAR20" or "04AUG22": a date, day, month and two-digit year.
 std::optional<TextDay> DayMonthYear(std::string_view text) {
   static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",

@@ -9,7 +9,8 @@
 // is refused. A few other labels' short records are read here too: off
 // records "OFF01,KRDU,KFLL,1215,155", estimated arrivals
 // "/EA1719/DSKSFO/SK23", coded free text "NOC01,ASL1417,ESGG,LYNI,06NOV19",
-// weather replies, dispatch replies and the first part of "CS REPORT"s.
+// weather replies, dispatch replies, the first part of "CS REPORT"s,
+// "CHIMES,..." records and numbered records "4,F,OAJ,ATL,10,9R,...".
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -21,8 +22,7 @@ namespace corvane::readable {
 
 namespace {
 
-bool IsLetterOrDigit(char c) { return IsDigit(c) || IsUpper(c); }
-bool IsItemCharacter(char c) { return IsLetterOrDigit(c) || c == '/'; }
+bool IsItemCharacter(char c) { return IsAlnum(c) || c == '/'; }
 
 // Three capital letters: an IATA airport code.
 bool IsIataCode(std::string_view text) { return text.size() == 3 && AllOf(text, IsUpper); }
@@ -248,9 +248,9 @@ bool ReadStationRequest(const Heading& heading, Builder& out) {
 bool ReadDispatchAddresses(const Heading& heading, Builder& out) {
   const auto arrival = ArrivalOf(heading.body);
   if (!arrival || arrival->rest.size() < 28 || arrival->rest[0] != ' ' || !Digits(arrival->rest.substr(1, 2), 2) ||
-      !AllOf(arrival->rest.substr(3, 7), IsLetterOrDigit) || arrival->rest.substr(10, 2) != "  " ||
+      !AllOf(arrival->rest.substr(3, 7), IsAlnum) || arrival->rest.substr(10, 2) != "  " ||
       !Digits(arrival->rest.substr(12, 3), 3) || arrival->rest.substr(15, 2) != "  " ||
-      !AllOf(arrival->rest.substr(17, 7), IsLetterOrDigit) || arrival->rest.substr(24, 2) != "  ") {
+      !AllOf(arrival->rest.substr(17, 7), IsAlnum) || arrival->rest.substr(24, 2) != "  ") {
     return false;
   }
   AddArrival(arrival->code, out);
@@ -411,10 +411,9 @@ std::optional<Decoding> CodedFreeText(const Message& message, const reference::R
   const std::string_view text = message.text;
   const std::string_view first = FirstLine(text);
   const auto pieces = Split(first, ',');
-  if (pieces.size() != 5 || !IsRecordCode(pieces[0]) || pieces[1].size() < 3 || pieces[1].size() > 8 ||
-      !AllOf(pieces[1], IsLetterOrDigit) || !IsIcaoCode(pieces[2]) || !IsIcaoCode(pieces[3]) || pieces[4].size() != 7 ||
-      !Digits(pieces[4].substr(0, 2), 2) || !AllOf(pieces[4].substr(2, 3), IsUpper) ||
-      !Digits(pieces[4].substr(5), 2)) {
+  if (pieces.size() != 5 || !IsRecordCode(pieces[0]) || !IsFlight(pieces[1]) || !IsIcaoCode(pieces[2]) ||
+      !IsIcaoCode(pieces[3]) || pieces[4].size() != 7 || !Digits(pieces[4].substr(0, 2), 2) ||
+      !AllOf(pieces[4].substr(2, 3), IsUpper) || !Digits(pieces[4].substr(5), 2)) {
     return std::nullopt;
   }
   const std::string words = JoinedLines(text.substr(first.size()));
@@ -449,7 +448,7 @@ std::optional<Decoding> DispatchReply(const Message& message, const reference::R
   const std::string_view first = FirstLine(message.text);
   const auto mark = first.find("~1DIS");
   if (mark == std::string_view::npos || mark < 4 || first.size() != mark + 13 ||
-      !AllOf(first.substr(0, mark), IsLetterOrDigit) || !Digits(first.substr(mark + 5, 2), 2) ||
+      !AllOf(first.substr(0, mark), IsAlnum) || !Digits(first.substr(mark + 5, 2), 2) ||
       first.size() == message.text.size()) {
     return std::nullopt;
   }

@@ -25,6 +25,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 
+bool IsAlnum(char c) { return IsDigit(c) || IsUpper(c); }
+
 bool AllOf(std::string_view text, bool (*test)(char)) {
   for (const char c : text) {
     if (!test(c)) {
@@ -32,6 +34,11 @@ bool AllOf(std::string_view text, bool (*test)(char)) {
     }
   }
   return true;
+}
+
+bool IsFlight(std::string_view text) {
+  return text.size() >= 3 && text.size() <= 8 && AllOf(text, IsAlnum) &&
+         text.find_first_of("0123456789") != std::string_view::npos;
 }
 
 std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }

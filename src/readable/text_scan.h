@@ -10,12 +10,17 @@
 
 namespace corvane::readable {
 
-// A decimal digit; a capital letter A to Z.
+// A decimal digit; a capital letter A to Z; either.
 bool IsDigit(char c);
 bool IsUpper(char c);
+bool IsAlnum(char c);
 
 // Every character passes the test (true for an empty text).
 bool AllOf(std::string_view text, bool (*test)(char));
+
+// A flight designator: three to eight letters and digits, some of them
+// digits ("YX4687", "AFL2137", "VIR41R").
+bool IsFlight(std::string_view text);
 
 // The first line of a text, without its CR LF.
 std::string_view FirstLine(std::string_view text);
