@@ -65,5 +65,17 @@ std::optional<Decoding> FlightDateRoute(const Message& message, const reference:
 // ADS-C and CPDLC carried as text (any label, with or without a terminal
 // prefix), their checksum verified.
 std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);
+// Forms of labels 2x to 8x (forms_labels_two.cpp).
+std::optional<Decoding> MissionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightStatusLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightEstimateLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FuelDestinationReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CodedStationMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FreeTextLines(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CabinDefectReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> WeatherPositionRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightDateRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DispatchLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightDayRoute(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -32,8 +32,6 @@ constexpr Kind kFlightData = Kind::kFlightDataReport;
 constexpr Kind kConditionReport = Kind::kConditionReport;
 constexpr Kind kPositionReport = Kind::kPositionReport;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsUpperOrDigit(char c) { return IsUpper(c) || IsDigit(c); }
 bool AllDigits(std::string_view text) { return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit); }
 

@@ -17,15 +17,15 @@ struct LabelForms {
   std::array<Form, 8> forms;
 };
 
-constexpr std::array<LabelForms, 68> kForms = {{
-    {"44", {FlightEvent, nullptr}},
-    {"2P", {FlightMonitor, nullptr}},
+constexpr std::array<LabelForms, 72> kForms = {{
+    {"44", {FlightEvent, FuelDestinationReport, nullptr}},
+    {"2P", {FlightMonitor, MissionReport, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
     {"15", {BracketPosition, EventReport, FlightStatusReport, nullptr}},
-    {"4A", {AltitudeThenPosition, WaypointReport, FlightPhaseChange, FleetStatus, DoorEvent}},
+    {"4A", {AltitudeThenPosition, WaypointReport, FlightPhaseChange, FleetStatus, DoorEvent, DispatchLine}},
     {"10", {LoadOrSlashPosition, nullptr}},
     {"SA", {MediaAdvisory, nullptr}},
-    {"80", {AirlineReport, nullptr}},
+    {"80", {AirlineReport, MissionReport, FuelDestinationReport, nullptr}},
     {"H1", {TerminalPositionReport, TerminalReport}},
     {"12", {PositionAltitudeTimeTail, FlightHeader, PositionEtaRoute, RouteDateRecord, nullptr}},
     {"16",
@@ -33,7 +33,7 @@ constexpr std::array<LabelForms, 68> kForms = {{
       BracketPosition, nullptr}},
     {"21", {PositionWithDestination, nullptr}},
     {"22", {PositionDegreesMinutesSeconds, FlightHeader, nullptr}},
-    {"5Z", {EventReport, ShortRouteMessage, nullptr}},
+    {"5Z", {EventReport, ShortRouteMessage, CodedStationMessage, FreeTextLines, nullptr}},
     {"13", {EventReport, RouteDateRecord, nullptr}},
     {"14", {EventReport, FlightHeader, StationMessage, BracketPosition, nullptr}},
     {"17", {EventReport, nullptr}},
@@ -44,7 +44,7 @@ constexpr std::array<LabelForms, 68> kForms = {{
     {"2R", {EventReport, nullptr}},
     {"37", {FlightHeader, RouteHeading, nullptr}},
     {"39", {FlightHeader, RouteHeading, nullptr}},
-    {"2N", {FlightHeader, nullptr}},
+    {"2N", {FlightHeader, FlightDayRoute, nullptr}},
     {"3A", {FlightHeader, nullptr}},
     {"23", {FlightHeader, nullptr}},
     {"25", {FlightHeader, RouteHeading, nullptr}},
@@ -53,7 +53,7 @@ constexpr std::array<LabelForms, 68> kForms = {{
     {"29", {FlightHeader, DispatchRecord, nullptr}},
     {"11", {FlightHeader, nullptr}},
     {"1M", {FlightHeader, nullptr}},
-    {"2A", {FlightHeader, nullptr}},
+    {"2A", {FlightHeader, MissionReport, nullptr}},
     {"20", {PosWaypointReport, FlightRouteRecord, nullptr}},
     {"SQ", {Squitter, nullptr}},
     {"B9", {AtisRequest, nullptr}},
@@ -72,7 +72,7 @@ constexpr std::array<LabelForms, 68> kForms = {{
     {"2L", {ShortPositionReport, DatedFlightLines, nullptr}},
     {"3L", {PositionAndTime, FlightCityPair, nullptr}},
     {"1W", {FlightDateRoute, nullptr}},
-    {"36", {RouteDataRecord, nullptr}},
+    {"36", {RouteDataRecord, WeatherPositionRecord, FlightHeader, nullptr}},
     {"3R", {TopOfClimbOrDescent, nullptr}},
     {"2H", {TopOfClimbOrDescent, nullptr}},
     {"2F", {HundredthsPosition, nullptr}},
@@ -87,7 +87,11 @@ constexpr std::array<LabelForms, 68> kForms = {{
     {"1A", {RouteUpload, nullptr}},
     {"1B", {RouteUpload, nullptr}},
     {"2J", {RouteUpload, nullptr}},
-    {"5U", {RouteRegistrationLine, nullptr}},
+    {"5U", {RouteRegistrationLine, CodedStationMessage, nullptr}},
+    {"4J", {MissionReport, nullptr}},
+    {"4T", {FlightStatusLine, FlightEstimateLine, nullptr}},
+    {"2M", {CabinDefectReport, nullptr}},
+    {"28", {FlightDateRecord, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the

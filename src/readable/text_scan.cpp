@@ -9,8 +9,6 @@ namespace corvane::readable {
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // A hemisphere letter, then spaces; the sign it gives, or 0 when none.
 int Hemisphere(std::string_view& text, char positive, char negative) {
   if (text.empty() || (text.front() != positive && text.front() != negative)) {
@@ -121,6 +119,39 @@ std::optional<std::string> TimeOfDay(std::string_view text) {
     time += text.substr(4, 2);
   }
   return time;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsAlnum(char c) { return IsDigit(c) || IsUpper(c); }
+
+bool AllOf(std::string_view text, bool (*test)(char)) {
+  for (const char c : text) {
+    if (!test(c)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+bool IsFlight(std::string_view text) {
+  return text.size() >= 3 && text.size() <= 8 && AllOf(text, IsAlnum) &&
+         text.find_first_of("0123456789") != std::string_view::npos;
+}
+
+std::optional<double> LetterCelsius(std::string_view text) {
+  const auto value = Digits(text.substr(text.empty() ? 0 : 1), 2);
+  if (!value || (text[0] != 'M' && text[0] != 'P')) {
+    return std::nullopt;
+  }
+  return text[0] == 'M' ? -*value : *value;
+}
+
+std::optional<double> FlightLevelFeet(std::string_view text) {
+  const auto level = Digits(text, 3);
+  return level && *level <= 600 ? std::optional<double>(*level * 100.0) : std::nullopt;
 }
 
 bool IsIcaoCode(std::string_view text) {

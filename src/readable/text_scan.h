@@ -38,4 +38,24 @@ std::optional<std::string> TimeOfDay(std::string_view text);
 // Four capital letters: an ICAO location indicator.
 bool IsIcaoCode(std::string_view text);
 
+// Character classes: a decimal digit, a capital letter, either.
+bool IsDigit(char c);
+bool IsUpper(char c);
+bool IsAlnum(char c);
+// Every character of the text passes the test (true for an empty text).
+bool AllOf(std::string_view text, bool (*test)(char));
+
+// The first line of a text, without its CR LF.
+std::string_view FirstLine(std::string_view text);
+
+// A flight designator: three to eight letters and digits, some of them
+// digits ("YX4687", "AFL2137", "VIR41R").
+bool IsFlight(std::string_view text);
+
+// "M57" or "P04": a temperature with a letter for its sign.
+std::optional<double> LetterCelsius(std::string_view text);
+
+// A flight level of three digits (600 at most), in feet.
+std::optional<double> FlightLevelFeet(std::string_view text);
+
 }  // namespace corvane::readable
