@@ -77,5 +77,11 @@ std::optional<Decoding> WeatherPositionRecord(const Message& message, const refe
 std::optional<Decoding> FlightDateRecord(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> DispatchLine(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightDayRoute(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DepartureClearance(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> LoadCloseout(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightWeatherRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> WeatherPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CommaPositionLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> SlashAltitudePosition(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -557,4 +557,242 @@ std::optional<Decoding> FlightDayRoute(const Message& message, const reference::
   return std::move(out).Finish();
 }
 
+// ---- More short forms --------------------------------------------------------
+
+namespace {
+
+// The text's lines, each without its CR and the spaces around it.
+std::vector<std::string_view> TrimmedLines(std::string_view text) {
+  auto lines = Split(text, '\n');
+  for (std::string_view& line : lines) {
+    line = Trim(line.substr(0, line.find('\r')));
+  }
+  return lines;
+}
+
+// The words of a line, however many spaces part them.
+std::vector<std::string_view> WordsOf(std::string_view line) {
+  std::vector<std::string_view> words;
+  for (const std::string_view word : Split(line, ' ')) {
+    if (!word.empty()) {
+      words.push_back(word);
+    }
+  }
+  return words;
+}
+
+bool IsIataCode(std::string_view text) { return text.size() == 3 && AllOf(text, IsUpper); }
+
+// "4202": a transponder code, four octal digits.
+bool IsTransponderCode(std::string_view text) {
+  return text.size() == 4 && AllOf(text, [](char c) { return c >= '0' && c <= '7'; });
+}
+
+// "N5043.5E01121.8": a position with minutes and a point, the hemisphere first.
+bool HemisphereFirstPosition(std::string_view text, Builder& out) {
+  const auto split = text.find_first_of("EW");
+  if (split == std::string_view::npos) {
+    return false;
+  }
+  const auto latitude = LeadCoordinate(text.substr(0, split), 'N', 'S', 2);
+  const auto longitude = LeadCoordinate(text.substr(split), 'E', 'W', 3);
+  if (!latitude || !longitude || text.find(' ') != std::string_view::npos) {
+    return false;
+  }
+  out.Position(*latitude, *longitude);
+  return true;
+}
+
+// What a weather position report's "/POS" and "/OVR" items give: the
+// aircraft's position and time, then the next and the following waypoints.
+struct WeatherReportPoints {
+  bool positionRead = false;
+  int waypointsSeen = 0;
+};
+
+void ReadWeatherReportItem(std::string_view tag, std::string_view value, WeatherReportPoints& points, Builder& out) {
+  if (tag == "POS") {
+    if (!points.positionRead) {
+      points.positionRead = HemisphereFirstPosition(value, out);
+      return;
+    }
+    if (IsAlnum(value.empty() ? ' ' : value[0]) && value.size() <= 8 && AllOf(value, IsAlnum) &&
+        points.waypointsSeen < 2) {
+      out.Text(points.waypointsSeen == 0 ? "next_waypoint" : "following_waypoint",
+               points.waypointsSeen == 0 ? "Next waypoint" : "Following waypoint", std::string(value));
+      ++points.waypointsSeen;
+    }
+  } else if (tag == "OVR") {
+    auto time = value.size() == 4 ? TimeOfDay(value) : std::nullopt;
+    if (time && points.positionRead && points.waypointsSeen == 0) {
+      out.Time("report_time", "Time", std::move(*time));
+    } else if (time && points.waypointsSeen == 1) {
+      out.Time("next_waypoint_eta", "Next waypoint at", std::move(*time));
+    }
+  } else if (tag == "ALT") {
+    if (const auto feet = FlightLevelFeet(value)) {
+      out.Altitude(*feet);
+    }
+  } else if (tag == "TAS") {
+    if (const auto knots = Digits(value, 3)) {
+      out.Number("true_airspeed_kt", "True airspeed", *knots, "kt");
+    }
+  } else if (tag == "SAT") {
+    if (const auto celsius = Number(value); celsius && value.size() == 4 && *celsius >= -99 && *celsius <= 60) {
+      out.Temperature(*celsius);
+    }
+  } else if (tag == "WND") {
+    WindIfRead(value, out);
+  }
+}
+
+}  // namespace
+
+// "FLIGHT 2380/01 ABQ - PHX" / "PDC" / "AAL2380 XPNDR 4202" / the route
+// (label 40): a pre-departure clearance: the flight (the call sign of the
+// third line when it ends in the flight's number), the route (IATA) and the
+// transponder code. The day, the aircraft line and the route are not read.
+std::optional<Decoding> DepartureClearance(const Message& message, const reference::ReferenceTables& tables) {
+  const auto lines = TrimmedLines(message.text);
+  if (lines.size() < 3 || !lines[0].starts_with("FLIGHT ") || lines[1] != "PDC") {
+    return std::nullopt;
+  }
+  const auto heading = WordsOf(lines[0]);
+  const auto assigned = WordsOf(lines[2]);
+  if (heading.size() != 5 || heading[3] != "-" || !IsIataCode(heading[2]) || !IsIataCode(heading[4]) ||
+      assigned.size() != 3 || assigned[1] != "XPNDR" || !IsTransponderCode(assigned[2])) {
+    return std::nullopt;
+  }
+  const std::string_view number = heading[1].substr(0, heading[1].find('/'));
+  if (number.empty() || number.size() > 4 || !AllOf(number, IsDigit)) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kDepartureClearance, tables);
+  const bool callSign = IsFlight(assigned[0]) && IsUpper(assigned[0][0]) && assigned[0].ends_with(number);
+  out.Text("flight", "Flight", std::string(callSign ? assigned[0] : number));
+  out.Text("departure_iata", "Departure (IATA)", std::string(heading[2]));
+  out.Text("arrival_iata", "Arrival (IATA)", std::string(heading[4]));
+  out.Text("transponder_code", "Transponder code", std::string(assigned[2]));
+  return std::move(out).Finish();
+}
+
+// "LOAD CLOSEOUT RVSN 00 1800L" / "2380 ABQ-PHX N758" / "TOW 114533" / ...
+// (label 40): the load closeout: the flight number and the route (IATA).
+// The revision, the aircraft, the weights (no unit given), fuel, balance and
+// the passenger counts are not read.
+std::optional<Decoding> LoadCloseout(const Message& message, const reference::ReferenceTables& tables) {
+  const auto lines = TrimmedLines(message.text);
+  if (lines.size() < 2 || !lines[0].starts_with("LOAD CLOSEOUT ")) {
+    return std::nullopt;
+  }
+  const auto words = WordsOf(lines[1]);
+  if (words.size() < 2 || words[0].size() > 4 || !AllOf(words[0], IsDigit) || words[1].size() != 7 ||
+      words[1][3] != '-' || !IsIataCode(words[1].substr(0, 3)) || !IsIataCode(words[1].substr(4))) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kLoadsheet, tables);
+  out.Text("flight", "Flight", std::string(words[0]));
+  out.Text("departure_iata", "Departure (IATA)", std::string(words[1].substr(0, 3)));
+  out.Text("arrival_iata", "Arrival (IATA)", std::string(words[1].substr(4)));
+  return std::move(out).Finish();
+}
+
+// "10,WX,131318,DHK3998,13,EGNX,BIKF,7333168,EGPH,EGPD,EGPO,1,0," (label 5U):
+// a weather request for a flight: the flight and its route. The numbers and
+// the airports after the route are not read.
+std::optional<Decoding> FlightWeatherRequest(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(Trim(FirstLine(message.text)), ',');
+  if (pieces.size() < 8 || !Digits(pieces[0], 2) || pieces[1] != "WX" || !Digits(pieces[2], 6) ||
+      !IsFlight(pieces[3]) || !IsUpper(pieces[3][0]) || !IsIcaoCode(pieces[5]) || !IsIcaoCode(pieces[6])) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kWeatherRequest, tables);
+  out.Text("flight", "Flight", std::string(pieces[3]));
+  out.Airport("departure", "Departure", pieces[5]);
+  out.Airport("arrival", "Arrival", pieces[6]);
+  return std::move(out).Finish();
+}
+
+// "4J01 POSWX 0318/20 ETAD/ETAD .00318S" then "/POS N5043.5E01121.8/OVR 0817",
+// "/ALT 270/TFW 1342/TAS 490/SAT -032", "/POS GOVEN /OVR 0835", "/POS DILVI",
+// "/WND 334060/TRB /SKY DCC3" (label 4J): a position report with weather:
+// the route, the position and its time, the flight level, true airspeed,
+// temperature and wind, the next waypoint and its time and the one after.
+// The flight, the aircraft, TFW, turbulence and sky are not read.
+std::optional<Decoding> WeatherPositionReport(const Message& message, const reference::ReferenceTables& tables) {
+  const auto lines = TrimmedLines(message.text);
+  const auto heading = WordsOf(lines[0]);
+  if (heading.size() < 4 || heading[0].size() != 4 || !AllOf(heading[0], IsAlnum) || heading[1] != "POSWX") {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  for (const std::string_view word : heading) {
+    if (word.size() == 9 && word[4] == '/' && IsIcaoCode(word.substr(0, 4)) && IsIcaoCode(word.substr(5))) {
+      out.Airport("departure", "Departure", word.substr(0, 4));
+      out.Airport("arrival", "Arrival", word.substr(5));
+      break;
+    }
+  }
+  WeatherReportPoints points;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    if (!lines[i].starts_with('/')) {
+      continue;
+    }
+    for (const std::string_view item : Split(lines[i].substr(1), '/')) {
+      const auto space = item.find(' ');
+      if (space != std::string_view::npos) {
+        ReadWeatherReportItem(item.substr(0, space), Trim(item.substr(space)), points, out);
+      }
+    }
+  }
+  if (!points.positionRead) {
+    return std::nullopt;
+  }
+  return std::move(out).Finish();
+}
+
+// "3C01 POS N39328W077307  ,,143700,               ,      ,      ,P47,124,0069"
+// (label 80): the position (packed, tenths of minutes) and its time; the
+// empty pieces and the numbers after are not read.
+std::optional<Decoding> CommaPositionLine(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(Trim(FirstLine(message.text)), ',');
+  if (pieces.size() < 4 || pieces[0].size() < 22 || pieces[0].substr(4, 5) != " POS " ||
+      !AllOf(pieces[0].substr(0, 4), IsAlnum) || !Trim(pieces[0].substr(22)).empty() || !pieces[1].empty() ||
+      pieces[2].size() != 6) {
+    return std::nullopt;
+  }
+  const std::string_view position = pieces[0].substr(9, 13);
+  const auto latitude = PackedCoordinate(position.substr(0, 6), 'N', 'S', 2);
+  const auto longitude = PackedCoordinate(position.substr(6), 'E', 'W', 3);
+  auto time = TimeOfDay(pieces[2]);
+  if (!latitude || !longitude || !time) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Position(*latitude, *longitude);
+  out.Time("report_time", "Time", std::move(*time));
+  return std::move(out).Finish();
+}
+
+// " /190812/1522/05RB/32937/N 50.569/E 15.460/46/1551/" (label 24): six
+// digits, four digits, a code, the altitude (feet), the position (decimal
+// degrees), two numbers. Only the altitude and the position are read.
+std::optional<Decoding> SlashAltitudePosition(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(Trim(FirstLine(message.text)), '/');
+  if (pieces.size() != 10 || !pieces[0].empty() || !pieces[9].empty() || !Digits(pieces[1], 6) ||
+      !Digits(pieces[2], 4) || pieces[3].size() != 4 || !AllOf(pieces[3], IsAlnum) || !Digits(pieces[4], 5)) {
+    return std::nullopt;
+  }
+  const auto latitude = DecimalDegrees(pieces[5], 'N', 'S');
+  const auto longitude = DecimalDegrees(pieces[6], 'E', 'W');
+  const auto feet = Digits(pieces[4], 5);
+  if (!latitude || !longitude || *feet > 60000) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Position(*latitude, *longitude);
+  out.Altitude(*feet);
+  return std::move(out).Finish();
+}
+
 }  // namespace corvane::readable

@@ -17,7 +17,7 @@ struct LabelForms {
   std::array<Form, 8> forms;
 };
 
-constexpr std::array<LabelForms, 72> kForms = {{
+constexpr std::array<LabelForms, 73> kForms = {{
     {"44", {FlightEvent, FuelDestinationReport, nullptr}},
     {"2P", {FlightMonitor, MissionReport, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -25,7 +25,7 @@ constexpr std::array<LabelForms, 72> kForms = {{
     {"4A", {AltitudeThenPosition, WaypointReport, FlightPhaseChange, FleetStatus, DoorEvent, DispatchLine}},
     {"10", {LoadOrSlashPosition, nullptr}},
     {"SA", {MediaAdvisory, nullptr}},
-    {"80", {AirlineReport, MissionReport, FuelDestinationReport, nullptr}},
+    {"80", {AirlineReport, MissionReport, FuelDestinationReport, CommaPositionLine, nullptr}},
     {"H1", {TerminalPositionReport, TerminalReport}},
     {"12", {PositionAltitudeTimeTail, FlightHeader, PositionEtaRoute, RouteDateRecord, nullptr}},
     {"16",
@@ -58,7 +58,7 @@ constexpr std::array<LabelForms, 72> kForms = {{
     {"SQ", {Squitter, nullptr}},
     {"B9", {AtisRequest, nullptr}},
     {"1L", {TaggedReport, nullptr}},
-    {"24", {RouteHeading, nullptr}},
+    {"24", {RouteHeading, SlashAltitudePosition, nullptr}},
     {"4N", {RouteHeading, RouteDataRecord, nullptr}},
     {"H2", {RouteWeatherReport, nullptr}},
     {"2B", {DepartureTimes, RouteHeading, nullptr}},
@@ -87,11 +87,12 @@ constexpr std::array<LabelForms, 72> kForms = {{
     {"1A", {RouteUpload, nullptr}},
     {"1B", {RouteUpload, nullptr}},
     {"2J", {RouteUpload, nullptr}},
-    {"5U", {RouteRegistrationLine, CodedStationMessage, nullptr}},
-    {"4J", {MissionReport, nullptr}},
+    {"5U", {RouteRegistrationLine, CodedStationMessage, FlightWeatherRequest, nullptr}},
+    {"4J", {MissionReport, WeatherPositionReport, nullptr}},
     {"4T", {FlightStatusLine, FlightEstimateLine, nullptr}},
     {"2M", {CabinDefectReport, nullptr}},
     {"28", {FlightDateRecord, nullptr}},
+    {"40", {DepartureClearance, LoadCloseout, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the
