@@ -83,5 +83,8 @@ std::optional<Decoding> FlightWeatherRequest(const Message& message, const refer
 std::optional<Decoding> WeatherPositionReport(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> CommaPositionLine(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> SlashAltitudePosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> OffReportLines(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> InRangeLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> SlashFlightPosition(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -795,4 +795,93 @@ std::optional<Decoding> SlashAltitudePosition(const Message& message, const refe
   return std::move(out).Finish();
 }
 
+// "OFF02XA0000/N38568 W077261251152KIADEPRZ1152****1958" and "OFF02" then
+// "KBWI,KIND,1237,18.4" (label 22): an off report. The first: six places
+// (not read), the position (degrees and minutes in tenths), the day and time
+// (DDHHMM), the route and the off time (on that day); "****" and the last
+// four digits are not read. The second: the route and the off time; the
+// last number is not read.
+std::optional<Decoding> OffReportLines(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (!text.starts_with("OFF02")) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kOffReport, tables);
+  const std::string_view first = Trim(FirstLine(text));
+  if (first.size() == 5) {
+    const auto lines = TrimmedLines(text);
+    const auto pieces = lines.size() > 1 ? Split(lines[1], ',') : std::vector<std::string_view>{};
+    auto off = pieces.size() == 4 && pieces[2].size() == 4 ? TimeOfDay(pieces[2]) : std::nullopt;
+    if (!off || !IsIcaoCode(pieces[0]) || !IsIcaoCode(pieces[1])) {
+      return std::nullopt;
+    }
+    out.Airport("departure", "Departure", pieces[0]);
+    out.Airport("arrival", "Arrival", pieces[1]);
+    out.Time("off", "Off", std::move(*off));
+    return std::move(out).Finish();
+  }
+  if (first.size() < 49 || first[11] != '/' || first[18] != ' ') {
+    return std::nullopt;
+  }
+  const auto latitude = PackedCoordinate(first.substr(12, 6), 'N', 'S', 2);
+  const auto longitude = PackedCoordinate(first.substr(19, 7), 'E', 'W', 3);
+  const auto day = Digits(first.substr(26, 2), 2);
+  const auto sent = TimeOfDay(first.substr(28, 4));
+  auto off = TimeOfDay(first.substr(40, 4));
+  if (!latitude || !longitude || !day || !sent || !off || !IsIcaoCode(first.substr(32, 4)) ||
+      !IsIcaoCode(first.substr(36, 4))) {
+    return std::nullopt;
+  }
+  out.Position(*latitude, *longitude);
+  out.Airport("departure", "Departure", first.substr(32, 4));
+  out.Airport("arrival", "Arrival", first.substr(36, 4));
+  out.TimeOnDay("off", "Off", {0, 0, *day}, std::move(*off), message.received);
+  return std::move(out).Finish();
+}
+
+// "/IR CLT0100011/UM /WC 01/IB /ETA 2228" then lines (label 5Z): in range:
+// the station (IATA) and seven digits (not read), service items ("UM",
+// "WC 01", "IB": not read), the estimated arrival, and the lines after as
+// the message.
+std::optional<Decoding> InRangeLine(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view first = Trim(FirstLine(message.text));
+  if (!first.starts_with("/IR ") || first.size() < 14 || !IsIataCode(first.substr(4, 3)) ||
+      !Digits(first.substr(7, 7), 7)) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kInRangeReport, tables);
+  out.Text("station_iata", "Station (IATA)", std::string(first.substr(4, 3)));
+  for (const std::string_view item : Split(first.substr(1), '/')) {
+    if (item.starts_with("ETA ")) {
+      if (auto eta = item.size() == 8 ? TimeOfDay(item.substr(4)) : std::nullopt) {
+        out.Time("eta", "Estimated arrival", std::move(*eta));
+      }
+    }
+  }
+  if (std::string lines = LinesAfterFirst(message.text); !lines.empty()) {
+    out.Text("message", "Message", std::move(lines));
+  }
+  return std::move(out).Finish();
+}
+
+// "OG0704/06/230942/N39.214/W76.106/22683/N/" (label 58): the flight and the
+// position (decimal degrees); the two numbers before the position, the one
+// after and the letter are not read.
+std::optional<Decoding> SlashFlightPosition(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(Trim(FirstLine(message.text)), '/');
+  if (pieces.size() != 8 || !IsFlight(pieces[0]) || !IsUpper(pieces[0][0]) || !Digits(pieces[1], 2) ||
+      !Digits(pieces[2], 6) || !pieces[7].empty()) {
+    return std::nullopt;
+  }
+  const auto latitude = DecimalDegrees(pieces[3], 'N', 'S');
+  const auto longitude = DecimalDegrees(pieces[4], 'E', 'W');
+  if (!latitude || !longitude) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Text("flight", "Flight", std::string(pieces[0]));
+  out.Position(*latitude, *longitude);
+  return std::move(out).Finish();
+}
+
 }  // namespace corvane::readable

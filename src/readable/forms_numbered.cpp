@@ -273,7 +273,12 @@ std::optional<Decoding> LoadOrSlashPosition(const Message& message, const refere
 // often empty): the time (36), position, altitude and the route; the third
 // airport, the runways and the numbers after are not read.
 std::optional<Decoding> RouteDataRecord(const Message& message, const reference::ReferenceTables& tables) {
-  const std::string_view text = message.text;
+  std::string_view text = message.text;
+  // C-band copies start with a ten character prefix ("M85AUP0109").
+  if (text.size() > 16 && text[0] == 'M' && Digits(text.substr(1, 2), 2) && IsUpperLetters(text.substr(3, 3), 3) &&
+      Digits(text.substr(6, 4), 4) && text.substr(10, 4) == "285,") {
+    text.remove_prefix(10);
+  }
   const bool icao = text.starts_with("28,E,");
   if (!icao && !text.starts_with("285,B,") && !text.starts_with("285,C,")) {
     return std::nullopt;

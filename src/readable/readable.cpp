@@ -17,7 +17,7 @@ struct LabelForms {
   std::array<Form, 8> forms;
 };
 
-constexpr std::array<LabelForms, 73> kForms = {{
+constexpr std::array<LabelForms, 74> kForms = {{
     {"44", {FlightEvent, FuelDestinationReport, nullptr}},
     {"2P", {FlightMonitor, MissionReport, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -32,8 +32,8 @@ constexpr std::array<LabelForms, 73> kForms = {{
      {PositionCsvDecimal, EventReport, FlightHeader, PosWaypointReport, DecimalPositionReport, AutoPositionReport,
       BracketPosition, nullptr}},
     {"21", {PositionWithDestination, nullptr}},
-    {"22", {PositionDegreesMinutesSeconds, FlightHeader, nullptr}},
-    {"5Z", {EventReport, ShortRouteMessage, CodedStationMessage, FreeTextLines, nullptr}},
+    {"22", {PositionDegreesMinutesSeconds, FlightHeader, OffReportLines, nullptr}},
+    {"5Z", {EventReport, ShortRouteMessage, CodedStationMessage, FreeTextLines, InRangeLine, nullptr}},
     {"13", {EventReport, RouteDateRecord, nullptr}},
     {"14", {EventReport, FlightHeader, StationMessage, BracketPosition, nullptr}},
     {"17", {EventReport, nullptr}},
@@ -93,6 +93,7 @@ constexpr std::array<LabelForms, 73> kForms = {{
     {"2M", {CabinDefectReport, nullptr}},
     {"28", {FlightDateRecord, nullptr}},
     {"40", {DepartureClearance, LoadCloseout, nullptr}},
+    {"58", {SlashFlightPosition, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the

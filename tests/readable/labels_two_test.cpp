@@ -123,5 +123,19 @@ TEST_F(RealMessages, WeatherRecordsReadSignedPositionsWindAndWaypoints) {
              tables_));  // latitude 97
 }
 
+TEST_F(RealMessages, OffReportsAndInRangeLinesReadRouteAndTimes) {
+  const auto off = DecodeLine(1089);  // OFF02XA0000/N38568 W077261251152KIADEPRZ1152****1958
+  ASSERT_TRUE(off);
+  EXPECT_EQ(off->kind, "off_report");
+  EXPECT_EQ(TextOf(*off, "off_utc"), "2026-11-25T11:52:00Z");
+  EXPECT_NEAR(NumberOf(*off, "longitude"), -(77 + 26.1 / 60), 1e-9);
+  EXPECT_EQ(TextOf(*off, "arrival"), "EPRZ");
+  const auto inRange = DecodeFirst("5Z", "/IR CLT0100011/");
+  ASSERT_TRUE(inRange);
+  EXPECT_EQ(TextOf(*inRange, "eta"), "22:28");
+  EXPECT_EQ(TextOf(*inRange, "message"), "HOT WATER NEED DEMO MASK");
+  EXPECT_FALSE(Decode({"22", "2", "OFF02\r\nKBWI,KIND,1260,18.4", {}}, tables_));  // minute 60
+}
+
 }  // namespace
 }  // namespace corvane::readable
