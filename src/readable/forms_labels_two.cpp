@@ -6,8 +6,12 @@
 //   "OS KDFW /WXRKOKC,M56KOKC,"                                             (coded station messages)
 //   "DefaultRpt01/F-GSQD 081812" then the defects                           (cabin defect reports)
 //   "71,J,1146,5,2,KTYS,37.35,-81.78,...,295052,-56,..."                    (weather position records)
-// and a few short ones. Each checks its fixed pieces before it reads
-// anything and leaves out what the traffic does not show beyond doubt.
+// and shorter ones: departure clearances and load closeouts (40), weather
+// position reports (4J), off report lines (22), in range lines (5Z), flight
+// weather requests (5U), dispatch lines (4A), flight day routes (2N), flight
+// date records (28) and lines of a position and little else (24, 58, 80).
+// Each checks its fixed pieces before it reads anything and leaves out what
+// the traffic does not show beyond doubt.
 #include <array>
 
 #include "readable/forms.h"
@@ -616,8 +620,7 @@ void ReadWeatherReportItem(std::string_view tag, std::string_view value, Weather
       points.positionRead = HemisphereFirstPosition(value, out);
       return;
     }
-    if (IsAlnum(value.empty() ? ' ' : value[0]) && value.size() <= 8 && AllOf(value, IsAlnum) &&
-        points.waypointsSeen < 2) {
+    if (!value.empty() && value.size() <= 8 && IsUpper(value[0]) && AllOf(value, IsAlnum) && points.waypointsSeen < 2) {
       out.Text(points.waypointsSeen == 0 ? "next_waypoint" : "following_waypoint",
                points.waypointsSeen == 0 ? "Next waypoint" : "Following waypoint", std::string(value));
       ++points.waypointsSeen;
