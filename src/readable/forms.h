@@ -75,5 +75,26 @@ std::optional<Decoding> DispatchReply(const Message& message, const reference::R
 std::optional<Decoding> PostFlightSummary(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> ChimesRecord(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> NumberedRouteRecord(const Message& message, const reference::ReferenceTables& tables);
+// Forms of labels 2x to 8x (forms_labels_two.cpp).
+std::optional<Decoding> MissionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightStatusLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightEstimateLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FuelDestinationReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CodedStationMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FreeTextLines(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CabinDefectReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> WeatherPositionRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightDateRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DispatchLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightDayRoute(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DepartureClearance(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> LoadCloseout(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightWeatherRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> WeatherPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CommaPositionLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> SlashAltitudePosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> OffReportLines(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> InRangeLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> SlashFlightPosition(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -124,6 +124,8 @@ void ReadItem(std::string_view item, Builder& out) {
     ReadTime("in", "In", value, out);
   } else if (tag == "UTC") {
     ReadTime("report_time", "Time", value, out);
+  } else if (tag == "TXT" && !value.empty()) {
+    out.Text("message", "Message", std::string(value));
   }
 }
 
@@ -140,19 +142,27 @@ std::optional<Decoding> AirlineReport(const Message& message, const reference::R
   if (!kind) {
     return std::nullopt;
   }
-  // The route is the first word made of two ICAO codes, the aircraft the
-  // word after it.
+  // The route is the first word made of two ICAO codes ("EGLL/WSSS", or
+  // spread over two words, "EGLL/ WSSS"), the aircraft the word after it.
   std::size_t route = 2;
-  while (route < heading.size() && !(heading[route].size() == 9 && heading[route][4] == '/' &&
-                                     IsIcaoCode(heading[route].substr(0, 4)) && IsIcaoCode(heading[route].substr(5)))) {
-    ++route;
+  std::size_t routeWords = 1;
+  for (; route < heading.size(); ++route) {
+    const std::string_view word = heading[route];
+    if (word.size() == 9 && word[4] == '/' && IsIcaoCode(word.substr(0, 4)) && IsIcaoCode(word.substr(5))) {
+      break;
+    }
+    if (word.size() == 5 && word[4] == '/' && IsIcaoCode(word.substr(0, 4)) && route + 1 < heading.size() &&
+        IsIcaoCode(heading[route + 1])) {
+      routeWords = 2;
+      break;
+    }
   }
   Builder out(*kind, tables);
   if (route < heading.size()) {
     out.Airport("departure", "Departure", heading[route].substr(0, 4));
-    out.Airport("arrival", "Arrival", heading[route].substr(5));
-    if (route + 1 < heading.size()) {
-      const std::string_view word = heading[route + 1];
+    out.Airport("arrival", "Arrival", routeWords == 1 ? heading[route].substr(5) : heading[route + 1]);
+    if (route + routeWords < heading.size()) {
+      const std::string_view word = heading[route + routeWords];
       const std::string_view tail = word.substr(0, word.find('/'));
       const auto start = tail.find_first_not_of('.');
       if (start != std::string_view::npos && tail.size() - start >= 3 && tail.size() - start <= 7) {

@@ -38,21 +38,6 @@ std::optional<TextDay> DayMonthYear(std::string_view text) {
   return std::nullopt;
 }
 
-// "M57" or "P04": a temperature with a letter for its sign.
-std::optional<double> LetterCelsius(std::string_view text) {
-  const auto value = Digits(text.substr(text.empty() ? 0 : 1), 2);
-  if (!value || (text[0] != 'M' && text[0] != 'P')) {
-    return std::nullopt;
-  }
-  return text[0] == 'M' ? -*value : *value;
-}
-
-// A flight level of three digits, in feet.
-std::optional<double> FlightLevelFeet(std::string_view text) {
-  const auto level = Digits(text, 3);
-  return level && *level <= 600 ? std::optional<double>(*level * 100.0) : std::nullopt;
-}
-
 // ---- Event reports ---------------------------------------------------------
 
 struct EventTitle {
@@ -506,14 +491,18 @@ std::optional<Decoding> FlightHeader(const Message& message, const reference::Re
   const auto time = HoursMinutes(when.substr(4));
   const std::string_view departure = text.substr(slash + 9, 4);
   const std::string_view arrival = text.substr(slash + 13, 4);
-  if (!IsFlight(flight) || !Digits(when.substr(0, 4), 4) || !time || !IsIcaoCode(departure) || !IsIcaoCode(arrival)) {
+  // Some airlines write "--" for the first of the two days ("--090959").
+  const bool firstDayDashed = when.starts_with("--");
+  if (!IsFlight(flight) ||
+      !Digits(when.substr(firstDayDashed ? 2 : 0, firstDayDashed ? 2 : 4), firstDayDashed ? 2 : 4) || !time ||
+      !IsIcaoCode(departure) || !IsIcaoCode(arrival)) {
     return std::nullopt;
   }
   Builder out(HeaderKind(text.substr(0, 3)), tables);
   out.Text("flight", "Flight", std::string(flight));
   // The day of the month, written twice ("0404"); a pair that disagrees
   // gives no day.
-  const int day = when.substr(0, 2) == when.substr(2, 2) ? *Digits(when.substr(0, 2), 2) : 0;
+  const int day = firstDayDashed || when.substr(0, 2) == when.substr(2, 2) ? *Digits(when.substr(2, 2), 2) : 0;
   if (day != 0) {
     out.TimeOnDay("sent_time", "Sent", {0, 0, day}, *time, message.received);
   } else {
@@ -543,7 +532,7 @@ std::optional<Decoding> WaypointReport(const Message& message, const reference::
     text.remove_prefix(10);
   }
   const auto pieces = Split(FirstLine(text), ',');
-  if (pieces.size() != 6 || pieces[1].size() < 9 || pieces[2].size() != 6) {
+  if (pieces.size() != 6 || pieces[1].size() < 9 || (pieces[2].size() != 6 && !pieces[2].empty())) {
     return std::nullopt;
   }
   const auto time = TimeOfDay(pieces[1].substr(0, 6));

@@ -81,25 +81,52 @@ bool IsUpperLetters(std::string_view text, std::size_t count) {
   return true;
 }
 
+// The estimate's date (MMDD), the time of the report and the estimated
+// arrival after the route: "1107,0123,0208" (the estimate is the one
+// nearest the report, which may be past midnight).
+void ReadEstimate(const std::vector<std::string_view>& pieces, std::size_t at, const ReceiveTime& received,
+                  Builder& out) {
+  if (at + 2 >= pieces.size() || !Digits(pieces[at], 4) || pieces[at + 1].size() != 4 || pieces[at + 2].size() != 4) {
+    return;
+  }
+  const auto reported = TimeOfDay(pieces[at + 1]);
+  const auto estimate = TimeOfDay(pieces[at + 2]);
+  if (!reported || !estimate) {
+    return;
+  }
+  const TextDay day{0, *Digits(pieces[at].substr(0, 2), 2), *Digits(pieces[at].substr(2, 2), 2)};
+  const auto reportedAt = day.month >= 1 && day.month <= 12 ? OnTextDay(day, *reported, received) : std::nullopt;
+  if (reportedAt) {
+    out.Stamp("report_time", "Time", *reportedAt, false);
+  } else {
+    out.Time("report_time", "Time", *reported);
+  }
+  out.TimeNear("eta", "Estimated arrival", reportedAt, *estimate);
+}
+
 }  // namespace
 
 // "ON01,N33522W084181,KCLT,KPDK,1106,004023,---.-,": the event, where, the
 // route (the first two airport codes), and for out/off/on/in the date (MMDD)
-// and time.
+// and time; "00ETA03,N38241W081357,330,KBNA,KBWI,1107,0123,0208,008.1" adds
+// the flight level, the time of the report and the estimated arrival (the
+// last number is not read).
 std::optional<Decoding> FlightEvent(const Message& message, const reference::ReferenceTables& tables) {
   const auto pieces = Split(message.text, ',');
   if (pieces.size() < 6 || pieces[0].size() < 4) {
     return std::nullopt;
   }
-  const std::string_view event = pieces[0].substr(0, pieces[0].size() - 2);
+  std::string_view event = pieces[0].substr(0, pieces[0].size() - 2);
   if (!Digits(pieces[0].substr(pieces[0].size() - 2), 2)) {
     return std::nullopt;
   }
+  // The estimate comes with two digits before its name ("00ETA03").
+  const bool eta = event.size() == 5 && Digits(event.substr(0, 2), 2) && event.substr(2) == "ETA";
   const bool oooi = event == "OUT" || event == "OFF" || event == "ON" || event == "IN";
-  if (!oooi && event != "POS") {
+  if (!oooi && !eta && event != "POS") {
     return std::nullopt;
   }
-  Builder out(oooi ? Kind::kOooiReport : kPositionReport, tables);
+  Builder out(oooi ? Kind::kOooiReport : eta ? Kind::kEstimatedArrival : kPositionReport, tables);
   if (!PackedPosition(pieces[1], out)) {
     return std::nullopt;
   }
@@ -110,8 +137,16 @@ std::optional<Decoding> FlightEvent(const Message& message, const reference::Ref
   if (route + 1 >= pieces.size()) {
     return std::move(out).Finish();
   }
+  if (eta && route == 3) {
+    if (const auto feet = FlightLevelFeet(pieces[2])) {
+      out.Altitude(*feet);
+    }
+  }
   out.Airport("departure", "Departure", pieces[route]);
   out.Airport("arrival", "Arrival", pieces[route + 1]);
+  if (eta) {
+    ReadEstimate(pieces, route + 2, message.received, out);
+  }
   if (oooi && route + 3 < pieces.size() && Digits(pieces[route + 2], 4)) {
     if (const auto time = TimeOfDay(pieces[route + 3])) {
       const bool isOut = event == "OUT";
@@ -238,7 +273,12 @@ std::optional<Decoding> LoadOrSlashPosition(const Message& message, const refere
 // often empty): the time (36), position, altitude and the route; the third
 // airport, the runways and the numbers after are not read.
 std::optional<Decoding> RouteDataRecord(const Message& message, const reference::ReferenceTables& tables) {
-  const std::string_view text = message.text;
+  std::string_view text = message.text;
+  // C-band copies start with a ten character prefix ("M85AUP0109").
+  if (text.size() > 16 && text[0] == 'M' && Digits(text.substr(1, 2), 2) && IsUpperLetters(text.substr(3, 3), 3) &&
+      Digits(text.substr(6, 4), 4) && text.substr(10, 4) == "285,") {
+    text.remove_prefix(10);
+  }
   const bool icao = text.starts_with("28,E,");
   if (!icao && !text.starts_with("285,B,") && !text.starts_with("285,C,")) {
     return std::nullopt;

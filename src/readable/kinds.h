@@ -57,6 +57,7 @@ namespace corvane::readable {
   X(kMaintenanceMessage, "maintenance_message", "Maintenance message")                               \
   X(kCrewMessageToStation, "crew_message_to_station", "Crew message to station")                     \
   X(kLoadsheet, "loadsheet", "Loadsheet")                                                            \
+  X(kDepartureClearance, "departure_clearance", "Departure clearance")                               \
   X(kSquitter, "squitter", "Squitter")                                                               \
   X(kDoorOpened, "door_opened", "Door opened")                                                       \
   X(kDoorClosed, "door_closed", "Door closed")                                                       \

@@ -9,7 +9,7 @@ namespace {
 
 using enum FieldType;
 
-constexpr std::array<FieldSchema, 67> kFields = {{
+constexpr std::array<FieldSchema, 68> kFields = {{
     // Where the aircraft is and how it flies.
     {"latitude", kNumber, "degrees", "the aircraft's latitude, decimal, north positive"},
     {"longitude", kNumber, "degrees", "the aircraft's longitude, decimal, east positive"},
@@ -70,6 +70,7 @@ constexpr std::array<FieldSchema, 67> kFields = {{
     {"airport", kText, "", "the airport a request is about, ICAO code"},
     {"runway_departure", kText, "", "departure runway"},
     {"runway_arrival", kText, "", "arrival runway"},
+    {"transponder_code", kText, "", "the transponder (squawk) code a clearance assigns, four octal digits"},
     {"door", kText, "", "the door an event is about"},
     {"message", kText, "", "free text the crew wrote"},
     // Links and ground stations.

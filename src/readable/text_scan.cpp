@@ -154,6 +154,19 @@ std::optional<std::string> TimeOfDay(std::string_view text) {
   return time;
 }
 
+std::optional<double> LetterCelsius(std::string_view text) {
+  const auto value = Digits(text.substr(text.empty() ? 0 : 1), 2);
+  if (!value || (text[0] != 'M' && text[0] != 'P')) {
+    return std::nullopt;
+  }
+  return text[0] == 'M' ? -*value : *value;
+}
+
+std::optional<double> FlightLevelFeet(std::string_view text) {
+  const auto level = Digits(text, 3);
+  return level && *level <= 600 ? std::optional<double>(*level * 100.0) : std::nullopt;
+}
+
 bool IsIcaoCode(std::string_view text) {
   if (text.size() != 4) {
     return false;

@@ -59,4 +59,10 @@ std::optional<std::string> TimeOfDay(std::string_view text);
 // Four capital letters: an ICAO location indicator.
 bool IsIcaoCode(std::string_view text);
 
+// "M57" or "P04": a temperature with a letter for its sign.
+std::optional<double> LetterCelsius(std::string_view text);
+
+// A flight level of three digits (600 at most), in feet.
+std::optional<double> FlightLevelFeet(std::string_view text);
+
 }  // namespace corvane::readable
