@@ -65,5 +65,9 @@ std::optional<Decoding> FlightDateRoute(const Message& message, const reference:
 // ADS-C and CPDLC carried as text (any label, with or without a terminal
 // prefix), their checksum verified.
 std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);
+// More terminal forms and the frequency change (forms_terminal_more.cpp).
+std::optional<Decoding> FlightManagementExchange(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TerminalPositionVariant(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FrequencyChange(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -17,7 +17,7 @@ struct LabelForms {
   std::array<Form, 8> forms;
 };
 
-constexpr std::array<LabelForms, 68> kForms = {{
+constexpr std::array<LabelForms, 69> kForms = {{
     {"44", {FlightEvent, nullptr}},
     {"2P", {FlightMonitor, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -26,7 +26,7 @@ constexpr std::array<LabelForms, 68> kForms = {{
     {"10", {LoadOrSlashPosition, nullptr}},
     {"SA", {MediaAdvisory, nullptr}},
     {"80", {AirlineReport, nullptr}},
-    {"H1", {TerminalPositionReport, TerminalReport}},
+    {"H1", {TerminalPositionReport, TerminalReport, FlightManagementExchange, TerminalPositionVariant, AtisRequest}},
     {"12", {PositionAltitudeTimeTail, FlightHeader, PositionEtaRoute, RouteDateRecord, nullptr}},
     {"16",
      {PositionCsvDecimal, EventReport, FlightHeader, PosWaypointReport, DecimalPositionReport, AutoPositionReport,
@@ -88,6 +88,7 @@ constexpr std::array<LabelForms, 68> kForms = {{
     {"1B", {RouteUpload, nullptr}},
     {"2J", {RouteUpload, nullptr}},
     {"5U", {RouteRegistrationLine, nullptr}},
+    {":;", {FrequencyChange, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the

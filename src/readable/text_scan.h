@@ -38,4 +38,23 @@ std::optional<std::string> TimeOfDay(std::string_view text);
 // Four capital letters: an ICAO location indicator.
 bool IsIcaoCode(std::string_view text);
 
+// "07L", "26R", "36C", "08": a runway; "08O" is runway 08 (no letter).
+std::optional<std::string> Runway(std::string_view text);
+
+// "WN4899", "AAL2380", "SAS87W", "QFA19     ": a flight number or callsign,
+// beginning with the airline's code (spaces around it dropped).
+std::optional<std::string> FlightNumber(std::string_view text);
+
+// An ICAO code, not a placeholder such as "XXXX" or "ZZZZ".
+bool IsAirport(std::string_view code);
+
+// A terminal (H1) text without the sending terminal's prefix: "#M1B",
+// "#DFB", "- #MD" or "/.".
+std::string_view TerminalBody(std::string_view text);
+
+// The flight management texts end in four hex digits: the CRC-16 (X.25)
+// of the text before them, its lowest nibble written first. Whether they
+// hold.
+bool ChecksumHolds(std::string_view body);
+
 }  // namespace corvane::readable

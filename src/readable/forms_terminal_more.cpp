@@ -1,0 +1,385 @@
+// More terminal (label H1) forms, behind the terminal's prefix ("#M1B",
+// "- #MD", "#MD", "/.") or the ground address the text is for ("/HDQDLUA."):
+//   the flight management computer's data link exchanges, checksummed:
+//     requests "REQPOS037B", "REQPWI/WQ320:GEQUE.HACKS...", answers to
+//     uplinks "RESPWI/AK,71605F" and rejections "REJPOS,000851,...";
+//     performance data "PER/PR1266,289,310,...", "PRF/TR,...";
+//     initialisation "INI/ID70045B,RCH2050,.../AFKDOV,KBHM/..."
+//   and more position reports: "POS..." behind a ground address, "*POS"
+//   and the ICAO position report "(POS-KLM296  -3911N07600W/234212 F250".
+// Also the frequency change command (label ":;").
+#include <algorithm>
+#include <array>
+
+#include "readable/forms.h"
+#include "readable/text_scan.h"
+
+namespace corvane::readable {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsUpperOrDigit(char c) { return IsUpper(c) || IsDigit(c); }
+
+// A ground address "/HDQDLUA." (seven letters or digits) the text begins
+// with; the text without it.
+std::string_view WithoutGroundAddress(std::string_view text) {
+  if (text.size() > 9 && text[0] == '/' && text[8] == '.' &&
+      std::all_of(text.begin() + 1, text.begin() + 8, IsUpperOrDigit)) {
+    return text.substr(9);
+  }
+  return text;
+}
+
+// The text without the terminal's prefix, the ground address and the line
+// end some texts carry: "#M1B", "- #MD", "/." (TerminalBody), "#MD" (the
+// "- " lost) and "/HDQDLUA.".
+std::string_view FlightManagementBody(std::string_view text) {
+  while (text.ends_with('\n') || text.ends_with('\r')) {
+    text.remove_suffix(1);
+  }
+  if (text.size() > 4 && text[0] == '#' && text[3] != 'B' && IsUpperOrDigit(text[1]) && IsUpperOrDigit(text[2])) {
+    return text.substr(3);
+  }
+  return WithoutGroundAddress(TerminalBody(text));
+}
+
+// --- What the exchanges are about --------------------------------------------
+
+struct Subject {
+  std::string_view code;
+  const char* words;
+};
+
+constexpr std::array<Subject, 9> kSubjects = {{
+    {"POS", "Position report"},
+    {"PRG", "Progress report"},
+    {"PWI", "Predicted winds"},
+    {"FPN", "Flight plan"},
+    {"LDI", "Landing data"},
+    {"REQ", "Request"},
+    {"PER", "Performance data"},
+    {"TOD", "Takeoff data"},
+    {"INI", "Initialisation"},
+}};
+
+const Subject* SubjectOf(std::string_view code) {
+  const auto* found =
+      std::find_if(kSubjects.begin(), kSubjects.end(), [code](const Subject& s) { return s.code == code; });
+  return found == kSubjects.end() ? nullptr : found;
+}
+
+// "DDMMYY" or "MMDDYY" (the two are in use): the day, only when the digits
+// allow one reading; all 0 otherwise.
+TextDay SixDigitDate(std::string_view text) {
+  const auto first = Digits(text.substr(0, 2), 2);
+  const auto second = Digits(text.substr(2, 2), 2);
+  const auto year = Digits(text.substr(4, 2), 2);
+  if (text.size() != 6 || !first || !second || !year || *first < 1 || *second < 1 || *first > 31 || *second > 31) {
+    return {};
+  }
+  if (*first == *second || (*first > 12 && *second <= 12)) {
+    return {2000 + *year, *second, *first};
+  }
+  if (*second > 12 && *first <= 12) {
+    return {2000 + *year, *first, *second};
+  }
+  return {};
+}
+
+// "TS000717,020226": the time the message was sent, dated when the date
+// can be read one way only.
+void TimeStamp(std::string_view item, Builder& out, const ReceiveTime& received) {
+  if (item.size() != 15 || item[8] != ',') {
+    return;
+  }
+  if (const auto time = TimeOfDay(item.substr(2, 6))) {
+    out.TimeOnDay("sent_time", "Sent", SixDigitDate(item.substr(9, 6)), *time, received);
+  }
+}
+
+// The "/"-separated items after the heading that the exchanges share: "TS"
+// the time sent, "ID" the aircraft's and flight's identification (its
+// second piece the flight), "WQ" a winds request's flight level and
+// waypoints ("WQ320:GEQUE.HACKS.XUB").
+void CommonItems(std::string_view items, Builder& out, const ReceiveTime& received) {
+  for (const std::string_view item : Split(items, '/')) {
+    if (item.starts_with("TS")) {
+      TimeStamp(item, out, received);
+    } else if (item.starts_with("ID")) {
+      const auto pieces = Split(item.substr(2), ',');
+      if (const auto flight = pieces.size() >= 2 ? FlightNumber(pieces[1]) : std::nullopt) {
+        out.Text("flight", "Flight", *flight);
+      }
+    } else if (item.starts_with("WQ") && item.size() > 6 && item[5] == ':') {
+      std::vector<std::string> waypoints;
+      for (const std::string_view name : Split(item.substr(6), '.')) {
+        if (name.empty() || name.size() > 7 || !std::all_of(name.begin(), name.end(), IsUpperOrDigit)) {
+          return;
+        }
+        waypoints.emplace_back(name);
+      }
+      out.Names("waypoints", "Waypoints", std::move(waypoints));
+    }
+  }
+}
+
+// --- Requests, answers to uplinks and rejections --------------------------------
+
+// "REQPOS037B", "REQPWI/WQ320:GEQUE.HACKS.../DQ320/SPGEQUE77CE",
+// "#MDREQPOS/ID55150A,RCH892,LVZF1185C049/MR1,/AU39310": what is requested.
+std::optional<Decoding> Request(std::string_view content, const Subject& subject, const Message& message,
+                                const reference::ReferenceTables& tables) {
+  const std::string_view rest = content.substr(6);
+  if (!rest.empty() && rest[0] != '/' && rest[0] != ',') {
+    return std::nullopt;
+  }
+  const Kind kind = subject.code == "LDI"   ? Kind::kLandingDataRequest
+                    : subject.code == "PRG" ? Kind::kFlightProgressRequest
+                                            : Kind::kDataRequest;
+  Builder out(kind, tables);
+  out.Code("subject", "Requested", std::string(subject.code), subject.words);
+  if (rest.starts_with('/')) {
+    CommonItems(rest.substr(1), out, message.received);
+  }
+  return std::move(out).Finish();
+}
+
+// "RESPWI/AK,71605F", "RESREQ/AK,47/TS000717,020226/DI000716,...": the
+// answer to an uplink, "AK" acknowledging it ("AC" not read), then a
+// reference (not read) and items.
+std::optional<Decoding> UplinkResponse(std::string_view content, const Subject& subject, const Message& message,
+                                       const reference::ReferenceTables& tables) {
+  const std::string_view answer = content.substr(6);
+  if (answer.size() < 5 || answer[0] != '/' || (answer.substr(1, 3) != "AK," && answer.substr(1, 3) != "AC,")) {
+    return std::nullopt;
+  }
+  Builder out(answer[2] == 'K' ? Kind::kUplinkAcknowledged : Kind::kUplinkResponse, tables);
+  out.Code("subject", "Answers", std::string(subject.code), subject.words);
+  CommonItems(answer.substr(1), out, message.received);
+  return std::move(out).Finish();
+}
+
+// "REJPOS,100719,130,219,RF005,N36089W076173/TS100719,090226E850": the
+// uplink rejected; its pieces (a time, codes, what it held) are not read.
+std::optional<Decoding> UplinkRejection(std::string_view content, const Subject& subject, const Message& message,
+                                        const reference::ReferenceTables& tables) {
+  if (content.size() < 8 || content[6] != ',') {
+    return std::nullopt;
+  }
+  Builder out(Kind::kUplinkRejected, tables);
+  out.Code("subject", "Answers", std::string(subject.code), subject.words);
+  if (const auto items = content.find('/'); items != std::string_view::npos) {
+    CommonItems(content.substr(items + 1), out, message.received);
+  }
+  return std::move(out).Finish();
+}
+
+// --- Performance data -----------------------------------------------------------
+
+// "PER/PR1266,289,310,83,,0,46,,M45,180,,,P55,P0,37047,,1183,287": the
+// flight management computer's performance settings: the third value is the
+// cruise flight level; the others (weights, cost index, the temperature
+// expected at the top of climb, the transition altitude) are not read.
+std::optional<Decoding> PerformanceSettings(std::string_view content, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(content.substr(4), ',');
+  if (pieces.size() < 12 || pieces[0].size() < 3 || !pieces[0].starts_with("PR") ||
+      !std::all_of(pieces[0].begin() + 2, pieces[0].end(), IsDigit) || !Digits(pieces[9], 3)) {
+    return std::nullopt;
+  }
+  const auto level = Digits(pieces[2], 3);
+  const std::string_view temperature = pieces[8];
+  if (!level || *level < 50 || *level > 510 || temperature.size() < 2 ||
+      (temperature[0] != 'M' && temperature[0] != 'P')) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPerformanceData, tables);
+  out.Number("cruise_altitude_ft", "Cruise altitude", *level * 100.0, "ft");
+  return std::move(out).Finish();
+}
+
+// "PRF/TR,280,1,0,P13,001540,P13,P49,129129132,0,149,KABQ,KBUR,08O,1205,
+// 1056,SWA974,...": takeoff performance: departure, arrival, the takeoff
+// runway and the flight; the rest (temperatures, speeds, weights) not read.
+std::optional<Decoding> TakeoffPerformance(std::string_view content, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(content.substr(4), ',');
+  if (pieces.size() < 17 || pieces[0] != "TR" || !IsAirport(pieces[11]) || !IsAirport(pieces[12])) {
+    return std::nullopt;
+  }
+  const auto runway = Runway(pieces[13]);
+  const auto flight = FlightNumber(pieces[16]);
+  if (!runway || !flight) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPerformanceData, tables);
+  out.Text("flight", "Flight", *flight);
+  out.Airport("departure", "Departure", pieces[11]);
+  out.Airport("arrival", "Arrival", pieces[12]);
+  out.Text("runway_departure", "Departure runway", *runway);
+  return std::move(out).Finish();
+}
+
+// "INI/ID70045B,RCH2050,AJM363201271/MR2,000/AFKDOV,KBHM/TD271115,1315":
+// the flight (ID item) and the airports from and to ("AF" item).
+std::optional<Decoding> Initialisation(std::string_view content, const Message& message,
+                                       const reference::ReferenceTables& tables) {
+  const auto airports = content.find("/AF");
+  if (airports == std::string_view::npos || content.size() < airports + 12 || content[airports + 7] != ',' ||
+      !IsAirport(content.substr(airports + 3, 4)) || !IsAirport(content.substr(airports + 8, 4))) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFlightRoute, tables);
+  CommonItems(content.substr(4, airports - 4), out, message.received);
+  out.Airport("departure", "Departure", content.substr(airports + 3, 4));
+  out.Airport("arrival", "Arrival", content.substr(airports + 8, 4));
+  return std::move(out).Finish();
+}
+
+// --- Positions ----------------------------------------------------------------------
+
+// Latitude "3523" (DDMM) and longitude "10701" (DDDMM) with their
+// hemisphere letters: a position in degrees and whole minutes.
+std::optional<std::pair<double, double>> WholeMinutesPosition(std::string_view latitude, char north,
+                                                              std::string_view longitude, char east) {
+  const auto latDegrees = Digits(latitude.substr(0, 2), 2);
+  const auto latMinutes = Digits(latitude.substr(2), 2);
+  const auto lonDegrees = Digits(longitude.substr(0, 3), 3);
+  const auto lonMinutes = Digits(longitude.substr(3), 2);
+  if (latitude.size() != 4 || longitude.size() != 5 || !latDegrees || !latMinutes || !lonDegrees || !lonMinutes ||
+      *latMinutes >= 60 || *lonMinutes >= 60 || (north != 'N' && north != 'S') || (east != 'E' && east != 'W')) {
+    return std::nullopt;
+  }
+  const double lat = *latDegrees + *latMinutes / 60.0;
+  const double lon = *lonDegrees + *lonMinutes / 60.0;
+  if (lat > 90 || lon > 180) {
+    return std::nullopt;
+  }
+  return std::pair{north == 'N' ? lat : -lat, east == 'E' ? lon : -lon};
+}
+
+// "*POS\r\n02020007N3523W10701360251029790M5550336": the date (month, day)
+// and time HHMM, the position in degrees and minutes; the rest not read.
+std::optional<Decoding> StarPosition(std::string_view body, const Message& message,
+                                     const reference::ReferenceTables& tables) {
+  body.remove_prefix(4);
+  if (body.starts_with("\r\n")) {
+    body.remove_prefix(2);
+  }
+  if (body.size() < 20) {
+    return std::nullopt;
+  }
+  const auto month = Digits(body.substr(0, 2), 2);
+  const auto day = Digits(body.substr(2, 2), 2);
+  const auto time = TimeOfDay(body.substr(4, 4));
+  const auto position = WholeMinutesPosition(body.substr(9, 4), body[8], body.substr(14, 5), body[13]);
+  if (!month || !day || *month < 1 || *month > 12 || *day < 1 || *day > 31 || !time || !position) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Position(position->first, position->second);
+  out.TimeOnDay("report_time", "Time", TextDay{0, *month, *day}, *time, message.received);
+  return std::move(out).Finish();
+}
+
+// "(POS-KLM296  -3911N07600W/234212 F250\r\nRMK/FUEL  37.0 M0.69)": the
+// ICAO position report: callsign, position (degrees and minutes), time
+// (HHMM or HHMMSS) and level ("F" flight level, "A" hundreds of feet); the
+// remarks are not read.
+std::optional<Decoding> IcaoPositionReport(std::string_view text, const reference::ReferenceTables& tables) {
+  const auto fields = Split(text.substr(5, text.find_first_of("\r\n)") - 5), '-');
+  if (fields.size() < 2) {
+    return std::nullopt;
+  }
+  const auto flight = FlightNumber(fields[0]);
+  const std::string_view report = Trim(fields[1]);  // "3911N07600W/234212 F250"
+  const auto space = report.find(' ');
+  if (!flight || report.size() < 20 || report[11] != '/' || space == std::string_view::npos) {
+    return std::nullopt;
+  }
+  const auto position = WholeMinutesPosition(report.substr(0, 4), report[4], report.substr(5, 5), report[10]);
+  const auto time = TimeOfDay(report.substr(12, space - 12));
+  const std::string_view level = report.substr(space + 1);
+  const auto hundreds = level.size() == 4 ? Digits(level.substr(1), 3) : std::nullopt;
+  if (!position || !time || !hundreds || (level[0] != 'F' && level[0] != 'A')) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Text("flight", "Flight", *flight);
+  out.Position(position->first, position->second);
+  out.Time("report_time", "Time", *time);
+  out.Altitude(*hundreds * 100.0);
+  return std::move(out).Finish();
+}
+
+}  // namespace
+
+// The flight management computer's checksummed exchanges: requests
+// ("REQ"), answers to uplinks ("RES"), rejections ("REJ"), performance data
+// ("PER/", "PRF/") and initialisation ("INI/").
+std::optional<Decoding> FlightManagementExchange(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view body = FlightManagementBody(message.text);
+  if (body.size() < 10 || !ChecksumHolds(body)) {
+    return std::nullopt;
+  }
+  const std::string_view content = body.substr(0, body.size() - 4);
+  if (content.starts_with("PER/")) {
+    return PerformanceSettings(content, tables);
+  }
+  if (content.starts_with("PRF/")) {
+    return TakeoffPerformance(content, tables);
+  }
+  if (content.starts_with("INI/")) {
+    return Initialisation(content, message, tables);
+  }
+  const Subject* subject = content.size() >= 6 ? SubjectOf(content.substr(3, 3)) : nullptr;
+  if (subject == nullptr) {
+    return std::nullopt;
+  }
+  if (content.starts_with("REQ")) {
+    return Request(content, *subject, message, tables);
+  }
+  if (content.starts_with("RES")) {
+    return UplinkResponse(content, *subject, message, tables);
+  }
+  if (content.starts_with("REJ")) {
+    return UplinkRejection(content, *subject, message, tables);
+  }
+  return std::nullopt;
+}
+
+// Position reports in the forms above that other terminal forms do not
+// read: "POS..." behind a ground address, "*POS" and the ICAO report.
+std::optional<Decoding> TerminalPositionVariant(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.starts_with("(POS-")) {
+    return IcaoPositionReport(text, tables);
+  }
+  const std::string_view body = TerminalBody(text);
+  if (body.starts_with("*POS")) {
+    return StarPosition(body, message, tables);
+  }
+  const std::string_view addressed = WithoutGroundAddress(text);
+  if (addressed.size() < text.size() && addressed.starts_with("POS")) {
+    Message inner = message;
+    inner.text = addressed;
+    return TerminalPositionReport(inner, tables);
+  }
+  return std::nullopt;
+}
+
+// " 130025", "1317251200": the frequency to change to, kilohertz in six
+// digits (a VHF frequency); four more digits after it are not read.
+std::optional<Decoding> FrequencyChange(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text.starts_with(' ') ? message.text.substr(1) : message.text;
+  const auto kilohertz = Digits(text.substr(0, 6), 6);
+  if ((text.size() != 6 && !(text.size() == 10 && Digits(text.substr(6), 4))) || !kilohertz || *kilohertz < 118000 ||
+      *kilohertz > 137000) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFrequencyChange, tables);
+  out.Megahertz(*kilohertz);
+  return std::move(out).Finish();
+}
+
+}  // namespace corvane::readable
