@@ -68,6 +68,8 @@ std::optional<Decoding> Arinc622Report(const Message& message, const reference::
 // More terminal forms and the frequency change (forms_terminal_more.cpp).
 std::optional<Decoding> FlightManagementExchange(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> TerminalPositionVariant(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> IcaoAtsMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RealTimeEffectsReport(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FrequencyChange(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -236,6 +236,27 @@ std::optional<Decoding> Initialisation(std::string_view content, const Message& 
   return std::move(out).Finish();
 }
 
+// "PRG/LR,000855,SWA786,KBWI,KBOS,04R,25,1285,...": a progress report: the
+// flight, departure, arrival and the arrival runway; the times and numbers
+// around them are not read.
+std::optional<Decoding> LandingProgress(std::string_view content, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(content.substr(4), ',');
+  if (pieces.size() < 7 || !Digits(pieces[1], 6) || !IsAirport(pieces[3]) || !IsAirport(pieces[4])) {
+    return std::nullopt;
+  }
+  const auto flight = FlightNumber(pieces[2]);
+  const auto runway = Runway(pieces[5]);
+  if (!flight || !runway) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kProgressReport, tables);
+  out.Text("flight", "Flight", *flight);
+  out.Airport("departure", "Departure", pieces[3]);
+  out.Airport("arrival", "Arrival", pieces[4]);
+  out.Text("runway_arrival", "Arrival runway", *runway);
+  return std::move(out).Finish();
+}
+
 // --- Positions ----------------------------------------------------------------------
 
 // Latitude "3523" (DDMM) and longitude "10701" (DDDMM) with their
@@ -312,6 +333,70 @@ std::optional<Decoding> IcaoPositionReport(std::string_view text, const referenc
   return std::move(out).Finish();
 }
 
+// "N0482F350 DCT ENI ...": the route's first item, cruising speed then
+// level: "F350" flight level, "A045" hundreds of feet (metric levels are
+// not read).
+std::optional<double> CruiseLevelFeet(std::string_view route) {
+  const std::string_view first = route.substr(0, route.find(' '));
+  const std::size_t speedDigits = first.starts_with('M') ? 3 : 4;  // "M082" Mach, "N0482" kt, "K0830" km/h
+  if (first.empty() || (first[0] != 'N' && first[0] != 'K' && first[0] != 'M') || first.size() != 1 + speedDigits + 4 ||
+      !Digits(first.substr(1, speedDigits), speedDigits)) {
+    return std::nullopt;
+  }
+  const std::string_view level = first.substr(1 + speedDigits);
+  const auto hundreds = Digits(level.substr(1), 3);
+  if (!hundreds || (level[0] != 'F' && level[0] != 'A')) {
+    return std::nullopt;
+  }
+  return *hundreds * 100.0;
+}
+
+// "(FPL-CCA769-IS / -B77W/H-SDE3.../LB1D1 / -VESPA2354 / -N0482F350 DCT ENI
+// ... / -KLAX0117 KSFO / -PBN/... REG/B2036 ...)": the ICAO flight plan:
+// callsign, departure (with its time, not read), the cruise level of the
+// route, destination (then the flight time and alternates, not read) and
+// the registration ("REG/") among the other information.
+std::optional<Decoding> IcaoFlightPlan(std::string_view text, const reference::ReferenceTables& tables) {
+  // The fields up to the destination's, "-" between them; what follows
+  // (the other information) stays in text.
+  std::array<std::string_view, 8> fields{};
+  for (std::size_t at = 0; at < fields.size(); ++at) {
+    const auto dash = text.find('-');
+    if (dash == std::string_view::npos && at + 1 < fields.size()) {
+      return std::nullopt;
+    }
+    fields[at] = Trim(text.substr(0, dash));
+    while (fields[at].ends_with('\n') || fields[at].ends_with('\r')) {
+      fields[at].remove_suffix(1);
+    }
+    text = dash == std::string_view::npos ? std::string_view() : text.substr(dash + 1);
+  }
+  const auto flight = FlightNumber(fields[1]);
+  const std::string_view departure = fields[5];
+  const std::string_view destination = fields[7].substr(0, 8);
+  if (!flight || !Digits(destination.substr(4), 4) || !IsAirport(destination.substr(0, 4))) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFlightPlan, tables);
+  out.Text("flight", "Flight", *flight);
+  if (departure.size() == 8 && IsAirport(departure.substr(0, 4)) && Digits(departure.substr(4), 4)) {
+    out.Airport("departure", "Departure", departure.substr(0, 4));
+  }
+  out.Airport("arrival", "Arrival", destination.substr(0, 4));
+  if (const auto feet = CruiseLevelFeet(fields[6])) {
+    out.Number("cruise_altitude_ft", "Cruise altitude", *feet, "ft");
+  }
+  if (const auto registration = text.find("REG/"); registration != std::string_view::npos) {
+    const std::string_view rest = text.substr(registration + 4);
+    const std::string_view tail = rest.substr(0, rest.find_first_of(" \r\n)"));
+    if (tail.size() >= 3 && tail.size() <= 8 &&
+        std::all_of(tail.begin(), tail.end(), [](char c) { return IsUpperOrDigit(c) || c == '-'; })) {
+      out.Text("tail", "Aircraft", std::string(tail));
+    }
+  }
+  return std::move(out).Finish();
+}
+
 }  // namespace
 
 // The flight management computer's checksummed exchanges: requests
@@ -332,6 +417,14 @@ std::optional<Decoding> FlightManagementExchange(const Message& message, const r
   if (content.starts_with("INI/")) {
     return Initialisation(content, message, tables);
   }
+  if (content.starts_with("PRG/LR,")) {
+    return LandingProgress(content, tables);
+  }
+  if (content.starts_with("FTX/")) {
+    Builder out(Kind::kFreeText, tables);
+    CommonItems(content.substr(4), out, message.received);
+    return std::move(out).Finish();
+  }
   const Subject* subject = content.size() >= 6 ? SubjectOf(content.substr(3, 3)) : nullptr;
   if (subject == nullptr) {
     return std::nullopt;
@@ -349,12 +442,9 @@ std::optional<Decoding> FlightManagementExchange(const Message& message, const r
 }
 
 // Position reports in the forms above that other terminal forms do not
-// read: "POS..." behind a ground address, "*POS" and the ICAO report.
+// read: "POS..." behind a ground address and "*POS".
 std::optional<Decoding> TerminalPositionVariant(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = message.text;
-  if (text.starts_with("(POS-")) {
-    return IcaoPositionReport(text, tables);
-  }
   const std::string_view body = TerminalBody(text);
   if (body.starts_with("*POS")) {
     return StarPosition(body, message, tables);
@@ -366,6 +456,44 @@ std::optional<Decoding> TerminalPositionVariant(const Message& message, const re
     return TerminalPositionReport(inner, tables);
   }
   return std::nullopt;
+}
+
+// The ICAO air traffic services messages some terminals send: the position
+// report "(POS-" and the flight plan "(FPL-".
+std::optional<Decoding> IcaoAtsMessage(const Message& message, const reference::ReferenceTables& tables) {
+  if (message.text.starts_with("(POS-")) {
+    return IcaoPositionReport(message.text, tables);
+  }
+  if (message.text.starts_with("(FPL-")) {
+    return IcaoFlightPlan(message.text, tables);
+  }
+  return std::nullopt;
+}
+
+// "RTE 1 13MAR26 1015 BAG-YMMF BAW9VA EGKK/TLPL 311B-BCG-00W-19 L 0955 ...":
+// the maintenance computer's real time effects report: the leg, its date and
+// time, the operator and registration (not read), then the flight and the
+// route; the flight deck effects and messages after them are not read.
+std::optional<Decoding> RealTimeEffectsReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (!text.starts_with("RTE ")) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(text.substr(0, std::min(text.find('\r'), std::size_t{120})), ' ');
+  if (pieces.size() < 7 || pieces[2].size() != 7 || !Digits(pieces[2].substr(0, 2), 2) ||
+      !Digits(pieces[2].substr(5), 2) || !Digits(pieces[3], 4) || pieces[6].size() != 9 || pieces[6][4] != '/' ||
+      !IsAirport(pieces[6].substr(0, 4)) || !IsAirport(pieces[6].substr(5))) {
+    return std::nullopt;
+  }
+  const auto flight = FlightNumber(pieces[5]);
+  if (!flight) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kMaintenanceMessage, tables);
+  out.Text("flight", "Flight", *flight);
+  out.Airport("departure", "Departure", pieces[6].substr(0, 4));
+  out.Airport("arrival", "Arrival", pieces[6].substr(5));
+  return std::move(out).Finish();
 }
 
 // " 130025", "1317251200": the frequency to change to, kilohertz in six

@@ -87,7 +87,8 @@ constexpr std::array<FieldSchema, 69> kFields = {{
     {"subject", kText, "",
      "the flight management message a request asks for, or an uplink response or rejection answers: its code "
      "(POS, PRG, PWI, FPN, LDI, REQ, ...)"},
-    {"cruise_altitude_ft", kInteger, "ft", "the cruise altitude the flight management computer is set for"},
+    {"cruise_altitude_ft", kInteger, "ft",
+     "the planned cruise altitude (set in the flight management computer, or filed)"},
 }};
 
 }  // namespace

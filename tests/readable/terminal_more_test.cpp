@@ -57,6 +57,10 @@ TEST_F(TerminalMoreForms, PerformanceDataReadsOnlyWhatIsSure) {
   const auto takeoff = DecodeFirst("H1", "#M1BPRF/TR,280");
   ASSERT_TRUE(takeoff);
   EXPECT_EQ(takeoff->text, "Flight: SWA974\r\nDeparture: KABQ\r\nArrival: KBUR\r\nDeparture runway: 08\r\n");
+  const auto landing = DecodeFirst("H1", "PRG/LR,000855,SWA786");
+  ASSERT_TRUE(landing);
+  EXPECT_EQ(TextOf(*landing, "runway_arrival"), "04R");
+  EXPECT_EQ(TextOf(*DecodeFirst("H1", "- #MDFTX/ID80052A"), "flight"), "RCH648");
   const auto initialisation = DecodeFirst("H1", "INI/ID70045B");
   ASSERT_TRUE(initialisation);
   EXPECT_EQ(TextOf(*initialisation, "flight"), "RCH2050");
@@ -89,6 +93,21 @@ TEST_F(TerminalMoreForms, PositionVariantsReadPositionTimeAndLevel) {
   EXPECT_EQ(TextOf(*stamped, "report_time"), "14:01:22");
   EXPECT_EQ(NumberOf(*stamped, "altitude_ft"), 45000);
   EXPECT_EQ(NumberOf(*stamped, "outside_air_temperature_c"), -56);
+}
+
+TEST_F(TerminalMoreForms, IcaoFlightPlanAndEffectsReportReadFlightAndRoute) {
+  const auto plan = DecodeFirst("H1", "(FPL-CCA769-IS");
+  ASSERT_TRUE(plan);
+  EXPECT_EQ(plan->kind, "flight_plan");
+  EXPECT_EQ(FieldOf(*plan, "departure"), nullptr);  // "VESPA2354" is no aerodrome
+  EXPECT_EQ(TextOf(*plan, "arrival"), "KLAX");
+  EXPECT_EQ(NumberOf(*plan, "cruise_altitude_ft"), 35000);
+  EXPECT_EQ(TextOf(*plan, "tail"), "B2036");
+  EXPECT_FALSE(DecodeText("H1", "(FPL-CCA769-IS-B77W/H-S/C-VESPA2354-N0482F350 DCT-KLA0117)"));
+  const auto effects = DecodeFirst("H1", "RTE 1 13MAR26");
+  ASSERT_TRUE(effects);
+  EXPECT_EQ(TextOf(*effects, "flight"), "BAW9VA");
+  EXPECT_EQ(TextOf(*effects, "arrival"), "TLPL");
 }
 
 TEST_F(TerminalMoreForms, FrequencyChangeReadsAVhfFrequency) {
