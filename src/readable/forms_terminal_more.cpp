@@ -4,9 +4,11 @@
 //     requests "REQPOS037B", "REQPWI/WQ320:GEQUE.HACKS...", answers to
 //     uplinks "RESPWI/AK,71605F" and rejections "REJPOS,000851,...";
 //     performance data "PER/PR1266,289,310,...", "PRF/TR,...";
-//     initialisation "INI/ID70045B,RCH2050,.../AFKDOV,KBHM/..."
-//   and more position reports: "POS..." behind a ground address, "*POS"
-//   and the ICAO position report "(POS-KLM296  -3911N07600W/234212 F250".
+//     initialisation "INI/ID70045B,RCH2050,.../AFKDOV,KBHM/...", the
+//     landing progress report "PRG/LR,..." and free text "FTX/...";
+//   more position reports: "POS..." behind a ground address, "*POS"
+//   and the ICAO position report "(POS-KLM296  -3911N07600W/234212 F250";
+//   the ICAO flight plan "(FPL-" and the real time effects report "RTE ".
 // Also the frequency change command (label ":;").
 #include <algorithm>
 #include <array>
@@ -99,6 +101,19 @@ void TimeStamp(std::string_view item, Builder& out, const ReceiveTime& received)
   }
 }
 
+// "GEQUE.HACKS.XUB": waypoint names joined by "."; nothing when one is no
+// name.
+std::optional<std::vector<std::string>> WaypointNames(std::string_view text) {
+  std::vector<std::string> waypoints;
+  for (const std::string_view name : Split(text, '.')) {
+    if (name.empty() || name.size() > 7 || !std::all_of(name.begin(), name.end(), IsUpperOrDigit)) {
+      return std::nullopt;
+    }
+    waypoints.emplace_back(name);
+  }
+  return waypoints;
+}
+
 // The "/"-separated items after the heading that the exchanges share: "TS"
 // the time sent, "ID" the aircraft's and flight's identification (its
 // second piece the flight), "WQ" a winds request's flight level and
@@ -113,14 +128,9 @@ void CommonItems(std::string_view items, Builder& out, const ReceiveTime& receiv
         out.Text("flight", "Flight", *flight);
       }
     } else if (item.starts_with("WQ") && item.size() > 6 && item[5] == ':') {
-      std::vector<std::string> waypoints;
-      for (const std::string_view name : Split(item.substr(6), '.')) {
-        if (name.empty() || name.size() > 7 || !std::all_of(name.begin(), name.end(), IsUpperOrDigit)) {
-          return;
-        }
-        waypoints.emplace_back(name);
+      if (auto waypoints = WaypointNames(item.substr(6))) {
+        out.Names("waypoints", "Waypoints", std::move(*waypoints));
       }
-      out.Names("waypoints", "Waypoints", std::move(waypoints));
     }
   }
 }
