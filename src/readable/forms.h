@@ -70,6 +70,7 @@ std::optional<Decoding> FlightManagementExchange(const Message& message, const r
 std::optional<Decoding> TerminalPositionVariant(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> IcaoAtsMessage(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RealTimeEffectsReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FacilitiesNotification(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FrequencyChange(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

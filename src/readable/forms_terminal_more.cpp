@@ -8,10 +8,12 @@
 //     landing progress report "PRG/LR,..." and free text "FTX/...";
 //   more position reports: "POS..." behind a ground address, "*POS"
 //   and the ICAO position report "(POS-KLM296  -3911N07600W/234212 F250";
-//   the ICAO flight plan "(FPL-" and the real time effects report "RTE ".
+//   the ICAO flight plan "(FPL-" and the real time effects report "RTE ";
+//   the ATS facilities notification "/A0 YEGE2YA.AFN/FMH...".
 // Also the frequency change command (label ":;").
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "readable/forms.h"
 #include "readable/text_scan.h"
@@ -503,6 +505,68 @@ std::optional<Decoding> RealTimeEffectsReport(const Message& message, const refe
   out.Text("flight", "Flight", *flight);
   out.Airport("departure", "Departure", pieces[6].substr(0, 4));
   out.Airport("arrival", "Arrival", pieces[6].substr(5));
+  return std::move(out).Finish();
+}
+
+// "- #MD/A0 YEGE2YA.AFN/FMHNCA134,.JA16KZ,,222632/FAK0,CZEG/FARADS,0/...8A6E":
+// the ATS facilities notification (the logon to a control centre for ADS-C
+// and CPDLC) behind the terminal prefix: "/", the embedded label and a
+// space, the ground facility's address, ".AFN", then "/"-separated items
+// and a checksum as the ADS-C and CPDLC envelopes have (CRC-16, polynomial
+// 0x1021, over "AFN" and what follows). "FMH" the flight and registration
+// (its other pieces not read), "FAK" the facility's acknowledgement (its
+// code and the centre not read), "FCA" the address to contact next; "FAR"
+// the applications, not read.
+std::optional<Decoding> FacilitiesNotification(const Message& message, const reference::ReferenceTables& tables) {
+  std::string_view body = TerminalBody(message.text);
+  if (body.size() > 4 && body[0] == '/' && body[3] == ' ') {
+    body.remove_prefix(4);
+  } else if (body.starts_with('/')) {
+    body.remove_prefix(1);
+  }
+  if (body.size() < 20 || body.substr(7, 5) != ".AFN/" ||
+      !std::all_of(body.begin(), body.begin() + 7, IsUpperOrDigit)) {
+    return std::nullopt;
+  }
+  const std::string_view content = body.substr(8, body.size() - 12);
+  std::uint16_t crc = 0xFFFF;
+  for (const char c : content) {
+    crc = CcittCrcStep(crc, static_cast<std::uint8_t>(c));
+  }
+  crc = static_cast<std::uint16_t>(~crc);
+  constexpr std::string_view kHex = "0123456789ABCDEF";
+  const std::string_view sent = body.substr(body.size() - 4);
+  for (std::size_t at = 0; at < 4; ++at) {
+    if (sent[at] != kHex[(crc >> (12 - 4 * at)) & 0xF]) {
+      return std::nullopt;
+    }
+  }
+  const auto items = Split(content.substr(4), '/');
+  const bool acknowledgement = std::any_of(items.begin(), items.end(), [](auto i) { return i.starts_with("FAK"); });
+  const bool advisory = std::any_of(items.begin(), items.end(), [](auto i) { return i.starts_with("FCA"); });
+  if (!items[0].starts_with("FMH") || acknowledgement == advisory) {
+    return std::nullopt;
+  }
+  Builder out(acknowledgement ? Kind::kAfnAcknowledgement : Kind::kAfnContactAdvisory, tables);
+  out.Text("ground_station", "Ground facility", std::string(body.substr(0, 7)));
+  const auto header = Split(items[0].substr(3), ',');
+  if (const auto flight = FlightNumber(header[0])) {
+    out.Text("flight", "Flight", *flight);
+  }
+  std::string_view registration = header.size() > 1 ? header[1] : std::string_view();
+  while (registration.starts_with('.')) {
+    registration.remove_prefix(1);
+  }
+  if (registration.size() >= 3 && std::any_of(registration.begin(), registration.end(), IsUpper) &&
+      std::all_of(registration.begin(), registration.end(), [](char c) { return IsUpperOrDigit(c) || c == '-'; })) {
+    out.Text("tail", "Aircraft", std::string(registration));
+  }
+  for (const std::string_view item : items) {
+    const std::string_view next = item.substr(3, item.find(',') - 3);
+    if (item.starts_with("FCA") && next.size() == 7 && std::all_of(next.begin(), next.end(), IsUpperOrDigit)) {
+      out.Text("next_ground_station", "Contact next", std::string(next));
+    }
+  }
   return std::move(out).Finish();
 }
 

@@ -83,7 +83,9 @@ namespace corvane::readable {
   X(kUplinkResponse, "uplink_response", "Uplink response")                                           \
   X(kUplinkRejected, "uplink_rejected", "Uplink rejected")                                           \
   X(kPerformanceData, "performance_data", "Performance data")                                        \
-  X(kFrequencyChange, "frequency_change", "Frequency change")
+  X(kFrequencyChange, "frequency_change", "Frequency change")                                        \
+  X(kAfnAcknowledgement, "afn_acknowledgement", "AFN acknowledgement")                               \
+  X(kAfnContactAdvisory, "afn_contact_advisory", "AFN contact advisory")
 
 enum class Kind : std::uint8_t {
 #define CORVANE_READABLE_KIND_ENUMERATOR(name, id, title) name,

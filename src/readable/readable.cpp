@@ -28,7 +28,7 @@ constexpr std::array<LabelForms, 69> kForms = {{
     {"80", {AirlineReport, nullptr}},
     {"H1",
      {TerminalPositionReport, TerminalReport, FlightManagementExchange, TerminalPositionVariant, AtisRequest,
-      IcaoAtsMessage, RealTimeEffectsReport}},
+      IcaoAtsMessage, RealTimeEffectsReport, FacilitiesNotification}},
     {"12", {PositionAltitudeTimeTail, FlightHeader, PositionEtaRoute, RouteDateRecord, nullptr}},
     {"16",
      {PositionCsvDecimal, EventReport, FlightHeader, PosWaypointReport, DecimalPositionReport, AutoPositionReport,

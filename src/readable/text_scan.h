@@ -3,6 +3,7 @@
 // Each reader takes a view and says nothing (std::nullopt) rather than guess.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,5 +57,9 @@ std::string_view TerminalBody(std::string_view text);
 // of the text before them, its lowest nibble written first. Whether they
 // hold.
 bool ChecksumHolds(std::string_view body);
+
+// One byte into a CRC-16 with the polynomial 0x1021, not reflected (the
+// ARINC 622 envelopes' checksum: start 0xFFFF, result inverted).
+std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte);
 
 }  // namespace corvane::readable

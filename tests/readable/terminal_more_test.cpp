@@ -1,6 +1,7 @@
 // The terminal (H1) forms of forms_terminal_more.cpp on real messages: the
 // flight management computer's requests, answers and rejections, its
-// performance data, more position reports, and the frequency change (":;").
+// performance data, more position reports, the ICAO messages, the facilities
+// notification, and the frequency change (":;").
 #include <gtest/gtest.h>
 
 #include "real_messages.h"
@@ -108,6 +109,18 @@ TEST_F(TerminalMoreForms, IcaoFlightPlanAndEffectsReportReadFlightAndRoute) {
   ASSERT_TRUE(effects);
   EXPECT_EQ(TextOf(*effects, "flight"), "BAW9VA");
   EXPECT_EQ(TextOf(*effects, "arrival"), "TLPL");
+}
+
+TEST_F(TerminalMoreForms, FacilitiesNotificationsReadFacilityFlightAndNextContact) {
+  const auto acknowledgement = DecodeFirst("H1", "- #MD/A0 YEGE2YA.AFN/FMHNCA134");
+  ASSERT_TRUE(acknowledgement);
+  EXPECT_EQ(acknowledgement->kind, "afn_acknowledgement");
+  EXPECT_EQ(acknowledgement->text, "Ground facility: YEGE2YA\r\nFlight: NCA134\r\nAircraft: JA16KZ\r\n");
+  const auto advisory = DecodeFirst("H1", "- #MD/A0 ANCXFXA.AFN/FMHNCA132");
+  ASSERT_TRUE(advisory);
+  EXPECT_EQ(advisory->kind, "afn_contact_advisory");
+  EXPECT_EQ(TextOf(*advisory, "next_ground_station"), "YEGE2YA");
+  EXPECT_FALSE(DecodeText("H1", "- #MD/A0 ANCXFXA.AFN/FMHNCA132,.JA17KZ/FCAYEGE2YA,15888"));  // checksum
 }
 
 TEST_F(TerminalMoreForms, FrequencyChangeReadsAVhfFrequency) {
