@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "readable/forms.h"
 #include "readable/text_scan.h"
@@ -56,16 +57,13 @@ struct Subject {
   const char* words;
 };
 
-constexpr std::array<Subject, 9> kSubjects = {{
+constexpr std::array<Subject, 6> kSubjects = {{
     {"POS", "Position report"},
     {"PRG", "Progress report"},
     {"PWI", "Predicted winds"},
     {"FPN", "Flight plan"},
     {"LDI", "Landing data"},
     {"REQ", "Request"},
-    {"PER", "Performance data"},
-    {"TOD", "Takeoff data"},
-    {"INI", "Initialisation"},
 }};
 
 const Subject* SubjectOf(std::string_view code) {
@@ -119,17 +117,20 @@ std::optional<std::vector<std::string>> WaypointNames(std::string_view text) {
 // The "/"-separated items after the heading that the exchanges share: "TS"
 // the time sent, "ID" the aircraft's and flight's identification (its
 // second piece the flight), "WQ" a winds request's flight level and
-// waypoints ("WQ320:GEQUE.HACKS.XUB").
+// waypoints ("WQ320:GEQUE.HACKS.XUB"). An item given twice is read once.
 void CommonItems(std::string_view items, Builder& out, const ReceiveTime& received) {
+  bool stamp = false;
+  bool identification = false;
+  bool route = false;
   for (const std::string_view item : Split(items, '/')) {
-    if (item.starts_with("TS")) {
+    if (item.starts_with("TS") && !std::exchange(stamp, true)) {
       TimeStamp(item, out, received);
-    } else if (item.starts_with("ID")) {
+    } else if (item.starts_with("ID") && !std::exchange(identification, true)) {
       const auto pieces = Split(item.substr(2), ',');
       if (const auto flight = pieces.size() >= 2 ? FlightNumber(pieces[1]) : std::nullopt) {
         out.Text("flight", "Flight", *flight);
       }
-    } else if (item.starts_with("WQ") && item.size() > 6 && item[5] == ':') {
+    } else if (item.starts_with("WQ") && item.size() > 6 && item[5] == ':' && !std::exchange(route, true)) {
       if (auto waypoints = WaypointNames(item.substr(6))) {
         out.Names("waypoints", "Waypoints", std::move(*waypoints));
       }
