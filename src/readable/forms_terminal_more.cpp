@@ -417,7 +417,12 @@ std::optional<Decoding> IcaoFlightPlan(std::string_view text, const reference::R
 // ("PER/", "PRF/") and initialisation ("INI/").
 std::optional<Decoding> FlightManagementExchange(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view body = FlightManagementBody(message.text);
-  if (body.size() < 10 || !ChecksumHolds(body)) {
+  constexpr std::array<std::string_view, 8> kHeadings = {"REQ",  "RES",  "REJ",     "PER/",
+                                                         "PRF/", "INI/", "PRG/LR,", "FTX/"};
+  // The heading first: the checksum costs a pass over the text.
+  if (body.size() < 10 ||
+      std::none_of(kHeadings.begin(), kHeadings.end(), [body](auto h) { return body.starts_with(h); }) ||
+      !ChecksumHolds(body)) {
     return std::nullopt;
   }
   const std::string_view content = body.substr(0, body.size() - 4);
