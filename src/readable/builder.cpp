@@ -383,6 +383,16 @@ void Builder::Text(const char* field, const char* caption, std::string value) {
   result_.fields.emplace_back(field, std::move(value));
 }
 
+void Builder::Code(const char* field, const char* caption, std::string code, std::string_view meaning) {
+  std::string& line = BeginLine(caption);
+  line += meaning;
+  line += " (";
+  line += code;
+  line += ')';
+  EndLine();
+  result_.fields.emplace_back(field, std::move(code));
+}
+
 void Builder::Names(const char* field, const char* caption, std::vector<std::string> names) {
   std::string& line = BeginLine(caption);
   for (std::size_t i = 0; i < names.size(); ++i) {

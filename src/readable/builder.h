@@ -80,6 +80,8 @@ class Builder {
   // A number with its unit ("" for none).
   void Number(const char* field, const char* caption, double value, const char* unit);
   void Text(const char* field, const char* caption, std::string value);
+  // A code under its field, its line in words: "Caption: Predicted winds (PWI)".
+  void Code(const char* field, const char* caption, std::string code, std::string_view meaning);
   void Names(const char* field, const char* caption, std::vector<std::string> names);
   // Numbers a field gives more than once, in the order given.
   void Numbers(const char* field, const char* caption, std::vector<double> values);

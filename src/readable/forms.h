@@ -96,5 +96,12 @@ std::optional<Decoding> SlashAltitudePosition(const Message& message, const refe
 std::optional<Decoding> OffReportLines(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> InRangeLine(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> SlashFlightPosition(const Message& message, const reference::ReferenceTables& tables);
+// More terminal forms and the frequency change (forms_terminal_more.cpp).
+std::optional<Decoding> FlightManagementExchange(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TerminalPositionVariant(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> IcaoAtsMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RealTimeEffectsReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FacilitiesNotification(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FrequencyChange(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

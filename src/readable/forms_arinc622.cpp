@@ -18,6 +18,7 @@
 #include <cstdint>
 
 #include "readable/forms.h"
+#include "readable/text_scan.h"
 
 namespace corvane::readable {
 
@@ -177,25 +178,6 @@ std::optional<Envelope> SplitEnvelope(const Message& message) {
   return envelope;
 }
 
-// The CRC of each byte value alone, so a byte costs one lookup instead of
-// eight shifts.
-constexpr std::array<std::uint16_t, 256> CrcTable() {
-  std::array<std::uint16_t, 256> table{};
-  for (std::size_t value = 0; value < table.size(); ++value) {
-    auto crc = static_cast<std::uint16_t>(value << 8);
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = static_cast<std::uint16_t>((crc & 0x8000U) != 0 ? (crc << 1) ^ 0x1021U : crc << 1);
-    }
-    table[value] = crc;
-  }
-  return table;
-}
-constexpr std::array<std::uint16_t, 256> kCrcTable = CrcTable();
-
-std::uint16_t CrcStep(std::uint16_t crc, std::uint8_t byte) {
-  return static_cast<std::uint16_t>((crc << 8) ^ kCrcTable[((crc >> 8) ^ byte) & 0xFFU]);
-}
-
 std::uint8_t HexByte(std::string_view hex, std::size_t index) {
   return static_cast<std::uint8_t>(HexValue(hex[2 * index]) * 16 + HexValue(hex[2 * index + 1]));
 }
@@ -204,13 +186,13 @@ std::uint8_t HexByte(std::string_view hex, std::size_t index) {
 bool ChecksumAgrees(const Envelope& envelope, std::string_view sent) {
   std::uint16_t crc = 0xFFFF;
   for (const char c : envelope.application) {
-    crc = CrcStep(crc, static_cast<std::uint8_t>(c));
+    crc = CcittCrcStep(crc, static_cast<std::uint8_t>(c));
   }
   for (const char c : envelope.registration) {
-    crc = CrcStep(crc, static_cast<std::uint8_t>(c));
+    crc = CcittCrcStep(crc, static_cast<std::uint8_t>(c));
   }
   for (std::size_t i = 0; i < envelope.data.size() / 2; ++i) {
-    crc = CrcStep(crc, HexByte(envelope.data, i));
+    crc = CcittCrcStep(crc, HexByte(envelope.data, i));
   }
   crc = static_cast<std::uint16_t>(~crc);
   return crc == (HexByte(sent, 0) << 8 | HexByte(sent, 1));

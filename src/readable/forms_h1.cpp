@@ -38,6 +38,24 @@ std::optional<double> SignedByLetter(std::string_view text) {
   return text[0] == 'M' ? -value : value;
 }
 
+// A packed coordinate as PackedCoordinate reads it; the flight management
+// computer rounds 59.96' up to "600" tenths ("W107600", 107°60.0'), which
+// is the next whole degree.
+std::optional<double> RoundedPackedCoordinate(std::string_view text, char positive, char negative,
+                                              std::size_t degreeDigits) {
+  if (const auto value = PackedCoordinate(text, positive, negative, degreeDigits)) {
+    return value;
+  }
+  if (text.size() != degreeDigits + 4 || text.substr(1 + degreeDigits) != "600") {
+    return std::nullopt;
+  }
+  const auto degrees = Digits(text.substr(1, degreeDigits), degreeDigits);
+  if (!degrees || *degrees + 1 > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? *degrees + 1.0 : -(*degrees + 1.0);
+}
+
 }  // namespace
 
 // "POSN34319W107250,DRYHT350-0063,003009,350,TXO,005818,TURKI,M54,23922,...":
@@ -55,8 +73,8 @@ std::optional<Decoding> TerminalPositionReport(const Message& message, const ref
   if (split == std::string_view::npos || pieces.size() < 4) {
     return std::nullopt;
   }
-  const auto latitude = PackedCoordinate(position.substr(0, split), 'N', 'S', 2);
-  const auto longitude = PackedCoordinate(position.substr(split), 'E', 'W', 3);
+  const auto latitude = RoundedPackedCoordinate(position.substr(0, split), 'N', 'S', 2);
+  const auto longitude = RoundedPackedCoordinate(position.substr(split), 'E', 'W', 3);
   const auto time = TimeOfDay(pieces[2]);
   if (!latitude || !longitude || !time) {
     return std::nullopt;

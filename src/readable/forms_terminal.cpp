@@ -19,7 +19,6 @@
 //     "TRP 003451  33.9963 -109.5385 332 ..." and "*WOB...N35310W107519...".
 #include <algorithm>
 #include <array>
-#include <cstdint>
 
 #include "readable/forms.h"
 #include "readable/text_scan.h"
@@ -32,56 +31,7 @@ constexpr Kind kFlightData = Kind::kFlightDataReport;
 constexpr Kind kConditionReport = Kind::kConditionReport;
 constexpr Kind kPositionReport = Kind::kPositionReport;
 
-bool IsUpperOrDigit(char c) { return IsUpper(c) || IsDigit(c); }
 bool AllDigits(std::string_view text) { return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit); }
-
-// The text without the sending terminal's prefix: "#M1B", "#DFB", "- #MD"
-// or "/.".
-std::string_view Body(std::string_view text) {
-  if (text.size() >= 4 && text[0] == '#' && text[3] == 'B') {
-    return text.substr(4);
-  }
-  if (text.size() >= 5 && text.starts_with("- #")) {
-    return text.substr(5);
-  }
-  if (text.starts_with("/.")) {
-    return text.substr(2);
-  }
-  return text;
-}
-
-// The CRC-16 (X.25) of every byte value, for reading a byte at a time.
-constexpr std::array<std::uint16_t, 256> kCrcTable = [] {
-  std::array<std::uint16_t, 256> table{};
-  for (unsigned byte = 0; byte < 256; ++byte) {
-    unsigned crc = byte;
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = (crc & 1) != 0 ? (crc >> 1) ^ 0x8408 : crc >> 1;
-    }
-    table[byte] = static_cast<std::uint16_t>(crc);
-  }
-  return table;
-}();
-
-// The flight management texts end in four hex digits: the CRC-16 (X.25)
-// of the text before them, its lowest nibble written first.
-bool ChecksumHolds(std::string_view body) {
-  if (body.size() < 5) {
-    return false;
-  }
-  unsigned crc = 0xFFFF;
-  for (const char c : body.substr(0, body.size() - 4)) {
-    crc = (crc >> 8) ^ kCrcTable[(crc ^ static_cast<unsigned char>(c)) & 0xFF];
-  }
-  crc ^= 0xFFFF;
-  constexpr std::string_view kHex = "0123456789ABCDEF";
-  for (std::size_t at = 0; at < 4; ++at) {
-    if (body[body.size() - 4 + at] != kHex[(crc >> (4 * at)) & 0xF]) {
-      return false;
-    }
-  }
-  return true;
-}
 
 // The text's first four lines, the CR of each CR LF dropped: the forms read
 // no further, and nothing is allocated.
@@ -162,44 +112,12 @@ std::optional<double> WholeIn(std::string_view text, double low, double high) {
   return value;
 }
 
-// "07L", "26R", "36C", "08": a runway; "08O" is runway 08 (no letter).
-std::optional<std::string> Runway(std::string_view text) {
-  if (text.size() != 2 && text.size() != 3) {
-    return std::nullopt;
-  }
-  const auto number = Digits(text.substr(0, 2), 2);
-  if (!number || *number < 1 || *number > 36) {
-    return std::nullopt;
-  }
-  if (text.size() == 3 && text[2] != 'L' && text[2] != 'R' && text[2] != 'C' && text[2] != 'O') {
-    return std::nullopt;
-  }
-  return std::string(text.substr(0, text.size() == 3 && text[2] == 'O' ? 2 : 3));
-}
-
-// "WN4899", "AAL2380", "SAS87W", "QFA19     ": a flight number or callsign,
-// beginning with the airline's code.
-std::optional<std::string> FlightNumber(std::string_view text) {
-  text = Trim(text);
-  if (text.size() < 3 || text.size() > 8 || !IsUpper(text[0]) || !IsUpperOrDigit(text[1])) {
-    return std::nullopt;
-  }
-  bool digit = false;
-  for (const char c : text.substr(2)) {
-    if (!IsUpperOrDigit(c)) {
-      return std::nullopt;
-    }
-    digit = digit || IsDigit(c);
-  }
-  return digit ? std::optional<std::string>(text) : std::nullopt;
-}
-
 // "N8719Q": a registration with a digit in it, beginning with a letter.
 bool IsRegistration(std::string_view text) {
   bool digit = false;
   for (const char c : text) {
     digit = digit || IsDigit(c);
-    if (!IsUpperOrDigit(c) && c != '-') {
+    if (!IsAlnum(c) && c != '-') {
       return false;
     }
   }
@@ -210,7 +128,7 @@ bool IsRegistration(std::string_view text) {
 // (letters, digits and "-", with a letter).
 bool IsMarkedRegistration(std::string_view text) {
   const bool letter = std::any_of(text.begin(), text.end(), IsUpper);
-  const bool allowed = std::all_of(text.begin(), text.end(), [](char c) { return IsUpperOrDigit(c) || c == '-'; });
+  const bool allowed = std::all_of(text.begin(), text.end(), [](char c) { return IsAlnum(c) || c == '-'; });
   return text.size() >= 3 && text.size() <= 8 && letter && allowed;
 }
 
@@ -225,9 +143,6 @@ std::optional<std::string> DottedTime(std::string_view text) {
   digits += text.substr(6, 2);
   return TimeOfDay(digits);
 }
-
-// An ICAO code, not a placeholder such as "XXXX" or "ZZZZ".
-bool IsAirport(std::string_view code) { return IsIcaoCode(code) && code != "XXXX" && code != "ZZZZ"; }
 
 void Route(Builder& out, std::string_view departure, std::string_view arrival) {
   if (IsAirport(departure)) {
@@ -254,7 +169,7 @@ std::optional<std::vector<std::string_view>> DataHeading(std::string_view line) 
     return std::nullopt;
   }
   for (const char c : line.substr(0, 5)) {
-    if (!IsUpperOrDigit(c)) {
+    if (!IsAlnum(c)) {
       return std::nullopt;
     }
   }
@@ -602,7 +517,7 @@ bool IsWaypointName(std::string_view text) {
     return false;
   }
   for (const char c : text) {
-    if (!IsUpperOrDigit(c) && c != '-') {
+    if (!IsAlnum(c) && c != '-') {
       return false;
     }
   }
@@ -781,6 +696,10 @@ void ReportItems(const std::vector<std::string_view>& items, Builder& out, bool&
       }
     } else if (item.starts_with("PS")) {
       position = ReportedPosition(item, out) || position;
+    } else if (item.starts_with("TS") && item.size() > 16 && item[8] == ',' && (item[15] == 'N' || item[15] == 'S')) {
+      // "TS140122,141124N38321W078003,,140122,...": some reports write the
+      // position right after the time stamp, without "/PS".
+      position = ReportedPosition(item.substr(13), out) || position;
     } else if (IsRouteItem(item)) {
       const FlightPlan plan = ReadPlan(item, true);
       Route(out, plan.departure, arrival ? std::string_view() : plan.arrival);
@@ -885,7 +804,7 @@ std::optional<Decoding> TripPosition(std::string_view body, const reference::Ref
 }  // namespace
 
 std::optional<Decoding> TerminalReport(const Message& message, const reference::ReferenceTables& tables) {
-  std::string_view body = Body(message.text);
+  std::string_view body = TerminalBody(message.text);
   if (body.size() > 3 && body[0] == '.' && IsDigit(body[1]) && body[2] == '/') {  // ".1/FLR/..."
     body.remove_prefix(3);
   }

@@ -78,7 +78,15 @@ namespace corvane::readable {
   X(kCpdlcMessage, "cpdlc_message", "CPDLC message")                                                 \
   X(kCpdlcConnectionRequest, "cpdlc_connection_request", "CPDLC connection request")                 \
   X(kCpdlcConnectionConfirmed, "cpdlc_connection_confirmed", "CPDLC connection confirmed")           \
-  X(kCpdlcDisconnectRequest, "cpdlc_disconnect_request", "CPDLC disconnect request")
+  X(kCpdlcDisconnectRequest, "cpdlc_disconnect_request", "CPDLC disconnect request")                 \
+  X(kDataRequest, "data_request", "Data request")                                                    \
+  X(kUplinkAcknowledged, "uplink_acknowledged", "Uplink acknowledged")                               \
+  X(kUplinkResponse, "uplink_response", "Uplink response")                                           \
+  X(kUplinkRejected, "uplink_rejected", "Uplink rejected")                                           \
+  X(kPerformanceData, "performance_data", "Performance data")                                        \
+  X(kFrequencyChange, "frequency_change", "Frequency change")                                        \
+  X(kAfnAcknowledgement, "afn_acknowledgement", "AFN acknowledgement")                               \
+  X(kAfnContactAdvisory, "afn_contact_advisory", "AFN contact advisory")
 
 enum class Kind : std::uint8_t {
 #define CORVANE_READABLE_KIND_ENUMERATOR(name, id, title) name,

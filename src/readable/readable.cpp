@@ -17,7 +17,7 @@ struct LabelForms {
   std::array<Form, 8> forms;
 };
 
-constexpr std::array<LabelForms, 94> kForms = {{
+constexpr std::array<LabelForms, 95> kForms = {{
     {"44", {FlightEvent, FuelDestinationReport, nullptr}},
     {"2P", {FlightMonitor, MissionReport, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -26,7 +26,9 @@ constexpr std::array<LabelForms, 94> kForms = {{
     {"10", {LoadOrSlashPosition, nullptr}},
     {"SA", {MediaAdvisory, nullptr}},
     {"80", {AirlineReport, MissionReport, FuelDestinationReport, CommaPositionLine, nullptr}},
-    {"H1", {TerminalPositionReport, TerminalReport}},
+    {"H1",
+     {TerminalPositionReport, TerminalReport, FlightManagementExchange, TerminalPositionVariant, AtisRequest,
+      IcaoAtsMessage, RealTimeEffectsReport, FacilitiesNotification}},
     {"12", {PositionAltitudeTimeTail, FlightHeader, PositionEtaRoute, RouteDateRecord, nullptr}},
     {"16",
      {PositionCsvDecimal, EventReport, FlightHeader, PosWaypointReport, DecimalPositionReport, AutoPositionReport,
@@ -114,6 +116,7 @@ constexpr std::array<LabelForms, 94> kForms = {{
     {"3]", {ChimesRecord, nullptr}},
     {"33", {NumberedRouteRecord, nullptr}},
     {"34", {NumberedRouteRecord, nullptr}},
+    {":;", {FrequencyChange, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the

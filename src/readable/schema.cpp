@@ -9,7 +9,7 @@ namespace {
 
 using enum FieldType;
 
-constexpr std::array<FieldSchema, 68> kFields = {{
+constexpr std::array<FieldSchema, 71> kFields = {{
     // Where the aircraft is and how it flies.
     {"latitude", kNumber, "degrees", "the aircraft's latitude, decimal, north positive"},
     {"longitude", kNumber, "degrees", "the aircraft's longitude, decimal, east positive"},
@@ -84,6 +84,13 @@ constexpr std::array<FieldSchema, 68> kFields = {{
     {"ground_station", kText, "", "ADS-C and CPDLC: the ground facility's address"},
     {"contract_numbers", kIntegerList, "", "ADS-C: the contracts the downlink answers, in order"},
     {"reason_code", kInteger, "", "ADS-C: why a request was refused"},
+    {"next_ground_station", kText, "", "AFN: the ground facility's address the aircraft is told to contact next"},
+    // Flight management data link.
+    {"subject", kText, "",
+     "the flight management message a request asks for, or an uplink response or rejection answers: its code "
+     "(POS, PRG, PWI, FPN, LDI, REQ, ...)"},
+    {"cruise_altitude_ft", kInteger, "ft",
+     "the planned cruise altitude (set in the flight management computer, or filed)"},
 }};
 
 }  // namespace

@@ -2,8 +2,10 @@
 #include "readable/text_scan.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 namespace corvane::readable {
 
@@ -18,6 +20,33 @@ int Hemisphere(std::string_view& text, char positive, char negative) {
   text = Trim(text.substr(1));
   return sign;
 }
+
+// The CRC-16 (X.25) of every byte value, for reading a byte at a time.
+constexpr std::array<std::uint16_t, 256> kCrcTable = [] {
+  std::array<std::uint16_t, 256> table{};
+  for (unsigned byte = 0; byte < 256; ++byte) {
+    unsigned crc = byte;
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = (crc & 1) != 0 ? (crc >> 1) ^ 0x8408 : crc >> 1;
+    }
+    table[byte] = static_cast<std::uint16_t>(crc);
+  }
+  return table;
+}();
+
+// The CRC (polynomial 0x1021) of each byte value alone, so a byte costs one
+// lookup instead of eight shifts.
+constexpr std::array<std::uint16_t, 256> kCcittTable = [] {
+  std::array<std::uint16_t, 256> table{};
+  for (std::size_t value = 0; value < table.size(); ++value) {
+    auto crc = static_cast<std::uint16_t>(value << 8);
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = static_cast<std::uint16_t>((crc & 0x8000U) != 0 ? (crc << 1) ^ 0x1021U : crc << 1);
+    }
+    table[value] = crc;
+  }
+  return table;
+}();
 
 }  // namespace
 
@@ -177,6 +206,72 @@ bool IsIcaoCode(std::string_view text) {
     }
   }
   return true;
+}
+
+std::optional<std::string> Runway(std::string_view text) {
+  if (text.size() != 2 && text.size() != 3) {
+    return std::nullopt;
+  }
+  const auto number = Digits(text.substr(0, 2), 2);
+  if (!number || *number < 1 || *number > 36) {
+    return std::nullopt;
+  }
+  if (text.size() == 3 && text[2] != 'L' && text[2] != 'R' && text[2] != 'C' && text[2] != 'O') {
+    return std::nullopt;
+  }
+  return std::string(text.substr(0, text.size() == 3 && text[2] == 'O' ? 2 : 3));
+}
+
+std::optional<std::string> FlightNumber(std::string_view text) {
+  text = Trim(text);
+  if (text.size() < 3 || text.size() > 8 || !IsUpper(text[0]) || !IsAlnum(text[1])) {
+    return std::nullopt;
+  }
+  bool digit = false;
+  for (const char c : text.substr(2)) {
+    if (!IsAlnum(c)) {
+      return std::nullopt;
+    }
+    digit = digit || IsDigit(c);
+  }
+  return digit ? std::optional<std::string>(text) : std::nullopt;
+}
+
+bool IsAirport(std::string_view code) { return IsIcaoCode(code) && code != "XXXX" && code != "ZZZZ"; }
+
+std::string_view TerminalBody(std::string_view text) {
+  if (text.size() >= 4 && text[0] == '#' && text[3] == 'B') {
+    return text.substr(4);
+  }
+  if (text.size() >= 5 && text.starts_with("- #")) {
+    return text.substr(5);
+  }
+  if (text.starts_with("/.")) {
+    return text.substr(2);
+  }
+  return text;
+}
+
+bool ChecksumHolds(std::string_view body) {
+  if (body.size() < 5) {
+    return false;
+  }
+  unsigned crc = 0xFFFF;
+  for (const char c : body.substr(0, body.size() - 4)) {
+    crc = (crc >> 8) ^ kCrcTable[(crc ^ static_cast<unsigned char>(c)) & 0xFF];
+  }
+  crc ^= 0xFFFF;
+  constexpr std::string_view kHex = "0123456789ABCDEF";
+  for (std::size_t at = 0; at < 4; ++at) {
+    if (body[body.size() - 4 + at] != kHex[(crc >> (4 * at)) & 0xF]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte) {
+  return static_cast<std::uint16_t>((crc << 8) ^ kCcittTable[((crc >> 8) ^ byte) & 0xFFU]);
 }
 
 }  // namespace corvane::readable

@@ -3,6 +3,7 @@
 // Each reader takes a view and says nothing (std::nullopt) rather than guess.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,5 +65,28 @@ std::optional<double> LetterCelsius(std::string_view text);
 
 // A flight level of three digits (600 at most), in feet.
 std::optional<double> FlightLevelFeet(std::string_view text);
+
+// "07L", "26R", "36C", "08": a runway; "08O" is runway 08 (no letter).
+std::optional<std::string> Runway(std::string_view text);
+
+// "WN4899", "AAL2380", "SAS87W", "QFA19     ": a flight number or callsign,
+// beginning with the airline's code (spaces around it dropped).
+std::optional<std::string> FlightNumber(std::string_view text);
+
+// An ICAO code, not a placeholder such as "XXXX" or "ZZZZ".
+bool IsAirport(std::string_view code);
+
+// A terminal (H1) text without the sending terminal's prefix: "#M1B",
+// "#DFB", "- #MD" or "/.".
+std::string_view TerminalBody(std::string_view text);
+
+// The flight management texts end in four hex digits: the CRC-16 (X.25)
+// of the text before them, its lowest nibble written first. Whether they
+// hold.
+bool ChecksumHolds(std::string_view body);
+
+// One byte into a CRC-16 with the polynomial 0x1021, not reflected (the
+// ARINC 622 envelopes' checksum: start 0xFFFF, result inverted).
+std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte);
 
 }  // namespace corvane::readable

@@ -117,8 +117,10 @@ TEST_F(RealMessages, TerminalPositionReportsReadTheRouteAheadOnlyWhenItLinesUp) 
   EXPECT_EQ(FieldOf(*shifted, "next_waypoint"), nullptr);
   EXPECT_EQ(FieldOf(*shifted, "outside_air_temperature_c"), nullptr);
   EXPECT_EQ(NumberOf(*shifted, "altitude_ft"), 20000);
-  // Sixty minutes is no position.
-  EXPECT_FALSE(DecodeFirst("H1", "POSN35317W107600"));
+  // "W107600" is 59.96' rounded up to sixty: the next whole degree.
+  const auto rounded = DecodeFirst("H1", "POSN35317W107600");
+  ASSERT_TRUE(rounded);
+  EXPECT_NEAR(NumberOf(*rounded, "longitude"), -108.0, 1e-9);
 }
 
 // Label 80's airline reports: the heading's route and aircraft, then the
