@@ -66,4 +66,17 @@ std::optional<Decoding> FlightDateRoute(const Message& message, const reference:
 // prefix), their checksum verified.
 std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);
 
+// Forms of the labels 10 to 1Z (forms_labels_one.cpp; TaggedLines in forms_labels.cpp).
+std::optional<Decoding> TaggedLines(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> InRangeArrival(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightDateSlashRoute(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> OooiRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TimedPositionLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedFlightPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> ArrivalGateRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightStationNote(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> NumberedPoints(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedAirlineRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteEstimate(const Message& message, const reference::ReferenceTables& tables);
+
 }  // namespace corvane::readable

@@ -34,38 +34,6 @@ bool AllOf(std::string_view text, bool (*test)(char)) {
   return true;
 }
 
-// The first line of a text, without its CR LF.
-std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
-
-// "1244" as "12:44"; nothing for anything else.
-std::optional<std::string> HoursMinutes(std::string_view text) {
-  return text.size() == 4 ? TimeOfDay(text) : std::nullopt;
-}
-
-// A flight designator: three to eight letters and digits, some of them
-// digits ("YX4687", "AFL2137", "VIR41R").
-bool IsFlight(std::string_view text) {
-  return text.size() >= 3 && text.size() <= 8 && AllOf(text, IsAlnum) &&
-         text.find_first_of("0123456789") != std::string_view::npos;
-}
-
-// "10MAR20" or "04AUG22": a date, day, month and two-digit year.
-std::optional<TextDay> DayMonthYear(std::string_view text) {
-  static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                               "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-  const auto day = text.size() == 7 ? Digits(text.substr(0, 2), 2) : std::nullopt;
-  const auto year = text.size() == 7 ? Digits(text.substr(5, 2), 2) : std::nullopt;
-  if (!day || !year) {
-    return std::nullopt;
-  }
-  for (std::size_t month = 0; month < kMonths.size(); ++month) {
-    if (text.substr(2, 3) == kMonths[month]) {
-      return TextDay{2000 + *year, static_cast<int>(month) + 1, *day};
-    }
-  }
-  return std::nullopt;
-}
-
 // "M57" or "P04": a temperature with a letter for its sign.
 std::optional<double> LetterCelsius(std::string_view text) {
   const auto value = Digits(text.substr(text.empty() ? 0 : 1), 2);
@@ -322,7 +290,18 @@ struct TaggedItems {
   std::vector<TaggedTime> times;
   std::optional<TextDay> date;
   std::optional<std::string> sent;  // "UTC": when the report was sent
+  std::optional<double> windDirection;
+  std::optional<double> windSpeed;
 };
+
+// "37998" or "37000FT": an altitude in feet.
+std::optional<double> TaggedFeet(std::string_view value) {
+  if (value.ends_with("FT")) {
+    value.remove_suffix(2);
+  }
+  const auto feet = Digits(value, value.size());
+  return feet && value.size() >= 3 && *feet <= 60000 ? std::optional<double>(*feet) : std::nullopt;
+}
 
 void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
   std::optional<double>& latitude = state.latitude;
@@ -335,8 +314,16 @@ void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
   } else if (tag == "LON") {
     longitude = DecimalDegrees(value, 'E', 'W');
   } else if (tag == "ALT") {
-    if (const auto feet = Digits(value, value.size()); feet && value.size() >= 3 && *feet <= 60000) {
+    if (const auto feet = TaggedFeet(value)) {
       out.Altitude(*feet);
+    }
+  } else if (tag == "WD" || tag == "WS") {
+    const auto number = Digits(value, value.size());
+    const bool inRange = number && (tag == "WD" ? *number <= 360 : *number <= 300);
+    (tag == "WD" ? state.windDirection : state.windSpeed) = inRange ? std::optional<double>(*number) : std::nullopt;
+  } else if (tag == "TAT") {
+    if (const auto celsius = Number(value); celsius && *celsius >= -99 && *celsius <= 60) {
+      out.TotalAirTemperature(*celsius);
     }
   } else if ((tag == "DEP" || tag == "DA") && IsIcaoCode(value)) {
     out.Airport("departure", "Departure", value);
@@ -380,6 +367,9 @@ void EndTaggedItems(TaggedItems& state, const ReceiveTime& received, Builder& ou
     out.Stamp("sent_time", "Sent", *sent, true);
   } else if (state.sent) {
     out.Time("sent_time", "Sent", std::move(*state.sent));
+  }
+  if (state.windDirection && state.windSpeed) {
+    out.Wind(*state.windDirection, *state.windSpeed);
   }
 }
 
@@ -790,14 +780,25 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
   if (lead.size() >= 11 && AllOf(lead.substr(0, 11), IsDigit)) {  // the report's own numbering
     lead = Trim(lead.substr(11));
   }
+  std::string_view items = text.substr(first + 1);
+  // "036327/INRANG/DS LFPG/ETA 2251/...": a six-digit number, then what the
+  // report is (in range of the arrival, or a message to operations control).
+  const bool inRange = items.starts_with("INRANG/");
+  const bool coded = lead.size() == 6 && AllOf(lead, IsDigit) && (inRange || items.starts_with("OPSCTL/"));
+  if (coded) {
+    lead = {};
+    items.remove_prefix(7);
+  }
   // Reports with no position ("/TX .../FN TUI84X/..." of label 1X) are named
   // for what they carry.
   const bool placed = !lead.empty() || text.find("LAT ") != std::string_view::npos;
-  Builder out(placed ? kPositionReport : Kind::kProgressReport, tables);
+  Builder out(coded    ? (inRange ? Kind::kInRangeReport : Kind::kAirlineMessage)
+              : placed ? kPositionReport
+                       : Kind::kProgressReport,
+              tables);
   TaggedItems state;
   std::optional<double>& latitude = state.latitude;
   std::optional<double>& longitude = state.longitude;
-  std::string_view items = text.substr(first + 1);
   if (!lead.empty()) {  // "N 22.027/E 20.426/..." or "+ 39.126/- 77.358/..."
     const auto second = items.find('/');
     if (second == std::string_view::npos) {
@@ -809,7 +810,7 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
       return std::nullopt;
     }
     items.remove_prefix(second + 1);
-  } else if (first != 11) {
+  } else if (first != 11 && !coded) {
     return std::nullopt;
   }
   for (std::string_view line : Split(items, '\n')) {
@@ -822,6 +823,39 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
   if (latitude && longitude) {
     out.Position(*latitude, *longitude);
   }
+  return std::move(out).Finish();
+}
+
+// "POS" then "CAS 261,LAT N 58.698,LON E 23.968,ALT 37998,...,UTC 121847,
+// WD 263,WS   29,TAT - 28", or the route "MKJS-CYYZ" then one "TAG value"
+// a line ("LAT N 33.917", "ALT 37000FT", ...): the tagged items of a
+// position report parted by commas or line breaks. Both halves of the
+// position are needed; speeds, fuel and unsigned temperatures are not read.
+std::optional<Decoding> TaggedLines(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const std::string_view heading = FirstLine(text);
+  const bool route =
+      heading.size() == 9 && heading[4] == '-' && IsIcaoCode(heading.substr(0, 4)) && IsIcaoCode(heading.substr(5));
+  if ((heading != "POS" && !route) || heading.size() == text.size() || text.find('/') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  if (route) {
+    out.Airport("departure", "Departure", heading.substr(0, 4));
+    out.Airport("arrival", "Arrival", heading.substr(5));
+  }
+  TaggedItems state;
+  for (std::string_view line : Split(text.substr(heading.size()), '\n')) {
+    line = line.substr(0, line.find('\r'));
+    for (const std::string_view item : Split(line, ',')) {
+      ReadTaggedItem(Trim(item), out, state);
+    }
+  }
+  if (!state.latitude || !state.longitude) {
+    return std::nullopt;
+  }
+  EndTaggedItems(state, message.received, out);
+  out.Position(*state.latitude, *state.longitude);
   return std::move(out).Finish();
 }
 

@@ -2,6 +2,7 @@
 #include "readable/text_scan.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -133,6 +134,34 @@ bool IsIcaoCode(std::string_view text) {
     }
   }
   return true;
+}
+
+std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+std::optional<std::string> HoursMinutes(std::string_view text) {
+  return text.size() == 4 ? TimeOfDay(text) : std::nullopt;
+}
+
+bool IsFlight(std::string_view text) {
+  const auto isAlnum = [](char c) { return IsDigit(c) || (c >= 'A' && c <= 'Z'); };
+  return text.size() >= 3 && text.size() <= 8 && std::all_of(text.begin(), text.end(), isAlnum) &&
+         text.find_first_of("0123456789") != std::string_view::npos;
+}
+
+std::optional<TextDay> DayMonthYear(std::string_view text) {
+  static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                               "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  const auto day = text.size() == 7 ? Digits(text.substr(0, 2), 2) : std::nullopt;
+  const auto year = text.size() == 7 ? Digits(text.substr(5, 2), 2) : std::nullopt;
+  if (!day || !year) {
+    return std::nullopt;
+  }
+  for (std::size_t month = 0; month < kMonths.size(); ++month) {
+    if (text.substr(2, 3) == kMonths[month]) {
+      return TextDay{2000 + *year, static_cast<int>(month) + 1, *day};
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace corvane::readable

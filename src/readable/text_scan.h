@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "readable/builder.h"
+
 namespace corvane::readable {
 
 // The text split at each separator (empty pieces kept).
@@ -37,5 +39,18 @@ std::optional<std::string> TimeOfDay(std::string_view text);
 
 // Four capital letters: an ICAO location indicator.
 bool IsIcaoCode(std::string_view text);
+
+// The first line of a text, without its CR LF.
+std::string_view FirstLine(std::string_view text);
+
+// "1244" as "12:44"; nothing for anything else.
+std::optional<std::string> HoursMinutes(std::string_view text);
+
+// A flight designator: three to eight letters and digits, some of them
+// digits ("YX4687", "AFL2137", "VIR41R").
+bool IsFlight(std::string_view text);
+
+// "10MAR20" or "04AUG22": a date, day, month and two-digit year.
+std::optional<TextDay> DayMonthYear(std::string_view text);
 
 }  // namespace corvane::readable

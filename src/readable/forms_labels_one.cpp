@@ -1,0 +1,442 @@
+// Forms of the labels 10 to 1Z that the shared forms do not cover:
+//   "OS KALB /QSL1940"                                        (in range, label 11)
+//   "/BA0843/ETA01/230822/LDSP/EGLL/EGSS/2JK0" + "1940/EGLL27L/10" (labels 1M, 1R)
+//   "KLAX,KPDX,03AUG22,...,/OU2104/FI  72/OF2122/ON2309/IN2313..." (label 19)
+//   "121611,N 52.622,E  8.601,32000,...", "POS082150, N 3885,W 7841,..." (1P, 10)
+//   "POX,CSN433    ,04AUG22,121839,PANC,KORD,N048.89,E0-99.14,..."   (label 18)
+//   "ARR GATE REQ /AIR ID AS,/DEST KPDX,/ETA 2312"            (label 13)
+//   "FFT2286,KPHL,1049,    ,OVERNIGHT MX KEPT A/C OUT..."     (label 1L)
+//   "/P1 1204,N  3.807/E101.294,  28068,   97/P2 1206,..."    (label 16)
+// Each checks the whole shape of its text before it reads anything and
+// leaves out the pieces whose meaning the traffic does not show.
+#include <algorithm>
+#include <array>
+
+#include "readable/forms.h"
+#include "readable/text_scan.h"
+
+namespace corvane::readable {
+
+namespace {
+
+bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
+
+bool AllDigits(std::string_view text) { return !text.empty() && std::all_of(text.begin(), text.end(), IsDigitChar); }
+
+// "27L", "09", "22C": a runway's number and its optional side letter.
+bool IsRunway(std::string_view text) {
+  const auto number = text.size() >= 2 ? Digits(text.substr(0, 2), 2) : std::nullopt;
+  return number && *number >= 1 && *number <= 36 &&
+         (text.size() == 2 || (text.size() == 3 && (text[2] == 'L' || text[2] == 'R' || text[2] == 'C')));
+}
+
+// "230822": day, month and two-digit year; nothing for a day that is no date.
+std::optional<TextDay> DayMonthYearDigits(std::string_view text) {
+  const auto day = text.size() == 6 ? Digits(text.substr(0, 2), 2) : std::nullopt;
+  const auto month = text.size() == 6 ? Digits(text.substr(2, 2), 2) : std::nullopt;
+  const auto year = text.size() == 6 ? Digits(text.substr(4, 2), 2) : std::nullopt;
+  if (!day || !month || !year || *day < 1 || *day > 31 || *month < 1 || *month > 12) {
+    return std::nullopt;
+  }
+  return TextDay{2000 + *year, *month, *day};
+}
+
+// "N 3885" or "W 7841": a hemisphere letter, then hundredths of a degree
+// without their point (the same airline's reports elsewhere give them
+// signed: "+3835-7847").
+std::optional<double> HundredthsDegrees(std::string_view text, char positive, char negative) {
+  text = Trim(text);
+  if (text.empty() || (text[0] != positive && text[0] != negative)) {
+    return std::nullopt;
+  }
+  const std::string_view digits = Trim(text.substr(1));
+  if (digits.size() < 4 || digits.size() > 5 || !AllDigits(digits)) {
+    return std::nullopt;
+  }
+  const double value = *Digits(digits, digits.size()) / 100.0;
+  if (value > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? value : -value;
+}
+
+// A coordinate with a point ("N 52.622", "E032.009") or in hundredths
+// without one ("N 3885").
+std::optional<double> PointOrHundredths(std::string_view text, char positive, char negative) {
+  return text.find('.') != std::string_view::npos ? DecimalDegrees(text, positive, negative)
+                                                  : HundredthsDegrees(text, positive, negative);
+}
+
+// "E0-99.14" or "E-149.99": the east longitude as a signed number, padded
+// with zeros in front of its sign; "N048.89" the north latitude so.
+std::optional<double> SignedAfterLetter(std::string_view text, char letter, double limit) {
+  if (text.size() < 2 || text[0] != letter) {
+    return std::nullopt;
+  }
+  text.remove_prefix(1);
+  const auto sign = text.find('-');
+  if (sign != std::string_view::npos && sign > 0) {
+    if (text.substr(0, sign).find_first_not_of('0') != std::string_view::npos) {
+      return std::nullopt;
+    }
+    text.remove_prefix(sign);
+  }
+  const auto value = Number(text);
+  return value && *value >= -limit && *value <= limit ? value : std::nullopt;
+}
+
+// A message's lines without their line ends.
+std::vector<std::string_view> Lines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::string_view line : Split(text, '\n')) {
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// "2022-08-04 12:20:52" or "04AUG22 11:57:17": a date and a time of day
+// ("HH:MM:SS").
+struct DateAndTime {
+  TextDay day;
+  std::string time;
+};
+
+std::optional<DateAndTime> ReadDateAndTime(std::string_view text) {
+  const auto space = text.find(' ');
+  if (space == std::string_view::npos) {
+    return std::nullopt;
+  }
+  const std::string_view date = text.substr(0, space);
+  const std::string_view clock = text.substr(space + 1);
+  if (clock.size() != 8 || clock[2] != ':' || clock[5] != ':') {
+    return std::nullopt;
+  }
+  const std::array<char, 6> packed = {clock[0], clock[1], clock[3], clock[4], clock[6], clock[7]};
+  auto time = TimeOfDay(std::string_view(packed.data(), packed.size()));
+  std::optional<TextDay> day = DayMonthYear(date);
+  if (!day && date.size() == 10 && date[4] == '-' && date[7] == '-') {
+    const auto year = Digits(date.substr(0, 4), 4);
+    const auto month = Digits(date.substr(5, 2), 2);
+    const auto dayOfMonth = Digits(date.substr(8, 2), 2);
+    if (year && month && dayOfMonth && *month >= 1 && *month <= 12 && *dayOfMonth >= 1 && *dayOfMonth <= 31) {
+      day = TextDay{*year, *month, *dayOfMonth};
+    }
+  }
+  if (!time || !day) {
+    return std::nullopt;
+  }
+  return DateAndTime{*day, std::move(*time)};
+}
+
+// "04AUG": a day of the month and a month.
+bool IsDayMonth(std::string_view text) {
+  return text.size() == 5 && Digits(text.substr(0, 2), 2) && DayMonthYear(std::string(text) + "00");
+}
+
+}  // namespace
+
+// "OS KALB /QSL1940": the arrival, then the time the report was sent, a
+// little before the descent.
+std::optional<Decoding> InRangeArrival(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = Trim(FirstLine(message.text));
+  if (text.size() != 16 || !text.starts_with("OS ") || text.substr(7, 5) != " /QSL" || !IsIcaoCode(text.substr(3, 4))) {
+    return std::nullopt;
+  }
+  auto time = HoursMinutes(text.substr(12));
+  if (!time) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kInRangeReport, tables);
+  out.Airport("arrival", "Arrival", text.substr(3, 4));
+  out.Time("sent_time", "Sent", std::move(*time));
+  return std::move(out).Finish();
+}
+
+// "/AY0071/INT01/260521/EFHK/RJAA/RJTT/0854/2JKO" and
+// "/BA0843/ETA01/230822/LDSP/EGLL/EGSS/2JK0" then "1940/EGLL27L/10": the
+// flight, what the message is (INT: the flight's route, ETA: its estimated
+// arrival), the flight's date, departure and arrival; a third airport, a
+// time and the closing code are not read. Under ETA the next line gives the
+// estimate and the arrival runway behind the arrival's code.
+std::optional<Decoding> FlightDateSlashRoute(const Message& message, const reference::ReferenceTables& tables) {
+  const auto lines = Lines(message.text);
+  const auto pieces = Split(lines[0], '/');
+  if (pieces.size() < 8 || pieces.size() > 9 || !pieces[0].empty() || !IsFlight(pieces[1]) || !IsIcaoCode(pieces[4]) ||
+      !IsIcaoCode(pieces[5]) || (!pieces[6].empty() && !IsIcaoCode(pieces[6])) ||
+      (pieces.size() == 9 && !HoursMinutes(pieces[7]))) {
+    return std::nullopt;
+  }
+  const std::string_view code = pieces[2];
+  const bool estimate = code == "ETA01";
+  const auto date = DayMonthYearDigits(pieces[3]);
+  if ((!estimate && code != "INT01") || !date) {
+    return std::nullopt;
+  }
+  Builder out(estimate ? Kind::kEstimatedArrival : Kind::kFlightRoute, tables);
+  out.Text("flight", "Flight", std::string(pieces[1]));
+  out.Airport("departure", "Departure", pieces[4]);
+  out.Airport("arrival", "Arrival", pieces[5]);
+  if (estimate && lines.size() > 1) {
+    const auto items = Split(lines[1], '/');
+    const auto eta = items.size() == 3 ? HoursMinutes(items[0]) : std::nullopt;
+    if (eta) {
+      out.TimeOnDay("eta", "Estimated arrival", *date, *eta, message.received);
+      const std::string_view runway = items[1].size() > 4 ? items[1].substr(4) : std::string_view();
+      if (items[1].starts_with(pieces[5]) && IsRunway(runway)) {
+        out.Text("runway_arrival", "Arrival runway", std::string(runway));
+      }
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "KLAX,KPDX,03AUG22,03,F/O,KPDX28L,---,,77378,FO  ,93868,/OU2104/FI  72/
+// OF2122/ON2309/IN2313  C7,Y,Y,N,,,,IN,": the route, the flight's date, the
+// arrival runway behind the arrival's code, then out, off, on and in; the
+// out time dated, the others the nearest to it. The other pieces are not
+// read.
+std::optional<Decoding> OooiRecord(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(FirstLine(message.text), ',');
+  if (pieces.size() < 12 || !IsIcaoCode(pieces[0]) || !IsIcaoCode(pieces[1]) || !pieces[11].starts_with("/OU")) {
+    return std::nullopt;
+  }
+  const auto date = DayMonthYear(pieces[2]);
+  if (!date) {
+    return std::nullopt;
+  }
+  struct Event {
+    std::string_view tag;
+    const char* field;
+    const char* caption;
+  };
+  static constexpr std::array<Event, 4> kEvents = {
+      {{"OU", "out", "Out"}, {"OF", "off", "Off"}, {"ON", "on", "On"}, {"IN", "in", "In"}}};
+  std::array<std::optional<std::string>, 4> times;
+  for (const std::string_view item : Split(pieces[11].substr(1), '/')) {
+    for (std::size_t i = 0; i < kEvents.size(); ++i) {
+      if (item.starts_with(kEvents[i].tag) && item.size() >= 6) {
+        times[i] = HoursMinutes(item.substr(2, 4));
+      }
+    }
+  }
+  if (!times[0]) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kOooiReport, tables);
+  out.Airport("departure", "Departure", pieces[0]);
+  out.Airport("arrival", "Arrival", pieces[1]);
+  const std::string_view runway = pieces[5].size() > 4 ? pieces[5].substr(4) : std::string_view();
+  if (pieces[5].starts_with(pieces[1]) && IsRunway(runway)) {
+    out.Text("runway_arrival", "Arrival runway", std::string(runway));
+  }
+  const auto outTime = OnTextDay(*date, *times[0], message.received);
+  out.TimeOnDay("out", "Out", *date, *times[0], message.received);
+  for (std::size_t i = 1; i < kEvents.size(); ++i) {
+    if (times[i]) {
+      out.TimeNear(kEvents[i].field, kEvents[i].caption, outTime, *times[i]);
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "121611,N 52.622,E  8.601,32000,301,506,2301,91.90T" (label 1P): the time,
+// the position and the altitude in feet; and "POS041216,N59.544,E032.009,
+// 1903,..." or "POS082150, N 3885,W 7841,---,308,..." (label 10): the time
+// and the position, the latter in hundredths of a degree. The other numbers
+// are not read.
+std::optional<Decoding> TimedPositionLine(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(FirstLine(message.text), ',');
+  if (pieces.size() < 4) {
+    return std::nullopt;
+  }
+  const bool tagged = pieces[0].starts_with("POS");
+  const std::string_view clock = tagged ? pieces[0].substr(3) : pieces[0];
+  auto time = clock.size() == 6 ? TimeOfDay(clock) : std::nullopt;
+  const auto latitude = PointOrHundredths(pieces[1], 'N', 'S');
+  const auto longitude = PointOrHundredths(pieces[2], 'E', 'W');
+  if (!time || !latitude || !longitude) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Time("report_time", "Time", std::move(*time));
+  out.Position(*latitude, *longitude);
+  if (!tagged && pieces.size() == 8 && pieces[7].ends_with('T')) {
+    const auto feet = Digits(pieces[3], 5);
+    if (feet && *feet <= 60000) {
+      out.Altitude(*feet);
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "POX,CSN433    ,04AUG22,121839,PANC,KORD,N048.89,E0-99.14,309, 247,...":
+// the flight, the date and time of the position, the route and the
+// position, its longitude signed behind its "E". The rest is not read.
+std::optional<Decoding> DatedFlightPosition(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(FirstLine(message.text), ',');
+  if (pieces.size() < 9 || pieces[0] != "POX") {
+    return std::nullopt;
+  }
+  const std::string_view flight = Trim(pieces[1]);
+  const auto date = DayMonthYear(pieces[2]);
+  auto time = pieces[3].size() == 6 ? TimeOfDay(pieces[3]) : std::nullopt;
+  const auto latitude = SignedAfterLetter(pieces[6], 'N', 90);
+  const auto longitude = SignedAfterLetter(pieces[7], 'E', 180);
+  if (!IsFlight(flight) || !date || !time || !IsIcaoCode(pieces[4]) || !IsIcaoCode(pieces[5]) || !latitude ||
+      !longitude) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Text("flight", "Flight", std::string(flight));
+  out.Airport("departure", "Departure", pieces[4]);
+  out.Airport("arrival", "Arrival", pieces[5]);
+  out.TimeOnDay("report_time", "Time", *date, std::move(*time), message.received);
+  out.Position(*latitude, *longitude);
+  return std::move(out).Finish();
+}
+
+// "ARR GATE REQ /AIR ID AS,/DEST KPDX,/ETA 2312": a request for an arrival
+// gate, with the arrival and the estimate; the airline's code not read.
+std::optional<Decoding> ArrivalGateRequest(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = FirstLine(message.text);
+  if (!text.starts_with("ARR GATE REQ /")) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kGateRequest, tables);
+  for (std::string_view item : Split(text.substr(14), '/')) {
+    item = Trim(item.ends_with(',') ? item.substr(0, item.size() - 1) : item);
+    if (item.starts_with("DEST ") && IsIcaoCode(item.substr(5))) {
+      out.Airport("arrival", "Arrival", item.substr(5));
+    } else if (item.starts_with("ETA ")) {
+      if (auto eta = HoursMinutes(item.substr(4))) {
+        out.Time("eta", "Estimated arrival", std::move(*eta));
+      }
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "FFT2286,KPHL,1049,    ,OVERNIGHT MX KEPT A/C OUT OF SVC. ...": a crew
+// note to a station: the flight, the station and the note (commas in it
+// kept); the four digits and the blank piece are not read.
+std::optional<Decoding> FlightStationNote(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const auto pieces = Split(FirstLine(text), ',');
+  if (pieces.size() < 5 || !IsFlight(pieces[0]) || !IsIcaoCode(pieces[1]) || !Digits(pieces[2], 4) ||
+      (!Trim(pieces[3]).empty() && !AllDigits(Trim(pieces[3])))) {
+    return std::nullopt;
+  }
+  const std::size_t noteStart = pieces[4].data() - text.data();
+  std::string note;
+  for (const std::string_view line : Lines(text.substr(noteStart))) {
+    if (!Trim(line).empty()) {
+      note.append(note.empty() ? "" : " ").append(Trim(line));
+    }
+  }
+  if (note.empty()) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kCrewMessageToStation, tables);
+  out.Text("flight", "Flight", std::string(pieces[0]));
+  out.Airport("station", "Station", pieces[1]);
+  out.Text("message", "Message", std::move(note));
+  return std::move(out).Finish();
+}
+
+// "/P1 1204,N  3.807/E101.294,  28068,   97/P2 1206,N  3.689/E101.484,
+// 28068,   96/...": points numbered from 1, each a time, a position and the
+// altitude in feet; the latest point is the aircraft's. The last number of
+// each point is not read.
+std::optional<Decoding> NumberedPoints(const Message& message, const reference::ReferenceTables& tables) {
+  const auto items = Split(FirstLine(message.text), '/');
+  if (items.size() < 3 || items.size() % 2 == 0 || !items[0].empty()) {
+    return std::nullopt;
+  }
+  struct Point {
+    std::string time;
+    double latitude;
+    double longitude;
+    double feet;
+  };
+  std::optional<Point> latest;
+  for (std::size_t i = 1; i + 1 < items.size(); i += 2) {
+    const auto head = Split(items[i], ',');      // "P1 1204", "N  3.807"
+    const auto tail = Split(items[i + 1], ',');  // "E101.294", "  28068", "   97"
+    const std::string number = "P" + std::to_string((i + 1) / 2) + " ";
+    if (head.size() != 2 || tail.size() != 3 || !head[0].starts_with(number)) {
+      return std::nullopt;
+    }
+    auto time = HoursMinutes(head[0].substr(number.size()));
+    const auto latitude = DecimalDegrees(head[1], 'N', 'S');
+    const auto longitude = DecimalDegrees(tail[0], 'E', 'W');
+    const std::string_view feetText = Trim(tail[1]);
+    const auto feet = Digits(feetText, feetText.size());
+    if (!time || !latitude || !longitude || !feet || *feet > 60000) {
+      return std::nullopt;
+    }
+    latest = Point{std::move(*time), *latitude, *longitude, static_cast<double>(*feet)};
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Time("report_time", "Time", std::move(latest->time));
+  out.Position(latest->latitude, latest->longitude);
+  out.Altitude(latest->feet);
+  return std::move(out).Finish();
+}
+
+// "N,E,2022-06-18 22:37:37,12930,METAR,KMAF," and "N,R,2022-08-04 12:20:52,
+//   17432799,04AUG,5291,KCOS,KDEN,3520,AGT,,,," (labels 10, 11, 13, 17, 1B;
+// sometimes behind "1,", the date sometimes "04AUG22"): two letters, the
+// date and time the message was sent, then a weather request's airport or,
+// behind a number and a day, a four-digit number and the route. Other
+// contents are not read; the message then gives its time only.
+std::optional<Decoding> DatedAirlineRecord(const Message& message, const reference::ReferenceTables& tables) {
+  auto pieces = Split(FirstLine(message.text), ',');
+  if (pieces.size() >= 4 && pieces[0].size() == 1 && IsDigitChar(pieces[0][0])) {
+    pieces.erase(pieces.begin());
+  }
+  if (pieces.size() < 4) {
+    return std::nullopt;
+  }
+  const std::string_view first = Trim(pieces[0]);
+  const std::string_view second = pieces[1];
+  auto sent = ReadDateAndTime(pieces[2]);
+  if (first.size() != 1 || std::string_view("NPH").find(first[0]) == std::string_view::npos || second.size() != 1 ||
+      std::string_view("REH").find(second[0]) == std::string_view::npos || !sent) {
+    return std::nullopt;
+  }
+  const bool weather = pieces.size() >= 6 && pieces[4] == "METAR" && IsIcaoCode(pieces[5]);
+  const bool route = pieces.size() >= 8 && IsDayMonth(pieces[4]) && Digits(pieces[5], 4) && IsIcaoCode(pieces[6]) &&
+                     IsIcaoCode(pieces[7]);
+  Builder out(weather ? Kind::kWeatherRequest : route ? Kind::kFlightRoute : Kind::kAirlineMessage, tables);
+  out.TimeOnDay("sent_time", "Sent", sent->day, std::move(sent->time), message.received);
+  if (weather) {
+    out.Airport("airport", "Airport", pieces[5]);
+  } else if (route) {
+    out.Airport("departure", "Departure", pieces[6]);
+    out.Airport("arrival", "Arrival", pieces[7]);
+  }
+  return std::move(out).Finish();
+}
+
+// "0,KFLLKAUS2108" (label 17): a digit, the route and the estimated arrival.
+std::optional<Decoding> RouteEstimate(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = Trim(FirstLine(message.text));
+  if (text.size() != 14 || !IsDigitChar(text[0]) || text[1] != ',' || !IsIcaoCode(text.substr(2, 4)) ||
+      !IsIcaoCode(text.substr(6, 4))) {
+    return std::nullopt;
+  }
+  auto eta = HoursMinutes(text.substr(10));
+  if (!eta) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kEstimatedArrival, tables);
+  out.Airport("departure", "Departure", text.substr(2, 4));
+  out.Airport("arrival", "Arrival", text.substr(6, 4));
+  out.Time("eta", "Estimated arrival", std::move(*eta));
+  return std::move(out).Finish();
+}
+
+}  // namespace corvane::readable

@@ -1,0 +1,102 @@
+// The forms of labels 10 to 1Z on real messages: in-range and tagged
+// reports, dated route records, out/off/on/in records, timed positions and
+// the airlines' dated records, each with a near miss that must fall out.
+#include <gtest/gtest.h>
+
+#include "readable/readable.h"
+#include "real_messages.h"
+
+namespace corvane::readable {
+namespace {
+
+TEST_F(RealMessages, InRangeAndTaggedLinesReadArrivalTimeAndPosition) {
+  const auto inRange = DecodeFirst("11", "OS KALB /QSL1940");
+  ASSERT_TRUE(inRange);
+  EXPECT_EQ(inRange->kind, "in_range_report");
+  EXPECT_EQ(TextOf(*inRange, "arrival"), "KALB");
+  EXPECT_EQ(TextOf(*inRange, "sent_time"), "19:40");
+  const auto coded = DecodeFirst("11", "036327/INRANG/DS LFPG");
+  ASSERT_TRUE(coded);
+  EXPECT_EQ(coded->kind, "in_range_report");
+  EXPECT_EQ(TextOf(*coded, "eta"), "22:51");
+  const auto commas = DecodeFirst("11", "POS\r\nCAS 261");
+  ASSERT_TRUE(commas);
+  EXPECT_DOUBLE_EQ(NumberOf(*commas, "longitude"), 23.968);
+  EXPECT_EQ(NumberOf(*commas, "total_air_temperature_c"), -28);
+  EXPECT_EQ(NumberOf(*commas, "wind_dir_deg"), 263);
+  const auto lines = DecodeFirst("11", "MKJS-CYYZ");
+  ASSERT_TRUE(lines);
+  EXPECT_DOUBLE_EQ(NumberOf(*lines, "longitude"), -77.988);
+  EXPECT_EQ(NumberOf(*lines, "altitude_ft"), 37000);
+  EXPECT_EQ(FieldOf(*lines, "wind_dir_deg"), nullptr);  // "WD 26912DEG"
+  EXPECT_FALSE(Decode({"11", "2", "OS KALB /QSL1960", {}}, tables_));
+  EXPECT_FALSE(Decode({"11", "2", "POS\r\nLAT N 58.698,ALT 37998", {}}, tables_));
+}
+
+TEST_F(RealMessages, SlashRouteAndOooiRecordsDateTheirTimes) {
+  const auto estimate = DecodeLine(1085);  // "/BA0843/ETA01/230822/LDSP/EGLL/EGSS/2JK0" "1940/EGLL27L/10"
+  ASSERT_TRUE(estimate);
+  EXPECT_EQ(estimate->kind, "estimated_arrival");
+  EXPECT_EQ(TextOf(*estimate, "eta_utc"), "2022-08-23T19:40:00Z");
+  EXPECT_EQ(TextOf(*estimate, "runway_arrival"), "27L");
+  const auto route = DecodeFirst("1R", "/AY0071/INT01/260521/EFHK/RJAA/RJTT/0854");
+  ASSERT_TRUE(route);
+  EXPECT_EQ(TextOf(*route, "arrival"), "RJAA");
+  EXPECT_FALSE(Decode({"1M", "2", "/BA0843/ETA01/320822/LDSP/EGLL/EGSS/2JK0", {}}, tables_));
+  const auto oooi = DecodeLine(1325);  // "KLAX,KPDX,03AUG22,...,/OU2104/FI  72/OF2122/ON2309/IN2313..."
+  ASSERT_TRUE(oooi);
+  EXPECT_EQ(TextOf(*oooi, "out_utc"), "2022-08-03T21:04:00Z");
+  EXPECT_EQ(TextOf(*oooi, "in_utc"), "2022-08-03T23:13:00Z");
+  EXPECT_EQ(TextOf(*oooi, "runway_arrival"), "28L");
+  EXPECT_FALSE(
+      Decode({"19", "2", "KLAX,KPDX,03AUG22,03,F/O,KPDX28L,---,,77378,FO  ,93868,/OU2164/ON2309", {}}, tables_));
+}
+
+TEST_F(RealMessages, TimedPositionsReadSignsUnitsAndTheLatestPoint) {
+  const auto decimal = DecodeFirst("1P", "121611,N 52.622,E  8.601,32000");
+  ASSERT_TRUE(decimal);
+  EXPECT_EQ(TextOf(*decimal, "report_time"), "12:16:11");
+  EXPECT_DOUBLE_EQ(NumberOf(*decimal, "latitude"), 52.622);
+  EXPECT_EQ(NumberOf(*decimal, "altitude_ft"), 32000);
+  const auto hundredths = DecodeFirst("10", "POS082150, N 3885,W 7841");
+  ASSERT_TRUE(hundredths);
+  EXPECT_DOUBLE_EQ(NumberOf(*hundredths, "longitude"), -78.41);
+  EXPECT_EQ(FieldOf(*hundredths, "altitude_ft"), nullptr);
+  const auto signedEast = DecodeLine(1319);  // "POX,CSN433    ,04AUG22,121839,PANC,KORD,N048.89,E0-99.14,..."
+  ASSERT_TRUE(signedEast);
+  EXPECT_DOUBLE_EQ(NumberOf(*signedEast, "longitude"), -99.14);
+  EXPECT_EQ(TextOf(*signedEast, "report_time_utc"), "2022-08-04T12:18:39Z");
+  const auto points = DecodeFirst("16", "/P1 1204,N  3.807/E101.294");
+  ASSERT_TRUE(points);
+  EXPECT_EQ(TextOf(*points, "report_time"), "12:12");
+  EXPECT_DOUBLE_EQ(NumberOf(*points, "longitude"), 102.011);
+  EXPECT_EQ(NumberOf(*points, "altitude_ft"), 15433);
+  EXPECT_FALSE(Decode({"1P", "2", "121611,N 92.622,E  8.601,32000,301,506,2301,91.90T", {}}, tables_));
+  EXPECT_FALSE(Decode(
+      {"16", "2", "/P1 1204,N  3.807/E101.294,  28068,   97/P3 1206,N  3.689/E101.484,  25047,   96", {}}, tables_));
+}
+
+TEST_F(RealMessages, AirlineRecordsReadSentTimeRequestRouteAndNote) {
+  const auto weather = DecodeLine(1312);  // "N,E,2022-06-18 22:37:37,12930,METAR,KMAF,"
+  ASSERT_TRUE(weather);
+  EXPECT_EQ(weather->kind, "weather_request");
+  EXPECT_EQ(TextOf(*weather, "sent_time_utc"), "2022-06-18T22:37:37Z");
+  EXPECT_EQ(TextOf(*weather, "airport"), "KMAF");
+  const auto route = DecodeFirst("11", "N,R,2022-08-04 12:20:52");
+  ASSERT_TRUE(route);
+  EXPECT_EQ(TextOf(*route, "departure"), "KCOS");
+  const auto estimate = DecodeFirst("17", "0,KFLLKAUS2108");
+  ASSERT_TRUE(estimate);
+  EXPECT_EQ(TextOf(*estimate, "eta"), "21:08");
+  const auto note = DecodeFirst("1L", "FFT1171,KPHL,1709");
+  ASSERT_TRUE(note);
+  EXPECT_EQ(TextOf(*note, "message"), "SLOW BOARDING DUE TO W/CPAX AND AISLE CHAIR IN EXIT ROW");
+  const auto gate = DecodeFirst("13", "ARR GATE REQ /AIR ID AS");
+  ASSERT_TRUE(gate);
+  EXPECT_EQ(TextOf(*gate, "eta"), "23:12");
+  EXPECT_FALSE(Decode({"17", "2", "X,E,2022-06-18 22:37:37,12930,METAR,KMAF,", {}}, tables_));
+  EXPECT_FALSE(Decode({"17", "2", "0,KFLLKAUS2178", {}}, tables_));
+}
+
+}  // namespace
+}  // namespace corvane::readable
