@@ -78,5 +78,8 @@ std::optional<Decoding> FlightStationNote(const Message& message, const referenc
 std::optional<Decoding> NumberedPoints(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> DatedAirlineRecord(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteEstimate(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PhaseChangePosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> NumberedRoutePosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightTimesRegistration(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -58,7 +58,7 @@ struct EventTitle {
   const char* timeCaption;
 };
 
-constexpr std::array<EventTitle, 15> kEventTitles = {{
+constexpr std::array<EventTitle, 17> kEventTitles = {{
     {"OUT EVENT", Kind::kOutReport, "out", "Out"},
     {"OFF EVENT", Kind::kOffReport, "off", "Off"},
     {"ON EVENT", Kind::kOnReport, "on", "On"},
@@ -74,6 +74,8 @@ constexpr std::array<EventTitle, 15> kEventTitles = {{
     {"RESET", Kind::kResetReport, nullptr, nullptr},
     {"POST RPT", Kind::kPostFlightReport, "in", "In"},
     {"POST TIMES SECS", Kind::kPostFlightReport, nullptr, nullptr},
+    {"1ST PDOOR OPEN", Kind::kDoorOpened, "event_time", "Door opened"},
+    {"IN FUEL FOB RPT", Kind::kFuelReport, nullptr, nullptr},
 }};
 
 const EventTitle* TitleOf(std::string_view title) {
@@ -681,31 +683,37 @@ std::optional<Decoding> AtisRequest(const Message& message, const reference::Ref
   return std::move(out).Finish();
 }
 
-// "01CLER VIR141/191334EGLLKLAX" then "+35764282.3- 17.8": the flight
+// "01CLER VIR141/191334EGLLKLAX" then "+35764282.3- 17.8", or
+// "01ERDCBOX487    /041214KLAXEDDF" then "35002 274.8 -19.6": the flight
 // phases left and entered, the flight, day and time, the route, then the
-// altitude and the outside air temperature.
+// altitude and the total air temperature (the middle number not read).
 std::optional<Decoding> FlightPhaseChange(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = message.text;
   const auto lineEnd = text.find("\r\n");
-  if (lineEnd != 28 || text.size() < 47 || text.substr(0, 2) != "01" || !AllOf(text.substr(2, 4), IsUpper) ||
-      text[6] != ' ' || text[13] != '/') {
+  const bool spaced = lineEnd == 28;  // " VIR141/": the flight behind a space, in six places
+  if ((lineEnd != 28 && lineEnd != 31) || text.size() < lineEnd + 19 || text.substr(0, 2) != "01" ||
+      !AllOf(text.substr(2, 4), IsUpper) || (spaced && text[6] != ' ') || text[lineEnd - 15] != '/') {
     return std::nullopt;
   }
-  const std::string_view flight = Trim(text.substr(7, 6));
-  const auto time = HoursMinutes(text.substr(16, 4));
-  const std::string_view values = text.substr(30, 17);  // "+35764282.3- 17.8"
-  const auto feet = Number(values.substr(0, 6));
-  const auto celsius = Number(values.substr(11, 6));
-  if (!IsFlight(flight) || !Digits(text.substr(14, 2), 2) || !time || !IsIcaoCode(text.substr(20, 4)) ||
-      !IsIcaoCode(text.substr(24, 4)) || !feet || !celsius || *feet < -2000 || *feet > 60000 ||
-      (values[11] != '+' && values[11] != '-')) {
+  const std::string_view flight = Trim(text.substr(spaced ? 7 : 6, spaced ? 6 : 10));
+  const std::string_view stamp = text.substr(lineEnd - 14, 14);  // "191334EGLLKLAX"
+  const auto time = HoursMinutes(stamp.substr(2, 4));
+  const std::string_view values = text.substr(lineEnd + 2, 17);
+  // "+35764282.3- 17.8" in fixed places, or "35002 274.8 -19.6" parted by spaces.
+  const bool parted = values[5] == ' ' && values[11] == ' ';
+  const auto feet = Number(values.substr(0, parted ? 5 : 6));
+  const std::string_view temperature = values.substr(parted ? 12 : 11, parted ? 5 : 6);
+  const auto celsius = Number(temperature);
+  if (!IsFlight(flight) || !Digits(stamp.substr(0, 2), 2) || !time || !IsIcaoCode(stamp.substr(6, 4)) ||
+      !IsIcaoCode(stamp.substr(10, 4)) || !feet || !celsius || *feet < -2000 || *feet > 60000 ||
+      (temperature[0] != '+' && temperature[0] != '-')) {
     return std::nullopt;
   }
   Builder out(Kind::kFlightPhaseChange, tables);
   out.Text("flight", "Flight", std::string(flight));
-  out.TimeOnDay("event_time", "Time", {0, 0, *Digits(text.substr(14, 2), 2)}, *time, message.received);
-  out.Airport("departure", "Departure", text.substr(20, 4));
-  out.Airport("arrival", "Arrival", text.substr(24, 4));
+  out.TimeOnDay("event_time", "Time", {0, 0, *Digits(stamp.substr(0, 2), 2)}, *time, message.received);
+  out.Airport("departure", "Departure", stamp.substr(6, 4));
+  out.Airport("arrival", "Arrival", stamp.substr(10, 4));
   out.Altitude(*feet);
   if (*celsius >= -99 && *celsius <= 60) {
     out.TotalAirTemperature(*celsius);  // the probe's reading, ram rise included

@@ -439,4 +439,78 @@ std::optional<Decoding> RouteEstimate(const Message& message, const reference::R
   return std::move(out).Finish();
 }
 
+// "ERDCN 50.168E  9.277,37998,  9.1,433" (label 19): the flight phases left
+// and entered (as the phase changes of label 4A name them), the position,
+// the altitude in feet; the last two numbers are not read.
+std::optional<Decoding> PhaseChangePosition(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(FirstLine(message.text), ',');
+  if (pieces.size() != 4 || pieces[0].size() < 12 ||
+      !std::all_of(pieces[0].begin(), pieces[0].begin() + 4, [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    return std::nullopt;
+  }
+  const std::string_view place = pieces[0].substr(4);  // "N 50.168E  9.277"
+  const auto split = place.find_first_of("EW", 1);
+  const auto latitude =
+      split == std::string_view::npos ? std::nullopt : DecimalDegrees(place.substr(0, split), 'N', 'S');
+  const auto longitude = split == std::string_view::npos ? std::nullopt : DecimalDegrees(place.substr(split), 'E', 'W');
+  const auto feet = Digits(pieces[1], 5);
+  if (!latitude || !longitude || !feet || *feet > 60000 || !Number(pieces[2]) || !Number(pieces[3])) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFlightPhaseChange, tables);
+  out.Position(*latitude, *longitude);
+  out.Altitude(*feet);
+  return std::move(out).Finish();
+}
+
+// "000000070LOWW,KEWR,0932,1744,N 49.223,E 12.038,0659" (label 1L): nine
+// digits, the route, two times not read, the position, four digits not
+// read.
+std::optional<Decoding> NumberedRoutePosition(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(FirstLine(message.text), ',');
+  if (pieces.size() != 7 || pieces[0].size() != 13 || !AllDigits(pieces[0].substr(0, 9)) ||
+      !IsIcaoCode(pieces[0].substr(9)) || !IsIcaoCode(pieces[1]) || !HoursMinutes(pieces[2]) ||
+      !HoursMinutes(pieces[3]) || !Digits(pieces[6], 4)) {
+    return std::nullopt;
+  }
+  const auto latitude = DecimalDegrees(pieces[4], 'N', 'S');
+  const auto longitude = DecimalDegrees(pieces[5], 'E', 'W');
+  if (!latitude || !longitude) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kPositionReport, tables);
+  out.Airport("departure", "Departure", pieces[0].substr(9));
+  out.Airport("arrival", "Arrival", pieces[1]);
+  out.Position(*latitude, *longitude);
+  return std::move(out).Finish();
+}
+
+// "DE1570,1217,1222,LPMA,1613,EDDF,,,.D-AIAC04AUG22122248      ----" (label
+// 1B): the flight, three times not read around the departure, the arrival,
+// then the registration run together with the date and time it was sent.
+std::optional<Decoding> FlightTimesRegistration(const Message& message, const reference::ReferenceTables& tables) {
+  const auto pieces = Split(FirstLine(message.text), ',');
+  if (pieces.size() != 9 || !IsFlight(pieces[0]) || !HoursMinutes(pieces[1]) || !HoursMinutes(pieces[2]) ||
+      !IsIcaoCode(pieces[3]) || !HoursMinutes(pieces[4]) || !IsIcaoCode(pieces[5]) || !pieces[8].starts_with('.')) {
+    return std::nullopt;
+  }
+  const std::string_view stamped = pieces[8].substr(1, pieces[8].find(' ') - 1);  // "D-AIAC04AUG22122248"
+  if (stamped.size() < 16 || stamped.size() > 20) {
+    return std::nullopt;
+  }
+  const std::string_view tail = stamped.substr(0, stamped.size() - 13);
+  const auto date = DayMonthYear(stamped.substr(tail.size(), 7));
+  auto time = TimeOfDay(stamped.substr(tail.size() + 7));
+  if (!date || !time || tail.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFlightRoute, tables);
+  out.Text("flight", "Flight", std::string(pieces[0]));
+  out.Airport("departure", "Departure", pieces[3]);
+  out.Airport("arrival", "Arrival", pieces[5]);
+  out.Text("tail", "Aircraft", std::string(tail));
+  out.TimeOnDay("sent_time", "Sent", *date, std::move(*time), message.received);
+  return std::move(out).Finish();
+}
+
 }  // namespace corvane::readable

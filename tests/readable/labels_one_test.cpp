@@ -98,5 +98,31 @@ TEST_F(RealMessages, AirlineRecordsReadSentTimeRequestRouteAndNote) {
   EXPECT_FALSE(Decode({"17", "2", "0,KFLLKAUS2178", {}}, tables_));
 }
 
+TEST_F(RealMessages, PhaseChangesEventsAndFlightRecordsOfTheseLabels) {
+  const auto parted = DecodeFirst("17", "01ERDCBOX487    /041214KLAXEDDF");  // then "35002 274.8 -19.6"
+  ASSERT_TRUE(parted);
+  EXPECT_EQ(TextOf(*parted, "flight"), "BOX487");
+  EXPECT_EQ(NumberOf(*parted, "altitude_ft"), 35002);
+  EXPECT_DOUBLE_EQ(NumberOf(*parted, "total_air_temperature_c"), -19.6);
+  EXPECT_FALSE(Decode({"17", "2", "01ERDCBOX487    /041214KLAXEDDF\r\n35002 274.8 19.6", {}}, tables_));  // no sign
+  const auto phasePosition = DecodeFirst("19", "ERDCN 50.168E  9.277");
+  ASSERT_TRUE(phasePosition);
+  EXPECT_DOUBLE_EQ(NumberOf(*phasePosition, "longitude"), 9.277);
+  EXPECT_EQ(NumberOf(*phasePosition, "altitude_ft"), 37998);
+  const auto door = DecodeLine(1053);  // "/16 1ST PDOOR OPEN / KLAX KSEA 12 053340/TIME 0533" ... "/LOC S101043,..."
+  ASSERT_TRUE(door);
+  EXPECT_EQ(door->kind, "door_opened");
+  EXPECT_EQ(TextOf(*door, "event_time_utc"), "2026-11-12T05:33:00Z");
+  EXPECT_EQ(FieldOf(*door, "latitude"), nullptr);
+  const auto registration = DecodeLine(1342);  // "DE1570,1217,1222,LPMA,1613,EDDF,,,.D-AIAC04AUG22122248 ..."
+  ASSERT_TRUE(registration);
+  EXPECT_EQ(TextOf(*registration, "tail"), "D-AIAC");
+  EXPECT_EQ(TextOf(*registration, "sent_time_utc"), "2022-08-04T12:22:48Z");
+  const auto routePosition = DecodeFirst("1L", "000000070LOWW,KEWR");
+  ASSERT_TRUE(routePosition);
+  EXPECT_DOUBLE_EQ(NumberOf(*routePosition, "latitude"), 49.223);
+  EXPECT_FALSE(Decode({"1L", "2", "000000070LOWW,KEWR,0932,1744,N 49.223,E 12.038,069", {}}, tables_));
+}
+
 }  // namespace
 }  // namespace corvane::readable
