@@ -971,11 +971,33 @@ std::optional<Decoding> DepartureTimes(const Message& message, const reference::
   return std::move(out).Finish();
 }
 
+// "N3835.95" or "W07858.88": a hemisphere letter, degrees (degreeDigits of
+// them), then minutes with their decimals.
+std::optional<double> DegreesAndMinutes(std::string_view text, char positive, char negative, std::size_t degreeDigits) {
+  text = Trim(text);
+  const auto point = text.find('.');
+  if (point != degreeDigits + 3 || text.size() < point + 2 || (text[0] != positive && text[0] != negative)) {
+    return std::nullopt;
+  }
+  const auto degrees = Digits(text.substr(1, degreeDigits), degreeDigits);
+  const auto minutes = Number(text.substr(1 + degreeDigits));
+  if (!degrees || !minutes || *minutes >= 60 || !Digits(text.substr(1 + degreeDigits, 2), 2) ||
+      !Digits(text.substr(point + 1), text.size() - point - 1)) {
+    return std::nullopt;
+  }
+  const double value = *degrees + *minutes / 60;
+  if (value > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? value : -value;
+}
+
 // Label 16's decimal positions: "N 44.203,W 86.546,31965,6, 290" (also
 // after a fix's name), "N 28.177/W 96.055", "LAT N 47.176/LON E  2.943",
 // " /N 59.196/E 18.010/07072/...", and "005236,36787,0135,  97,N 38.364
 // W 75.226" or "PC0397/04AUG22 12:08:30,12239,1527, 244,N 59.822 E 29.693"
-// with the altitude second.
+// with the altitude second; "001415,20274,0047, 3740,N3835.95 W07858.88"
+// with the position in degrees and minutes.
 std::optional<Decoding> DecimalPositionReport(const Message& message, const reference::ReferenceTables& tables) {
   std::string_view text = FirstLine(message.text);
   if (text.starts_with(" /")) {
@@ -1021,8 +1043,12 @@ std::optional<Decoding> DecimalPositionReport(const Message& message, const refe
   if (split == std::string_view::npos) {
     return std::nullopt;
   }
-  const auto latitude = DecimalDegrees(position.substr(0, split), 'N', 'S');
-  const auto longitude = DecimalDegrees(position.substr(split), 'E', 'W');
+  auto latitude = DecimalDegrees(position.substr(0, split), 'N', 'S');
+  auto longitude = DecimalDegrees(position.substr(split), 'E', 'W');
+  if (!latitude && !longitude) {  // "N3835.95 W07858.88": degrees and minutes
+    latitude = DegreesAndMinutes(position.substr(0, split), 'N', 'S', 2);
+    longitude = DegreesAndMinutes(position.substr(split), 'E', 'W', 3);
+  }
   const std::string_view first = pieces[0];
   const bool stamped =
       first.size() == 23 && first[6] == '/' && first[14] == ' ' && first[17] == ':' && first[20] == ':';

@@ -71,6 +71,11 @@ TEST_F(RealMessages, TimedPositionsReadSignsUnitsAndTheLatestPoint) {
   EXPECT_EQ(TextOf(*points, "report_time"), "12:12");
   EXPECT_DOUBLE_EQ(NumberOf(*points, "longitude"), 102.011);
   EXPECT_EQ(NumberOf(*points, "altitude_ft"), 15433);
+  const auto minutes = DecodeFirst("16", "001415,20274,0047, 3740,N3835.95 W07858.88");
+  ASSERT_TRUE(minutes);
+  EXPECT_NEAR(NumberOf(*minutes, "latitude"), 38 + 35.95 / 60, 1e-9);
+  EXPECT_NEAR(NumberOf(*minutes, "longitude"), -(78 + 58.88 / 60), 1e-9);
+  EXPECT_FALSE(Decode({"16", "2", "001415,20274,0047, 3740,N3865.95 W07858.88", {}}, tables_));  // 65 minutes
   EXPECT_FALSE(Decode({"1P", "2", "121611,N 92.622,E  8.601,32000,301,506,2301,91.90T", {}}, tables_));
   EXPECT_FALSE(Decode(
       {"16", "2", "/P1 1204,N  3.807/E101.294,  28068,   97/P3 1206,N  3.689/E101.484,  25047,   96", {}}, tables_));
