@@ -81,5 +81,6 @@ std::optional<Decoding> RouteEstimate(const Message& message, const reference::R
 std::optional<Decoding> PhaseChangePosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> NumberedRoutePosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightTimesRegistration(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> LoadsheetReceived(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

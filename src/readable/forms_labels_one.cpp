@@ -7,6 +7,7 @@
 //   "ARR GATE REQ /AIR ID AS,/DEST KPDX,/ETA 2312"            (label 13)
 //   "FFT2286,KPHL,1049,    ,OVERNIGHT MX KEPT A/C OUT..."     (label 1L)
 //   "/P1 1204,N  3.807/E101.294,  28068,   97/P2 1206,..."    (label 16)
+//   "ERDCN 50.168E  9.277,37998,...", "DE1570,1217,1222,LPMA,...", ...
 // Each checks the whole shape of its text before it reads anything and
 // leaves out the pieces whose meaning the traffic does not show.
 #include <algorithm>
@@ -244,11 +245,14 @@ std::optional<Decoding> OooiRecord(const Message& message, const reference::Refe
 
 // "121611,N 52.622,E  8.601,32000,301,506,2301,91.90T" (label 1P): the time,
 // the position and the altitude in feet; and "POS041216,N59.544,E032.009,
-// 1903,..." or "POS082150, N 3885,W 7841,---,308,..." (label 10): the time
-// and the position, the latter in hundredths of a degree. The other numbers
+// 1903,..." or "POS082150, N 3885,W 7841,---,308,..." (label 10) and
+// "POS041216/N  3.234/E102.727/46240/A26846/M 734" (label 17): the time
+// and the position, "N 3885" in hundredths of a degree. The other numbers
 // are not read.
 std::optional<Decoding> TimedPositionLine(const Message& message, const reference::ReferenceTables& tables) {
-  const auto pieces = Split(FirstLine(message.text), ',');
+  const std::string_view line = FirstLine(message.text);
+  const bool slashes = line.find(',') == std::string_view::npos;  // "POS041216/N  3.234/E102.727/..."
+  const auto pieces = Split(line, slashes ? '/' : ',');
   if (pieces.size() < 4) {
     return std::nullopt;
   }
@@ -510,6 +514,20 @@ std::optional<Decoding> FlightTimesRegistration(const Message& message, const re
   out.Airport("arrival", "Arrival", pieces[5]);
   out.Text("tail", "Aircraft", std::string(tail));
   out.TimeOnDay("sent_time", "Sent", *date, std::move(*time), message.received);
+  return std::move(out).Finish();
+}
+
+// "RPVM/RPLL LOADSHEET FINAL  RCVD 84  04" (label 11): the route, then the
+// word that the final loadsheet was received; the numbers are not read.
+std::optional<Decoding> LoadsheetReceived(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = Trim(FirstLine(message.text));
+  if (text.size() < 30 || text[4] != '/' || !IsIcaoCode(text.substr(0, 4)) || !IsIcaoCode(text.substr(5, 4)) ||
+      !text.substr(9).starts_with(" LOADSHEET FINAL ") || text.find(" RCVD ", 25) == std::string_view::npos) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kLoadsheet, tables);
+  out.Airport("departure", "Departure", text.substr(0, 4));
+  out.Airport("arrival", "Arrival", text.substr(5, 4));
   return std::move(out).Finish();
 }
 

@@ -62,6 +62,9 @@ TEST_F(RealMessages, TimedPositionsReadSignsUnitsAndTheLatestPoint) {
   ASSERT_TRUE(hundredths);
   EXPECT_DOUBLE_EQ(NumberOf(*hundredths, "longitude"), -78.41);
   EXPECT_EQ(FieldOf(*hundredths, "altitude_ft"), nullptr);
+  const auto slashes = DecodeFirst("17", "POS041216/N  3.234/E102.727");
+  ASSERT_TRUE(slashes);
+  EXPECT_DOUBLE_EQ(NumberOf(*slashes, "longitude"), 102.727);
   const auto signedEast = DecodeLine(1319);  // "POX,CSN433    ,04AUG22,121839,PANC,KORD,N048.89,E0-99.14,..."
   ASSERT_TRUE(signedEast);
   EXPECT_DOUBLE_EQ(NumberOf(*signedEast, "longitude"), -99.14);
@@ -96,6 +99,9 @@ TEST_F(RealMessages, AirlineRecordsReadSentTimeRequestRouteAndNote) {
   const auto note = DecodeFirst("1L", "FFT1171,KPHL,1709");
   ASSERT_TRUE(note);
   EXPECT_EQ(TextOf(*note, "message"), "SLOW BOARDING DUE TO W/CPAX AND AISLE CHAIR IN EXIT ROW");
+  const auto loadsheet = DecodeFirst("11", "RPVM/RPLL LOADSHEET FINAL");
+  ASSERT_TRUE(loadsheet);
+  EXPECT_EQ(TextOf(*loadsheet, "arrival"), "RPLL");
   const auto gate = DecodeFirst("13", "ARR GATE REQ /AIR ID AS");
   ASSERT_TRUE(gate);
   EXPECT_EQ(TextOf(*gate, "eta"), "23:12");
