@@ -82,5 +82,7 @@ std::optional<Decoding> PhaseChangePosition(const Message& message, const refere
 std::optional<Decoding> NumberedRoutePosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightTimesRegistration(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> LoadsheetReceived(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlaggedFreeText(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteFrequency(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

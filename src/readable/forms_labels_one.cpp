@@ -531,4 +531,66 @@ std::optional<Decoding> LoadsheetReceived(const Message& message, const referenc
   return std::move(out).Finish();
 }
 
+// "GSO1000000000GATE AGENT TRIED TO     BOARD 51PAX & ..." (label 1W): an
+// airport's IATA code and ten flags (neither read: what the code stands for
+// is not shown), then the crew's free text, its padding closed up.
+std::optional<Decoding> FlaggedFreeText(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 16 || !std::all_of(text.begin(), text.begin() + 3, [](char c) { return c >= 'A' && c <= 'Z'; }) ||
+      text.substr(3, 10).find_first_not_of("01") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  std::string words;
+  for (const std::string_view line : Lines(text.substr(13))) {
+    for (const std::string_view word : Split(line, ' ')) {
+      if (!word.empty()) {
+        words.append(words.empty() ? "" : " ").append(word);
+      }
+    }
+  }
+  if (words.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFreeText, tables);
+  out.Text("message", "Message", std::move(words));
+  return std::move(out).Finish();
+}
+
+// "----,----,04AUG22,1442" then "N 59.377,E 17.945,22,1,136975," and
+// "WIII,WIMM,03AUG22,0750" then "7,131550," (label 1X): the route (dashes
+// when not known), a date and time not read, then on the next line the
+// position when given and, last, the VHF frequency in kilohertz. The other
+// numbers are not read.
+std::optional<Decoding> RouteFrequency(const Message& message, const reference::ReferenceTables& tables) {
+  const auto lines = Lines(message.text);
+  const auto head = Split(lines[0], ',');
+  const auto isAirport = [](std::string_view code) { return code == "----" || IsIcaoCode(code); };
+  if (lines.size() < 2 || head.size() != 4 || !isAirport(head[0]) || !isAirport(head[1]) || !DayMonthYear(head[2]) ||
+      !HoursMinutes(head[3])) {
+    return std::nullopt;
+  }
+  auto body = Split(lines[1], ',');
+  if (body.size() >= 2 && body.back().empty()) {
+    body.pop_back();
+  }
+  const auto kilohertz = Digits(body.back(), 6);
+  if (!kilohertz || *kilohertz < 118000 || *kilohertz > 136999) {
+    return std::nullopt;
+  }
+  const auto latitude = body.size() >= 3 ? DecimalDegrees(body[0], 'N', 'S') : std::nullopt;
+  const auto longitude = body.size() >= 3 ? DecimalDegrees(body[1], 'E', 'W') : std::nullopt;
+  Builder out(latitude && longitude ? Kind::kPositionReport : Kind::kFlightRoute, tables);
+  if (head[0] != "----") {
+    out.Airport("departure", "Departure", head[0]);
+  }
+  if (head[1] != "----") {
+    out.Airport("arrival", "Arrival", head[1]);
+  }
+  if (latitude && longitude) {
+    out.Position(*latitude, *longitude);
+  }
+  out.Megahertz(*kilohertz);
+  return std::move(out).Finish();
+}
+
 }  // namespace corvane::readable

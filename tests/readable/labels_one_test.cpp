@@ -105,6 +105,15 @@ TEST_F(RealMessages, AirlineRecordsReadSentTimeRequestRouteAndNote) {
   const auto gate = DecodeFirst("13", "ARR GATE REQ /AIR ID AS");
   ASSERT_TRUE(gate);
   EXPECT_EQ(TextOf(*gate, "eta"), "23:12");
+  const auto freeText = DecodeFirst("1W", "GSO1000000000GATE AGENT");
+  ASSERT_TRUE(freeText);
+  EXPECT_EQ(TextOf(*freeText, "message"), "GATE AGENT TRIED TO BOARD 51PAX & ARGUE OUR ABILITY TO PAX");
+  EXPECT_FALSE(Decode({"1W", "2", "GSO1000000000", {}}, tables_));
+  const auto frequency = DecodeFirst("1X", "----,----,04AUG22,1442");
+  ASSERT_TRUE(frequency);
+  EXPECT_DOUBLE_EQ(NumberOf(*frequency, "frequency_mhz"), 136.975);
+  EXPECT_DOUBLE_EQ(NumberOf(*frequency, "latitude"), 59.377);
+  EXPECT_FALSE(Decode({"1X", "2", "WIII,WIMM,03AUG22,0750\r\n7,151550,", {}}, tables_));  // no VHF frequency
   EXPECT_FALSE(Decode({"17", "2", "X,E,2022-06-18 22:37:37,12930,METAR,KMAF,", {}}, tables_));
   EXPECT_FALSE(Decode({"17", "2", "0,KFLLKAUS2178", {}}, tables_));
 }
