@@ -84,5 +84,6 @@ std::optional<Decoding> FlightTimesRegistration(const Message& message, const re
 std::optional<Decoding> LoadsheetReceived(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlaggedFreeText(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteFrequency(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedRouteFlightRegistration(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -469,9 +469,20 @@ std::optional<Decoding> PhaseChangePosition(const Message& message, const refere
 
 // "000000070LOWW,KEWR,0932,1744,N 49.223,E 12.038,0659" (label 1L): nine
 // digits, the route, two times not read, the position, four digits not
-// read.
+// read; or "000000660N50442E005566,100444359SOG-06 ,,..." nine digits and
+// the position in degrees and tenths of minutes, the rest not read.
 std::optional<Decoding> NumberedRoutePosition(const Message& message, const reference::ReferenceTables& tables) {
   const auto pieces = Split(FirstLine(message.text), ',');
+  if (pieces.size() >= 2 && pieces[0].size() == 22 && AllDigits(pieces[0].substr(0, 9))) {  // "...N50442E005566"
+    const auto latitude = PackedCoordinate(pieces[0].substr(9, 6), 'N', 'S', 2);
+    const auto longitude = PackedCoordinate(pieces[0].substr(15), 'E', 'W', 3);
+    if (!latitude || !longitude) {
+      return std::nullopt;
+    }
+    Builder out(Kind::kPositionReport, tables);
+    out.Position(*latitude, *longitude);
+    return std::move(out).Finish();
+  }
   if (pieces.size() != 7 || pieces[0].size() != 13 || !AllDigits(pieces[0].substr(0, 9)) ||
       !IsIcaoCode(pieces[0].substr(9)) || !IsIcaoCode(pieces[1]) || !HoursMinutes(pieces[2]) ||
       !HoursMinutes(pieces[3]) || !Digits(pieces[6], 4)) {
@@ -590,6 +601,38 @@ std::optional<Decoding> RouteFrequency(const Message& message, const reference::
     out.Position(*latitude, *longitude);
   }
   out.Megahertz(*kilohertz);
+  return std::move(out).Finish();
+}
+
+// "0002022120000325114AUG22    KBWIEDDFDE2075    .D-ABUC,10582,,0800,..."
+// (label 1L): digits not read, a date not read, the route, the flight in ten
+// places, the registration behind a point; the rest not read.
+std::optional<Decoding> DatedRouteFlightRegistration(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view line = FirstLine(message.text);
+  const auto comma = line.find(',');
+  const auto route = line.find_first_not_of("0123456789");
+  if (comma == std::string_view::npos || route == std::string_view::npos || route < 11 ||
+      !DayMonthYear(line.substr(route - 2, 7))) {
+    return std::nullopt;
+  }
+  // The date's day is the last two digits of the run; the route follows
+  // the date and its padding.
+  const auto codes = line.find_first_not_of(' ', route + 5);
+  if (codes == std::string_view::npos || codes + 19 > comma || line[codes + 18] != '.') {
+    return std::nullopt;
+  }
+  const std::string_view flight = Trim(line.substr(codes + 8, 10));
+  const std::string_view tail = line.substr(codes + 19, comma - codes - 19);
+  if (!IsIcaoCode(line.substr(codes, 4)) || !IsIcaoCode(line.substr(codes + 4, 4)) || !IsFlight(flight) ||
+      tail.size() < 3 || tail.size() > 7 ||
+      tail.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFlightRoute, tables);
+  out.Airport("departure", "Departure", line.substr(codes, 4));
+  out.Airport("arrival", "Arrival", line.substr(codes + 4, 4));
+  out.Text("flight", "Flight", std::string(flight));
+  out.Text("tail", "Aircraft", std::string(tail));
   return std::move(out).Finish();
 }
 

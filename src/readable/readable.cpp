@@ -57,7 +57,7 @@ constexpr std::array<LabelForms, 69> kForms = {{
     {"20", {PosWaypointReport, FlightRouteRecord, nullptr}},
     {"SQ", {Squitter, nullptr}},
     {"B9", {AtisRequest, nullptr}},
-    {"1L", {TaggedReport, FlightStationNote, NumberedRoutePosition, nullptr}},
+    {"1L", {TaggedReport, FlightStationNote, NumberedRoutePosition, DatedRouteFlightRegistration, nullptr}},
     {"24", {RouteHeading, nullptr}},
     {"4N", {RouteHeading, RouteDataRecord, nullptr}},
     {"H2", {RouteWeatherReport, nullptr}},

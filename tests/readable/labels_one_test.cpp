@@ -141,7 +141,15 @@ TEST_F(RealMessages, PhaseChangesEventsAndFlightRecordsOfTheseLabels) {
   const auto routePosition = DecodeFirst("1L", "000000070LOWW,KEWR");
   ASSERT_TRUE(routePosition);
   EXPECT_DOUBLE_EQ(NumberOf(*routePosition, "latitude"), 49.223);
+  const auto packed = DecodeFirst("1L", "000000660N50442E005566,");
+  ASSERT_TRUE(packed);
+  EXPECT_NEAR(NumberOf(*packed, "longitude"), 5 + 56.6 / 60, 1e-9);
+  const auto registered = DecodeFirst("1L", "0002022120000325114AUG22    KBWIEDDFDE2075");
+  ASSERT_TRUE(registered);
+  EXPECT_EQ(TextOf(*registered, "flight"), "DE2075");
+  EXPECT_EQ(TextOf(*registered, "tail"), "D-ABUC");
   EXPECT_FALSE(Decode({"1L", "2", "000000070LOWW,KEWR,0932,1744,N 49.223,E 12.038,069", {}}, tables_));
+  EXPECT_FALSE(Decode({"1L", "2", "000000660N50642E005566,100444359SOG-06 ,,--- 21-,83617441", {}}, tables_));
 }
 
 }  // namespace
