@@ -85,5 +85,6 @@ std::optional<Decoding> LoadsheetReceived(const Message& message, const referenc
 std::optional<Decoding> FlaggedFreeText(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteFrequency(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> DatedRouteFlightRegistration(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> BracketedDatedText(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -636,4 +636,60 @@ std::optional<Decoding> DatedRouteFlightRegistration(const Message& message, con
   return std::move(out).Finish();
 }
 
+// "(2AAAA03-AUG-22 22:34Z)DATALINK SERVICE SUSPENDED ... IS N790Z.(Z" and
+// "(2AALT" / "03-AUG-22 23:25Z)" / "FROM: GDFS)" / "  TO: N689QS)" /
+// "FLIGHT PLAN (CE7872, ...)" / "(Z" (label 14): the business aircraft
+// service's messages, each line closed by ")" (beyond the text's own
+// parentheses), the whole by "(Z": the time
+// sent, the aircraft it goes to ("TO:") and the text; the four letters
+// after "(2" and the sender are not read.
+std::optional<Decoding> BracketedDatedText(const Message& message, const reference::ReferenceTables& tables) {
+  std::string_view text = message.text;
+  while (text.ends_with('\r') || text.ends_with('\n')) {
+    text.remove_suffix(1);
+  }
+  if (text.size() < 26 || !text.starts_with("(2") || !text.ends_with("(Z") ||
+      !std::all_of(text.begin() + 2, text.begin() + 6, [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    return std::nullopt;
+  }
+  std::string_view body = text.substr(6, text.size() - 8);
+  if (body.starts_with("\r\n")) {
+    body.remove_prefix(2);
+  }
+  // "03-AUG-22 23:25Z)"
+  if (body.size() < 17 || body[2] != '-' || body[6] != '-' || body[9] != ' ' || body[12] != ':' ||
+      body.substr(15, 2) != "Z)") {
+    return std::nullopt;
+  }
+  const std::string date =
+      std::string(body.substr(0, 2)) + std::string(body.substr(3, 3)) + std::string(body.substr(7, 2));
+  const std::string clock = std::string(body.substr(10, 2)) + std::string(body.substr(13, 2));
+  const auto day = DayMonthYear(date);
+  auto time = HoursMinutes(clock);
+  if (!day || !time) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFreeText, tables);
+  out.TimeOnDay("sent_time", "Sent", *day, std::move(*time), message.received);
+  std::string words;
+  for (std::string_view line : Lines(body.substr(17))) {
+    // The closing ")" of a line, unless it closes the line's own "(".
+    const bool closed = std::count(line.begin(), line.end(), ')') > std::count(line.begin(), line.end(), '(');
+    line = Trim(closed && line.ends_with(')') ? line.substr(0, line.size() - 1) : line);
+    if (line.starts_with("TO: ")) {
+      const std::string_view tail = Trim(line.substr(4));
+      if (tail.size() >= 3 && tail.size() <= 7 && tail[0] >= 'A' && tail[0] <= 'Z' &&
+          tail.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-") == std::string_view::npos) {
+        out.Text("tail", "Aircraft", std::string(tail));
+      }
+    } else if (!line.empty() && !line.starts_with("FROM: ")) {
+      words.append(words.empty() ? "" : " ").append(line);
+    }
+  }
+  if (!words.empty()) {
+    out.Text("message", "Message", std::move(words));
+  }
+  return std::move(out).Finish();
+}
+
 }  // namespace corvane::readable

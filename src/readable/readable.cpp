@@ -35,7 +35,7 @@ constexpr std::array<LabelForms, 69> kForms = {{
     {"22", {PositionDegreesMinutesSeconds, FlightHeader, nullptr}},
     {"5Z", {EventReport, ShortRouteMessage, nullptr}},
     {"13", {EventReport, RouteDateRecord, ArrivalGateRequest, DatedAirlineRecord, nullptr}},
-    {"14", {EventReport, FlightHeader, StationMessage, BracketPosition, nullptr}},
+    {"14", {EventReport, FlightHeader, StationMessage, BracketPosition, BracketedDatedText, nullptr}},
     {"17", {EventReport, DatedAirlineRecord, RouteEstimate, FlightPhaseChange, TimedPositionLine, nullptr}},
     {"18", {EventReport, DepartureTimes, DatedFlightPosition, DecimalPositionReport, nullptr}},
     {"19", {EventReport, DepartureTimes, OooiRecord, PhaseChangePosition, nullptr}},

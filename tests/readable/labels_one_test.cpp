@@ -114,6 +114,13 @@ TEST_F(RealMessages, AirlineRecordsReadSentTimeRequestRouteAndNote) {
   EXPECT_DOUBLE_EQ(NumberOf(*frequency, "frequency_mhz"), 136.975);
   EXPECT_DOUBLE_EQ(NumberOf(*frequency, "latitude"), 59.377);
   EXPECT_FALSE(Decode({"1X", "2", "WIII,WIMM,03AUG22,0750\r\n7,151550,", {}}, tables_));  // no VHF frequency
+  const auto uplink = DecodeLine(1278);  // "(2AALT" / "03-AUG-22 23:25Z)" / "FROM: GDFS)" / "  TO: N689QS)" ...
+  ASSERT_TRUE(uplink);
+  EXPECT_EQ(TextOf(*uplink, "sent_time_utc"), "2022-08-03T23:25:00Z");
+  EXPECT_EQ(TextOf(*uplink, "tail"), "N689QS");
+  EXPECT_EQ(TextOf(*uplink, "message"),
+            "FLIGHT PLAN (CE7872, KABQ-KLAS 0130Z ETD, IS NOW AVAILABLE FOR RECALL.) TOTAL FUEL  03800LBS");
+  EXPECT_FALSE(Decode({"14", "2", "(2AAAA03-AUG-22 22:34Z)DATALINK SERVICE SUSPENDED", {}}, tables_));  // no "(Z"
   EXPECT_FALSE(Decode({"17", "2", "X,E,2022-06-18 22:37:37,12930,METAR,KMAF,", {}}, tables_));
   EXPECT_FALSE(Decode({"17", "2", "0,KFLLKAUS2178", {}}, tables_));
 }
