@@ -1,13 +1,13 @@
-// Forms of the labels 10 to 1Z that the shared forms do not cover:
-//   "OS KALB /QSL1940"                                        (in range, label 11)
-//   "/BA0843/ETA01/230822/LDSP/EGLL/EGSS/2JK0" + "1940/EGLL27L/10" (labels 1M, 1R)
-//   "KLAX,KPDX,03AUG22,...,/OU2104/FI  72/OF2122/ON2309/IN2313..." (label 19)
-//   "121611,N 52.622,E  8.601,32000,...", "POS082150, N 3885,W 7841,..." (1P, 10)
-//   "POX,CSN433    ,04AUG22,121839,PANC,KORD,N048.89,E0-99.14,..."   (label 18)
-//   "ARR GATE REQ /AIR ID AS,/DEST KPDX,/ETA 2312"            (label 13)
-//   "FFT2286,KPHL,1049,    ,OVERNIGHT MX KEPT A/C OUT..."     (label 1L)
-//   "/P1 1204,N  3.807/E101.294,  28068,   97/P2 1206,..."    (label 16)
-//   "ERDCN 50.168E  9.277,37998,...", "DE1570,1217,1222,LPMA,...", ...
+// Forms of the labels 10 to 1Z that the shared forms do not cover, e.g.
+//   "OS KALB /QSL1940"                                   (in range, label 11)
+//   "/BA0843/ETA01/230822/LDSP/EGLL/EGSS/2JK0" + "1940/EGLL27L/10" (1M, 1R)
+//   "KLAX,KPDX,03AUG22,...,/OU2104/FI  72/OF2122/ON2309/IN2313..."  (19)
+//   "121611,N 52.622,E  8.601,32000,...", "POS082150, N 3885,W 7841,..."
+//   "POX,CSN433    ,04AUG22,121839,PANC,KORD,N048.89,E0-99.14,..."  (18)
+//   "N,E,2022-06-18 22:37:37,12930,METAR,KMAF,"  (the dated airline records)
+//   "/P1 1204,N  3.807/E101.294,  28068,   97/P2 1206,..."           (16)
+//   "(2AALT" / "03-AUG-22 23:25Z)" / ... / "(Z"    (business aviation, 14)
+// and the smaller ones below, each with its example.
 // Each checks the whole shape of its text before it reads anything and
 // leaves out the pieces whose meaning the traffic does not show.
 #include <algorithm>
@@ -134,7 +134,11 @@ std::optional<DateAndTime> ReadDateAndTime(std::string_view text) {
 
 // "04AUG": a day of the month and a month.
 bool IsDayMonth(std::string_view text) {
-  return text.size() == 5 && Digits(text.substr(0, 2), 2) && DayMonthYear(std::string(text) + "00");
+  if (text.size() != 5) {
+    return false;
+  }
+  const std::array<char, 7> withYear = {text[0], text[1], text[2], text[3], text[4], '0', '0'};
+  return DayMonthYear(std::string_view(withYear.data(), withYear.size())).has_value();
 }
 
 }  // namespace
@@ -351,7 +355,7 @@ std::optional<Decoding> FlightStationNote(const Message& message, const referenc
 }
 
 // "/P1 1204,N  3.807/E101.294,  28068,   97/P2 1206,N  3.689/E101.484,
-// 28068,   96/...": points numbered from 1, each a time, a position and the
+// 25047,   96/...": points numbered from 1, each a time, a position and the
 // altitude in feet; the latest point is the aircraft's. The last number of
 // each point is not read.
 std::optional<Decoding> NumberedPoints(const Message& message, const reference::ReferenceTables& tables) {
