@@ -104,4 +104,25 @@ std::optional<Decoding> RealTimeEffectsReport(const Message& message, const refe
 std::optional<Decoding> FacilitiesNotification(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FrequencyChange(const Message& message, const reference::ReferenceTables& tables);
 
+// Forms of the labels 10 to 1Z (forms_labels_one.cpp; TaggedLines in forms_labels.cpp).
+std::optional<Decoding> TaggedLines(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> InRangeArrival(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightDateSlashRoute(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> OooiRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TimedPositionLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedFlightPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> ArrivalGateRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightStationNote(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> NumberedPoints(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedAirlineRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteEstimate(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PhaseChangePosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> NumberedRoutePosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightTimesRegistration(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> LoadsheetReceived(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlaggedFreeText(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteFrequency(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedRouteFlightRegistration(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> BracketedDatedText(const Message& message, const reference::ReferenceTables& tables);
+
 }  // namespace corvane::readable

@@ -21,23 +21,6 @@ namespace {
 
 constexpr Kind kPositionReport = Kind::kPositionReport;
 
-// "10MAR20" or "04AUG22": a date, day, month and two-digit year.
-std::optional<TextDay> DayMonthYear(std::string_view text) {
-  static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
-                                                               "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-  const auto day = text.size() == 7 ? Digits(text.substr(0, 2), 2) : std::nullopt;
-  const auto year = text.size() == 7 ? Digits(text.substr(5, 2), 2) : std::nullopt;
-  if (!day || !year) {
-    return std::nullopt;
-  }
-  for (std::size_t month = 0; month < kMonths.size(); ++month) {
-    if (text.substr(2, 3) == kMonths[month]) {
-      return TextDay{2000 + *year, static_cast<int>(month) + 1, *day};
-    }
-  }
-  return std::nullopt;
-}
-
 // ---- Event reports ---------------------------------------------------------
 
 struct EventTitle {
@@ -47,7 +30,7 @@ struct EventTitle {
   const char* timeCaption;
 };
 
-constexpr std::array<EventTitle, 15> kEventTitles = {{
+constexpr std::array<EventTitle, 17> kEventTitles = {{
     {"OUT EVENT", Kind::kOutReport, "out", "Out"},
     {"OFF EVENT", Kind::kOffReport, "off", "Off"},
     {"ON EVENT", Kind::kOnReport, "on", "On"},
@@ -63,6 +46,8 @@ constexpr std::array<EventTitle, 15> kEventTitles = {{
     {"RESET", Kind::kResetReport, nullptr, nullptr},
     {"POST RPT", Kind::kPostFlightReport, "in", "In"},
     {"POST TIMES SECS", Kind::kPostFlightReport, nullptr, nullptr},
+    {"1ST PDOOR OPEN", Kind::kDoorOpened, "event_time", "Door opened"},
+    {"IN FUEL FOB RPT", Kind::kFuelReport, nullptr, nullptr},
 }};
 
 const EventTitle* TitleOf(std::string_view title) {
@@ -279,7 +264,18 @@ struct TaggedItems {
   std::vector<TaggedTime> times;
   std::optional<TextDay> date;
   std::optional<std::string> sent;  // "UTC": when the report was sent
+  std::optional<double> windDirection;
+  std::optional<double> windSpeed;
 };
+
+// "37998" or "37000FT": an altitude in feet.
+std::optional<double> TaggedFeet(std::string_view value) {
+  if (value.ends_with("FT")) {
+    value.remove_suffix(2);
+  }
+  const auto feet = Digits(value, value.size());
+  return feet && value.size() >= 3 && *feet <= 60000 ? std::optional<double>(*feet) : std::nullopt;
+}
 
 void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
   std::optional<double>& latitude = state.latitude;
@@ -292,8 +288,16 @@ void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
   } else if (tag == "LON") {
     longitude = DecimalDegrees(value, 'E', 'W');
   } else if (tag == "ALT") {
-    if (const auto feet = Digits(value, value.size()); feet && value.size() >= 3 && *feet <= 60000) {
+    if (const auto feet = TaggedFeet(value)) {
       out.Altitude(*feet);
+    }
+  } else if (tag == "WD" || tag == "WS") {
+    const auto number = Digits(value, value.size());
+    const bool inRange = number && (tag == "WD" ? *number <= 360 : *number <= 300);
+    (tag == "WD" ? state.windDirection : state.windSpeed) = inRange ? std::optional<double>(*number) : std::nullopt;
+  } else if (tag == "TAT") {
+    if (const auto celsius = Number(value); celsius && *celsius >= -99 && *celsius <= 60) {
+      out.TotalAirTemperature(*celsius);
     }
   } else if ((tag == "DEP" || tag == "DA") && IsIcaoCode(value)) {
     out.Airport("departure", "Departure", value);
@@ -337,6 +341,9 @@ void EndTaggedItems(TaggedItems& state, const ReceiveTime& received, Builder& ou
     out.Stamp("sent_time", "Sent", *sent, true);
   } else if (state.sent) {
     out.Time("sent_time", "Sent", std::move(*state.sent));
+  }
+  if (state.windDirection && state.windSpeed) {
+    out.Wind(*state.windDirection, *state.windSpeed);
   }
 }
 
@@ -644,31 +651,37 @@ std::optional<Decoding> AtisRequest(const Message& message, const reference::Ref
   return std::move(out).Finish();
 }
 
-// "01CLER VIR141/191334EGLLKLAX" then "+35764282.3- 17.8": the flight
+// "01CLER VIR141/191334EGLLKLAX" then "+35764282.3- 17.8", or
+// "01ERDCBOX487    /041214KLAXEDDF" then "35002 274.8 -19.6": the flight
 // phases left and entered, the flight, day and time, the route, then the
-// altitude and the outside air temperature.
+// altitude and the total air temperature (the middle number not read).
 std::optional<Decoding> FlightPhaseChange(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = message.text;
   const auto lineEnd = text.find("\r\n");
-  if (lineEnd != 28 || text.size() < 47 || text.substr(0, 2) != "01" || !AllOf(text.substr(2, 4), IsUpper) ||
-      text[6] != ' ' || text[13] != '/') {
+  const bool spaced = lineEnd == 28;  // " VIR141/": the flight behind a space, in six places
+  if ((lineEnd != 28 && lineEnd != 31) || text.size() < lineEnd + 19 || text.substr(0, 2) != "01" ||
+      !AllOf(text.substr(2, 4), IsUpper) || (spaced && text[6] != ' ') || text[lineEnd - 15] != '/') {
     return std::nullopt;
   }
-  const std::string_view flight = Trim(text.substr(7, 6));
-  const auto time = HoursMinutes(text.substr(16, 4));
-  const std::string_view values = text.substr(30, 17);  // "+35764282.3- 17.8"
-  const auto feet = Number(values.substr(0, 6));
-  const auto celsius = Number(values.substr(11, 6));
-  if (!IsFlight(flight) || !Digits(text.substr(14, 2), 2) || !time || !IsIcaoCode(text.substr(20, 4)) ||
-      !IsIcaoCode(text.substr(24, 4)) || !feet || !celsius || *feet < -2000 || *feet > 60000 ||
-      (values[11] != '+' && values[11] != '-')) {
+  const std::string_view flight = Trim(text.substr(spaced ? 7 : 6, spaced ? 6 : 10));
+  const std::string_view stamp = text.substr(lineEnd - 14, 14);  // "191334EGLLKLAX"
+  const auto time = HoursMinutes(stamp.substr(2, 4));
+  const std::string_view values = text.substr(lineEnd + 2, 17);
+  // "+35764282.3- 17.8" in fixed places, or "35002 274.8 -19.6" parted by spaces.
+  const bool parted = values[5] == ' ' && values[11] == ' ';
+  const auto feet = Number(values.substr(0, parted ? 5 : 6));
+  const std::string_view temperature = values.substr(parted ? 12 : 11, parted ? 5 : 6);
+  const auto celsius = Number(temperature);
+  if (!IsFlight(flight) || !Digits(stamp.substr(0, 2), 2) || !time || !IsIcaoCode(stamp.substr(6, 4)) ||
+      !IsIcaoCode(stamp.substr(10, 4)) || !feet || !celsius || *feet < -2000 || *feet > 60000 ||
+      (temperature[0] != '+' && temperature[0] != '-')) {
     return std::nullopt;
   }
   Builder out(Kind::kFlightPhaseChange, tables);
   out.Text("flight", "Flight", std::string(flight));
-  out.TimeOnDay("event_time", "Time", {0, 0, *Digits(text.substr(14, 2), 2)}, *time, message.received);
-  out.Airport("departure", "Departure", text.substr(20, 4));
-  out.Airport("arrival", "Arrival", text.substr(24, 4));
+  out.TimeOnDay("event_time", "Time", {0, 0, *Digits(stamp.substr(0, 2), 2)}, *time, message.received);
+  out.Airport("departure", "Departure", stamp.substr(6, 4));
+  out.Airport("arrival", "Arrival", stamp.substr(10, 4));
   out.Altitude(*feet);
   if (*celsius >= -99 && *celsius <= 60) {
     out.TotalAirTemperature(*celsius);  // the probe's reading, ram rise included
@@ -743,14 +756,25 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
   if (lead.size() >= 11 && AllOf(lead.substr(0, 11), IsDigit)) {  // the report's own numbering
     lead = Trim(lead.substr(11));
   }
+  std::string_view items = text.substr(first + 1);
+  // "036327/INRANG/DS LFPG/ETA 2251/...": a six-digit number, then what the
+  // report is (in range of the arrival, or a message to operations control).
+  const bool inRange = items.starts_with("INRANG/");
+  const bool coded = lead.size() == 6 && AllOf(lead, IsDigit) && (inRange || items.starts_with("OPSCTL/"));
+  if (coded) {
+    lead = {};
+    items.remove_prefix(7);
+  }
   // Reports with no position ("/TX .../FN TUI84X/..." of label 1X) are named
   // for what they carry.
   const bool placed = !lead.empty() || text.find("LAT ") != std::string_view::npos;
-  Builder out(placed ? kPositionReport : Kind::kProgressReport, tables);
+  Builder out(coded    ? (inRange ? Kind::kInRangeReport : Kind::kAirlineMessage)
+              : placed ? kPositionReport
+                       : Kind::kProgressReport,
+              tables);
   TaggedItems state;
   std::optional<double>& latitude = state.latitude;
   std::optional<double>& longitude = state.longitude;
-  std::string_view items = text.substr(first + 1);
   if (!lead.empty()) {  // "N 22.027/E 20.426/..." or "+ 39.126/- 77.358/..."
     const auto second = items.find('/');
     if (second == std::string_view::npos) {
@@ -762,7 +786,7 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
       return std::nullopt;
     }
     items.remove_prefix(second + 1);
-  } else if (first != 11) {
+  } else if (first != 11 && !coded) {
     return std::nullopt;
   }
   for (std::string_view line : Split(items, '\n')) {
@@ -775,6 +799,39 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
   if (latitude && longitude) {
     out.Position(*latitude, *longitude);
   }
+  return std::move(out).Finish();
+}
+
+// "POS" then "CAS 261,LAT N 58.698,LON E 23.968,ALT 37998,...,UTC 121847,
+// WD 263,WS   29,TAT - 28", or the route "MKJS-CYYZ" then one "TAG value"
+// a line ("LAT N 33.917", "ALT 37000FT", ...): the tagged items of a
+// position report parted by commas or line breaks. Both halves of the
+// position are needed; speeds, fuel and unsigned temperatures are not read.
+std::optional<Decoding> TaggedLines(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const std::string_view heading = FirstLine(text);
+  const bool route =
+      heading.size() == 9 && heading[4] == '-' && IsIcaoCode(heading.substr(0, 4)) && IsIcaoCode(heading.substr(5));
+  if ((heading != "POS" && !route) || heading.size() == text.size() || text.find('/') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  Builder out(kPositionReport, tables);
+  if (route) {
+    out.Airport("departure", "Departure", heading.substr(0, 4));
+    out.Airport("arrival", "Arrival", heading.substr(5));
+  }
+  TaggedItems state;
+  for (std::string_view line : Split(text.substr(heading.size()), '\n')) {
+    line = line.substr(0, line.find('\r'));
+    for (const std::string_view item : Split(line, ',')) {
+      ReadTaggedItem(Trim(item), out, state);
+    }
+  }
+  if (!state.latitude || !state.longitude) {
+    return std::nullopt;
+  }
+  EndTaggedItems(state, message.received, out);
+  out.Position(*state.latitude, *state.longitude);
   return std::move(out).Finish();
 }
 
@@ -882,11 +939,33 @@ std::optional<Decoding> DepartureTimes(const Message& message, const reference::
   return std::move(out).Finish();
 }
 
+// "N3835.95" or "W07858.88": a hemisphere letter, degrees (degreeDigits of
+// them), then minutes with their decimals.
+std::optional<double> DegreesAndMinutes(std::string_view text, char positive, char negative, std::size_t degreeDigits) {
+  text = Trim(text);
+  const auto point = text.find('.');
+  if (point != degreeDigits + 3 || text.size() < point + 2 || (text[0] != positive && text[0] != negative)) {
+    return std::nullopt;
+  }
+  const auto degrees = Digits(text.substr(1, degreeDigits), degreeDigits);
+  const auto minutes = Number(text.substr(1 + degreeDigits));
+  if (!degrees || !minutes || *minutes >= 60 || !Digits(text.substr(1 + degreeDigits, 2), 2) ||
+      !Digits(text.substr(point + 1), text.size() - point - 1)) {
+    return std::nullopt;
+  }
+  const double value = *degrees + *minutes / 60;
+  if (value > (positive == 'N' ? 90 : 180)) {
+    return std::nullopt;
+  }
+  return text[0] == positive ? value : -value;
+}
+
 // Label 16's decimal positions: "N 44.203,W 86.546,31965,6, 290" (also
 // after a fix's name), "N 28.177/W 96.055", "LAT N 47.176/LON E  2.943",
 // " /N 59.196/E 18.010/07072/...", and "005236,36787,0135,  97,N 38.364
 // W 75.226" or "PC0397/04AUG22 12:08:30,12239,1527, 244,N 59.822 E 29.693"
-// with the altitude second.
+// with the altitude second; "001415,20274,0047, 3740,N3835.95 W07858.88"
+// with the position in degrees and minutes.
 std::optional<Decoding> DecimalPositionReport(const Message& message, const reference::ReferenceTables& tables) {
   std::string_view text = FirstLine(message.text);
   if (text.starts_with(" /")) {
@@ -932,8 +1011,12 @@ std::optional<Decoding> DecimalPositionReport(const Message& message, const refe
   if (split == std::string_view::npos) {
     return std::nullopt;
   }
-  const auto latitude = DecimalDegrees(position.substr(0, split), 'N', 'S');
-  const auto longitude = DecimalDegrees(position.substr(split), 'E', 'W');
+  auto latitude = DecimalDegrees(position.substr(0, split), 'N', 'S');
+  auto longitude = DecimalDegrees(position.substr(split), 'E', 'W');
+  if (!latitude && !longitude) {  // "N3835.95 W07858.88": degrees and minutes
+    latitude = DegreesAndMinutes(position.substr(0, split), 'N', 'S', 2);
+    longitude = DegreesAndMinutes(position.substr(split), 'E', 'W', 3);
+  }
   const std::string_view first = pieces[0];
   const bool stamped =
       first.size() == 23 && first[6] == '/' && first[14] == ' ' && first[17] == ':' && first[20] == ':';

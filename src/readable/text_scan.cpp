@@ -274,4 +274,20 @@ std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte) {
   return static_cast<std::uint16_t>((crc << 8) ^ kCcittTable[((crc >> 8) ^ byte) & 0xFFU]);
 }
 
+std::optional<TextDay> DayMonthYear(std::string_view text) {
+  static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                               "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  const auto day = text.size() == 7 ? Digits(text.substr(0, 2), 2) : std::nullopt;
+  const auto year = text.size() == 7 ? Digits(text.substr(5, 2), 2) : std::nullopt;
+  if (!day || !year) {
+    return std::nullopt;
+  }
+  for (std::size_t month = 0; month < kMonths.size(); ++month) {
+    if (text.substr(2, 3) == kMonths[month]) {
+      return TextDay{2000 + *year, static_cast<int>(month) + 1, *day};
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace corvane::readable

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "readable/builder.h"
+
 namespace corvane::readable {
 
 // A decimal digit; a capital letter A to Z; either.
@@ -88,5 +90,8 @@ bool ChecksumHolds(std::string_view body);
 // One byte into a CRC-16 with the polynomial 0x1021, not reflected (the
 // ARINC 622 envelopes' checksum: start 0xFFFF, result inverted).
 std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte);
+
+// "10MAR20" or "04AUG22": a date, day, month and two-digit year.
+std::optional<TextDay> DayMonthYear(std::string_view text);
 
 }  // namespace corvane::readable

@@ -173,7 +173,9 @@ TEST_F(RealMessages, NumberedFormsReadEventsPositionsAndRoutes) {
   const auto lettered = DecodeFirst("16", "(2AAABN39211W 77144");
   ASSERT_TRUE(lettered);
   EXPECT_NEAR(NumberOf(*lettered, "latitude"), 39 + 21.1 / 60, 1e-9);
-  EXPECT_FALSE(DecodeFirst("14", "(2AAAA03-AUG-22"));
+  const auto serviceText = DecodeFirst("14", "(2AAAA03-AUG-22");  // a dated message, no position
+  ASSERT_TRUE(serviceText);
+  EXPECT_EQ(FieldOf(*serviceText, "latitude"), nullptr);
   const auto padded12 = DecodeFirst("12", "POSN 295754W 953809");
   ASSERT_TRUE(padded12);
   EXPECT_NEAR(NumberOf(*padded12, "longitude"), -(95 + 38 / 60.0 + 9 / 3600.0), 1e-9);
