@@ -321,6 +321,8 @@ void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
     }
   } else if (const auto date = value.empty() ? DayMonthYear(tag) : std::nullopt) {
     state.date = date;
+  } else if (tag == "DAY" && DayMonthYear(value)) {
+    state.date = DayMonthYear(value);
   } else if (tag == "FN" && IsFlight(value)) {
     out.Text("flight", "Flight", std::string(value));
   }
@@ -407,9 +409,22 @@ std::optional<double> DegreesMinutesSeconds(std::string_view text, char positive
   return text[0] == positive ? value : -value;
 }
 
+// "260202": the date of an automatic position report, YYMMDD.
+TextDay YearMonthDay(std::string_view text) {
+  const auto year = Digits(text.substr(0, 2), 2);
+  const auto month = text.size() == 6 ? Digits(text.substr(2, 2), 2) : std::nullopt;
+  const auto day = text.size() == 6 ? Digits(text.substr(4, 2), 2) : std::nullopt;
+  if (!year || !month || !day || *month < 1 || *month > 12 || *day < 1 || *day > 31) {
+    return {};
+  }
+  return {2000 + *year, *month, *day};
+}
+
 // One "/TAG value" item of an automatic position report; "****" (no value)
-// and values out of range are left out.
-void ReadAutoPositionItem(std::string_view tag, std::string_view value, Builder& out) {
+// and values out of range are left out. The time is dated by the "DAT"
+// item before it.
+void ReadAutoPositionItem(std::string_view tag, std::string_view value, Builder& out, TextDay& date,
+                          const ReceiveTime& received) {
   if (tag == "ALT") {
     const auto feet = Number(value);
     if (feet && value.size() == 5 && *feet <= 60000) {
@@ -434,9 +449,11 @@ void ReadAutoPositionItem(std::string_view tag, std::string_view value, Builder&
     if (const auto fuel = Digits(value, 6)) {
       out.Number("fuel", "Fuel on board", *fuel, "");
     }
+  } else if (tag == "DAT") {
+    date = YearMonthDay(value);
   } else if (tag == "TIM") {
     if (auto time = value.size() == 6 ? TimeOfDay(value) : std::nullopt) {
-      out.Time("report_time", "Time", std::move(*time));
+      out.TimeOnDay("report_time", "Time", date, std::move(*time), received);
     }
   }
 }
@@ -1079,8 +1096,9 @@ std::optional<Decoding> ShortRouteMessage(const Message& message, const referenc
 //  /WND 227027/TAT ****/TAS 467/CRZ 080
 //  /FOB 034840
 //  /DAT 260202/TIM 010133": position (degrees, minutes, seconds), altitude,
-// outside air temperature, wind, true airspeed, fuel on board and the time.
-// The leading number, total air temperature, "CRZ" and the date are not read.
+// outside air temperature, wind, true airspeed, fuel on board and the time
+// on its date (YYMMDD). The leading number, total air temperature and "CRZ"
+// are not read.
 std::optional<Decoding> AutoPositionReport(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = message.text;
   if (text.size() < 34 || !Digits(text.substr(0, 6), 6) || text.substr(6, 12) != "/AUTPOS/LLD " || text[25] != ' ') {
@@ -1093,9 +1111,10 @@ std::optional<Decoding> AutoPositionReport(const Message& message, const referen
   }
   Builder out(kPositionReport, tables);
   out.Position(*latitude, *longitude);
+  TextDay date;
   for (const std::string_view item : Split(text.substr(34), '/')) {
     if (item.size() > 4 && item[3] == ' ') {
-      ReadAutoPositionItem(item.substr(0, 3), ItemValue(item.substr(4)), out);
+      ReadAutoPositionItem(item.substr(0, 3), ItemValue(item.substr(4)), out, date, message.received);
     }
   }
   return std::move(out).Finish();

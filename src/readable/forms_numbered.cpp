@@ -268,7 +268,7 @@ std::optional<Decoding> LoadOrSlashPosition(const Message& message, const refere
 }
 
 // "28,E,08DEC19,090218,N 37.985,W 79.875,36997, 10160,KBUR,KJFK,KJFK,31L/,..."
-// (label 36) and "285,B,69005074-507,10/12,+36.081,-094.810,35014,002.3,ELP,
+// (label 36: the time on its date) and "285,B,69005074-507,10/12,+36.081,-094.810,35014,002.3,ELP,
 // SDF,SDF,17R/,17L/,..." (label 4N, the airports as IATA codes, the position
 // often empty): the time (36), position, altitude and the route; the third
 // airport, the runways and the numbers after are not read.
@@ -302,7 +302,8 @@ std::optional<Decoding> RouteDataRecord(const Message& message, const reference:
     AltitudeIfFeet(pieces[6], out);
   }
   if (time) {
-    out.Time("report_time", "Time", *time);
+    // "08DEC19": the day the time is on.
+    out.TimeOnDay("report_time", "Time", DayMonthYear(pieces[2]).value_or(TextDay{}), *time, message.received);
   }
   if (icao) {
     out.Airport("departure", "Departure", pieces[8]);

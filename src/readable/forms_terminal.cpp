@@ -448,8 +448,10 @@ std::optional<Decoding> TripReport(const std::vector<std::string_view>& items,
   return std::move(out).Finish();
 }
 
-// "CCN534UW,FEB01,235529,KCLT,KLAS,1454": tail, date, time and route.
-std::optional<Decoding> ReportHeading(std::string_view item, const reference::ReferenceTables& tables) {
+// "CCN534UW,FEB01,235529,KCLT,KLAS,1454": tail, date (month and day), time
+// and route.
+std::optional<Decoding> ReportHeading(std::string_view item, const reference::ReferenceTables& tables,
+                                      const ReceiveTime& received) {
   const auto pieces = Split(item.substr(2), ',');
   if (pieces.size() < 5 || !IsRegistration(pieces[0]) || pieces[1].size() != 5) {
     return std::nullopt;
@@ -458,16 +460,19 @@ std::optional<Decoding> ReportHeading(std::string_view item, const reference::Re
   if (!time || !IsIcaoCode(pieces[3]) || !IsIcaoCode(pieces[4])) {
     return std::nullopt;
   }
+  const auto month = MonthOfAbbreviation(pieces[1].substr(0, 3));
+  const auto day = Digits(pieces[1].substr(3), 2);
   Builder out(kConditionReport, tables);
   out.Text("tail", "Aircraft", std::string(pieces[0]));
-  out.Time("report_time", "Time", *time);
+  out.TimeOnDay("report_time", "Time", month && day ? TextDay{0, *month, *day} : TextDay{}, *time, received);
   Route(out, pieces[3], pieces[4]);
   return std::move(out).Finish();
 }
 
 // "A38/A32138,1,1/C1TRP,..." and "A02/A32102,1,1/CCN534UW,...": the report
 // number, the aircraft type, then "/"-separated items.
-std::optional<Decoding> NumberedReport(std::string_view body, const reference::ReferenceTables& tables) {
+std::optional<Decoding> NumberedReport(std::string_view body, const reference::ReferenceTables& tables,
+                                       const ReceiveTime& received) {
   if (body.size() < 20 || body[0] != 'A' || !Digits(body.substr(1, 2), 2) || body[3] != '/' || body[4] != 'A') {
     return std::nullopt;
   }
@@ -476,7 +481,7 @@ std::optional<Decoding> NumberedReport(std::string_view body, const reference::R
     return std::nullopt;
   }
   if (items[2].starts_with("CC")) {
-    return ReportHeading(items[2], tables);
+    return ReportHeading(items[2], tables, received);
   }
   return TripReport(items, tables);
 }
@@ -484,7 +489,8 @@ std::optional<Decoding> NumberedReport(std::string_view body, const reference::R
 // "R04/A33004,1,1
 //  C1,.VH-EBR,25MAR16,02.01.30,YSSY,RPLL,QFA19     ,4000,019
 //  ...": tail, date, time, route and flight of an engine report.
-std::optional<Decoding> EngineReport(std::string_view body, const reference::ReferenceTables& tables) {
+std::optional<Decoding> EngineReport(std::string_view body, const reference::ReferenceTables& tables,
+                                     const ReceiveTime& received) {
   if (body.size() < 40 || body[0] != 'R' || !Digits(body.substr(1, 2), 2) || body[3] != '/') {
     return std::nullopt;
   }
@@ -502,7 +508,7 @@ std::optional<Decoding> EngineReport(std::string_view body, const reference::Ref
   }
   Builder out(kConditionReport, tables);
   out.Text("tail", "Aircraft", std::string(pieces[0]));
-  out.Time("report_time", "Time", *time);
+  out.TimeOnDay("report_time", "Time", DayMonthYear(pieces[1]).value_or(TextDay{}), *time, received);
   Route(out, pieces[3], pieces[4]);
   FlightIfNumber(out, pieces[5]);
   return std::move(out).Finish();
@@ -673,7 +679,8 @@ bool ReportedPosition(std::string_view item, Builder& out) {
 // (their heading dropped): "DT" the destination and its runway, "FN" the
 // flight, "TS" the time (HHMMSS, then the date), "PS" a position report, and
 // the route ("RP:DA:...").
-void ReportItems(const std::vector<std::string_view>& items, Builder& out, bool& position) {
+void ReportItems(const std::vector<std::string_view>& items, Builder& out, bool& position,
+                 const ReceiveTime& received) {
   const bool hasPosition = std::any_of(items.begin(), items.end(), [](auto item) { return item.starts_with("PS"); });
   bool arrival = false;
   for (const std::string_view item : items) {
@@ -692,7 +699,7 @@ void ReportItems(const std::vector<std::string_view>& items, Builder& out, bool&
       FlightIfNumber(out, item.substr(2));
     } else if (item.starts_with("TS") && !hasPosition && pieces.size() == 2 && Digits(pieces[1], 6)) {
       if (const auto time = TimeOfDay(pieces[0])) {
-        out.Time("report_time", "Time", *time);
+        out.TimeOnDay("report_time", "Time", SixDigitDate(pieces[1]), *time, received);
       }
     } else if (item.starts_with("PS")) {
       position = ReportedPosition(item, out) || position;
@@ -716,14 +723,15 @@ void ReportItems(const std::vector<std::string_view>& items, Builder& out, bool&
 // "PRG/DTEHAM,18R,207,085235,041/FNDAL162/TS080747,090223AE30" and
 // "POS/ID746026,,/DC03032024,173207/MR1,/ET031846/PSN42579W108090,...":
 // checksummed items (see ReportItems).
-std::optional<Decoding> ItemReport(std::string_view body, const reference::ReferenceTables& tables) {
+std::optional<Decoding> ItemReport(std::string_view body, const reference::ReferenceTables& tables,
+                                   const ReceiveTime& received) {
   if (!ChecksumHolds(body)) {
     return std::nullopt;
   }
   const auto items = Split(body.substr(4, body.size() - 8), '/');
   Builder out(Kind::kProgressReport, tables);
   bool position = false;
-  ReportItems(items, out, position);
+  ReportItems(items, out, position, received);
   if (position) {
     out.SetKind(kPositionReport);
   }
@@ -736,22 +744,23 @@ std::optional<Decoding> ItemReport(std::string_view body, const reference::Refer
 // "WRN/WN24030316250034000006NAV ADS-B RPTG 1 FAULT ", either perhaps
 // behind ".1/" or a "PN..." item: the record ("FR" fault, "WN" warning)
 // begins with its date YYMMDD and time HHMM; the rest is not read.
-std::optional<Decoding> FaultReport(std::string_view body, const reference::ReferenceTables& tables) {
+std::optional<Decoding> FaultReport(std::string_view body, const reference::ReferenceTables& tables,
+                                    const ReceiveTime& received) {
   const bool fault = body.starts_with("FLR/");
   const std::string_view tag = fault ? "FR" : "WN";
   for (const std::string_view item : Split(body.substr(4), '/')) {
     if (item.size() < 12 || !item.starts_with(tag)) {
       continue;
     }
+    const auto year = Digits(item.substr(2, 2), 2);
     const auto month = Digits(item.substr(4, 2), 2);
     const auto day = Digits(item.substr(6, 2), 2);
     const auto time = TimeOfDay(item.substr(8, 4));
-    if (!Digits(item.substr(2, 2), 2) || !month || *month < 1 || *month > 12 || !day || *day < 1 || *day > 31 ||
-        !time) {
+    if (!year || !month || *month < 1 || *month > 12 || !day || *day < 1 || *day > 31 || !time) {
       return std::nullopt;
     }
     Builder out(fault ? Kind::kFaultReport : Kind::kWarningReport, tables);
-    out.Time("report_time", "Time", *time);
+    out.TimeOnDay("report_time", "Time", {2000 + *year, *month, *day}, *time, received);
     return std::move(out).Finish();
   }
   return std::nullopt;
@@ -815,10 +824,10 @@ std::optional<Decoding> TerminalReport(const Message& message, const reference::
     return FlightPlanReport(body, tables);
   }
   if (body.starts_with("PRG/") || body.starts_with("POS/")) {
-    return ItemReport(body, tables);
+    return ItemReport(body, tables, message.received);
   }
   if (body.starts_with("FLR/") || body.starts_with("WRN/")) {
-    return FaultReport(body, tables);
+    return FaultReport(body, tables, message.received);
   }
   if (body.starts_with("++")) {
     return FlightDataTrack(body, tables);
@@ -842,14 +851,15 @@ std::optional<Decoding> TerminalReport(const Message& message, const reference::
     return RoutePosition(body, tables);
   }
   if (body[3] == '/') {
-    return body[0] == 'A' ? NumberedReport(body, tables) : EngineReport(body, tables);
+    return body[0] == 'A' ? NumberedReport(body, tables, message.received)
+                          : EngineReport(body, tables, message.received);
   }
   if (IsDigit(body[0]) || body[0] == ',') {
     // "001304400101010692066\r\nR01/A33001,1,1\r\nC1,...": an engine report
     // behind a line of digits.
     const auto lineEnd = body.find("\r\nR");
     if (lineEnd != std::string_view::npos && AllDigits(body.substr(0, lineEnd))) {
-      return EngineReport(body.substr(lineEnd + 2), tables);
+      return EngineReport(body.substr(lineEnd + 2), tables, message.received);
     }
     if (auto feed = FeedPositionBlock(body, tables)) {
       return feed;

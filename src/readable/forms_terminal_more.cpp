@@ -67,24 +67,6 @@ const Subject* SubjectOf(std::string_view code) {
   return found == kSubjects.end() ? nullptr : found;
 }
 
-// "DDMMYY" or "MMDDYY" (the two are in use): the day, only when the digits
-// allow one reading; all 0 otherwise.
-TextDay SixDigitDate(std::string_view text) {
-  const auto first = Digits(text.substr(0, 2), 2);
-  const auto second = Digits(text.substr(2, 2), 2);
-  const auto year = Digits(text.substr(4, 2), 2);
-  if (text.size() != 6 || !first || !second || !year || *first < 1 || *second < 1 || *first > 31 || *second > 31) {
-    return {};
-  }
-  if (*first == *second || (*first > 12 && *second <= 12)) {
-    return {2000 + *year, *second, *first};
-  }
-  if (*second > 12 && *first <= 12) {
-    return {2000 + *year, *first, *second};
-  }
-  return {};
-}
-
 // "TS000717,020226": the time the message was sent, dated when the date
 // can be read one way only.
 void TimeStamp(std::string_view item, Builder& out, const ReceiveTime& received) {

@@ -274,20 +274,43 @@ std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte) {
   return static_cast<std::uint16_t>((crc << 8) ^ kCcittTable[((crc >> 8) ^ byte) & 0xFFU]);
 }
 
-std::optional<TextDay> DayMonthYear(std::string_view text) {
+std::optional<int> MonthOfAbbreviation(std::string_view text) {
   static constexpr std::array<std::string_view, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
                                                                "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
-  const auto day = text.size() == 7 ? Digits(text.substr(0, 2), 2) : std::nullopt;
-  const auto year = text.size() == 7 ? Digits(text.substr(5, 2), 2) : std::nullopt;
-  if (!day || !year) {
-    return std::nullopt;
-  }
   for (std::size_t month = 0; month < kMonths.size(); ++month) {
-    if (text.substr(2, 3) == kMonths[month]) {
-      return TextDay{2000 + *year, static_cast<int>(month) + 1, *day};
+    if (text == kMonths[month]) {
+      return static_cast<int>(month) + 1;
     }
   }
   return std::nullopt;
+}
+
+std::optional<TextDay> DayMonthYear(std::string_view text) {
+  const auto day = text.size() == 7 ? Digits(text.substr(0, 2), 2) : std::nullopt;
+  const auto year = text.size() == 7 ? Digits(text.substr(5, 2), 2) : std::nullopt;
+  const auto month = text.size() == 7 ? MonthOfAbbreviation(text.substr(2, 3)) : std::nullopt;
+  if (!day || !year || !month) {
+    return std::nullopt;
+  }
+  return TextDay{2000 + *year, *month, *day};
+}
+
+// "DDMMYY" or "MMDDYY" (the two are in use): the day, only when the digits
+// allow one reading; all 0 otherwise.
+TextDay SixDigitDate(std::string_view text) {
+  const auto first = Digits(text.substr(0, 2), 2);
+  const auto second = Digits(text.substr(2, 2), 2);
+  const auto year = Digits(text.substr(4, 2), 2);
+  if (text.size() != 6 || !first || !second || !year || *first < 1 || *second < 1 || *first > 31 || *second > 31) {
+    return {};
+  }
+  if (*first == *second || (*first > 12 && *second <= 12)) {
+    return {2000 + *year, *second, *first};
+  }
+  if (*second > 12 && *first <= 12) {
+    return {2000 + *year, *first, *second};
+  }
+  return {};
 }
 
 }  // namespace corvane::readable

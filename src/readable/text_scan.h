@@ -94,4 +94,11 @@ std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte);
 // "10MAR20" or "04AUG22": a date, day, month and two-digit year.
 std::optional<TextDay> DayMonthYear(std::string_view text);
 
+// "JAN" to "DEC" as 1 to 12.
+std::optional<int> MonthOfAbbreviation(std::string_view text);
+
+// "DDMMYY" or "MMDDYY" (the two are in use): the day, only when the digits
+// allow one reading; all 0 otherwise.
+TextDay SixDigitDate(std::string_view text);
+
 }  // namespace corvane::readable

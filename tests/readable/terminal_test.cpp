@@ -165,6 +165,23 @@ TEST_F(TerminalForms, ConditionReportsReadTheirHeadings) {
   EXPECT_EQ(TextOf(*behindDigits, "tail"), "7T-VJX");
 }
 
+TEST_F(TerminalForms, TimesGivenWithTheirDateBecomeUtcTimestamps) {
+  // Month and day (completed with the year of reception), YYMMDD, DDMMYY,
+  // 25MAR16 and the tagged "DAY 22OCT24", each on its own line.
+  EXPECT_EQ(TextOf(*DecodeLine(88), "report_time_utc"), "2026-02-01T23:55:29Z");   // FEB01,235529
+  EXPECT_EQ(TextOf(*DecodeLine(196), "report_time_utc"), "2026-02-02T01:01:33Z");  // /DAT 260202/TIM 010133
+  EXPECT_EQ(TextOf(*DecodeLine(902), "report_time_utc"), "2023-12-13T18:19:07Z");  // TS181907,131223
+  EXPECT_EQ(TextOf(*DecodeLine(924), "report_time_utc"), "2023-12-13T18:43:00Z");  // WN2312131843
+  EXPECT_EQ(TextOf(*DecodeLine(1151), "report_time_utc"), "2024-03-04T11:23:00Z");
+  EXPECT_EQ(TextOf(*DecodeLine(1740), "report_time_utc"), "2019-12-08T09:02:18Z");  // 08DEC19,090218
+  EXPECT_EQ(TextOf(*DecodeLine(2087), "report_time_utc"), "2016-03-25T02:01:30Z");  // 25MAR16,02.01.30
+  const auto tagged = DecodeLine(1081);  // ETA 0120 ... DAY 22OCT24/UTC 002714
+  ASSERT_TRUE(tagged);
+  EXPECT_EQ(TextOf(*tagged, "sent_time_utc"), "2024-10-22T00:27:14Z");
+  EXPECT_EQ(TextOf(*tagged, "eta_utc"), "2024-10-22T01:20:00Z");
+  EXPECT_EQ(FieldOf(*tagged, "sent_time"), nullptr);
+}
+
 TEST_F(TerminalForms, PositionReportsReadTheirPlaceInEachSpelling) {
   const auto south = DecodeFirst("H1", "YSSY,KSFO,101621");
   ASSERT_TRUE(south);
