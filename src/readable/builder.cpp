@@ -182,8 +182,9 @@ std::optional<UtcSeconds> OnTextDay(const TextDay& day, std::string_view timeOfD
   const long long inDay = SecondsIntoDay(timeOfDay);
   std::optional<UtcSeconds> best;
   // The candidates: the year and month the text gives, or those of the
-  // reception, the one before and the one after.
-  for (int step = -1; step <= 1; ++step) {
+  // reception, the two before (a 31st when the month before has 30 days)
+  // and the one after.
+  for (int step = -2; step <= 1; ++step) {
     int year = day.year != 0 ? day.year : received.year;
     int month = day.month != 0 ? day.month : received.month;
     if (day.year == 0 && day.month == 0) {

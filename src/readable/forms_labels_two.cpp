@@ -290,9 +290,10 @@ std::optional<Decoding> MissionReport(const Message& message, const reference::R
 // M52/092055/0302/---/535/0853/0910/----/----" (label 4T): the flight, two
 // days of month, the route (IATA), the time, a number, the position, the
 // flight level, the phase, two numbers, the temperature, the wind, three
-// numbers, then out, off, on and in ("----" before they happen). The days,
-// the phase and the numbers are not read; the times stay times of day, as
-// which of the two days each falls on is not sure.
+// numbers, then out, off, on and in ("----" before they happen). When the
+// two days are one, the times are on it (the others the nearest to the
+// report's); otherwise they stay times of day, as which of the two days each
+// falls on is not sure. The phase and the numbers are not read.
 std::optional<Decoding> FlightStatusLine(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = FirstLine(message.text);
   if (!text.starts_with("AGFSR ")) {
@@ -310,7 +311,13 @@ std::optional<Decoding> FlightStatusLine(const Message& message, const reference
   out.Text("flight", "Flight", std::string(pieces[0]));
   out.Text("departure_iata", "Departure (IATA)", std::string(pieces[3].substr(0, 3)));
   out.Text("arrival_iata", "Arrival (IATA)", std::string(pieces[3].substr(3)));
-  out.Time("report_time", "Time", std::move(*time));
+  const auto day = pieces[1] == pieces[2] ? Digits(pieces[1], 2) : std::nullopt;
+  const auto dated = day ? OnTextDay({0, 0, *day}, *time, message.received) : std::nullopt;
+  if (dated) {
+    out.Stamp("report_time", "Time", *dated, false);
+  } else {
+    out.Time("report_time", "Time", std::move(*time));
+  }
   if (const auto feet = FlightLevelFeet(pieces[7])) {
     out.Altitude(*feet);
   }
@@ -320,7 +327,7 @@ std::optional<Decoding> FlightStatusLine(const Message& message, const reference
       {{"out", "Out"}, {"off", "Off"}, {"on", "On"}, {"in", "In"}}};
   for (std::size_t i = 0; i < kTimes.size(); ++i) {
     if (auto at = TimeOfDay(pieces[16 + i]); at && pieces[16 + i].size() == 4) {
-      out.Time(kTimes[i][0], kTimes[i][1], std::move(*at));
+      out.TimeNear(kTimes[i][0], kTimes[i][1], dated, std::move(*at));
     }
   }
   return std::move(out).Finish();

@@ -118,15 +118,16 @@ bool ReadOffTimes(const Heading& heading, Builder& out) {
   return true;
 }
 
-// " OAK 1243MHR 1" (3C): the arrival, then a time, a station and a digit,
-// none of them read.
-bool ReadArrivalAndStation(const Heading& heading, Builder& out) {
+// " OAK 1243MHR 1" (3C): the arrival as planned, a time, a station and a
+// digit. None is read: the same flight's route that follows (3W) goes to the
+// station after the time, so the first is an arrival given up, and neither
+// is sure enough to name the flight's arrival.
+bool ReadArrivalAndStation(const Heading& heading, Builder& /*out*/) {
   const auto arrival = ArrivalOf(heading.body);
   if (!arrival || arrival->rest.size() != 10 || arrival->rest[0] != ' ' || !HoursMinutes(arrival->rest.substr(1, 4)) ||
       !IsIataCode(arrival->rest.substr(5, 3)) || arrival->rest[8] != ' ' || !IsDigit(arrival->rest[9])) {
     return false;
   }
-  AddArrival(arrival->code, out);
   return true;
 }
 

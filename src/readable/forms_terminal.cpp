@@ -639,7 +639,7 @@ std::optional<Decoding> FlightPlanReport(std::string_view body, const reference:
 // out), time, flight level, the next waypoint and its time (not read), the
 // one after (not read), outside air temperature (M minus, P plus) and wind
 // (direction, then speed).
-bool ReportedPosition(std::string_view item, Builder& out) {
+bool ReportedPosition(std::string_view item, Builder& out, const TextDay& day = {}, const ReceiveTime& received = {}) {
   const auto pieces = Split(item.substr(2), ',');
   const std::string_view position = pieces[0];
   const auto split = position.find_first_of("EW");
@@ -654,7 +654,7 @@ bool ReportedPosition(std::string_view item, Builder& out) {
     return false;
   }
   out.Position(*latitude, *longitude);
-  out.Time("report_time", "Time", *time);
+  out.TimeOnDay("report_time", "Time", day, *time, received);
   if (const auto level = Digits(pieces[at + 1], 3); level && *level > 0) {
     out.Altitude(*level * 100.0);
   }
@@ -706,7 +706,8 @@ void ReportItems(const std::vector<std::string_view>& items, Builder& out, bool&
     } else if (item.starts_with("TS") && item.size() > 16 && item[8] == ',' && (item[15] == 'N' || item[15] == 'S')) {
       // "TS140122,141124N38321W078003,,140122,...": some reports write the
       // position right after the time stamp, without "/PS".
-      position = ReportedPosition(item.substr(13), out) || position;
+      // The time stamp's date then dates the position's time.
+      position = ReportedPosition(item.substr(13), out, SixDigitDate(item.substr(9, 6)), received) || position;
     } else if (IsRouteItem(item)) {
       const FlightPlan plan = ReadPlan(item, true);
       Route(out, plan.departure, arrival ? std::string_view() : plan.arrival);
