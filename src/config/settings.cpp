@@ -221,6 +221,7 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.MqttTopic = ReadUtf8Setting(appName, kMqttTopic, "");
   settings.MqttPasswordFile = ReadUtf8Setting(appName, kMqttPasswordFile, "");
   settings.Reconnect = ReadSetting(appName, kReconnect, kDefaultReconnect);
+  settings.Alerts = ReadUtf8Setting(appName, kAlerts, "");
   return settings;
 }
 

@@ -41,6 +41,8 @@ inline constexpr std::string_view kMqttTopic = "MqttTopic";
 inline constexpr std::string_view kMqttPasswordFile = "MqttPasswordFile";
 // 1: when the card server is lost, the window connects again by itself.
 inline constexpr std::string_view kReconnect = "Reconnect";
+// The watch list: one entry a line, in the search language (empty: none).
+inline constexpr std::string_view kAlerts = "Alerts";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -125,6 +127,8 @@ struct Settings {
   std::string MqttPasswordFile;
   // 0 or 1; see kReconnect.
   std::int32_t Reconnect = kDefaultReconnect;
+  // The watch list, UTF-8, one entry a line; see kAlerts.
+  std::string Alerts;
 };
 
 // Start-up: all eight settings with their defaults, and the store and

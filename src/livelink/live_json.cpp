@@ -79,8 +79,14 @@ std::string LiveJson(const MessageRecord& record, const std::optional<readable::
 
 void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
                     std::string& out) {
-  const std::size_t room = RecordRoom(record) + 2 * kMemberRoom + StringRoom(origin.station) + kNumberRoom +
-                           (decoding != nullptr ? kMemberRoom + readable::JsonRoom(*decoding) : 0);
+  const bool alerts = origin.alerts != nullptr && !origin.alerts->empty();
+  std::size_t room = RecordRoom(record) + 3 * kMemberRoom + StringRoom(origin.station) + kNumberRoom +
+                     (decoding != nullptr ? kMemberRoom + readable::JsonRoom(*decoding) : 0);
+  if (alerts) {
+    for (const std::string& entry : *origin.alerts) {
+      room += StringRoom(entry) + 1;
+    }
+  }
   readable::json::AppendWithin(out, room, [&](char* at) {
     *at++ = '{';
     at = PutMember(at, "mode", record.Mode);
@@ -96,6 +102,16 @@ void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decod
     at = PutUtf8String(at, origin.station);
     at = PutLiteral(at, ",\"hops\":");
     at = PutCount(at, origin.hops);
+    if (alerts) {
+      at = PutLiteral(at, ",\"alerts\":[");
+      for (std::size_t i = 0; i < origin.alerts->size(); ++i) {
+        if (i > 0) {
+          *at++ = ',';
+        }
+        at = PutUtf8String(at, (*origin.alerts)[i]);
+      }
+      *at++ = ']';
+    }
     if (decoding != nullptr) {
       at = PutLiteral(at, ",\"readable\":");
       at = readable::PutJson(at, *decoding);
@@ -103,29 +119,6 @@ void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decod
     *at++ = '}';
     return at;
   });
-}
-
-readable::ReceiveTime ReceiveTimeOf(const MessageRecord& record) {
-  const auto two = [](std::string_view text, std::size_t at) {
-    const char high = text[at];
-    const char low = text[at + 1];
-    return high >= '0' && high <= '9' && low >= '0' && low <= '9' ? (high - '0') * 10 + (low - '0') : -1;
-  };
-  if (record.Date.size() != 6 || record.Hour.size() < 6) {
-    return {};
-  }
-  const int values[] = {two(record.Date, 0), two(record.Date, 2), two(record.Date, 4),
-                        two(record.Hour, 0), two(record.Hour, 2), two(record.Hour, 4)};
-  for (const int value : values) {
-    if (value < 0) {
-      return {};
-    }
-  }
-  return {2000 + values[0], values[1], values[2], values[3], values[4], values[5]};
-}
-
-std::optional<readable::Decoding> ReadableOf(const MessageRecord& record, const reference::ReferenceTables& tables) {
-  return readable::Decode({record.Label, record.Mode, record.Data, {}, ReceiveTimeOf(record)}, tables);
 }
 
 std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables,
@@ -142,9 +135,9 @@ void LiveJsonWriter::SetRelayed(std::string_view station, int hops) {
 
 LiveOrigin LiveJsonWriter::Origin() const {
   if (relayed_) {
-    return {relayedStation_, static_cast<long long>(relayedHops_) + 1};
+    return {relayedStation_, static_cast<long long>(relayedHops_) + 1, alerts_};
   }
-  return {station_, 1};
+  return {station_, 1, alerts_};
 }
 
 const readable::Decoding* LiveJsonWriter::ReadableOfLast(const decoding::MessagePath& path) {

@@ -7,10 +7,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "decoding/message_path.h"
 #include "decoding/text_record.h"
 #include "readable/readable.h"
+#include "store/search/index_row.h"
 
 namespace corvane::livelink {
 
@@ -21,24 +23,23 @@ namespace corvane::livelink {
 struct LiveOrigin {
   std::string_view station;
   long long hops = 1;
+  // The watch list entries the message matched (UTF-8); null or empty: none,
+  // and no "alerts" member.
+  const std::vector<std::string>* alerts = nullptr;
 };
 
 // {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
 //  "text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
-//  "readable":{..}}; "readable" (readable/json.h) is left out when there is
-//  none.
+//  "alerts":[..],"readable":{..}}; "alerts" is left out when the message
+//  matched no watch entry, "readable" (readable/json.h) when there is none.
 std::string LiveJson(const decoding::MessageRecord& record, const std::optional<readable::Decoding>& decoding,
                      const LiveOrigin& origin);
 // The same object appended to out; no "readable" when decoding is null.
 void AppendLiveJson(const decoding::MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
                     std::string& out);
 
-// When the record was received (its Date and Hour), for the readable decoding.
-readable::ReceiveTime ReceiveTimeOf(const decoding::MessageRecord& record);
-
-// The readable decoding of a record's text; none when it is in no known form.
-std::optional<readable::Decoding> ReadableOf(const decoding::MessageRecord& record,
-                                             const reference::ReferenceTables& tables);
+// The readable decoding of a record's text (the store indexes the same).
+using store::search::ReadableOf;
 
 // The LiveJSON object of the message the path accepted last (empty when the
 // last record was not accepted): what a receiver publishes after LiveData.
@@ -64,6 +65,9 @@ class LiveJsonWriter {
   void SetRelayed(std::string_view station, int hops);
   // The messages handed over next are this receiver's own again.
   void SetHeardHere() { relayed_ = false; }
+  // The watch list entries the next object names as matched (null: none);
+  // the vector must live until the object is written.
+  void SetAlerts(const std::vector<std::string>* alerts) { alerts_ = alerts; }
 
   // The object of the message the path accepted last; empty when the last
   // record was not accepted. Valid until the next call.
@@ -83,6 +87,7 @@ class LiveJsonWriter {
   bool relayed_ = false;
   std::string relayedStation_;
   int relayedHops_ = 0;
+  const std::vector<std::string>* alerts_ = nullptr;
   std::string json_;
   // The last decoding and what it was decoded from (all a decoding depends
   // on), so the same message is not decoded twice.

@@ -40,6 +40,7 @@ MqttPublisher::MqttPublisher(MqttPublisherOptions options) : options_(std::move(
     options_.station = HostName();
   }
   topic_ = options_.topic.empty() ? DefaultMqttTopic(options_.station) : options_.topic;
+  alertsTopic_ = topic_.ends_with("/messages") ? topic_.substr(0, topic_.size() - 8) + "alerts" : topic_ + "/alerts";
   // libmosquitto refuses to publish on such a topic, message by message.
   const auto problem = options_.topic.empty() ? StationNameProblem(options_.station) : PublishTopicProblem(topic_);
   if (problem) {
@@ -90,14 +91,18 @@ std::size_t MqttPublisher::Stop() {
   return entries_.size();
 }
 
-void MqttPublisher::Publish(std::string json) {
+void MqttPublisher::Publish(std::string json) { Queue(std::move(json), false); }
+
+void MqttPublisher::PublishAlert(std::string json) { Queue(std::move(json), true); }
+
+void MqttPublisher::Queue(std::string json, bool alert) {
   {
     std::lock_guard lock(mutex_);
     if (stopping_ || client_ == nullptr) {
       return;
     }
     bytes_ += json.size();
-    entries_.push_back(Entry{std::move(json)});
+    entries_.push_back(Entry{std::move(json), 0, false, alert});
     while (entries_.size() > handed_ && (entries_.size() > options_.maxMessages || bytes_ > options_.maxBytes)) {
       DropOldestQueued();
     }
@@ -200,12 +205,13 @@ bool MqttPublisher::CanHand() const {
 
 void MqttPublisher::Hand(std::unique_lock<std::mutex>& lock) {
   const std::string payload = entries_[handed_].payload;
+  const std::string& topic = entries_[handed_].alert ? alertsTopic_ : topic_;
   ++handed_;
   ++inFlight_;
   lock.unlock();
   int mid = 0;
   const int result =
-      mosquitto_publish(client_, &mid, topic_.c_str(), static_cast<int>(payload.size()), payload.data(), kQos, false);
+      mosquitto_publish(client_, &mid, topic.c_str(), static_cast<int>(payload.size()), payload.data(), kQos, false);
   lock.lock();
   // Only acknowledged entries leave the front, and this one is not yet: it
   // is still the last handed one.

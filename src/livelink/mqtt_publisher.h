@@ -76,6 +76,9 @@ class MqttPublisher {
   // Queues one message; never waits for the network. Ignored once stopped
   // or when unusable.
   void Publish(std::string json);
+  // The same, on the alerts topic (AlertsTopic()): a message that matched
+  // the watch list.
+  void PublishAlert(std::string json);
 
   // Gives the queue up to shutdownGrace to go out while connected, then
   // disconnects. Returns how many messages were not delivered (waiting, or
@@ -84,6 +87,9 @@ class MqttPublisher {
 
   [[nodiscard]] MqttStatus Status() const;
   [[nodiscard]] const std::string& Topic() const { return topic_; }
+  // "corvane/<station>/alerts" beside the default topic; beside another
+  // topic, its last level "messages" replaced by "alerts", or "/alerts" added.
+  [[nodiscard]] const std::string& AlertsTopic() const { return alertsTopic_; }
   [[nodiscard]] const std::string& ClientId() const { return clientId_; }
 
   std::chrono::milliseconds shutdownGrace{2000};
@@ -93,9 +99,11 @@ class MqttPublisher {
     std::string payload;
     int mid = 0;
     bool acked = false;
+    bool alert = false;  // goes to the alerts topic
   };
 
   void Run();
+  void Queue(std::string json, bool alert);
   using Clock = std::chrono::steady_clock;
 
   bool Connect();
@@ -113,6 +121,7 @@ class MqttPublisher {
 
   MqttPublisherOptions options_;
   std::string topic_;
+  std::string alertsTopic_;
   std::string clientId_;
   mosquitto* client_ = nullptr;
 

@@ -2,6 +2,8 @@
 // accepted message goes to.
 #include "receiver/receiver.h"
 
+#include <algorithm>
+
 #include "livelink/mqtt_url.h"
 #include "reference/reference_tables.h"
 #include "store/pending_file.h"
@@ -16,6 +18,39 @@ Receiver::Receiver(decoding::MessageOutputs& display, decoding::UtcClock clock, 
       liveJson_(reference::Global()) {
   path_->SetTrafficLog(&log_);
   UseStation({});
+  database_->SetAlertsOf([this](const decoding::MessageRecord&) { return AlertsOfLast(); });
+}
+
+const std::vector<std::string>& Receiver::AlertsOfLast() {
+  if (alertsOf_ == recordNumber_) {
+    return alerts_;
+  }
+  alertsOf_ = recordNumber_;
+  alerts_.clear();
+  const decoding::ReadMessage* message = path_->LastMessage();
+  if (watch_.Empty() || message == nullptr) {
+    return alerts_;
+  }
+  const decoding::MessageRecord& r = message->record;
+  const readable::Decoding* decoding = ReadableOfLast();
+  const bool position =
+      decoding != nullptr && std::any_of(decoding->fields.begin(), decoding->fields.end(),
+                                         [](const readable::Field& field) { return field.name == "latitude"; });
+  const store::search::MessageFacts facts{
+      r.Data,
+      r.Flight,
+      r.Address,
+      r.Label,
+      decoding != nullptr ? decoding->kind : std::string_view(),
+      recordStation_.empty() ? std::string_view(Station()) : std::string_view(recordStation_),
+      0,
+      position,
+      false};
+  watch_.Match(facts, matched_);
+  for (const std::size_t entry : matched_) {
+    alerts_.push_back(watch_.Entries()[entry].text);
+  }
+  return alerts_;
 }
 
 Receiver::~Receiver() { Stop(); }
@@ -80,10 +115,13 @@ void Receiver::HandleCardRecord(const std::string& record, const cardlink::Recor
   if (returned_.CameBack(origin)) {
     return;
   }
+  ++recordNumber_;
   if (!origin.Relayed()) {
+    recordStation_.clear();
     path_->HandleTextRecord(record);
     return;
   }
+  recordStation_ = origin.station;
   database_->SetRelayedStation(origin.station);
   liveJson_.SetRelayed(origin.station, origin.hops);
   path_->HandleTextRecord(record);
@@ -149,10 +187,15 @@ void Receiver::SetLiveData(const std::string& summary) {
   if (!publishEveryItem_ && !liveLink_.IsListening() && !mqtt_) {
     return;
   }
+  const std::vector<std::string>& alerts = AlertsOfLast();
+  liveJson_.SetAlerts(&alerts);
   const std::string& json = liveJson_.OfLast(*path_);
   Publish("LiveJSON", json);
   if (mqtt_ && !json.empty()) {
     mqtt_->Publish(json);
+    if (!alerts.empty()) {
+      mqtt_->PublishAlert(json);
+    }
   }
 }
 

@@ -23,6 +23,7 @@
 #include "livelink/live_link_server.h"
 #include "livelink/mqtt_publisher.h"
 #include "receiver/trouble_reports.h"
+#include "store/search/watch_list.h"
 #include "store/store.h"
 
 namespace corvane::receiver {
@@ -48,6 +49,15 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   // none), decoded once for the display and LiveJSON alike.
   [[nodiscard]] const readable::Decoding* ReadableOfLast() { return liveJson_.ReadableOfLast(*path_); }
 
+  // The watch list every message is matched against as it comes in (an
+  // empty list: no alerts).
+  void SetWatchList(store::search::WatchList list) { watch_ = std::move(list); }
+  [[nodiscard]] const store::search::WatchList& WatchList() const { return watch_; }
+  // The watch list entries, as written, that the message the path accepted
+  // last matched (empty when none): matched once per message, and the same
+  // list is stored with it, written in its LiveJSON and published on the
+  // alerts topic.
+  const std::vector<std::string>& AlertsOfLast();
   // This receiver's station name (empty: the host name), carried in LiveJSON
   // and how records this station sent are known when they come back.
   void UseStation(const std::string& name);
@@ -106,6 +116,13 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   void Publish(const std::string& item, const std::string& value);
 
   decoding::MessageOutputs& display_;
+  store::search::WatchList watch_;
+  // Each card record is numbered; the alerts are those of record alertsOf_.
+  std::uint64_t recordNumber_ = 0;
+  std::uint64_t alertsOf_ = 0;
+  std::vector<std::string> alerts_;
+  std::vector<std::size_t> matched_;
+  std::string recordStation_;  // the station that first heard the record in hand (UTF-8)
   std::unique_ptr<decoding::MessagePath> path_;
   std::unique_ptr<store::Database> database_;
   decoding::TrafficLog log_;

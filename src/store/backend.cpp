@@ -96,4 +96,14 @@ InitialRows InitialRowsOf(const reference::ReferenceTables& tables) {
   return rows;
 }
 
+search::SearchPage StoreBackend::Search(const std::string& /*name*/, const search::SearchRequest& /*request*/) {
+  throw search::SearchFailed("this store cannot be searched");
+}
+
+std::uint64_t StoreBackend::CountMatches(const std::string& /*name*/, const search::Query& /*query*/) {
+  throw search::SearchFailed("this store cannot be searched");
+}
+
+search::IndexProgress StoreBackend::IndexingProgress(const std::string& /*name*/) { return {}; }
+
 }  // namespace corvane::store

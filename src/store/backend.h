@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decoding/text_record.h"
+#include "store/search/search.h"
 
 namespace corvane::reference {
 class ReferenceTables;
@@ -43,6 +44,9 @@ struct StoreOp {
   // The station that first heard a relayed message (UTF-8); empty for what
   // this receiver heard itself. Only the PostgreSQL store keeps it.
   std::string station;
+  // The watch list's entries the message matched as it came in; the store
+  // marks it so that a search can find it again.
+  std::vector<std::string> alerts;
 };
 
 // The store refused a write for a reason that may pass (locked, read-only,
@@ -72,6 +76,10 @@ class StoreSession {
   // false, the writer opens a new one (a file made writable or put back is
   // then seen afresh).
   [[nodiscard]] virtual bool SurvivesRefusal() const { return false; }
+  // Indexes for search up to `rows` messages stored before the store had a
+  // search index, inside a transaction begun with Begin; where the indexing
+  // stands afterwards, or nothing when the store has nothing to index.
+  virtual std::optional<search::IndexProgress> IndexOlder(std::size_t /*rows*/) { return std::nullopt; }
 };
 
 // How to reach a store that lives on a server (the PostgreSQL backend): the
@@ -118,6 +126,16 @@ class StoreBackend {
   // file; for a store on a server, a file of this user's own that names the
   // server and the station.
   virtual std::string PendingPath(const std::string& name);
+
+  // Search (store/search/query.h). A page of the stored messages the query
+  // finds, newest first, and how many it finds; both throw
+  // search::SearchFailed when the store cannot answer. A store without a
+  // search index says so the same way.
+  virtual search::SearchPage Search(const std::string& name, const search::SearchRequest& request);
+  virtual std::uint64_t CountMatches(const std::string& name, const search::Query& query);
+  // How far the indexing of messages stored before the index is; nothing
+  // left when it cannot be told.
+  virtual search::IndexProgress IndexingProgress(const std::string& name);
 };
 
 // Replaces the labels, codes and countries by the stored copies (every SMI

@@ -24,6 +24,7 @@ using decoding::Latin1ToUtf8;
 
 constexpr const char* kDeleteKey = "Delete";
 constexpr const char* kStationKey = "Station";
+constexpr const char* kAlertsKey = "Alerts";
 constexpr std::string_view kPendingSuffix = ".pending.jsonl";
 
 struct FileCloser {
@@ -148,6 +149,9 @@ std::string PendingLine(const StoreOp& op) {
     if (!op.station.empty()) {
       line[kStationKey] = op.station;
     }
+    if (!op.alerts.empty()) {
+      line[kAlertsKey] = op.alerts;
+    }
   }
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -176,6 +180,15 @@ std::optional<StoreOp> ParsePendingLine(std::string_view line) {
   if (const auto station = object.find(kStationKey); station != object.end()) {
     whole = whole && station->is_string();
     op.station = station->is_string() ? station->get<std::string>() : std::string();
+  }
+  if (const auto alerts = object.find(kAlertsKey); alerts != object.end()) {
+    whole = whole && alerts->is_array();
+    for (const auto& entry : alerts->is_array() ? *alerts : Json::array()) {
+      whole = whole && entry.is_string();
+      if (entry.is_string()) {
+        op.alerts.push_back(entry.get<std::string>());
+      }
+    }
   }
   return whole ? std::optional<StoreOp>(std::move(op)) : std::nullopt;
 }

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -69,6 +70,11 @@ class Database : public decoding::MessageStore {
   // were relayed from another receiver (UTF-8); empty for this receiver's own.
   void SetRelayedStation(std::string station) { relayedStation_ = std::move(station); }
 
+  // The watch list entries a message matches, asked as the message is handed
+  // to the store, which marks it with them (none when not set).
+  using AlertsOf = std::function<std::vector<std::string>(const decoding::MessageRecord&)>;
+  void SetAlertsOf(AlertsOf alertsOf) { alertsOf_ = std::move(alertsOf); }
+
   // Hands one message to the store's writer, which appends it in order.
   void StoreMessage(std::int32_t DBType, const std::string& DBName, const decoding::MessageRecord& record) override;
 
@@ -114,6 +120,7 @@ class Database : public decoding::MessageStore {
   std::unique_ptr<StoreBackend> postgres_;
   std::map<std::pair<std::int32_t, std::string>, std::unique_ptr<StoreWriter>> writers_;
   std::string relayedStation_;
+  AlertsOf alertsOf_;
 };
 
 }  // namespace corvane::store

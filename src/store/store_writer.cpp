@@ -35,8 +35,9 @@ StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits l
 
 StoreWriter::~StoreWriter() { Close(); }
 
-void StoreWriter::Enqueue(const decoding::MessageRecord& record, const std::string& station) {
-  Push(StoreOp{StoreOp::Kind::Insert, record, station});
+void StoreWriter::Enqueue(const decoding::MessageRecord& record, const std::string& station,
+                          std::vector<std::string> alerts) {
+  Push(StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts)});
 }
 
 void StoreWriter::Push(StoreOp op) {
@@ -111,7 +112,7 @@ void StoreWriter::Delete(const std::string& address) {
     }
     std::erase_if(queue_, ofAircraft);
   }
-  StoreOp deletion{StoreOp::Kind::Delete, {}, {}};
+  StoreOp deletion{StoreOp::Kind::Delete, {}, {}, {}};
   deletion.record.Address = address;
   Push(std::move(deletion));
 }
@@ -231,7 +232,10 @@ void StoreWriter::Run() {
   while (first || WaitForWork(pause)) {
     first = false;
     std::string reason;
-    const bool refused = !WriteOnce(reason);
+    bool refused = !WriteOnce(reason);
+    if (!refused && !IndexOlderOnce()) {
+      refused = true;  // paused like a refusal; the next write tells the reason
+    }
     bool reopening = false;
     if (refused) {
       NoteRefused(reason);
@@ -271,7 +275,9 @@ bool StoreWriter::WaitForWork(std::chrono::milliseconds pause) {
   while (Clock::now() < pauseEnd && !(closing_ && Clock::now() >= closeDeadline_)) {
     wake_.wait_until(state, std::min(pauseEnd, closing_ ? closeDeadline_ : pauseEnd));
   }
-  const auto work = [this] { return !queue_.empty() || spilling_ || (inRefusal_ && !sessionOpen_); };
+  const auto work = [this] {
+    return !queue_.empty() || spilling_ || (inRefusal_ && !sessionOpen_) || (olderToIndex_ && !inRefusal_);
+  };
   wake_.wait(state, [&] { return closing_ || work(); });
   return !(closing_ && queue_.empty() && !spilling_);
 }
@@ -307,6 +313,32 @@ bool StoreWriter::WriteOnce(std::string& reason) {
     reason = refusal.what();
     return false;
   }
+}
+
+bool StoreWriter::IndexOlderOnce() {
+  {
+    const std::lock_guard state(stateMutex_);
+    if (!olderToIndex_ || !queue_.empty() || spilling_ || closing_) {
+      return true;
+    }
+  }
+  const std::lock_guard store(storeMutex_);
+  if (!session_) {
+    return true;
+  }
+  std::optional<search::IndexProgress> progress;
+  try {
+    session_->Begin();
+    progress = session_->IndexOlder(limits_.indexBatch);
+    session_->Commit();
+  } catch (const WriteRefused&) {
+    session_->Rollback();
+    return false;
+  }
+  const std::lock_guard state(stateMutex_);
+  status_.indexing = progress.value_or(search::IndexProgress{});
+  olderToIndex_ = progress && !progress->Finished();
+  return true;
 }
 
 void StoreWriter::OpenSessionIfNeeded() {

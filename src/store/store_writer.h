@@ -60,6 +60,10 @@ struct WriterLimits {
   std::chrono::milliseconds longestReopenPause{5000};
   // The most writes committed in one transaction.
   std::size_t batch = 2000;
+  // The most messages stored before the search index that are indexed in
+  // one transaction, between the writes (each batch holds new writes back
+  // for a few tens of milliseconds at most).
+  std::size_t indexBatch = 1000;
 };
 
 // Another process holds the pending file of the store: writing beside it
@@ -84,6 +88,9 @@ struct WriterStatus {
   std::string pendingError;          // why the pending file cannot be written; empty while it can
   std::size_t waiting = 0;           // writes waiting in memory
   bool pendingFile = false;          // the pending file holds writes
+  // Messages stored before the store had a search index: indexed so far, of
+  // how many (both 0 when there were none).
+  search::IndexProgress indexing;
 };
 
 class StoreWriter {
@@ -101,7 +108,8 @@ class StoreWriter {
   // Hands a message over (with the station that first heard it, when it was
   // relayed); never waits for the store, only, while the pending file is in
   // use, for the file to take it.
-  void Enqueue(const decoding::MessageRecord& record, const std::string& station = {});
+  void Enqueue(const decoding::MessageRecord& record, const std::string& station = {},
+               std::vector<std::string> alerts = {});
 
   // Deletes every message of the aircraft: those still waiting in memory at
   // once, the stored ones as the next write, after everything handed over before.
@@ -148,6 +156,9 @@ class StoreWriter {
   void Run();
   bool WaitForWork(std::chrono::milliseconds pause);
   bool WriteOnce(std::string& reason);
+  // One batch of older messages indexed, when nothing waits to be written;
+  // false when the store refused it.
+  bool IndexOlderOnce();
   void OpenSessionIfNeeded();
   void ResetSession();
   void InterruptSession();
@@ -207,6 +218,8 @@ class StoreWriter {
   std::uint64_t pendingTaken_ = 0;
   bool pendingFromEarlierRun_ = false;
   bool sessionOpen_ = false;
+  // Messages stored before the search index may be left to index.
+  bool olderToIndex_ = true;
   bool attemptRunning_ = false;
   Clock::time_point attemptSince_{};
   bool closing_ = false;

@@ -293,7 +293,10 @@ TEST_P(StoreTest, AStoreBusyForAMomentTakesTheMessageOnceFree) {
   std::promise<void> stored;
   std::thread holder([&] {
     sqlite3* other = nullptr;
+    // It waits for the writer's own work at opening (making its search
+    // index) rather than failing at once.
     const bool ok = sqlite3_open_v2(File().c_str(), &other, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+                    sqlite3_busy_timeout(other, 5000) == SQLITE_OK &&
                     sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) == SQLITE_OK;
     locked.set_value(ok);
     stored.get_future().wait();

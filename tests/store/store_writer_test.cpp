@@ -195,7 +195,7 @@ TEST_F(StoreWriterTest, ARowTheJetLayoutRefusesIsSkippedAndTheRestStored) {
 // kept beside it rather than lost with the file.
 TEST_F(StoreWriterTest, APendingFileHasOneKeeperAndItsUnreadableLinesAreKeptBesideIt) {
   Open({})->Close();
-  const std::string good = PendingLine({StoreOp::Kind::Insert, Numbered(1), {}});
+  const std::string good = PendingLine({StoreOp::Kind::Insert, Numbered(1), {}, {}});
   const std::vector<std::string> bad = {"not json", R"({"Date":1,"Hour":2})",
                                         good.substr(0, good.size() - 3) + R"(Ā"})"};
   WriteBytes(pending, good + "\n" + bad[0] + "\n" + bad[1] + "\n" + bad[2] + "\n" + good.substr(0, 20));
@@ -212,8 +212,8 @@ TEST_F(StoreWriterTest, APendingFileHasOneKeeperAndItsUnreadableLinesAreKeptBesi
 TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
   ScratchDir scratch;
   const PendingFile file((scratch / "Corvane.pending.jsonl").string());
-  StoreOp first{StoreOp::Kind::Insert, Message("261207", "081512.250", "F-GKXA", "AF1234", "caf\xE9\r\n\x01"), {}};
-  StoreOp deletion{StoreOp::Kind::Delete, {}, {}};
+  StoreOp first{StoreOp::Kind::Insert, Message("261207", "081512.250", "F-GKXA", "AF1234", "caf\xE9\r\n\x01"), {}, {}};
+  StoreOp deletion{StoreOp::Kind::Delete, {}, {}, {}};
   deletion.record.Address = "D-ABCD";
   WriteBytes(file.Path(), PendingLine(first) + "\n" + PendingLine(first).substr(0, 30));
   std::string error;

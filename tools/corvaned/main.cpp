@@ -5,7 +5,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTimer>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <optional>
 
 #include "cardlink/connection_manager.h"
@@ -63,7 +65,41 @@ struct Options {
   std::string liveLinkName = "Corvane";
   bool quiet = false;
   std::optional<livelink::MqttUrl> mqttUrl;  // with the password chosen
+  std::optional<std::string> alertsFile;     // the watch list's file, instead of the setting Alerts
 };
+
+// The watch list from the file given or the setting Alerts; says which lines
+// cannot be read (they are left out). Nothing when the file cannot be read.
+std::optional<store::search::WatchList> ReadWatchList(const Options& options) {
+  std::string lines = options.settings.Alerts;
+  std::string origin = "setting Alerts";
+  if (options.alertsFile) {
+    std::ifstream in(*options.alertsFile, std::ios::binary);
+    if (!in) {
+      std::cerr << "corvaned: --alerts: cannot read " << *options.alertsFile << '\n';
+      return std::nullopt;
+    }
+    lines.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    origin = *options.alertsFile;
+  }
+  std::vector<store::search::WatchError> errors;
+  auto list = store::search::WatchList::FromLines(lines, &errors);
+  for (const auto& error : errors) {
+    std::cerr << "corvaned: watch list (" << origin << ") line " << error.line << " left out: " << error.message
+              << '\n';
+  }
+  return list;
+}
+
+// "alert: MEDICAL | flight:BA306: .G-EUPT BA0306 label 5Z" for a message
+// that matched the watch list.
+std::string AlertLine(const std::vector<std::string>& alerts, const decoding::MessageRecord& record) {
+  std::string line = "alert: ";
+  for (std::size_t i = 0; i < alerts.size(); ++i) {
+    line += (i > 0 ? " | " : "") + alerts[i];
+  }
+  return line + ": " + record.Address + " " + record.Flight + " label " + record.Label;
+}
 
 // The MQTT options: the URL, its password (the password file, else
 // CORVANE_MQTT_PASSWORD, else the URL's), and a station name or topic the
@@ -163,10 +199,16 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
                                  "0 exits instead (default 5).",
                                  "seconds", "5");
   const QCommandLineOption quiet("quiet", "Do not print the reports.");
+  const QCommandLineOption alerts("alerts",
+                                  "Watch list: a file with one entry a line, in corvane-search's query\n"
+                                  "language (default: setting Alerts). A message that matches an entry\n"
+                                  "prints an \"alert:\" line, is marked in the store and published on the\n"
+                                  "alerts topic.",
+                                  "file");
   const QCommandLineOption link("link-name", "Name of the live link other programs read (default Corvane).", "name",
                                 "Corvane");
   parser.addOptions({host, cardType, cardNumber, input, translation, database, databaseUrl, station, mqtt, mqttTopic,
-                     mqttPasswordFile, log, retry, quiet, link});
+                     mqttPasswordFile, log, retry, quiet, link, alerts});
   parser.process(app);
   WarnOfPasswords(parser, databaseUrl, mqtt);
 
@@ -222,6 +264,9 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
     options.log = mode.toStdString();
   }
   options.quiet = parser.isSet(quiet);
+  if (parser.isSet(alerts)) {
+    options.alertsFile = parser.value(alerts).toStdString();
+  }
   options.liveLinkName = parser.value(link).toStdString();
   if (ok && (s.CardType < 0 || s.CardType > 2 || s.CardNumber < 1)) {
     std::cerr << "corvaned: no card is configured: pass --card-type and --card-number, or choose them in Corvane's "
@@ -255,6 +300,14 @@ int main(int argc, char** argv) {
   decoding::MessageOutputs nothingShown;  // no window: the reports are printed instead
   receiver::Receiver receiver(nothingShown);
   receiver.UseStation(settings.StationName);
+  auto watchList = ReadWatchList(*options);
+  if (!watchList) {
+    return 2;
+  }
+  if (!watchList->Empty()) {
+    say("watching for " + std::to_string(watchList->Entries().size()) + " watch list entries");
+  }
+  receiver.SetWatchList(std::move(*watchList));
   // Other programs follow the traffic through the live link, as with the window.
   if (QString linkError; !receiver.StartLiveLink(QString::fromStdString(options->liveLinkName), &linkError)) {
     say("no live link: " + linkError.toStdString());
@@ -295,9 +348,14 @@ int main(int argc, char** argv) {
   connection.SetRecordHandler([&](const std::string& record, const cardlink::RecordOrigin& origin) {
     receiver.HandleCardRecord(record, origin);
     sayAll(receiver.TroubleLines());
-    if (!quiet && receiver.Path().LastMessage()) {
-      std::cout << receiver.Path().MessageReport() << "\r\n" << std::flush;
+    const decoding::ReadMessage* message = receiver.Path().LastMessage();
+    if (message != nullptr && !receiver.AlertsOfLast().empty()) {
+      std::cout << AlertLine(receiver.AlertsOfLast(), message->record) << "\r\n";
     }
+    if (!quiet && message != nullptr) {
+      std::cout << receiver.Path().MessageReport() << "\r\n";
+    }
+    std::cout << std::flush;
   });
   // Trouble with the store, the broker and records that came back, once each.
   QTimer troubleWatch;

@@ -4,11 +4,11 @@
 // to the built-in tables).
 #pragma once
 
-#include "store/backend.h"
+#include "store/sqlite/searchable_file.h"
 
 namespace corvane::store {
 
-class JetBackend : public StoreBackend {
+class JetBackend : public SearchableFileBackend {
  public:
   [[nodiscard]] std::string_view Extension() const override { return ".mdb"; }
   [[nodiscard]] std::string_view CaptionSuffix() const override { return " (JET DB)"; }

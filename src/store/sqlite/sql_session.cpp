@@ -20,6 +20,8 @@ bool RowIsRejected(int code) {
 SqlSession::SqlSession(const std::string& path, WriteStatements statements) : statements_(statements) {
   try {
     db_ = std::make_unique<Connection>(path, Connection::OpenMode::Existing, kWriterBusyTimeoutMs);
+    EnsureSearchTables(*db_);
+    index_ = std::make_unique<SearchIndexWriter>(*db_);
   } catch (const Error& failure) {
     throw WriteRefused(failure.what());
   }
@@ -45,12 +47,14 @@ std::optional<std::string> SqlSession::Apply(const StoreOp& op) {
       if (!delete_) {
         delete_ = std::make_unique<Connection::Prepared>(*db_, statements_.deletePlane);
       }
+      index_->Deleting(r.Address);
       delete_->Run({r.Address});
     } else {
       if (!insert_) {
         insert_ = std::make_unique<Connection::Prepared>(*db_, statements_.insertMessage);
       }
       insert_->Run({r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data});
+      index_->Inserted(op);
     }
   } catch (const Error& failure) {
     if (!RowIsRejected(failure.code())) {
@@ -72,6 +76,14 @@ void SqlSession::Commit() {
 void SqlSession::Rollback() noexcept {
   if (db_->InTransaction()) {
     sqlite3_exec(db_->handle(), "ROLLBACK;", nullptr, nullptr, nullptr);
+  }
+}
+
+std::optional<search::IndexProgress> SqlSession::IndexOlder(std::size_t rows) {
+  try {
+    return index_->IndexOlder(rows);
+  } catch (const Error& failure) {
+    Refuse(failure);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "store/backend.h"
+#include "store/sqlite/search_index.h"
 #include "store/sqlite/sqlite_db.h"
 
 namespace corvane::store::sqlite {
@@ -33,6 +34,7 @@ class SqlSession : public StoreSession {
   void Commit() override;
   void Rollback() noexcept override;
   void Interrupt() noexcept override;
+  std::optional<search::IndexProgress> IndexOlder(std::size_t rows) override;
 
  private:
   [[noreturn]] void Refuse(const Error& failure);
@@ -41,6 +43,8 @@ class SqlSession : public StoreSession {
   // Prepared on first use, kept with the connection.
   std::unique_ptr<Connection::Prepared> insert_;
   std::unique_ptr<Connection::Prepared> delete_;
+  // The search index, filled in the same transactions as the messages.
+  std::unique_ptr<SearchIndexWriter> index_;
   WriteStatements statements_;
 };
 

@@ -2,11 +2,11 @@
 // operation; the writer's session keeps one open for the run.
 #pragma once
 
-#include "store/backend.h"
+#include "store/sqlite/searchable_file.h"
 
 namespace corvane::store {
 
-class SqliteBackend : public StoreBackend {
+class SqliteBackend : public SearchableFileBackend {
  public:
   [[nodiscard]] std::string_view Extension() const override { return ".db"; }
   [[nodiscard]] std::string_view CaptionSuffix() const override { return " (SQLite DB)"; }

@@ -1,0 +1,97 @@
+// The search language a person types, read into terms: words and "quoted
+// phrases" of the text, field terms (flight:, tail:, address:, label:,
+// kind:, station:), a time range (from:, to:), has:position and is:alert,
+// all of which must hold ("AND" may be written between them), each one
+// excluded by a leading "-". The same terms make the entries of a watch
+// list.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace corvane::store::search {
+
+// Milliseconds since 1970-01-01T00:00:00Z.
+using UtcMillis = long long;
+
+enum class TermKind : unsigned char {
+  kWords,        // words of the text, next to each other in this order
+  kFlight,       // the flight, its number's leading zeros not counted
+  kTail,         // the registration without its padding dots
+  kAddress,      // the address as stored, its padding dots not counted
+  kLabel,        // the label
+  kKind,         // the readable kind's identifier
+  kStation,      // the station that heard it
+  kFrom,         // received at or after
+  kTo,           // received at or before
+  kHasPosition,  // its readable decoding has a position
+  kIsAlert,      // it matched the watch list when it came in
+};
+
+struct Term {
+  TermKind kind = TermKind::kWords;
+  bool excluded = false;
+  // kWords: the words, upper case, each a run of letters and digits.
+  std::vector<std::string> words;
+  // The field terms: the value as compared (upper case except kind:).
+  std::string value;
+  // kFrom and kTo: the bound, inclusive (to: a date alone means its last
+  // millisecond).
+  UtcMillis time = 0;
+  // Where the term starts in the query (0-based), for messages.
+  std::size_t column = 0;
+};
+
+struct Query {
+  std::vector<Term> terms;
+};
+
+// A query that cannot be read: what is wrong, and where (0-based column).
+struct QueryError {
+  std::string message;
+  std::size_t column = 0;
+};
+
+struct ParsedQuery {
+  std::optional<Query> query;
+  std::optional<QueryError> error;
+};
+
+// Queries longer than this are refused rather than read.
+constexpr std::size_t kMaxQueryLength = 4096;
+
+// Reads a query. An empty query (or one of only "AND") is an error too:
+// it would ask for everything.
+ParsedQuery ParseQuery(std::string_view text);
+
+// "column 12: unknown field "foo:"" style text of an error.
+std::string DescribeError(const QueryError& error);
+
+// A byte of a word: an ASCII letter or digit, or any byte above 127 (the
+// card's few accented letters and symbols stay inside the word they touch).
+constexpr bool IsWordByte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= '0' && u <= '9') || (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u >= 0x80;
+}
+
+// The words of a text as the search sees them: maximal runs of word bytes,
+// ASCII letters upper case. Every other byte separates words.
+std::vector<std::string> TextWords(std::string_view text);
+
+// Text for a full-text index: every byte that is not a word byte replaced
+// by a space, letters upper case, so that any index splitting at spaces
+// finds exactly TextWords.
+std::string IndexText(std::string_view text);
+
+// A flight as compared: upper case, spaces dropped, and leading zeros of the
+// digits after the first two characters dropped ("BA0306" and "ba306" are
+// both "BA306").
+std::string FlightKey(std::string_view flight);
+
+// A registration as compared: upper case, padding dots, hyphens and spaces
+// dropped ("N123UA", ".N123UA" and "n-123ua" are all "N123UA").
+std::string TailKey(std::string_view address);
+
+}  // namespace corvane::store::search

@@ -1,0 +1,60 @@
+// The search index of a store kept in an SQLite file (the SQLite store and
+// the Jet layout alike), in tables of its own beside the described ones:
+//   MessageIndex  one row per stored message, keyed by the Planes row's
+//                 number: receive time, the field terms' keys, the readable
+//                 decoding, its position, the alerts it raised;
+//   MessageWords  an FTS5 index of the Planes texts (external content: the
+//                 text is not stored twice);
+//   SearchState   how far the indexing of older messages is.
+// The writer fills them in the transaction that stores the message.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "reference/reference_tables.h"
+#include "store/backend.h"
+#include "store/search/search.h"
+#include "store/sqlite/sqlite_db.h"
+
+namespace corvane::store::sqlite {
+
+// Creates the index tables when they are missing. Messages stored before
+// are then left for IndexOlder, which indexes them a batch at a time.
+void EnsureSearchTables(Connection& db);
+
+// Keeps the index in step with the writer's inserts and deletions, on the
+// writer's own connection and inside its transactions.
+class SearchIndexWriter {
+ public:
+  explicit SearchIndexWriter(Connection& db);
+  ~SearchIndexWriter();
+
+  // After the message's Planes row was inserted (the connection's last row).
+  void Inserted(const StoreOp& op);
+  // Before the aircraft's Planes rows are deleted.
+  void Deleting(std::string_view address);
+  // Indexes up to `rows` messages stored before the index existed; where
+  // the indexing stands afterwards.
+  search::IndexProgress IndexOlder(std::size_t rows);
+
+ private:
+  void InsertRow(std::string_view id, const StoreOp& op);
+
+  Connection& db_;
+  reference::ReferenceTables tables_;
+  std::unique_ptr<Connection::Prepared> insertIndex_;
+  std::unique_ptr<Connection::Prepared> insertWords_;
+};
+
+// Where the indexing of older messages stands, read on any connection.
+search::IndexProgress ReadIndexProgress(Connection& db);
+
+// A page of the messages the query finds, newest first; throws
+// search::SearchFailed when the store cannot answer.
+search::SearchPage SearchMessages(Connection& db, const search::SearchRequest& request);
+// How many messages the query finds.
+std::uint64_t CountMatches(Connection& db, const search::Query& query);
+
+}  // namespace corvane::store::sqlite

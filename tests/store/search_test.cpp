@@ -1,0 +1,292 @@
+// Search where a fault could hide: the query language's errors say where,
+// every query over the real capture stored in SQLite and in the Jet layout
+// finds exactly what a plain reading of the stored messages finds (page by
+// page), messages stored before the index are indexed later and a deletion
+// leaves the index whole, and the watch list matches as the plain reading
+// does.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "../decoding/scratch_dir.h"
+#include "decoding/latin1_text.h"
+#include "store/jet/jet_backend.h"
+#include "store/search/index_row.h"
+#include "store/search/watch_list.h"
+#include "store/sqlite/sqlite_backend.h"
+#include "store_test_support.h"
+
+namespace corvane::store::test {
+namespace {
+
+using search::ParseQuery;
+using search::Query;
+using test_support::ScratchDir;
+
+// The real capture's messages as the store keeps them.
+std::vector<StoreOp> CaptureOps() {
+  std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars-fields.jsonl");
+  if (!in) {
+    ADD_FAILURE() << "the shared capture of real traffic (../shared/captures) is not on this machine";
+  }
+  std::vector<StoreOp> ops;
+  for (std::string line; std::getline(in, line);) {
+    const auto json = nlohmann::json::parse(line);
+    const auto text = [&](const char* key) { return *decoding::Utf8ToLatin1(json.at(key).get<std::string>()); };
+    const std::string utc = json.at("utc").get<std::string>();  // 2026-12-07T00:00:07.358Z
+    StoreOp op;
+    op.record = {utc.substr(2, 2) + utc.substr(5, 2) + utc.substr(8, 2),
+                 utc.substr(11, 2) + utc.substr(14, 2) + utc.substr(17, 6),
+                 text("mode"),
+                 std::string(7 - std::min<std::size_t>(7, text("tail").size()), '.') + text("tail"),
+                 text("flight"),
+                 text("label"),
+                 text("block_id"),
+                 text("msgno"),
+                 text("text")};
+    if (ops.size() % 97 == 5) {
+      op.alerts = {"flight:TEST"};
+    }
+    ops.push_back(std::move(op));
+  }
+  return ops;
+}
+
+Query Parsed(const std::string& text) {
+  auto parsed = ParseQuery(text);
+  EXPECT_TRUE(parsed.query) << text << ": " << (parsed.error ? DescribeError(*parsed.error) : "");
+  return parsed.query.value_or(Query{});
+}
+
+class Search : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    tables.FillBuiltinTables();
+    backend = GetParam() ? std::unique_ptr<StoreBackend>(new JetBackend) : std::make_unique<SqliteBackend>();
+    name = (scratch.path() / "Corvane").string() + std::string(backend->Extension());
+    backend->CreateDatabase(name);
+    backend->CreateTables(name);
+    ops = CaptureOps();
+    for (const auto& op : ops) {
+      const auto row = search::IndexRowOf(op, tables);
+      facts.push_back(row);
+    }
+  }
+
+  void Write(std::size_t from, std::size_t to) {
+    auto session = backend->OpenSession(name);
+    session->Begin();
+    for (std::size_t i = from; i < to; ++i) {
+      EXPECT_FALSE(session->Apply(ops[i]));
+    }
+    session->Commit();
+  }
+
+  // The row numbers (1-based, as stored) of the messages the plain reading
+  // finds, newest first.
+  std::vector<long long> PlainScan(const Query& query, std::size_t stored) {
+    std::vector<long long> found;
+    for (std::size_t i = stored; i-- > 0;) {
+      const auto& r = ops[i].record;
+      const search::MessageFacts message{r.Data,
+                                         r.Flight,
+                                         r.Address,
+                                         r.Label,
+                                         facts[i].kind,
+                                         "",
+                                         facts[i].utc,
+                                         facts[i].latitude.has_value(),
+                                         !ops[i].alerts.empty()};
+      if (search::QueryHolds(query, message)) {
+        found.push_back(static_cast<long long>(i) + 1);
+      }
+    }
+    return found;
+  }
+
+  // Every row the search finds, page after page.
+  std::vector<long long> Searched(const Query& query, std::size_t pageSize) {
+    std::vector<long long> found;
+    search::SearchRequest request{query, pageSize, std::nullopt};
+    for (int pages = 0; pages < 1000; ++pages) {
+      const auto page = backend->Search(name, request);
+      for (const auto& hit : page.hits) {
+        found.push_back(hit.id);
+      }
+      if (!page.nextBeforeId) {
+        break;
+      }
+      request.beforeId = page.nextBeforeId;
+    }
+    return found;
+  }
+
+  ScratchDir scratch;
+  reference::ReferenceTables tables;
+  std::unique_ptr<StoreBackend> backend;
+  std::string name;
+  std::vector<StoreOp> ops;
+  std::vector<search::IndexRow> facts;
+};
+
+TEST(SearchQuery, ErrorsSayWhatAndWhere) {
+  const auto error = [](const std::string& text) {
+    const auto parsed = ParseQuery(text);
+    return parsed.error ? DescribeError(*parsed.error) : std::string("no error");
+  };
+  EXPECT_EQ(error("label:H1 flihgt:BA306"),
+            "column 10: unknown field \"flihgt:\" (known: flight, tail, address, "
+            "label, kind, station, from, to, has:position, is:alert)");
+  EXPECT_EQ(error("POS \"GOOD EVENING"), "column 5: the quote opened here is never closed");
+  EXPECT_EQ(error("from:2026-13-01"),
+            "column 1: \"from:2026-13-01\" is not a UTC date (2026-12-07) or date and "
+            "time (2026-12-07T21:53 or 2026-12-07T21:53:16)");
+  EXPECT_EQ(error("MEDICAL OR FIRE"),
+            "column 9: \"OR\" is not supported: all terms must hold (use several "
+            "searches instead)");
+  EXPECT_EQ(error("  AND "), "column 1: nothing to search for");
+  EXPECT_EQ(error("-POS"), "column 1: a query needs at least one term that is not excluded with \"-\"");
+  EXPECT_EQ(error("flight:"), "column 1: \"flight:\" needs a value");
+  EXPECT_EQ(error("*^()"), "column 1: \"*^()\" has no letters or digits to search for");
+  EXPECT_EQ(error(std::string(2'000'000, 'A')), "column 4097: the query is longer than 4096 characters");
+  // What FTS5 would read as its own syntax is only words here.
+  const Query words = Parsed(std::string("NEAR(a b) 12:30* ^c ") + '\0' + "d");
+  ASSERT_EQ(words.terms.size(), 5U);
+  EXPECT_EQ(words.terms[0].words, (std::vector<std::string>{"NEAR", "A"}));
+  EXPECT_EQ(words.terms[2].words, (std::vector<std::string>{"12", "30"}));
+  EXPECT_EQ(words.terms[4].words, (std::vector<std::string>{"D"}));
+  // Field values as compared; a date alone ends on its last millisecond.
+  const Query fields = Parsed("flight:ba0306 tail:n-123ua address:.N123UA from:2026-12-07 to:2026-12-07");
+  EXPECT_EQ(fields.terms[0].value, "BA306");
+  EXPECT_EQ(fields.terms[1].value, "N123UA");
+  EXPECT_EQ(fields.terms[2].value, "N123UA");
+  EXPECT_EQ(fields.terms[4].time - fields.terms[3].time, 86'400'000 - 1);
+}
+
+TEST_P(Search, EveryQueryFindsExactlyWhatAPlainReadingFinds) {
+  Write(0, ops.size());
+  const std::string someSecond = "2026-12-07T" + ops[700].record.Hour.substr(0, 2) + ":" +
+                                 ops[700].record.Hour.substr(2, 2) + ":" + ops[700].record.Hour.substr(4, 2);
+  const std::vector<std::string> queries = {
+      "POS",
+      "kjfk",
+      "\"GOOD EVENING\"",
+      "N 35",
+      "label:H1 -POS",
+      "label:h1 has:position",
+      "-label:SQ has:position",
+      "kind:position_report from:2026-12-07T01:00 to:2026-12-07T02:00",
+      "from:" + someSecond + " to:" + someSecond,
+      "tail:N8560Z",
+      "address:.N8560Z",
+      "address:n8560z",
+      "flight:WN4899",
+      "is:alert",
+      "ETA -\"ETA 1\" -kind:estimated_arrival",
+      "station:ELSEWHERE",
+  };
+  for (const auto& text : queries) {
+    const Query query = Parsed(text);
+    const auto expected = PlainScan(query, ops.size());
+    if (text != "station:ELSEWHERE") {
+      EXPECT_FALSE(expected.empty()) << text;  // each query has something to find
+    }
+    EXPECT_EQ(Searched(query, 37), expected) << text;
+    EXPECT_EQ(backend->CountMatches(name, query), expected.size()) << text;
+  }
+  EXPECT_GT(PlainScan(Parsed("has:position"), ops.size()).size(), 300U);
+}
+
+TEST_P(Search, OlderMessagesAreIndexedInBatchesAndADeletionLeavesTheIndexWhole) {
+  // Messages stored by a program that kept no index.
+  {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(name.c_str(), &db), SQLITE_OK);
+    sqlite3_exec(db, "BEGIN;", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO Planes VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9);", -1, &insert, nullptr);
+    for (std::size_t i = 0; i < 1500; ++i) {
+      const auto& r = ops[i].record;
+      int column = 1;
+      for (const std::string* value :
+           {&r.Date, &r.Hour, &r.Mode, &r.Address, &r.Flight, &r.Label, &r.Bloc, &r.Msn, &r.Data}) {
+        sqlite3_bind_text(insert, column++, value->data(), static_cast<int>(value->size()), SQLITE_TRANSIENT);
+      }
+      ASSERT_EQ(sqlite3_step(insert), SQLITE_DONE);
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    for (auto& op : ops) {
+      op.alerts.clear();  // what was stored before the index raised no alert
+    }
+  }
+  // The writer opens the store: the newer messages are indexed as they come,
+  // the older ones a batch at a time, resumed by a second session.
+  Write(1500, ops.size());
+  EXPECT_EQ(backend->IndexingProgress(name).done, 0U);
+  EXPECT_EQ(backend->IndexingProgress(name).total, 1500U);
+  {
+    auto session = backend->OpenSession(name);
+    session->Begin();
+    EXPECT_EQ(session->IndexOlder(1000)->done, 1000U);
+    session->Commit();
+  }
+  auto session = backend->OpenSession(name);
+  session->Begin();
+  const auto progress = session->IndexOlder(1000);
+  session->Commit();
+  EXPECT_TRUE(progress->Finished());
+  EXPECT_EQ(progress->done, 1500U);
+  const Query query = Parsed("label:H1 POS");
+  EXPECT_EQ(Searched(query, 100), PlainScan(query, ops.size()));
+
+  // An aircraft deleted: its messages leave the text index too, which stays
+  // sound.
+  StoreOp deletion;
+  deletion.kind = StoreOp::Kind::Delete;
+  deletion.record.Address = ".N8560Z";
+  session->Begin();
+  session->Apply(deletion);
+  session->Commit();
+  EXPECT_EQ(backend->CountMatches(name, Parsed("tail:N8560Z")), 0U);
+  EXPECT_TRUE(Exec(name, "INSERT INTO MessageWords(MessageWords, rank) VALUES('integrity-check', 1);"));
+  const auto remaining = Select(name, "SELECT COUNT(*) FROM Planes;");
+  EXPECT_EQ(std::to_string(backend->CountMatches(name, Parsed("from:2000-01-01"))), remaining.at(0).at(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(SqliteAndJet, Search, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Jet" : "Sqlite"; });
+
+TEST(WatchList, MatchesAsThePlainReadingDoesAndSaysWhichLinesItCannotRead) {
+  std::vector<search::WatchError> errors;
+  const auto list = search::WatchList::FromLines(
+      "# watched\r\nMEDICAL\n\"go around\"\nflight:BA306\ntail:G-EUPT label:H1\nkind:cpdlc_message -label:AA\n"
+      "from:2026-12-07\nflihgt:X\nhas:position POS\n",
+      &errors);
+  ASSERT_EQ(errors.size(), 2U);
+  EXPECT_EQ(errors[0].line, 7U);
+  EXPECT_EQ(errors[1].line, 8U);
+  ASSERT_EQ(list.Entries().size(), 6U);
+  std::vector<std::size_t> matched;
+  const auto match = [&](search::MessageFacts message) {
+    list.Match(message, matched);
+    return matched;
+  };
+  using Found = std::vector<std::size_t>;
+  EXPECT_EQ(match({"PAX NEEDS MEDICAL HELP", "", "", "5Z", "", "", 0, false, false}), Found{0});
+  EXPECT_EQ(match({"medical.", "", "", "5Z", "", "", 0, false, false}), Found{0});
+  EXPECT_EQ(match({"MEDICALLY FINE", "", "", "5Z", "", "", 0, false, false}), Found{});
+  EXPECT_EQ(match({"WE MADE A GO-AROUND", "BA0306", "", "5Z", "", "", 0, false, false}), (Found{1, 2}));
+  EXPECT_EQ(match({"AROUND GO", "", ".G-EUPT", "H1", "", "", 0, false, false}), Found{3});
+  EXPECT_EQ(match({"", "", "GEUPT", "H1", "", "", 0, false, false}), Found{3});
+  EXPECT_EQ(match({"", "", "", "BA", "cpdlc_message", "", 0, false, false}), Found{4});
+  EXPECT_EQ(match({"", "", "", "AA", "cpdlc_message", "", 0, false, false}), Found{});
+  EXPECT_EQ(match({"POS N35", "", "", "H1", "", "", 0, true, false}), Found{5});
+  EXPECT_EQ(match({"POS N35", "", "", "H1", "", "", 0, false, false}), Found{});
+}
+
+}  // namespace
+}  // namespace corvane::store::test
