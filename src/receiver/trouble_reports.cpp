@@ -59,8 +59,29 @@ std::vector<std::string> StoreTroubleReport::Check(const std::optional<store::Wr
     lines.push_back("store: " + more(status->lost, shown_.lost) +
                     " messages could be kept neither in the store nor in the pending file");
   }
+  if (auto line = IndexingNews(status->indexing, shown_.indexing)) {
+    lines.push_back(std::move(*line));
+  }
   shown_ = *status;
   return lines;
+}
+
+// Indexing the messages stored before the search index: a line at each
+// tenth of the way, and one at the end.
+std::optional<std::string> StoreTroubleReport::IndexingNews(const store::search::IndexProgress& now,
+                                                            const store::search::IndexProgress& before) {
+  if (now.total == 0 || now.done == before.done) {
+    return std::nullopt;
+  }
+  if (now.Finished()) {
+    return "store: indexed the " + std::to_string(now.total) + " messages stored before search, all can be searched";
+  }
+  const auto tenth = [&](const store::search::IndexProgress& progress) { return progress.done * 10 / now.total; };
+  if (before.done != 0 && tenth(now) == tenth(before)) {
+    return std::nullopt;
+  }
+  return "store: indexing the messages stored before search: " + std::to_string(now.done) + " of " +
+         std::to_string(now.total) + " (" + std::to_string(now.done * 100 / now.total) + "%)";
 }
 
 std::string StoreTroubleReport::WaitingAtStop() const {

@@ -36,6 +36,9 @@ class StoreTroubleReport {
   [[nodiscard]] std::string WaitingAtStop() const;
 
  private:
+  static std::optional<std::string> IndexingNews(const store::search::IndexProgress& now,
+                                                 const store::search::IndexProgress& before);
+
   std::string pendingPath_;
   std::string unreadablePath_;
   std::string rejectedPath_;
