@@ -35,6 +35,8 @@ chroot "$root" bash -euc '
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q /tmp/corvane.deb >/dev/null
   corvane-decode --help >/dev/null
   echo "corvane-decode --help: ok"
+  corvane-search --help >/dev/null
+  echo "corvane-search --help: ok"
   echo "corvane-decode on the shipped capture: $(corvane-decode /usr/share/corvane/demo-capture.jsonl | wc -l) messages"
   corvaned --help >/dev/null && echo "corvaned --help: ok"
   status=0

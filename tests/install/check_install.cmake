@@ -8,7 +8,7 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(file
-    bin/corvane bin/corvaned bin/corvane-cardserver bin/corvane-link bin/corvane-decode
+    bin/corvane bin/corvaned bin/corvane-cardserver bin/corvane-link bin/corvane-decode bin/corvane-search
     share/applications/corvane.desktop share/icons/hicolor/scalable/apps/corvane.svg
     share/corvane/demo-capture.jsonl share/doc/corvane/README.md)
   if(NOT EXISTS "${PREFIX}/${file}")

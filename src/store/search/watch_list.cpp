@@ -27,11 +27,48 @@ bool SameUpper(std::string_view text, std::string_view upper) {
   return true;
 }
 
-bool HasWordsInOrder(const std::vector<std::string>& textWords, const std::vector<std::string>& words) {
+template <typename Word>
+bool HasWordsInOrder(const std::vector<Word>& textWords, const std::vector<std::string>& words) {
   if (words.empty() || words.size() > textWords.size()) {
     return false;
   }
-  return std::search(textWords.begin(), textWords.end(), words.begin(), words.end()) != textWords.end();
+  return std::search(textWords.begin(), textWords.end(), words.begin(), words.end(),
+                     [](std::string_view a, std::string_view b) { return a == b; }) != textWords.end();
+}
+
+// The text upper case with every byte that is no word byte made a space,
+// and views of its words: one pass, into buffers kept by the caller.
+void SplitWords(std::string_view text, std::string& upper, std::vector<std::string_view>& words) {
+  upper.assign(text);
+  words.clear();
+  std::size_t start = std::string::npos;
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    char& c = upper[i];
+    if (IsWordByte(c)) {
+      c = Upper(c);
+      start = start == std::string::npos ? i : start;
+    } else if (start != std::string::npos) {
+      words.emplace_back(upper.data() + start, i - start);
+      start = std::string::npos;
+    }
+  }
+  if (start != std::string::npos) {
+    words.emplace_back(upper.data() + start, upper.size() - start);
+  }
+}
+
+// A field key built in a buffer kept from message to message.
+std::string_view KeyIn(std::string& buffer, TermKind kind, std::string_view value, bool upper) {
+  buffer.assign(1, static_cast<char>('a' + static_cast<int>(kind)));
+  for (const char c : value) {
+    buffer.push_back(upper ? Upper(c) : c);
+  }
+  return buffer;
+}
+
+// TermHolds with the message's words already split.
+bool HoldsWithWords(const Term& term, const MessageFacts& message, const std::vector<std::string_view>& words) {
+  return term.kind == TermKind::kWords ? HasWordsInOrder(words, term.words) : TermHolds(term, message);
 }
 
 // The key a field term is filed under: its kind as a letter, then the value
@@ -149,52 +186,42 @@ void WatchList::File(std::size_t entry) {
   always_.push_back(entry);
 }
 
-void WatchList::Lookup(const TriggerMap& map, const std::string& key, std::vector<std::size_t>& found) {
+void WatchList::Lookup(const TriggerMap& map, std::string_view key, std::vector<std::size_t>& found) {
   if (const auto hit = map.find(key); hit != map.end()) {
     found.insert(found.end(), hit->second.begin(), hit->second.end());
   }
 }
 
-void WatchList::Candidates(const MessageFacts& message, std::vector<std::size_t>& found) const {
+void WatchList::Candidates(const MessageFacts& message, const std::vector<std::string_view>& words,
+                           std::vector<std::size_t>& found) const {
   found.insert(found.end(), always_.begin(), always_.end());
   if (!words_.empty()) {
-    std::string word;
-    const std::string_view text = message.text;
-    for (std::size_t i = 0; i < text.size();) {
-      if (!IsWordByte(text[i])) {
-        ++i;
-        continue;
-      }
-      word.clear();
-      for (; i < text.size() && IsWordByte(text[i]); ++i) {
-        word.push_back(Upper(text[i]));
-      }
+    for (const std::string_view word : words) {
       Lookup(words_, word, found);
     }
   }
+  if (filedKinds_ == 0) {
+    return;
+  }
   const auto filed = [&](TermKind kind) { return (filedKinds_ & (1U << static_cast<unsigned>(kind))) != 0; };
-  const auto upper = [](std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), Upper);
-    return out;
-  };
+  thread_local std::string key;
   if (filed(TermKind::kFlight)) {
-    Lookup(fields_, FieldKey(TermKind::kFlight, FlightKey(message.flight)), found);
+    Lookup(fields_, KeyIn(key, TermKind::kFlight, FlightKey(message.flight), false), found);
   }
   if (filed(TermKind::kTail)) {
-    Lookup(fields_, FieldKey(TermKind::kTail, TailKey(message.address)), found);
+    Lookup(fields_, KeyIn(key, TermKind::kTail, TailKey(message.address), false), found);
   }
   if (filed(TermKind::kAddress)) {
-    Lookup(fields_, FieldKey(TermKind::kAddress, upper(WithoutPaddingDots(message.address))), found);
+    Lookup(fields_, KeyIn(key, TermKind::kAddress, WithoutPaddingDots(message.address), true), found);
   }
   if (filed(TermKind::kLabel)) {
-    Lookup(fields_, FieldKey(TermKind::kLabel, upper(message.label)), found);
+    Lookup(fields_, KeyIn(key, TermKind::kLabel, message.label, true), found);
   }
   if (filed(TermKind::kKind)) {
-    Lookup(fields_, FieldKey(TermKind::kKind, message.kind), found);
+    Lookup(fields_, KeyIn(key, TermKind::kKind, message.kind, false), found);
   }
   if (filed(TermKind::kStation)) {
-    Lookup(fields_, FieldKey(TermKind::kStation, message.station), found);
+    Lookup(fields_, KeyIn(key, TermKind::kStation, message.station, false), found);
   }
 }
 
@@ -203,10 +230,20 @@ void WatchList::Match(const MessageFacts& message, std::vector<std::size_t>& mat
   if (entries_.empty()) {
     return;
   }
-  Candidates(message, matched);
+  thread_local std::string upper;
+  thread_local std::vector<std::string_view> words;
+  SplitWords(message.text, upper, words);
+  Candidates(message, words, matched);
+  if (matched.empty()) {
+    return;
+  }
   std::sort(matched.begin(), matched.end());
   matched.erase(std::unique(matched.begin(), matched.end()), matched.end());
-  std::erase_if(matched, [&](std::size_t entry) { return !QueryHolds(entries_[entry].query, message); });
+  std::erase_if(matched, [&](std::size_t entry) {
+    const auto& terms = entries_[entry].query.terms;
+    return !std::all_of(terms.begin(), terms.end(),
+                        [&](const Term& term) { return HoldsWithWords(term, message, words) != term.excluded; });
+  });
 }
 
 }  // namespace corvane::store::search

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -63,11 +64,20 @@ class WatchList {
   void Match(const MessageFacts& message, std::vector<std::size_t>& matched) const;
 
  private:
-  using TriggerMap = std::unordered_map<std::string, std::vector<std::size_t>>;
+  // Looked up by a view, so that a message's words and keys are never
+  // copied into strings of their own.
+  struct ViewHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  using TriggerMap = std::unordered_map<std::string, std::vector<std::size_t>, ViewHash, std::equal_to<>>;
 
   void File(std::size_t entry);
-  void Candidates(const MessageFacts& message, std::vector<std::size_t>& found) const;
-  static void Lookup(const TriggerMap& map, const std::string& key, std::vector<std::size_t>& found);
+  // The message's words (upper case, views into upper) and the entries
+  // filed under them or under its fields.
+  void Candidates(const MessageFacts& message, const std::vector<std::string_view>& words,
+                  std::vector<std::size_t>& found) const;
+  static void Lookup(const TriggerMap& map, std::string_view key, std::vector<std::size_t>& found);
 
   std::vector<WatchEntry> entries_;
   TriggerMap words_;                 // an entry's first word of a text term
