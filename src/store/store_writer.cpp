@@ -233,8 +233,8 @@ void StoreWriter::Run() {
     first = false;
     std::string reason;
     bool refused = !WriteOnce(reason);
-    if (!refused && !IndexOlderOnce()) {
-      refused = true;  // paused like a refusal; the next write tells the reason
+    if (!refused && !IndexOlderOnce(reason)) {
+      refused = true;  // the store refused the indexing: paused and told like any refusal
     }
     bool reopening = false;
     if (refused) {
@@ -315,7 +315,7 @@ bool StoreWriter::WriteOnce(std::string& reason) {
   }
 }
 
-bool StoreWriter::IndexOlderOnce() {
+bool StoreWriter::IndexOlderOnce(std::string& reason) {
   {
     const std::lock_guard state(stateMutex_);
     if (!olderToIndex_ || !queue_.empty() || spilling_ || closing_) {
@@ -331,8 +331,12 @@ bool StoreWriter::IndexOlderOnce() {
     session_->Begin();
     progress = session_->IndexOlder(limits_.indexBatch);
     session_->Commit();
-  } catch (const WriteRefused&) {
+  } catch (const WriteRefused& refusal) {
     session_->Rollback();
+    if (!session_->SurvivesRefusal()) {
+      ResetSession();
+    }
+    reason = refusal.what();
     return false;
   }
   const std::lock_guard state(stateMutex_);

@@ -157,8 +157,8 @@ class StoreWriter {
   bool WaitForWork(std::chrono::milliseconds pause);
   bool WriteOnce(std::string& reason);
   // One batch of older messages indexed, when nothing waits to be written;
-  // false when the store refused it.
-  bool IndexOlderOnce();
+  // false, with why, when the store refused it.
+  bool IndexOlderOnce(std::string& reason);
   void OpenSessionIfNeeded();
   void ResetSession();
   void InterruptSession();

@@ -209,6 +209,39 @@ TEST_F(StoreWriterTest, APendingFileHasOneKeeperAndItsUnreadableLinesAreKeptBesi
   EXPECT_FALSE(std::filesystem::exists(pending));
 }
 
+TEST_F(StoreWriterTest, AStoreLockedWhileItsOlderMessagesAreIndexedLosesNothingAndEndsIndexed) {
+  // A store from before the search index: 3,000 messages and no index.
+  Open({})->Close();
+  std::string rows = "DROP TABLE MessageIndex; DROP TABLE MessageWords; DROP TABLE SearchState; BEGIN;";
+  for (int n = 0; n < 3000; ++n) {
+    rows += "INSERT INTO Planes VALUES ('261206','101010.000','2','.N123UA','UA0001','H1','2','M01A','OLD " +
+            std::to_string(n) + "');";
+  }
+  ASSERT_TRUE(Exec(name, rows + "COMMIT;"));
+  auto db = Open({.indexBatch = 100});
+  {
+    // Locked while the older messages are indexed a batch at a time: the
+    // new messages wait, the indexing stops and goes on after.
+    Lock lock(name);
+    ASSERT_TRUE(lock.Held());
+    for (int n = 1; n <= 50; ++n) {
+      db->StoreMessage(kSqliteStore, name, Numbered(n));
+    }
+    std::this_thread::sleep_for(1500ms);
+  }
+  ASSERT_TRUE(db->Flush(10s));
+  const auto deadline = std::chrono::steady_clock::now() + 20s;
+  while (db->Status(kSqliteStore, name)->indexing.done < 3000 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  const auto status = *db->Status(kSqliteStore, name);
+  EXPECT_EQ(status.lost, 0U);
+  EXPECT_EQ(status.indexing.done, 3000U);
+  EXPECT_EQ(StoredTexts().size(), 3050U);
+  EXPECT_EQ(Select(name, "SELECT COUNT(*) FROM MessageIndex;").at(0).at(0), "3050");
+  EXPECT_EQ(Select(name, "SELECT COUNT(*) FROM MessageWords WHERE MessageWords MATCH 'OLD';").at(0).at(0), "3000");
+}
+
 TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
   ScratchDir scratch;
   const PendingFile file((scratch / "Corvane.pending.jsonl").string());
