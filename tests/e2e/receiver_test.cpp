@@ -106,6 +106,15 @@ void StartReceiver(QProcess& receiver, const QTemporaryDir& dir, quint16 port, c
   receiver.start(CORVANE_RECEIVER, arguments + more);
 }
 
+// The card server replaying the demo capture once, as fast as it is taken;
+// its port (0 when it did not start).
+quint16 StartDemoReplay(QProcess& server) {
+  server.setProgram(CORVANE_CARDSERVER);
+  server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--exit-after-replay"});
+  server.start();
+  return corvane::test_support::ReadListeningPort(server);
+}
+
 std::size_t CountEntries(const std::string& log) {
   std::ifstream in(log, std::ios::binary);
   std::stringstream text;
@@ -121,10 +130,7 @@ std::size_t CountEntries(const std::string& log) {
 TEST(Receiver, StoresAndLogsEveryRecordOfAFastReplayExactlyOnce) {
   QTemporaryDir dir;
   QProcess server;
-  server.setProgram(CORVANE_CARDSERVER);
-  server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--exit-after-replay"});
-  server.start();
-  const quint16 port = corvane::test_support::ReadListeningPort(server);
+  const quint16 port = StartDemoReplay(server);
   ASSERT_NE(port, 0);
 
   QProcess receiver;
@@ -170,10 +176,7 @@ TEST(Receiver, AlertsArePrintedAndMarkedInTheStoreForExactlyTheMatchingMessages)
   ASSERT_GT(expected, 10U);
 
   QProcess server;
-  server.setProgram(CORVANE_CARDSERVER);
-  server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--exit-after-replay"});
-  server.start();
-  const quint16 port = corvane::test_support::ReadListeningPort(server);
+  const quint16 port = StartDemoReplay(server);
   ASSERT_NE(port, 0);
   QProcess receiver;
   StartReceiver(receiver, dir, port, {"--alerts", QString::fromStdString(watchFile)});
