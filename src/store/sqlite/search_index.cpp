@@ -103,11 +103,9 @@ class SqlOfQuery {
       }
     }
     if (!match.empty()) {
-      from_ = " FROM MessageWords f JOIN MessageIndex m ON m.Id = f.rowid JOIN Planes p ON p.rowid = m.Id";
       where_ = " WHERE MessageWords MATCH " + Parameter(match + excludedMatch) + where_;
       order_ = "f.rowid";
     } else {
-      from_ = " FROM MessageIndex m JOIN Planes p ON p.rowid = m.Id";
       if (!excludedMatch.empty()) {
         // No word to look up: the excluded words are looked up instead, and
         // their messages left out.
@@ -117,10 +115,11 @@ class SqlOfQuery {
       where_ = " WHERE 1" + where_;
       order_ = "m.Id";
     }
+    words_ = !match.empty();
   }
 
   [[nodiscard]] std::string PageSql(const search::SearchRequest& request) {
-    std::string sql = std::string(kHitColumns) + from_ + where_;
+    std::string sql = std::string(kHitColumns) + From(true, true) + where_;
     if (request.beforeId) {
       sql += " AND " + order_ + " < CAST(" + Parameter(std::to_string(*request.beforeId)) + " AS INTEGER)";
     }
@@ -128,7 +127,11 @@ class SqlOfQuery {
            " AS INTEGER);";
   }
 
-  [[nodiscard]] std::string CountSql() const { return "SELECT COUNT(*)" + from_ + where_ + ";"; }
+  // A count joins only the tables its conditions read: a count of words
+  // alone is answered by the text index.
+  [[nodiscard]] std::string CountSql() const {
+    return "SELECT COUNT(*)" + From(fields_ || !words_, planes_) + where_ + ";";
+  }
 
   [[nodiscard]] Parameters Values() const { return {values_.begin(), values_.end()}; }
 
@@ -143,6 +146,7 @@ class SqlOfQuery {
 
   void AddCondition(const Term& term) {
     const std::string condition = Condition(term);
+    (term.kind == TermKind::kAddress ? planes_ : fields_) = true;
     where_ += term.excluded ? " AND NOT (" + condition + ")" : " AND " + condition;
   }
 
@@ -179,7 +183,21 @@ class SqlOfQuery {
     return "?" + std::to_string(values_.size());
   }
 
-  std::string from_;
+  // The tables: the text index leading when there are words to look up.
+  [[nodiscard]] std::string From(bool index, bool planes) const {
+    std::string from = words_ ? " FROM MessageWords f" : " FROM MessageIndex m";
+    if (words_ && index) {
+      from += " JOIN MessageIndex m ON m.Id = f.rowid";
+    }
+    if (planes) {
+      from += words_ ? " JOIN Planes p ON p.rowid = f.rowid" : " JOIN Planes p ON p.rowid = m.Id";
+    }
+    return from;
+  }
+
+  bool words_ = false;   // words to look up in the text index
+  bool fields_ = false;  // conditions on MessageIndex
+  bool planes_ = false;  // conditions on Planes
   std::string where_;
   std::string order_;
   std::vector<std::string> values_;
