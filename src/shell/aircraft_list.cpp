@@ -42,17 +42,24 @@ void MainWindow::OnPlanesClicked() {
   if (item == nullptr) {
     return;
   }
+  ShowPlaneWindow(Bytes(item->text()), {});
+  activateWindow();
+  planes_->setFocus();
+}
+
+// The history window beside the main window, on one aircraft's day (a Date
+// field; empty for today), as the list and the Search window open it.
+void MainWindow::ShowPlaneWindow(const std::string& address, const std::string& day) {
   PlaneWindow& plane = EnsurePlaneWindow();
   const QRect frame = frameGeometry();
   plane.resize(plane.width(), height());
   plane.move(frame.right() + 1 + ToPixels(2), frame.top());
-  plane.Address = Bytes(item->text());
+  plane.Address = address;
+  plane.Day = day;
   plane.show();
   plane.raise();
   plane.activateWindow();
   plane.Refill();
-  activateWindow();
-  planes_->setFocus();
 }
 
 // Arrow keys move the selection: an open history window shows the newly
@@ -63,6 +70,7 @@ void MainWindow::OnPlanesSelectionMoved() {
     return;
   }
   plane_->Address = Bytes(item->text());
+  plane_->Day.clear();
   RequestHistory();
 }
 
@@ -81,20 +89,21 @@ void MainWindow::RequestHistory() {
   historyAgain_ = false;
   const std::uint64_t request = ++historyRequest_;
   const std::string address = plane_->Address;
+  const std::string day = plane_->Day;
   plane_->ShowWaiting();
   store::Database& store = receiver_->Store();
-  storeCalls_.Run(
-      [&store, type = DBType(), name = Path().DBName, address] { return store.PlaneHistory(type, name, address); },
-      this,
-      [this, request, address](const std::string& history) {
-        historyReading_ = false;
-        if (request == historyRequest_ && address == plane_->Address) {
-          plane_->ShowHistory(history);
-        }
-        if (historyAgain_ && plane_->isVisible()) {
-          RequestHistory();
-        }
-      });
+  storeCalls_.Run([&store, type = DBType(), name = Path().DBName, address,
+                   day] { return store.PlaneHistory(type, name, address, day); },
+                  this,
+                  [this, request, address, day](const std::string& history) {
+                    historyReading_ = false;
+                    if (request == historyRequest_ && address == plane_->Address && day == plane_->Day) {
+                      plane_->ShowHistory(history);
+                    }
+                    if (historyAgain_ && plane_->isVisible()) {
+                      RequestHistory();
+                    }
+                  });
   QTimer::singleShot(kStoreAnswerLimit, this, [this, request] {
     if (historyReading_ && request == historyRequest_) {
       plane_->ShowNoAnswer(NoAnswerText("the history"));

@@ -22,6 +22,7 @@
 #include "shell/message_area.h"
 #include "shell/panel_layout.h"
 #include "shell/plane_window.h"
+#include "shell/search_window.h"
 #include "shell/window_controls.h"
 
 namespace corvane::shell {
@@ -121,6 +122,12 @@ void MainWindow::BuildControls() {
   readableText_->setCheckable(true);
   connect(readableText_, &QAction::toggled, this, &MainWindow::OnReadableTextToggled);
   messageArea_->AddContextAction(readableText_);
+  searchAction_ = new QAction("Search...", this);
+  searchAction_->setObjectName("SearchAction");
+  searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  connect(searchAction_, &QAction::triggered, this, &MainWindow::OpenSearchWindow);
+  addAction(searchAction_);
+  messageArea_->AddContextAction(searchAction_);
 
   planes_ = new PlanesList(central);
   planes_->setObjectName("Planes");
@@ -312,6 +319,33 @@ void MainWindow::RenderMessageArea() {
   withReadable.msgText += shownReadable_->text;
   withReadable.msgText += std::string(56, '-') + "\r\n" + shownPanels_.msgText;
   messageArea_->Render(withReadable);
+}
+
+// One Search window for the run; it searches the store this window opened,
+// on the same worker as the other store calls.
+void MainWindow::OpenSearchWindow() {
+  if (search_ == nullptr) {
+    SearchWindowHooks hooks;
+    hooks.target = [this] {
+      SearchTarget target;
+      if (!storeReady_) {
+        target.why = "The store is still opening; search again in a moment.";
+      } else if (!Receiver().HasStore()) {
+        target.why = "No store is open, so there is nothing to search (the configuration dialog chooses one).";
+      } else {
+        target = {&receiver_->Store(), DBType(), Path().DBName, {}};
+      }
+      return target;
+    };
+    hooks.openDay = [this](const std::string& address, const std::string& day) { ShowPlaneWindow(address, day); };
+    search_ = new SearchWindow(this, storeCalls_, std::move(hooks));
+  }
+  search_->show();
+  search_->raise();
+  search_->activateWindow();
+  auto* query = search_->findChild<QLineEdit*>("Query");
+  query->setFocus();
+  query->selectAll();
 }
 
 void MainWindow::OnReadableTextToggled(bool on) {

@@ -37,6 +37,7 @@ class PlanesList;
 class StatusPanel;
 class LogCheckBox;
 class PlaneWindow;
+class SearchWindow;
 
 // What tests and other platforms put in place of the real thing.
 struct ShellSeams {
@@ -126,6 +127,9 @@ class MainWindow : public QMainWindow,
   // The live link indicator's colour on the form; invalid before any link.
   [[nodiscard]] QColor LinkIndicator() const;
   [[nodiscard]] PlaneWindow* Plane() const { return plane_; }
+  // The Search window, once opened (Ctrl+F or the message area's menu).
+  [[nodiscard]] SearchWindow* Search() const { return search_; }
+  void OpenSearchWindow();
   [[nodiscard]] bool IsLocked() const { return Locked; }
 
  signals:
@@ -166,6 +170,7 @@ class MainWindow : public QMainWindow,
   void AskAndDelete(const std::string& address, std::optional<std::uint64_t> count);
   void DeletePlane(const std::string& address);
   PlaneWindow& EnsurePlaneWindow();
+  void ShowPlaneWindow(const std::string& address, const std::string& day);
   void DockPlaneWindow();
   void OnStatusPanelDoubleClick(int panel);
   void EnterCompactMode();
@@ -211,6 +216,8 @@ class MainWindow : public QMainWindow,
   bool Locked = false;
   std::unique_ptr<config::ConfigDialog> configDialog_;
   PlaneWindow* plane_ = nullptr;
+  QAction* searchAction_ = nullptr;
+  SearchWindow* search_ = nullptr;
   // The start-up position in twips (the stored one, or where a first start
   // put the window); the history window docks once the window has left it.
   std::int16_t X = 0;

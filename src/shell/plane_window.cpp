@@ -7,6 +7,7 @@
 
 #include "config/latin1.h"
 #include "shell/message_area.h"
+#include "shell/search_results.h"
 
 namespace corvane::shell {
 
@@ -26,7 +27,10 @@ PlaneWindow::PlaneWindow(QWidget* owner, std::function<void()> refillWanted)
   resize(420, 300);
 }
 
-QString PlaneWindow::Caption() const { return "Plane information for " + Latin1(Address); }
+QString PlaneWindow::Caption() const {
+  const QString caption = "Plane information for " + Latin1(Address);
+  return Day.empty() ? caption : caption + " on " + Latin1(DayText(Day));
+}
 
 void PlaneWindow::Refill() {
   if (refillWanted_) {
@@ -37,6 +41,7 @@ void PlaneWindow::Refill() {
 void PlaneWindow::ShowHistory(const std::string& text) {
   waiting_ = false;
   shownAddress_ = Address;
+  shownDay_ = Day;
   setWindowTitle(Caption());
   info_->setPlainText(Latin1(text));
   info_->moveCursor(QTextCursor::End);
@@ -44,9 +49,10 @@ void PlaneWindow::ShowHistory(const std::string& text) {
 
 void PlaneWindow::ShowWaiting() {
   waiting_ = true;
-  if (Address != shownAddress_) {
+  if (Address != shownAddress_ || Day != shownDay_) {
     info_->clear();
     shownAddress_ = Address;
+    shownDay_ = Day;
   }
   setWindowTitle(Caption() + " (reading the store...)");
 }

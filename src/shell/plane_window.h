@@ -1,6 +1,6 @@
 // The aircraft history window: one for the whole run, beside the main
 // window, showing the stored messages of one aircraft for the current UTC
-// day. Each time it becomes active it asks for its text again; the store is
+// day (or the day the Search window asked for). Each time it becomes active it asks for its text again; the store is
 // read off the window's thread, so the window says when it waits for the
 // store and when the store did not answer in time.
 #pragma once
@@ -19,8 +19,10 @@ class PlaneWindow : public QWidget {
   // refillWanted asks the owner for the shown aircraft's day.
   PlaneWindow(QWidget* owner, std::function<void()> refillWanted);
 
-  // The aircraft shown.
+  // The aircraft shown, and its day as a Date field (YYMMDD); an empty day
+  // is today.
   std::string Address;
+  std::string Day;
 
   // Asks for the history again: what every activation does.
   void Refill();
@@ -42,7 +44,8 @@ class PlaneWindow : public QWidget {
   std::function<void()> refillWanted_;
   QPlainTextEdit* info_ = nullptr;
   bool waiting_ = false;
-  std::string shownAddress_;  // whose history the text is
+  std::string shownAddress_;  // whose history the text is, and of which day
+  std::string shownDay_;
 };
 
 }  // namespace corvane::shell

@@ -116,15 +116,33 @@ void Database::StoreMessage(std::int32_t DBType, const std::string& DBName, cons
   }
 }
 
-std::string Database::PlaneHistory(std::int32_t DBType, const std::string& DBName, std::string_view address) {
+std::string Database::PlaneHistory(std::int32_t DBType, const std::string& DBName, std::string_view address,
+                                   std::string_view day) {
   StoreBackend* backend = BackendFor(DBType);
   if (backend == nullptr) {
     return {};
   }
-  const std::string today = decoding::DateField(clock_());
-  const auto readStored = [&] { return backend->PlaneHistory(DBName, address, today); };
+  const std::string date = day.empty() ? decoding::DateField(clock_()) : std::string(day);
+  const auto readStored = [&] { return backend->PlaneHistory(DBName, address, date); };
   StoreWriter* writer = Writer(DBType, DBName);
-  return writer != nullptr ? writer->History(std::string(address), today, readStored) : readStored();
+  return writer != nullptr ? writer->History(std::string(address), date, readStored) : readStored();
+}
+
+search::SearchPage Database::Search(std::int32_t DBType, const std::string& DBName,
+                                    const search::SearchRequest& request) {
+  StoreBackend* backend = BackendFor(DBType);
+  if (backend == nullptr) {
+    throw search::SearchFailed("no store is chosen (see the configuration dialog)");
+  }
+  return backend->Search(DBName, request);
+}
+
+std::uint64_t Database::CountMatches(std::int32_t DBType, const std::string& DBName, const search::Query& query) {
+  StoreBackend* backend = BackendFor(DBType);
+  if (backend == nullptr) {
+    throw search::SearchFailed("no store is chosen (see the configuration dialog)");
+  }
+  return backend->CountMatches(DBName, query);
 }
 
 std::optional<std::uint64_t> Database::CountPlaneMessages(std::int32_t DBType, const std::string& DBName,

@@ -78,10 +78,19 @@ class Database : public decoding::MessageStore {
   // Hands one message to the store's writer, which appends it in order.
   void StoreMessage(std::int32_t DBType, const std::string& DBName, const decoding::MessageRecord& record) override;
 
-  // Today's (UTC) messages of one aircraft that have a text, oldest first as
+  // One UTC day's messages of one aircraft that have a text, oldest first as
   // the engine returns them, then those still waiting to be written; what
-  // was gathered before a failure.
-  std::string PlaneHistory(std::int32_t DBType, const std::string& DBName, std::string_view address);
+  // was gathered before a failure. The day is a Date field (YYMMDD); empty
+  // means today.
+  std::string PlaneHistory(std::int32_t DBType, const std::string& DBName, std::string_view address,
+                           std::string_view day = {});
+
+  // A page of the stored messages a query finds, newest first, and how many
+  // it finds (search/search.h); messages still waiting to be written are not
+  // seen yet. Both throw search::SearchFailed when the store cannot answer or
+  // no store is chosen.
+  search::SearchPage Search(std::int32_t DBType, const std::string& DBName, const search::SearchRequest& request);
+  std::uint64_t CountMatches(std::int32_t DBType, const std::string& DBName, const search::Query& query);
 
   // How many messages of the aircraft DeletePlane would remove, all days,
   // those still waiting included; nothing when the store cannot tell.

@@ -7,21 +7,19 @@
 #include <QStringList>
 #include <iostream>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "common/command_line_secrets.h"
 #include "config/settings.h"
-#include "decoding/latin1_text.h"
 #include "store/jet/jet_backend.h"
 #include "store/postgres/postgres_backend.h"
+#include "store/search/hit_json.h"
 #include "store/search/search.h"
 #include "store/sqlite/sqlite_backend.h"
 
 namespace {
 
 using namespace corvane;
-using Json = nlohmann::json;
 
 struct Options {
   int database = 1;
@@ -119,25 +117,6 @@ std::optional<Options> ParseOptions(const QCoreApplication& app) {
   return options;
 }
 
-Json HitJson(const store::search::SearchHit& hit) {
-  const auto& r = hit.record;
-  Json line = Json::object();
-  const std::pair<const char*, const std::string*> columns[] = {
-      {"Date", &r.Date},   {"Hour", &r.Hour}, {"Mode", &r.Mode}, {"Address", &r.Address}, {"Flight", &r.Flight},
-      {"Label", &r.Label}, {"Bloc", &r.Bloc}, {"Msn", &r.Msn},   {"Data", &r.Data}};
-  for (const auto& [name, value] : columns) {
-    line[name] = decoding::Latin1ToUtf8(*value);
-  }
-  line["Station"] = hit.station;
-  if (!hit.readable.empty()) {
-    line["readable"] = Json::parse(hit.readable, nullptr, false);
-  }
-  if (!hit.alerts.empty()) {
-    line["alerts"] = Json::parse(hit.alerts, nullptr, false);
-  }
-  return line;
-}
-
 int Search(const Options& options, store::StoreBackend& backend, const store::search::Query& query) {
   if (options.count) {
     std::cout << backend.CountMatches(options.store, query) << '\n';
@@ -149,7 +128,7 @@ int Search(const Options& options, store::StoreBackend& backend, const store::se
     request.limit = std::min<std::size_t>(left, 1000);
     const auto page = backend.Search(options.store, request);
     for (const auto& hit : page.hits) {
-      std::cout << HitJson(hit).dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
+      std::cout << store::search::HitJsonLine(hit) << '\n';
     }
     left -= page.hits.size();
     if (!page.nextBeforeId || page.hits.empty()) {

@@ -2,6 +2,8 @@
 // never take, and commits whose answer was lost.
 #include "store/postgres/pg_session.h"
 
+#include "store/postgres/pg_search.h"
+
 namespace corvane::store::postgres {
 
 namespace {
@@ -15,25 +17,21 @@ constexpr const char* kInsert = "corvane_insert";
 constexpr const char* kDelete = "corvane_delete";
 // The connection speaks LATIN1 for the card's bytes, while a station name
 // is UTF-8: it travels as hexadecimal and the server turns it back into text
-// in the database's own encoding.
-constexpr const char* kInsertSql =
-    "INSERT INTO Planes (Date,Hour,Mode,Address,Flight,Label,Bloc,Msn,Data,Station) "
-    "VALUES ($1,$2,$3,$4,$5,$6,$7,$8,$9,convert_from(decode($10,'hex'),'UTF8'))";
-constexpr const char* kDeleteSql = "DELETE FROM Planes WHERE Address = $1";
+// in the database's own encoding. The message's search index row is stored
+// by the same statement, with the row number and station the row got.
+std::string InsertSql() {
+  return "WITH stored AS (INSERT INTO Planes (Date,Hour,Mode,Address,Flight,Label,Bloc,Msn,Data,Station) "
+         "VALUES ($1,$2,$3,$4,$5,$6,$7,$8,$9,convert_from(decode($10,'hex'),'UTF8')) RETURNING id, Station) "
+         "INSERT INTO message_index (" +
+         std::string(kIndexColumns) + ") SELECT " + IndexValuesSql(11) + ", id, COALESCE(Station, '') FROM stored";
+}
+// An aircraft's messages leave the search index with their rows.
+constexpr const char* kDeleteSql =
+    "WITH gone AS (DELETE FROM Planes WHERE Address = $1 RETURNING id) "
+    "DELETE FROM message_index WHERE id IN (SELECT id FROM gone)";
 
 bool SameOp(const StoreOp& a, const StoreOp& b) {
   return a.kind == b.kind && a.record == b.record && a.station == b.station;
-}
-
-std::string Hex(std::string_view text) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  hex.reserve(text.size() * 2);
-  for (const char c : text) {
-    hex += kDigits[static_cast<unsigned char>(c) >> 4];
-    hex += kDigits[static_cast<unsigned char>(c) & 0x0F];
-  }
-  return hex;
 }
 
 // PostgreSQL text cannot hold a NUL byte, and libpq would cut the value
@@ -52,6 +50,7 @@ bool HoldsNul(const decoding::MessageRecord& r) {
 
 PgSession::PgSession(const std::string& url, std::string station, CommitInDoubt& doubt)
     : station_(std::move(station)), doubt_(doubt) {
+  tables_.FillBuiltinTables();
   try {
     db_ = std::make_unique<Connection>(url, kWriterConnectTimeoutSeconds);
     SettleDoubt();
@@ -92,7 +91,7 @@ void PgSession::Begin() {
     // Prepared at the first transaction rather than at connecting: preparing
     // waits for a lock on Planes, and a wait here can be interrupted.
     if (!prepared_) {
-      db_->Prepare(kInsert, kInsertSql);
+      db_->Prepare(kInsert, InsertSql());
       db_->Prepare(kDelete, kDeleteSql);
       prepared_ = true;
     }
@@ -110,7 +109,10 @@ void PgSession::Run(const StoreOp& op) {
     db_->RunPrepared(kDelete, {r.Address});
   } else {
     const std::string station = Hex(op.station.empty() ? station_ : op.station);
-    db_->RunPrepared(kInsert, {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data, station});
+    const IndexValues index(op, tables_);
+    Parameters values{r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data, station};
+    values.insert(values.end(), index.text.begin(), index.text.end());
+    db_->RunPrepared(kInsert, values);
   }
 }
 
@@ -185,6 +187,14 @@ void PgSession::Commit() {
   passedOver_ = 0;
   tried_.clear();
   applied_.clear();
+}
+
+std::optional<search::IndexProgress> PgSession::IndexOlder(std::size_t rows) {
+  try {
+    return postgres::IndexOlder(*db_, tables_, rows);
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
 }
 
 void PgSession::Rollback() noexcept { db_->RollbackQuietly(); }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "reference/reference_tables.h"
 #include "store/backend.h"
 #include "store/postgres/pg_connection.h"
 
@@ -37,6 +38,8 @@ class PgSession : public StoreSession {
   std::optional<std::string> Apply(const StoreOp& op) override;
   void Commit() override;
   void Rollback() noexcept override;
+  // Indexes messages stored before the search index, by row number.
+  std::optional<search::IndexProgress> IndexOlder(std::size_t rows) override;
   void Interrupt() noexcept override;
   [[nodiscard]] bool SurvivesRefusal() const override;
 
@@ -50,6 +53,7 @@ class PgSession : public StoreSession {
   std::unique_ptr<Connection> db_;
   std::string station_;
   CommitInDoubt& doubt_;
+  reference::ReferenceTables tables_;  // for the readable decoding the index keeps
   bool prepared_ = false;
   std::string transaction_;       // the open transaction's id
   std::vector<StoreOp> tried_;    // every write handed over in this transaction

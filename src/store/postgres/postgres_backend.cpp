@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "store/postgres/pg_connection.h"
+#include "store/postgres/pg_search.h"
 #include "store/postgres/pg_session.h"
 
 namespace corvane::store {
@@ -222,6 +223,7 @@ void PostgresBackend::CreateTablesOn(Connection& db) {
     for (const char* statement : kCreateTables) {
       db.Execute(statement);
     }
+    postgres::CreateSearchTables(db);
   });
 }
 
@@ -295,11 +297,12 @@ std::optional<std::uint64_t> PostgresBackend::CountMessages(const std::string& /
 
 // A server that could not be reached when the store was opened may have
 // no tables yet: they are made here, so that messages are never refused for
-// want of them (the reference tables are filled at the next start).
+// want of them (the reference tables are filled at the next start). A store
+// made before the search index gets it here too.
 std::unique_ptr<StoreSession> PostgresBackend::OpenSession(const std::string& /*name*/) {
   try {
     const auto db = Connect(kQuickConnectTimeoutSeconds);
-    if (db->Query(kTablesThere).at(0).at(0) != "t") {
+    if (db->Query(kTablesThere).at(0).at(0) != "t" || !postgres::SearchTablesThere(*db)) {
       CreateTablesOn(*db);
     }
   } catch (const std::exception& failure) {
@@ -321,6 +324,57 @@ std::string PostgresBackend::PendingPath(const std::string& /*name*/) {
   return (folder /
           ("Corvane-" + FileNamePart(options_.stationName) + "-" + Digest(key).substr(0, 8) + ".pending.jsonl"))
       .string();
+}
+
+// Searches use a connection of their own, kept between them, so that a long
+// search never holds up a history read; one that broke (a server restarted)
+// is replaced once, within the same search.
+void PostgresBackend::OnSearchConnection(const std::function<void(postgres::Connection&)>& work) {
+  const std::lock_guard lock(searcherMutex_);
+  for (int attempt = 0;; ++attempt) {
+    const bool fresh = !searcher_;
+    try {
+      if (!searcher_) {
+        searcher_ = Connect(kQuickConnectTimeoutSeconds);
+      }
+      work(*searcher_);
+      return;
+    } catch (const postgres::Error& failure) {
+      if (failure.SqlState() == postgres::kUndefinedTable) {
+        throw search::SearchFailed("PostgreSQL " + searcher_->ServerName() +
+                                   ": the store has no search index yet (it is made when Corvane next writes to it)");
+      }
+      const bool broken = !searcher_ || !searcher_->IsOk();
+      if (broken) {
+        searcher_.reset();
+      }
+      if (fresh || !broken || attempt > 0) {
+        throw search::SearchFailed(failure.what());
+      }
+    }
+  }
+}
+
+search::SearchPage PostgresBackend::Search(const std::string& /*name*/, const search::SearchRequest& request) {
+  search::SearchPage page;
+  OnSearchConnection([&](postgres::Connection& db) { page = postgres::SearchMessages(db, request); });
+  return page;
+}
+
+std::uint64_t PostgresBackend::CountMatches(const std::string& /*name*/, const search::Query& query) {
+  std::uint64_t count = 0;
+  OnSearchConnection([&](postgres::Connection& db) { count = postgres::CountMatches(db, query); });
+  return count;
+}
+
+search::IndexProgress PostgresBackend::IndexingProgress(const std::string& /*name*/) {
+  search::IndexProgress progress;
+  try {
+    OnSearchConnection([&](postgres::Connection& db) { progress = postgres::ReadIndexProgress(db); });
+  } catch (const search::SearchFailed&) {
+    return {};
+  }
+  return progress;
 }
 
 }  // namespace corvane::store

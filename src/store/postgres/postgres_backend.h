@@ -38,15 +38,23 @@ class PostgresBackend : public StoreBackend {
   std::unique_ptr<StoreSession> OpenSession(const std::string& name) override;
   // In this user's state folder, named after the station and the server.
   std::string PendingPath(const std::string& name) override;
+  // The search over the index beside Planes (postgres/pg_search.h); the
+  // server unreachable or without the index is told as search::SearchFailed.
+  search::SearchPage Search(const std::string& name, const search::SearchRequest& request) override;
+  std::uint64_t CountMatches(const std::string& name, const search::Query& query) override;
+  search::IndexProgress IndexingProgress(const std::string& name) override;
 
  private:
   std::unique_ptr<postgres::Connection> Connect(int timeoutSeconds) const;
   static void CreateTablesOn(postgres::Connection& db);
   bool Read(const std::function<void(postgres::Connection&)>& read);
+  void OnSearchConnection(const std::function<void(postgres::Connection&)>& work);
 
   StoreOptions options_;
   std::mutex readerMutex_;
   std::unique_ptr<postgres::Connection> reader_;  // kept for history reads, under readerMutex_
+  std::mutex searcherMutex_;
+  std::unique_ptr<postgres::Connection> searcher_;  // kept for searches, under searcherMutex_
   std::unique_ptr<postgres::CommitInDoubt> doubt_;
 };
 

@@ -53,4 +53,27 @@ class SearchFailed : public std::runtime_error {
 // The largest page a search returns, whatever is asked.
 constexpr std::size_t kMaxPage = 10'000;
 
+// A page's size as asked, within 1 and kMaxPage. Stores fetch one hit more
+// than that, so that EndPage can tell whether another page follows.
+inline std::size_t PageLimit(const SearchRequest& request) {
+  return request.limit < 1 ? 1 : request.limit > kMaxPage ? kMaxPage : request.limit;
+}
+
+// The page as fetched (at most limit + 1 hits): the extra hit, when there is
+// one, says where the next page starts.
+inline void EndPage(SearchPage& page, std::size_t limit) {
+  if (page.hits.size() > limit) {
+    page.hits.pop_back();
+    page.nextBeforeId = page.hits.back().id;
+  }
+}
+
+// Where indexing the older messages stands: rows from next (exclusive) to
+// last (inclusive) are left; total were left when the index was made. Rows
+// deleted before their turn are never counted as done.
+inline IndexProgress OlderProgress(long long next, long long last, long long total, long long done) {
+  const auto count = [](long long value) { return static_cast<std::uint64_t>(value < 0 ? 0 : value); };
+  return {count(done), count(next >= last ? done : (total > done ? total : done))};
+}
+
 }  // namespace corvane::store::search

@@ -279,26 +279,20 @@ search::IndexProgress SearchIndexWriter::IndexOlder(std::size_t rows) {
     SetState(db_, "OlderNext", older.size() < rows ? last : std::stoll(older.back().at(0)));
     SetState(db_, "OlderDone", done);
   }
-  const long long total = StateValue(db_, "OlderTotal");
-  // Rows deleted before their turn are never counted as done.
-  return {static_cast<std::uint64_t>(done),
-          static_cast<std::uint64_t>(StateValue(db_, "OlderNext") >= last ? done : std::max(total, done))};
+  return search::OlderProgress(StateValue(db_, "OlderNext"), last, StateValue(db_, "OlderTotal"), done);
 }
 
 search::IndexProgress ReadIndexProgress(Connection& db) {
   if (!TableExists(db, "SearchState")) {
     return {};
   }
-  const long long done = StateValue(db, "OlderDone");
-  if (StateValue(db, "OlderNext") >= StateValue(db, "OlderLast")) {
-    return {static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(done)};
-  }
-  return {static_cast<std::uint64_t>(done), static_cast<std::uint64_t>(std::max(StateValue(db, "OlderTotal"), done))};
+  return search::OlderProgress(StateValue(db, "OlderNext"), StateValue(db, "OlderLast"), StateValue(db, "OlderTotal"),
+                               StateValue(db, "OlderDone"));
 }
 
 search::SearchPage SearchMessages(Connection& db, const search::SearchRequest& request) {
   search::SearchRequest bounded = request;
-  bounded.limit = std::clamp<std::size_t>(request.limit, 1, search::kMaxPage);
+  bounded.limit = search::PageLimit(request);
   SqlOfQuery sql(request.query);
   const std::string text = sql.PageSql(bounded);
   search::SearchPage page;
@@ -309,10 +303,7 @@ search::SearchPage SearchMessages(Connection& db, const search::SearchRequest& r
   } catch (const Error& failure) {
     throw search::SearchFailed(failure.what());
   }
-  if (page.hits.size() > bounded.limit) {
-    page.hits.pop_back();
-    page.nextBeforeId = page.hits.back().id;
-  }
+  search::EndPage(page, bounded.limit);
   return page;
 }
 

@@ -1,0 +1,45 @@
+// What the Search window shows of a message found and what it exports: the
+// time, the tail without its padding, the first line of the text, and the
+// results as CSV or JSON lines. Plain C++: card texts stay bytes here and
+// the files are written in UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/search/search.h"
+
+namespace corvane::shell {
+
+// "2026-12-07" from a Date field (YYMMDD); the field as it is when it is
+// not six digits.
+std::string DayText(std::string_view date);
+
+// "2026-12-07 00:00:14" from the Date and Hour fields.
+std::string HitTime(const decoding::MessageRecord& record);
+
+// The registration without its padding dots and spaces (".N8560Z" gives
+// "N8560Z").
+std::string HitTail(const decoding::MessageRecord& record);
+
+// The text up to its first line end.
+std::string FirstLine(std::string_view text);
+
+// The readable decoding's title and lines as the window shows them (bytes,
+// lines ended by CR LF); empty when the hit has none.
+std::string ReadableLines(const store::search::SearchHit& hit);
+
+// The hits as CSV: a header row, then one row per hit with the time,
+// station, tail, flight, label, kind and the whole text; a field holding a
+// comma, a quote or a line end is quoted. Lines end with CR LF.
+std::string HitsCsv(const std::vector<store::search::SearchHit>& hits);
+
+// The hits as JSON lines, one object each as corvane-search prints it.
+std::string HitsJsonLines(const std::vector<store::search::SearchHit>& hits);
+
+// True when a file of that name is written as JSON lines (".jsonl",
+// ".ndjson" or ".json", any case); every other name gets CSV.
+bool WantsJsonLines(std::string_view fileName);
+
+}  // namespace corvane::shell

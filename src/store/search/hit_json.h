@@ -1,0 +1,19 @@
+// The one JSON writer of a search hit, used by every output that lists
+// search results (corvane-search, the Search window's export): the nine
+// stored columns, the station, the readable decoding and the alerts.
+#pragma once
+
+#include <string>
+
+#include "store/search/search.h"
+
+namespace corvane::store::search {
+
+// The hit as one line of JSON, without the line end:
+//   {"Date":"261207","Hour":"000014.716",...,"Data":"...","Station":"",
+//    "readable":{...},"alerts":[...]}
+// Texts carry each card byte as the code point of the same value;
+// "readable" and "alerts" are there only when the hit has them.
+std::string HitJsonLine(const SearchHit& hit);
+
+}  // namespace corvane::store::search

@@ -1,0 +1,111 @@
+// Search in the PostgreSQL store, on a server of its own: the real capture,
+// partly stored before the index, is found exactly as the plain reading and
+// the SQLite store find it; a deletion leaves the index whole.
+#include <gtest/gtest.h>
+
+#include "../decoding/scratch_dir.h"
+#include "../store/search_test_support.h"
+#include "../support/postgres_server.h"
+#include "store/postgres/pg_search.h"
+#include "store/postgres/postgres_backend.h"
+#include "store/sqlite/sqlite_backend.h"
+
+namespace corvane::store::test {
+namespace {
+
+using Key = std::vector<std::string>;  // Date, Hour, Address, Label, Data
+
+Key KeyOf(const decoding::MessageRecord& r) { return {r.Date, r.Hour, r.Address, r.Label, r.Data}; }
+
+std::vector<Key> Found(StoreBackend& store, const std::string& name, const search::Query& query) {
+  std::vector<Key> keys;
+  for (const auto& hit : Searched(store, name, query, 41)) {
+    keys.push_back(KeyOf(hit.record));
+  }
+  return keys;
+}
+
+constexpr const char* kStation = "Z\xC3\xBCrich";  // UTF-8, as station names are
+
+TEST(PostgresSearch, FindsWhatThePlainReadingAndTheSqliteStoreFindAlsoAmongMessagesStoredBeforeTheIndex) {
+  test_support::PostgresServer server;
+  ASSERT_TRUE(server.Installed()) << "no PostgreSQL server binaries under /usr/lib/postgresql (scripts/setup.sh)";
+  ASSERT_TRUE(server.Ready()) << "the test server did not start";
+  postgres::Connection(server.Url("postgres"), 5).Execute("CREATE DATABASE search");
+  PostgresBackend backend({server.Url("search"), kStation});
+  const auto unindexed = [&] { backend.Search("Corvane", {Parsed("POS"), 10, std::nullopt}); };
+  EXPECT_THROW(unindexed(), search::SearchFailed);
+
+  // Messages stored by a program that kept no index (and no row number).
+  std::vector<StoreOp> ops = CaptureOps();
+  postgres::Connection db(server.Url("search"), 5);
+  db.Execute(
+      "CREATE TABLE Planes(Date TEXT, Hour TEXT, Mode TEXT, Address TEXT, Flight TEXT, Label TEXT, Bloc TEXT, "
+      "Msn TEXT, Data TEXT, Station TEXT)");
+  for (std::size_t i = 0; i < 1500; ++i) {
+    const auto& r = ops[i].record;
+    db.Execute("INSERT INTO Planes VALUES ($1,$2,$3,$4,$5,$6,$7,$8,$9,convert_from(decode($10,'hex'),'UTF8'))",
+               {r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data, postgres::Hex(kStation)});
+    ops[i].alerts.clear();  // it raised no alert
+  }
+  // The newer messages are indexed as they come, the older ones a batch at
+  // a time, resumed by a second session.
+  WriteOps(backend, "Corvane", ops, 1500, ops.size());
+  EXPECT_EQ(backend.IndexingProgress("Corvane").total, 1500U);
+  for (const std::uint64_t done : {1000U, 1500U}) {
+    auto session = backend.OpenSession("Corvane");
+    session->Begin();
+    EXPECT_EQ(session->IndexOlder(1000)->done, done);
+    session->Commit();
+  }
+  EXPECT_TRUE(backend.IndexingProgress("Corvane").Finished());
+
+  test_support::ScratchDir scratch;
+  SqliteBackend sqlite;
+  const std::string file = (scratch.path() / "Corvane.db").string();
+  sqlite.CreateDatabase(file);
+  sqlite.CreateTables(file);
+  WriteOps(sqlite, file, ops, 0, ops.size());
+  reference::ReferenceTables tables;
+  tables.FillBuiltinTables();
+  std::vector<search::IndexRow> facts;
+  for (const auto& op : ops) {
+    facts.push_back(search::IndexRowOf(op, tables));
+  }
+  for (const auto& text : CaptureQueries(ops)) {
+    const search::Query query = Parsed(text);
+    std::vector<Key> plain;
+    for (const long long position : PlainReading(query, ops, facts, ops.size(), kStation)) {
+      plain.push_back(KeyOf(ops[static_cast<std::size_t>(position) - 1].record));
+    }
+    const auto found = Found(backend, "Corvane", query);
+    EXPECT_EQ(found, plain) << text;
+    EXPECT_EQ(found, Found(sqlite, file, query)) << text;
+    EXPECT_EQ(backend.CountMatches("Corvane", query), found.size()) << text;
+  }
+  // What the index keeps beside each row comes back as it was made.
+  std::string kept;
+  std::string made;
+  for (const auto& hit : Searched(backend, "Corvane", Parsed(std::string("station:") + kStation), 500)) {
+    kept += hit.record.Hour + hit.station + hit.kind + hit.readable + hit.alerts + std::to_string(hit.utc) + '\n';
+  }
+  for (std::size_t i = ops.size(); i-- > 0;) {
+    const auto& fact = facts[i];
+    made += ops[i].record.Hour + kStation + fact.kind + fact.readable + fact.alerts + std::to_string(fact.utc) + '\n';
+  }
+  EXPECT_EQ(kept, made);
+
+  StoreOp deletion;
+  deletion.kind = StoreOp::Kind::Delete;
+  deletion.record.Address = ".N8560Z";
+  WriteOps(backend, "Corvane", {deletion}, 0, 1);
+  EXPECT_EQ(backend.CountMatches("Corvane", Parsed("tail:N8560Z")), 0U);
+  const std::string remaining = db.Query("SELECT count(*) FROM Planes").at(0).at(0);
+  EXPECT_EQ(db.Query("SELECT count(*) FROM message_index").at(0).at(0), remaining);
+  EXPECT_EQ(std::to_string(backend.CountMatches("Corvane", Parsed("from:2000-01-01"))), remaining);
+  server.Stop();
+  EXPECT_THROW(backend.CountMatches("Corvane", Parsed("POS")), search::SearchFailed);
+}
+
+}  // namespace
+}  // namespace corvane::store::test

@@ -1,0 +1,176 @@
+// The Search window on a real SQLite store: Ctrl+F opens it, a query shows
+// the right rows, count and chosen message, a bad query its error, the
+// aircraft's day opens in the history window, and the export writes what
+// is shown. With the store held in an exclusive transaction, searching
+// never holds the window's thread, and only the newest query's answer shows
+// once the lock goes.
+#include "shell/search_window.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <fstream>
+
+#include "shell/plane_window.h"
+#include "start_window.h"
+
+namespace corvane::shell {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr const char* kKxaDownlink = "M=2  ADDR=.F-GKXA TA=! ML=80 B=1 MSN=M01A FID=AF1234\r\n/VER/077/F-GKXA";
+constexpr const char* kKxaTerminal = "M=2  ADDR=.F-GKXA TA=! ML=H1 B=2 MSN=M02A FID=AF1234\r\n#M1BKXA \"TEXT\",2\r\nL2";
+constexpr const char* kUaTerminal = "M=2  ADDR=N123UA  TA=! ML=H1 B=3 MSN=D01A\r\n#M1BPOSN47";
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 kLongestStallMs = 300;
+#else
+constexpr qint64 kLongestStallMs = 100;
+#endif
+
+class SearchWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    previous_ = QDir::currentPath();
+    QDir::setCurrent(dir_.path());
+    qputenv("XDG_CONFIG_HOME", dir_.filePath("config").toUtf8());
+    qputenv("XDG_STATE_HOME", dir_.filePath("state").toUtf8());
+    QDir().mkpath(dir_.filePath("config/Nordquill Software"));
+    std::ofstream(dir_.filePath("config/Nordquill Software/Corvane.conf").toStdString())
+        << "[General]\nCardType=1\nCardNumber=1\nX=1500\nY=1500\nDatabase=1\n";
+    ShellSeams seams;
+    seams.liveLinkName = QString("corvane-search-test-%1").arg(QCoreApplication::applicationPid());
+    seams.clock = [] { return decoding::UtcTime{2026, 12, 7, 21, 0, 5, 5}; };
+    seams.messageBox = [](QWidget*, const QString&) {};
+    window_ = std::make_unique<MainWindow>(seams);
+    StartWindow(*window_);
+    window_->show();
+    for (const char* record : {kKxaDownlink, kKxaTerminal, kUaTerminal}) {
+      window_->HandleTextRecord(record);
+    }
+    ASSERT_TRUE(window_->Receiver().Store().Flush(10s));
+  }
+  void TearDown() override {
+    window_->ShutDown();
+    window_.reset();
+    QDir::setCurrent(previous_);
+  }
+
+  SearchWindow& OpenAndSearch(const QString& query) {
+    window_->OpenSearchWindow();
+    SearchWindow& search = *window_->Search();
+    auto* box = search.findChild<QLineEdit*>("Query");
+    box->setText(query);
+    QTest::keyClick(box, Qt::Key_Return);
+    return search;
+  }
+
+  static QString Status(SearchWindow& search) { return search.findChild<QLabel*>("SearchStatus")->text(); }
+  static QStringList Column(SearchWindow& search, int column) {
+    auto* results = search.findChild<QTreeWidget*>("Results");
+    QStringList texts;
+    for (int row = 0; row < results->topLevelItemCount(); ++row) {
+      texts << results->topLevelItem(row)->text(column);
+    }
+    return texts;
+  }
+
+  QTemporaryDir dir_;
+  QString previous_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(SearchWindowTest, ShowsWhatAQueryFindsAndWhyAQueryCannotBeRead) {
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  QTest::keyClick(window_.get(), Qt::Key_F, Qt::ControlModifier);
+  ASSERT_NE(window_->Search(), nullptr);
+  EXPECT_TRUE(window_->Search()->isVisible());
+
+  SearchWindow& search = OpenAndSearch("label:H1");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !search.IsSearching(); }, 10000));
+  EXPECT_EQ(Status(search), "2 messages found");
+  EXPECT_EQ(Column(search, 0), QStringList({"2026-12-07 21:00:05", "2026-12-07 21:00:05"}));
+  EXPECT_EQ(Column(search, 2), QStringList({"N123UA", "F-GKXA"}));
+  EXPECT_EQ(Column(search, 6), QStringList({"#M1BPOSN47", "#M1BKXA \"TEXT\",2"}));
+
+  auto* results = search.findChild<QTreeWidget*>("Results");
+  results->setCurrentItem(results->topLevelItem(1));
+  EXPECT_TRUE(search.findChild<QPlainTextEdit*>("Chosen")->toPlainText().endsWith("#M1BKXA \"TEXT\",2\nL2"));
+  QTest::mouseClick(search.findChild<QPushButton*>("OpenDay"), Qt::LeftButton);
+  ASSERT_NE(window_->Plane(), nullptr);
+  EXPECT_EQ(window_->Plane()->Day, "261207");
+  EXPECT_TRUE(window_->Plane()->windowTitle().startsWith("Plane information for .F-GKXA on 2026-12-07"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->Plane()->IsWaiting(); }, 10000));
+  EXPECT_TRUE(window_->Plane()->findChild<QPlainTextEdit*>("Info")->toPlainText().contains("/VER/077/F-GKXA"));
+
+  ASSERT_TRUE(search.ExportTo(dir_.filePath("found.csv")).isEmpty());
+  QFile csv(dir_.filePath("found.csv"));
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+  EXPECT_EQ(csv.readAll(),
+            "Time,Station,Tail,Flight,Label,Kind,Text\r\n"
+            "2026-12-07 21:00:05,,N123UA,,H1,,#M1BPOSN47\r\n"
+            "2026-12-07 21:00:05,,F-GKXA,AF1234,H1,,\"#M1BKXA \"\"TEXT\"\",2\r\nL2\"\r\n");
+  ASSERT_TRUE(search.ExportTo(dir_.filePath("found.jsonl")).isEmpty());
+  QFile lines(dir_.filePath("found.jsonl"));
+  ASSERT_TRUE(lines.open(QIODevice::ReadOnly));
+  EXPECT_EQ(lines.readAll().count('\n'), 2);
+
+  OpenAndSearch("label:H1 nosuch:thing");
+  EXPECT_TRUE(Status(search).startsWith("The query cannot be read: column 10: unknown field \"nosuch:\""))
+      << Status(search).toStdString();
+  EXPECT_TRUE(Column(search, 0).isEmpty());
+}
+
+std::string Exec(sqlite3* db, const char* sql) {
+  char* error = nullptr;
+  sqlite3_exec(db, sql, nullptr, nullptr, &error);
+  std::string why = error != nullptr ? error : "";
+  sqlite3_free(error);
+  return why;
+}
+
+TEST_F(SearchWindowTest, ALockedStoreNeverHoldsTheWindowAndOnlyTheNewestQueryAnswers) {
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(dir_.filePath("Corvane.db").toLocal8Bit().constData(), &other), SQLITE_OK);
+  sqlite3_busy_timeout(other, 5000);
+  ASSERT_EQ(Exec(other, "BEGIN EXCLUSIVE;"), "");
+
+  window_->OpenSearchWindow();  // the window is built before the clock runs
+  QTest::qWait(50);
+  QElapsedTimer sinceLast;
+  qint64 longest = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] { longest = std::max(longest, sinceLast.restart()); });
+  sinceLast.start();
+  tick.start(5);
+  SearchWindow& search = OpenAndSearch("label:80");
+  OpenAndSearch("label:H1");
+  EXPECT_EQ(Status(search), "searching...");
+  QTest::qWait(700);
+  EXPECT_TRUE(search.IsSearching());
+  EXPECT_EQ(Exec(other, "COMMIT;"), "");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !search.IsSearching(); }, 10000));
+  tick.stop();
+  sqlite3_close(other);
+
+  EXPECT_EQ(Status(search), "2 messages found");
+  EXPECT_EQ(Column(search, 4), QStringList({"H1", "H1"}));
+  EXPECT_LT(longest, kLongestStallMs);
+}
+
+}  // namespace
+}  // namespace corvane::shell
