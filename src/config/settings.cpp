@@ -222,6 +222,7 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.MqttPasswordFile = ReadUtf8Setting(appName, kMqttPasswordFile, "");
   settings.Reconnect = ReadSetting(appName, kReconnect, kDefaultReconnect);
   settings.Alerts = ReadUtf8Setting(appName, kAlerts, "");
+  settings.AlertSound = ReadSetting(appName, kAlertSound, 0);
   return settings;
 }
 
@@ -260,6 +261,11 @@ bool WriteDialogSettings(std::string_view appName, const Settings& settings) {
 
 bool WriteShutDownSettings(std::string_view appName, std::int32_t left, std::int32_t top, std::int32_t database) {
   return WriteValues(appName, ShutDownValues(left, top, database));
+}
+
+bool WriteAlertSettings(std::string_view appName, const std::string& alerts, bool sound) {
+  const bool stored = WriteUtf8Setting(appName, kAlerts, alerts);
+  return StoreNumber(appName, kAlertSound, sound ? 1 : 0) && stored;
 }
 
 bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& settings) {

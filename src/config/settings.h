@@ -43,6 +43,8 @@ inline constexpr std::string_view kMqttPasswordFile = "MqttPasswordFile";
 inline constexpr std::string_view kReconnect = "Reconnect";
 // The watch list: one entry a line, in the search language (empty: none).
 inline constexpr std::string_view kAlerts = "Alerts";
+// 1: an alert plays a sound in the window.
+inline constexpr std::string_view kAlertSound = "AlertSound";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -129,6 +131,8 @@ struct Settings {
   std::int32_t Reconnect = kDefaultReconnect;
   // The watch list, UTF-8, one entry a line; see kAlerts.
   std::string Alerts;
+  // 0 or 1; see kAlertSound.
+  std::int32_t AlertSound = 0;
 };
 
 // Start-up: all eight settings with their defaults, and the store and
@@ -161,6 +165,9 @@ bool WriteShutDownSettings(std::string_view appName, std::int32_t left, std::int
 // and "Reconnect" as numbers, "DatabaseUrl", "StationName", "MqttUrl" and
 // "MqttTopic" as UTF-8 text (as ReadAllSettings reads them). Each is written
 // even when an earlier one failed; true when all were stored.
+// The watch list and its sound, as the window's dialog sets them.
+bool WriteAlertSettings(std::string_view appName, const std::string& alerts, bool sound);
+
 bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& settings);
 
 // Copies those six settings from one Settings to another.

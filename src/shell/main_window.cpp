@@ -23,6 +23,7 @@
 #include "shell/panel_layout.h"
 #include "shell/plane_window.h"
 #include "shell/search_window.h"
+#include "shell/watch_list_dialog.h"
 #include "shell/window_controls.h"
 
 namespace corvane::shell {
@@ -128,6 +129,10 @@ void MainWindow::BuildControls() {
   connect(searchAction_, &QAction::triggered, this, &MainWindow::OpenSearchWindow);
   addAction(searchAction_);
   messageArea_->AddContextAction(searchAction_);
+  watchListAction_ = new QAction("Watch list...", this);
+  watchListAction_->setObjectName("WatchListAction");
+  connect(watchListAction_, &QAction::triggered, this, &MainWindow::OpenWatchListDialog);
+  messageArea_->AddContextAction(watchListAction_);
 
   planes_ = new PlanesList(central);
   planes_->setObjectName("Planes");
@@ -208,6 +213,15 @@ void MainWindow::BuildStatusBar() {
                      [this, i] { OnStatusPanelDoubleClick(static_cast<int>(i) + 1); });
     statusPanels_[i] = panel;
   }
+  // Alerts not yet looked at, shown only while there are some.
+  alertCount_ = new QToolButton(bar);
+  alertCount_->setObjectName("AlertCount");
+  alertCount_->setAutoRaise(true);
+  alertCount_->setStyleSheet("color: #c00000; font-weight: bold");
+  alertCount_->setToolTip("Messages that matched the watch list: click to search every stored alert");
+  alertCount_->hide();
+  bar->addPermanentWidget(alertCount_);
+  connect(alertCount_, &QToolButton::clicked, this, &MainWindow::LookAtAlerts);
 }
 
 void MainWindow::OnLogDataClicked() {
@@ -265,6 +279,58 @@ void MainWindow::HandleTextRecord(const std::string& record) { HandleCardRecord(
 void MainWindow::HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin) {
   receiver_->HandleCardRecord(record, origin);
   ShowLogTrouble();
+  ShowAlertsOfLast();
+}
+
+void MainWindow::ShowAlertsOfLast() {
+  const decoding::ReadMessage* message = Path().LastMessage();
+  if (message == nullptr || receiver_->WatchList().Empty()) {
+    return;
+  }
+  const std::vector<std::string>& alerts = receiver_->AlertsOfLast();
+  messageArea_->MarkAlert(!alerts.empty());
+  if (alerts.empty()) {
+    return;
+  }
+  QString entries;
+  for (const std::string& entry : alerts) {
+    entries += (entries.isEmpty() ? "" : ", ") + QString::fromStdString(entry);
+  }
+  for (QListWidgetItem* item : planes_->findItems(Latin1(message->record.Address), Qt::MatchExactly)) {
+    item->setForeground(QColor(0xc0, 0, 0));
+    QFont font = item->font();
+    font.setBold(true);
+    item->setFont(font);
+    item->setToolTip("Alert: " + entries);
+  }
+  ++unseenAlerts_;
+  alertCount_->setText(unseenAlerts_ == 1 ? QString("1 alert") : QString("%1 alerts").arg(unseenAlerts_));
+  alertCount_->show();
+  if (alertSound_) {
+    QApplication::beep();
+  }
+}
+
+void MainWindow::LookAtAlerts() {
+  unseenAlerts_ = 0;
+  alertCount_->hide();
+  OpenSearchWindow();
+  search_->SearchFor("is:alert");
+}
+
+void MainWindow::UseWatchList(const std::string& entries) {
+  receiver_->SetWatchList(store::search::WatchList::FromLines(entries, nullptr));
+}
+
+void MainWindow::OpenWatchListDialog() {
+  WatchListDialog dialog(this, settings_.Alerts, alertSound_);
+  if (dialog.exec() != QDialog::Accepted) {
+    return;
+  }
+  settings_.Alerts = dialog.Entries();
+  alertSound_ = dialog.Sound();
+  config::WriteAlertSettings(seams_.appName, settings_.Alerts, alertSound_);
+  UseWatchList(settings_.Alerts);
 }
 
 void MainWindow::SayTroubleLines(const std::vector<std::string>& lines) {

@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -91,6 +92,11 @@ class MainWindow : public QMainWindow,
   // comes back from the broker is dropped; another relayed record is stored
   // and published as first heard by its own station.
   void HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin);
+  // A message that matched the watch list: marked in the message area and
+  // the aircraft list, counted, and a sound when asked.
+  void ShowAlertsOfLast();
+  // The watch list from the text of the setting Alerts.
+  void UseWatchList(const std::string& entries);
 
   [[nodiscard]] decoding::MessagePath& Path() { return receiver_->Path(); }
   [[nodiscard]] receiver::Receiver& Receiver() { return *receiver_; }
@@ -130,6 +136,13 @@ class MainWindow : public QMainWindow,
   // The Search window, once opened (Ctrl+F or the message area's menu).
   [[nodiscard]] SearchWindow* Search() const { return search_; }
   void OpenSearchWindow();
+  // The watch list's dialog; OK writes the settings Alerts and AlertSound
+  // and watches for the new entries from the next message on.
+  void OpenWatchListDialog();
+  // Alerts not yet looked at: the count beside the status bar (hidden at
+  // none); a click on it searches every stored alert and sets it to none.
+  [[nodiscard]] int UnseenAlerts() const { return unseenAlerts_; }
+  void LookAtAlerts();
   [[nodiscard]] bool IsLocked() const { return Locked; }
 
  signals:
@@ -218,6 +231,10 @@ class MainWindow : public QMainWindow,
   PlaneWindow* plane_ = nullptr;
   QAction* searchAction_ = nullptr;
   SearchWindow* search_ = nullptr;
+  QAction* watchListAction_ = nullptr;
+  QToolButton* alertCount_ = nullptr;
+  int unseenAlerts_ = 0;
+  bool alertSound_ = false;
   // The start-up position in twips (the stored one, or where a first start
   // put the window); the history window docks once the window has left it.
   std::int16_t X = 0;

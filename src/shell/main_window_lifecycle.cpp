@@ -61,6 +61,8 @@ void MainWindow::Start() {
   connection_->TimerA.stop();
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
   receiver_->UseStation(settings_.StationName);
+  UseWatchList(settings_.Alerts);
+  alertSound_ = settings_.AlertSound != 0;
   StartLiveLink();
   StartMqtt();
   {

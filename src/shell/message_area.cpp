@@ -190,4 +190,16 @@ void MessageArea::Render(const decoding::PanelState& state) {
   }
 }
 
+void MessageArea::MarkAlert(bool alert) {
+  if (alert == alertMarked_) {
+    return;
+  }
+  alertMarked_ = alert;
+  for (QWidget* panel : panels_) {
+    if (panel != nullptr) {
+      panel->setStyleSheet(alert ? QString("#%1 { border: 2px solid #c00000; }").arg(panel->objectName()) : QString());
+    }
+  }
+}
+
 }  // namespace corvane::shell

@@ -28,6 +28,10 @@ class MessageArea {
   // their own entries (copy, select all) above it.
   void AddContextAction(QAction* action);
 
+  // Frames the message shown in red when it matched the watch list.
+  void MarkAlert(bool alert);
+  [[nodiscard]] bool AlertMarked() const { return alertMarked_; }
+
   [[nodiscard]] QWidget* Panel(decoding::Panel panel) const { return panels_[static_cast<std::size_t>(panel)]; }
   [[nodiscard]] QLabel* Value(decoding::Value value) const { return values_[static_cast<std::size_t>(value)]; }
 
@@ -46,6 +50,7 @@ class MessageArea {
   std::map<std::string, QLabel*, std::less<>> labels_;  // every label by object name
   QPlainTextEdit* inf_ = nullptr;
   QPlainTextEdit* msg_ = nullptr;
+  bool alertMarked_ = false;
 };
 
 }  // namespace corvane::shell

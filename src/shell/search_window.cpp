@@ -111,6 +111,11 @@ void SearchWindow::BuildControls() {
 // A query that cannot be read, or no store to search, is said at once; a
 // readable one starts a new generation whose first page and count are
 // asked of the store, in that order.
+void SearchWindow::SearchFor(const QString& query) {
+  queryBox_->setText(query);
+  StartSearch();
+}
+
 void SearchWindow::StartSearch() {
   ++generation_;
   ClearResults();

@@ -52,6 +52,8 @@ class SearchWindow : public QWidget {
 
   // Reads the query box and starts a new search (what Enter does).
   void StartSearch();
+  // Puts the query in the box and searches for it.
+  void SearchFor(const QString& query);
   // Asks for the page after the messages shown.
   void FetchMore();
   // Writes the messages shown to the file, as JSON lines or CSV by its

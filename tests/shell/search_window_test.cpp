@@ -3,7 +3,7 @@
 // aircraft's day opens in the history window, and the export writes what
 // is shown. With the store held in an exclusive transaction, searching
 // never holds the window's thread, and only the newest query's answer shows
-// once the lock goes.
+// once the lock goes. Alerts are marked, counted and found again.
 #include "shell/search_window.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +14,21 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <fstream>
 
 #include "shell/plane_window.h"
+#include "shell/watch_list_dialog.h"
 #include "start_window.h"
+#include "store/search/watch_list.h"
 
 namespace corvane::shell {
 namespace {
@@ -170,6 +175,57 @@ TEST_F(SearchWindowTest, ALockedStoreNeverHoldsTheWindowAndOnlyTheNewestQueryAns
   EXPECT_EQ(Status(search), "2 messages found");
   EXPECT_EQ(Column(search, 4), QStringList({"H1", "H1"}));
   EXPECT_LT(longest, kLongestStallMs);
+}
+
+}  // namespace
+}  // namespace corvane::shell
+
+namespace corvane::shell {
+namespace {
+
+// A message that matches the watch list: marked in the message area and the
+// aircraft list, counted beside the status bar, and found again by a click
+// on the count; one that matches nothing takes the mark off the area.
+TEST_F(SearchWindowTest, AnAlertIsMarkedCountedAndFoundAgain) {
+  window_->Receiver().SetWatchList(store::search::WatchList::FromLines("label:80\n", nullptr));
+  auto* count = window_->findChild<QToolButton*>("AlertCount");
+  ASSERT_NE(count, nullptr);
+  EXPECT_FALSE(count->isVisible());
+  window_->HandleTextRecord(kKxaDownlink);
+  EXPECT_EQ(window_->UnseenAlerts(), 1);
+  EXPECT_TRUE(count->isVisible());
+  EXPECT_EQ(count->text(), "1 alert");
+  const auto items = window_->findChild<QListWidget*>("Planes")->findItems(".F-GKXA", Qt::MatchExactly);
+  ASSERT_EQ(items.size(), 1);
+  EXPECT_EQ(items.front()->foreground().color(), QColor(0xc0, 0, 0));
+  const auto marked = [&] {
+    const auto panels = window_->findChildren<QWidget*>();
+    return std::any_of(panels.begin(), panels.end(), [](QWidget* w) { return w->styleSheet().contains("border"); });
+  };
+  EXPECT_TRUE(marked());
+  window_->HandleTextRecord(kUaTerminal);
+  EXPECT_EQ(window_->UnseenAlerts(), 1);
+  EXPECT_FALSE(marked());
+
+  ASSERT_TRUE(window_->Receiver().Store().Flush(10s));
+  window_->LookAtAlerts();
+  EXPECT_FALSE(count->isVisible());
+  SearchWindow& search = *window_->Search();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !search.IsSearching(); }, 10000));
+  ASSERT_EQ(search.Hits().size(), 1U);
+  EXPECT_EQ(search.Hits().front().alerts, "[\"label:80\"]");
+}
+
+TEST(WatchListDialog, ALineThatCannotBeReadKeepsTheDialogOpenAndSaysWhich) {
+  WatchListDialog dialog(nullptr, "MEDICAL\nflihgt:BA306\n", true);
+  dialog.accept();
+  EXPECT_NE(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(dialog.findChild<QLabel*>("Problems")->text().contains("line 2: column 1: unknown field"));
+  dialog.findChild<QPlainTextEdit*>("Entries")->setPlainText("MEDICAL\nflight:BA306\n");
+  dialog.accept();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.Entries(), "MEDICAL\nflight:BA306\n");
+  EXPECT_TRUE(dialog.Sound());
 }
 
 }  // namespace
