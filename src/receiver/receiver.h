@@ -58,6 +58,9 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   // list is stored with it, written in its LiveJSON and published on the
   // alerts topic.
   const std::vector<std::string>& AlertsOfLast();
+  // How many card records were handed to the path so far (a record that
+  // came back from the broker and was dropped is not one).
+  [[nodiscard]] std::uint64_t RecordsHandled() const { return recordNumber_; }
   // This receiver's station name (empty: the host name), carried in LiveJSON
   // and how records this station sent are known when they come back.
   void UseStation(const std::string& name);

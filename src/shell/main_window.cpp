@@ -284,11 +284,17 @@ void MainWindow::HandleCardRecord(const std::string& record, const cardlink::Rec
 
 void MainWindow::ShowAlertsOfLast() {
   const decoding::ReadMessage* message = Path().LastMessage();
-  if (message == nullptr || receiver_->WatchList().Empty()) {
+  // Each record once: one dropped before the path leaves the last message's
+  // alerts in place, and they are not counted again.
+  const bool newRecord = receiver_->RecordsHandled() != alertsShownFor_;
+  alertsShownFor_ = receiver_->RecordsHandled();
+  if (!newRecord || message == nullptr || receiver_->WatchList().Empty()) {
     return;
   }
   const std::vector<std::string>& alerts = receiver_->AlertsOfLast();
-  messageArea_->MarkAlert(!alerts.empty());
+  if (Path().LastShown()) {
+    messageArea_->MarkAlert(!alerts.empty());
+  }
   if (alerts.empty()) {
     return;
   }

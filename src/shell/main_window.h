@@ -234,6 +234,7 @@ class MainWindow : public QMainWindow,
   QAction* watchListAction_ = nullptr;
   QToolButton* alertCount_ = nullptr;
   int unseenAlerts_ = 0;
+  std::uint64_t alertsShownFor_ = 0;  // the receiver's record number last shown
   bool alertSound_ = false;
   // The start-up position in twips (the stored one, or where a first start
   // put the window); the history window docks once the window has left it.
