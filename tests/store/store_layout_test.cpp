@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "../decoding/scratch_dir.h"
 #include "store/store.h"
@@ -83,8 +85,22 @@ TEST_F(StoreFiles, SqliteTablesAreThoseOfTheFiveCreateStatements) {
       AsKept("Create Table Airports(Airport TEXT PRIMARY KEY, ID INTEGER NOT NULL,Descr TEXT NOT NULL);"),
       AsKept("Create Table Planes(Date TEXT,Hour TEXT,Mode TEXT,Address TEXT,Flight TEXT,Label TEXT,Bloc TEXT,Msn "
              "TEXT,Data TEXT);")};
-  EXPECT_EQ(RowLines(Select("Corvane.db", "SELECT sql FROM sqlite_master WHERE type = 'table' ORDER BY rowid;")),
+  // The search index's tables stand beside them (made by the writer as it
+  // opens the store), and nothing else.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (Select("Corvane.db", "SELECT name FROM sqlite_master WHERE name = 'SearchState';").empty() &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(RowLines(Select("Corvane.db",
+                            "SELECT sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'Message%'"
+                            " AND name <> 'SearchState' ORDER BY rowid;")),
             expected);
+  EXPECT_EQ(RowLines(Select("Corvane.db",
+                            "SELECT name FROM sqlite_master WHERE type = 'table' AND (name LIKE 'Message%'"
+                            " OR name = 'SearchState') ORDER BY name;")),
+            (std::vector<std::string>{"MessageIndex", "MessageWords", "MessageWords_config", "MessageWords_data",
+                                      "MessageWords_docsize", "MessageWords_idx", "SearchState"}));
 }
 
 std::vector<std::string> ColumnsOf(const std::string& table) {
