@@ -4,10 +4,13 @@
 // at a time), then queried: one word, a phrase in a date range, a count of
 // a common word; and the watch list's matching with 200 entries.
 //
-//   corvane_search_bench [--messages N] [--store FILE]
+//   corvane_search_bench [--messages N] [--store FILE | --postgres]
 //
 // A store file already there (with as many messages) is reused, so the
-// queries can be run again without filling it again.
+// queries can be run again without filling it again. With --postgres the
+// store is a throw-away PostgreSQL server's, filled on the server from the
+// capture's rows and opened the way a receiver from before the index finds
+// it (rows not yet numbered).
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -20,8 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "../tests/support/postgres_server.h"
 #include "decoding/latin1_text.h"
 #include "reference/reference_tables.h"
+#include "store/postgres/pg_connection.h"
+#include "store/postgres/postgres_backend.h"
 #include "store/search/index_row.h"
 #include "store/search/watch_list.h"
 #include "store/sqlite/sqlite_backend.h"
@@ -108,11 +114,46 @@ void Fill(const std::string& file, const std::vector<decoding::MessageRecord>& c
   std::cerr << '\n';
 }
 
+// The same messages on a PostgreSQL server: the capture's rows copied once,
+// then repeated and stamped by the server a million at a time.
+void FillPostgres(const std::string& url, const std::vector<decoding::MessageRecord>& capture, long long n) {
+  store::postgres::Connection db(url, 10);
+  db.Execute("SET statement_timeout = 0");
+  db.Execute("DROP TABLE message_index, search_state");  // a store from before the index
+  db.Execute("ALTER TABLE Planes DROP COLUMN id");
+  db.Execute(
+      "CREATE TEMP TABLE capture(n INT, Mode TEXT, Address TEXT, Flight TEXT, Label TEXT, Bloc TEXT, Msn TEXT,"
+      " Data TEXT)");
+  for (std::size_t i = 0; i < capture.size(); ++i) {
+    const auto& r = capture[i];
+    db.Execute("INSERT INTO capture VALUES ($1::int, $2, $3, $4, $5, $6, $7, $8)",
+               {std::to_string(i), r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data});
+  }
+  const std::string size = std::to_string(capture.size());
+  const std::string total = std::to_string(n);
+  for (long long from = 0; from < n; from += 1'000'000) {
+    const std::string to = std::to_string(std::min(n, from + 1'000'000) - 1);
+    db.Execute(
+        "INSERT INTO Planes (Date, Hour, Mode, Address, Flight, Label, Bloc, Msn, Data, Station)"
+        " SELECT to_char(t, 'YYMMDD'), to_char(t, 'HH24MISS') || '.' || lpad((g % 1000)::text, 3, '0'),"
+        " c.Mode, c.Address, c.Flight, c.Label, c.Bloc, c.Msn, c.Data, 'bench'"
+        " FROM generate_series(" +
+        std::to_string(from) + "::bigint, " + to +
+        "::bigint) AS g"
+        " JOIN capture c ON c.n = g % " +
+        size + " CROSS JOIN LATERAL (SELECT to_timestamp(1762560000 + g * 2592000 / " + total +
+        ") AT TIME ZONE 'UTC' AS t) AS stamp");
+    std::cerr << "filled " << to << " of " << n << "\n";
+  }
+  db.Execute("VACUUM ANALYZE Planes");
+}
+
 // The writer's way: the index tables made, then older messages indexed a
 // batch at a time. Messages a second.
-double IndexOlder(store::SqliteBackend& backend, const std::string& file) {
+double IndexOlder(store::StoreBackend& backend, const std::string& file) {
   const auto start = Clock::now();
   auto session = backend.OpenSession(file);
+  std::printf("The index's tables made in %.1f s\n", SecondsSince(start));
   std::uint64_t done = 0;
   for (;;) {
     session->Begin();
@@ -124,7 +165,7 @@ double IndexOlder(store::SqliteBackend& backend, const std::string& file) {
     }
     done = progress->done;
     if (progress->done % 1'000'000 == 0) {
-      std::cerr << "indexed " << progress->done << " of " << progress->total << "\n";
+      std::cerr << "indexed " << progress->done << " of " << progress->total << " at " << SecondsSince(start) << " s\n";
     }
   }
   std::cerr << '\n';
@@ -156,7 +197,7 @@ void Report(const std::string& what, const Timing& timing) {
   std::printf("| %s | %.1f ms | %.1f ms | %zu |\n", what.c_str(), timing.median, timing.p99, timing.found);
 }
 
-void Queries(store::SqliteBackend& backend, const std::string& file) {
+void Queries(store::StoreBackend& backend, const std::string& file) {
   std::printf("| Query | Median | p99 | Found |\n|---|---:|---:|---:|\n");
   const auto firstPage = [&](const std::string& text) {
     const auto query = *store::search::ParseQuery(text).query;
@@ -222,17 +263,21 @@ void WatchListMatching(const std::vector<decoding::MessageRecord>& capture) {
 int main(int argc, char** argv) {
   long long messages = 10'000'000;
   std::string file = "/tmp/corvane-search-bench.db";
+  bool postgres = false;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--messages" && i + 1 < argc) {
       messages = std::stoll(argv[++i]);
+    } else if (argument == "--postgres") {
+      postgres = true;
     } else if (argument == "--store" && i + 1 < argc) {
       file = argv[++i];
     } else {
-      std::cerr << "Usage: corvane_search_bench [--messages N] [--store FILE]\n"
+      std::cerr << "Usage: corvane_search_bench [--messages N] [--store FILE | --postgres]\n"
                    "Fills FILE (default /tmp/corvane-search-bench.db) with N messages (default 10,000,000) made\n"
                    "from the real capture, indexes them as older messages, and times search queries and the\n"
-                   "watch list's matching. A FILE already holding N messages is reused.\n";
+                   "watch list's matching. A FILE already holding N messages is reused. With --postgres the\n"
+                   "store is a throw-away PostgreSQL server's.\n";
       return 2;
     }
   }
@@ -241,17 +286,36 @@ int main(int argc, char** argv) {
     std::cerr << "corvane_search_bench: the real capture is not in " << CORVANE_CAPTURES_DIR << '\n';
     return 1;
   }
-  store::SqliteBackend backend;
-  if (StoredMessages(file) != messages) {
-    std::filesystem::remove(file);
-    backend.CreateDatabase(file);
-    backend.CreateTables(file);
-    const auto start = Clock::now();
-    Fill(file, capture, messages);
+  if (postgres) {
+    test_support::PostgresServer server;
+    if (!server.Ready()) {
+      std::cerr << "corvane_search_bench: the PostgreSQL server did not start\n";
+      return 1;
+    }
+    const std::string url = server.Url("postgres");
+    store::PostgresBackend backend({url, "bench"});
+    backend.CreateTables(url);
+    auto start = Clock::now();
+    FillPostgres(url, capture, messages);
     std::printf("Filled %lld messages in %.1f s\n", messages, SecondsSince(start));
-    std::printf("Indexed them as older messages: %.0f messages a second\n\n", IndexOlder(backend, file));
+    start = Clock::now();
+    std::printf("Indexed them as older messages: %.0f messages a second", IndexOlder(backend, url));
+    std::printf(" (%.1f s with numbering the rows)\n", SecondsSince(start));
+    store::postgres::Connection(url, 10).Execute("VACUUM ANALYZE message_index");
+    Queries(backend, url);
+  } else {
+    store::SqliteBackend backend;
+    if (StoredMessages(file) != messages) {
+      std::filesystem::remove(file);
+      backend.CreateDatabase(file);
+      backend.CreateTables(file);
+      const auto start = Clock::now();
+      Fill(file, capture, messages);
+      std::printf("Filled %lld messages in %.1f s\n", messages, SecondsSince(start));
+      std::printf("Indexed them as older messages: %.0f messages a second\n\n", IndexOlder(backend, file));
+    }
+    Queries(backend, file);
   }
-  Queries(backend, file);
   WatchListMatching(capture);
   return 0;
 }

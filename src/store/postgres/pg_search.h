@@ -48,6 +48,8 @@ struct IndexValues {
 // The SQL expressions that turn IndexValues bound from $first on into the
 // first eleven of kIndexColumns.
 std::string IndexValuesSql(int first);
+// The same of the eleven values given as SQL expressions.
+std::string IndexValuesSql(const std::array<std::string, 11>& values);
 
 // Indexes up to `rows` messages stored before the index existed, inside the
 // caller's transaction; where the indexing stands afterwards.
