@@ -1,0 +1,145 @@
+// The API's routes.
+#include "web/web_api.h"
+
+#include <nlohmann/json.hpp>
+
+#include "decoding/latin1_text.h"
+#include "store/search/query.h"
+#include "web/web_json.h"
+
+namespace corvane::web {
+
+namespace {
+
+namespace search = store::search;
+using Json = nlohmann::json;
+
+constexpr std::size_t kDefaultPage = 100;
+constexpr std::size_t kLargestPage = 1000;
+
+std::string Parameter(const QUrlQuery& query, const char* name) {
+  return query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded).toStdString();
+}
+
+std::optional<long long> NumberParameter(const QUrlQuery& query, const char* name) {
+  bool ok = false;
+  const long long value = query.queryItemValue(QString::fromLatin1(name)).toLongLong(&ok);
+  return ok ? std::optional<long long>(value) : std::nullopt;
+}
+
+// The query a browser typed (UTF-8) read as the card's bytes, or why not.
+std::variant<search::Query, HttpAnswer> QueryOf(const std::string& typed) {
+  if (typed.empty()) {
+    return ErrorAnswer(400, "Type a query: words, \"phrases\", flight:, tail:, label:, kind:, from:, to: ...");
+  }
+  const auto bytes = decoding::Utf8ToLatin1(typed);
+  if (!bytes) {
+    return ErrorAnswer(400, "The query holds characters no message can hold (only Latin-1 letters are sent)");
+  }
+  search::ParsedQuery parsed = search::ParseQuery(*bytes);
+  if (!parsed.query) {
+    return ErrorAnswer(400,
+                       "The query cannot be read: " + decoding::Latin1ToUtf8(search::DescribeError(*parsed.error)));
+  }
+  return std::move(*parsed.query);
+}
+
+// Runs a store call, turning the store's refusal into 503.
+template <typename Call>
+HttpAnswer Answering(Call call) {
+  try {
+    return call();
+  } catch (const std::exception& failure) {
+    return ErrorAnswer(503, std::string("The store cannot answer now: ") + failure.what());
+  }
+}
+
+std::variant<HttpAnswer, StoreWork> Search(const QUrlQuery& query, const StoreAccess& store) {
+  auto parsed = QueryOf(Parameter(query, "q"));
+  if (auto* error = std::get_if<HttpAnswer>(&parsed)) {
+    return *error;
+  }
+  const long long limit = NumberParameter(query, "limit").value_or(kDefaultPage);
+  search::SearchRequest request{std::get<search::Query>(std::move(parsed)),
+                                static_cast<std::size_t>(std::clamp<long long>(limit, 1, kLargestPage)),
+                                NumberParameter(query, "before")};
+  return StoreWork([store, request = std::move(request)] {
+    return Answering(
+        [&] { return JsonAnswer(200, SearchPageJson(store.database->Search(store.type, store.name, request))); });
+  });
+}
+
+std::variant<HttpAnswer, StoreWork> Count(const QUrlQuery& query, const StoreAccess& store) {
+  auto parsed = QueryOf(Parameter(query, "q"));
+  if (auto* error = std::get_if<HttpAnswer>(&parsed)) {
+    return *error;
+  }
+  return StoreWork([store, counted = std::get<search::Query>(std::move(parsed))] {
+    return Answering(
+        [&] { return JsonAnswer(200, CountJson(store.database->CountMatches(store.type, store.name, counted))); });
+  });
+}
+
+// An aircraft's day is the search "tail:ADDRESS from:DAY to:DAY", the
+// address and day checked first so that nothing else can be slipped in.
+std::variant<HttpAnswer, StoreWork> AircraftDay(const QUrlQuery& query, const StoreAccess& store) {
+  const std::string tail = Parameter(query, "tail");
+  const std::string day = Parameter(query, "day");
+  const bool tailOk =
+      !tail.empty() && tail.size() <= 16 &&
+      tail.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789.-") == std::string::npos &&
+      tail.find_first_not_of(".") != std::string::npos;
+  const bool dayOk = day.size() == 10 && day[4] == '-' && day[7] == '-' &&
+                     std::all_of(day.begin(), day.end(), [](char c) { return c == '-' || (c >= '0' && c <= '9'); });
+  if (!tailOk || !dayOk) {
+    return ErrorAnswer(400, "Give the aircraft as tail=ADDRESS and the day as day=YYYY-MM-DD");
+  }
+  QUrlQuery asSearch;
+  asSearch.addQueryItem(QStringLiteral("q"), QString::fromStdString("tail:" + tail + " from:" + day + " to:" + day));
+  asSearch.addQueryItem(QStringLiteral("limit"), QString::number(kLargestPage));
+  return Search(asSearch, store);
+}
+
+HttpAnswer Info(const WebSources& sources, const StoreAccess& store, bool tokenRequired) {
+  Json info = {{"station", sources.station()},
+               {"store", store.database != nullptr},
+               {"tokenRequired", tokenRequired},
+               {"watchList", sources.watchList()}};
+  if (store.database == nullptr) {
+    info["storeWhy"] = store.why;
+  }
+  if (const auto progress = sources.indexing ? sources.indexing() : std::nullopt) {
+    info["indexing"] = {{"done", progress->done}, {"total", progress->total}};
+  }
+  return JsonAnswer(200, info.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+}  // namespace
+
+HttpAnswer JsonAnswer(int status, const std::string& json) {
+  return {status, "application/json", QByteArray::fromStdString(json)};
+}
+
+HttpAnswer ErrorAnswer(int status, const std::string& message) { return JsonAnswer(status, ErrorJson(message)); }
+
+std::variant<HttpAnswer, StoreWork> RouteApi(const QString& path, const QUrlQuery& query, const WebSources& sources,
+                                             bool tokenRequired) {
+  const StoreAccess store = sources.store();
+  if (path == QStringLiteral("/api/info")) {
+    return Info(sources, store, tokenRequired);
+  }
+  using Route = std::variant<HttpAnswer, StoreWork> (*)(const QUrlQuery&, const StoreAccess&);
+  static const std::map<QString, Route> kStoreRoutes = {{QStringLiteral("/api/search"), &Search},
+                                                        {QStringLiteral("/api/count"), &Count},
+                                                        {QStringLiteral("/api/aircraft"), &AircraftDay}};
+  const auto route = kStoreRoutes.find(path);
+  if (route == kStoreRoutes.end()) {
+    return ErrorAnswer(404, "No such API path");
+  }
+  if (store.database == nullptr) {
+    return ErrorAnswer(503, store.why.empty() ? "No store is open" : store.why);
+  }
+  return route->second(query, store);
+}
+
+}  // namespace corvane::web

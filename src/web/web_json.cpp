@@ -1,0 +1,62 @@
+// Writing the API's answers.
+#include "web/web_json.h"
+
+#include <ctime>
+#include <nlohmann/json.hpp>
+
+#include "decoding/latin1_text.h"
+
+namespace corvane::web {
+
+namespace {
+
+using Json = nlohmann::json;
+
+std::string Dump(const Json& json) { return json.dump(-1, ' ', false, Json::error_handler_t::replace); }
+
+// "2026-12-07T00:00:14.716Z" from milliseconds since 1970.
+std::string IsoTime(store::search::UtcMillis utc) {
+  const std::time_t seconds = static_cast<std::time_t>(utc / 1000);
+  std::tm parts{};
+  gmtime_r(&seconds, &parts);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", parts.tm_year + 1900, parts.tm_mon + 1,
+                parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec, static_cast<int>(utc % 1000));
+  return text;
+}
+
+Json MessageOfHit(const store::search::SearchHit& hit) {
+  const auto& r = hit.record;
+  const auto text = [](const std::string& bytes) { return decoding::Latin1ToUtf8(bytes); };
+  Json message = {
+      {"id", hit.id},           {"utc", hit.utc / 1000},    {"mode", text(r.Mode)},   {"address", text(r.Address)},
+      {"label", text(r.Label)}, {"block", text(r.Bloc)},    {"msn", text(r.Msn)},     {"flight", text(r.Flight)},
+      {"text", text(r.Data)},   {"time", IsoTime(hit.utc)}, {"station", hit.station}, {"kind", hit.kind}};
+  if (!hit.alerts.empty()) {
+    message["alerts"] = Json::parse(hit.alerts, nullptr, false);
+  }
+  if (!hit.readable.empty()) {
+    message["readable"] = Json::parse(hit.readable, nullptr, false);
+  }
+  return message;
+}
+
+}  // namespace
+
+std::string SearchPageJson(const store::search::SearchPage& page) {
+  Json hits = Json::array();
+  for (const auto& hit : page.hits) {
+    hits.push_back(MessageOfHit(hit));
+  }
+  Json answer = {{"hits", std::move(hits)}, {"more", page.nextBeforeId.has_value()}};
+  if (page.nextBeforeId) {
+    answer["next"] = *page.nextBeforeId;
+  }
+  return Dump(answer);
+}
+
+std::string CountJson(std::uint64_t count) { return Dump(Json{{"count", count}}); }
+
+std::string ErrorJson(const std::string& message) { return Dump(Json{{"error", message}}); }
+
+}  // namespace corvane::web
