@@ -223,6 +223,8 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.Reconnect = ReadSetting(appName, kReconnect, kDefaultReconnect);
   settings.Alerts = ReadUtf8Setting(appName, kAlerts, "");
   settings.AlertSound = ReadSetting(appName, kAlertSound, 0);
+  settings.HttpAddress = ReadUtf8Setting(appName, kHttpAddress, "");
+  settings.HttpTokenFile = ReadUtf8Setting(appName, kHttpTokenFile, "");
   return settings;
 }
 
@@ -273,7 +275,8 @@ bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& sett
   for (const auto& [name, text] : {std::pair{kDatabaseUrl, &settings.DatabaseUrl},
                                    {kStationName, &settings.StationName},
                                    {kMqttUrl, &settings.MqttUrl},
-                                   {kMqttTopic, &settings.MqttTopic}}) {
+                                   {kMqttTopic, &settings.MqttTopic},
+                                   {kHttpAddress, &settings.HttpAddress}}) {
     allStored = WriteUtf8Setting(appName, name, *text) && allStored;
   }
   return StoreNumber(appName, kReconnect, settings.Reconnect) && allStored;
@@ -285,6 +288,7 @@ void CopyStoreAndNetwork(const Settings& from, Settings& to) {
   to.StationName = from.StationName;
   to.MqttUrl = from.MqttUrl;
   to.MqttTopic = from.MqttTopic;
+  to.HttpAddress = from.HttpAddress;
   to.Reconnect = from.Reconnect;
 }
 

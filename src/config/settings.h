@@ -45,6 +45,11 @@ inline constexpr std::string_view kReconnect = "Reconnect";
 inline constexpr std::string_view kAlerts = "Alerts";
 // 1: an alert plays a sound in the window.
 inline constexpr std::string_view kAlertSound = "AlertSound";
+// The web page: the address and port it is served on ("127.0.0.1:8080";
+// empty: no page), and a file whose first line is the token browsers must
+// show (needed for any address but loopback; set by hand only).
+inline constexpr std::string_view kHttpAddress = "HttpAddress";
+inline constexpr std::string_view kHttpTokenFile = "HttpTokenFile";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -133,6 +138,9 @@ struct Settings {
   std::string Alerts;
   // 0 or 1; see kAlertSound.
   std::int32_t AlertSound = 0;
+  // Both default to empty (no web page, no token); see kHttpAddress.
+  std::string HttpAddress;
+  std::string HttpTokenFile;
 };
 
 // Start-up: all eight settings with their defaults, and the store and

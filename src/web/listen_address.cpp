@@ -10,7 +10,7 @@ std::optional<quint16> PortOf(const std::string& text) {
     return std::nullopt;
   }
   const int port = std::stoi(text);
-  return port >= 1 && port <= 65535 ? std::optional<quint16>(static_cast<quint16>(port)) : std::nullopt;
+  return port <= 65535 ? std::optional<quint16>(static_cast<quint16>(port)) : std::nullopt;
 }
 
 }  // namespace
@@ -39,7 +39,7 @@ std::optional<ListenAddress> ParseListenAddress(const std::string& text, std::st
   std::string host = text.substr(0, colon);
   const auto port = PortOf(text.substr(colon + 1));
   if (!port) {
-    return fail("has no port from 1 to 65535");
+    return fail("has no port from 0 (any free one) to 65535");
   }
   if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
     host = host.substr(1, host.size() - 2);

@@ -128,6 +128,9 @@ std::variant<HttpAnswer, StoreWork> RouteApi(const QString& path, const QUrlQuer
   if (path == QStringLiteral("/api/info")) {
     return Info(sources, store, tokenRequired);
   }
+  if (path == QStringLiteral("/api/airports") && sources.tables != nullptr) {
+    return JsonAnswer(200, AirportsJson(*sources.tables));
+  }
   using Route = std::variant<HttpAnswer, StoreWork> (*)(const QUrlQuery&, const StoreAccess&);
   static const std::map<QString, Route> kStoreRoutes = {{QStringLiteral("/api/search"), &Search},
                                                         {QStringLiteral("/api/count"), &Count},

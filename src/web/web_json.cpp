@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "decoding/latin1_text.h"
+#include "reference/airport_positions.h"
 
 namespace corvane::web {
 
@@ -41,6 +42,15 @@ Json MessageOfHit(const store::search::SearchHit& hit) {
   return message;
 }
 
+// The Countries row the decimal ID names; empty when none.
+std::string CountryOf(const reference::ReferenceTables& tables, const std::string& id) {
+  if (id.empty() || id.size() > 5 || id.find_first_not_of("0123456789") != std::string::npos) {
+    return {};
+  }
+  const std::size_t row = std::stoul(id);
+  return row < tables.Countries().size() ? tables.Countries()[row] : std::string();
+}
+
 }  // namespace
 
 std::string SearchPageJson(const store::search::SearchPage& page) {
@@ -56,6 +66,20 @@ std::string SearchPageJson(const store::search::SearchPage& page) {
 }
 
 std::string CountJson(std::uint64_t count) { return Dump(Json{{"count", count}}); }
+
+std::string AirportsJson(const reference::ReferenceTables& tables) {
+  Json airports = Json::array();
+  for (const reference::AirportRow& row : tables.Airports()) {
+    if (const auto position = reference::AirportPositionOf(row.code)) {
+      airports.push_back({{"code", decoding::Latin1ToUtf8(row.code)},
+                          {"name", decoding::Latin1ToUtf8(row.name)},
+                          {"country", decoding::Latin1ToUtf8(CountryOf(tables, row.countryId))},
+                          {"lat", position->latitude},
+                          {"lon", position->longitude}});
+    }
+  }
+  return Dump(Json{{"airports", std::move(airports)}});
+}
 
 std::string ErrorJson(const std::string& message) { return Dump(Json{{"error", message}}); }
 

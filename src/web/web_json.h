@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "reference/reference_tables.h"
 #include "store/search/search.h"
 
 namespace corvane::web {
@@ -16,6 +17,9 @@ namespace corvane::web {
 std::string SearchPageJson(const store::search::SearchPage& page);
 // {"count":N}
 std::string CountJson(std::uint64_t count);
+// {"airports":[{"code","name","country","lat","lon"}...]}: the airports of
+// the tables whose position is known.
+std::string AirportsJson(const reference::ReferenceTables& tables);
 // {"error":"..."}
 std::string ErrorJson(const std::string& message);
 

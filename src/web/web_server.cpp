@@ -137,6 +137,11 @@ bool WebServer::TokenShown(const QHttpServerRequest& request) const {
 }
 
 bool WebServer::Handle(const QHttpServerRequest& request, QTcpSocket* socket) {
+  // A WebSocket upgrade is taken as handled without an answer: the library
+  // then hands the socket over (TakeWebSockets checks it there).
+  if (request.value("Upgrade").compare("websocket", Qt::CaseInsensitive) == 0) {
+    return true;
+  }
   const bool head = request.method() == QHttpServerRequest::Method::Head;
   if (request.method() != QHttpServerRequest::Method::Get && !head) {
     Send(socket, ErrorAnswer(405, "Only GET is answered"), false);

@@ -18,6 +18,8 @@
 #include "receiver/stop_signals.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
+#include "web/receiver_web.h"
+#include "web/token.h"
 
 namespace {
 
@@ -66,7 +68,41 @@ struct Options {
   bool quiet = false;
   std::optional<livelink::MqttUrl> mqttUrl;  // with the password chosen
   std::optional<std::string> alertsFile;     // the watch list's file, instead of the setting Alerts
+  std::optional<web::WebOptions> web;        // the web page, when asked for
 };
+
+// The web page's address and token from the options or the settings
+// HttpAddress and HttpTokenFile. False, having said why, when they cannot
+// be used.
+bool ReadWebOptions(Options& options) {
+  const config::Settings& s = options.settings;
+  if (s.HttpAddress.empty()) {
+    return true;
+  }
+  std::string error;
+  const auto listen = web::ParseListenAddress(s.HttpAddress, &error);
+  if (!listen) {
+    std::cerr << "corvaned: --http: " << error << '\n';
+    return false;
+  }
+  web::WebOptions web;
+  web.listen = *listen;
+  if (!s.HttpTokenFile.empty()) {
+    web.token = web::ReadTokenFile(s.HttpTokenFile, &error);
+    if (!web.token) {
+      std::cerr << "corvaned: --http-token-file: " << error << '\n';
+      return false;
+    }
+  }
+  if (listen->NeedsToken() && !web.token) {
+    std::cerr << "corvaned: --http " << s.HttpAddress
+              << ": browsers on other machines would reach it, so it needs a token: put one (16 characters or more)"
+                 " in a file only you can read and pass --http-token-file FILE, or listen on 127.0.0.1\n";
+    return false;
+  }
+  options.web = web;
+  return true;
+}
 
 // The watch list from the file given or the setting Alerts; says which lines
 // cannot be read (they are left out). Nothing when the file cannot be read.
@@ -205,10 +241,19 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
                                   "prints an \"alert:\" line, is marked in the store and published on the\n"
                                   "alerts topic.",
                                   "file");
+  const QCommandLineOption http("http",
+                                "Serve the web page (live traffic, search, map, statistics, alerts) on\n"
+                                "ADDRESS:PORT, e.g. 127.0.0.1:8080 (default: setting HttpAddress; empty: none).\n"
+                                "Any address but loopback needs --http-token-file.",
+                                "address:port");
+  const QCommandLineOption httpTokenFile("http-token-file",
+                                         "File whose first line is the token browsers must show: open the page as\n"
+                                         "http://HOST:PORT/#token=TOKEN (default: setting HttpTokenFile).",
+                                         "file");
   const QCommandLineOption link("link-name", "Name of the live link other programs read (default Corvane).", "name",
                                 "Corvane");
   parser.addOptions({host, cardType, cardNumber, input, translation, database, databaseUrl, station, mqtt, mqttTopic,
-                     mqttPasswordFile, log, retry, quiet, link, alerts});
+                     mqttPasswordFile, log, retry, quiet, link, alerts, http, httpTokenFile});
   parser.process(app);
   WarnOfPasswords(parser, databaseUrl, mqtt);
 
@@ -254,6 +299,13 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
     s.MqttPasswordFile = parser.value(mqttPasswordFile).toStdString();
   }
   ok = ReadMqttOptions(options, parser.isSet(mqttPasswordFile)) && ok;
+  if (parser.isSet(http)) {
+    s.HttpAddress = parser.value(http).toStdString();
+  }
+  if (parser.isSet(httpTokenFile)) {
+    s.HttpTokenFile = parser.value(httpTokenFile).toStdString();
+  }
+  ok = ReadWebOptions(options) && ok;
   number(retry, options.retrySeconds, 0, 3600);
   if (parser.isSet(log)) {
     const QString mode = parser.value(log);
@@ -331,6 +383,16 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  std::unique_ptr<web::WebServer> page;
+  if (options->web) {
+    std::string error;
+    page = web::StartReceiverWeb(receiver, reference::Global(), *options->web, &error);
+    if (!page) {
+      say("web page: " + error);
+      return 2;
+    }
+    say("web page at " + page->PageUrl() + (options->web->token ? " (open it with #token=... after the address)" : ""));
+  }
   decoding::TrafficLog& log = receiver.Log();
   if (options->log) {
     log.Click(decoding::LogBox::Checked);
@@ -365,6 +427,9 @@ int main(int argc, char** argv) {
   // file) before the program goes.
   const auto finish = [&](int status) {
     troubleWatch.stop();
+    if (page) {
+      page->Stop();
+    }
     sayAll(receiver.Stop());
     QCoreApplication::exit(status);
   };
