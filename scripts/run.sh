@@ -3,7 +3,8 @@
 # stand-in replays the bundled demo capture (ten times faster than it was
 # received, looped). With a display, the desktop program opens on it (press
 # Connect); without one, the receiver connects, decodes, stores every message
-# in run/Corvane.db, logs to run/Corvane.txt and prints each report. The demo
+# in run/Corvane.db, logs to run/Corvane.txt, prints each report and serves
+# the web page on 127.0.0.1:8080 (CORVANE_HTTP=ADDRESS:PORT for another). The demo
 # keeps its settings in run/config, apart from your own. Stop it with Ctrl-C
 # (or close the window); CORVANE_RUN_SECONDS=N stops it after N seconds.
 set -euo pipefail
@@ -44,8 +45,10 @@ if [[ -n ${DISPLAY:-}${WAYLAND_DISPLAY:-} && -z ${CORVANE_HEADLESS:-} ]]; then
   echo "== Card server on 127.0.0.1:$port replaying data/demo-capture.jsonl; press Connect in the window"
   "$build_dir/src/shell/corvane" &
 else
+  http=${CORVANE_HTTP:-127.0.0.1:8080}
   echo "== Card server on 127.0.0.1:$port replaying data/demo-capture.jsonl; receiver storing in $run_dir"
-  "$build_dir/tools/corvaned/corvaned" --database 1 --log all &
+  echo "== Web page: http://$http/ (open it in a browser on this machine)"
+  "$build_dir/tools/corvaned/corvaned" --database 1 --log all --http "$http" &
 fi
 receiver=$!
 if [[ -n ${CORVANE_RUN_SECONDS:-} ]]; then
