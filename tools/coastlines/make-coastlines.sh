@@ -22,6 +22,10 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 resolution=${1:-l}
 output=${2:-$root/web/coastlines.json}
+case "$output" in
+/*) ;;
+*) output="$PWD/$output" ;;
+esac
 
 case "$resolution" in
 c | l) ;;
@@ -38,12 +42,14 @@ command -v gmt >/dev/null || {
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT INT TERM
 
+# GMT runs in the scratch folder, where it leaves its gmt.history.
+cd "$work"
 # Shorelines: -A0/1/1 keeps level 1 only (land against ocean: no lakes, islands in lakes, ponds), every
 # size. -W selects shorelines, -M dumps them as multi-segment text instead of drawing; -Rd is the whole
 # world as -180..180.
-gmt coast -Rd -D"$resolution" -A0/1/1 -W -M >"$work/coast.txt"
+gmt coast -Rd -D"$resolution" -A0/1/1 -W -M >coast.txt
 # National borders (-N1: boundaries between countries).
-gmt coast -Rd -D"$resolution" -N1 -M >"$work/border.txt"
+gmt coast -Rd -D"$resolution" -N1 -M >border.txt
 
-python3 "$here/gmt_to_geojson.py" coast="$work/coast.txt" border="$work/border.txt" -o "$output"
+python3 "$here/gmt_to_geojson.py" coast=coast.txt border=border.txt -o "$output"
 echo "wrote $output ($(wc -c <"$output") bytes)"
