@@ -1,0 +1,418 @@
+/* Shared pieces of Corvane's page: DOM building (every text goes in as text, never as HTML), the API
+ * client with the access token, UTC time helpers, the message view that every tab uses, and the
+ * read-only state that browser tests look at (window.corvane). */
+'use strict';
+
+(function () {
+  const Page = (window.CorvanePage = window.CorvanePage || {});
+
+  // Test hooks: read-only state kept up to date by the tabs.
+  window.corvane = {
+    messages: [], // the live messages in the Live list, newest first
+    aircraft: {}, // tail -> {lat, lon, track: [[lat, lon], ...]} of today
+    charts: {}, // byHour, byLabel, byKind, byStation, byAircraft -> {labels, data}
+    searchHits: [], // the Search tab's hits, in the order shown
+    aircraftDay: null, // {tail, day, hits} of the aircraft's day last shown
+    ready: { live: false, map: false, stats: false },
+  };
+
+  // ---- DOM ----
+
+  // An element with an optional class and text (as text, whatever it holds).
+  function el(tag, className, text) {
+    const node = document.createElement(tag);
+    if (className) node.className = className;
+    if (text !== undefined && text !== null) node.textContent = String(text);
+    return node;
+  }
+
+  function clear(node) {
+    while (node.firstChild) node.removeChild(node.firstChild);
+  }
+
+  function $(id) {
+    return document.getElementById(id);
+  }
+
+  // Shows an error as text in a (hidden until then) error paragraph, or hides it for null.
+  function showError(node, error) {
+    if (!node) return;
+    if (!error) {
+      node.hidden = true;
+      node.textContent = '';
+      return;
+    }
+    node.textContent = error instanceof Error ? error.message : String(error);
+    node.hidden = false;
+  }
+
+  // ---- Token ----
+
+  const TOKEN_KEY = 'corvane.token';
+
+  // Takes "#token=..." from the address into sessionStorage and removes it from the address bar.
+  function takeTokenFromHash() {
+    const hash = location.hash;
+    if (!hash.startsWith('#token=')) return false;
+    let value = hash.slice('#token='.length);
+    const amp = value.indexOf('&');
+    if (amp >= 0) value = value.slice(0, amp);
+    try {
+      value = decodeURIComponent(value);
+    } catch (e) {
+      // a malformed escape: keep it as typed
+    }
+    setToken(value);
+    history.replaceState(null, '', location.pathname + location.search);
+    return true;
+  }
+
+  function token() {
+    try {
+      return sessionStorage.getItem(TOKEN_KEY) || '';
+    } catch (e) {
+      return '';
+    }
+  }
+
+  function setToken(value) {
+    try {
+      if (value) sessionStorage.setItem(TOKEN_KEY, value);
+      else sessionStorage.removeItem(TOKEN_KEY);
+    } catch (e) {
+      // storage refused (private mode): the token lasts until the page is left
+    }
+  }
+
+  // ---- API ----
+
+  class ApiError extends Error {
+    constructor(message, status) {
+      super(message);
+      this.status = status;
+    }
+  }
+
+  // GET a JSON answer from the API (path relative to the page, e.g. "api/search").
+  async function api(path, params) {
+    const url = new URL(path, document.baseURI);
+    if (params) {
+      for (const [name, value] of Object.entries(params)) {
+        if (value !== undefined && value !== null && value !== '') url.searchParams.set(name, String(value));
+      }
+    }
+    const headers = { Accept: 'application/json' };
+    const bearer = token();
+    if (bearer) headers.Authorization = 'Bearer ' + bearer;
+    let response;
+    try {
+      response = await fetch(url, { headers: headers, cache: 'no-store' });
+    } catch (e) {
+      throw new ApiError('The server cannot be reached (' + e.message + ').', 0);
+    }
+    let body = null;
+    try {
+      body = await response.json();
+    } catch (e) {
+      body = null;
+    }
+    if (!response.ok) {
+      const reason =
+        body && typeof body.error === 'string' && body.error
+          ? body.error
+          : 'The server answered ' + response.status + ' ' + response.statusText + '.';
+      if (response.status === 401 && Page.onUnauthorized) Page.onUnauthorized(reason);
+      throw new ApiError(reason, response.status);
+    }
+    if (body === null || typeof body !== 'object') {
+      throw new ApiError('The server sent an answer that is not a JSON object.', response.status);
+    }
+    return body;
+  }
+
+  // The WebSocket address of the live feed, with the token when there is one.
+  function liveUrl() {
+    const url = new URL('api/live', document.baseURI);
+    url.protocol = url.protocol === 'https:' ? 'wss:' : 'ws:';
+    const bearer = token();
+    if (bearer) url.searchParams.set('token', bearer);
+    return url.href;
+  }
+
+  // ---- Routes: "#name?param=value" ----
+
+  function parseRoute(hash) {
+    const text = (hash || '').replace(/^#/, '');
+    const q = text.indexOf('?');
+    const name = q >= 0 ? text.slice(0, q) : text;
+    const params = new URLSearchParams(q >= 0 ? text.slice(q + 1) : '');
+    return { name: name, params: params };
+  }
+
+  function routeHash(name, params) {
+    let hash = '#' + name;
+    const parts = [];
+    for (const [key, value] of Object.entries(params || {})) {
+      parts.push(encodeURIComponent(key) + '=' + encodeURIComponent(value));
+    }
+    if (parts.length) hash += '?' + parts.join('&');
+    return hash;
+  }
+
+  // Opens the Search tab on a query.
+  function searchFor(query) {
+    location.hash = routeHash('search', { q: query });
+  }
+
+  // ---- Time (always UTC) ----
+
+  function pad2(n) {
+    return n < 10 ? '0' + n : String(n);
+  }
+
+  function utcDay(date) {
+    return date.getUTCFullYear() + '-' + pad2(date.getUTCMonth() + 1) + '-' + pad2(date.getUTCDate());
+  }
+
+  function utcMinute(date) {
+    return utcDay(date) + 'T' + pad2(date.getUTCHours()) + ':' + pad2(date.getUTCMinutes());
+  }
+
+  function startOfTodayUtc() {
+    const now = new Date();
+    return Math.floor(Date.UTC(now.getUTCFullYear(), now.getUTCMonth(), now.getUTCDate()) / 1000);
+  }
+
+  // The day DAYS before today, as YYYY-MM-DD (UTC).
+  function daysAgo(days) {
+    return utcDay(new Date((startOfTodayUtc() - days * 86400) * 1000));
+  }
+
+  function shiftDay(day, by) {
+    const date = new Date(day + 'T00:00:00Z');
+    if (isNaN(date.getTime())) return day;
+    date.setUTCDate(date.getUTCDate() + by);
+    return utcDay(date);
+  }
+
+  // When a message was received, as a Date (from "time", or the stored "utc").
+  function messageDate(msg) {
+    if (msg && typeof msg.time === 'string') {
+      const date = new Date(msg.time);
+      if (!isNaN(date.getTime())) return date;
+    }
+    if (msg && typeof msg.utc === 'number' && isFinite(msg.utc)) return new Date(msg.utc * 1000);
+    return null;
+  }
+
+  function formatTime(msg) {
+    const date = messageDate(msg);
+    if (!date) return typeof msg.time === 'string' ? msg.time : '';
+    return utcDay(date) + ' ' + pad2(date.getUTCHours()) + ':' + pad2(date.getUTCMinutes()) + ':' + pad2(date.getUTCSeconds());
+  }
+
+  function messageDay(msg) {
+    const date = messageDate(msg);
+    return date ? utcDay(date) : utcDay(new Date());
+  }
+
+  // ---- Message helpers ----
+
+  function str(value) {
+    return typeof value === 'string' ? value : value === undefined || value === null ? '' : String(value);
+  }
+
+  function isAlert(msg) {
+    return Array.isArray(msg.alerts) && msg.alerts.length > 0;
+  }
+
+  function readableOf(msg) {
+    return msg && msg.readable && typeof msg.readable === 'object' ? msg.readable : null;
+  }
+
+  // The message's position when its readable decoding has one.
+  function positionOf(msg) {
+    const readable = readableOf(msg);
+    const fields = readable && readable.fields;
+    if (!fields || typeof fields !== 'object') return null;
+    const lat = fields.latitude;
+    const lon = fields.longitude;
+    if (typeof lat !== 'number' || typeof lon !== 'number' || !isFinite(lat) || !isFinite(lon)) return null;
+    if (Math.abs(lat) > 90 || Math.abs(lon) > 180) return null;
+    const alt = typeof fields.altitude_ft === 'number' ? fields.altitude_ft : null;
+    return { lat: lat, lon: lon, alt: alt };
+  }
+
+  // The card text made readable on screen: line ends as new lines, every other control character as its
+  // code in angle brackets (⟨7F⟩), so nothing is silently invisible. (Few fonts have the control
+  // pictures U+2400..., so they are not used.)
+  function visibleText(text) {
+    return str(text)
+      .replace(/\r\n|\r/g, '\n')
+      .replace(/[\u0000-\u0008\u000b-\u001f\u007f-\u009f]/g, function (c) {
+        const hex = c.charCodeAt(0).toString(16).toUpperCase();
+        return '\u27e8' + (hex.length < 2 ? '0' + hex : hex) + '\u27e9';
+      });
+  }
+
+  // One line for lists: the readable title, or the text's first non-empty line.
+  function kindText(msg) {
+    const readable = readableOf(msg);
+    if (readable && readable.title) return str(readable.title);
+    return str(msg.kind);
+  }
+
+  function firstLine(text) {
+    const lines = visibleText(text).split('\n');
+    for (const line of lines) if (line.trim()) return line.trim();
+    return '';
+  }
+
+  function fieldValueText(value) {
+    if (Array.isArray(value)) return value.map(str).join(', ');
+    if (value && typeof value === 'object') return JSON.stringify(value);
+    return str(value);
+  }
+
+  // Everything a person sees of a message, lower case, for the live filter.
+  function haystack(msg) {
+    const parts = [formatTime(msg), msg.station, msg.address, msg.flight, msg.label, msg.block, msg.msn, msg.mode, msg.text];
+    const readable = readableOf(msg);
+    if (readable) {
+      parts.push(readable.title, readable.kind, readable.text);
+      if (readable.fields && typeof readable.fields === 'object') {
+        for (const [name, value] of Object.entries(readable.fields)) parts.push(name + ': ' + fieldValueText(value));
+      }
+    }
+    if (Array.isArray(msg.alerts)) parts.push(msg.alerts.join(' '));
+    return parts.map(str).join('\n').toLowerCase();
+  }
+
+  function tailButton(msg) {
+    const tail = str(msg.address).trim();
+    if (!tail) return el('span', 'msg-tail none', '(no address)');
+    const button = el('button', 'msg-tail linkish', visibleText(tail));
+    button.type = 'button';
+    button.title = "This aircraft's messages of that day";
+    button.addEventListener('click', function (event) {
+      event.stopPropagation();
+      if (Page.day) Page.day.show(tail, messageDay(msg));
+    });
+    return button;
+  }
+
+  function headItem(className, caption, value) {
+    const item = el('span', className);
+    if (caption) item.appendChild(el('span', 'caption', caption));
+    item.appendChild(document.createTextNode(visibleText(value)));
+    return item;
+  }
+
+  // The full view of one message: header, alerts, readable title, fields and lines, raw text.
+  // options.fieldsOpen: show the fields unfolded.
+  function messageView(msg, options) {
+    options = options || {};
+    const view = el('article', 'msg');
+    if (isAlert(msg)) view.classList.add('alert');
+
+    const head = el('div', 'msg-head');
+    const date = messageDate(msg);
+    const time = el('time', 'msg-time', formatTime(msg) + (date ? 'Z' : ''));
+    if (date) time.dateTime = date.toISOString();
+    head.appendChild(time);
+    if (str(msg.station)) head.appendChild(headItem('msg-station', '', str(msg.station)));
+    head.appendChild(tailButton(msg));
+    if (str(msg.flight).trim()) head.appendChild(headItem('msg-flight', 'flight ', str(msg.flight)));
+    head.appendChild(headItem('msg-label', 'label ', str(msg.label)));
+    const kind = kindText(msg);
+    if (kind) head.appendChild(el('span', 'msg-kind', visibleText(kind)));
+    const meta = [];
+    if (str(msg.mode)) meta.push('mode ' + str(msg.mode));
+    if (str(msg.block).trim()) meta.push('block ' + str(msg.block));
+    if (str(msg.msn).trim()) meta.push('msn ' + str(msg.msn));
+    if (typeof msg.hops === 'number') meta.push(msg.hops + (msg.hops === 1 ? ' hop' : ' hops'));
+    if (meta.length) head.appendChild(el('span', 'msg-meta', meta.join(' \u00b7 ')));
+    view.appendChild(head);
+
+    if (isAlert(msg)) {
+      const alerts = el('div', 'msg-alerts');
+      alerts.appendChild(el('span', 'caption', 'Alert: '));
+      for (const entry of msg.alerts) alerts.appendChild(el('span', 'alert-tag', visibleText(entry)));
+      view.appendChild(alerts);
+    }
+
+    const readable = readableOf(msg);
+    if (readable) {
+      const block = el('div', 'readable');
+      const fields = readable.fields && typeof readable.fields === 'object' ? Object.entries(readable.fields) : [];
+      if (readable.text) block.appendChild(el('pre', 'readable-text', visibleText(readable.text).replace(/\n+$/, '')));
+      if (fields.length) {
+        const details = el('details', 'fields');
+        if (options.fieldsOpen) details.open = true;
+        details.appendChild(el('summary', '', 'Fields (' + fields.length + ')'));
+        const list = el('dl');
+        for (const [name, value] of fields) {
+          const row = el('div', 'field');
+          row.appendChild(el('dt', '', name + ':'));
+          row.appendChild(el('dd', '', visibleText(fieldValueText(value))));
+          list.appendChild(row);
+        }
+        details.appendChild(list);
+        block.appendChild(details);
+      }
+      view.appendChild(block);
+    }
+
+    const raw = el('pre', 'raw', visibleText(msg.text));
+    if (!str(msg.text)) raw.classList.add('raw-empty');
+    view.appendChild(raw);
+    return view;
+  }
+
+  // Shows a list of messages (full views) in a container, replacing what was there.
+  function fillMessageList(container, messages, options) {
+    clear(container);
+    const fragment = document.createDocumentFragment();
+    for (const msg of messages) fragment.appendChild(messageView(msg, options));
+    container.appendChild(fragment);
+  }
+
+  function plural(n, one, many) {
+    return n.toLocaleString('en') + ' ' + (n === 1 ? one : many || one + 's');
+  }
+
+  Page.util = {
+    el: el,
+    clear: clear,
+    $: $,
+    showError: showError,
+    api: api,
+    ApiError: ApiError,
+    liveUrl: liveUrl,
+    token: token,
+    setToken: setToken,
+    takeTokenFromHash: takeTokenFromHash,
+    parseRoute: parseRoute,
+    routeHash: routeHash,
+    searchFor: searchFor,
+    utcDay: utcDay,
+    utcMinute: utcMinute,
+    startOfTodayUtc: startOfTodayUtc,
+    daysAgo: daysAgo,
+    shiftDay: shiftDay,
+    messageDate: messageDate,
+    messageDay: messageDay,
+    formatTime: formatTime,
+    str: str,
+    isAlert: isAlert,
+    positionOf: positionOf,
+    visibleText: visibleText,
+    kindText: kindText,
+    firstLine: firstLine,
+    haystack: haystack,
+    tailButton: tailButton,
+    messageView: messageView,
+    fillMessageList: fillMessageList,
+    plural: plural,
+  };
+})();
