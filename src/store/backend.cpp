@@ -106,4 +106,14 @@ std::uint64_t StoreBackend::CountMatches(const std::string& /*name*/, const sear
 
 search::IndexProgress StoreBackend::IndexingProgress(const std::string& /*name*/) { return {}; }
 
+std::vector<search::PositionRow> StoreBackend::Positions(const std::string& /*name*/, search::UtcMillis /*since*/,
+                                                         std::size_t /*limit*/) {
+  throw search::SearchFailed("this store cannot be searched");
+}
+
+search::Statistics StoreBackend::StatisticsOf(const std::string& /*name*/, search::UtcMillis /*from*/,
+                                              search::UtcMillis /*to*/, std::size_t /*topAircraft*/) {
+  throw search::SearchFailed("this store cannot be searched");
+}
+
 }  // namespace corvane::store

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decoding/text_record.h"
+#include "store/search/overview.h"
 #include "store/search/search.h"
 
 namespace corvane::reference {
@@ -136,6 +137,17 @@ class StoreBackend {
   // How far the indexing of messages stored before the index is; nothing
   // left when it cannot be told.
   virtual search::IndexProgress IndexingProgress(const std::string& name);
+
+  // The map and the charts (store/search/overview.h), read from the search
+  // index as a search is; both throw search::SearchFailed the same way.
+  // Every indexed message with a position received at or after `since`,
+  // oldest first; of more than `limit`, the newest `limit`.
+  virtual std::vector<search::PositionRow> Positions(const std::string& name, search::UtcMillis since,
+                                                     std::size_t limit);
+  // Counts of the messages received in [from, to), with the `topAircraft`
+  // aircraft that sent most.
+  virtual search::Statistics StatisticsOf(const std::string& name, search::UtcMillis from, search::UtcMillis to,
+                                          std::size_t topAircraft);
 };
 
 // Replaces the labels, codes and countries by the stored copies (every SMI

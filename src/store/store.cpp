@@ -41,6 +41,14 @@ StoreBackend* Database::BackendFor(std::int32_t DBType) {
   }
 }
 
+StoreBackend& Database::SearchableBackend(std::int32_t DBType) {
+  StoreBackend* backend = BackendFor(DBType);
+  if (backend == nullptr) {
+    throw search::SearchFailed("no store is chosen (see the configuration dialog)");
+  }
+  return *backend;
+}
+
 void Database::SetStoreOptions(StoreOptions options) {
   postgres_ = std::make_unique<PostgresBackend>(std::move(options));
 }
@@ -130,19 +138,21 @@ std::string Database::PlaneHistory(std::int32_t DBType, const std::string& DBNam
 
 search::SearchPage Database::Search(std::int32_t DBType, const std::string& DBName,
                                     const search::SearchRequest& request) {
-  StoreBackend* backend = BackendFor(DBType);
-  if (backend == nullptr) {
-    throw search::SearchFailed("no store is chosen (see the configuration dialog)");
-  }
-  return backend->Search(DBName, request);
+  return SearchableBackend(DBType).Search(DBName, request);
 }
 
 std::uint64_t Database::CountMatches(std::int32_t DBType, const std::string& DBName, const search::Query& query) {
-  StoreBackend* backend = BackendFor(DBType);
-  if (backend == nullptr) {
-    throw search::SearchFailed("no store is chosen (see the configuration dialog)");
-  }
-  return backend->CountMatches(DBName, query);
+  return SearchableBackend(DBType).CountMatches(DBName, query);
+}
+
+std::vector<search::PositionRow> Database::Positions(std::int32_t DBType, const std::string& DBName,
+                                                     search::UtcMillis since, std::size_t limit) {
+  return SearchableBackend(DBType).Positions(DBName, since, limit);
+}
+
+search::Statistics Database::StatisticsOf(std::int32_t DBType, const std::string& DBName, search::UtcMillis from,
+                                          search::UtcMillis to, std::size_t topAircraft) {
+  return SearchableBackend(DBType).StatisticsOf(DBName, from, to, topAircraft);
 }
 
 std::optional<std::uint64_t> Database::CountPlaneMessages(std::int32_t DBType, const std::string& DBName,

@@ -92,6 +92,15 @@ class Database : public decoding::MessageStore {
   search::SearchPage Search(std::int32_t DBType, const std::string& DBName, const search::SearchRequest& request);
   std::uint64_t CountMatches(std::int32_t DBType, const std::string& DBName, const search::Query& query);
 
+  // The map's positions since a time and the charts' counts over a time
+  // range (search/overview.h, StoreBackend::Positions and StatisticsOf);
+  // messages still waiting to be written are not seen yet. Both throw
+  // search::SearchFailed as a search does.
+  std::vector<search::PositionRow> Positions(std::int32_t DBType, const std::string& DBName, search::UtcMillis since,
+                                             std::size_t limit);
+  search::Statistics StatisticsOf(std::int32_t DBType, const std::string& DBName, search::UtcMillis from,
+                                  search::UtcMillis to, std::size_t topAircraft);
+
   // How many messages of the aircraft DeletePlane would remove, all days,
   // those still waiting included; nothing when the store cannot tell.
   std::optional<std::uint64_t> CountPlaneMessages(std::int32_t DBType, const std::string& DBName,
@@ -118,6 +127,8 @@ class Database : public decoding::MessageStore {
 
  private:
   StoreBackend* BackendFor(std::int32_t DBType);
+  // The backend to search; throws search::SearchFailed when none is chosen.
+  StoreBackend& SearchableBackend(std::int32_t DBType);
   StoreWriter* WriterFor(std::int32_t DBType, const std::string& DBName);
   void RunOpenSequence(StoreBackend& backend, std::string& DBName, StoreProgress& progress);
 

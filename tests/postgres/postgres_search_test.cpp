@@ -35,6 +35,7 @@ TEST(PostgresSearch, FindsWhatThePlainReadingAndTheSqliteStoreFindAlsoAmongMessa
   PostgresBackend backend({server.Url("search"), kStation});
   const auto unindexed = [&] { backend.Search("Corvane", {Parsed("POS"), 10, std::nullopt}); };
   EXPECT_THROW(unindexed(), search::SearchFailed);
+  EXPECT_THROW(backend.Positions("Corvane", 0, 10), search::SearchFailed);
 
   // Messages stored by a program that kept no index (and no row number).
   std::vector<StoreOp> ops = CaptureOps();
@@ -83,6 +84,26 @@ TEST(PostgresSearch, FindsWhatThePlainReadingAndTheSqliteStoreFindAlsoAmongMessa
     EXPECT_EQ(found, Found(sqlite, file, query)) << text;
     EXPECT_EQ(backend.CountMatches("Corvane", query), found.size()) << text;
   }
+  // The map and the charts as the SQLite store answers them, row numbers
+  // aside (the older rows were numbered afresh) and the station this one.
+  const auto withoutIds = [](std::vector<search::PositionRow> rows) {
+    for (auto& row : rows) {
+      row.id = 0;
+    }
+    return rows;
+  };
+  const search::UtcMillis since = facts[ops.size() / 2].utc;
+  const auto positions = withoutIds(backend.Positions("Corvane", since, 100'000));
+  EXPECT_EQ(positions, withoutIds(sqlite.Positions(file, since, 100'000)));
+  ASSERT_GT(positions.size(), 100U);
+  EXPECT_EQ(withoutIds(backend.Positions("Corvane", since, 100)), std::vector(positions.end() - 100, positions.end()));
+  auto statistics = backend.StatisticsOf("Corvane", facts.at(300).utc, facts.at(2000).utc, 8);
+  const auto sqliteStatistics = sqlite.StatisticsOf(file, facts.at(300).utc, facts.at(2000).utc, 8);
+  EXPECT_EQ(statistics.byStation, (decltype(statistics.byStation){{kStation, sqliteStatistics.Total()}}));
+  statistics.byStation = sqliteStatistics.byStation;
+  EXPECT_EQ(statistics, sqliteStatistics);
+  EXPECT_GT(statistics.byKind.size(), 2U);
+
   // What the index keeps beside each row comes back as it was made.
   std::string kept;
   std::string made;
@@ -105,6 +126,7 @@ TEST(PostgresSearch, FindsWhatThePlainReadingAndTheSqliteStoreFindAlsoAmongMessa
   EXPECT_EQ(std::to_string(backend.CountMatches("Corvane", Parsed("from:2000-01-01"))), remaining);
   server.Stop();
   EXPECT_THROW(backend.CountMatches("Corvane", Parsed("POS")), search::SearchFailed);
+  EXPECT_THROW(backend.StatisticsOf("Corvane", 0, 1, 1), search::SearchFailed);
 }
 
 }  // namespace

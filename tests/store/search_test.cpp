@@ -174,6 +174,55 @@ TEST_P(Search, OlderMessagesAreIndexedInBatchesAndADeletionLeavesTheIndexWhole) 
   EXPECT_EQ(std::to_string(backend->CountMatches(name, Parsed("from:2000-01-01"))), remaining.at(0).at(0));
 }
 
+TEST_P(Search, PositionsAndStatisticsAreThoseOfAPlainReading) {
+  Write(0, ops.size());
+  const auto plain = PlainPositions(ops, facts);
+  ASSERT_GT(plain.size(), 300U);
+  EXPECT_EQ(backend->Positions(name, 0, 1'000'000), plain);
+  // From a message's own time on; the limit keeps the newest, oldest first.
+  const search::UtcMillis since = plain[plain.size() / 2].utc;
+  const auto first = std::find_if(plain.begin(), plain.end(), [&](const auto& p) { return p.utc >= since; });
+  EXPECT_EQ(backend->Positions(name, since, 1'000'000), std::vector(first, plain.end()));
+  EXPECT_EQ(backend->Positions(name, since, 25), std::vector(plain.end() - 25, plain.end()));
+  EXPECT_EQ(backend->Positions(name, plain.back().utc + 1, 10).size(), 0U);
+
+  // The range holds its first millisecond, not its last.
+  const search::UtcMillis from = facts[300].utc;
+  const search::UtcMillis to = facts[1200].utc;
+  std::uint64_t inRange = 0;
+  std::map<std::string, std::uint64_t> labels;
+  std::map<std::string, std::uint64_t> aircraft;
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    if (facts[i].utc >= from && facts[i].utc < to) {
+      ++inRange;
+      ++labels[facts[i].label];
+      aircraft[ops[i].record.Address] += facts[i].tailKey.empty() ? 0 : 1;
+    }
+  }
+  const auto statistics = backend->StatisticsOf(name, from, to, 5);
+  EXPECT_EQ(statistics.Total(), inRange);
+  EXPECT_EQ(ByKey(statistics.byLabel), labels);
+  EXPECT_EQ(ByKey(statistics.byStation), (std::map<std::string, std::uint64_t>{{"", inRange}}));
+  std::uint64_t kinds = 0;
+  for (const auto& [kind, count] : ByKey(statistics.byKind)) {
+    kinds += count;
+  }
+  EXPECT_EQ(kinds, inRange);
+  for (std::size_t i = 0; i < statistics.byHour.size(); ++i) {
+    EXPECT_EQ(statistics.byHour[i].key % search::kHourMillis, 0);
+    EXPECT_TRUE(i == 0 || statistics.byHour[i - 1].key < statistics.byHour[i].key);
+  }
+  ASSERT_EQ(statistics.topAircraft.size(), 5U);
+  const auto top = ByKey(statistics.topAircraft);
+  for (const auto& [address, count] : aircraft) {
+    if (top.contains(address)) {
+      EXPECT_EQ(top.at(address), count) << address;
+    } else {
+      EXPECT_LE(count, statistics.topAircraft.back().count) << address;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(SqliteAndJet, Search, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Jet" : "Sqlite"; });
 

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -102,6 +104,34 @@ inline std::vector<long long> PlainReading(const search::Query& query, const std
     }
   }
   return found;
+}
+
+// The positions of the stored messages whose readable decoding has one,
+// oldest first (ties in the order stored); ids are the 1-based positions.
+inline std::vector<search::PositionRow> PlainPositions(const std::vector<StoreOp>& ops,
+                                                       const std::vector<search::IndexRow>& facts) {
+  std::vector<search::PositionRow> found;
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    if (facts[i].latitude) {
+      const auto& r = ops[i].record;
+      found.push_back({static_cast<long long>(i) + 1, facts[i].utc, r.Address, r.Flight, *facts[i].latitude,
+                       *facts[i].longitude, facts[i].altitudeFt});
+    }
+  }
+  std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.utc < b.utc; });
+  return found;
+}
+
+// The counts of a statistics list by key, and whether it is largest first.
+inline std::map<std::string, std::uint64_t> ByKey(const std::vector<search::Counted<std::string>>& counts) {
+  std::map<std::string, std::uint64_t> byKey;
+  for (const auto& [key, count] : counts) {
+    EXPECT_TRUE(byKey.emplace(key, count).second) << "twice: " << key;
+  }
+  EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+    return a.count > b.count || (a.count == b.count && a.key < b.key);
+  }));
+  return byKey;
 }
 
 // Stores ops[from, to) in one transaction; each is taken.

@@ -68,16 +68,6 @@ std::string Utf8FromHex(const std::string& parameter) {
   return "convert_from(decode(NULLIF(" + parameter + ", ''), 'hex'), 'UTF8')";
 }
 
-std::string FromHex(std::string_view hex) {
-  const auto value = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
-  std::string bytes;
-  bytes.reserve(hex.size() / 2);
-  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-    bytes.push_back(static_cast<char>(value(hex[i]) * 16 + value(hex[i + 1])));
-  }
-  return bytes;
-}
-
 std::string Joined(const std::vector<std::string>& words) {
   std::string joined;
   for (const auto& word : words) {
@@ -282,6 +272,16 @@ std::string Hex(std::string_view bytes) {
     hex += kDigits[static_cast<unsigned char>(c) & 0x0F];
   }
   return hex;
+}
+
+std::string FromHex(std::string_view hex) {
+  const auto value = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
+  std::string bytes;
+  bytes.reserve(hex.size() / 2);
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(static_cast<char>(value(hex[i]) * 16 + value(hex[i + 1])));
+  }
+  return bytes;
 }
 
 bool SearchTablesThere(Connection& db) {

@@ -13,10 +13,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "reference/reference_tables.h"
 #include "store/backend.h"
 #include "store/postgres/pg_connection.h"
+#include "store/search/overview.h"
 #include "store/search/search.h"
 
 namespace corvane::store::postgres {
@@ -24,6 +26,8 @@ namespace corvane::store::postgres {
 // Bytes as hexadecimal digits: how a UTF-8 text travels on the connection,
 // which speaks LATIN1 (the server turns it back into text).
 std::string Hex(std::string_view bytes);
+// The bytes of hexadecimal digits, as the server sends UTF-8 texts back.
+std::string FromHex(std::string_view hex);
 
 // Whether the search tables are there (then nothing is left to create).
 bool SearchTablesThere(Connection& db);
@@ -62,6 +66,12 @@ search::IndexProgress ReadIndexProgress(Connection& db);
 // finds; both throw Error when the server cannot answer.
 search::SearchPage SearchMessages(Connection& db, const search::SearchRequest& request);
 std::uint64_t CountMatches(Connection& db, const search::Query& query);
+
+// The map's positions and the charts' counts (search/overview.h), each read
+// in one snapshot of the store; throw Error when the server cannot answer.
+std::vector<search::PositionRow> ReadPositions(Connection& db, search::UtcMillis since, std::size_t limit);
+search::Statistics ReadStatistics(Connection& db, search::UtcMillis from, search::UtcMillis to,
+                                  std::size_t topAircraft);
 
 // SQLSTATE of a table that is not there (a store without a search index).
 inline constexpr const char* kUndefinedTable = "42P01";

@@ -367,6 +367,21 @@ std::uint64_t PostgresBackend::CountMatches(const std::string& /*name*/, const s
   return count;
 }
 
+std::vector<search::PositionRow> PostgresBackend::Positions(const std::string& /*name*/, search::UtcMillis since,
+                                                            std::size_t limit) {
+  std::vector<search::PositionRow> positions;
+  OnSearchConnection([&](postgres::Connection& db) { positions = postgres::ReadPositions(db, since, limit); });
+  return positions;
+}
+
+search::Statistics PostgresBackend::StatisticsOf(const std::string& /*name*/, search::UtcMillis from,
+                                                 search::UtcMillis to, std::size_t topAircraft) {
+  search::Statistics statistics;
+  OnSearchConnection(
+      [&](postgres::Connection& db) { statistics = postgres::ReadStatistics(db, from, to, topAircraft); });
+  return statistics;
+}
+
 search::IndexProgress PostgresBackend::IndexingProgress(const std::string& /*name*/) {
   search::IndexProgress progress;
   try {

@@ -43,6 +43,11 @@ class PostgresBackend : public StoreBackend {
   search::SearchPage Search(const std::string& name, const search::SearchRequest& request) override;
   std::uint64_t CountMatches(const std::string& name, const search::Query& query) override;
   search::IndexProgress IndexingProgress(const std::string& name) override;
+  // The map and the charts, on the search connection and told the same way.
+  std::vector<search::PositionRow> Positions(const std::string& name, search::UtcMillis since,
+                                             std::size_t limit) override;
+  search::Statistics StatisticsOf(const std::string& name, search::UtcMillis from, search::UtcMillis to,
+                                  std::size_t topAircraft) override;
 
  private:
   std::unique_ptr<postgres::Connection> Connect(int timeoutSeconds) const;

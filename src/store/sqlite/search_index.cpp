@@ -350,6 +350,17 @@ std::uint64_t SearchableFileBackend::CountMatches(const std::string& name, const
   return OnSearchConnection(name, [&](sqlite::Connection& db) { return sqlite::CountMatches(db, query); });
 }
 
+std::vector<search::PositionRow> SearchableFileBackend::Positions(const std::string& name, search::UtcMillis since,
+                                                                  std::size_t limit) {
+  return OnSearchConnection(name, [&](sqlite::Connection& db) { return sqlite::ReadPositions(db, since, limit); });
+}
+
+search::Statistics SearchableFileBackend::StatisticsOf(const std::string& name, search::UtcMillis from,
+                                                       search::UtcMillis to, std::size_t topAircraft) {
+  return OnSearchConnection(name,
+                            [&](sqlite::Connection& db) { return sqlite::ReadStatistics(db, from, to, topAircraft); });
+}
+
 search::IndexProgress SearchableFileBackend::IndexingProgress(const std::string& name) {
   try {
     sqlite::Connection db(name, sqlite::Connection::OpenMode::Existing, kSearchBusyTimeoutMs);

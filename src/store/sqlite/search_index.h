@@ -12,9 +12,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "reference/reference_tables.h"
 #include "store/backend.h"
+#include "store/search/overview.h"
 #include "store/search/search.h"
 #include "store/sqlite/sqlite_db.h"
 
@@ -56,5 +58,12 @@ search::IndexProgress ReadIndexProgress(Connection& db);
 search::SearchPage SearchMessages(Connection& db, const search::SearchRequest& request);
 // How many messages the query finds.
 std::uint64_t CountMatches(Connection& db, const search::Query& query);
+
+// The map's positions and the charts' counts (search/overview.h), each read
+// in one snapshot of the store; throw search::SearchFailed when the store
+// cannot answer.
+std::vector<search::PositionRow> ReadPositions(Connection& db, search::UtcMillis since, std::size_t limit);
+search::Statistics ReadStatistics(Connection& db, search::UtcMillis from, search::UtcMillis to,
+                                  std::size_t topAircraft);
 
 }  // namespace corvane::store::sqlite
