@@ -55,7 +55,9 @@
     const hash = location.hash;
     if (!hash.startsWith('#token=')) return false;
     let value = hash.slice('#token='.length);
+    // "#token=...&map" opens the map once the token is kept
     const amp = value.indexOf('&');
+    const view = amp >= 0 ? '#' + value.slice(amp + 1) : '';
     if (amp >= 0) value = value.slice(0, amp);
     try {
       value = decodeURIComponent(value);
@@ -63,7 +65,7 @@
       // a malformed escape: keep it as typed
     }
     setToken(value);
-    history.replaceState(null, '', location.pathname + location.search);
+    history.replaceState(null, '', location.pathname + location.search + view);
     return true;
   }
 

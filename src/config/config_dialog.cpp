@@ -267,6 +267,11 @@ QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
                                         "CORVANE_MQTT_PASSWORD"));
   vMqttTopic_ = AddTextBox(QStringLiteral("vMqttTopic"), QStringLiteral("The topic the live traffic is published to"));
   vMqttTopic_->setPlaceholderText(QStringLiteral("corvane/<station>/messages"));
+  vHttpAddress_ = AddTextBox(QStringLiteral("vHttpAddress"),
+                             QStringLiteral("Serve the web page (live traffic, search, map, statistics) on this "
+                                            "address and port, e.g. 127.0.0.1:8080 (empty: off); any address but "
+                                            "127.0.0.1 also needs a token file (setting HttpTokenFile)"));
+  vHttpAddress_->setPlaceholderText(QStringLiteral("off (e.g. 127.0.0.1:8080)"));
   vReconnect_ = new QCheckBox(QStringLiteral("Reconnect"), box);
   vReconnect_->setObjectName(QStringLiteral("vReconnect"));
   vReconnect_->setToolTip(QStringLiteral("When the card server is lost, connect again by itself"));
@@ -290,6 +295,7 @@ QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
   addRow(QStringLiteral("Stat&ion:"), vStationName_);
   addRow(QStringLiteral("&MQTT broker:"), vMqttUrl_);
   addRow(QStringLiteral("M&QTT topic:"), vMqttTopic_);
+  addRow(QStringLiteral("&Web page:"), vHttpAddress_);
   addRow({}, vReconnect_);
   addRow({}, AddNote(QStringLiteral("StoreAndNetworkNote"),
                      QStringLiteral("Store and network changes take effect\nat the next start (Reconnect at once).")));
@@ -382,6 +388,7 @@ void ConfigDialog::LoadStoreAndNetwork() {
   vStationName_->setText(Utf8(s.StationName));
   vMqttUrl_->setText(ShownAddress(s.MqttUrl));
   vMqttTopic_->setText(Utf8(s.MqttTopic));
+  vHttpAddress_->setText(Utf8(s.HttpAddress));
   vReconnect_->setChecked(s.Reconnect != 0);
 }
 
@@ -549,6 +556,7 @@ void ConfigDialog::AcceptStoreAndNetwork() {
   }
   s.MqttUrl = AcceptedAddress(*vMqttUrl_, s.MqttUrl);
   s.MqttTopic = TypedText(*vMqttTopic_);
+  s.HttpAddress = TypedText(*vHttpAddress_);
   s.Reconnect = vReconnect_->isChecked() ? 1 : 0;
 }
 

@@ -170,6 +170,7 @@ class ConfigDialog : public QDialog {
   QLineEdit* vStationName_ = nullptr;
   QLineEdit* vMqttUrl_ = nullptr;
   QLineEdit* vMqttTopic_ = nullptr;
+  QLineEdit* vHttpAddress_ = nullptr;
   QCheckBox* vReconnect_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;

@@ -294,7 +294,8 @@ void CopyStoreAndNetwork(const Settings& from, Settings& to) {
 
 bool SameStoreAndNetwork(const Settings& a, const Settings& b) {
   return a.Database == b.Database && a.DatabaseUrl == b.DatabaseUrl && a.StationName == b.StationName &&
-         a.MqttUrl == b.MqttUrl && a.MqttTopic == b.MqttTopic && a.Reconnect == b.Reconnect;
+         a.MqttUrl == b.MqttUrl && a.MqttTopic == b.MqttTopic && a.HttpAddress == b.HttpAddress &&
+         a.Reconnect == b.Reconnect;
 }
 
 }  // namespace corvane::config

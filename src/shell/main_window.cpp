@@ -133,6 +133,17 @@ void MainWindow::BuildControls() {
   watchListAction_->setObjectName("WatchListAction");
   connect(watchListAction_, &QAction::triggered, this, &MainWindow::OpenWatchListDialog);
   messageArea_->AddContextAction(watchListAction_);
+  // The web page's map and statistics, in the user's browser, while the
+  // window serves the page (setting HttpAddress).
+  for (const auto& [action, name, caption, view] :
+       {std::tuple{&mapAction_, "MapAction", "Map in the browser", "map"},
+        std::tuple{&statisticsAction_, "StatisticsAction", "Statistics in the browser", "stats"}}) {
+    *action = new QAction(caption, this);
+    (*action)->setObjectName(name);
+    (*action)->setVisible(false);
+    connect(*action, &QAction::triggered, this, [this, view = QString::fromLatin1(view)] { OpenWebPage(view); });
+    messageArea_->AddContextAction(*action);
+  }
 
   planes_ = new PlanesList(central);
   planes_->setObjectName("Planes");

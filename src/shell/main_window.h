@@ -28,6 +28,7 @@
 #include "receiver/receiver.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
+#include "web/web_server.h"
 
 namespace corvane::shell {
 
@@ -172,6 +173,9 @@ class MainWindow : public QMainWindow,
                           const char* normalTip, const QString& troubleTip);
   void StartLiveLink();
   void StartMqtt();
+  void StartWebPage();
+  // Opens the web page's view ("map", "stats") in the user's browser.
+  void OpenWebPage(const QString& view);
   void ShowLinkIndicator(const QColor& colour);
   void OnPlanesClicked();
   void ScheduleReconnect(const std::string& why);
@@ -232,6 +236,9 @@ class MainWindow : public QMainWindow,
   QAction* searchAction_ = nullptr;
   SearchWindow* search_ = nullptr;
   QAction* watchListAction_ = nullptr;
+  QAction* mapAction_ = nullptr;
+  QAction* statisticsAction_ = nullptr;
+  std::unique_ptr<web::WebServer> web_;
   QToolButton* alertCount_ = nullptr;
   int unseenAlerts_ = 0;
   std::uint64_t alertsShownFor_ = 0;  // the receiver's record number last shown

@@ -2,9 +2,11 @@
 // reference tables, store, the first configuration and the buttons; the
 // configuration dialog; and the shut-down that every way out runs once.
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 
@@ -16,6 +18,8 @@
 #include "shell/panel_layout.h"
 #include "shell/plane_window.h"
 #include "shell/window_controls.h"
+#include "web/receiver_web.h"
+#include "web/token.h"
 
 namespace corvane::shell {
 
@@ -65,6 +69,7 @@ void MainWindow::Start() {
   alertSound_ = settings_.AlertSound != 0;
   StartLiveLink();
   StartMqtt();
+  StartWebPage();
   {
     const QSignalBlocker quiet(readableText_);  // reading the setting is no change to store
     readableText_->setChecked(config::ReadSetting(seams_.appName, "ReadableText", 0) != 0);
@@ -269,6 +274,43 @@ void MainWindow::StartMqtt() {
   }
 }
 
+// With the setting HttpAddress, the window serves the web page (and its
+// token, from the file the setting HttpTokenFile names), as corvaned --http.
+void MainWindow::StartWebPage() {
+  if (settings_.HttpAddress.empty() || web_) {
+    return;
+  }
+  std::string error;
+  web::WebOptions options;
+  if (const auto listen = web::ParseListenAddress(settings_.HttpAddress, &error)) {
+    options.listen = *listen;
+    if (!settings_.HttpTokenFile.empty()) {
+      options.token = web::ReadTokenFile(settings_.HttpTokenFile, &error);
+    }
+    if (settings_.HttpTokenFile.empty() || options.token) {
+      web_ = web::StartReceiverWeb(*receiver_, reference::Global(), options, &error);
+    }
+  }
+  mapAction_->setVisible(web_ != nullptr);
+  statisticsAction_->setVisible(web_ != nullptr);
+  if (!web_) {
+    seams_.messageBox(this, "The web page is not served: " + QString::fromStdString(error));
+  }
+}
+
+void MainWindow::OpenWebPage(const QString& view) {
+  if (!web_) {
+    return;
+  }
+  QString fragment = "#" + view;
+  std::string error;
+  if (const auto token =
+          settings_.HttpTokenFile.empty() ? std::nullopt : web::ReadTokenFile(settings_.HttpTokenFile, &error)) {
+    fragment = "#token=" + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(*token))) + "&" + view;
+  }
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(web_->PageUrl()) + fragment));
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   ShutDown();
   event->accept();
@@ -295,6 +337,9 @@ void MainWindow::ShutDown() {
   // then what waits for the store is written, or kept in the pending file,
   // the live link closes and MQTT gets its grace.
   storeCalls_.Stop();
+  if (web_) {
+    web_->Stop();
+  }
   troubleWatch_.stop();
   SayTroubleLines(receiver_->Stop());
 }

@@ -1,6 +1,7 @@
 // The API's routes.
 #include "web/web_api.h"
 
+#include <chrono>
 #include <nlohmann/json.hpp>
 
 #include "decoding/latin1_text.h"
@@ -100,6 +101,48 @@ std::variant<HttpAnswer, StoreWork> AircraftDay(const QUrlQuery& query, const St
   return Search(asSearch, store);
 }
 
+search::UtcMillis NowMillis() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+constexpr search::UtcMillis kDay = 86'400'000;
+constexpr std::size_t kMostPositions = 20'000;
+constexpr std::size_t kTopAircraft = 20;
+
+std::variant<HttpAnswer, StoreWork> Positions(const QUrlQuery& query, const StoreAccess& store) {
+  const auto since = NumberParameter(query, "since");
+  if (!since) {
+    return ErrorAnswer(400, "Give since=SECONDS (UTC, since 1970)");
+  }
+  return StoreWork([store, since = *since * 1000] {
+    return Answering([&] {
+      return JsonAnswer(200, PositionsJson(store.database->Positions(store.type, store.name, since, kMostPositions)));
+    });
+  });
+}
+
+// Today (from midnight UTC), or the last 7 or 30 days (from midnight UTC 6
+// or 29 days ago), up to now.
+std::variant<HttpAnswer, StoreWork> Statistics(const QUrlQuery& query, const StoreAccess& store,
+                                               const WebSources& sources) {
+  const std::string period = Parameter(query, "period");
+  const std::map<std::string, int> kDays = {{"today", 1}, {"7d", 7}, {"30d", 30}};
+  const auto days = kDays.find(period.empty() ? "today" : period);
+  if (days == kDays.end()) {
+    return ErrorAnswer(400, "Give period=today, 7d or 30d");
+  }
+  const search::UtcMillis now = NowMillis();
+  const search::UtcMillis from = now - now % kDay - (days->second - 1) * kDay;
+  return StoreWork([store, from, to = now + 1, tables = sources.tables, station = sources.station()] {
+    return Answering([&] {
+      return JsonAnswer(
+          200, StatisticsJson(store.database->StatisticsOf(store.type, store.name, from, to, kTopAircraft), from, to,
+                              tables, station));
+    });
+  });
+}
+
 HttpAnswer Info(const WebSources& sources, const StoreAccess& store, bool tokenRequired) {
   Json info = {{"station", sources.station()},
                {"store", store.database != nullptr},
@@ -134,15 +177,17 @@ std::variant<HttpAnswer, StoreWork> RouteApi(const QString& path, const QUrlQuer
   using Route = std::variant<HttpAnswer, StoreWork> (*)(const QUrlQuery&, const StoreAccess&);
   static const std::map<QString, Route> kStoreRoutes = {{QStringLiteral("/api/search"), &Search},
                                                         {QStringLiteral("/api/count"), &Count},
-                                                        {QStringLiteral("/api/aircraft"), &AircraftDay}};
+                                                        {QStringLiteral("/api/aircraft"), &AircraftDay},
+                                                        {QStringLiteral("/api/positions"), &Positions}};
   const auto route = kStoreRoutes.find(path);
-  if (route == kStoreRoutes.end()) {
+  const bool statistics = path == QStringLiteral("/api/stats");
+  if (route == kStoreRoutes.end() && !statistics) {
     return ErrorAnswer(404, "No such API path");
   }
   if (store.database == nullptr) {
     return ErrorAnswer(503, store.why.empty() ? "No store is open" : store.why);
   }
-  return route->second(query, store);
+  return statistics ? Statistics(query, store, sources) : route->second(query, store);
 }
 
 }  // namespace corvane::web

@@ -65,6 +65,57 @@ std::string SearchPageJson(const store::search::SearchPage& page) {
   return Dump(answer);
 }
 
+std::string PositionsJson(const std::vector<store::search::PositionRow>& rows) {
+  Json positions = Json::array();
+  for (const auto& row : rows) {
+    positions.push_back({{"id", row.id},
+                         {"utc", row.utc / 1000},
+                         {"tail", decoding::Latin1ToUtf8(row.tail)},
+                         {"flight", decoding::Latin1ToUtf8(row.flight)},
+                         {"lat", row.latitude},
+                         {"lon", row.longitude},
+                         {"alt", row.altitudeFt ? Json(*row.altitudeFt) : Json(nullptr)}});
+  }
+  return Dump(Json{{"positions", std::move(positions)}});
+}
+
+std::string StatisticsJson(const store::search::Statistics& statistics, store::search::UtcMillis from,
+                           store::search::UtcMillis to, const reference::ReferenceTables* tables,
+                           const std::string& ownStation) {
+  constexpr store::search::UtcMillis kHour = 3'600'000;
+  Json hours = Json::array();
+  auto counted = statistics.byHour.begin();
+  for (store::search::UtcMillis hour = from - from % kHour; hour < to; hour += kHour) {
+    std::uint64_t count = 0;
+    for (; counted != statistics.byHour.end() && counted->key <= hour; ++counted) {
+      count += counted->key == hour ? counted->count : 0;
+    }
+    hours.push_back({{"key", IsoTime(hour).substr(0, 13)}, {"count", count}});
+  }
+  const auto list = [](const std::vector<store::search::Counted<std::string>>& counts, auto&& keyOf) {
+    Json out = Json::array();
+    for (const auto& entry : counts) {
+      out.push_back({{"key", keyOf(entry.key)}, {"count", entry.count}});
+    }
+    return out;
+  };
+  const auto bytes = [](const std::string& key) { return decoding::Latin1ToUtf8(key); };
+  Json labels = list(statistics.byLabel, bytes);
+  for (auto& label : labels) {
+    if (tables != nullptr) {
+      label["name"] = decoding::Latin1ToUtf8(tables->LabelDescription(label["key"].get<std::string>()));
+    }
+  }
+  return Dump(Json{
+      {"from", from / 1000},
+      {"to", to / 1000},
+      {"byHour", std::move(hours)},
+      {"byLabel", std::move(labels)},
+      {"byKind", list(statistics.byKind, [](const std::string& key) { return key; })},
+      {"byStation", list(statistics.byStation, [&](const std::string& key) { return key.empty() ? ownStation : key; })},
+      {"byAircraft", list(statistics.topAircraft, bytes)}});
+}
+
 std::string CountJson(std::uint64_t count) { return Dump(Json{{"count", count}}); }
 
 std::string AirportsJson(const reference::ReferenceTables& tables) {

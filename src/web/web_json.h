@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "reference/reference_tables.h"
+#include "store/search/overview.h"
 #include "store/search/search.h"
 
 namespace corvane::web {
@@ -17,6 +18,16 @@ namespace corvane::web {
 std::string SearchPageJson(const store::search::SearchPage& page);
 // {"count":N}
 std::string CountJson(std::uint64_t count);
+// {"positions":[{"id","utc","tail","flight","lat","lon","alt"}...]}, utc in
+// seconds, alt null when the message gave none.
+std::string PositionsJson(const std::vector<store::search::PositionRow>& rows);
+// The counts of [from, to) (milliseconds): "byHour" every hour of the range
+// ("2026-12-09T13", zero counts included), "byLabel" (with the label's
+// "name"), "byKind", "byStation" (this receiver's own under ownStation) and
+// "byAircraft", as {"key","count"} objects.
+std::string StatisticsJson(const store::search::Statistics& statistics, store::search::UtcMillis from,
+                           store::search::UtcMillis to, const reference::ReferenceTables* tables,
+                           const std::string& ownStation);
 // {"airports":[{"code","name","country","lat","lon"}...]}: the airports of
 // the tables whose position is known.
 std::string AirportsJson(const reference::ReferenceTables& tables);
