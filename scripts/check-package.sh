@@ -2,7 +2,9 @@
 # Builds the .deb and installs it on a clean Debian 12 made with debootstrap
 # (root and a Debian mirror needed; a few minutes), then runs the installed
 # programs there: corvane-decode --help and on the shipped capture, corvaned
-# --help, and the window offscreen for three seconds.
+# --help, corvaned on its shipped settings (/etc/corvane/corvaned.conf, a
+# conffile; the service installed but not enabled) serving the web page, and
+# the window offscreen for three seconds.
 #   scripts/check-package.sh [work folder, default /tmp/corvane-package-check]
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -39,6 +41,18 @@ chroot "$root" bash -euc '
   echo "corvane-search --help: ok"
   echo "corvane-decode on the shipped capture: $(corvane-decode /usr/share/corvane/demo-capture.jsonl | wc -l) messages"
   corvaned --help >/dev/null && echo "corvaned --help: ok"
+  corvaned --config /etc/corvane/corvaned.conf --help >/dev/null
+  echo "corvaned --config /etc/corvane/corvaned.conf --help: ok"
+  dpkg-query -W -f="\${Conffiles}\n" corvane | grep -q "^ /etc/corvane/corvaned.conf "
+  test -f /lib/systemd/system/corvaned.service
+  test ! -e /etc/systemd/system/multi-user.target.wants/corvaned.service
+  echo "corvaned.conf a conffile, corvaned.service installed and not enabled: ok"
+  test -f /usr/share/corvane/web/index.html
+  test -f /usr/share/javascript/leaflet/leaflet.js
+  test -f /usr/share/javascript/chart.js/chart.min.js
+  said=$(cd /tmp && timeout 3 corvaned --config /etc/corvane/corvaned.conf --database 0 --http 127.0.0.1:0 2>&1 || true)
+  grep -q "web page at http://127.0.0.1:" <<<"$said" || { echo "$said" >&2; exit 1; }
+  echo "corvaned on the shipped settings: serves the web page"
   status=0
   QT_QPA_PLATFORM=offscreen timeout 3 corvane >/dev/null 2>&1 || status=$?
   [[ $status -eq 124 ]] && echo "corvane: up after three seconds"

@@ -1,22 +1,48 @@
-# Installs the build into a scratch prefix and checks that every program and
-# the desktop entry, icon, demo capture and documents land where a Debian
-# program keeps them. Run with -DBUILD_DIR=... -DPREFIX=...
+# Installs the build as the package does (prefix /usr, into a scratch root
+# through DESTDIR, so that the absolute /etc and /lib destinations land there
+# too) and checks that every program, the desktop entry, icon, demo capture,
+# documents, web page and corvaned's service files land where a Debian
+# program keeps them; then installs it under a prefix of the scratch root.
+# Run with -DBUILD_DIR=... -DPREFIX=... (the scratch root).
 file(REMOVE_RECURSE "${PREFIX}")
-execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env "DESTDIR=${PREFIX}"
+                        "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix /usr
                 RESULT_VARIABLE result OUTPUT_QUIET)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(file
-    bin/corvane bin/corvaned bin/corvane-cardserver bin/corvane-link bin/corvane-decode bin/corvane-search
-    share/applications/corvane.desktop share/icons/hicolor/scalable/apps/corvane.svg
-    share/corvane/demo-capture.jsonl share/doc/corvane/README.md)
+    usr/bin/corvane usr/bin/corvaned usr/bin/corvane-cardserver usr/bin/corvane-link usr/bin/corvane-decode
+    usr/bin/corvane-search usr/share/applications/corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg
+    usr/share/corvane/demo-capture.jsonl usr/share/doc/corvane/README.md usr/share/doc/corvane/station-setup.md
+    etc/corvane/corvaned.conf lib/systemd/system/corvaned.service)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
-file(READ "${PREFIX}/share/applications/corvane.desktop" entry)
+file(READ "${PREFIX}/usr/share/applications/corvane.desktop" entry)
 if(NOT entry MATCHES "Exec=corvane\n" OR NOT entry MATCHES "Icon=corvane\n")
   message(FATAL_ERROR "the desktop entry does not start corvane with its icon")
+endif()
+# The service starts the installed corvaned on the installed settings.
+file(READ "${PREFIX}/lib/systemd/system/corvaned.service" unit)
+if(NOT unit MATCHES "\nExecStart=/usr/bin/corvaned --config /etc/corvane/corvaned.conf ")
+  message(FATAL_ERROR "corvaned.service does not start /usr/bin/corvaned on /etc/corvane/corvaned.conf")
+endif()
+# Every file of the page in the source tree is installed where corvaned
+# looks for it (../share/corvane/web beside the program).
+get_filename_component(source_web "${CMAKE_CURRENT_LIST_DIR}/../../web" ABSOLUTE)
+file(GLOB_RECURSE page_files RELATIVE "${source_web}" "${source_web}/*")
+foreach(file ${page_files})
+  if(NOT EXISTS "${PREFIX}/usr/share/corvane/web/${file}")
+    message(FATAL_ERROR "web page file not installed: ${file}")
+  endif()
+endforeach()
+# Any other prefix keeps the service's files under itself (no root needed).
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}/home/.local"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0 OR NOT EXISTS "${PREFIX}/home/.local/etc/corvane/corvaned.conf"
+   OR NOT EXISTS "${PREFIX}/home/.local/lib/systemd/system/corvaned.service")
+  message(FATAL_ERROR "cmake --install --prefix PREFIX does not keep the service's files under PREFIX")
 endif()
 file(REMOVE_RECURSE "${PREFIX}")

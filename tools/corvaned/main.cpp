@@ -1,7 +1,8 @@
 // corvaned: Corvane's receiver without a window. It reads the same settings,
 // connects to the card server as the Connect button does, runs every record
 // through the message path, stores and logs as configured, prints each report
-// and stops cleanly on SIGINT or SIGTERM.
+// and stops cleanly on SIGINT or SIGTERM. Its options may also come from a
+// configuration file (--config), as a service runs it.
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTimer>
@@ -13,6 +14,7 @@
 #include "cardlink/connection_manager.h"
 #include "common/command_line_secrets.h"
 #include "config/settings.h"
+#include "corvaned/config_file.h"
 #include "livelink/mqtt_url.h"
 #include "receiver/receiver.h"
 #include "receiver/stop_signals.h"
@@ -189,6 +191,40 @@ void WarnOfPasswords(const QCommandLineParser& parser, const QCommandLineOption&
   }
 }
 
+// What a configuration file may set: every option given, a switch (no
+// value name) taking true or false.
+std::vector<tools::ConfigOption> ConfigurableOptions(const QList<QCommandLineOption>& options) {
+  std::vector<tools::ConfigOption> known;
+  for (const QCommandLineOption& option : options) {
+    known.push_back({option.names().front().toStdString(), !option.valueName().isEmpty()});
+  }
+  return known;
+}
+
+// The arguments with those the configuration file stands for put first,
+// after the program's name, so that the command line's own win. Nothing,
+// having said why, when the file cannot be read or holds a line that
+// cannot be used.
+std::optional<QStringList> WithConfigFile(const QStringList& arguments, const QString& file,
+                                          const std::vector<tools::ConfigOption>& known) {
+  std::ifstream in(file.toStdString(), std::ios::binary);
+  if (!in) {
+    std::cerr << "corvaned: --config: cannot read " << file.toStdString() << '\n';
+    return std::nullopt;
+  }
+  std::string error;
+  const auto fromFile = tools::ConfigFileArguments(in, file.toStdString(), known, &error);
+  if (!fromFile) {
+    std::cerr << "corvaned: " << error << '\n';
+    return std::nullopt;
+  }
+  QStringList combined{arguments.front()};
+  for (const std::string& argument : *fromFile) {
+    combined << QString::fromStdString(argument);
+  }
+  return combined + arguments.mid(1);
+}
+
 std::optional<Options> ParseOptions(QCoreApplication& app) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
@@ -252,10 +288,30 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
                                          "file");
   const QCommandLineOption link("link-name", "Name of the live link other programs read (default Corvane).", "name",
                                 "Corvane");
-  parser.addOptions({host, cardType, cardNumber, input, translation, database, databaseUrl, station, mqtt, mqttTopic,
-                     mqttPasswordFile, log, retry, quiet, link, alerts, http, httpTokenFile});
-  parser.process(app);
-  WarnOfPasswords(parser, databaseUrl, mqtt);
+  const QList<QCommandLineOption> configurable{
+      host,      cardType,         cardNumber, input, translation, database, databaseUrl, station, mqtt,
+      mqttTopic, mqttPasswordFile, log,        retry, quiet,       link,     alerts,      http,    httpTokenFile};
+  const QCommandLineOption configFile("config",
+                                      "Read options from this file first: one \"name = value\" a line, the names "
+                                      "being the long options above without the dashes (quiet = true); '#' starts "
+                                      "a comment line, an empty value sets nothing, and the command line wins.",
+                                      "file");
+  parser.addOptions(configurable);
+  parser.addOption(configFile);
+  // The configuration file is read before --help is answered, so that
+  // "corvaned --config FILE --help" also checks the file.
+  QStringList arguments = app.arguments();
+  if (parser.parse(arguments)) {
+    WarnOfPasswords(parser, databaseUrl, mqtt);  // the file's lines are not on the command line
+    if (parser.isSet(configFile)) {
+      const auto combined = WithConfigFile(arguments, parser.value(configFile), ConfigurableOptions(configurable));
+      if (!combined) {
+        return std::nullopt;
+      }
+      arguments = *combined;
+    }
+  }
+  parser.process(arguments);
 
   Options options;
   options.settings = config::ReadAllSettings(config::kAppName, 0, 0);
