@@ -57,6 +57,12 @@ QString HostName(const QByteArray& header) {
   return colon >= 0 && host.count(':') == 1 ? host.left(colon) : host;
 }
 
+// The query of a URL as browsers write it (URLSearchParams): a "+" is a
+// space (a plus itself comes as %2B), which QUrlQuery leaves as "+".
+QUrlQuery FormQuery(const QUrl& url) {
+  return QUrlQuery(url.query(QUrl::FullyEncoded).replace(QLatin1Char('+'), QLatin1String("%20")));
+}
+
 }  // namespace
 
 // Qt HttpServer's request reader, handing each request to the server.
@@ -161,7 +167,7 @@ bool WebServer::Handle(const QHttpServerRequest& request, QTcpSocket* socket) {
     Send(socket, ErrorAnswer(401, "This station's page needs its token"), head);
     return true;
   }
-  auto routed = RouteApi(path, request.query(), sources_, options_.token.has_value());
+  auto routed = RouteApi(path, FormQuery(request.url()), sources_, options_.token.has_value());
   if (auto* answer = std::get_if<HttpAnswer>(&routed)) {
     Send(socket, *answer, head);
     return true;

@@ -114,7 +114,7 @@ def check_page(driver, origin, send):
     assert "onerror" in shown and "<script>alert(2)</script>" in shown, "hostile texts are not shown as text"
 
     # Search: the position report is found by its flight.
-    driver.get(origin + "#search?q=" + "flight:" + FLIGHT)
+    driver.get(origin + "#search?q=" + "flight:" + FLIGHT + " label:H1")
     hits = wait_for("the search hits", lambda: hook(driver, "window.corvane.searchHits"))
     assert [hit["address"] for hit in hits] == [TAIL], hits
 
