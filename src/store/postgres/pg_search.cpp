@@ -122,18 +122,45 @@ class SqlOfQuery {
     for (const Term& term : query.terms) {
       const std::string condition = Condition(term);
       where_ += term.excluded ? " AND NOT (" + condition + ")" : " AND " + condition;
+      findsWords_ = findsWords_ || (term.kind == TermKind::kWords && !term.excluded);
     }
   }
 
-  [[nodiscard]] std::string PageSql(const search::SearchRequest& request) {
-    std::string sql = std::string(kHitColumns) + kHitTables + Where();
-    if (request.beforeId) {
-      sql += " AND m.id < " + Parameter(std::to_string(*request.beforeId)) + "::bigint";
+  // Only rows older than a page already shown.
+  void Before(std::optional<long long> id) {
+    if (id) {
+      where_ += " AND m.id < " + Parameter(std::to_string(*id)) + "::bigint";
     }
-    return sql + " ORDER BY m.id DESC LIMIT " + Parameter(std::to_string(request.limit + 1)) + "::bigint";
   }
 
-  [[nodiscard]] std::string CountSql() const { return "SELECT COUNT(*)" + std::string(kHitTables) + Where(); }
+  [[nodiscard]] bool FindsWords() const { return findsWords_; }
+  [[nodiscard]] bool NeedsPlanes() const { return needsPlanes_; }
+
+  // How many rows match, counting no further than kRare: the GIN index
+  // answers it at once whatever the word.
+  [[nodiscard]] std::string ProbeSql() const {
+    return "SELECT COUNT(*) FROM (SELECT 1 FROM message_index m" + Where() + " LIMIT " + std::to_string(kRare) +
+           ") AS found";
+  }
+
+  // Newest first. Walking the rows by number finds a common word's newest
+  // rows at once but reads the whole table for a rare one; for a rare one
+  // (fenced) the matches are found first and then put in order.
+  [[nodiscard]] std::string PageSql(std::size_t limit, bool fenced) {
+    const std::string order = " ORDER BY m.id DESC LIMIT " + Parameter(std::to_string(limit + 1)) + "::bigint";
+    if (fenced) {
+      return std::string(kHitColumns) + " FROM (SELECT * FROM message_index m" + Where() +
+             " OFFSET 0) AS m JOIN Planes p ON p.id = m.id" + order;
+    }
+    return std::string(kHitColumns) + kHitTables + Where() + order;
+  }
+
+  // Planes is read only when a term needs it.
+  [[nodiscard]] std::string CountSql() const {
+    return "SELECT COUNT(*)" + (needsPlanes_ ? std::string(kHitTables) : " FROM message_index m") + Where();
+  }
+
+  static constexpr int kRare = 1000;
 
   [[nodiscard]] Parameters Values() const { return {values_.begin(), values_.end()}; }
 
@@ -150,6 +177,7 @@ class SqlOfQuery {
         return "m.tail_key = " + Parameter(term.value);
       case TermKind::kAddress:
         // Upper case of ASCII letters only, as the card's bytes are compared.
+        needsPlanes_ = true;
         return "ltrim(upper(COALESCE(p.Address, '') COLLATE \"C\"), '.') = " + Parameter(term.value);
       case TermKind::kLabel:
         return "m.label = " + Parameter(term.value);
@@ -184,6 +212,8 @@ class SqlOfQuery {
 
   std::string where_;
   std::vector<std::string> values_;
+  bool findsWords_ = false;
+  bool needsPlanes_ = false;
 };
 
 // The index rows of a batch of older rows in one prepared statement, each
@@ -356,15 +386,17 @@ search::IndexProgress ReadIndexProgress(Connection& db) {
 }
 
 search::SearchPage SearchMessages(Connection& db, const search::SearchRequest& request) {
-  search::SearchRequest bounded = request;
-  bounded.limit = search::PageLimit(request);
+  const std::size_t limit = search::PageLimit(request);
   SqlOfQuery sql(request.query);
-  const std::string text = sql.PageSql(bounded);
+  sql.Before(request.beforeId);
+  const bool rare = sql.FindsWords() && !sql.NeedsPlanes() &&
+                    std::stoll(db.Query(sql.ProbeSql(), sql.Values()).at(0).at(0)) < SqlOfQuery::kRare;
+  const std::string text = sql.PageSql(limit, rare);
   search::SearchPage page;
   for (const Row& row : db.Query(text, sql.Values())) {
     page.hits.push_back(HitOf(row));
   }
-  search::EndPage(page, bounded.limit);
+  search::EndPage(page, limit);
   return page;
 }
 
