@@ -7,7 +7,7 @@ build_dir=${CORVANE_BENCH_DIR:-$top/build-bench}
 "$top/scripts/setup.sh" >/dev/null
 cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build_dir" --target corvane_bench corvane-decode corvaned corvane-cardserver corvane_receiver_bench \
-  corvane_live_link_bench corvane_fast_replay_bench corvane_window_memory_bench >/dev/null
+  corvane_live_link_bench corvane_fast_replay_bench corvane_window_memory_bench corvane_web_live_bench >/dev/null
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; $(date -u +%Y-%m-%d)"
 "$build_dir/bench/corvane_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@"
 
@@ -68,3 +68,19 @@ done
 mkdir -p "$receiver_dir/window"
 echo "window, 100,000 records:"
 "$build_dir/bench/corvane_window_memory_bench" 100000 "$receiver_dir/window" 2>/dev/null | sed 's/^/  /'
+
+# The web page's live feed: 50 WebSocket clients at 100 records/s, then the
+# same with one more browser that never reads.
+for stalled in "" --stalled; do
+  mkdir -p "$receiver_dir/web$stalled"
+  echo "web page live feed, 3000 records at 100/s, 50 clients $stalled:"
+  "$build_dir/bench/corvane_web_live_bench" "$build_dir/tools/corvaned/corvaned" 3000 100 50 "$receiver_dir/web$stalled" \
+    $stalled 2>/dev/null | tail -1 | sed 's/^/  /'
+done
+
+# The page in headless Chromium (needs the shared real capture).
+capture=${CORVANE_CAPTURES_DIR:-$top/../shared/captures}/real-acars.jsonl
+if [[ -f $capture ]]; then
+  echo "web page in Chromium, a store of 25,000 messages:"
+  "$top/bench/web_page_bench.py" "$build_dir" "$capture" 25000 5 | sed 's/^/  /'
+fi
