@@ -115,7 +115,10 @@ std::variant<HttpAnswer, StoreWork> Positions(const QUrlQuery& query, const Stor
   if (!since) {
     return ErrorAnswer(400, "Give since=SECONDS (UTC, since 1970)");
   }
-  return StoreWork([store, since = *since * 1000] {
+  // Seconds beyond any message's time are kept within range before they
+  // become milliseconds.
+  const long long seconds = std::clamp<long long>(*since, 0, 100'000'000'000LL);
+  return StoreWork([store, since = seconds * 1000] {
     return Answering([&] {
       return JsonAnswer(200, PositionsJson(store.database->Positions(store.type, store.name, since, kMostPositions)));
     });
