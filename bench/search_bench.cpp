@@ -4,13 +4,14 @@
 // at a time), then queried: one word, a phrase in a date range, a count of
 // a common word; and the watch list's matching with 200 entries.
 //
-//   corvane_search_bench [--messages N] [--store FILE | --postgres]
+//   corvane_search_bench [--messages N] [--store FILE | --postgres | --database-url URL]
 //
 // A store file already there (with as many messages) is reused, so the
 // queries can be run again without filling it again. With --postgres the
 // store is a throw-away PostgreSQL server's, filled on the server from the
 // capture's rows and opened the way a receiver from before the index finds
-// it (rows not yet numbered).
+// it (rows not yet numbered); --database-url does the same on a server of
+// one's own and reuses a store there already indexed with N messages.
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -119,8 +120,9 @@ void Fill(const std::string& file, const std::vector<decoding::MessageRecord>& c
 void FillPostgres(const std::string& url, const std::vector<decoding::MessageRecord>& capture, long long n) {
   store::postgres::Connection db(url, 10);
   db.Execute("SET statement_timeout = 0");
-  db.Execute("DROP TABLE message_index, search_state");  // a store from before the index
-  db.Execute("ALTER TABLE Planes DROP COLUMN id");
+  db.Execute("DROP TABLE IF EXISTS message_index, search_state");  // a store from before the index
+  db.Execute("ALTER TABLE Planes DROP COLUMN IF EXISTS id");
+  db.Execute("TRUNCATE Planes");  // what an earlier run left
   db.Execute(
       "CREATE TEMP TABLE capture(n INT, Mode TEXT, Address TEXT, Flight TEXT, Label TEXT, Bloc TEXT, Msn TEXT,"
       " Data TEXT)");
@@ -142,7 +144,7 @@ void FillPostgres(const std::string& url, const std::vector<decoding::MessageRec
         "::bigint) AS g"
         " JOIN capture c ON c.n = g % " +
         size + " CROSS JOIN LATERAL (SELECT to_timestamp(1762560000 + g * 2592000 / " + total +
-        ") AT TIME ZONE 'UTC' AS t) AS stamp");
+        ") AT TIME ZONE 'UTC' AS t) AS stamp ORDER BY g");  // in the order a receiver stores them
     std::cerr << "filled " << to << " of " << n << "\n";
   }
   db.Execute("VACUUM ANALYZE Planes");
@@ -204,6 +206,38 @@ Timing Time(int runs, Work work) {
 void Report(const std::string& what, const Timing& timing) {
   std::printf("| %s | %.1f ms | %.1f ms | %zu |\n", what.c_str(), timing.median, timing.p99, timing.found);
   std::fflush(stdout);
+}
+
+// Messages in a PostgreSQL store whose older messages are all indexed, or -1.
+long long IndexedPostgresMessages(const std::string& url) {
+  try {
+    store::postgres::Connection db(url, 10);
+    const auto rows = db.Query(
+        "SELECT (SELECT COUNT(*) FROM Planes), (SELECT value FROM search_state WHERE name = 'OlderNext') ="
+        " (SELECT value FROM search_state WHERE name = 'OlderLast')");
+    return rows.at(0).at(1) == "t" ? std::stoll(rows.at(0).at(0)) : -1;
+  } catch (const std::exception&) {
+    return -1;  // no store there yet
+  }
+}
+
+void Queries(store::StoreBackend& backend, const std::string& file);
+
+// Fills and indexes the server's store unless it already holds N indexed
+// messages, then times the queries.
+void RunPostgres(const std::string& url, const std::vector<decoding::MessageRecord>& capture, long long messages) {
+  store::PostgresBackend backend({url, "bench"});
+  if (IndexedPostgresMessages(url) != messages) {
+    backend.CreateTables(url);
+    auto start = Clock::now();
+    FillPostgres(url, capture, messages);
+    std::printf("Filled %lld messages in %.1f s\n", messages, SecondsSince(start));
+    start = Clock::now();
+    std::printf("Indexed them as older messages: %.0f messages a second", IndexOlder(backend, url));
+    std::printf(" (%.1f s with numbering the rows)\n", SecondsSince(start));
+    store::postgres::Connection(url, 10).Execute("VACUUM ANALYZE message_index");
+  }
+  Queries(backend, url);
 }
 
 void Queries(store::StoreBackend& backend, const std::string& file) {
@@ -274,20 +308,24 @@ int main(int argc, char** argv) {
   long long messages = 10'000'000;
   std::string file = "/tmp/corvane-search-bench.db";
   bool postgres = false;
+  std::string url;
   for (int i = 1; i < argc; ++i) {
     const std::string argument = argv[i];
     if (argument == "--messages" && i + 1 < argc) {
       messages = std::stoll(argv[++i]);
     } else if (argument == "--postgres") {
       postgres = true;
+    } else if (argument == "--database-url" && i + 1 < argc) {
+      url = argv[++i];
     } else if (argument == "--store" && i + 1 < argc) {
       file = argv[++i];
     } else {
-      std::cerr << "Usage: corvane_search_bench [--messages N] [--store FILE | --postgres]\n"
+      std::cerr << "Usage: corvane_search_bench [--messages N] [--store FILE | --postgres | --database-url URL]\n"
                    "Fills FILE (default /tmp/corvane-search-bench.db) with N messages (default 10,000,000) made\n"
                    "from the real capture, indexes them as older messages, and times search queries and the\n"
                    "watch list's matching. A FILE already holding N messages is reused. With --postgres the\n"
-                   "store is a throw-away PostgreSQL server's.\n";
+                   "store is a throw-away PostgreSQL server's; with --database-url it is that server's (reused\n"
+                   "when it already holds N indexed messages).\n";
       return 2;
     }
   }
@@ -296,23 +334,15 @@ int main(int argc, char** argv) {
     std::cerr << "corvane_search_bench: the real capture is not in " << CORVANE_CAPTURES_DIR << '\n';
     return 1;
   }
-  if (postgres) {
+  if (!url.empty()) {
+    RunPostgres(url, capture, messages);
+  } else if (postgres) {
     test_support::PostgresServer server;
     if (!server.Ready()) {
       std::cerr << "corvane_search_bench: the PostgreSQL server did not start\n";
       return 1;
     }
-    const std::string url = server.Url("postgres");
-    store::PostgresBackend backend({url, "bench"});
-    backend.CreateTables(url);
-    auto start = Clock::now();
-    FillPostgres(url, capture, messages);
-    std::printf("Filled %lld messages in %.1f s\n", messages, SecondsSince(start));
-    start = Clock::now();
-    std::printf("Indexed them as older messages: %.0f messages a second", IndexOlder(backend, url));
-    std::printf(" (%.1f s with numbering the rows)\n", SecondsSince(start));
-    store::postgres::Connection(url, 10).Execute("VACUUM ANALYZE message_index");
-    Queries(backend, url);
+    RunPostgres(server.Url("postgres"), capture, messages);
   } else {
     store::SqliteBackend backend;
     if (StoredMessages(file) != messages) {

@@ -5,7 +5,8 @@
 //                  time, the field terms' keys, the readable decoding, its
 //                  position, the alerts it raised and the words of its text
 //                  (a GIN index over them finds the messages with a word);
-//   search_state   how far the indexing of older messages is.
+//   search_state   how far the indexing of older messages is, and whether
+//                  the lookup indexes are built (pg_lookup_indexes.h).
 // The writer fills message_index in the statement that stores the message.
 #pragma once
 
@@ -56,8 +57,13 @@ std::string IndexValuesSql(int first);
 std::string IndexValuesSql(const std::array<std::string, 11>& values);
 
 // Indexes up to `rows` messages stored before the index existed, inside the
-// caller's transaction; where the indexing stands afterwards.
-search::IndexProgress IndexOlder(Connection& db, const reference::ReferenceTables& tables, std::size_t rows);
+// caller's transaction; where the indexing stands afterwards, and whether
+// the lookup indexes are now to be built (pg_lookup_indexes.h).
+struct OlderIndexing {
+  search::IndexProgress progress;
+  bool buildLookupIndexes = false;
+};
+OlderIndexing IndexOlder(Connection& db, const reference::ReferenceTables& tables, std::size_t rows);
 
 // Where the indexing of older messages stands.
 search::IndexProgress ReadIndexProgress(Connection& db);

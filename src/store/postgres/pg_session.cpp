@@ -49,7 +49,7 @@ bool HoldsNul(const decoding::MessageRecord& r) {
 }  // namespace
 
 PgSession::PgSession(const std::string& url, std::string station, CommitInDoubt& doubt)
-    : station_(std::move(station)), doubt_(doubt) {
+    : url_(url), station_(std::move(station)), doubt_(doubt) {
   tables_.FillBuiltinTables();
   try {
     db_ = std::make_unique<Connection>(url, kWriterConnectTimeoutSeconds);
@@ -189,9 +189,23 @@ void PgSession::Commit() {
   applied_.clear();
 }
 
+// While the lookup indexes are built, each call waits a moment for the
+// build before it reads anything, so that the writer neither spins nor holds
+// a snapshot the build would wait for. A build that ended without them
+// (another receiver building, a failure) is followed by another.
 std::optional<search::IndexProgress> PgSession::IndexOlder(std::size_t rows) {
+  constexpr auto kWaitForBuild = std::chrono::milliseconds(100);
+  if (build_ && !build_->WaitFor(kWaitForBuild)) {
+    return lastProgress_;
+  }
   try {
-    return postgres::IndexOlder(*db_, tables_, rows);
+    const OlderIndexing indexing = postgres::IndexOlder(*db_, tables_, rows);
+    lastProgress_ = indexing.progress;
+    build_.reset();
+    if (indexing.buildLookupIndexes) {
+      build_ = std::make_unique<LookupIndexBuild>(url_);
+    }
+    return lastProgress_;
   } catch (const Error& failure) {
     Refuse(failure);
   }

@@ -13,6 +13,7 @@
 #include "reference/reference_tables.h"
 #include "store/backend.h"
 #include "store/postgres/pg_connection.h"
+#include "store/postgres/pg_lookup_indexes.h"
 
 namespace corvane::store::postgres {
 
@@ -38,7 +39,9 @@ class PgSession : public StoreSession {
   std::optional<std::string> Apply(const StoreOp& op) override;
   void Commit() override;
   void Rollback() noexcept override;
-  // Indexes messages stored before the search index, by row number.
+  // Indexes messages stored before the search index, by row number, then
+  // builds the lookup indexes in the background; not finished until they
+  // are there.
   std::optional<search::IndexProgress> IndexOlder(std::size_t rows) override;
   void Interrupt() noexcept override;
   [[nodiscard]] bool SurvivesRefusal() const override;
@@ -51,14 +54,17 @@ class PgSession : public StoreSession {
   [[noreturn]] void Refuse(const Error& failure);
 
   std::unique_ptr<Connection> db_;
+  std::string url_;
   std::string station_;
   CommitInDoubt& doubt_;
   reference::ReferenceTables tables_;  // for the readable decoding the index keeps
   bool prepared_ = false;
-  std::string transaction_;       // the open transaction's id
-  std::vector<StoreOp> tried_;    // every write handed over in this transaction
-  std::vector<StoreOp> applied_;  // those run in it (rejected rows left out)
-  std::size_t passedOver_ = 0;    // writes of doubt_.committed passed over in this transaction
+  std::string transaction_;                  // the open transaction's id
+  std::vector<StoreOp> tried_;               // every write handed over in this transaction
+  std::vector<StoreOp> applied_;             // those run in it (rejected rows left out)
+  std::size_t passedOver_ = 0;               // writes of doubt_.committed passed over in this transaction
+  std::unique_ptr<LookupIndexBuild> build_;  // the lookup indexes' build, once started
+  search::IndexProgress lastProgress_;       // as told while the build runs
 };
 
 }  // namespace corvane::store::postgres

@@ -336,6 +336,11 @@ void PostgresBackend::OnSearchConnection(const std::function<void(postgres::Conn
     try {
       if (!searcher_) {
         searcher_ = Connect(kQuickConnectTimeoutSeconds);
+        // A search's plan is cheap to make and its run short: compiling it
+        // costs more than it saves. A common word's matches, a bitmap of a
+        // hundred thousand rows, must stay exact to be read once.
+        searcher_->Execute("SET jit = off");
+        searcher_->Execute("SET work_mem = '64MB'");
       }
       work(*searcher_);
       return;
