@@ -81,5 +81,7 @@ search::Statistics ReadStatistics(Connection& db, search::UtcMillis from, search
 
 // SQLSTATE of a table that is not there (a store without a search index).
 inline constexpr const char* kUndefinedTable = "42P01";
+// SQLSTATE of a statement cancelled, as when it runs out of time.
+inline constexpr const char* kQueryCanceled = "57014";
 
 }  // namespace corvane::store::postgres

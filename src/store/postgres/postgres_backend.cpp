@@ -329,6 +329,26 @@ std::string PostgresBackend::PendingPath(const std::string& /*name*/) {
 // Searches use a connection of their own, kept between them, so that a long
 // search never holds up a history read; one that broke (a server restarted)
 // is replaced once, within the same search.
+namespace {
+
+// A search that ran out of time while the index is still being made is told
+// as such: until the lookup indexes are there, it reads the whole table.
+void ThrowIfStillIndexing(postgres::Connection& db) {
+  search::IndexProgress progress;
+  try {
+    progress = postgres::ReadIndexProgress(db);
+  } catch (const postgres::Error&) {
+    return;
+  }
+  if (!progress.Finished()) {
+    throw search::SearchFailed("PostgreSQL " + db.ServerName() + ": the search index is still being made (" +
+                               std::to_string(progress.done) + " of " + std::to_string(progress.total) +
+                               " messages); searches can run out of time until it is done");
+  }
+}
+
+}  // namespace
+
 void PostgresBackend::OnSearchConnection(const std::function<void(postgres::Connection&)>& work) {
   const std::lock_guard lock(searcherMutex_);
   for (int attempt = 0;; ++attempt) {
@@ -348,6 +368,9 @@ void PostgresBackend::OnSearchConnection(const std::function<void(postgres::Conn
       if (failure.SqlState() == postgres::kUndefinedTable) {
         throw search::SearchFailed("PostgreSQL " + searcher_->ServerName() +
                                    ": the store has no search index yet (it is made when Corvane next writes to it)");
+      }
+      if (failure.SqlState() == postgres::kQueryCanceled) {
+        ThrowIfStillIndexing(*searcher_);
       }
       const bool broken = !searcher_ || !searcher_->IsOk();
       if (broken) {
