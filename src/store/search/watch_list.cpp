@@ -173,6 +173,8 @@ void WatchList::File(std::size_t entry) {
   for (const auto& term : terms) {
     if (!term.excluded && term.kind == TermKind::kWords) {
       words_[term.words.front()].push_back(entry);
+      const std::size_t bit = QuickBit(term.words.front());
+      wordBits_[bit / 64] |= std::uint64_t{1} << (bit % 64);
       return;
     }
   }
@@ -186,6 +188,20 @@ void WatchList::File(std::size_t entry) {
   always_.push_back(entry);
 }
 
+std::size_t WatchList::QuickBit(std::string_view word) {
+  if (word.empty()) {
+    return 0;
+  }
+  const auto first = static_cast<unsigned char>(word.front());
+  const auto last = static_cast<unsigned char>(word.back());
+  return ((word.size() * 131 + first) * 131 + last) % 65536;
+}
+
+bool WatchList::MayBeTrigger(std::string_view word) const {
+  const std::size_t bit = QuickBit(word);
+  return (wordBits_[bit / 64] >> (bit % 64) & 1U) != 0;
+}
+
 void WatchList::Lookup(const TriggerMap& map, std::string_view key, std::vector<std::size_t>& found) {
   if (const auto hit = map.find(key); hit != map.end()) {
     found.insert(found.end(), hit->second.begin(), hit->second.end());
@@ -197,7 +213,9 @@ void WatchList::Candidates(const MessageFacts& message, const std::vector<std::s
   found.insert(found.end(), always_.begin(), always_.end());
   if (!words_.empty()) {
     for (const std::string_view word : words) {
-      Lookup(words_, word, found);
+      if (MayBeTrigger(word)) {
+        Lookup(words_, word, found);
+      }
     }
   }
   if (filedKinds_ == 0) {

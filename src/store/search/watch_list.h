@@ -80,8 +80,14 @@ class WatchList {
   static void Lookup(const TriggerMap& map, std::string_view key, std::vector<std::size_t>& found);
 
   std::vector<WatchEntry> entries_;
-  TriggerMap words_;                 // an entry's first word of a text term
-  TriggerMap fields_;                // "<kind letter><value>" of a field term
+  // A word's length, first and last byte as a bit number: a word whose bit
+  // is not set is no trigger, found without hashing it (most are none).
+  static std::size_t QuickBit(std::string_view word);
+  [[nodiscard]] bool MayBeTrigger(std::string_view word) const;
+
+  TriggerMap words_;                                                        // an entry's first word of a text term
+  std::vector<std::uint64_t> wordBits_ = std::vector<std::uint64_t>(1024);  // QuickBit of each of words_
+  TriggerMap fields_;                                                       // "<kind letter><value>" of a field term
   std::vector<std::size_t> always_;  // entries with a term no lookup finds (has:position)
   unsigned filedKinds_ = 0;          // a bit per TermKind filed in fields_
 };
