@@ -67,10 +67,12 @@ std::vector<std::string> StoreTroubleReport::Check(const std::optional<store::Wr
 }
 
 // Indexing the messages stored before the search index: a line at each
-// tenth of the way, and one at the end.
+// tenth of the way, and one at the end (which may come with no message more
+// done, when the store's last step was building its lookup indexes).
 std::optional<std::string> StoreTroubleReport::IndexingNews(const store::search::IndexProgress& now,
                                                             const store::search::IndexProgress& before) {
-  if (now.total == 0 || now.done == before.done) {
+  const bool ended = now.Finished() && before.total != 0 && !before.Finished();
+  if (now.total == 0 || (now.done == before.done && !ended)) {
     return std::nullopt;
   }
   if (now.Finished()) {
