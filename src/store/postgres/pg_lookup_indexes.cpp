@@ -33,6 +33,10 @@ constexpr const char* kInvalidIndexes =
     "SELECT quote_ident(c.relname) FROM pg_index i JOIN pg_class c ON c.oid = i.indexrelid"
     " WHERE i.indrelid = 'message_index'::regclass AND NOT i.indisvalid";
 
+// Short, as the writer waits for a connection under way when it closes the
+// session.
+constexpr int kConnectTimeoutSeconds = 2;
+
 constexpr const char* kMissingSql = "SELECT value = 0 FROM search_state WHERE name = 'LookupIndexes'";
 constexpr const char* kMadeSql = "UPDATE search_state SET value = 1 WHERE name = 'LookupIndexes'";
 
@@ -68,7 +72,7 @@ void LookupIndexBuild::Run() {
   constexpr auto kBuildAgainAfter = std::chrono::seconds(5);
   bool built = false;
   try {
-    Connection db(url_, 10);
+    Connection db(url_, kConnectTimeoutSeconds);
     {
       const std::lock_guard lock(mutex_);
       db_ = stopping_ ? nullptr : &db;

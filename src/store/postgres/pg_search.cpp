@@ -160,10 +160,12 @@ class SqlOfQuery {
   // 100 * rows / matches rows and the fence reads the matches, so the fence
   // wins below some tens of thousands of matches.
   [[nodiscard]] std::string PageSql(std::size_t limit, bool fenced) {
-    const std::string order = " ORDER BY m.id DESC LIMIT " + Parameter(std::to_string(limit + 1)) + "::bigint";
+    const std::string count = Parameter(std::to_string(limit + 1)) + "::bigint";
+    const std::string order = " ORDER BY m.id DESC LIMIT " + count;
     if (fenced) {
-      return "WITH found AS MATERIALIZED (SELECT * FROM message_index m" + Where() + ") " + kHitColumns +
-             " FROM (SELECT * FROM found m" + order + ") AS m JOIN Planes p ON p.id = m.id" + order;
+      return "WITH found AS MATERIALIZED (SELECT m.id FROM message_index m" + Where() + ") " + kHitColumns +
+             " FROM (SELECT id FROM found ORDER BY id DESC LIMIT " + count +
+             ") AS f JOIN message_index m ON m.id = f.id JOIN Planes p ON p.id = m.id" + order;
     }
     return std::string(kHitColumns) + kHitTables + Where() + order;
   }
