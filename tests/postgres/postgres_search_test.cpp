@@ -3,6 +3,8 @@
 // the SQLite store find it; a deletion leaves the index whole.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "../decoding/scratch_dir.h"
 #include "../store/search_test_support.h"
 #include "../support/postgres_server.h"
@@ -145,6 +147,46 @@ TEST(PostgresSearch, FindsWhatThePlainReadingAndTheSqliteStoreFindAlsoAmongMessa
   server.Stop();
   EXPECT_THROW(backend.CountMatches("Corvane", Parsed("POS")), search::SearchFailed);
   EXPECT_THROW(backend.StatisticsOf("Corvane", 0, 1, 1), search::SearchFailed);
+}
+
+// The lookup indexes' build waits while another receiver of the store holds
+// it, a session closes at once when the server goes away meanwhile, and the
+// build is done once the server is back.
+TEST(PostgresSearch, TheLookupIndexesAreBuiltOnceWhateverHappensOnTheWay) {
+  test_support::PostgresServer server;
+  ASSERT_TRUE(server.Ready()) << "the test server did not start";
+  postgres::Connection db(server.Url("postgres"), 5);
+  db.Execute(
+      "CREATE TABLE Planes(Date TEXT, Hour TEXT, Mode TEXT, Address TEXT, Flight TEXT, Label TEXT, Bloc TEXT,"
+      " Msn TEXT, Data TEXT, Station TEXT)");
+  db.Execute(
+      "INSERT INTO Planes (Date, Hour, Data) SELECT '261209', lpad(g::text, 6, '0') || '.000', 'POS ' || g"
+      " FROM generate_series(1, 300) AS g");
+  PostgresBackend backend({server.Url("postgres"), kStation});
+  backend.CreateTables("Corvane");
+  const auto indexOnce = [&](StoreSession& session) {
+    session.Begin();
+    const auto progress = session.IndexOlder(1000);
+    session.Commit();
+    return progress.value_or(search::IndexProgress{});
+  };
+  db.Execute("SELECT pg_advisory_lock(1129469518, 1280005456)");  // another receiver building
+  auto session = backend.OpenSession("Corvane");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(indexOnce(*session).done, 300U);
+  }
+  EXPECT_FALSE(backend.IndexingProgress("Corvane").Finished());
+  server.Stop();
+  const auto closing = std::chrono::steady_clock::now();
+  session.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - closing, std::chrono::seconds(3));
+
+  ASSERT_TRUE(server.Start());
+  session = backend.OpenSession("Corvane");
+  for (int i = 0; i < 600 && !indexOnce(*session).Finished(); ++i) {
+  }
+  EXPECT_TRUE(backend.IndexingProgress("Corvane").Finished());
+  EXPECT_EQ(backend.CountMatches("Corvane", Parsed("POS")), 300U);
 }
 
 }  // namespace

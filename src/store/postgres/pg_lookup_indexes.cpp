@@ -58,6 +58,7 @@ LookupIndexBuild::~LookupIndexBuild() {
       db_->Interrupt();
     }
   }
+  ended_.notify_all();  // a build that failed may be waiting out its pause
   thread_.join();
 }
 
