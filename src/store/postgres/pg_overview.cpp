@@ -43,28 +43,17 @@ std::string TopAircraftSql() {
          " LIMIT $3::bigint";
 }
 
-std::vector<search::Counted<std::string>> Counts(Connection& db, const std::string& sql, const Parameters& values) {
-  std::vector<search::Counted<std::string>> counts;
-  for (const Row& row : db.Query(sql, values)) {
-    counts.push_back(search::CountOf(row));
-  }
-  return counts;
-}
-
-search::Statistics StatisticsInSnapshot(Connection& db, const Parameters& range, const std::string& top) {
-  search::Statistics statistics;
-  for (const Row& row : db.Query(CountsByHourSql(), range)) {
-    statistics.byHour.push_back(search::HourCountOf(row));
-  }
-  statistics.byLabel = Counts(db, CountsByColumnSql("m.label", "m.label"), range);
-  statistics.byKind = Counts(db, CountsByColumnSql("m.kind", "m.kind"), range);
+search::Statistics StatisticsInSnapshot(Connection& db, const std::string& from, const std::string& to,
+                                        const std::string& top) {
   // The station is UTF-8 and travels as hexadecimal (see pg_search.cpp).
-  statistics.byStation =
-      Counts(db, CountsByColumnSql("m.station", "encode(convert_to(m.station, 'UTF8'), 'hex')"), range);
+  search::Statistics statistics = search::ReadCounts(
+      db,
+      {CountsByHourSql(), CountsByColumnSql("m.label", "m.label"), CountsByColumnSql("m.kind", "m.kind"),
+       CountsByColumnSql("m.station", "encode(convert_to(m.station, 'UTF8'), 'hex')"), TopAircraftSql()},
+      from, to, top);
   for (auto& station : statistics.byStation) {
     station.key = FromHex(station.key);
   }
-  statistics.topAircraft = Counts(db, TopAircraftSql(), {range.at(0), range.at(1), top});
   return statistics;
 }
 
@@ -89,7 +78,7 @@ search::Statistics ReadStatistics(Connection& db, search::UtcMillis from, search
   const std::string top = search::LimitText(topAircraft);
   db.Execute("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
   try {
-    search::Statistics statistics = StatisticsInSnapshot(db, {first, end}, top);
+    search::Statistics statistics = StatisticsInSnapshot(db, first, end, top);
     db.Commit();
     return statistics;
   } catch (...) {

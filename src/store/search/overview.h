@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/search/query.h"
@@ -73,6 +74,40 @@ PositionRow PositionOf(const std::vector<std::string>& cells);
 // A count from the cells key, count.
 Counted<std::string> CountOf(const std::vector<std::string>& cells);
 Counted<UtcMillis> HourCountOf(const std::vector<std::string>& cells);
+
+// The statements of the charts' counts in a store's own SQL, each taking
+// the range's start and end as its first two parameters; the top aircraft
+// also takes how many as its third. Their rows are key and count.
+struct StatisticsSql {
+  std::string byHour;
+  std::string byLabel;
+  std::string byKind;
+  std::string byStation;
+  std::string topAircraft;
+};
+
+// The charts' counts read with those statements on a store's connection
+// (any with Query(sql, parameters) giving rows of text cells).
+template <typename Connection>
+Statistics ReadCounts(Connection& db, const StatisticsSql& sql, std::string_view from, std::string_view to,
+                      std::string_view top) {
+  const auto counts = [&db](const std::string& statement, const std::vector<std::string_view>& values) {
+    std::vector<Counted<std::string>> rows;
+    for (const auto& row : db.Query(statement, values)) {
+      rows.push_back(CountOf(row));
+    }
+    return rows;
+  };
+  Statistics statistics;
+  for (const auto& row : db.Query(sql.byHour, {from, to})) {
+    statistics.byHour.push_back(HourCountOf(row));
+  }
+  statistics.byLabel = counts(sql.byLabel, {from, to});
+  statistics.byKind = counts(sql.byKind, {from, to});
+  statistics.byStation = counts(sql.byStation, {from, to});
+  statistics.topAircraft = counts(sql.topAircraft, {from, to, top});
+  return statistics;
+}
 
 // The stores fetch the newest positions first, so that the limit keeps the
 // newest; this puts them oldest first.

@@ -40,24 +40,12 @@ std::string TopAircraftSql() {
          " AND m.TailKey <> '' GROUP BY p.Address ORDER BY 2 DESC, 1 LIMIT CAST(?3 AS INTEGER);";
 }
 
-std::vector<search::Counted<std::string>> Counts(Connection& db, const std::string& sql, const Parameters& values) {
-  std::vector<search::Counted<std::string>> counts;
-  for (const Row& row : db.Query(sql, values)) {
-    counts.push_back(search::CountOf(row));
-  }
-  return counts;
-}
-
-search::Statistics StatisticsInSnapshot(Connection& db, const Parameters& range, const std::string& top) {
-  search::Statistics statistics;
-  for (const Row& row : db.Query(CountsByHourSql(), range)) {
-    statistics.byHour.push_back(search::HourCountOf(row));
-  }
-  statistics.byLabel = Counts(db, CountsByColumnSql("m.Label"), range);
-  statistics.byKind = Counts(db, CountsByColumnSql("COALESCE(m.Kind, '')"), range);
-  statistics.byStation = Counts(db, CountsByColumnSql("m.Station"), range);
-  statistics.topAircraft = Counts(db, TopAircraftSql(), {range.at(0), range.at(1), top});
-  return statistics;
+search::Statistics StatisticsInSnapshot(Connection& db, const std::string& from, const std::string& to,
+                                        const std::string& top) {
+  return search::ReadCounts(db,
+                            {CountsByHourSql(), CountsByColumnSql("m.Label"), CountsByColumnSql("COALESCE(m.Kind, '')"),
+                             CountsByColumnSql("m.Station"), TopAircraftSql()},
+                            from, to, top);
 }
 
 }  // namespace
@@ -86,7 +74,7 @@ search::Statistics ReadStatistics(Connection& db, search::UtcMillis from, search
   const std::string top = search::LimitText(topAircraft);
   try {
     db.Execute("BEGIN;");
-    search::Statistics statistics = StatisticsInSnapshot(db, {first, end}, top);
+    search::Statistics statistics = StatisticsInSnapshot(db, first, end, top);
     db.Execute("COMMIT;");
     return statistics;
   } catch (const Error& failure) {
