@@ -40,11 +40,15 @@ ServerReply SortServerFrame(const wire::Items& items) {
     if (items.size() >= 2) {
       reply.answerId = wire::ParseNumber(items[1]);
     }
-  } else if (kind == wire::kEvent && (items.size() == 3 || items.size() == 5) && items[1] == "NewTextData") {
+  } else if (kind == wire::kEvent && (items.size() == 3 || items.size() == 5 || items.size() == 6) &&
+             items[1] == "NewTextData") {
     reply.kind = ServerReply::Kind::Text;
     reply.text = items[2];
-    if (items.size() == 5) {
+    if (items.size() >= 5) {
       reply.origin = RelayedOrigin(items[3], items[4]);
+    }
+    if (items.size() == 6) {
+      reply.origin.id = items[5];
     }
   } else if (kind == wire::kEvent && items.size() == 2 + kStatusFlags && items[1] == "NewSystemStatus") {
     reply.kind = ServerReply::Kind::Status;

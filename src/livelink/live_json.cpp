@@ -80,7 +80,8 @@ std::string LiveJson(const MessageRecord& record, const std::optional<readable::
 void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
                     std::string& out) {
   const bool alerts = origin.alerts != nullptr && !origin.alerts->empty();
-  std::size_t room = RecordRoom(record) + 3 * kMemberRoom + StringRoom(origin.station) + kNumberRoom +
+  std::size_t room = RecordRoom(record) + 4 * kMemberRoom + StringRoom(origin.station) + StringRoom(origin.id) +
+                     kNumberRoom +
                      (decoding != nullptr ? kMemberRoom + readable::JsonRoom(*decoding) : 0);
   if (alerts) {
     for (const std::string& entry : *origin.alerts) {
@@ -102,6 +103,10 @@ void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decod
     at = PutUtf8String(at, origin.station);
     at = PutLiteral(at, ",\"hops\":");
     at = PutCount(at, origin.hops);
+    if (!origin.id.empty()) {
+      at = PutLiteral(at, ",\"id\":");
+      at = PutUtf8String(at, origin.id);
+    }
     if (alerts) {
       at = PutLiteral(at, ",\"alerts\":[");
       for (std::size_t i = 0; i < origin.alerts->size(); ++i) {
@@ -135,9 +140,9 @@ void LiveJsonWriter::SetRelayed(std::string_view station, int hops) {
 
 LiveOrigin LiveJsonWriter::Origin() const {
   if (relayed_) {
-    return {relayedStation_, static_cast<long long>(relayedHops_) + 1, alerts_};
+    return {relayedStation_, static_cast<long long>(relayedHops_) + 1, alerts_, messageId_};
   }
-  return {station_, 1, alerts_};
+  return {station_, 1, alerts_, messageId_};
 }
 
 const readable::Decoding* LiveJsonWriter::ReadableOfLast(const decoding::MessagePath& path) {

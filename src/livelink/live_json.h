@@ -26,12 +26,16 @@ struct LiveOrigin {
   // The watch list entries the message matched (UTF-8); null or empty: none,
   // and no "alerts" member.
   const std::vector<std::string>* alerts = nullptr;
+  // The message's identity from the receiver that first heard it (ASCII);
+  // empty: none, and no "id" member.
+  std::string_view id = {};
 };
 
 // {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
 //  "text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
-//  "alerts":[..],"readable":{..}}; "alerts" is left out when the message
-//  matched no watch entry, "readable" (readable/json.h) when there is none.
+//  "id":..,"alerts":[..],"readable":{..}}; "id" is left out when the message
+//  has no identity, "alerts" when it matched no watch entry, "readable"
+//  (readable/json.h) when there is none.
 std::string LiveJson(const decoding::MessageRecord& record, const std::optional<readable::Decoding>& decoding,
                      const LiveOrigin& origin);
 // The same object appended to out; no "readable" when decoding is null.
@@ -68,6 +72,8 @@ class LiveJsonWriter {
   // The watch list entries the next object names as matched (null: none);
   // the vector must live until the object is written.
   void SetAlerts(const std::vector<std::string>* alerts) { alerts_ = alerts; }
+  // The identity of the messages handed over next (empty: none).
+  void SetMessageId(std::string_view id) { messageId_.assign(id); }
 
   // The object of the message the path accepted last; empty when the last
   // record was not accepted. Valid until the next call.
@@ -88,6 +94,7 @@ class LiveJsonWriter {
   std::string relayedStation_;
   int relayedHops_ = 0;
   const std::vector<std::string>* alerts_ = nullptr;
+  std::string messageId_;
   std::string json_;
   // The last decoding and what it was decoded from (all a decoding depends
   // on), so the same message is not decoded twice.

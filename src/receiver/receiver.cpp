@@ -112,10 +112,13 @@ std::optional<store::WriterStatus> Receiver::StoreStatus() const {
 }
 
 void Receiver::HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin) {
-  if (returned_.CameBack(origin)) {
+  if (returned_.CameBack(origin) || repeated_.CameBefore(origin)) {
     return;
   }
   ++recordNumber_;
+  const std::string id = origin.Relayed() ? origin.id : identities_.Next();
+  database_->SetMessageId(id);
+  liveJson_.SetMessageId(id);
   if (!origin.Relayed()) {
     recordStation_.clear();
     path_->HandleTextRecord(record);
@@ -139,8 +142,10 @@ std::vector<std::string> Receiver::TroubleLines() {
       lines.push_back(std::move(line));
     }
   }
-  if (auto line = returned_.Report()) {
-    lines.push_back(std::move(*line));
+  for (auto line : {returned_.Report(), repeated_.Report()}) {
+    if (line) {
+      lines.push_back(std::move(*line));
+    }
   }
   return lines;
 }

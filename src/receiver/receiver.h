@@ -22,6 +22,7 @@
 #include "livelink/live_json.h"
 #include "livelink/live_link_server.h"
 #include "livelink/mqtt_publisher.h"
+#include "receiver/message_identity.h"
 #include "receiver/trouble_reports.h"
 #include "store/search/watch_list.h"
 #include "store/store.h"
@@ -89,8 +90,10 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   [[nodiscard]] std::optional<store::WriterStatus> StoreStatus() const;
 
   // A card record: one this station sent out that comes back from the broker
-  // is dropped (and counted); a relayed one is stored and published as
-  // first heard by its own station.
+  // is dropped (and counted), and so is a relayed one whose message came
+  // before; a relayed one is stored and published as first heard by its own
+  // station, under the identity that station gave it. A record heard here
+  // gets an identity of this receiver's.
   void HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin = {});
 
   // Lines about trouble that began or ended since the last call: the store,
@@ -133,6 +136,8 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   livelink::LiveJsonWriter liveJson_;
   std::unique_ptr<livelink::MqttPublisher> mqtt_;
   cardlink::ReturnedRecords returned_;
+  cardlink::RepeatedRecords repeated_;
+  MessageIdentities identities_;
   std::int32_t chosen_ = decoding::kNoStore;
   bool storeOpen_ = false;
   bool publishEveryItem_ = false;

@@ -55,6 +55,10 @@ std::vector<std::string> StoreTroubleReport::Check(const std::optional<store::Wr
     lines.push_back("store: " + more(status->rejected, shown_.rejected) + " messages the store can never take (" +
                     status->rejection + ") are kept in " + rejectedPath_);
   }
+  if (status->partlyIndexed > 0 && shown_.partlyIndexed == 0) {
+    lines.push_back("store: a message is stored whole, but the search cannot find all of it (" +
+                    status->partlyIndexedWhy + "); other such messages are not told");
+  }
   if (status->lost > shown_.lost) {
     lines.push_back("store: " + more(status->lost, shown_.lost) +
                     " messages could be kept neither in the store nor in the pending file");

@@ -48,6 +48,11 @@ struct StoreOp {
   // The watch list's entries the message matched as it came in; the store
   // marks it so that a search can find it again.
   std::vector<std::string> alerts;
+  // The identity the receiver that first heard the message gave it (see
+  // receiver/message_identity.h); empty when none came with it. A store
+  // that has a message of that identity already does not store it again, so
+  // a relay into the same store or a redelivery adds no row.
+  std::string messageId = {};
 };
 
 // The store refused a write for a reason that may pass (locked, read-only,

@@ -25,6 +25,7 @@ using decoding::Latin1ToUtf8;
 constexpr const char* kDeleteKey = "Delete";
 constexpr const char* kStationKey = "Station";
 constexpr const char* kAlertsKey = "Alerts";
+constexpr const char* kMessageIdKey = "MessageId";
 constexpr std::string_view kPendingSuffix = ".pending.jsonl";
 
 struct FileCloser {
@@ -152,6 +153,9 @@ std::string PendingLine(const StoreOp& op) {
     if (!op.alerts.empty()) {
       line[kAlertsKey] = op.alerts;
     }
+    if (!op.messageId.empty()) {
+      line[kMessageIdKey] = op.messageId;
+    }
   }
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -189,6 +193,10 @@ std::optional<StoreOp> ParsePendingLine(std::string_view line) {
         op.alerts.push_back(entry.get<std::string>());
       }
     }
+  }
+  if (const auto id = object.find(kMessageIdKey); id != object.end()) {
+    whole = whole && id->is_string();
+    op.messageId = id->is_string() ? id->get<std::string>() : std::string();
   }
   return whole ? std::optional<StoreOp>(std::move(op)) : std::nullopt;
 }

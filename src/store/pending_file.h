@@ -1,8 +1,9 @@
 // The pending file: the writes a store could not take at once, kept on disk
 // until it takes writes again. One JSON object a line: a message by its nine
 // Planes column names (text as the card's bytes, code points U+0000 to
-// U+00FF), with "Station" (UTF-8) when another receiver first heard it, or
-// {"Delete": address}. The file is only ever appended to, cut at its front
+// U+00FF), with "Station" (UTF-8) when another receiver first heard it,
+// "Alerts" when it matched the watch list and "MessageId" when it has an
+// identity, or {"Delete": address}. The file is only ever appended to, cut at its front
 // once the store has taken those writes, or rewritten with writes put back
 // before it; a lock file beside it keeps a second process away for the run.
 // Lines that cannot be read are kept in a file of their own beside it, and

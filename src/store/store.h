@@ -69,6 +69,9 @@ class Database : public decoding::MessageStore {
   // The station that first heard the messages handed over next, when they
   // were relayed from another receiver (UTF-8); empty for this receiver's own.
   void SetRelayedStation(std::string station) { relayedStation_ = std::move(station); }
+  // The identity of the message handed over next (empty: none); a store
+  // that holds a message of that identity already leaves it out.
+  void SetMessageId(std::string id) { messageId_ = std::move(id); }
 
   // The watch list entries a message matches, asked as the message is handed
   // to the store, which marks it with them (none when not set).
@@ -140,6 +143,7 @@ class Database : public decoding::MessageStore {
   std::unique_ptr<StoreBackend> postgres_;
   std::map<std::pair<std::int32_t, std::string>, std::unique_ptr<StoreWriter>> writers_;
   std::string relayedStation_;
+  std::string messageId_;
   AlertsOf alertsOf_;
 };
 

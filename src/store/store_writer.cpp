@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "store/search/query.h"
+
 namespace corvane::store {
 
 namespace {
@@ -36,16 +38,20 @@ StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits l
 StoreWriter::~StoreWriter() { Close(); }
 
 void StoreWriter::Enqueue(const decoding::MessageRecord& record, const std::string& station,
-                          std::vector<std::string> alerts) {
-  Push(StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts)});
+                          std::vector<std::string> alerts, std::string messageId) {
+  Push(StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts), std::move(messageId)});
 }
 
 void StoreWriter::Push(StoreOp op) {
   const std::size_t bytes = BytesOf(op);
+  const auto leftOut = op.kind == StoreOp::Kind::Insert ? search::PartLeftOutOfIndex(op.record.Data) : std::nullopt;
   {
     const std::lock_guard state(stateMutex_);
     if (closed_) {
       return;
+    }
+    if (leftOut && status_.partlyIndexed++ == 0) {
+      status_.partlyIndexedWhy = *leftOut;
     }
     if (!spilling_ && !MustGoToFile(bytes)) {
       queue_.push_back(Waiting{std::move(op), Clock::now(), bytes, handedOver_++});

@@ -85,6 +85,8 @@ struct WriterStatus {
   std::uint64_t unreadable = 0;      // lines of the pending file that were no write, kept beside it
   std::uint64_t rejected = 0;        // rows the store can never take, kept beside the pending file
   std::string rejection;             // the store's reason for the last of them
+  std::uint64_t partlyIndexed = 0;   // messages stored whole, but only part of them can be searched
+  std::string partlyIndexedWhy;      // what the search index left out of the first of them
   std::string pendingError;          // why the pending file cannot be written; empty while it can
   std::size_t waiting = 0;           // writes waiting in memory
   bool pendingFile = false;          // the pending file holds writes
@@ -106,10 +108,10 @@ class StoreWriter {
   StoreWriter& operator=(const StoreWriter&) = delete;
 
   // Hands a message over (with the station that first heard it, when it was
-  // relayed); never waits for the store, only, while the pending file is in
+  // relayed, and its identity); never waits for the store, only, while the pending file is in
   // use, for the file to take it.
   void Enqueue(const decoding::MessageRecord& record, const std::string& station = {},
-               std::vector<std::string> alerts = {});
+               std::vector<std::string> alerts = {}, std::string messageId = {});
 
   // Deletes every message of the aircraft: those still waiting in memory at
   // once, the stored ones as the next write, after everything handed over before.

@@ -17,7 +17,8 @@ namespace wire = cardlink::wire;
 
 constexpr const char* kAcarsdec = R"({"timestamp": 1796677206, "mode": "2", "label": "Q0", "tail": "N1"})";
 
-std::string LiveJsonFrom(const std::string& station, long long hops, const std::string& text = "POS") {
+std::string LiveJsonFrom(const std::string& station, long long hops, const std::string& text = "POS",
+                         const std::string& id = {}) {
   decoding::MessageRecord record;
   record.Date = "261207";
   record.Hour = "001514.716";
@@ -26,7 +27,7 @@ std::string LiveJsonFrom(const std::string& station, long long hops, const std::
   record.Label = "H1";
   record.Bloc = "3";
   record.Data = text;
-  return livelink::LiveJson(record, std::nullopt, {station, hops});
+  return livelink::LiveJson(record, std::nullopt, {station, hops, nullptr, id});
 }
 
 // A feed with a clock the test moves, and what it delivers and logs.
@@ -45,7 +46,7 @@ struct FeedUnderTest {
 
 TEST(LineFeed, ALiveJsonObjectKeepsItsOriginFromFeedToTheClient) {
   FeedUnderTest under(5);
-  under.feed.Take(LiveJsonFrom("Zürich-1", 2) + "\n" + kAcarsdec, "MQTT message on t");
+  under.feed.Take(LiveJsonFrom("Zürich-1", 2, "POS", "0123456789abcdef-7") + "\n" + kAcarsdec, "MQTT message on t");
   ASSERT_EQ(under.delivered.size(), 2U);
 
   wire::FrameReader reader;
@@ -57,12 +58,13 @@ TEST(LineFeed, ALiveJsonObjectKeepsItsOriginFromFeedToTheClient) {
   std::string error;
   ASSERT_EQ(reader.Next(relayed, error), wire::FrameReader::Status::Frame);
   ASSERT_EQ(reader.Next(heard, error), wire::FrameReader::Status::Frame);
-  EXPECT_EQ(relayed.size(), 5U);
+  EXPECT_EQ(relayed.size(), 6U);
   EXPECT_EQ(heard.size(), 3U);  // plain records keep the three items
   const auto relayedReply = cardlink::SortServerFrame(relayed);
   EXPECT_EQ(relayedReply.text, "M=2  ADDR=.N123UA TA=! ML=H1 B=3\r\nPOS");
   EXPECT_EQ(relayedReply.origin.station, "Zürich-1");
   EXPECT_EQ(relayedReply.origin.hops, 2);
+  EXPECT_EQ(relayedReply.origin.id, "0123456789abcdef-7");
   EXPECT_FALSE(cardlink::SortServerFrame(heard).origin.Relayed());
   EXPECT_TRUE(under.log.empty());
 }

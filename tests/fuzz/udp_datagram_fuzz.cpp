@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto reply = corvane::cardlink::SortServerFrame(items);
     Require(reply.kind == corvane::cardlink::ServerReply::Kind::Text && reply.text == record.txt);
     Require(reply.origin.station == (record.origin ? record.origin->station : "") &&
-            reply.origin.hops == (record.origin ? record.origin->hops : 0));
+            reply.origin.hops == (record.origin ? record.origin->hops : 0) &&
+            reply.origin.id == (record.origin ? record.origin->id : ""));
   }
   return 0;
 }

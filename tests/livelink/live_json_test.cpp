@@ -63,15 +63,17 @@ TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
   // A receiver fed from another's MQTT topic rebuilds the same card record,
   // and knows where it came from.
   std::string error;
-  const auto back = capture::ParseCaptureLine(LiveJson(record, decoding, {"north", 2}), error);
+  const auto back = capture::ParseCaptureLine(LiveJson(record, decoding, {"north", 2, nullptr, "0123456789abcdef-42"}), error);
   ASSERT_TRUE(back) << error;
   EXPECT_EQ(back->txt, "M=2  ADDR=.N123UA TA=! ML=_\x7F B=3 MSN=M01A FID=UA0001\r\n" + record.Data);
   ASSERT_TRUE(back->origin);
   EXPECT_EQ(back->origin->station, "north");
   EXPECT_EQ(back->origin->hops, 2);
+  EXPECT_EQ(back->origin->id, "0123456789abcdef-42");
 
   const auto without = nlohmann::json::parse(LiveJson(record, std::nullopt, {}));
   EXPECT_FALSE(without.contains("readable"));
+  EXPECT_FALSE(without.contains("id"));
   EXPECT_TRUE(nlohmann::json::parse(LiveJson({}, std::nullopt, {})).at("time").is_string());
 
   // An object from before stations were written has passed one receiver;
@@ -82,6 +84,9 @@ TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
   const auto olderBack = capture::ParseCaptureLine(older.dump(), error);
   ASSERT_TRUE(olderBack && olderBack->origin) << error;
   EXPECT_EQ(olderBack->origin->hops, 1);
+  // An identity that is no short text is left out, never the message.
+  older["id"] = std::string(65, 'f');
+  EXPECT_EQ(capture::ParseCaptureLine(older.dump(), error).value().origin->id, "");
   for (const nlohmann::json& hops : {nlohmann::json(-1), nlohmann::json(1.5), nlohmann::json("2")}) {
     older["hops"] = hops;
     EXPECT_FALSE(capture::ParseCaptureLine(older.dump(), error)) << hops;

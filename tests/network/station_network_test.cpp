@@ -233,5 +233,44 @@ TEST_F(StationNetwork, ServerAndBrokerStoppedForThirtySecondsUnderTrafficLoseNot
   }
 }
 
+// A relay of a station's traffic that stores into the same database, as a
+// shared server and relays together invite: each message stays one row,
+// under the station that heard it. A broker delivering a message again
+// (QoS 1 may) adds no row either.
+TEST_F(StationNetwork, ARelayIntoTheSameStoreAndARedeliveryAddNoRow) {
+  const QString broker = QString::fromStdString(broker_.Url());
+  const QString database = QString::fromStdString(url_);
+  programs_.StartReceiver(
+      "relay", {"--mqtt-in", broker, "--mqtt-in-topic", "corvane/+/messages", "--mqtt-in-max-hops", "1"},
+      {"--database", "4", "--database-url", database, "--station", "relay"});
+  const auto publish = [&](const QString& object) {
+    QProcess::execute("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t",
+                                        "corvane/elsewhere/messages", "-q", "1", "-m", object});
+  };
+  const QString repeated = QString(R"({"mode":"2","address":".REPEAT","label":"H1","block":"1","msn":"M01A",)"
+                                   R"("flight":"XX0001","text":"AGAIN","time":"2026-12-07T21:00:05.005Z",)"
+                                   R"("station":"elsewhere","hops":1,"id":"0123456789abcdef-1"})");
+  const auto repeats = [&] { return CountIn(url_, "SELECT count(*) FROM Planes WHERE Address = '.REPEAT'"); };
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        publish(repeated);
+        return repeats() > 0;
+      },
+      30000))
+      << programs_.Said("relay").toStdString();
+  publish(repeated);
+  programs_.StartReceiver("station0", {"--capture", CORVANE_DEMO_CAPTURE, "--fast"},
+                          {"--database", "4", "--database-url", database, "--station", "station0", "--mqtt", broker});
+  const long expected = static_cast<long>(accepted_.size());
+  const auto stored = [&] { return CountIn(url_, "SELECT count(*) FROM Planes WHERE Address <> '.REPEAT'"); };
+  // The relay follows the broker within moments: its copies, were they
+  // stored, would show within the wait after the station's own.
+  EXPECT_TRUE(WaitUntil([&] { return stored() >= expected; }, 120000)) << stored() << " of " << expected;
+  cardlink::WaitProcessingEvents(10000);
+  EXPECT_EQ(stored(), expected);
+  EXPECT_EQ(CountIn(url_, "SELECT count(*) FROM Planes WHERE Station = 'relay'"), 0);
+  EXPECT_EQ(repeats(), 1);
+}
+
 }  // namespace
 }  // namespace corvane

@@ -188,5 +188,48 @@ TEST_F(PostgresStoreTest, ALockedTableIsARefusalAndEveryWriteWaitsOnDiskInItsSta
   EXPECT_FALSE(std::filesystem::exists(northFile));
 }
 
+// Texts the server's word index cannot take whole are stored whole and
+// searched as far as it takes them; nothing waits behind them.
+TEST_F(PostgresStoreTest, TextsTheWordIndexCannotTakeWholeHoldUpNothing) {
+  Database& north = Open("north");
+  const int handed = StoreUnindexableThenOrdinary(north, kPostgresStore, "Corvane");
+  ASSERT_TRUE(north.Flush(120s));
+  EXPECT_EQ(Sql(url, "SELECT count(*), sum(length(Data)) > 3600000 FROM Planes")[0],
+            (std::vector<std::string>{std::to_string(handed), "t"}));
+  ExpectStoredAndSearchableAroundTheUnindexable(north, kPostgresStore, "Corvane");
+}
+
+// A message comes again under the identity its station gave it: relayed
+// by another receiver into the same store, or replayed from a pending file
+// whose writes the store had taken. It is stored once; a message without an
+// identity is stored each time, as before.
+TEST_F(PostgresStoreTest, AMessageOfOneIdentityIsStoredOnce) {
+  Database& north = Open("north");
+  Database& relay = Open("relay");
+  const auto message = Message("261207", "100000.000", "F-GKXA", "AF1234", "ONCE");
+  north.SetMessageId("0123456789abcdef-1");
+  north.StoreMessage(kPostgresStore, "Corvane", message);
+  ASSERT_TRUE(north.Flush(30s));
+  relay.SetRelayedStation("north");
+  relay.SetMessageId("0123456789abcdef-1");
+  relay.StoreMessage(kPostgresStore, "Corvane", message);
+  relay.SetRelayedStation("");
+  relay.SetMessageId("");
+  relay.StoreMessage(kPostgresStore, "Corvane", message);
+  relay.StoreMessage(kPostgresStore, "Corvane", message);
+  ASSERT_TRUE(relay.Flush(30s));
+  const std::string northFile = north.Writer(kPostgresStore, "Corvane")->PendingPath();
+  north.Close();
+  StoreOp again{StoreOp::Kind::Insert, message, {}, {}, "0123456789abcdef-1"};
+  StoreOp fresh{StoreOp::Kind::Insert, message, {}, {}, "0123456789abcdef-2"};
+  std::string error;
+  ASSERT_TRUE(PendingFile(northFile).Append({again, fresh}, error)) << error;
+  Database& restarted = Open("north");
+  ASSERT_TRUE(restarted.Flush(30s));
+  EXPECT_EQ(RowLines(Sql(url, "SELECT Station, count(*) FROM Planes GROUP BY Station ORDER BY Station")),
+            (std::vector<std::string>{"north|2", "relay|2"}));
+  EXPECT_EQ(Sql(url, "SELECT count(*) FROM message_index")[0][0], "4");
+}
+
 }  // namespace
 }  // namespace corvane::store::test

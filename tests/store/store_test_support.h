@@ -12,6 +12,7 @@
 
 #include "decoding/text_record.h"
 #include "reference/reference_tables.h"
+#include "store/search/query.h"
 #include "store/store.h"
 
 namespace corvane::store::test {
@@ -133,6 +134,41 @@ inline decoding::MessageRecord Message(std::string date, std::string hour, std::
                                        std::string data) {
   return {std::move(date), std::move(hour), "2", std::move(address), std::move(flight), "H1", "5",
           "M01A",          std::move(data)};
+}
+
+// Texts no word index takes whole, then `ordinary` ordinary messages: a word
+// of 2,800 letters (a server's index row holds about 2,700 bytes) and a
+// 3.6 MB text of one run of letters. Gives how many messages were handed over.
+inline int StoreUnindexableThenOrdinary(Database& db, std::int32_t type, const std::string& name, int ordinary = 1000) {
+  db.StoreMessage(type, name,
+                  Message("261207", "100000.000", "F-GKXA", "AF1234", "BEFORE " + std::string(2800, 'W') + " AFTER"));
+  db.StoreMessage(type, name,
+                  Message("261207", "100001.000", "F-GKXA", "AF1234", "START " + std::string(3'600'000, 'X') + " END"));
+  for (int n = 0; n < ordinary; ++n) {
+    db.StoreMessage(type, name, Message("261207", "100002.000", "F-GKXB", "AF1235", "ORDINARY " + std::to_string(n)));
+  }
+  return ordinary + 2;
+}
+
+// After StoreUnindexableThenOrdinary: nothing waits or was refused, the
+// index's limits were said, and the words around what it left out are found
+// but not as neighbours.
+inline void ExpectStoredAndSearchableAroundTheUnindexable(Database& db, std::int32_t type, const std::string& name) {
+  const WriterStatus status = *db.Status(type, name);
+  EXPECT_EQ(status.waiting, 0U);
+  EXPECT_FALSE(status.pendingFile);
+  EXPECT_EQ(status.rejected, 0U) << status.rejection;
+  EXPECT_EQ(status.partlyIndexed, 2U);
+  const auto count = [&](const std::string& text) {
+    const auto parsed = search::ParseQuery(text);
+    return parsed.query ? db.CountMatches(type, name, *parsed.query) : ~0ULL;
+  };
+  EXPECT_EQ(count("BEFORE"), 1U);
+  EXPECT_EQ(count("AFTER"), 1U);
+  EXPECT_EQ(count("START"), 1U);
+  EXPECT_EQ(count("\"BEFORE AFTER\""), 0U);
+  EXPECT_EQ(count("ORDINARY"), 1000U);
+  EXPECT_TRUE(search::ParseQuery(std::string(1001, 'W')).error.has_value());
 }
 
 }  // namespace corvane::store::test

@@ -242,6 +242,46 @@ TEST_F(StoreWriterTest, AStoreLockedWhileItsOlderMessagesAreIndexedLosesNothingA
   EXPECT_EQ(Select(name, "SELECT COUNT(*) FROM MessageWords WHERE MessageWords MATCH 'OLD';").at(0).at(0), "3000");
 }
 
+// Both file layouts store texts no word index takes whole and hold up
+// nothing behind them; the Jet layout's Data column is a memo, as Planes'.
+TEST_F(StoreWriterTest, TextsTheWordIndexCannotTakeWholeHoldUpNothingInEitherFileLayout) {
+  for (const std::int32_t type : {kSqliteStore, kJetStore}) {
+    SCOPED_TRACE(type);
+    Database db(tables);
+    std::string file = "Corvane";
+    db.OpenStore(type, file, progress);
+    const int handed = StoreUnindexableThenOrdinary(db, type, file);
+    ASSERT_TRUE(db.Flush(60s));
+    EXPECT_EQ(Count(file, "Planes"), handed);
+    ExpectStoredAndSearchableAroundTheUnindexable(db, type, file);
+  }
+}
+
+// A pending file replayed after the store took its writes (a crash before
+// the file was cut) stores again only the messages without an identity.
+TEST_F(StoreWriterTest, AReplayedPendingFileStoresEachIdentifiedMessageOnce) {
+  {
+    auto db = Open({});
+    db->SetMessageId("0123456789abcdef-1");
+    db->StoreMessage(kSqliteStore, name, Numbered(1));
+    db->StoreMessage(kSqliteStore, name, Numbered(1));
+    ASSERT_TRUE(db->Flush(5s));
+  }
+  std::string error;
+  ASSERT_TRUE(PendingFile(pending).Append({{StoreOp::Kind::Insert, Numbered(1), {}, {}, "0123456789abcdef-1"},
+                                           {StoreOp::Kind::Insert, Numbered(2), {}, {}, "0123456789abcdef-2"},
+                                           {StoreOp::Kind::Insert, Numbered(3), {}, {}, ""},
+                                           {StoreOp::Kind::Insert, Numbered(3), {}, {}, ""}},
+                                          error))
+      << error;
+  auto db = Open({});
+  ASSERT_TRUE(db->Flush(5s));
+  EXPECT_EQ(StoredTexts(), (std::vector<std::string>{"TEXT 1", "TEXT 2", "TEXT 3", "TEXT 3"}));
+  db->DeletePlane(kSqliteStore, name, "F-GKXA");
+  ASSERT_TRUE(db->Flush(5s));
+  EXPECT_EQ(Count(name, "MessageIdentity"), 0);
+}
+
 TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
   ScratchDir scratch;
   const PendingFile file((scratch / "Corvane.pending.jsonl").string());

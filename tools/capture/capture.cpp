@@ -260,8 +260,11 @@ CaptureRecord FromDumphfdl(const Json& object) {
   return {TimeOfSecUsec(hfdl), CardRecordOf(FromLibacars(acars))};
 }
 
-// The station and hop count of a LiveJSON object. Both are optional: an
-// object without "hops" has still passed the receiver that wrote it.
+// The station, hop count and identity of a LiveJSON object. All are
+// optional: an object without "hops" has still passed the receiver that
+// wrote it. An identity that is no short text is no identity Corvane gives:
+// the message is taken without one rather than lost.
+constexpr std::size_t kLongestMessageId = 64;
 RecordOrigin OriginOf(const Json& object) {
   RecordOrigin origin;
   if (const auto station = object.find("station"); station != object.end() && !station->is_null()) {
@@ -276,6 +279,11 @@ RecordOrigin OriginOf(const Json& object) {
       throw LineError("\"hops\" is not a whole number from 0 to " + std::to_string(std::numeric_limits<int>::max()));
     }
     origin.hops = static_cast<int>(hops->get<std::uint64_t>());
+  }
+  if (const auto id = object.find("id"); id != object.end() && id->is_string()) {
+    if (id->get<std::string>().size() <= kLongestMessageId) {
+      origin.id = id->get<std::string>();
+    }
   }
   return origin;
 }

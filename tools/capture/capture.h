@@ -16,10 +16,12 @@ namespace corvane::capture {
 
 // Where a message relayed by another receiver came from, as its LiveJSON
 // object says: the station that first heard it (UTF-8, empty when the object
-// does not say) and how many receivers it has passed.
+// does not say), how many receivers it has passed, and the identity that
+// station gave it (empty when the object has none).
 struct RecordOrigin {
   std::string station;
   int hops = 1;
+  std::string id = {};
 };
 
 // One record of a capture: when it arrived and the card text record; only

@@ -43,6 +43,9 @@ std::string TextEventFrame(std::string_view record, const std::optional<capture:
   if (origin) {
     items.push_back(origin->station);
     items.push_back(wire::Number(origin->hops));
+    if (!origin->id.empty()) {
+      items.push_back(origin->id);
+    }
   }
   return wire::EncodeFrame(items);
 }
@@ -51,6 +54,7 @@ std::size_t TextEventPayloadSize(std::string_view record, const std::optional<ca
   std::size_t size = 3 * kItemHeader + wire::kEvent.size() + kNewTextData.size() + record.size();
   if (origin) {
     size += 2 * kItemHeader + origin->station.size() + wire::Number(origin->hops).size();
+    size += origin->id.empty() ? 0 : kItemHeader + origin->id.size();
   }
   return size;
 }

@@ -65,9 +65,13 @@ bool Succeeded(const PGresult* result) {
 
 }  // namespace
 
-// SQLSTATE class 22 (data exception: an untranslatable byte, a NUL) and 23
-// (integrity constraint) come from the row itself.
-bool Error::RowRejected() const { return sqlState_.starts_with("22") || sqlState_.starts_with("23"); }
+// SQLSTATE class 22 (data exception: an untranslatable byte, a NUL), 23
+// (integrity constraint) and 54 (a program limit: a value too large for an
+// index row) come from the row itself: the same row fails again at every
+// retry, and retrying it would hold up every message after it.
+bool Error::RowRejected() const {
+  return sqlState_.starts_with("22") || sqlState_.starts_with("23") || sqlState_.starts_with("54");
+}
 
 // Later key words override earlier ones, so the string from the settings
 // may change the time-outs but not the client encoding the bytes rely on.

@@ -365,7 +365,7 @@ IndexValues::IndexValues(const StoreOp& op, const reference::ReferenceTables& ta
           search::NumberText(row.longitude),
           search::NumberText(row.altitudeFt),
           Hex(row.alerts),
-          Joined(search::TextWords(op.record.Data))};
+          Joined(search::IndexedWords(op.record.Data))};
 }
 
 std::string IndexValuesSql(int first) {

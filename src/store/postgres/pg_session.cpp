@@ -19,19 +19,31 @@ constexpr const char* kDelete = "corvane_delete";
 // is UTF-8: it travels as hexadecimal and the server turns it back into text
 // in the database's own encoding. The message's search index row is stored
 // by the same statement, with the row number and station the row got.
+//
+// A message with an identity ($22) first claims it in message_identity,
+// under the row number it is about to get; when another receiver (a relay
+// of the same traffic) or an earlier run claimed it already, nothing is
+// stored. A second receiver claiming it at the same moment waits for the
+// first one's transaction, then finds it claimed.
 std::string InsertSql() {
-  return "WITH stored AS (INSERT INTO Planes (Date,Hour,Mode,Address,Flight,Label,Bloc,Msn,Data,Station) "
-         "VALUES ($1,$2,$3,$4,$5,$6,$7,$8,$9,convert_from(decode($10,'hex'),'UTF8')) RETURNING id, Station) "
+  return "WITH number AS (SELECT nextval(pg_get_serial_sequence('planes', 'id')) AS id), "
+         "claimed AS (INSERT INTO message_identity (message_id, id) SELECT $22::text, number.id FROM number "
+         "WHERE $22::text <> '' ON CONFLICT DO NOTHING RETURNING id), "
+         "stored AS (INSERT INTO Planes (Date,Hour,Mode,Address,Flight,Label,Bloc,Msn,Data,Station,id) "
+         "SELECT $1,$2,$3,$4,$5,$6,$7,$8,$9,convert_from(decode($10,'hex'),'UTF8'), number.id FROM number "
+         "WHERE $22::text = '' OR EXISTS (SELECT 1 FROM claimed) RETURNING id, Station) "
          "INSERT INTO message_index (" +
          std::string(kIndexColumns) + ") SELECT " + IndexValuesSql(11) + ", id, COALESCE(Station, '') FROM stored";
 }
-// An aircraft's messages leave the search index with their rows.
+// An aircraft's messages leave the search index with their rows, and their
+// identities with them.
 constexpr const char* kDeleteSql =
-    "WITH gone AS (DELETE FROM Planes WHERE Address = $1 RETURNING id) "
+    "WITH gone AS (DELETE FROM Planes WHERE Address = $1 RETURNING id), "
+    "forgotten AS (DELETE FROM message_identity WHERE id IN (SELECT id FROM gone)) "
     "DELETE FROM message_index WHERE id IN (SELECT id FROM gone)";
 
 bool SameOp(const StoreOp& a, const StoreOp& b) {
-  return a.kind == b.kind && a.record == b.record && a.station == b.station;
+  return a.kind == b.kind && a.record == b.record && a.station == b.station && a.messageId == b.messageId;
 }
 
 // PostgreSQL text cannot hold a NUL byte, and libpq would cut the value
@@ -112,6 +124,7 @@ void PgSession::Run(const StoreOp& op) {
     const IndexValues index(op, tables_);
     Parameters values{r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data, station};
     values.insert(values.end(), index.text.begin(), index.text.end());
+    values.push_back(op.messageId);
     db_->RunPrepared(kInsert, values);
   }
 }

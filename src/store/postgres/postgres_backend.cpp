@@ -35,15 +35,19 @@ constexpr int kQuickConnectTimeoutSeconds = 2;
 constexpr const char* kStoreLockKey = "67111114118971101";
 constexpr const char* kTakeStoreLock = "SELECT pg_advisory_xact_lock($1::bigint)";
 
-// The SQLite layout, every column TEXT, and Station in Planes.
-constexpr std::array<const char*, 6> kCreateTables = {
+// The SQLite layout, every column TEXT, and Station in Planes; beside it,
+// the identities of the messages stored (each under its Planes row number),
+// so that a message relayed or delivered again is stored once.
+constexpr std::array<const char*, 7> kCreateTables = {
     "CREATE TABLE IF NOT EXISTS Labels(Label TEXT PRIMARY KEY, SMI TEXT, Descr TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS Codes(Code TEXT PRIMARY KEY, Descr TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS Countries(ID TEXT PRIMARY KEY, Country TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS Airports(Airport TEXT PRIMARY KEY, ID TEXT NOT NULL, Descr TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS Planes(Date TEXT, Hour TEXT, Mode TEXT, Address TEXT, Flight TEXT, Label TEXT, "
     "Bloc TEXT, Msn TEXT, Data TEXT, Station TEXT)",
-    "CREATE INDEX IF NOT EXISTS PlanesByAddressDate ON Planes(Address, Date)"};
+    "CREATE INDEX IF NOT EXISTS PlanesByAddressDate ON Planes(Address, Date)",
+    "CREATE TABLE IF NOT EXISTS message_identity(message_id TEXT PRIMARY KEY, id BIGINT NOT NULL)"};
+constexpr const char* kIdentityTableThere = "SELECT to_regclass('message_identity') IS NOT NULL";
 
 constexpr const char* kTablesThere =
     "SELECT to_regclass('labels') IS NOT NULL AND to_regclass('codes') IS NOT NULL AND "
@@ -298,11 +302,12 @@ std::optional<std::uint64_t> PostgresBackend::CountMessages(const std::string& /
 // A server that could not be reached when the store was opened may have
 // no tables yet: they are made here, so that messages are never refused for
 // want of them (the reference tables are filled at the next start). A store
-// made before the search index gets it here too.
+// made before the search index or the message identities gets them here too.
 std::unique_ptr<StoreSession> PostgresBackend::OpenSession(const std::string& /*name*/) {
   try {
     const auto db = Connect(kQuickConnectTimeoutSeconds);
-    if (db->Query(kTablesThere).at(0).at(0) != "t" || !postgres::SearchTablesThere(*db)) {
+    if (db->Query(kTablesThere).at(0).at(0) != "t" || !postgres::SearchTablesThere(*db) ||
+        db->Query(kIdentityTableThere).at(0).at(0) != "t") {
       CreateTablesOn(*db);
     }
   } catch (const std::exception& failure) {

@@ -248,6 +248,11 @@ class Reader {
     if (term.words.empty()) {
       Fail("\"" + std::string(text) + "\" has no letters or digits to search for", column);
     }
+    for (const std::string& word : term.words) {
+      if (word.size() > kLongestIndexedWord) {
+        Fail("a word longer than " + std::to_string(kLongestIndexedWord) + " characters cannot be searched", column);
+      }
+    }
   }
 
   void FieldTerm(std::string_view name, std::string_view value, std::size_t column, Term& term) {
@@ -361,6 +366,33 @@ std::vector<std::string> TextWords(std::string_view text) {
     }
   }
   return words;
+}
+
+std::string_view IndexedPart(std::string_view text) { return text.substr(0, kIndexedTextBytes); }
+
+std::vector<std::string> IndexedWords(std::string_view text) {
+  std::vector<std::string> words = TextWords(IndexedPart(text));
+  for (std::string& word : words) {
+    if (word.size() > kLongestIndexedWord) {
+      word.clear();
+    }
+  }
+  return words;
+}
+
+std::optional<std::string> PartLeftOutOfIndex(std::string_view text) {
+  if (text.size() > kIndexedTextBytes) {
+    return "a message text of " + std::to_string(text.size()) + " bytes; only its first " +
+           std::to_string(kIndexedTextBytes) + " can be searched";
+  }
+  std::size_t run = 0;
+  for (const char c : text) {
+    run = IsWordByte(c) ? run + 1 : 0;
+    if (run > kLongestIndexedWord) {
+      return "a word longer than " + std::to_string(kLongestIndexedWord) + " characters, which cannot be searched";
+    }
+  }
+  return std::nullopt;
 }
 
 std::string IndexText(std::string_view text) {

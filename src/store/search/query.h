@@ -80,6 +80,25 @@ constexpr bool IsWordByte(char c) {
 // ASCII letters upper case. Every other byte separates words.
 std::vector<std::string> TextWords(std::string_view text);
 
+// What the search index keeps of a text: the words of its first
+// kIndexedTextBytes bytes, each word up to kLongestIndexedWord bytes. A
+// message longer, or a word longer, is still stored whole; only the search
+// cannot find that part of it (a server's word index takes a word of at
+// most about 2,700 bytes, and a text of megabytes would be a million words).
+constexpr std::size_t kIndexedTextBytes = 65536;
+constexpr std::size_t kLongestIndexedWord = 1000;
+
+// The part of a text the search index reads.
+std::string_view IndexedPart(std::string_view text);
+
+// TextWords of IndexedPart, with each word longer than kLongestIndexedWord
+// replaced by an empty word: it keeps its place, so that the words on either
+// side of it are not taken for neighbours, and no search word matches it.
+std::vector<std::string> IndexedWords(std::string_view text);
+
+// Why the search index leaves part of a text out; nothing when it keeps all.
+std::optional<std::string> PartLeftOutOfIndex(std::string_view text);
+
 // Text for a full-text index: every byte that is not a word byte replaced
 // by a space, letters upper case, so that any index splitting at spaces
 // finds exactly TextWords.

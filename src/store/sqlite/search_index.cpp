@@ -252,8 +252,8 @@ void SearchIndexWriter::InsertRow(std::string_view id, const StoreOp& op) {
   insertWords_->Run({id, op.record.Data});
 }
 
-void SearchIndexWriter::Inserted(const StoreOp& op) {
-  InsertRow(std::to_string(sqlite3_last_insert_rowid(db_.handle())), op);
+void SearchIndexWriter::Inserted(std::string_view row, const StoreOp& op) {
+  InsertRow(row, op);
 }
 
 void SearchIndexWriter::Deleting(std::string_view address) {

@@ -33,8 +33,8 @@ class SearchIndexWriter {
   explicit SearchIndexWriter(Connection& db);
   ~SearchIndexWriter();
 
-  // After the message's Planes row was inserted (the connection's last row).
-  void Inserted(const StoreOp& op);
+  // After the message's Planes row was inserted under the row number row.
+  void Inserted(std::string_view row, const StoreOp& op);
   // Before the aircraft's Planes rows are deleted.
   void Deleting(std::string_view address);
   // Indexes up to `rows` messages stored before the index existed; where

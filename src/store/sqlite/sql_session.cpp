@@ -15,12 +15,24 @@ bool RowIsRejected(int code) {
          primary == SQLITE_RANGE;
 }
 
+// Beside the described tables: the identities of the messages stored, each
+// under its Planes row, so that a message that comes again (a pending file
+// replayed after its writes were taken but before it was cut) is stored once.
+constexpr const char* kCreateIdentities =
+    "CREATE TABLE IF NOT EXISTS MessageIdentity(MessageId TEXT PRIMARY KEY, Id INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS MessageIdentityById ON MessageIdentity(Id);";
+constexpr const char* kFindIdentity = "SELECT 1 FROM MessageIdentity WHERE MessageId = ?1;";
+constexpr const char* kKeepIdentity = "INSERT INTO MessageIdentity(MessageId, Id) VALUES (?1, ?2);";
+constexpr const char* kForgetIdentities =
+    "DELETE FROM MessageIdentity WHERE Id IN (SELECT rowid FROM Planes WHERE Address = ?1);";
+
 }  // namespace
 
 SqlSession::SqlSession(const std::string& path, WriteStatements statements) : statements_(statements) {
   try {
     db_ = std::make_unique<Connection>(path, Connection::OpenMode::Existing, kWriterBusyTimeoutMs);
     EnsureSearchTables(*db_);
+    db_->ExecuteScript(kCreateIdentities);
     index_ = std::make_unique<SearchIndexWriter>(*db_);
   } catch (const Error& failure) {
     throw WriteRefused(failure.what());
@@ -48,13 +60,18 @@ std::optional<std::string> SqlSession::Apply(const StoreOp& op) {
         delete_ = std::make_unique<Connection::Prepared>(*db_, statements_.deletePlane);
       }
       index_->Deleting(r.Address);
+      db_->Execute(kForgetIdentities, {r.Address});
       delete_->Run({r.Address});
-    } else {
+    } else if (!StoredAlready(op)) {
       if (!insert_) {
         insert_ = std::make_unique<Connection::Prepared>(*db_, statements_.insertMessage);
       }
       insert_->Run({r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data});
-      index_->Inserted(op);
+      const std::string row = std::to_string(sqlite3_last_insert_rowid(db_->handle()));
+      index_->Inserted(row, op);
+      if (!op.messageId.empty()) {
+        db_->Execute(kKeepIdentity, {op.messageId, row});
+      }
     }
   } catch (const Error& failure) {
     if (!RowIsRejected(failure.code())) {
@@ -63,6 +80,10 @@ std::optional<std::string> SqlSession::Apply(const StoreOp& op) {
     return failure.what();
   }
   return std::nullopt;
+}
+
+bool SqlSession::StoredAlready(const StoreOp& op) {
+  return !op.messageId.empty() && !db_->Query(kFindIdentity, {op.messageId}).empty();
 }
 
 void SqlSession::Commit() {

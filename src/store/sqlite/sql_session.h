@@ -38,6 +38,8 @@ class SqlSession : public StoreSession {
 
  private:
   [[noreturn]] void Refuse(const Error& failure);
+  // The message has an identity the store holds already.
+  bool StoredAlready(const StoreOp& op);
 
   std::unique_ptr<Connection> db_;
   // Prepared on first use, kept with the connection.
