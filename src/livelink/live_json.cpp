@@ -81,8 +81,7 @@ void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decod
                     std::string& out) {
   const bool alerts = origin.alerts != nullptr && !origin.alerts->empty();
   std::size_t room = RecordRoom(record) + 4 * kMemberRoom + StringRoom(origin.station) + StringRoom(origin.id) +
-                     kNumberRoom +
-                     (decoding != nullptr ? kMemberRoom + readable::JsonRoom(*decoding) : 0);
+                     kNumberRoom + (decoding != nullptr ? kMemberRoom + readable::JsonRoom(*decoding) : 0);
   if (alerts) {
     for (const std::string& entry : *origin.alerts) {
       room += StringRoom(entry) + 1;

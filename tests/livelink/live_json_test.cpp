@@ -63,7 +63,8 @@ TEST(LiveJson, EveryByteAndEveryFieldSurvivesAJsonParser) {
   // A receiver fed from another's MQTT topic rebuilds the same card record,
   // and knows where it came from.
   std::string error;
-  const auto back = capture::ParseCaptureLine(LiveJson(record, decoding, {"north", 2, nullptr, "0123456789abcdef-42"}), error);
+  const auto back =
+      capture::ParseCaptureLine(LiveJson(record, decoding, {"north", 2, nullptr, "0123456789abcdef-42"}), error);
   ASSERT_TRUE(back) << error;
   EXPECT_EQ(back->txt, "M=2  ADDR=.N123UA TA=! ML=_\x7F B=3 MSN=M01A FID=UA0001\r\n" + record.Data);
   ASSERT_TRUE(back->origin);

@@ -240,9 +240,9 @@ TEST_F(StationNetwork, ServerAndBrokerStoppedForThirtySecondsUnderTrafficLoseNot
 TEST_F(StationNetwork, ARelayIntoTheSameStoreAndARedeliveryAddNoRow) {
   const QString broker = QString::fromStdString(broker_.Url());
   const QString database = QString::fromStdString(url_);
-  programs_.StartReceiver(
-      "relay", {"--mqtt-in", broker, "--mqtt-in-topic", "corvane/+/messages", "--mqtt-in-max-hops", "1"},
-      {"--database", "4", "--database-url", database, "--station", "relay"});
+  programs_.StartReceiver("relay",
+                          {"--mqtt-in", broker, "--mqtt-in-topic", "corvane/+/messages", "--mqtt-in-max-hops", "1"},
+                          {"--database", "4", "--database-url", database, "--station", "relay"});
   const auto publish = [&](const QString& object) {
     QProcess::execute("mosquitto_pub", {"-h", "127.0.0.1", "-p", QString::number(broker_.Port()), "-t",
                                         "corvane/elsewhere/messages", "-q", "1", "-m", object});

@@ -99,8 +99,8 @@ TEST_F(StoreFiles, SqliteTablesAreThoseOfTheFiveCreateStatements) {
   EXPECT_EQ(RowLines(Select("Corvane.db",
                             "SELECT name FROM sqlite_master WHERE type = 'table' AND (name LIKE 'Message%'"
                             " OR name = 'SearchState') ORDER BY name;")),
-            (std::vector<std::string>{"MessageIdentity", "MessageIndex", "MessageWords", "MessageWords_config", "MessageWords_data",
-                                      "MessageWords_docsize", "MessageWords_idx", "SearchState"}));
+            (std::vector<std::string>{"MessageIdentity", "MessageIndex", "MessageWords", "MessageWords_config",
+                                      "MessageWords_data", "MessageWords_docsize", "MessageWords_idx", "SearchState"}));
 }
 
 std::vector<std::string> ColumnsOf(const std::string& table) {

@@ -252,9 +252,7 @@ void SearchIndexWriter::InsertRow(std::string_view id, const StoreOp& op) {
   insertWords_->Run({id, op.record.Data});
 }
 
-void SearchIndexWriter::Inserted(std::string_view row, const StoreOp& op) {
-  InsertRow(row, op);
-}
+void SearchIndexWriter::Inserted(std::string_view row, const StoreOp& op) { InsertRow(row, op); }
 
 void SearchIndexWriter::Deleting(std::string_view address) {
   db_.Execute(kDeleteWords, {address});
