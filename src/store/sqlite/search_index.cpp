@@ -94,23 +94,28 @@ class SqlOfQuery {
  public:
   explicit SqlOfQuery(const search::Query& query) {
     std::string match;
-    std::string excludedMatch;
+    std::string excluded;
     for (const Term& term : query.terms) {
-      if (term.kind == TermKind::kWords) {
-        AddPhrase(term, match, excludedMatch);
-      } else {
+      if (term.kind != TermKind::kWords) {
         AddCondition(term);
+      } else if (term.excluded) {
+        excluded += (excluded.empty() ? "" : " OR ") + Phrase(term);
+      } else {
+        match += (match.empty() ? "" : " AND ") + Phrase(term);
       }
     }
+    // A message is left out when it has any one of the excluded phrases, so
+    // they are looked up together as one OR.
     if (!match.empty()) {
-      where_ = " WHERE MessageWords MATCH " + Parameter(match + excludedMatch) + where_;
+      const std::string without = excluded.empty() ? "" : " NOT (" + excluded + ")";
+      where_ = " WHERE MessageWords MATCH " + Parameter(match + without) + where_;
       order_ = "f.rowid";
     } else {
-      if (!excludedMatch.empty()) {
+      if (!excluded.empty()) {
         // No word to look up: the excluded words are looked up instead, and
         // their messages left out.
-        where_ += " AND m.Id NOT IN (SELECT rowid FROM MessageWords WHERE MessageWords MATCH " +
-                  Parameter(excludedMatch.substr(5)) + ")";
+        where_ +=
+            " AND m.Id NOT IN (SELECT rowid FROM MessageWords WHERE MessageWords MATCH " + Parameter(excluded) + ")";
       }
       where_ = " WHERE 1" + where_;
       order_ = "m.Id";
@@ -136,14 +141,6 @@ class SqlOfQuery {
   [[nodiscard]] Parameters Values() const { return {values_.begin(), values_.end()}; }
 
  private:
-  static void AddPhrase(const Term& term, std::string& match, std::string& excludedMatch) {
-    if (term.excluded) {
-      excludedMatch += " NOT " + Phrase(term);
-    } else {
-      match += (match.empty() ? "" : " AND ") + Phrase(term);
-    }
-  }
-
   void AddCondition(const Term& term) {
     const std::string condition = Condition(term);
     (term.kind == TermKind::kAddress ? planes_ : fields_) = true;
