@@ -92,7 +92,7 @@ std::string Phrase(const Term& term) {
 // FTS5 table leading when the query has words to look up.
 class SqlOfQuery {
  public:
-  explicit SqlOfQuery(const search::Query& query) {
+  explicit SqlOfQuery(const search::Query& query) : ownStation_(query.ownStation) {
     std::string match;
     std::string excluded;
     for (const Term& term : query.terms) {
@@ -159,8 +159,11 @@ class SqlOfQuery {
         return "m.Label = " + Parameter(term.value);
       case TermKind::kKind:
         return "m.Kind IS " + Parameter(term.value);
-      case TermKind::kStation:
-        return "m.Station = " + Parameter(term.value);
+      case TermKind::kStation: {
+        const std::string named = Parameter(term.value);
+        return search::FindsUnnamedStation(term, ownStation_) ? "m.Station IN (" + named + ", '')"
+                                                              : "m.Station = " + named;
+      }
       case TermKind::kFrom:
         return "m.Utc >= CAST(" + Parameter(std::to_string(term.time)) + " AS INTEGER)";
       case TermKind::kTo:
@@ -192,6 +195,7 @@ class SqlOfQuery {
     return from;
   }
 
+  std::string ownStation_;
   bool words_ = false;   // words to look up in the text index
   bool fields_ = false;  // conditions on MessageIndex
   bool planes_ = false;  // conditions on Planes
