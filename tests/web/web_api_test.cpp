@@ -1,6 +1,7 @@
 // The page's API over a real SQLite store: a click on a bar of the station
 // or label chart (the query the page makes of its key) finds what the bar
-// counts.
+// counts, and a stored readable decoding or alerts text that does not parse
+// is left out of an answer, which stays JSON.
 #include "web/web_api.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "../store/store_test_support.h"
 #include "decoding/text_record.h"
 #include "decoding/utc_clock.h"
+#include "store/search/hit_json.h"
 
 namespace corvane::web {
 namespace {
@@ -83,6 +85,30 @@ TEST_F(WebApi, EachStationAndLabelBarFindsTheMessagesItCounts) {
                                                         {"station:\"Z\xC3\xBCrich\"", 1},
                                                         {"label:\"H1\"", 2},
                                                         {"label:\"_\x7F\"", 2}}));
+}
+
+TEST_F(WebApi, AStoredTextThatDoesNotParseIsLeftOutAndTheAnswerStaysJson) {
+  Store("H1", "POS N35");
+  Store("H1", "POS N36");
+  ASSERT_TRUE(database_.Flush(std::chrono::seconds(5)));
+  ASSERT_TRUE(store::test::Exec(name_,
+                                "UPDATE MessageIndex SET Readable = '{\"broken', Alerts = '[1,' WHERE Id = 1;"
+                                "UPDATE MessageIndex SET Alerts = '[\"POS\"]' WHERE Id = 2;"));
+
+  const Json found = Asked(sources_, "/api/search", "POS");
+  ASSERT_FALSE(found.is_discarded());
+  ASSERT_EQ(found.at("hits").size(), 2U);
+  EXPECT_EQ(found["hits"][0].at("alerts"), Json::array({"POS"}));
+  EXPECT_FALSE(found["hits"][1].contains("readable") || found["hits"][1].contains("alerts"));
+
+  // The one writer of a hit for corvane-search and the Search window's export.
+  store::search::SearchHit hit;
+  hit.readable = "{\"broken";
+  hit.alerts = "[\"POS\"]";
+  const Json line = Json::parse(store::search::HitJsonLine(hit), nullptr, false);
+  ASSERT_FALSE(line.is_discarded());
+  EXPECT_FALSE(line.contains("readable"));
+  EXPECT_EQ(line.at("alerts"), Json::array({"POS"}));
 }
 
 }  // namespace
