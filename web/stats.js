@@ -37,8 +37,10 @@
     return period === 'today' ? hour + ':00' : key.slice(5, 10) + ' ' + hour + 'h';
   }
 
+  // A key as the value of a field term: bare when it is only letters, digits and "_.-", else in quotes
+  // with every character kept (a label's space or DEL is part of it, so nothing is trimmed).
   function quoted(value) {
-    return /^[A-Za-z0-9_.\-]+$/.test(value) ? value : '"' + value.replace(/"/g, '') + '"';
+    return /^[A-Za-z0-9_.\-]+$/.test(value) ? value : '"' + value + '"';
   }
 
   function periodTerms() {
@@ -55,8 +57,9 @@
       if (!/^\d{4}-\d{2}-\d{2}T\d{2}$/.test(key)) return '';
       return 'from:' + key + ':00 to:' + key + ':59';
     }
-    if (!key.trim() || !TERMS[series]) return '';
-    return TERMS[series] + quoted(key.trim()) + ' ' + periodTerms();
+    // An empty key (no kind) has no term, and the query language cannot hold a quote inside quotes.
+    if (!key || key.includes('"') || !TERMS[series]) return '';
+    return TERMS[series] + quoted(key) + ' ' + periodTerms();
   }
 
   function chartOptions(series, horizontal) {

@@ -416,7 +416,7 @@ void MainWindow::OpenSearchWindow() {
       } else if (!Receiver().HasStore()) {
         target.why = "No store is open, so there is nothing to search (the configuration dialog chooses one).";
       } else {
-        target = {&receiver_->Store(), DBType(), Path().DBName, {}};
+        target = {&receiver_->Store(), DBType(), Path().DBName, {}, Receiver().Station()};
       }
       return target;
     };

@@ -127,6 +127,8 @@ void SearchWindow::StartSearch() {
     failure_ = target_.why;
   } else {
     query_ = parsed.query;
+    search::StationNamesAsUtf8(*query_);
+    query_->ownStation = target_.ownStation;
     AskForPage(std::nullopt);
     AskForCount(*query_);
   }

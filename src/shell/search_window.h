@@ -31,6 +31,8 @@ struct SearchTarget {
   std::int32_t type = 0;
   std::string name;
   QString why;  // when database is null
+  // This receiver's station name (search::Query::ownStation).
+  std::string ownStation;
 };
 
 struct SearchWindowHooks {

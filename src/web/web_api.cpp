@@ -28,8 +28,9 @@ std::optional<long long> NumberParameter(const QUrlQuery& query, const char* nam
   return ok ? std::optional<long long>(value) : std::nullopt;
 }
 
-// The query a browser typed (UTF-8) read as the card's bytes, or why not.
-std::variant<search::Query, HttpAnswer> QueryOf(const std::string& typed) {
+// The query a browser typed (UTF-8) read as the card's bytes, or why not;
+// its station: terms find this receiver's own messages under ownStation.
+std::variant<search::Query, HttpAnswer> QueryOf(const std::string& typed, const std::string& ownStation) {
   if (typed.empty()) {
     return ErrorAnswer(400, "Type a query: words, \"phrases\", flight:, tail:, label:, kind:, from:, to: ...");
   }
@@ -42,6 +43,8 @@ std::variant<search::Query, HttpAnswer> QueryOf(const std::string& typed) {
     return ErrorAnswer(400,
                        "The query cannot be read: " + decoding::Latin1ToUtf8(search::DescribeError(*parsed.error)));
   }
+  search::StationNamesAsUtf8(*parsed.query);
+  parsed.query->ownStation = ownStation;
   return std::move(*parsed.query);
 }
 
@@ -55,8 +58,9 @@ HttpAnswer Answering(Call call) {
   }
 }
 
-std::variant<HttpAnswer, StoreWork> Search(const QUrlQuery& query, const StoreAccess& store) {
-  auto parsed = QueryOf(Parameter(query, "q"));
+std::variant<HttpAnswer, StoreWork> Search(const QUrlQuery& query, const StoreAccess& store,
+                                           const WebSources& sources) {
+  auto parsed = QueryOf(Parameter(query, "q"), sources.station());
   if (auto* error = std::get_if<HttpAnswer>(&parsed)) {
     return *error;
   }
@@ -70,8 +74,8 @@ std::variant<HttpAnswer, StoreWork> Search(const QUrlQuery& query, const StoreAc
   });
 }
 
-std::variant<HttpAnswer, StoreWork> Count(const QUrlQuery& query, const StoreAccess& store) {
-  auto parsed = QueryOf(Parameter(query, "q"));
+std::variant<HttpAnswer, StoreWork> Count(const QUrlQuery& query, const StoreAccess& store, const WebSources& sources) {
+  auto parsed = QueryOf(Parameter(query, "q"), sources.station());
   if (auto* error = std::get_if<HttpAnswer>(&parsed)) {
     return *error;
   }
@@ -83,7 +87,8 @@ std::variant<HttpAnswer, StoreWork> Count(const QUrlQuery& query, const StoreAcc
 
 // An aircraft's day is the search "tail:ADDRESS from:DAY to:DAY", the
 // address and day checked first so that nothing else can be slipped in.
-std::variant<HttpAnswer, StoreWork> AircraftDay(const QUrlQuery& query, const StoreAccess& store) {
+std::variant<HttpAnswer, StoreWork> AircraftDay(const QUrlQuery& query, const StoreAccess& store,
+                                                const WebSources& sources) {
   const std::string tail = Parameter(query, "tail");
   const std::string day = Parameter(query, "day");
   const bool tailOk =
@@ -98,7 +103,7 @@ std::variant<HttpAnswer, StoreWork> AircraftDay(const QUrlQuery& query, const St
   QUrlQuery asSearch;
   asSearch.addQueryItem(QStringLiteral("q"), QString::fromStdString("tail:" + tail + " from:" + day + " to:" + day));
   asSearch.addQueryItem(QStringLiteral("limit"), QString::number(kLargestPage));
-  return Search(asSearch, store);
+  return Search(asSearch, store, sources);
 }
 
 search::UtcMillis NowMillis() {
@@ -110,7 +115,8 @@ constexpr search::UtcMillis kDay = 86'400'000;
 constexpr std::size_t kMostPositions = 20'000;
 constexpr std::size_t kTopAircraft = 20;
 
-std::variant<HttpAnswer, StoreWork> Positions(const QUrlQuery& query, const StoreAccess& store) {
+std::variant<HttpAnswer, StoreWork> Positions(const QUrlQuery& query, const StoreAccess& store,
+                                              const WebSources& /*sources*/) {
   const auto since = NumberParameter(query, "since");
   if (!since) {
     return ErrorAnswer(400, "Give since=SECONDS (UTC, since 1970)");
@@ -177,20 +183,20 @@ std::variant<HttpAnswer, StoreWork> RouteApi(const QString& path, const QUrlQuer
   if (path == QStringLiteral("/api/airports") && sources.tables != nullptr) {
     return JsonAnswer(200, AirportsJson(*sources.tables));
   }
-  using Route = std::variant<HttpAnswer, StoreWork> (*)(const QUrlQuery&, const StoreAccess&);
+  using Route = std::variant<HttpAnswer, StoreWork> (*)(const QUrlQuery&, const StoreAccess&, const WebSources&);
   static const std::map<QString, Route> kStoreRoutes = {{QStringLiteral("/api/search"), &Search},
                                                         {QStringLiteral("/api/count"), &Count},
                                                         {QStringLiteral("/api/aircraft"), &AircraftDay},
-                                                        {QStringLiteral("/api/positions"), &Positions}};
+                                                        {QStringLiteral("/api/positions"), &Positions},
+                                                        {QStringLiteral("/api/stats"), &Statistics}};
   const auto route = kStoreRoutes.find(path);
-  const bool statistics = path == QStringLiteral("/api/stats");
-  if (route == kStoreRoutes.end() && !statistics) {
+  if (route == kStoreRoutes.end()) {
     return ErrorAnswer(404, "No such API path");
   }
   if (store.database == nullptr) {
     return ErrorAnswer(503, store.why.empty() ? "No store is open" : store.why);
   }
-  return statistics ? Statistics(query, store, sources) : route->second(query, store);
+  return route->second(query, store, sources);
 }
 
 }  // namespace corvane::web

@@ -6,6 +6,7 @@
 
 #include "decoding/latin1_text.h"
 #include "reference/airport_positions.h"
+#include "store/search/hit_json.h"
 
 namespace corvane::web {
 
@@ -33,12 +34,8 @@ Json MessageOfHit(const store::search::SearchHit& hit) {
       {"id", hit.id},           {"utc", hit.utc / 1000},    {"mode", text(r.Mode)},   {"address", text(r.Address)},
       {"label", text(r.Label)}, {"block", text(r.Bloc)},    {"msn", text(r.Msn)},     {"flight", text(r.Flight)},
       {"text", text(r.Data)},   {"time", IsoTime(hit.utc)}, {"station", hit.station}, {"kind", hit.kind}};
-  if (!hit.alerts.empty()) {
-    message["alerts"] = Json::parse(hit.alerts, nullptr, false);
-  }
-  if (!hit.readable.empty()) {
-    message["readable"] = Json::parse(hit.readable, nullptr, false);
-  }
+  store::search::PutStoredJson(message, "alerts", hit.alerts);
+  store::search::PutStoredJson(message, "readable", hit.readable);
   return message;
 }
 

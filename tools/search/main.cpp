@@ -154,9 +154,11 @@ int main(int argc, char** argv) {
     std::cerr << "corvane-search: the query cannot be read: " << store::search::DescribeError(*parsed.error) << '\n';
     return 2;
   }
+  store::search::Query query = *parsed.query;
+  query.ownStation = options->station;  // this receiver's own messages are found under its name
   const auto backend = BackendFor(*options);
   try {
-    return Search(*options, *backend, *parsed.query);
+    return Search(*options, *backend, query);
   } catch (const store::search::SearchFailed& failure) {
     std::cerr << "corvane-search: cannot search " << options->store << ": " << failure.what() << '\n';
     return 1;

@@ -129,7 +129,7 @@ search::IndexProgress ProgressOf(const StateValues& state) {
 // the GIN index; a term of several words must also find them in order.
 class SqlOfQuery {
  public:
-  explicit SqlOfQuery(const search::Query& query) {
+  explicit SqlOfQuery(const search::Query& query) : ownStation_(query.ownStation) {
     for (const Term& term : query.terms) {
       const std::string condition = Condition(term);
       where_ += term.excluded ? " AND NOT (" + condition + ")" : " AND " + condition;
@@ -198,8 +198,11 @@ class SqlOfQuery {
         return "m.label = " + Parameter(term.value);
       case TermKind::kKind:
         return "m.kind = " + Parameter(term.value);
-      case TermKind::kStation:
-        return "m.station = " + Utf8FromHex(Parameter(Hex(term.value)));
+      case TermKind::kStation: {
+        const std::string named = Utf8FromHex(Parameter(Hex(term.value)));
+        return search::FindsUnnamedStation(term, ownStation_) ? "m.station IN (" + named + ", '')"
+                                                              : "m.station = " + named;
+      }
       case TermKind::kFrom:
         return "m.utc >= " + Parameter(std::to_string(term.time)) + "::bigint";
       case TermKind::kTo:
@@ -225,6 +228,7 @@ class SqlOfQuery {
     return "$" + std::to_string(values_.size());
   }
 
+  std::string ownStation_;
   std::string where_;
   std::vector<std::string> values_;
   bool findsWords_ = false;

@@ -19,13 +19,21 @@ std::string HitJsonLine(const SearchHit& hit) {
     line[name] = decoding::Latin1ToUtf8(*value);
   }
   line["Station"] = hit.station;
-  if (!hit.readable.empty()) {
-    line["readable"] = Json::parse(hit.readable, nullptr, false);
-  }
-  if (!hit.alerts.empty()) {
-    line["alerts"] = Json::parse(hit.alerts, nullptr, false);
-  }
+  PutStoredJson(line, "readable", hit.readable);
+  PutStoredJson(line, "alerts", hit.alerts);
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void PutStoredJson(nlohmann::json& object, const char* key, const std::string& text) {
+  if (text.empty()) {
+    return;
+  }
+  // Parsed without exceptions: a text that does not parse comes back as a
+  // "discarded" value, which would dump as no JSON at all.
+  nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+  if (!value.is_discarded()) {
+    object[key] = std::move(value);
+  }
 }
 
 }  // namespace corvane::store::search

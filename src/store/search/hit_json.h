@@ -3,6 +3,7 @@
 // stored columns, the station, the readable decoding and the alerts.
 #pragma once
 
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 
 #include "store/search/search.h"
@@ -15,5 +16,10 @@ namespace corvane::store::search {
 // Texts carry each card byte as the code point of the same value;
 // "readable" and "alerts" are there only when the hit has them.
 std::string HitJsonLine(const SearchHit& hit);
+
+// Puts a JSON text the index keeps beside a message ("readable", "alerts")
+// into an answer under `key`. A text that is empty or does not parse (a
+// damaged row) is left out, so that it never spoils the answer around it.
+void PutStoredJson(nlohmann::json& object, const char* key, const std::string& text);
 
 }  // namespace corvane::store::search

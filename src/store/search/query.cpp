@@ -8,6 +8,8 @@
 #include <chrono>
 #include <utility>
 
+#include "decoding/latin1_text.h"
+
 namespace corvane::store::search {
 
 namespace {
@@ -344,6 +346,14 @@ ParsedQuery ParseQuery(std::string_view text) {
             QueryError{"the query is longer than " + std::to_string(kMaxQueryLength) + " characters", kMaxQueryLength}};
   }
   return Reader(text).Read();
+}
+
+void StationNamesAsUtf8(Query& query) {
+  for (Term& term : query.terms) {
+    if (term.kind == TermKind::kStation) {
+      term.value = decoding::Latin1ToUtf8(term.value);
+    }
+  }
 }
 
 std::string DescribeError(const QueryError& error) {

@@ -46,7 +46,19 @@ struct Term {
 
 struct Query {
   std::vector<Term> terms;
+  // This receiver's station name, given by whoever asks (never typed). A
+  // store keeps this receiver's own messages without a station (a store file
+  // is one receiver's alone, and its name may change in the settings while
+  // the file stays), and the charts show that empty station under this
+  // name; so a station: term naming it also finds the messages kept without
+  // one, and a click on the chart finds what it counts.
+  std::string ownStation;
 };
+
+// Whether a station: term also finds the messages kept without a station.
+inline bool FindsUnnamedStation(const Term& term, std::string_view ownStation) {
+  return term.kind == TermKind::kStation && !ownStation.empty() && term.value == ownStation;
+}
 
 // A query that cannot be read: what is wrong, and where (0-based column).
 struct QueryError {
@@ -65,6 +77,10 @@ constexpr std::size_t kMaxQueryLength = 4096;
 // Reads a query. An empty query (or one of only "AND") is an error too:
 // it would ask for everything.
 ParsedQuery ParseQuery(std::string_view text);
+
+// A query typed as text is read as the card's bytes (Latin-1), while station
+// names are UTF-8: turns the station: values of such a query into UTF-8.
+void StationNamesAsUtf8(Query& query);
 
 // "column 12: unknown field "foo:"" style text of an error.
 std::string DescribeError(const QueryError& error);

@@ -92,25 +92,30 @@ std::string Phrase(const Term& term) {
 // FTS5 table leading when the query has words to look up.
 class SqlOfQuery {
  public:
-  explicit SqlOfQuery(const search::Query& query) {
+  explicit SqlOfQuery(const search::Query& query) : ownStation_(query.ownStation) {
     std::string match;
-    std::string excludedMatch;
+    std::string excluded;
     for (const Term& term : query.terms) {
-      if (term.kind == TermKind::kWords) {
-        AddPhrase(term, match, excludedMatch);
-      } else {
+      if (term.kind != TermKind::kWords) {
         AddCondition(term);
+      } else if (term.excluded) {
+        excluded += (excluded.empty() ? "" : " OR ") + Phrase(term);
+      } else {
+        match += (match.empty() ? "" : " AND ") + Phrase(term);
       }
     }
+    // A message is left out when it has any one of the excluded phrases, so
+    // they are looked up together as one OR.
     if (!match.empty()) {
-      where_ = " WHERE MessageWords MATCH " + Parameter(match + excludedMatch) + where_;
+      const std::string without = excluded.empty() ? "" : " NOT (" + excluded + ")";
+      where_ = " WHERE MessageWords MATCH " + Parameter(match + without) + where_;
       order_ = "f.rowid";
     } else {
-      if (!excludedMatch.empty()) {
+      if (!excluded.empty()) {
         // No word to look up: the excluded words are looked up instead, and
         // their messages left out.
-        where_ += " AND m.Id NOT IN (SELECT rowid FROM MessageWords WHERE MessageWords MATCH " +
-                  Parameter(excludedMatch.substr(5)) + ")";
+        where_ +=
+            " AND m.Id NOT IN (SELECT rowid FROM MessageWords WHERE MessageWords MATCH " + Parameter(excluded) + ")";
       }
       where_ = " WHERE 1" + where_;
       order_ = "m.Id";
@@ -136,14 +141,6 @@ class SqlOfQuery {
   [[nodiscard]] Parameters Values() const { return {values_.begin(), values_.end()}; }
 
  private:
-  static void AddPhrase(const Term& term, std::string& match, std::string& excludedMatch) {
-    if (term.excluded) {
-      excludedMatch += " NOT " + Phrase(term);
-    } else {
-      match += (match.empty() ? "" : " AND ") + Phrase(term);
-    }
-  }
-
   void AddCondition(const Term& term) {
     const std::string condition = Condition(term);
     (term.kind == TermKind::kAddress ? planes_ : fields_) = true;
@@ -162,8 +159,11 @@ class SqlOfQuery {
         return "m.Label = " + Parameter(term.value);
       case TermKind::kKind:
         return "m.Kind IS " + Parameter(term.value);
-      case TermKind::kStation:
-        return "m.Station = " + Parameter(term.value);
+      case TermKind::kStation: {
+        const std::string named = Parameter(term.value);
+        return search::FindsUnnamedStation(term, ownStation_) ? "m.Station IN (" + named + ", '')"
+                                                              : "m.Station = " + named;
+      }
       case TermKind::kFrom:
         return "m.Utc >= CAST(" + Parameter(std::to_string(term.time)) + " AS INTEGER)";
       case TermKind::kTo:
@@ -195,6 +195,7 @@ class SqlOfQuery {
     return from;
   }
 
+  std::string ownStation_;
   bool words_ = false;   // words to look up in the text index
   bool fields_ = false;  // conditions on MessageIndex
   bool planes_ = false;  // conditions on Planes
