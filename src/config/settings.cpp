@@ -225,6 +225,8 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.AlertSound = ReadSetting(appName, kAlertSound, 0);
   settings.HttpAddress = ReadUtf8Setting(appName, kHttpAddress, "");
   settings.HttpTokenFile = ReadUtf8Setting(appName, kHttpTokenFile, "");
+  settings.HttpCertificate = ReadUtf8Setting(appName, kHttpCertificate, "");
+  settings.HttpKey = ReadUtf8Setting(appName, kHttpKey, "");
   return settings;
 }
 

@@ -50,6 +50,10 @@ inline constexpr std::string_view kAlertSound = "AlertSound";
 // show (needed for any address but loopback; set by hand only).
 inline constexpr std::string_view kHttpAddress = "HttpAddress";
 inline constexpr std::string_view kHttpTokenFile = "HttpTokenFile";
+// The page over HTTPS: the certificate file (PEM) and its key file (PEM);
+// both empty: plain HTTP (set by hand only).
+inline constexpr std::string_view kHttpCertificate = "HttpCertificate";
+inline constexpr std::string_view kHttpKey = "HttpKey";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -141,6 +145,9 @@ struct Settings {
   // Both default to empty (no web page, no token); see kHttpAddress.
   std::string HttpAddress;
   std::string HttpTokenFile;
+  // Both default to empty (plain HTTP); see kHttpCertificate.
+  std::string HttpCertificate;
+  std::string HttpKey;
 };
 
 // Start-up: all eight settings with their defaults, and the store and

@@ -3,7 +3,7 @@
 
 namespace corvane::receiver {
 
-BackgroundCalls::BackgroundCalls() : thread_([this] { Work(); }) {}
+BackgroundCalls::BackgroundCalls(std::size_t maxWaiting) : maxWaiting_(maxWaiting), thread_([this] { Work(); }) {}
 
 BackgroundCalls::~BackgroundCalls() { Stop(); }
 
@@ -19,15 +19,18 @@ void BackgroundCalls::Stop() {
   }
 }
 
-void BackgroundCalls::Post(std::function<void()> job) {
+bool BackgroundCalls::Post(std::function<void()> job) {
   {
     const std::lock_guard lock(mutex_);
-    if (stopping_) {
-      return;
+    // With none running, the first call in the queue is about to run rather than wait.
+    const std::size_t waitingAfter = running_ ? jobs_.size() + 1 : jobs_.size();
+    if (stopping_ || waitingAfter > maxWaiting_) {
+      return false;
     }
     jobs_.push_back(std::move(job));
   }
   wake_.notify_one();
+  return true;
 }
 
 void BackgroundCalls::Work() {
@@ -35,12 +38,14 @@ void BackgroundCalls::Work() {
     std::function<void()> job;
     {
       std::unique_lock lock(mutex_);
+      running_ = false;
       wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });
       if (jobs_.empty()) {
         return;
       }
       job = std::move(jobs_.front());
       jobs_.pop_front();
+      running_ = true;
     }
     job();
   }

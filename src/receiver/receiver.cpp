@@ -79,6 +79,7 @@ std::optional<std::string> Receiver::StartMqtt(const livelink::MqttUrl& url, con
 
 void Receiver::ChooseStore(std::int32_t DBType, store::StoreOptions options) {
   chosen_ = DBType;
+  storeOpening_ = DBType != decoding::kNoStore;
   path_->DBType = DBType;
   if (DBType == store::kPostgresStore) {
     database_->SetStoreOptions(std::move(options));
@@ -92,6 +93,7 @@ std::string Receiver::OpenChosenStore(store::StoreProgress& progress) {
 }
 
 void Receiver::StoreOpened(const std::optional<std::string>& name) {
+  storeOpening_ = false;
   if (!name) {
     path_->DBType = decoding::kNoStore;
     return;

@@ -87,6 +87,9 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   // be used, and the receiver goes on without one.
   void StoreOpened(const std::optional<std::string>& name);
   [[nodiscard]] bool HasStore() const { return path_->DBType != decoding::kNoStore && storeOpen_; }
+  // From ChooseStore to StoreOpened: the store may be loading its reference
+  // tables on another thread, so nothing else reads them meanwhile.
+  [[nodiscard]] bool StoreOpening() const { return storeOpening_; }
   [[nodiscard]] std::optional<store::WriterStatus> StoreStatus() const;
 
   // A card record: one this station sent out that comes back from the broker
@@ -140,6 +143,7 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   MessageIdentities identities_;
   std::int32_t chosen_ = decoding::kNoStore;
   bool storeOpen_ = false;
+  bool storeOpening_ = false;
   bool publishEveryItem_ = false;
   bool stopped_ = false;
   LogTroubleReport logTrouble_;

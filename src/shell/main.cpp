@@ -3,10 +3,12 @@
 // does.
 #include <QApplication>
 
+#include "receiver/open_files.h"
 #include "receiver/stop_signals.h"
 #include "shell/main_window.h"
 
 int main(int argc, char** argv) {
+  corvane::receiver::RaiseOpenFileLimit();
   QApplication app(argc, argv);
   QApplication::setApplicationName("Corvane");
   QApplication::setOrganizationName("Nordquill Software");

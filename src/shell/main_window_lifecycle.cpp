@@ -20,6 +20,7 @@
 #include "shell/window_controls.h"
 #include "web/receiver_web.h"
 #include "web/token.h"
+#include "web/web_settings.h"
 
 namespace corvane::shell {
 
@@ -275,26 +276,26 @@ void MainWindow::StartMqtt() {
 }
 
 // With the setting HttpAddress, the window serves the web page (and its
-// token, from the file the setting HttpTokenFile names), as corvaned --http.
+// token, from the file the setting HttpTokenFile names, over HTTPS with the
+// settings HttpCertificate and HttpKey), as corvaned --http.
 void MainWindow::StartWebPage() {
   if (settings_.HttpAddress.empty() || web_) {
     return;
   }
-  std::string error;
-  web::WebOptions options;
-  if (const auto listen = web::ParseListenAddress(settings_.HttpAddress, &error)) {
-    options.listen = *listen;
-    if (!settings_.HttpTokenFile.empty()) {
-      options.token = web::ReadTokenFile(settings_.HttpTokenFile, &error);
-    }
-    if (settings_.HttpTokenFile.empty() || options.token) {
-      web_ = web::StartReceiverWeb(*receiver_, reference::Global(), options, &error);
-    }
+  web::WebSetUp setUp = web::ReadWebSettings(
+      {settings_.HttpAddress, settings_.HttpTokenFile, settings_.HttpCertificate, settings_.HttpKey});
+  std::string error = setUp.error;
+  if (setUp.options) {
+    web_ = web::StartReceiverWeb(*receiver_, reference::Global(), *setUp.options, &error);
   }
   mapAction_->setVisible(web_ != nullptr);
   statisticsAction_->setVisible(web_ != nullptr);
   if (!web_) {
     seams_.messageBox(this, "The web page is not served: " + QString::fromStdString(error));
+    return;
+  }
+  for (const std::string& warning : setUp.warnings) {
+    seams_.messageBox(this, "The web page: " + QString::fromStdString(warning));
   }
 }
 

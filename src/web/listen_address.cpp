@@ -15,7 +15,7 @@ std::optional<quint16> PortOf(const std::string& text) {
 
 }  // namespace
 
-std::string ListenAddress::PageUrl() const {
+std::string ListenAddress::PageUrl(bool secure) const {
   QHostAddress shown = address;
   if (address == QHostAddress::AnyIPv4 || address == QHostAddress::Any) {
     shown = QHostAddress::LocalHost;
@@ -24,7 +24,7 @@ std::string ListenAddress::PageUrl() const {
   }
   const QString host =
       shown.protocol() == QAbstractSocket::IPv6Protocol ? "[" + shown.toString() + "]" : shown.toString();
-  return "http://" + host.toStdString() + ":" + std::to_string(port) + "/";
+  return (secure ? "https://" : "http://") + host.toStdString() + ":" + std::to_string(port) + "/";
 }
 
 std::optional<ListenAddress> ParseListenAddress(const std::string& text, std::string* error) {

@@ -14,8 +14,9 @@ struct ListenAddress {
   quint16 port = 0;
   // True when browsers on other machines can reach it.
   [[nodiscard]] bool NeedsToken() const { return !address.isLoopback(); }
-  // "http://127.0.0.1:8080/" (a wildcard address shown as this machine's loopback).
-  [[nodiscard]] std::string PageUrl() const;
+  // "http://127.0.0.1:8080/", or https:// when secure (a wildcard address
+  // shown as this machine's loopback).
+  [[nodiscard]] std::string PageUrl(bool secure = false) const;
 };
 
 // The address, or nullopt with why in *error.

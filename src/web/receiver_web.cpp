@@ -5,7 +5,7 @@ namespace corvane::web {
 
 WebSources SourcesOf(receiver::Receiver& receiver, const reference::ReferenceTables& tables) {
   WebSources sources;
-  sources.tables = &tables;
+  sources.tables = [&receiver, &tables]() { return receiver.StoreOpening() ? nullptr : &tables; };
   sources.station = [&receiver] { return receiver.Station(); };
   sources.watchList = [&receiver] {
     std::vector<std::string> entries;

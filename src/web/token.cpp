@@ -2,6 +2,7 @@
 #include "web/token.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <fstream>
 
 namespace corvane::web {
@@ -32,6 +33,14 @@ std::optional<std::string> ReadTokenFile(const std::string& path, std::string* e
     return std::nullopt;
   }
   return token;
+}
+
+std::optional<std::string> TokenFileExposure(const std::string& path) {
+  const QFileDevice::Permissions permissions = QFile::permissions(QString::fromStdString(path));
+  if (!(permissions & (QFileDevice::ReadGroup | QFileDevice::ReadOther))) {
+    return std::nullopt;
+  }
+  return "the token file " + path + " can be read by other users of this machine (chmod 600 " + path + ")";
 }
 
 // Both are hashed first, so the comparison always runs over the same 32

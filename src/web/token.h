@@ -13,6 +13,10 @@ namespace corvane::web {
 // characters, too easy to guess).
 std::optional<std::string> ReadTokenFile(const std::string& path, std::string* error);
 
+// A warning when other users of this machine may read the token file (its
+// group or others have read permission); nullopt when only its owner can.
+std::optional<std::string> TokenFileExposure(const std::string& path);
+
 // Whether given is the token, in a time that does not depend on where they
 // differ or on how long given is.
 bool TokenMatches(std::string_view token, std::string_view given);

@@ -48,13 +48,18 @@ std::variant<search::Query, HttpAnswer> QueryOf(const std::string& typed, const 
   return std::move(*parsed.query);
 }
 
-// Runs a store call, turning the store's refusal into 503.
+HttpAnswer StoreRefusal(const std::exception& failure) {
+  return ErrorAnswer(503, std::string("The store cannot answer now: ") + failure.what());
+}
+
+// Runs a store call whose answer is complete on the worker, turning the
+// store's refusal into 503.
 template <typename Call>
-HttpAnswer Answering(Call call) {
+FinishAnswer Answering(Call call) {
   try {
-    return call();
+    return [answer = call()] { return answer; };
   } catch (const std::exception& failure) {
-    return ErrorAnswer(503, std::string("The store cannot answer now: ") + failure.what());
+    return [answer = StoreRefusal(failure)] { return answer; };
   }
 }
 
@@ -132,7 +137,8 @@ std::variant<HttpAnswer, StoreWork> Positions(const QUrlQuery& query, const Stor
 }
 
 // Today (from midnight UTC), or the last 7 or 30 days (from midnight UTC 6
-// or 29 days ago), up to now.
+// or 29 days ago), up to now. The worker counts; the labels are named from
+// the reference tables on the server's thread.
 std::variant<HttpAnswer, StoreWork> Statistics(const QUrlQuery& query, const StoreAccess& store,
                                                const WebSources& sources) {
   const std::string period = Parameter(query, "period");
@@ -143,12 +149,16 @@ std::variant<HttpAnswer, StoreWork> Statistics(const QUrlQuery& query, const Sto
   }
   const search::UtcMillis now = NowMillis();
   const search::UtcMillis from = now - now % kDay - (days->second - 1) * kDay;
-  return StoreWork([store, from, to = now + 1, tables = sources.tables, station = sources.station()] {
-    return Answering([&] {
-      return JsonAnswer(
-          200, StatisticsJson(store.database->StatisticsOf(store.type, store.name, from, to, kTopAircraft), from, to,
-                              tables, station));
-    });
+  return StoreWork([store, from, to = now + 1, tablesOf = sources.tables, station = sources.station()] {
+    try {
+      auto counted = std::make_shared<const search::Statistics>(
+          store.database->StatisticsOf(store.type, store.name, from, to, kTopAircraft));
+      return FinishAnswer([counted, from, to, tablesOf, station] {
+        return JsonAnswer(200, StatisticsJson(*counted, from, to, tablesOf ? tablesOf() : nullptr, station));
+      });
+    } catch (const std::exception& failure) {
+      return FinishAnswer([answer = StoreRefusal(failure)] { return answer; });
+    }
   });
 }
 
@@ -180,8 +190,10 @@ std::variant<HttpAnswer, StoreWork> RouteApi(const QString& path, const QUrlQuer
   if (path == QStringLiteral("/api/info")) {
     return Info(sources, store, tokenRequired);
   }
-  if (path == QStringLiteral("/api/airports") && sources.tables != nullptr) {
-    return JsonAnswer(200, AirportsJson(*sources.tables));
+  if (path == QStringLiteral("/api/airports")) {
+    const reference::ReferenceTables* tables = sources.tables ? sources.tables() : nullptr;
+    return tables != nullptr ? JsonAnswer(200, AirportsJson(*tables))
+                             : ErrorAnswer(503, "The reference tables are being loaded; ask again in a moment");
   }
   using Route = std::variant<HttpAnswer, StoreWork> (*)(const QUrlQuery&, const StoreAccess&, const WebSources&);
   static const std::map<QString, Route> kStoreRoutes = {{QStringLiteral("/api/search"), &Search},

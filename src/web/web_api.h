@@ -1,6 +1,8 @@
 // The page's JSON API: what each /api/ path asks of the store, checked on
 // the server's thread and run on a worker, so a locked store or a slow
-// server never holds up the message path or the live feed.
+// server never holds up the message path or the live feed. The reference
+// tables are read only on the server's thread, where nothing replaces them
+// under the reader: what the worker fetched is written out there.
 #pragma once
 
 #include <QByteArray>
@@ -45,11 +47,16 @@ struct WebSources {
   std::function<std::string()> station;
   // How far the index of older messages has come (nothing: no store).
   std::function<std::optional<store::search::IndexProgress>()> indexing;
-  const reference::ReferenceTables* tables = nullptr;
+  // The reference tables, or null while another thread may be replacing
+  // them (a store being opened loads its own).
+  std::function<const reference::ReferenceTables*()> tables;
 };
 
-// Work for the worker; its answer goes back to the browser.
-using StoreWork = std::function<HttpAnswer()>;
+// The last step of an answer, run on the server's thread.
+using FinishAnswer = std::function<HttpAnswer()>;
+// Work for the worker; what it gives is finished on the server's thread and
+// goes back to the browser.
+using StoreWork = std::function<FinishAnswer()>;
 
 // The answer to GET path?query at once (an error, or what needs no store),
 // or the work that makes it.

@@ -16,12 +16,13 @@
 #include "config/settings.h"
 #include "corvaned/config_file.h"
 #include "livelink/mqtt_url.h"
+#include "receiver/open_files.h"
 #include "receiver/receiver.h"
 #include "receiver/stop_signals.h"
 #include "reference/reference_tables.h"
 #include "store/store.h"
 #include "web/receiver_web.h"
-#include "web/token.h"
+#include "web/web_settings.h"
 
 namespace {
 
@@ -73,36 +74,20 @@ struct Options {
   std::optional<web::WebOptions> web;        // the web page, when asked for
 };
 
-// The web page's address and token from the options or the settings
-// HttpAddress and HttpTokenFile. False, having said why, when they cannot
-// be used.
+// The web page's address, token, certificate and key from the options or
+// the settings HttpAddress, HttpTokenFile, HttpCertificate and HttpKey.
+// False, having said why, when they cannot be used.
 bool ReadWebOptions(Options& options) {
   const config::Settings& s = options.settings;
-  if (s.HttpAddress.empty()) {
-    return true;
+  web::WebSetUp setUp = web::ReadWebSettings({s.HttpAddress, s.HttpTokenFile, s.HttpCertificate, s.HttpKey});
+  for (const std::string& warning : setUp.warnings) {
+    std::cerr << "corvaned: warning: web page: " << warning << '\n';
   }
-  std::string error;
-  const auto listen = web::ParseListenAddress(s.HttpAddress, &error);
-  if (!listen) {
-    std::cerr << "corvaned: --http: " << error << '\n';
+  if (!setUp.error.empty()) {
+    std::cerr << "corvaned: web page: " << setUp.error << '\n';
     return false;
   }
-  web::WebOptions web;
-  web.listen = *listen;
-  if (!s.HttpTokenFile.empty()) {
-    web.token = web::ReadTokenFile(s.HttpTokenFile, &error);
-    if (!web.token) {
-      std::cerr << "corvaned: --http-token-file: " << error << '\n';
-      return false;
-    }
-  }
-  if (listen->NeedsToken() && !web.token) {
-    std::cerr << "corvaned: --http " << s.HttpAddress
-              << ": browsers on other machines would reach it, so it needs a token: put one (16 characters or more)"
-                 " in a file only you can read and pass --http-token-file FILE, or listen on 127.0.0.1\n";
-    return false;
-  }
-  options.web = web;
+  options.web = std::move(setUp.options);
   return true;
 }
 
@@ -286,11 +271,20 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
                                          "File whose first line is the token browsers must show: open the page as\n"
                                          "http://HOST:PORT/#token=TOKEN (default: setting HttpTokenFile).",
                                          "file");
+  const QCommandLineOption httpCert("http-cert",
+                                    "Serve the page over HTTPS with this certificate (PEM; the chain may follow)\n"
+                                    "(default: setting HttpCertificate). Needs --http-key.",
+                                    "file");
+  const QCommandLineOption httpKey("http-key",
+                                   "The certificate's private key (PEM, without a pass phrase)\n"
+                                   "(default: setting HttpKey).",
+                                   "file");
   const QCommandLineOption link("link-name", "Name of the live link other programs read (default Corvane).", "name",
                                 "Corvane");
   const QList<QCommandLineOption> configurable{
-      host,      cardType,         cardNumber, input, translation, database, databaseUrl, station, mqtt,
-      mqttTopic, mqttPasswordFile, log,        retry, quiet,       link,     alerts,      http,    httpTokenFile};
+      host, cardType,      cardNumber,       input,  translation, database, databaseUrl, station,
+      mqtt, mqttTopic,     mqttPasswordFile, log,    retry,       quiet,    link,        alerts,
+      http, httpTokenFile, httpCert,         httpKey};
   const QCommandLineOption configFile("config",
                                       "Read options from this file first: one \"name = value\" a line, the names "
                                       "being the long options above without the dashes (quiet = true); '#' starts "
@@ -361,6 +355,12 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
   if (parser.isSet(httpTokenFile)) {
     s.HttpTokenFile = parser.value(httpTokenFile).toStdString();
   }
+  if (parser.isSet(httpCert)) {
+    s.HttpCertificate = parser.value(httpCert).toStdString();
+  }
+  if (parser.isSet(httpKey)) {
+    s.HttpKey = parser.value(httpKey).toStdString();
+  }
   ok = ReadWebOptions(options) && ok;
   number(retry, options.retrySeconds, 0, 3600);
   if (parser.isSet(log)) {
@@ -390,6 +390,7 @@ std::optional<Options> ParseOptions(QCoreApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  receiver::RaiseOpenFileLimit();
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName("corvaned");
   const auto options = ParseOptions(app);
@@ -448,6 +449,8 @@ int main(int argc, char** argv) {
       return 2;
     }
     say("web page at " + page->PageUrl() + (options->web->token ? " (open it with #token=... after the address)" : ""));
+    QObject::connect(page.get(), &web::WebServer::Trouble, &app,
+                     [&say](const QString& line) { say(line.toStdString()); });
   }
   decoding::TrafficLog& log = receiver.Log();
   if (options->log) {
