@@ -28,7 +28,7 @@ Json Asked(const WebSources& sources, const char* path, const std::string& text 
   query.addQueryItem(QStringLiteral("q"), QString::fromStdString(text));
   auto routed = RouteApi(QString::fromLatin1(path), query, sources, false);
   const HttpAnswer answer =
-      std::holds_alternative<StoreWork>(routed) ? std::get<StoreWork>(routed)() : std::get<HttpAnswer>(routed);
+      std::holds_alternative<StoreWork>(routed) ? std::get<StoreWork>(routed)()() : std::get<HttpAnswer>(routed);
   EXPECT_EQ(answer.status, 200) << text << ": " << answer.body.toStdString();
   return Json::parse(answer.body.toStdString(), nullptr, false);
 }
@@ -42,7 +42,7 @@ class WebApi : public ::testing::Test {
     database_.OpenStore(store::kSqliteStore, name_, progress);
     sources_.store = [this] { return StoreAccess{&database_, store::kSqliteStore, name_, {}}; };
     sources_.station = [] { return std::string(kOwnStation); };
-    sources_.tables = &tables_;
+    sources_.tables = [this] { return &tables_; };
   }
 
   // A message received today (so that the charts of today count it).

@@ -24,9 +24,11 @@ constexpr const char* kDelete = "corvane_delete";
 // under the row number it is about to get; when another receiver (a relay
 // of the same traffic) or an earlier run claimed it already, nothing is
 // stored. A second receiver claiming it at the same moment waits for the
-// first one's transaction, then finds it claimed.
+// first one's transaction, then finds it claimed. $23 names the sequence of
+// the row numbers, found once per connection (finding it at every row cost a
+// tenth of the rate).
 std::string InsertSql() {
-  return "WITH number AS (SELECT nextval(pg_get_serial_sequence('planes', 'id')) AS id), "
+  return "WITH number AS (SELECT nextval($23::regclass) AS id), "
          "claimed AS (INSERT INTO message_identity (message_id, id) SELECT $22::text, number.id FROM number "
          "WHERE $22::text <> '' ON CONFLICT DO NOTHING RETURNING id), "
          "stored AS (INSERT INTO Planes (Date,Hour,Mode,Address,Flight,Label,Bloc,Msn,Data,Station,id) "
@@ -104,6 +106,7 @@ void PgSession::Begin() {
     // waits for a lock on Planes, and a wait here can be interrupted.
     if (!prepared_) {
       db_->Prepare(kInsert, InsertSql());
+      rowNumbers_ = db_->Query("SELECT pg_get_serial_sequence('planes', 'id')").at(0).at(0);
       db_->Prepare(kDelete, kDeleteSql);
       prepared_ = true;
     }
@@ -125,6 +128,7 @@ void PgSession::Run(const StoreOp& op) {
     Parameters values{r.Date, r.Hour, r.Mode, r.Address, r.Flight, r.Label, r.Bloc, r.Msn, r.Data, station};
     values.insert(values.end(), index.text.begin(), index.text.end());
     values.push_back(op.messageId);
+    values.push_back(rowNumbers_);
     db_->RunPrepared(kInsert, values);
   }
 }

@@ -58,6 +58,8 @@ class PgSession : public StoreSession {
   std::string station_;
   CommitInDoubt& doubt_;
   reference::ReferenceTables tables_;  // for the readable decoding the index keeps
+  // The sequence that numbers Planes rows (see InsertSql).
+  std::string rowNumbers_;
   bool prepared_ = false;
   std::string transaction_;                  // the open transaction's id
   std::vector<StoreOp> tried_;               // every write handed over in this transaction

@@ -46,7 +46,7 @@ constexpr std::array<const char*, 7> kCreateTables = {
     "CREATE TABLE IF NOT EXISTS Planes(Date TEXT, Hour TEXT, Mode TEXT, Address TEXT, Flight TEXT, Label TEXT, "
     "Bloc TEXT, Msn TEXT, Data TEXT, Station TEXT)",
     "CREATE INDEX IF NOT EXISTS PlanesByAddressDate ON Planes(Address, Date)",
-    "CREATE TABLE IF NOT EXISTS message_identity(message_id TEXT PRIMARY KEY, id BIGINT NOT NULL)"};
+    "CREATE TABLE IF NOT EXISTS message_identity(message_id TEXT COLLATE \"C\" PRIMARY KEY, id BIGINT NOT NULL)"};
 constexpr const char* kIdentityTableThere = "SELECT to_regclass('message_identity') IS NOT NULL";
 
 constexpr const char* kTablesThere =
