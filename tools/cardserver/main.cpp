@@ -9,6 +9,7 @@
 #include "cardserver/card_server.h"
 #include "cardserver/options.h"
 #include "common/command_line_secrets.h"
+#include "common/non_run_actions.h"
 
 namespace {
 
@@ -60,25 +61,6 @@ void WarnOfPassword(const Options& options) {
   }
 }
 
-// Runs the command line's action; the exit status, or nothing to go on and
-// serve.
-std::optional<int> HandleNonRunActions(const CommandLine& commandLine) {
-  switch (commandLine.action) {
-    case CommandLine::Action::ShowHelp:
-      std::fputs(commandLine.text.c_str(), stdout);
-      return 0;
-    case CommandLine::Action::ShowVersion:
-      std::printf("corvane-cardserver %s\n", CORVANE_VERSION);
-      return 0;
-    case CommandLine::Action::Fail:
-      std::fprintf(stderr, "corvane-cardserver: %s\nTry corvane-cardserver --help.\n", commandLine.text.c_str());
-      return 2;
-    case CommandLine::Action::Run:
-      break;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,7 +68,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName("corvane-cardserver");
   QCoreApplication::setApplicationVersion(CORVANE_VERSION);
   const CommandLine commandLine = ParseCommandLine(QCoreApplication::arguments());
-  if (const auto status = HandleNonRunActions(commandLine)) {
+  if (const auto status = corvane::tools::HandleNonRunActions(commandLine, "corvane-cardserver", CORVANE_VERSION)) {
     return *status;
   }
   WarnOfPassword(commandLine.options);

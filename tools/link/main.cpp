@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "common/non_run_actions.h"
 #include "link_options.h"
 #include "link_run.h"
 #include "receiver/stop_signals.h"
@@ -13,24 +14,6 @@ namespace {
 
 using namespace corvane::linktool;
 
-// The exit status for anything but a run, or nothing to go on.
-std::optional<int> HandleNonRunActions(const CommandLine& commandLine) {
-  switch (commandLine.action) {
-    case CommandLine::Action::ShowHelp:
-      std::fputs(commandLine.text.c_str(), stdout);
-      return 0;
-    case CommandLine::Action::ShowVersion:
-      std::printf("corvane-link %s\n", CORVANE_VERSION);
-      return 0;
-    case CommandLine::Action::Fail:
-      std::fprintf(stderr, "corvane-link: %s\nTry corvane-link --help.\n", commandLine.text.c_str());
-      return 2;
-    case CommandLine::Action::Run:
-      break;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,7 +21,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName("corvane-link");
   QCoreApplication::setApplicationVersion(CORVANE_VERSION);
   const CommandLine commandLine = ParseCommandLine(QCoreApplication::arguments());
-  if (const auto status = HandleNonRunActions(commandLine)) {
+  if (const auto status = corvane::tools::HandleNonRunActions(commandLine, "corvane-link", CORVANE_VERSION)) {
     return *status;
   }
   LinkRun run(commandLine.options, stdout, stderr);
