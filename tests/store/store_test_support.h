@@ -60,6 +60,31 @@ inline bool Exec(const std::string& file, const std::string& sql) {
   return ok;
 }
 
+// Another connection's exclusive lock, held until released. It waits for
+// the writer's own work at opening (up to 5 s) rather than failing at once.
+class SqliteLock {
+ public:
+  explicit SqliteLock(const std::string& file) {
+    sqlite3_open(file.c_str(), &db_);
+    sqlite3_busy_timeout(db_, 5000);
+    held_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
+  ~SqliteLock() { Release(); }
+  void Release() {
+    if (db_ == nullptr) {
+      return;
+    }
+    sqlite3_exec(db_, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(db_);
+    db_ = nullptr;
+  }
+  [[nodiscard]] bool Held() const { return held_; }
+
+ private:
+  sqlite3* db_ = nullptr;
+  bool held_ = false;
+};
+
 inline long long Count(const std::string& file, const std::string& table) {
   const Rows rows = Select(file, "SELECT count(*) FROM " + table + ";");
   return rows.size() == 1 ? std::stoll(rows[0][0]) : -1;

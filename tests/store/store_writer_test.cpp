@@ -26,28 +26,6 @@ using test_support::ReadBytes;
 using test_support::ScratchDir;
 using test_support::WriteBytes;
 
-// Another connection's exclusive lock, held until released. It waits for
-// the writer's own work at opening (up to 5 s) rather than failing at once.
-class Lock {
- public:
-  explicit Lock(const std::string& file) {
-    sqlite3_open(file.c_str(), &db_);
-    sqlite3_busy_timeout(db_, 5000);
-    held_ = sqlite3_exec(db_, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr) == SQLITE_OK;
-  }
-  ~Lock() { Release(); }
-  void Release() {
-    sqlite3_exec(db_, "COMMIT;", nullptr, nullptr, nullptr);
-    sqlite3_close(db_);
-    db_ = nullptr;
-  }
-  [[nodiscard]] bool Held() const { return held_; }
-
- private:
-  sqlite3* db_ = nullptr;
-  bool held_ = false;
-};
-
 class StoreWriterTest : public ::testing::Test {
  protected:
   std::unique_ptr<Database> Open(WriterLimits limits) {
@@ -85,7 +63,7 @@ TEST_F(StoreWriterTest, ALongRefusalAndAStopLoseNothingAndTheNextStartWritesEach
   ASSERT_TRUE(db->Flush(5s));
   expected.push_back("TEXT 0");
   {
-    Lock lock(name);
+    SqliteLock lock(name);
     ASSERT_TRUE(lock.Held());
     for (int n = 1; n <= 12; ++n) {
       db->StoreMessage(kSqliteStore, name, Numbered(n, n % 3 == 0 ? "D-ABCD" : "F-GKXA"));
@@ -119,7 +97,7 @@ TEST_F(StoreWriterTest, ALongRefusalAndAStopLoseNothingAndTheNextStartWritesEach
 TEST_F(StoreWriterTest, ARefusalLongerThanASecondIsReportedOnceAndItsEndCounted) {
   auto db = Open({.reportAfter = 200ms});
   {
-    Lock lock(name);
+    SqliteLock lock(name);
     ASSERT_TRUE(lock.Held());
     db->StoreMessage(kSqliteStore, name, Numbered(1));
     db->StoreMessage(kSqliteStore, name, Numbered(2));
@@ -151,7 +129,7 @@ TEST_F(StoreWriterTest, ARefusalShorterThanReportAfterIsNeverReported) {
     return !status.reason.empty();
   };
   {
-    Lock lock(name);
+    SqliteLock lock(name);
     ASSERT_TRUE(lock.Held());
     db->StoreMessage(kSqliteStore, name, Numbered(1));
     db->StoreMessage(kSqliteStore, name, Numbered(2));
@@ -222,7 +200,7 @@ TEST_F(StoreWriterTest, AStoreLockedWhileItsOlderMessagesAreIndexedLosesNothingA
   {
     // Locked while the older messages are indexed a batch at a time: the
     // new messages wait, the indexing stops and goes on after.
-    Lock lock(name);
+    SqliteLock lock(name);
     ASSERT_TRUE(lock.Held());
     for (int n = 1; n <= 50; ++n) {
       db->StoreMessage(kSqliteStore, name, Numbered(n));

@@ -10,6 +10,7 @@
 #include <QWebSocket>
 #include <thread>
 
+#include "../store/store_test_support.h"
 #include "reference/reference_tables.h"
 #include "web/receiver_web.h"
 #include "web_test_support.h"
@@ -23,27 +24,6 @@ using test::WaitFor;
 
 constexpr const char* kToken = "0123456789abcdef-token";
 const QByteArray kShown = QByteArray("Authorization: Bearer ") + kToken + "\r\n";
-
-// Holds the store's file locked, as another program writing it would, so
-// that a store call waits on it until Release.
-class StoreLock {
- public:
-  explicit StoreLock(const std::string& file) {
-    EXPECT_EQ(sqlite3_open(file.c_str(), &db_), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db_, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
-  }
-  ~StoreLock() { Release(); }
-  void Release() {
-    if (db_ != nullptr) {
-      sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-      sqlite3_close(db_);
-      db_ = nullptr;
-    }
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-};
 
 class WebStoreTest : public ::testing::Test {
  protected:
@@ -123,7 +103,8 @@ TEST_F(WebStoreTest, ABrowserLeavingOrTheServerStoppingDuringAStoreCallHarmsNoth
     socket->write("GET /api/search?q=HELLO HTTP/1.1\r\nHost: 127.0.0.1\r\n" + kShown + "\r\n");
     return socket;
   };
-  StoreLock lock(folder_.filePath("Corvane.db").toStdString());
+  store::test::SqliteLock lock(folder_.filePath("Corvane.db").toStdString());
+  ASSERT_TRUE(lock.Held());
   auto leaving = ask();
   WaitFor([] { return false; }, 200);  // the worker is in the store call, waiting on the lock
   // Nothing may wait behind it: the next store request is told the server is busy.
@@ -134,7 +115,8 @@ TEST_F(WebStoreTest, ABrowserLeavingOrTheServerStoppingDuringAStoreCallHarmsNoth
   WaitFor([] { return false; }, 300);  // the answer comes back for a connection that is gone
   EXPECT_TRUE(Search("HELLO").contains("N123UA"));
 
-  StoreLock again(folder_.filePath("Corvane.db").toStdString());
+  store::test::SqliteLock again(folder_.filePath("Corvane.db").toStdString());
+  ASSERT_TRUE(again.Held());
   auto waiting = ask();
   WaitFor([] { return false; }, 200);
   std::thread releaser([&again] {
