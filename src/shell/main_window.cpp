@@ -84,6 +84,7 @@ MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
   receiver_ = std::make_unique<receiver::Receiver>(static_cast<decoding::MessageOutputs&>(*this), seams_.clock);
   receiver_->PublishEveryItem(true);
   QObject::connect(receiver_.get(), &receiver::Receiver::ItemPublished, this, &MainWindow::ItemPublished);
+  station_ = std::make_unique<station::Station>(*receiver_, storeCalls_, static_cast<station::StationFront&>(*this));
   connection_ = std::make_unique<cardlink::ConnectionManager>(*this, card_, seams_.serverFactory);
   connection_->SetRecordHandler(
       [this](const std::string& record, const cardlink::RecordOrigin& origin) { HandleCardRecord(record, origin); });
@@ -118,32 +119,7 @@ void MainWindow::BuildControls() {
   base_ = base;
   BuildHeader(base);
   messageArea_ = std::make_unique<MessageArea>(central, kBaseFrame, kSeparator);
-  readableText_ = new QAction("Readable text", this);
-  readableText_->setObjectName("ReadableText");
-  readableText_->setCheckable(true);
-  connect(readableText_, &QAction::toggled, this, &MainWindow::OnReadableTextToggled);
-  messageArea_->AddContextAction(readableText_);
-  searchAction_ = new QAction("Search...", this);
-  searchAction_->setObjectName("SearchAction");
-  searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-  connect(searchAction_, &QAction::triggered, this, &MainWindow::OpenSearchWindow);
-  addAction(searchAction_);
-  messageArea_->AddContextAction(searchAction_);
-  watchListAction_ = new QAction("Watch list...", this);
-  watchListAction_->setObjectName("WatchListAction");
-  connect(watchListAction_, &QAction::triggered, this, &MainWindow::OpenWatchListDialog);
-  messageArea_->AddContextAction(watchListAction_);
-  // The web page's map and statistics, in the user's browser, while the
-  // window serves the page (setting HttpAddress).
-  for (const auto& [action, name, caption, view] :
-       {std::tuple{&mapAction_, "MapAction", "Map in the browser", "map"},
-        std::tuple{&statisticsAction_, "StatisticsAction", "Statistics in the browser", "stats"}}) {
-    *action = new QAction(caption, this);
-    (*action)->setObjectName(name);
-    (*action)->setVisible(false);
-    connect(*action, &QAction::triggered, this, [this, view = QString::fromLatin1(view)] { OpenWebPage(view); });
-    messageArea_->AddContextAction(*action);
-  }
+  BuildContextActions();
 
   planes_ = new PlanesList(central);
   planes_->setObjectName("Planes");
@@ -182,6 +158,37 @@ void MainWindow::BuildControls() {
 
   BuildStatusBar();
   setFixedSize(kWindowWidth, kWindowHeight + statusBar()->sizeHint().height());
+}
+
+// The message area's menu: readable text, search, the watch list, and the
+// web page's views.
+void MainWindow::BuildContextActions() {
+  readableText_ = new QAction("Readable text", this);
+  readableText_->setObjectName("ReadableText");
+  readableText_->setCheckable(true);
+  connect(readableText_, &QAction::toggled, this, &MainWindow::OnReadableTextToggled);
+  messageArea_->AddContextAction(readableText_);
+  searchAction_ = new QAction("Search...", this);
+  searchAction_->setObjectName("SearchAction");
+  searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+  connect(searchAction_, &QAction::triggered, this, &MainWindow::OpenSearchWindow);
+  addAction(searchAction_);
+  messageArea_->AddContextAction(searchAction_);
+  watchListAction_ = new QAction("Watch list...", this);
+  watchListAction_->setObjectName("WatchListAction");
+  connect(watchListAction_, &QAction::triggered, this, &MainWindow::OpenWatchListDialog);
+  messageArea_->AddContextAction(watchListAction_);
+  // The web page's map and statistics, in the user's browser, while the
+  // window serves the page (setting HttpAddress).
+  for (const auto& [action, name, caption, view] :
+       {std::tuple{&mapAction_, "MapAction", "Map in the browser", "map"},
+        std::tuple{&statisticsAction_, "StatisticsAction", "Statistics in the browser", "stats"}}) {
+    *action = new QAction(caption, this);
+    (*action)->setObjectName(name);
+    (*action)->setVisible(false);
+    connect(*action, &QAction::triggered, this, [this, view = QString::fromLatin1(view)] { OpenWebPage(view); });
+    messageArea_->AddContextAction(*action);
+  }
 }
 
 void MainWindow::BuildHeader(QWidget* base) {
@@ -335,9 +342,7 @@ void MainWindow::LookAtAlerts() {
   search_->SearchFor("is:alert");
 }
 
-void MainWindow::UseWatchList(const std::string& entries) {
-  receiver_->SetWatchList(store::search::WatchList::FromLines(entries, nullptr));
-}
+void MainWindow::UseWatchList(const std::string& entries) { station_->UseWatchList(entries, "setting Alerts"); }
 
 void MainWindow::OpenWatchListDialog() {
   WatchListDialog dialog(this, settings_.Alerts, alertSound_);
@@ -350,11 +355,7 @@ void MainWindow::OpenWatchListDialog() {
   UseWatchList(settings_.Alerts);
 }
 
-void MainWindow::SayTroubleLines(const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    std::fprintf(stderr, "corvane: %s\n", line.c_str());
-  }
-}
+void MainWindow::Say(const std::string& line) { std::fprintf(stderr, "corvane: %s\n", line.c_str()); }
 
 void MainWindow::ShowLinkIndicator(const QColor& colour) { form_->SetColour(colour); }
 

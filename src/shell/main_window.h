@@ -27,6 +27,7 @@
 #include "receiver/background_calls.h"
 #include "receiver/receiver.h"
 #include "reference/reference_tables.h"
+#include "station/station.h"
 #include "store/store.h"
 #include "web/web_server.h"
 
@@ -71,7 +72,8 @@ void MakeWindowAlwaysTop(QWidget* window, bool on);
 class MainWindow : public QMainWindow,
                    public decoding::MessageOutputs,
                    public cardlink::ConnectionView,
-                   public store::StoreProgress {
+                   public store::StoreProgress,
+                   private station::StationFront {
   Q_OBJECT
 
  public:
@@ -154,10 +156,15 @@ class MainWindow : public QMainWindow,
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void OpenStoreInBackground();
-  void StoreOpenEnded(const std::optional<std::string>& name, const std::string& why);
-  void SayTroubleLines(const std::vector<std::string>& lines);
+  // station::StationFront: news on standard error, a step that could not be
+  // taken in a message box (the window goes on without it).
+  void Say(const std::string& line) override;
+  bool GoOnWithout(station::Step step, const std::string& why) override;
+  void Warn(station::Step step, const std::string& warning) override;
+  void StoreOpenEnded(const std::optional<std::string>& name, const std::string& why) override;
+  void SayWhenStoreIsSlow();
   void BuildControls();
+  void BuildContextActions();
   void BuildHeader(QWidget* base);
   void BuildStatusBar();
   void RestorePosition();
@@ -171,9 +178,7 @@ class MainWindow : public QMainWindow,
   void ShowStoreTrouble();
   static void ShowTrouble(QWidget* control, QPalette::ColorRole role, const std::string& trouble, std::string& shown,
                           const char* normalTip, const QString& troubleTip);
-  void StartLiveLink();
-  void StartMqtt();
-  void StartWebPage();
+  void ConnectLinkIndicator();
   // Opens the web page's view ("map", "stats") in the user's browser.
   void OpenWebPage(const QString& view);
   void ShowLinkIndicator(const QColor& colour);
@@ -206,6 +211,9 @@ class MainWindow : public QMainWindow,
   // the background worker (declared after it, so it stops first).
   std::unique_ptr<receiver::Receiver> receiver_;
   receiver::BackgroundCalls storeCalls_;
+  // The station's start and stop; declared after the worker it opens the
+  // store on, so it stops first.
+  std::unique_ptr<station::Station> station_;
   bool storeReady_ = false;
   // The history read on the worker: one at a time, the newest request shown.
   bool historyReading_ = false;
@@ -224,9 +232,6 @@ class MainWindow : public QMainWindow,
   QAction* readableText_ = nullptr;
   decoding::PanelState shownPanels_;
   std::optional<readable::Decoding> shownReadable_;
-  // The receiver's trouble lines (store, log, broker, records that came
-  // back) go to standard error.
-  QTimer troubleWatch_;
   bool shutDown_ = false;
   // Compact and topmost (set by the window's lock); the dialog then takes
   // the topmost place while it is open.
@@ -238,7 +243,6 @@ class MainWindow : public QMainWindow,
   QAction* watchListAction_ = nullptr;
   QAction* mapAction_ = nullptr;
   QAction* statisticsAction_ = nullptr;
-  std::unique_ptr<web::WebServer> web_;
   QToolButton* alertCount_ = nullptr;
   int unseenAlerts_ = 0;
   std::uint64_t alertsShownFor_ = 0;  // the receiver's record number last shown

@@ -11,16 +11,13 @@
 #include <cstdio>
 
 #include "config/latin1.h"
-#include "reference/reference_tables.h"
 #include "shell/log_check_box.h"
 #include "shell/main_window.h"
 #include "shell/main_window_layout.h"
 #include "shell/panel_layout.h"
 #include "shell/plane_window.h"
 #include "shell/window_controls.h"
-#include "web/receiver_web.h"
 #include "web/token.h"
-#include "web/web_settings.h"
 
 namespace corvane::shell {
 
@@ -65,12 +62,7 @@ void MainWindow::Start() {
   connection_->Connected = false;
   connection_->TimerA.stop();
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
-  receiver_->UseStation(settings_.StationName);
-  UseWatchList(settings_.Alerts);
   alertSound_ = settings_.AlertSound != 0;
-  StartLiveLink();
-  StartMqtt();
-  StartWebPage();
   {
     const QSignalBlocker quiet(readableText_);  // reading the setting is no change to store
     readableText_->setChecked(config::ReadSetting(seams_.appName, "ReadableText", 0) != 0);
@@ -80,17 +72,15 @@ void MainWindow::Start() {
   X = settings_.HasPosition ? settings_.X : ToStartTwips(x());
   Y = settings_.HasPosition ? settings_.Y : ToStartTwips(y());
   setWindowTitle(QString::fromStdString(seams_.appName) + " V" + CORVANE_VERSION);
-  reference::FillBuiltinTables();
 
-  receiver_->ChooseStore(settings_.Database, {settings_.DatabaseUrl, settings_.StationName});
-  if (settings_.Database == decoding::kNoStore) {
-    storeReady_ = true;
-    NarrowWithoutAircraftList();
-  } else {
-    OpenStoreInBackground();
-  }
-  QObject::connect(&troubleWatch_, &QTimer::timeout, this, [this] { SayTroubleLines(receiver_->TroubleLines()); });
-  troubleWatch_.start(1000);
+  ConnectLinkIndicator();
+  station::StartChoices choices;
+  choices.liveLinkName = seams_.liveLinkName;
+  choices.progress = std::make_shared<StoreProgressRelay>(this);
+  station_->Start(settings_, choices);  // the window goes on without whatever step failed
+  mapAction_->setVisible(station_->Web() != nullptr);
+  statisticsAction_->setVisible(station_->Web() != nullptr);
+  SayWhenStoreIsSlow();
 
   if (settings_.CardType >= 0 && settings_.CardNumber >= 1) {
     connection_->CanConnect = true;
@@ -105,27 +95,9 @@ void MainWindow::Start() {
 }
 
 // The store opens on the background worker, so the window paints, moves
-// and answers the live link meanwhile (a PostgreSQL host that drops packets,
-// a store another program locks). Connect waits for it: opening loads the
-// stored reference tables that the message path reads. The progress window
-// says what the worker does, and says so when the store is slow to answer.
-void MainWindow::OpenStoreInBackground() {
-  const auto relay = std::make_shared<StoreProgressRelay>(this);
-  struct Opened {
-    std::optional<std::string> name;
-    std::string why;  // why it cannot be used
-  };
-  storeCalls_.Run(
-      [store = receiver_.get(), relay]() -> Opened {
-        try {
-          return {store->OpenChosenStore(*relay), {}};
-        } catch (const store::StoreInUse& inUse) {
-          return {std::nullopt, inUse.what()};
-        } catch (const std::exception& failure) {
-          return {std::nullopt, std::string("the store could not be opened: ") + failure.what()};
-        }
-      },
-      this, [this](const Opened& opened) { StoreOpenEnded(opened.name, opened.why); });
+// and answers the live link meanwhile. Connect waits for it; the progress
+// window says so when the store is slow to answer.
+void MainWindow::SayWhenStoreIsSlow() {
   QTimer::singleShot(kStoreAnswerLimit, this, [this] {
     if (!storeReady_) {
       SetProgressStep("The store has not answered for " + std::to_string(kStoreAnswerLimit.count() / 1000) +
@@ -134,20 +106,46 @@ void MainWindow::OpenStoreInBackground() {
   });
 }
 
-// A store that cannot be used (another Corvane writes it): this window runs
-// without it rather than write its messages twice or lose them.
+// No store was chosen, or one that cannot be used (another Corvane writes
+// it): the window runs without the aircraft list rather than write its
+// messages twice or lose them.
 void MainWindow::StoreOpenEnded(const std::optional<std::string>& name, const std::string& why) {
-  if (!name) {
+  if (!why.empty()) {
     HideProgress();
     seams_.messageBox(this, "The messages are not stored: " + QString::fromStdString(why));
+  }
+  if (!name) {
     NarrowWithoutAircraftList();
   }
-  receiver_->StoreOpened(name);
   storeReady_ = true;
   connection_->UpdateConnectButtons();
   if (plane_ != nullptr && plane_->isVisible()) {
     RequestHistory();
   }
+}
+
+bool MainWindow::GoOnWithout(station::Step step, const std::string& why) {
+  const QString text = QString::fromStdString(why);
+  switch (step) {
+    case station::Step::WatchList:
+    case station::Step::Store:
+      seams_.messageBox(this, text);
+      break;
+    case station::Step::LiveLink:
+      seams_.messageBox(this, "Other programs cannot follow the traffic: " + text);
+      break;
+    case station::Step::Mqtt:
+      seams_.messageBox(this, "The live traffic does not go to MQTT: " + text);
+      break;
+    case station::Step::WebPage:
+      seams_.messageBox(this, "The web page is not served: " + text);
+      break;
+  }
+  return true;
+}
+
+void MainWindow::Warn(station::Step /*step*/, const std::string& warning) {
+  seams_.messageBox(this, "The web page: " + QString::fromStdString(warning));
 }
 
 // A position that does not fit 16 bits leaves the window at 0 on that axis.
@@ -240,7 +238,7 @@ bool MainWindow::RunConfigDialog(config::Settings& chosen) {
 
 // Other programs read LiveItem and LiveData through the live link; opening a
 // link turns the window blue, closing one light grey.
-void MainWindow::StartLiveLink() {
+void MainWindow::ConnectLinkIndicator() {
   livelink::LiveLinkServer& link = receiver_->LiveLink();
   if (seams_.liveLinkName.isEmpty() || link.IsListening()) {
     return;
@@ -249,58 +247,11 @@ void MainWindow::StartLiveLink() {
                    [this] { ShowLinkIndicator(QColor(0, 0, 255)); });
   QObject::connect(&link, &livelink::LiveLinkServer::LinkClosed, this,
                    [this] { ShowLinkIndicator(QColor(192, 192, 192)); });
-  QString error;
-  if (!receiver_->StartLiveLink(seams_.liveLinkName, &error)) {
-    seams_.messageBox(this, "Other programs cannot follow the traffic: " + error);
-  }
-}
-
-// With the setting MqttUrl, every accepted message's LiveJSON also goes to
-// that broker (topic: setting MqttTopic, else corvane/<station>/messages;
-// password: the file the setting MqttPasswordFile names, else
-// CORVANE_MQTT_PASSWORD, else the URL's).
-void MainWindow::StartMqtt() {
-  if (settings_.MqttUrl.empty() || receiver_->Mqtt() != nullptr) {
-    return;
-  }
-  std::string error;
-  const auto url = livelink::MqttUrlWithPassword(settings_.MqttUrl, settings_.MqttPasswordFile, error);
-  if (url) {
-    if (const auto refused = receiver_->StartMqtt(*url, settings_.MqttTopic)) {
-      error = *refused;  // a station name or topic MQTT cannot carry
-    }
-  }
-  if (!error.empty()) {
-    seams_.messageBox(this, "The live traffic does not go to MQTT: " + QString::fromStdString(error));
-  }
-}
-
-// With the setting HttpAddress, the window serves the web page (and its
-// token, from the file the setting HttpTokenFile names, over HTTPS with the
-// settings HttpCertificate and HttpKey), as corvaned --http.
-void MainWindow::StartWebPage() {
-  if (settings_.HttpAddress.empty() || web_) {
-    return;
-  }
-  web::WebSetUp setUp = web::ReadWebSettings(
-      {settings_.HttpAddress, settings_.HttpTokenFile, settings_.HttpCertificate, settings_.HttpKey});
-  std::string error = setUp.error;
-  if (setUp.options) {
-    web_ = web::StartReceiverWeb(*receiver_, reference::Global(), *setUp.options, &error);
-  }
-  mapAction_->setVisible(web_ != nullptr);
-  statisticsAction_->setVisible(web_ != nullptr);
-  if (!web_) {
-    seams_.messageBox(this, "The web page is not served: " + QString::fromStdString(error));
-    return;
-  }
-  for (const std::string& warning : setUp.warnings) {
-    seams_.messageBox(this, "The web page: " + QString::fromStdString(warning));
-  }
 }
 
 void MainWindow::OpenWebPage(const QString& view) {
-  if (!web_) {
+  const web::WebServer* page = station_->Web();
+  if (page == nullptr) {
     return;
   }
   QString fragment = "#" + view;
@@ -309,7 +260,7 @@ void MainWindow::OpenWebPage(const QString& view) {
           settings_.HttpTokenFile.empty() ? std::nullopt : web::ReadTokenFile(settings_.HttpTokenFile, &error)) {
     fragment = "#token=" + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(*token))) + "&" + view;
   }
-  QDesktopServices::openUrl(QUrl(QString::fromStdString(web_->PageUrl()) + fragment));
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(page->PageUrl()) + fragment));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -334,15 +285,7 @@ void MainWindow::ShutDown() {
   if (connection_->Connected) {
     connection_->Connected = connection_->ConnectCard(false);
   }
-  // A store call still running ends first (each has its own time limit);
-  // then what waits for the store is written, or kept in the pending file,
-  // the live link closes and MQTT gets its grace.
-  storeCalls_.Stop();
-  if (web_) {
-    web_->Stop();
-  }
-  troubleWatch_.stop();
-  SayTroubleLines(receiver_->Stop());
+  station_->Stop();
 }
 
 }  // namespace corvane::shell

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QRegularExpression>
 #include <map>
 
 #include "../support/mosquitto_broker.h"
@@ -131,7 +132,9 @@ TEST_F(Relay, BothLoopsStoreEachMessageOnceAndGoQuiet) {
   EXPECT_EQ(Stored("pair-b"), pairExpected);
   // The loop receiver's own messages came back and were dropped, and said so;
   // each pair receiver's relays were dropped by the other's card server.
-  EXPECT_TRUE(programs_.Said("loop").contains("corvaned: relay: 1 message this station sent came back from the broker"))
+  // (Said when the receiver next looks for trouble: one or more at a time.)
+  EXPECT_TRUE(programs_.Said("loop").contains(
+      QRegularExpression("corvaned: relay: [0-9]+ messages? this station sent came back from the broker")))
       << programs_.Said("loop").toStdString();
   EXPECT_TRUE(programs_.Said("pair-a-card").contains("dropped: each had passed more than 1 receiver"))
       << programs_.Said("pair-a-card").toStdString();

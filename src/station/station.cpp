@@ -1,0 +1,186 @@
+// The station's start, store opening and stop, in the one order the window
+// and corvaned share.
+#include "station/station.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "livelink/mqtt_url.h"
+#include "reference/reference_tables.h"
+#include "web/receiver_web.h"
+#include "web/web_settings.h"
+
+namespace corvane::station {
+
+namespace {
+
+// The store's outcome, carried from the worker to the station's thread.
+struct Opened {
+  std::optional<std::string> name;  // nothing: the store cannot be used
+  std::string why;
+};
+
+Opened OpenOnWorker(receiver::Receiver& receiver, store::StoreProgress& progress) {
+  try {
+    return {receiver.OpenChosenStore(progress), {}};
+  } catch (const store::StoreInUse& inUse) {  // another process writes it
+    return {std::nullopt, inUse.what()};
+  } catch (const std::exception& failure) {
+    return {std::nullopt, std::string("the store could not be opened: ") + failure.what()};
+  }
+}
+
+// Told nothing: for a front that shows no progress.
+class NoProgress : public store::StoreProgress {};
+
+}  // namespace
+
+Station::Station(receiver::Receiver& receiver, receiver::BackgroundCalls& calls, StationFront& front)
+    : receiver_(receiver), calls_(calls), front_(front) {
+  QObject::connect(&troubleWatch_, &QTimer::timeout, this, [this] { SayAll(receiver_.TroubleLines()); });
+}
+
+Station::~Station() { Stop(); }
+
+bool Station::Start(const config::Settings& settings, const StartChoices& choices) {
+  // The built-in tables come first: the page reads them, and opening a store
+  // adds the stored ones to them.
+  reference::FillBuiltinTables();
+  receiver_.UseStation(settings.StationName);
+  troubleWatch_.start(kTroubleWatchInterval);
+  if (!StartWatchList(settings, choices) || !StartLiveLink(choices.liveLinkName) || !StartMqtt(settings) ||
+      !StartWebPage(settings)) {
+    return false;
+  }
+  OpenStore(settings, choices.progress ? choices.progress : std::make_shared<NoProgress>());
+  return true;
+}
+
+bool Station::StartWatchList(const config::Settings& settings, const StartChoices& choices) {
+  std::string entries = settings.Alerts;
+  std::string origin = "setting Alerts";
+  if (choices.watchListFile) {
+    std::ifstream in(*choices.watchListFile, std::ios::binary);
+    if (!in) {
+      return front_.GoOnWithout(Step::WatchList, "cannot read " + *choices.watchListFile);
+    }
+    entries.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    origin = *choices.watchListFile;
+  }
+  UseWatchList(entries, origin);
+  if (const std::size_t count = receiver_.WatchList().Entries().size(); count > 0) {
+    front_.Say("watching for " + std::to_string(count) + " watch list entries");
+  }
+  return true;
+}
+
+void Station::UseWatchList(const std::string& entries, const std::string& origin) {
+  std::vector<store::search::WatchError> errors;
+  receiver_.SetWatchList(store::search::WatchList::FromLines(entries, &errors));
+  for (const auto& error : errors) {
+    front_.Say("watch list (" + origin + ") line " + std::to_string(error.line) + " left out: " + error.message);
+  }
+}
+
+// Other programs follow the traffic through the live link under this name.
+bool Station::StartLiveLink(const QString& name) {
+  if (name.isEmpty() || receiver_.LiveLink().IsListening()) {
+    return true;
+  }
+  QString error;
+  return receiver_.StartLiveLink(name, &error) || front_.GoOnWithout(Step::LiveLink, error.toStdString());
+}
+
+// With the setting MqttUrl, every message's LiveJSON also goes to that
+// broker (topic: setting MqttTopic, else corvane/<station>/messages;
+// password: the file the setting MqttPasswordFile names, else
+// CORVANE_MQTT_PASSWORD, else the URL's).
+bool Station::StartMqtt(const config::Settings& settings) {
+  if (settings.MqttUrl.empty() || receiver_.Mqtt() != nullptr) {
+    return true;
+  }
+  std::string error;
+  const auto url = livelink::MqttUrlWithPassword(settings.MqttUrl, settings.MqttPasswordFile, error);
+  if (!url) {
+    return front_.GoOnWithout(Step::Mqtt, error);
+  }
+  if (const auto refused = receiver_.StartMqtt(*url, settings.MqttTopic)) {
+    return front_.GoOnWithout(Step::Mqtt, *refused);  // a station name or topic MQTT cannot carry
+  }
+  const livelink::MqttPublisher& mqtt = *receiver_.Mqtt();
+  front_.Say("mqtt: publishing to " + url->Display() + " on topic " + mqtt.Topic() + " as client " + mqtt.ClientId());
+  return true;
+}
+
+// With the setting HttpAddress, the web page (its token from the file the
+// setting HttpTokenFile names, over HTTPS with the settings HttpCertificate
+// and HttpKey).
+bool Station::StartWebPage(const config::Settings& settings) {
+  if (settings.HttpAddress.empty() || web_) {
+    return true;
+  }
+  web::WebSetUp setUp =
+      web::ReadWebSettings({settings.HttpAddress, settings.HttpTokenFile, settings.HttpCertificate, settings.HttpKey});
+  std::string error = setUp.error;
+  if (setUp.options) {
+    web_ = web::StartReceiverWeb(receiver_, reference::Global(), *setUp.options, &error);
+  }
+  if (!web_) {
+    return front_.GoOnWithout(Step::WebPage, error);
+  }
+  for (const std::string& warning : setUp.warnings) {
+    front_.Warn(Step::WebPage, warning);
+  }
+  QObject::connect(web_.get(), &web::WebServer::Trouble, this,
+                   [this](const QString& line) { front_.Say(line.toStdString()); });
+  front_.Say("web page at " + web_->PageUrl() +
+             (setUp.options->token ? " (open it with #token=... after the address)" : ""));
+  return true;
+}
+
+// The store opens on the background worker, so a window paints and the
+// live link answers meanwhile (a PostgreSQL host that drops packets, a store
+// another program locks). Records wait for it: opening loads the stored
+// reference tables that the message path reads.
+void Station::OpenStore(const config::Settings& settings, std::shared_ptr<store::StoreProgress> progress) {
+  receiver_.ChooseStore(settings.Database, {settings.DatabaseUrl, settings.StationName});
+  if (settings.Database == decoding::kNoStore) {
+    OpeningEnded(std::nullopt, {});
+    return;
+  }
+  const bool running = calls_.Run([&receiver = receiver_, progress] { return OpenOnWorker(receiver, *progress); }, this,
+                                  [this](const Opened& opened) { OpeningEnded(opened.name, opened.why); });
+  if (!running) {
+    OpeningEnded(std::nullopt, "the store could not be opened: the program is stopping");
+  }
+}
+
+void Station::OpeningEnded(const std::optional<std::string>& name, const std::string& why) {
+  receiver_.StoreOpened(name);
+  storeReady_ = true;
+  front_.StoreOpenEnded(name, why);
+}
+
+void Station::SayAll(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    front_.Say(line);
+  }
+}
+
+void Station::Stop() {
+  if (stopped_) {
+    return;
+  }
+  stopped_ = true;
+  // A store call still under way ends first (each has its own time limit);
+  // then what waits for the store is written, or kept in the pending file,
+  // the live link closes and MQTT gets its grace.
+  calls_.Stop();
+  if (web_) {
+    web_->Stop();
+  }
+  troubleWatch_.stop();
+  SayAll(receiver_.Stop());
+}
+
+}  // namespace corvane::station

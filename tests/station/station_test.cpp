@@ -1,0 +1,133 @@
+// The station's start: the steps run in order and stop at the first one the
+// front will not go on without; watch list lines that cannot be read are
+// said, never silently dropped; the store's outcome (opened, none chosen, in
+// use by another receiver) reaches the front once, after the other steps.
+#include "station/station.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+namespace corvane::station {
+namespace {
+
+// Records what the station tells its front; goOn decides failed steps.
+class RecordingFront : public StationFront {
+ public:
+  explicit RecordingFront(bool goOn) : goOn_(goOn) {}
+  void Say(const std::string& line) override { said.push_back(line); }
+  bool GoOnWithout(Step step, const std::string& why) override {
+    failed.emplace_back(step, why);
+    return goOn_;
+  }
+  void Warn(Step /*step*/, const std::string& warning) override { warnings.push_back(warning); }
+  void StoreOpenEnded(const std::optional<std::string>& name, const std::string& why) override {
+    stores.emplace_back(name, why);
+  }
+  [[nodiscard]] bool SaidSomething(const std::string& part) const {
+    return std::any_of(said.begin(), said.end(),
+                       [&](const std::string& line) { return line.find(part) != std::string::npos; });
+  }
+
+  std::vector<std::string> said;
+  std::vector<std::pair<Step, std::string>> failed;
+  std::vector<std::string> warnings;
+  std::vector<std::pair<std::optional<std::string>, std::string>> stores;
+
+ private:
+  bool goOn_;
+};
+
+// A receiver, its worker and a station, as a front end holds them.
+struct StationRun {
+  explicit StationRun(bool goOn) : front(goOn) {}
+  decoding::MessageOutputs nothingShown;
+  receiver::Receiver receiver{nothingShown};
+  receiver::BackgroundCalls calls;
+  RecordingFront front;
+  Station station{receiver, calls, front};
+};
+
+bool WaitFor(const std::function<bool()>& done) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < 10000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return done();
+}
+
+class StationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder_.isValid());
+    QDir::setCurrent(folder_.path());  // the SQLite store lands in the current folder
+    settings_.StationName = "north";
+    settings_.Alerts = "label:H1\nlabel:\"unclosed\n";
+    settings_.HttpAddress = "127.0.0.1:0";
+    settings_.Database = store::kSqliteStore;
+  }
+  QTemporaryDir folder_;
+  config::Settings settings_;
+};
+
+TEST_F(StationTest, AFailedStepEndsTheStartOnlyWhenTheFrontSaysSo) {
+  settings_.MqttUrl = "mqtt://broker:0";  // a port no broker has
+  StationRun ending(false);
+  EXPECT_FALSE(ending.station.Start(settings_, {}));
+  ASSERT_EQ(ending.front.failed.size(), 1U);
+  EXPECT_EQ(ending.front.failed[0].first, Step::Mqtt);
+  EXPECT_FALSE(ending.front.failed[0].second.empty());
+  // Nothing after the failed step ran: no page, no store chosen.
+  EXPECT_EQ(ending.station.Web(), nullptr);
+  EXPECT_TRUE(ending.front.stores.empty());
+  EXPECT_EQ(ending.receiver.ChosenStore(), decoding::kNoStore);
+  // The watch list before it did run, and its unreadable line was said.
+  EXPECT_EQ(ending.receiver.WatchList().Entries().size(), 1U);
+  EXPECT_TRUE(ending.front.SaidSomething("watch list (setting Alerts) line 2 left out"));
+
+  StationRun goingOn(true);
+  EXPECT_TRUE(goingOn.station.Start(settings_, {}));
+  EXPECT_NE(goingOn.station.Web(), nullptr);
+  EXPECT_TRUE(goingOn.front.SaidSomething("web page at http://127.0.0.1:"));
+  ASSERT_TRUE(WaitFor([&] { return !goingOn.front.stores.empty(); }));
+  EXPECT_EQ(goingOn.front.stores[0].first, std::optional<std::string>("Corvane.db"));
+  EXPECT_TRUE(goingOn.receiver.HasStore());
+}
+
+TEST_F(StationTest, TheStoresOutcomeReachesTheFrontOnceWhateverItIs) {
+  StationRun first(false);
+  ASSERT_TRUE(first.station.Start(settings_, {}));
+  ASSERT_TRUE(WaitFor([&] { return first.station.StoreReady(); }));
+  EXPECT_TRUE(first.receiver.HasStore());
+
+  // A second receiver on the same store: told why, and it goes on without.
+  settings_.HttpAddress.clear();
+  StationRun second(false);
+  ASSERT_TRUE(second.station.Start(settings_, {}));
+  ASSERT_TRUE(WaitFor([&] { return second.station.StoreReady(); }));
+  ASSERT_EQ(second.front.stores.size(), 1U);
+  EXPECT_FALSE(second.front.stores[0].first.has_value());
+  EXPECT_FALSE(second.front.stores[0].second.empty());
+  EXPECT_FALSE(second.receiver.HasStore());
+
+  // None chosen: said at once, with no reason, and records are taken.
+  settings_.Database = decoding::kNoStore;
+  StationRun none(false);
+  ASSERT_TRUE(none.station.Start(settings_, {}));
+  ASSERT_EQ(none.front.stores.size(), 1U);
+  EXPECT_EQ(none.front.stores[0], (std::pair<std::optional<std::string>, std::string>{std::nullopt, ""}));
+  EXPECT_TRUE(none.station.StoreReady());
+
+  // The stop runs once; a later one says nothing more.
+  first.station.Stop();
+  const std::size_t lines = first.front.said.size();
+  first.station.Stop();
+  EXPECT_EQ(first.front.said.size(), lines);
+}
+
+}  // namespace
+}  // namespace corvane::station

@@ -1,0 +1,262 @@
+// corvaned's options: each is a setting of Corvane's (which it overrides)
+// or a choice of the console run; a configuration file may stand for any of
+// them, the command line winning.
+#include "corvaned/daemon_options.h"
+
+#include <QCommandLineParser>
+#include <fstream>
+#include <iostream>
+
+#include "common/command_line_secrets.h"
+#include "corvaned/config_file.h"
+#include "livelink/mqtt_url.h"
+
+namespace corvane::daemon {
+
+namespace {
+
+constexpr char kDescription[] =
+    "Corvane's receiver without a window: connects to the card server named by Corvane's settings (or the\n"
+    "options below), decodes every message, stores it (setting \"Database\": 0 none, 1 SQLite Corvane.db,\n"
+    "2 Jet-layout Corvane.mdb, in the current directory, 4 a PostgreSQL server shared by a station network),\n"
+    "writes the traffic log when asked, and prints\n"
+    "each report. Messages the store cannot take at once (locked, read-only, disk full) wait and are\n"
+    "written later, if need be from the pending file (Corvane.pending.jsonl beside the store, or for\n"
+    "PostgreSQL a file of the station's own in ~/.local/state/corvane), also at the next start.\n"
+    "Stops cleanly on SIGINT or SIGTERM.";
+
+// Every option corvaned takes.
+struct OptionSet {
+  QCommandLineOption host{"host", "Card server host, optionally with :port (default: setting HostName).", "host"};
+  QCommandLineOption cardType{"card-type", "0 W40PC, 1 W41PC, 2 W51PC (default: setting CardType).", "type"};
+  QCommandLineOption cardNumber{"card-number", "Card number 1 to 8 (default: setting CardNumber).", "n"};
+  QCommandLineOption input{"input", "Decoder input: 1 AF, 2 HF, 3 IF1, 4 IF2 (default: setting IF-Input).", "input"};
+  QCommandLineOption translation{"translation", "IF translation in Hz (default: setting IF-Freqs).", "hz"};
+  QCommandLineOption database{
+      "database", "Store: 0 none, 1 SQLite, 2 Jet layout, 4 PostgreSQL (default: setting Database).", "kind"};
+  QCommandLineOption databaseUrl{
+      "database-url", "PostgreSQL connection string or URI (default: setting DatabaseUrl, else libpq's defaults).",
+      "url"};
+  QCommandLineOption station{"station",
+                             "Station name: stored with each message in PostgreSQL, carried in LiveJSON,\n"
+                             "and how messages this station sent are known when they come back from a\n"
+                             "broker (default: setting StationName, else the host name).",
+                             "name"};
+  QCommandLineOption mqtt{"mqtt",
+                          "Also publish each message's LiveJSON to this MQTT broker, QoS 1:\n"
+                          "mqtt://[user[:password]@]host[:port] or mqtts://... (default: setting MqttUrl).",
+                          "url"};
+  QCommandLineOption mqttTopic{"mqtt-topic",
+                               "MQTT topic (default: setting MqttTopic, else corvane/<station>/messages).", "topic"};
+  QCommandLineOption mqttPasswordFile{
+      "mqtt-password-file",
+      "File whose first line is the MQTT password (default: setting MqttPasswordFile, else the environment "
+      "variable CORVANE_MQTT_PASSWORD, else the URL's password).",
+      "file"};
+  QCommandLineOption log{"log", "Append reports to Corvane.txt: all, or some (no link tests or acks).", "all|some"};
+  QCommandLineOption retry{"retry",
+                           "Seconds before connecting again after a failure or a lost connection;\n"
+                           "0 exits instead (default 5).",
+                           "seconds", "5"};
+  QCommandLineOption quiet{"quiet", "Do not print the reports."};
+  QCommandLineOption alerts{"alerts",
+                            "Watch list: a file with one entry a line, in corvane-search's query\n"
+                            "language (default: setting Alerts). A message that matches an entry\n"
+                            "prints an \"alert:\" line, is marked in the store and published on the\n"
+                            "alerts topic.",
+                            "file"};
+  QCommandLineOption http{"http",
+                          "Serve the web page (live traffic, search, map, statistics, alerts) on\n"
+                          "ADDRESS:PORT, e.g. 127.0.0.1:8080 (default: setting HttpAddress; empty: none).\n"
+                          "Any address but loopback needs --http-token-file.",
+                          "address:port"};
+  QCommandLineOption httpTokenFile{"http-token-file",
+                                   "File whose first line is the token browsers must show: open the page as\n"
+                                   "http://HOST:PORT/#token=TOKEN (default: setting HttpTokenFile).",
+                                   "file"};
+  QCommandLineOption httpCert{"http-cert",
+                              "Serve the page over HTTPS with this certificate (PEM; the chain may follow)\n"
+                              "(default: setting HttpCertificate). Needs --http-key.",
+                              "file"};
+  QCommandLineOption httpKey{"http-key",
+                             "The certificate's private key (PEM, without a pass phrase)\n"
+                             "(default: setting HttpKey).",
+                             "file"};
+  QCommandLineOption link{"link-name", "Name of the live link other programs read (default Corvane).", "name",
+                          "Corvane"};
+  QCommandLineOption configFile{"config",
+                                "Read options from this file first: one \"name = value\" a line, the names "
+                                "being the long options above without the dashes (quiet = true); '#' starts "
+                                "a comment line, an empty value sets nothing, and the command line wins.",
+                                "file"};
+
+  // What a configuration file may set: all but --config itself.
+  [[nodiscard]] QList<QCommandLineOption> Configurable() const {
+    return {host, cardType,      cardNumber,       input,  translation, database, databaseUrl, station,
+            mqtt, mqttTopic,     mqttPasswordFile, log,    retry,       quiet,    link,        alerts,
+            http, httpTokenFile, httpCert,         httpKey};
+  }
+  // The options whose text is a setting's text as it stands.
+  [[nodiscard]] std::vector<std::pair<const QCommandLineOption*, std::string config::Settings::*>> TextSettings()
+      const {
+    return {{&host, &config::Settings::HostName},
+            {&databaseUrl, &config::Settings::DatabaseUrl},
+            {&station, &config::Settings::StationName},
+            {&mqtt, &config::Settings::MqttUrl},
+            {&mqttTopic, &config::Settings::MqttTopic},
+            {&mqttPasswordFile, &config::Settings::MqttPasswordFile},
+            {&http, &config::Settings::HttpAddress},
+            {&httpTokenFile, &config::Settings::HttpTokenFile},
+            {&httpCert, &config::Settings::HttpCertificate},
+            {&httpKey, &config::Settings::HttpKey}};
+  }
+};
+
+// Every local user can read a command line (ps): a password in it is said
+// about, never printed.
+void WarnOfPasswords(const QCommandLineParser& parser, const OptionSet& set) {
+  std::string error;
+  if (parser.isSet(set.databaseUrl) &&
+      tools::ConnectionStringHoldsPassword(parser.value(set.databaseUrl).toStdString())) {
+    std::cerr << "corvaned: warning: "
+              << tools::CommandLinePasswordWarning("--database-url", tools::kSaferPostgresPassword) << '\n';
+  }
+  if (const auto url = livelink::ParseMqttUrl(parser.value(set.mqtt).toStdString(), error);
+      parser.isSet(set.mqtt) && url && !url->password.empty()) {
+    std::cerr << "corvaned: warning: "
+              << tools::CommandLinePasswordWarning(
+                     "--mqtt", "--mqtt-password-file FILE or the environment variable CORVANE_MQTT_PASSWORD")
+              << '\n';
+  }
+}
+
+std::vector<tools::ConfigOption> ConfigurableOptions(const QList<QCommandLineOption>& options) {
+  std::vector<tools::ConfigOption> known;
+  for (const QCommandLineOption& option : options) {
+    known.push_back({option.names().front().toStdString(), !option.valueName().isEmpty()});
+  }
+  return known;
+}
+
+// The arguments with those the configuration file stands for put first,
+// after the program's name, so that the command line's own win. Nothing,
+// having said why, when the file cannot be read or holds a line that
+// cannot be used.
+std::optional<QStringList> WithConfigFile(const QStringList& arguments, const QString& file,
+                                          const std::vector<tools::ConfigOption>& known) {
+  std::ifstream in(file.toStdString(), std::ios::binary);
+  if (!in) {
+    std::cerr << "corvaned: --config: cannot read " << file.toStdString() << '\n';
+    return std::nullopt;
+  }
+  std::string error;
+  const auto fromFile = tools::ConfigFileArguments(in, file.toStdString(), known, &error);
+  if (!fromFile) {
+    std::cerr << "corvaned: " << error << '\n';
+    return std::nullopt;
+  }
+  QStringList combined{arguments.front()};
+  for (const std::string& argument : *fromFile) {
+    combined << QString::fromStdString(argument);
+  }
+  return combined + arguments.mid(1);
+}
+
+// The command line with the configuration file's options before it. The
+// file is read before --help is answered, so that "corvaned --config FILE
+// --help" also checks the file.
+std::optional<QStringList> FullCommandLine(QCommandLineParser& parser, const OptionSet& set,
+                                           const QStringList& arguments) {
+  if (!parser.parse(arguments)) {
+    return arguments;  // process() below says what is wrong
+  }
+  WarnOfPasswords(parser, set);  // the file's lines are not on the command line
+  if (!parser.isSet(set.configFile)) {
+    return arguments;
+  }
+  return WithConfigFile(arguments, parser.value(set.configFile), ConfigurableOptions(set.Configurable()));
+}
+
+// A number option within [low, high] into field; false, having said so,
+// when it is not one.
+template <typename Field>
+bool ReadNumber(const QCommandLineParser& parser, const QCommandLineOption& option, Field& field, long low, long high) {
+  if (!parser.isSet(option)) {
+    return true;
+  }
+  bool parsed = false;
+  const long value = parser.value(option).toLong(&parsed);
+  if (!parsed || value < low || value > high) {
+    std::cerr << "corvaned: --" << option.names().front().toStdString() << " takes a number from " << low << " to "
+              << high << '\n';
+    return false;
+  }
+  field = static_cast<Field>(value);
+  return true;
+}
+
+bool ReadSettingOptions(const QCommandLineParser& parser, const OptionSet& set, config::Settings& s) {
+  for (const auto& [option, field] : set.TextSettings()) {
+    if (parser.isSet(*option)) {
+      s.*field = parser.value(*option).toStdString();
+    }
+  }
+  bool ok = ReadNumber(parser, set.cardType, s.CardType, 0, 2);
+  ok = ReadNumber(parser, set.cardNumber, s.CardNumber, 1, 8) && ok;
+  ok = ReadNumber(parser, set.input, s.IFInput, 1, 4) && ok;
+  ok = ReadNumber(parser, set.translation, s.IFFreqs, INT32_MIN, INT32_MAX) && ok;
+  ok = ReadNumber(parser, set.database, s.Database, 0, 4) && ok;
+  if (parser.isSet(set.mqttPasswordFile) && s.MqttUrl.empty()) {
+    std::cerr << "corvaned: --mqtt-password-file needs --mqtt or the setting MqttUrl\n";
+    ok = false;
+  }
+  return ok;
+}
+
+bool ReadRunOptions(const QCommandLineParser& parser, const OptionSet& set, Options& options) {
+  bool ok = ReadNumber(parser, set.retry, options.retrySeconds, 0, 3600);
+  if (parser.isSet(set.log)) {
+    const QString mode = parser.value(set.log);
+    if (mode != "all" && mode != "some") {
+      std::cerr << "corvaned: --log takes all or some\n";
+      ok = false;
+    }
+    options.log = mode.toStdString();
+  }
+  options.quiet = parser.isSet(set.quiet);
+  if (parser.isSet(set.alerts)) {
+    options.alertsFile = parser.value(set.alerts).toStdString();
+  }
+  options.liveLinkName = parser.value(set.link).toStdString();
+  return ok;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(const QCoreApplication& app) {
+  const OptionSet set;
+  QCommandLineParser parser;
+  parser.setApplicationDescription(kDescription);
+  parser.addHelpOption();
+  parser.addOptions(set.Configurable());
+  parser.addOption(set.configFile);
+  const auto arguments = FullCommandLine(parser, set, app.arguments());
+  if (!arguments) {
+    return std::nullopt;
+  }
+  parser.process(*arguments);
+
+  Options options;
+  options.settings = config::ReadAllSettings(config::kAppName, 0, 0);
+  const config::Settings& s = options.settings;
+  bool ok = ReadSettingOptions(parser, set, options.settings);
+  ok = ReadRunOptions(parser, set, options) && ok;
+  if (ok && (s.CardType < 0 || s.CardType > 2 || s.CardNumber < 1)) {
+    std::cerr << "corvaned: no card is configured: pass --card-type and --card-number, or choose them in Corvane's "
+                 "configuration dialog\n";
+    ok = false;
+  }
+  return ok ? std::optional<Options>(std::move(options)) : std::nullopt;
+}
+
+}  // namespace corvane::daemon
