@@ -2,7 +2,6 @@
 // itself with a growing pause, and the window says what happens in its
 // state panel (and on standard error) instead of a message box that would
 // wait overnight. With it off, the loss is told in a message box as always.
-#include <algorithm>
 #include <cstdio>
 
 #include "config/latin1.h"
@@ -11,26 +10,19 @@
 
 namespace corvane::shell {
 
-namespace {
-
-constexpr int kFirstReconnectSeconds = 5;
-constexpr int kLongestReconnectSeconds = 120;
-
-}  // namespace
-
 void MainWindow::ConnectionDropped(const std::string& reason) {
   const std::string lost = "The connection to the card server was lost: " + reason;
   if (settings_.Reconnect == 0) {
     seams_.messageBox(this, config::Latin1(lost));
     return;
   }
-  reconnectSeconds_ = kFirstReconnectSeconds;
+  reconnectPause_.Restart();
   ScheduleReconnect(lost);
 }
 
 void MainWindow::ScheduleReconnect(const std::string& why) {
-  SayConnectionNews(why + "; connecting again in " + std::to_string(reconnectSeconds_) + " s");
-  reconnect_.start(reconnectSeconds_ * 1000);
+  SayConnectionNews(why + "; connecting again in " + std::to_string(reconnectPause_.Seconds()) + " s");
+  reconnect_.start(reconnectPause_.Seconds() * 1000);
 }
 
 // One attempt, as a click on Connect makes it; its failure is told in the
@@ -47,7 +39,7 @@ void MainWindow::TryReconnect() {
     SayConnectionNews("Connected to the card server again");
     return;
   }
-  reconnectSeconds_ = std::min(reconnectSeconds_ * 2, kLongestReconnectSeconds);
+  reconnectPause_.Failed();
   ScheduleReconnect("Connecting again failed" + (reconnectError_.empty() ? "" : ": " + reconnectError_));
 }
 

@@ -222,7 +222,7 @@ class MainWindow : public QMainWindow,
   bool deleteAsking_ = false;
   // Reconnecting by itself after a lost card server (setting Reconnect).
   QTimer reconnect_;
-  int reconnectSeconds_ = 0;
+  station::ReconnectPause reconnectPause_{5, 120};  // from 5 s, doubling, up to two minutes
   bool reconnecting_ = false;
   std::string reconnectError_;
   std::unique_ptr<cardlink::ConnectionManager> connection_;
