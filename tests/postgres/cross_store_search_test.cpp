@@ -4,6 +4,7 @@
 // messages as stored; each store must count what the scan finds and give the
 // same messages, in the same order, on its first page.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +15,7 @@
 #include "../store/search_test_support.h"
 #include "../support/postgres_server.h"
 #include "store/jet/jet_backend.h"
+#include "store/postgres/pg_connection.h"
 #include "store/postgres/postgres_backend.h"
 #include "store/sqlite/sqlite_backend.h"
 
@@ -187,6 +189,29 @@ std::vector<Stored> StoredCapture() {
   return stored;
 }
 
+// The stored messages without an aircraft address ("......."), as another
+// program may have written them: with no address at all (NULL; the Jet
+// layout requires one, so there an empty one). A search reads such a row's
+// address as empty, as the plain scan does.
+std::string AddressLeftOut(const char* none) {
+  return std::string("UPDATE Planes SET Address = ") + none + " WHERE Address = '.......'";
+}
+
+void LeaveOutEmptyAddresses(const std::string& file, const char* none) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, AddressLeftOut(none).c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
+void LeaveOutEmptyAddresses(std::vector<Stored>& stored) {
+  for (Stored& m : stored) {
+    if (m.op.record.Address == ".......") {
+      m.op.record.Address.clear();
+    }
+  }
+}
+
 // What one store answers to a query: the count and the first page's rows.
 struct Answer {
   std::uint64_t count = 0;
@@ -216,7 +241,7 @@ std::string Shown(const Answer& answer) {
 }
 
 TEST(CrossStoreSearch, EveryStoreFindsWhatAPlainScanOfTheStoredMessagesFinds) {
-  const std::vector<Stored> stored = StoredCapture();
+  std::vector<Stored> stored = StoredCapture();
   std::vector<StoreOp> ops;
   for (const auto& m : stored) {
     ops.push_back(m.op);
@@ -236,9 +261,26 @@ TEST(CrossStoreSearch, EveryStoreFindsWhatAPlainScanOfTheStoredMessagesFinds) {
     store->CreateTables(name);
     WriteOps(*store, name, ops, 0, ops.size());
   }
+  LeaveOutEmptyAddresses(stores[0].second, "NULL");
+  LeaveOutEmptyAddresses(stores[1].second, "''");
+  postgres::Connection(server.Url("postgres"), 5).Execute(AddressLeftOut("NULL"));
+  LeaveOutEmptyAddresses(stored);
 
   QueryMaker maker(stored);
-  std::vector<std::string> queries = {"label:H1 -POS -FPN", "POS -N35 -W097", "station:\"Home loft\" -label:H1"};
+  // Cases where the stores once disagreed: several excluded words with and
+  // without a word to look up, this receiver's station (kept without a
+  // name) excluded, and an excluded address on messages stored without one;
+  // then excluded times, which narrow the time range from either side.
+  std::vector<std::string> queries = {"label:H1 -POS -FPN",
+                                      "POS -N35 -W097",
+                                      "station:\"Home loft\" -label:H1",
+                                      "label:H1 -station:\"Home loft\"",
+                                      "label:SQ -address:.N8560Z",
+                                      "label:SQ -tail:N8560Z -address:.N8560Z",
+                                      "label:SQ -ARINC -address:N8560Z",
+                                      "ARINC -address:N8560Z",
+                                      "label:H1 -to:2026-12-07T12:00 -from:2026-12-07T18:00",
+                                      "POS -from:2026-12-07T06:00:00 to:2026-12-07T23:00 -to:2026-12-07T02:00"};
   while (queries.size() < 400) {
     queries.push_back(maker.Next());
   }

@@ -8,7 +8,8 @@
 #include "../decoding/scratch_dir.h"
 #include "../store/search_test_support.h"
 #include "../support/postgres_server.h"
-#include "store/postgres/pg_search.h"
+#include "store/postgres/pg_connection.h"
+#include "store/postgres/pg_index_values.h"
 #include "store/postgres/postgres_backend.h"
 #include "store/sqlite/sqlite_backend.h"
 

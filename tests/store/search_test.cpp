@@ -10,6 +10,7 @@
 #include "search_test_support.h"
 #include "store/jet/jet_backend.h"
 #include "store/search/index_row.h"
+#include "store/search/query_plan.h"
 #include "store/search/watch_list.h"
 #include "store/sqlite/sqlite_backend.h"
 #include "store_test_support.h"
@@ -93,6 +94,43 @@ TEST(SearchQuery, ErrorsSayWhatAndWhere) {
   EXPECT_EQ(fields.terms[1].value, "N123UA");
   EXPECT_EQ(fields.terms[2].value, "N123UA");
   EXPECT_EQ(fields.terms[4].time - fields.terms[3].time, 86'400'000 - 1);
+}
+
+TEST(SearchPlan, SortsTheTermsAndNarrowsOneTimeRange) {
+  Query query = Parsed("POS \"N 35\" -FPN -\"ETA 1\" -label:SQ station:\"Home loft\" station:Oslo has:position");
+  query.ownStation = "Home loft";
+  const search::QueryPlan plan = search::PlanQuery(query);
+  ASSERT_EQ(plan.text.size(), 2U);
+  EXPECT_FALSE(plan.text[0].IsPhrase());
+  EXPECT_EQ(plan.text[1].words, (std::vector<std::string>{"N", "35"}));
+  ASSERT_EQ(plan.excludedText.size(), 2U);
+  EXPECT_EQ(plan.excludedText[1].words, (std::vector<std::string>{"ETA", "1"}));
+  ASSERT_EQ(plan.fields.size(), 4U);
+  EXPECT_TRUE(plan.fields[0].excluded);
+  // This receiver's station also under no name; presence needs no value.
+  EXPECT_EQ(plan.fields[1].values, (std::vector<std::string>{"Home loft", ""}));
+  EXPECT_EQ(plan.fields[2].values, (std::vector<std::string>{"Oslo"}));
+  EXPECT_TRUE(plan.fields[3].values.empty());
+  EXPECT_TRUE(plan.ReadsIndexRow());
+  EXPECT_FALSE(plan.ReadsStoredMessage());
+  EXPECT_FALSE(plan.received.from || plan.received.to);
+
+  // Excluded times keep the other side: the range is 02:00 (after the
+  // excluded minute 01:59) to just before 04:00.
+  const auto range = search::PlanQuery(Parsed("address:N1 from:2026-12-07T01:00 to:2026-12-07T05:00"
+                                              " -to:2026-12-07T01:59 -from:2026-12-07T04:00"))
+                         .received;
+  const search::UtcMillis day = search::PlanQuery(Parsed("from:2026-12-07")).received.from.value();
+  EXPECT_EQ(range.from, day + 2 * 3'600'000);
+  EXPECT_EQ(range.to, day + 4 * 3'600'000 - 1);
+
+  // A page fetches one hit more than it shows, within the largest page.
+  const search::PagePlan page = search::PlanPage({Parsed("address:N1"), 50'000, 77});
+  EXPECT_EQ(page.limit, search::kMaxPage);
+  EXPECT_EQ(page.Fetched(), search::kMaxPage + 1);
+  EXPECT_EQ(page.beforeId, 77);
+  EXPECT_TRUE(page.query.ReadsStoredMessage());
+  EXPECT_FALSE(page.query.ReadsIndexRow());
 }
 
 TEST_P(Search, EveryQueryFindsExactlyWhatAPlainReadingFinds) {

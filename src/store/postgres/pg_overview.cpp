@@ -6,6 +6,7 @@
 // database's own collation.
 #include <string>
 
+#include "store/postgres/pg_index_values.h"
 #include "store/postgres/pg_search.h"
 
 namespace corvane::store::postgres {
@@ -45,7 +46,7 @@ std::string TopAircraftSql() {
 
 search::Statistics StatisticsInSnapshot(Connection& db, const std::string& from, const std::string& to,
                                         const std::string& top) {
-  // The station is UTF-8 and travels as hexadecimal (see pg_search.cpp).
+  // The station is UTF-8 and travels as hexadecimal (pg_index_values.h).
   search::Statistics statistics = search::ReadCounts(
       db,
       {CountsByHourSql(), CountsByColumnSql("m.label", "m.label"), CountsByColumnSql("m.kind", "m.kind"),

@@ -2,7 +2,8 @@
 // never take, and commits whose answer was lost.
 #include "store/postgres/pg_session.h"
 
-#include "store/postgres/pg_search.h"
+#include "store/postgres/pg_index_older.h"
+#include "store/postgres/pg_index_values.h"
 
 namespace corvane::store::postgres {
 

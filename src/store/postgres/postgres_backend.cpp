@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "store/postgres/pg_connection.h"
+#include "store/postgres/pg_index_tables.h"
 #include "store/postgres/pg_search.h"
 #include "store/postgres/pg_session.h"
 

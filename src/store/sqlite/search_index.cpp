@@ -1,7 +1,5 @@
-// The SQLite search index: its tables, the writer's part, and the search.
-// Every value is bound as a parameter; the FTS5 query is made of quoted
-// phrases of the query's words, which hold only letters and digits (and
-// bytes above 127), so nothing a person types reaches FTS5's own syntax.
+// The SQLite search index: its tables, the writer's part, and the search
+// (its SQL is written from the query's plan in search_sql.cpp).
 #include "store/sqlite/search_index.h"
 
 #include <sqlite3.h>
@@ -9,14 +7,13 @@
 #include <algorithm>
 
 #include "store/search/index_row.h"
+#include "store/search/query_plan.h"
+#include "store/sqlite/search_sql.h"
 #include "store/sqlite/searchable_file.h"
 
 namespace corvane::store::sqlite {
 
 namespace {
-
-using search::Term;
-using search::TermKind;
 
 constexpr const char* kCreateIndexTables =
     "CREATE TABLE IF NOT EXISTS MessageIndex(Id INTEGER PRIMARY KEY, Utc INTEGER NOT NULL, FlightKey TEXT NOT NULL,"
@@ -57,10 +54,6 @@ constexpr const char* kSelectOlder =
     "SELECT rowid, Date, Hour, Mode, Address, Flight, Label, Bloc, Msn, Data FROM Planes"
     " WHERE rowid > ?1 AND rowid <= ?2 ORDER BY rowid LIMIT ?3;";
 
-constexpr const char* kHitColumns =
-    "SELECT m.Id, p.Date, p.Hour, p.Mode, p.Address, p.Flight, p.Label, p.Bloc, p.Msn, p.Data, m.Station, m.Kind,"
-    " m.Readable, m.Alerts, m.Utc";
-
 bool TableExists(Connection& db, const char* name) {
   return !db.Query("SELECT 1 FROM sqlite_master WHERE name = ?1;", {name}).empty();
 }
@@ -74,135 +67,6 @@ void SetState(Connection& db, const char* name, long long value) {
   const std::string text = std::to_string(value);
   db.Execute("UPDATE SearchState SET Value = ?2 WHERE Name = ?1;", {name, text});
 }
-
-// The FTS5 phrase of a words term: its words in double quotes.
-std::string Phrase(const Term& term) {
-  std::string phrase = "\"";
-  for (const auto& word : term.words) {
-    if (phrase.size() > 1) {
-      phrase.push_back(' ');
-    }
-    phrase.append(word);
-  }
-  phrase.push_back('"');
-  return phrase;
-}
-
-// The SQL of a search: the FROM and WHERE parts and their parameters, the
-// FTS5 table leading when the query has words to look up.
-class SqlOfQuery {
- public:
-  explicit SqlOfQuery(const search::Query& query) : ownStation_(query.ownStation) {
-    std::string match;
-    std::string excluded;
-    for (const Term& term : query.terms) {
-      if (term.kind != TermKind::kWords) {
-        AddCondition(term);
-      } else if (term.excluded) {
-        excluded += (excluded.empty() ? "" : " OR ") + Phrase(term);
-      } else {
-        match += (match.empty() ? "" : " AND ") + Phrase(term);
-      }
-    }
-    // A message is left out when it has any one of the excluded phrases, so
-    // they are looked up together as one OR.
-    if (!match.empty()) {
-      const std::string without = excluded.empty() ? "" : " NOT (" + excluded + ")";
-      where_ = " WHERE MessageWords MATCH " + Parameter(match + without) + where_;
-      order_ = "f.rowid";
-    } else {
-      if (!excluded.empty()) {
-        // No word to look up: the excluded words are looked up instead, and
-        // their messages left out.
-        where_ +=
-            " AND m.Id NOT IN (SELECT rowid FROM MessageWords WHERE MessageWords MATCH " + Parameter(excluded) + ")";
-      }
-      where_ = " WHERE 1" + where_;
-      order_ = "m.Id";
-    }
-    words_ = !match.empty();
-  }
-
-  [[nodiscard]] std::string PageSql(const search::SearchRequest& request) {
-    std::string sql = std::string(kHitColumns) + From(true, true) + where_;
-    if (request.beforeId) {
-      sql += " AND " + order_ + " < CAST(" + Parameter(std::to_string(*request.beforeId)) + " AS INTEGER)";
-    }
-    return sql + " ORDER BY " + order_ + " DESC LIMIT CAST(" + Parameter(std::to_string(request.limit + 1)) +
-           " AS INTEGER);";
-  }
-
-  // A count joins only the tables its conditions read: a count of words
-  // alone is answered by the text index.
-  [[nodiscard]] std::string CountSql() const {
-    return "SELECT COUNT(*)" + From(fields_ || !words_, planes_) + where_ + ";";
-  }
-
-  [[nodiscard]] Parameters Values() const { return {values_.begin(), values_.end()}; }
-
- private:
-  void AddCondition(const Term& term) {
-    const std::string condition = Condition(term);
-    (term.kind == TermKind::kAddress ? planes_ : fields_) = true;
-    where_ += term.excluded ? " AND NOT (" + condition + ")" : " AND " + condition;
-  }
-
-  std::string Condition(const Term& term) {
-    switch (term.kind) {
-      case TermKind::kFlight:
-        return "m.FlightKey = " + Parameter(term.value);
-      case TermKind::kTail:
-        return "m.TailKey = " + Parameter(term.value);
-      case TermKind::kAddress:
-        return "ltrim(upper(p.Address), '.') = " + Parameter(term.value);
-      case TermKind::kLabel:
-        return "m.Label = " + Parameter(term.value);
-      case TermKind::kKind:
-        return "m.Kind IS " + Parameter(term.value);
-      case TermKind::kStation: {
-        const std::string named = Parameter(term.value);
-        return search::FindsUnnamedStation(term, ownStation_) ? "m.Station IN (" + named + ", '')"
-                                                              : "m.Station = " + named;
-      }
-      case TermKind::kFrom:
-        return "m.Utc >= CAST(" + Parameter(std::to_string(term.time)) + " AS INTEGER)";
-      case TermKind::kTo:
-        return "m.Utc <= CAST(" + Parameter(std::to_string(term.time)) + " AS INTEGER)";
-      case TermKind::kHasPosition:
-        return "m.Latitude IS NOT NULL";
-      case TermKind::kIsAlert:
-        return "m.Alerts IS NOT NULL";
-      case TermKind::kWords:
-        break;
-    }
-    return "1";
-  }
-
-  std::string Parameter(std::string value) {
-    values_.push_back(std::move(value));
-    return "?" + std::to_string(values_.size());
-  }
-
-  // The tables: the text index leading when there are words to look up.
-  [[nodiscard]] std::string From(bool index, bool planes) const {
-    std::string from = words_ ? " FROM MessageWords f" : " FROM MessageIndex m";
-    if (words_ && index) {
-      from += " JOIN MessageIndex m ON m.Id = f.rowid";
-    }
-    if (planes) {
-      from += words_ ? " JOIN Planes p ON p.rowid = f.rowid" : " JOIN Planes p ON p.rowid = m.Id";
-    }
-    return from;
-  }
-
-  std::string ownStation_;
-  bool words_ = false;   // words to look up in the text index
-  bool fields_ = false;  // conditions on MessageIndex
-  bool planes_ = false;  // conditions on Planes
-  std::string where_;
-  std::string order_;
-  std::vector<std::string> values_;
-};
 
 search::SearchHit HitOf(const Row& row) {
   search::SearchHit hit;
@@ -290,10 +154,9 @@ search::IndexProgress ReadIndexProgress(Connection& db) {
 }
 
 search::SearchPage SearchMessages(Connection& db, const search::SearchRequest& request) {
-  search::SearchRequest bounded = request;
-  bounded.limit = search::PageLimit(request);
-  SqlOfQuery sql(request.query);
-  const std::string text = sql.PageSql(bounded);
+  const search::PagePlan plan = search::PlanPage(request);
+  SearchSql sql(plan.query);
+  const std::string text = sql.PageSql(plan);
   search::SearchPage page;
   try {
     for (const Row& row : db.Query(text, sql.Values())) {
@@ -302,12 +165,12 @@ search::SearchPage SearchMessages(Connection& db, const search::SearchRequest& r
   } catch (const Error& failure) {
     throw search::SearchFailed(failure.what());
   }
-  search::EndPage(page, bounded.limit);
+  search::EndPage(page, plan.limit);
   return page;
 }
 
 std::uint64_t CountMatches(Connection& db, const search::Query& query) {
-  SqlOfQuery sql(query);
+  const SearchSql sql(search::PlanQuery(query));
   try {
     const Rows rows = db.Query(sql.CountSql(), sql.Values());
     return rows.empty() ? 0 : std::stoull(rows.front().at(0));
