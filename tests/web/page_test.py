@@ -146,6 +146,15 @@ def check_page(driver, origin, send):
     outside = [a for a in addresses if not a.startswith(origin) and not a.startswith("data:")]
     assert not outside, outside
 
+    # The page opened again: the Live list starts with the stored messages,
+    # each once, before any new one comes.
+    driver.get(origin + "#live")
+    driver.refresh()
+    wait_for("the live feed again", lambda: hook(driver, "window.corvane.ready.live"))
+    listed = wait_for("the stored messages", lambda: hook(driver, "window.corvane.messages.map(m => m.address)"))
+    assert listed.count(TAIL) == 1 and len(listed) == 1 + accepted, listed
+    assert not driver.find_element("id", "live-empty").is_displayed()
+
 
 def main():
     build, web = sys.argv[1], sys.argv[2]
