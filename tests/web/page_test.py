@@ -103,6 +103,8 @@ def check_page(driver, origin, send):
     driver.get(origin)
     title = driver.title
     wait_for("the live feed", lambda: hook(driver, "window.corvane.ready.live"))
+    # Nothing stored yet: the list says it waits.
+    wait_for("the empty list", lambda: driver.find_element("id", "live-empty").text == "Waiting for messages...")
     send()
     # Live: the position report and the hostile texts arrive over the live feed.
     live = wait_for("the live messages", lambda: hook(driver, "window.corvane.messages.filter(m => "
