@@ -211,7 +211,8 @@
     if (entries.length >= MAX_SHOWN) text += ' (the newest ' + MAX_SHOWN + ' are kept)';
     U.$('live-count').textContent = text;
     U.$('live-empty').hidden = entries.length > 0;
-    U.$('live-empty').textContent = entries.length ? '' : loadingStored ? 'Loading the last messages...' : 'Waiting for messages...';
+    const empty = loadingStored ? 'Loading the last messages...' : 'Waiting for messages...';
+    U.$('live-empty').textContent = entries.length ? '' : empty;
   }
 
   function updatePauseButton() {
