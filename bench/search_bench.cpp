@@ -254,6 +254,8 @@ void Queries(store::StoreBackend& backend, const std::string& file) {
   Report("first 100 of `POS label:H1 from:2025-12-01T06:00 to:2025-12-01T18:00`",
          firstPage("POS label:H1 from:2025-12-01T06:00 to:2025-12-01T18:00"));
   Report("first 100 of `label:H1 has:position`", firstPage("label:H1 has:position"));
+  // What the web page's Live list asks for when it opens: the newest messages.
+  Report("first 100 of `from:1970-01-01`", firstPage("from:1970-01-01"));
   for (const char* word : {"POS", "ETA"}) {
     const auto query = *store::search::ParseQuery(word).query;
     Report(std::string("count of `") + word + "`",

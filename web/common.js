@@ -1,14 +1,34 @@
 /* Shared pieces of Corvane's page: DOM building (every text goes in as text, never as HTML), the API
- * client with the access token, UTC time helpers, the message view that every tab uses, and the
- * read-only state that browser tests look at (window.corvane). */
+ * client with the access token, the message view that every tab uses, and the read-only state that
+ * browser tests look at (window.corvane). The logic without DOM (time, texts, routes) is logic.js's,
+ * handed on here in Page.util with the rest. */
 'use strict';
 
 (function () {
   const Page = (window.CorvanePage = window.CorvanePage || {});
+  const {
+    utcDay,
+    utcMinute,
+    shiftDay,
+    messageDate,
+    messageDay,
+    formatTime,
+    str,
+    isAlert,
+    readableOf,
+    positionOf,
+    visibleText,
+    kindText,
+    firstLine,
+    fieldValueText,
+    haystack,
+    parseRoute,
+    routeHash,
+  } = Page.logic;
 
   // Test hooks: read-only state kept up to date by the tabs.
   window.corvane = {
-    messages: [], // the live messages in the Live list, newest first
+    messages: [], // the messages in the Live list (live and, at the start, stored), newest first
     aircraft: {}, // tail -> {lat, lon, track: [[lat, lon], ...]} of today
     charts: {}, // byHour, byLabel, byKind, byStation, byAircraft -> {labels, data}
     searchHits: [], // the Search tab's hits, in the order shown
@@ -143,42 +163,12 @@
 
   // ---- Routes: "#name?param=value" ----
 
-  function parseRoute(hash) {
-    const text = (hash || '').replace(/^#/, '');
-    const q = text.indexOf('?');
-    const name = q >= 0 ? text.slice(0, q) : text;
-    const params = new URLSearchParams(q >= 0 ? text.slice(q + 1) : '');
-    return { name: name, params: params };
-  }
-
-  function routeHash(name, params) {
-    let hash = '#' + name;
-    const parts = [];
-    for (const [key, value] of Object.entries(params || {})) {
-      parts.push(encodeURIComponent(key) + '=' + encodeURIComponent(value));
-    }
-    if (parts.length) hash += '?' + parts.join('&');
-    return hash;
-  }
-
   // Opens the Search tab on a query.
   function searchFor(query) {
     location.hash = routeHash('search', { q: query });
   }
 
   // ---- Time (always UTC) ----
-
-  function pad2(n) {
-    return n < 10 ? '0' + n : String(n);
-  }
-
-  function utcDay(date) {
-    return date.getUTCFullYear() + '-' + pad2(date.getUTCMonth() + 1) + '-' + pad2(date.getUTCDate());
-  }
-
-  function utcMinute(date) {
-    return utcDay(date) + 'T' + pad2(date.getUTCHours()) + ':' + pad2(date.getUTCMinutes());
-  }
 
   function startOfTodayUtc() {
     const now = new Date();
@@ -190,105 +180,7 @@
     return utcDay(new Date((startOfTodayUtc() - days * 86400) * 1000));
   }
 
-  function shiftDay(day, by) {
-    const date = new Date(day + 'T00:00:00Z');
-    if (isNaN(date.getTime())) return day;
-    date.setUTCDate(date.getUTCDate() + by);
-    return utcDay(date);
-  }
-
-  // When a message was received, as a Date (from "time", or the stored "utc").
-  function messageDate(msg) {
-    if (msg && typeof msg.time === 'string') {
-      const date = new Date(msg.time);
-      if (!isNaN(date.getTime())) return date;
-    }
-    if (msg && typeof msg.utc === 'number' && isFinite(msg.utc)) return new Date(msg.utc * 1000);
-    return null;
-  }
-
-  function formatTime(msg) {
-    const date = messageDate(msg);
-    if (!date) return typeof msg.time === 'string' ? msg.time : '';
-    return utcDay(date) + ' ' + pad2(date.getUTCHours()) + ':' + pad2(date.getUTCMinutes()) + ':' + pad2(date.getUTCSeconds());
-  }
-
-  function messageDay(msg) {
-    const date = messageDate(msg);
-    return date ? utcDay(date) : utcDay(new Date());
-  }
-
   // ---- Message helpers ----
-
-  function str(value) {
-    return typeof value === 'string' ? value : value === undefined || value === null ? '' : String(value);
-  }
-
-  function isAlert(msg) {
-    return Array.isArray(msg.alerts) && msg.alerts.length > 0;
-  }
-
-  function readableOf(msg) {
-    return msg && msg.readable && typeof msg.readable === 'object' ? msg.readable : null;
-  }
-
-  // The message's position when its readable decoding has one.
-  function positionOf(msg) {
-    const readable = readableOf(msg);
-    const fields = readable && readable.fields;
-    if (!fields || typeof fields !== 'object') return null;
-    const lat = fields.latitude;
-    const lon = fields.longitude;
-    if (typeof lat !== 'number' || typeof lon !== 'number' || !isFinite(lat) || !isFinite(lon)) return null;
-    if (Math.abs(lat) > 90 || Math.abs(lon) > 180) return null;
-    const alt = typeof fields.altitude_ft === 'number' ? fields.altitude_ft : null;
-    return { lat: lat, lon: lon, alt: alt };
-  }
-
-  // The card text made readable on screen: line ends as new lines, every other control character as its
-  // code in angle brackets (⟨7F⟩), so nothing is silently invisible. (Few fonts have the control
-  // pictures U+2400..., so they are not used.)
-  function visibleText(text) {
-    return str(text)
-      .replace(/\r\n|\r/g, '\n')
-      .replace(/[\u0000-\u0008\u000b-\u001f\u007f-\u009f]/g, function (c) {
-        const hex = c.charCodeAt(0).toString(16).toUpperCase();
-        return '\u27e8' + (hex.length < 2 ? '0' + hex : hex) + '\u27e9';
-      });
-  }
-
-  // One line for lists: the readable title, or the text's first non-empty line.
-  function kindText(msg) {
-    const readable = readableOf(msg);
-    if (readable && readable.title) return str(readable.title);
-    return str(msg.kind);
-  }
-
-  function firstLine(text) {
-    const lines = visibleText(text).split('\n');
-    for (const line of lines) if (line.trim()) return line.trim();
-    return '';
-  }
-
-  function fieldValueText(value) {
-    if (Array.isArray(value)) return value.map(str).join(', ');
-    if (value && typeof value === 'object') return JSON.stringify(value);
-    return str(value);
-  }
-
-  // Everything a person sees of a message, lower case, for the live filter.
-  function haystack(msg) {
-    const parts = [formatTime(msg), msg.station, msg.address, msg.flight, msg.label, msg.block, msg.msn, msg.mode, msg.text];
-    const readable = readableOf(msg);
-    if (readable) {
-      parts.push(readable.title, readable.kind, readable.text);
-      if (readable.fields && typeof readable.fields === 'object') {
-        for (const [name, value] of Object.entries(readable.fields)) parts.push(name + ': ' + fieldValueText(value));
-      }
-    }
-    if (Array.isArray(msg.alerts)) parts.push(msg.alerts.join(' '));
-    return parts.map(str).join('\n').toLowerCase();
-  }
 
   function tailButton(msg) {
     const tail = str(msg.address).trim();

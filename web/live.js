@@ -1,7 +1,8 @@
 /* The Live tab and the live feed: one WebSocket to api/live (reconnected with a growing delay when it
  * drops), each message handed to the map and the alerts, and shown newest first in a list of at most
  * 500. Pause keeps what arrives in a queue that Resume shows; the filter hides what does not hold its
- * text.
+ * text. When the page opens, the newest stored messages (api/search) go under what the feed has brought
+ * meanwhile, each message once.
  *
  * Connection states (the header shows them):
  *   connecting --socket 'open'--> live --socket 'close'--> scheduleReconnect(): reconnecting
@@ -17,6 +18,10 @@
   const MAX_SHOWN = 500;
   const FIRST_DELAY_MS = 1000;
   const MAX_DELAY_MS = 30000;
+  // The newest stored messages shown when the page opens: a query every stored message matches, whose
+  // hits come newest first.
+  const STORED_QUERY = 'from:1970-01-01';
+  const STORED_COUNT = 100;
 
   let socket = null;
   let delay = FIRST_DELAY_MS;
@@ -31,6 +36,8 @@
   let queue = []; // arrived while paused (oldest first), the newest MAX_SHOWN kept
   let queuedCount = 0;
   let filterText = '';
+  let loadingStored = true; // the newest stored messages are being asked for
+  let storedKeys = new Set(); // logic.messageKey of the stored messages shown
 
   // ---- Connection ----
 
@@ -120,15 +127,18 @@
   function flush() {
     flushTimer = 0;
     if (!pending.length) return;
-    const arrived = pending.length > MAX_SHOWN ? pending.slice(pending.length - MAX_SHOWN) : pending;
+    let arrived = pending.length > MAX_SHOWN ? pending.slice(pending.length - MAX_SHOWN) : pending;
     pending = [];
+    if (storedKeys.size) {
+      arrived = arrived.filter(function (msg) {
+        return !storedKeys.has(Page.logic.messageKey(msg));
+      });
+    }
     const list = U.$('live-list');
     const fragment = document.createDocumentFragment();
     const fresh = [];
     for (let i = arrived.length - 1; i >= 0; i--) {
-      const msg = arrived[i];
-      const entry = { msg: msg, node: U.messageView(msg), hay: U.haystack(msg) };
-      entry.node.hidden = !matches(entry);
+      const entry = newEntry(arrived[i]);
       fresh.push(entry);
       fragment.appendChild(entry.node);
     }
@@ -137,10 +147,51 @@
     if (entries.length > MAX_SHOWN) {
       for (const gone of entries.splice(MAX_SHOWN)) list.removeChild(gone.node);
     }
+    showListed();
+  }
+
+  function newEntry(msg) {
+    const entry = { msg: msg, node: U.messageView(msg), hay: U.haystack(msg) };
+    entry.node.hidden = !matches(entry);
+    return entry;
+  }
+
+  function showListed() {
     window.corvane.messages = entries.map(function (e) {
       return e.msg;
     });
     updateCount();
+  }
+
+  // The newest stored messages go under those the feed has brought since the page opened (they are
+  // older), leaving out any the feed has shown already.
+  async function loadStored() {
+    try {
+      const answer = await U.api('api/search', { q: STORED_QUERY, limit: STORED_COUNT });
+      flush();
+      const stored = Page.logic.olderToShow(
+        entries.map(function (e) {
+          return e.msg;
+        }),
+        Array.isArray(answer.hits) ? answer.hits : [],
+        MAX_SHOWN - entries.length
+      );
+      const fragment = document.createDocumentFragment();
+      for (const msg of stored) {
+        const entry = newEntry(msg);
+        storedKeys.add(Page.logic.messageKey(msg));
+        entries.push(entry);
+        fragment.appendChild(entry.node);
+      }
+      U.$('live-list').appendChild(fragment);
+    } catch (error) {
+      // 503: no store (or it cannot answer now), 401: the token bar says so; the feed still fills the list
+      if (error.status !== 503 && error.status !== 401) {
+        U.showError(U.$('live-error'), 'The last stored messages could not be shown: ' + error.message);
+      }
+    }
+    loadingStored = false;
+    showListed();
   }
 
   function matches(entry) {
@@ -160,7 +211,8 @@
     if (entries.length >= MAX_SHOWN) text += ' (the newest ' + MAX_SHOWN + ' are kept)';
     U.$('live-count').textContent = text;
     U.$('live-empty').hidden = entries.length > 0;
-    U.$('live-empty').textContent = entries.length ? '' : 'Waiting for messages...';
+    const empty = loadingStored ? 'Loading the last messages...' : 'Waiting for messages...';
+    U.$('live-empty').textContent = entries.length ? '' : empty;
   }
 
   function updatePauseButton() {
@@ -191,6 +243,7 @@
     updatePauseButton();
     updateCount();
     connect();
+    loadStored();
   }
 
   // receive() is reachable for tests that feed messages without a server.

@@ -15,7 +15,7 @@
   const TRACK_COLOUR = '#e8590c';
 
   let day = U.utcDay(new Date()); // the UTC day whose positions are kept
-  let planes = {}; // tail -> {hook, path (longitudes unwrapped), alt, utc, flight, marker, line}
+  let planes = {}; // tail -> {hook, parts (the drawn line, null until drawn again), alt, utc, flight, marker, line}
   let positionCount = 0;
   let loaded = false; // today's positions are in
   let early = []; // live messages with a position that came before them
@@ -36,12 +36,11 @@
     return 'high';
   }
 
-  // Adds one position to an aircraft's track; the drawn path keeps going past the 180th meridian
-  // rather than jumping across the map.
+  // Adds one position to an aircraft's track; its drawn line is worked out again when next drawn.
   function addPosition(tail, lat, lon, alt, utc, flight) {
     let plane = planes[tail];
     if (!plane) {
-      plane = { hook: { lat: lat, lon: lon, track: [] }, path: [], alt: null, utc: 0, flight: '', marker: null, line: null };
+      plane = { hook: { lat: lat, lon: lon, track: [] }, parts: null, alt: null, utc: 0, flight: '', marker: null, line: null };
       planes[tail] = plane;
       window.corvane.aircraft[tail] = plane.hook;
     }
@@ -54,17 +53,26 @@
     track.push([lat, lon]);
     plane.hook.lat = lat;
     plane.hook.lon = lon;
-    let drawnLon = lon;
-    if (plane.path.length) {
-      const previous = plane.path[plane.path.length - 1][1];
-      drawnLon = lon + 360 * Math.round((previous - lon) / 360);
-    }
-    plane.path.push([lat, drawnLon]);
+    plane.parts = null;
     plane.alt = typeof alt === 'number' ? alt : null;
     if (utc) plane.utc = utc;
     if (flight) plane.flight = flight;
     positionCount++;
     return plane;
+  }
+
+  // The aircraft's line as drawn (logic.js's drawnTrack: continuous across the 180th meridian, within
+  // one world copy, the newest position where it is).
+  function partsOf(plane) {
+    if (!plane.parts) plane.parts = Page.logic.drawnTrack(plane.hook.track);
+    return plane.parts;
+  }
+
+  // Where the aircraft's marker goes: the newest point of its drawn line.
+  function markerPoint(plane) {
+    const parts = partsOf(plane);
+    const newest = parts[parts.length - 1];
+    return newest[newest.length - 1];
   }
 
   async function loadPositions() {
@@ -112,7 +120,7 @@
     if (msgDay < day) return;
     const date = U.messageDate(msg);
     const plane = addPosition(tail, pos.lat, pos.lon, pos.alt, date ? Math.floor(date.getTime() / 1000) : 0, U.str(msg.flight).trim());
-    if (map) drawPlane(tail, plane, true);
+    if (map) drawPlane(tail, plane);
     updateInfo();
   }
 
@@ -227,21 +235,20 @@
     return box;
   }
 
-  // Draws or moves one aircraft; live=true appends only the newest point to its track.
-  function drawPlane(tail, plane, live) {
-    const last = plane.path[plane.path.length - 1];
+  // Draws or moves one aircraft (its whole line: a new position may move the older ones to another
+  // world copy).
+  function drawPlane(tail, plane) {
+    const last = markerPoint(plane);
     if (!plane.line) {
-      plane.line = L.polyline(plane.path, {
+      plane.line = L.polyline(partsOf(plane), {
         renderer: renderers.tracks,
         color: TRACK_COLOUR,
         weight: 1.5,
         opacity: 0.65,
         interactive: false,
       }).addTo(layers.tracks);
-    } else if (live) {
-      plane.line.addLatLng(last);
     } else {
-      plane.line.setLatLngs(plane.path);
+      plane.line.setLatLngs(partsOf(plane));
     }
     const fill = ALT_COLOURS[altClass(plane.alt)];
     if (!plane.marker) {
@@ -267,14 +274,12 @@
   }
 
   function drawAllPlanes() {
-    for (const [tail, plane] of Object.entries(planes)) drawPlane(tail, plane, false);
+    for (const [tail, plane] of Object.entries(planes)) drawPlane(tail, plane);
     updateInfo();
   }
 
   function planeBounds() {
-    const points = Object.values(planes).map(function (plane) {
-      return plane.path[plane.path.length - 1];
-    });
+    const points = Object.values(planes).map(markerPoint);
     return points.length ? L.latLngBounds(points) : null;
   }
 

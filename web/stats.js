@@ -15,8 +15,6 @@
     byStation: '#7048e8',
     byAircraft: '#e8590c',
   };
-  // The search term for one bar of each chart (byHour is a time range, made apart).
-  const TERMS = { byLabel: 'label:', byKind: 'kind:', byStation: 'station:', byAircraft: 'address:' };
   const REFRESH_MS = 60000;
 
   let period = 'today';
@@ -35,31 +33,6 @@
   function hourText(key) {
     const hour = key.slice(11, 13);
     return period === 'today' ? hour + ':00' : key.slice(5, 10) + ' ' + hour + 'h';
-  }
-
-  // A key as the value of a field term: bare when it is only letters, digits and "_.-", else in quotes
-  // with every character kept (a label's space or DEL is part of it, so nothing is trimmed).
-  function quoted(value) {
-    return /^[A-Za-z0-9_.\-]+$/.test(value) ? value : '"' + value + '"';
-  }
-
-  function periodTerms() {
-    if (!last || typeof last.from !== 'number') return '';
-    let text = 'from:' + U.utcMinute(new Date(last.from * 1000));
-    if (typeof last.to === 'number') text += ' to:' + U.utcMinute(new Date(last.to * 1000));
-    return text;
-  }
-
-  // The query that lists the messages behind one bar, or '' when there is none.
-  function barQuery(series, item) {
-    const key = U.str(item.key);
-    if (series === 'byHour') {
-      if (!/^\d{4}-\d{2}-\d{2}T\d{2}$/.test(key)) return '';
-      return 'from:' + key + ':00 to:' + key + ':59';
-    }
-    // An empty key (no kind) has no term, and the query language cannot hold a quote inside quotes.
-    if (!key || key.includes('"') || !TERMS[series]) return '';
-    return TERMS[series] + quoted(key) + ' ' + periodTerms();
   }
 
   function chartOptions(series, horizontal) {
@@ -96,7 +69,7 @@
       onClick: function (event, elements) {
         if (!elements.length || !last || !last[series]) return;
         const item = last[series][elements[0].index];
-        const query = item ? barQuery(series, item) : '';
+        const query = item ? Page.logic.barQuery(series, item.key, last) : '';
         if (query) U.searchFor(query);
       },
       onHover: function (event, elements) {

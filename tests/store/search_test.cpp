@@ -94,6 +94,16 @@ TEST(SearchQuery, ErrorsSayWhatAndWhere) {
   EXPECT_EQ(fields.terms[1].value, "N123UA");
   EXPECT_EQ(fields.terms[2].value, "N123UA");
   EXPECT_EQ(fields.terms[4].time - fields.terms[3].time, 86'400'000 - 1);
+  // Inside quotes a quote written twice is one quote of the value, spaces
+  // and all kept; a doubled quote does not close the value.
+  const Query quoted = Parsed(R"(label:"A""" station:"Bob's ""North"" site " "SAY ""HI"" NOW")");
+  ASSERT_EQ(quoted.terms.size(), 3U);
+  EXPECT_EQ(quoted.terms[0].value, "A\"");
+  EXPECT_EQ(quoted.terms[1].value, "Bob's \"North\" site ");
+  EXPECT_EQ(quoted.terms[2].words, (std::vector<std::string>{"SAY", "HI", "NOW"}));
+  const auto unclosed = ParseQuery(R"(POS label:"A"")");
+  ASSERT_TRUE(unclosed.error.has_value());
+  EXPECT_EQ(DescribeError(*unclosed.error), "column 11: the quote opened here is never closed");
 }
 
 TEST(SearchPlan, SortsTheTermsAndNarrowsOneTimeRange) {

@@ -103,6 +103,8 @@ def check_page(driver, origin, send):
     driver.get(origin)
     title = driver.title
     wait_for("the live feed", lambda: hook(driver, "window.corvane.ready.live"))
+    # Nothing stored yet: the list says it waits.
+    wait_for("the empty list", lambda: driver.find_element("id", "live-empty").text == "Waiting for messages...")
     send()
     # Live: the position report and the hostile texts arrive over the live feed.
     live = wait_for("the live messages", lambda: hook(driver, "window.corvane.messages.filter(m => "
@@ -145,6 +147,15 @@ def check_page(driver, origin, send):
     addresses = [r["params"]["request"]["url"] for r in requests if r["method"] == "Network.requestWillBeSent"]
     outside = [a for a in addresses if not a.startswith(origin) and not a.startswith("data:")]
     assert not outside, outside
+
+    # The page opened again: the Live list starts with the stored messages,
+    # each once, before any new one comes.
+    driver.get(origin + "#live")
+    driver.refresh()
+    wait_for("the live feed again", lambda: hook(driver, "window.corvane.ready.live"))
+    listed = wait_for("the stored messages", lambda: hook(driver, "window.corvane.messages.map(m => m.address)"))
+    assert listed.count(TAIL) == 1 and len(listed) == 1 + accepted, listed
+    assert not driver.find_element("id", "live-empty").is_displayed()
 
 
 def main():

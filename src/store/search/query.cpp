@@ -207,16 +207,26 @@ class Reader {
     return false;
   }
 
-  // A quoted text starting at at_ (on the quote): its inside.
-  std::optional<std::string_view> Quoted() {
+  // A quoted text starting at at_ (on the quote): its inside, where a quote
+  // written twice stands for one (so any value, a station name with quotes
+  // too, can be written as a term).
+  std::optional<std::string> Quoted() {
     const std::size_t open = at_;
-    const std::size_t close = text_.find('"', open + 1);
-    if (close == std::string_view::npos) {
-      Fail("the quote opened here is never closed", open);
-      return std::nullopt;
+    std::string inside;
+    for (std::size_t from = open + 1;;) {
+      const std::size_t close = text_.find('"', from);
+      if (close == std::string_view::npos) {
+        Fail("the quote opened here is never closed", open);
+        return std::nullopt;
+      }
+      inside.append(text_.substr(from, close - from));
+      if (close + 1 >= text_.size() || text_[close + 1] != '"') {
+        at_ = close + 1;
+        return inside;
+      }
+      inside += '"';
+      from = close + 2;
     }
-    at_ = close + 1;
-    return text_.substr(open + 1, close - open - 1);
   }
 
   Term ReadTerm() {
@@ -266,12 +276,14 @@ class Reader {
       return;
     }
     term.kind = *kind;
+    std::string quoted;
     if (value.empty() && at_ < text_.size() && text_[at_] == '"') {
-      const auto inside = Quoted();
+      auto inside = Quoted();
       if (!inside) {
         return;
       }
-      value = *inside;
+      quoted = std::move(*inside);
+      value = quoted;
     }
     if (value.empty()) {
       Fail("\"" + std::string(name) + ":\" needs a value", column);

@@ -1,6 +1,7 @@
 // The search language a person types, read into terms: words and "quoted
 // phrases" of the text, field terms (flight:, tail:, address:, label:,
-// kind:, station:), a time range (from:, to:), has:position and is:alert,
+// kind:, station:; a value with spaces or quotes "in quotes", a quote inside
+// written twice), a time range (from:, to:), has:position and is:alert,
 // all of which must hold ("AND" may be written between them), each one
 // excluded by a leading "-". The same terms make the entries of a watch
 // list.
