@@ -11,8 +11,8 @@
 
 #include "decoding/message_path.h"
 #include "decoding/text_record.h"
+#include "readable/message_json.h"
 #include "readable/readable.h"
-#include "store/search/index_row.h"
 
 namespace corvane::livelink {
 
@@ -35,7 +35,8 @@ struct LiveOrigin {
 //  "text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
 //  "id":..,"alerts":[..],"readable":{..}}; "id" is left out when the message
 //  has no identity, "alerts" when it matched no watch entry, "readable"
-//  (readable/json.h) when there is none.
+//  (readable/json.h) when there is none. Written by the one writer of a
+//  message's JSON (readable/message_json.h).
 std::string LiveJson(const decoding::MessageRecord& record, const std::optional<readable::Decoding>& decoding,
                      const LiveOrigin& origin);
 // The same object appended to out; no "readable" when decoding is null.
@@ -43,7 +44,7 @@ void AppendLiveJson(const decoding::MessageRecord& record, const readable::Decod
                     std::string& out);
 
 // The readable decoding of a record's text (the store indexes the same).
-using store::search::ReadableOf;
+using readable::ReadableOf;
 
 // The LiveJSON object of the message the path accepted last (empty when the
 // last record was not accepted): what a receiver publishes after LiveData.

@@ -23,45 +23,51 @@ std::optional<Decoding> LoadOrSlashPosition(const Message& message, const refere
 std::optional<Decoding> TerminalPositionReport(const Message& message, const reference::ReferenceTables& tables);
 // The other terminal (H1) forms: data feeds, flight plans, progress reports...
 std::optional<Decoding> TerminalReport(const Message& message, const reference::ReferenceTables& tables);
-// Forms of the other labels (forms_labels.cpp).
+// A numbered route record (forms_numbered.cpp) and a position with its
+// estimate and route (forms_position.cpp).
+std::optional<Decoding> RouteDataRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PositionEtaRoute(const Message& message, const reference::ReferenceTables& tables);
+// Event reports, flight headers and other event messages of the other labels (forms_labels_events.cpp).
 std::optional<Decoding> EventReport(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightHeader(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> WaypointReport(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> PosWaypointReport(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> Squitter(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> AtisRequest(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightPhaseChange(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FleetStatus(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> DoorEvent(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> TaggedReport(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> RouteHeading(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> FlightStatusReport(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> RouteWeatherReport(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> DepartureTimes(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> DecimalPositionReport(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> ShortRouteMessage(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> AutoPositionReport(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> StationMessage(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> FlightRouteRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteLeadReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedFlightLines(const Message& message, const reference::ReferenceTables& tables);
+// Position reports of the other labels (forms_labels_positions.cpp).
+std::optional<Decoding> WaypointReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PosWaypointReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightStatusReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DecimalPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AutoPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> HundredthsPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TimedPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> ShortPositionReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PositionAndTime(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DatedPositionRecord(const Message& message, const reference::ReferenceTables& tables);
+// Tagged reports of the other labels (forms_labels_tagged.cpp).
+std::optional<Decoding> TaggedReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TaggedLines(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DepartureTimes(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightLog(const Message& message, const reference::ReferenceTables& tables);
+// Route and flight records of the other labels (forms_labels_routes.cpp).
+std::optional<Decoding> Squitter(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AtisRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteHeading(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteWeatherReport(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightRouteRecord(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightRouteLine(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> TopOfClimbOrDescent(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> DispatchRecord(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> ShortPositionReport(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> DatedFlightLines(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> PositionAndTime(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> FlightCityPair(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> RouteDataRecord(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> HundredthsPosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> Loadsheet(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> TimedPositionReport(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> RouteLeadReport(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteRegistrationLine(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> PositionEtaRoute(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> RouteDateRecord(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> DatedPositionRecord(const Message& message, const reference::ReferenceTables& tables);
-std::optional<Decoding> RouteUpload(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> DispatchRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> FlightCityPair(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightDateRoute(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteDateRecord(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteUpload(const Message& message, const reference::ReferenceTables& tables);
 // ADS-C and CPDLC carried as text (any label, with or without a terminal
 // prefix), their checksum verified.
 std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);
@@ -104,8 +110,7 @@ std::optional<Decoding> RealTimeEffectsReport(const Message& message, const refe
 std::optional<Decoding> FacilitiesNotification(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FrequencyChange(const Message& message, const reference::ReferenceTables& tables);
 
-// Forms of the labels 10 to 1Z (forms_labels_one.cpp; TaggedLines in forms_labels.cpp).
-std::optional<Decoding> TaggedLines(const Message& message, const reference::ReferenceTables& tables);
+// Forms of the labels 10 to 1Z (forms_labels_one.cpp).
 std::optional<Decoding> InRangeArrival(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> FlightDateSlashRoute(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> OooiRecord(const Message& message, const reference::ReferenceTables& tables);

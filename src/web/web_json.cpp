@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "decoding/latin1_text.h"
+#include "readable/message_json.h"
 #include "reference/airport_positions.h"
 #include "store/search/hit_json.h"
 
@@ -27,13 +28,16 @@ std::string IsoTime(store::search::UtcMillis utc) {
   return text;
 }
 
+// A hit: the message's members as the one writer of a message's JSON
+// writes them (as in LiveJSON), plus the row's own id, utc (seconds) and
+// kind, and the readable object and alerts the index keeps beside it.
 Json MessageOfHit(const store::search::SearchHit& hit) {
-  const auto& r = hit.record;
-  const auto text = [](const std::string& bytes) { return decoding::Latin1ToUtf8(bytes); };
-  Json message = {
-      {"id", hit.id},           {"utc", hit.utc / 1000},    {"mode", text(r.Mode)},   {"address", text(r.Address)},
-      {"label", text(r.Label)}, {"block", text(r.Bloc)},    {"msn", text(r.Msn)},     {"flight", text(r.Flight)},
-      {"text", text(r.Data)},   {"time", IsoTime(hit.utc)}, {"station", hit.station}, {"kind", hit.kind}};
+  std::string members;
+  readable::AppendMessageJson(readable::FieldsOf(hit.record), {hit.station}, members);
+  Json message = Json::parse(members);
+  message["id"] = hit.id;
+  message["utc"] = hit.utc / 1000;
+  message["kind"] = hit.kind;
   store::search::PutStoredJson(message, "alerts", hit.alerts);
   store::search::PutStoredJson(message, "readable", hit.readable);
   return message;

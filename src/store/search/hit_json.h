@@ -1,6 +1,8 @@
-// The one JSON writer of a search hit, used by every output that lists
-// search results (corvane-search, the Search window's export): the nine
-// stored columns, the station, the readable decoding and the alerts.
+// The one JSON writer of a search hit as a stored row, used by every output
+// that lists search results as rows (corvane-search, the Search window's
+// export): the nine stored columns under their column names, the station,
+// the readable decoding and the alerts. A message's own JSON (LiveJSON, the
+// web API's hits) is written by readable/message_json.h.
 #pragma once
 
 #include <nlohmann/json_fwd.hpp>

@@ -7,17 +7,10 @@
 #include <variant>
 
 #include "readable/json.h"
-#include "readable/json_text.h"
 
 namespace corvane::store::search {
 
 namespace {
-
-int TwoDigits(std::string_view text, std::size_t at) {
-  const char high = text[at];
-  const char low = text[at + 1];
-  return high >= '0' && high <= '9' && low >= '0' && low <= '9' ? (high - '0') * 10 + (low - '0') : -1;
-}
 
 std::optional<double> NumberField(const readable::Decoding& decoding, std::string_view name) {
   for (const auto& field : decoding.fields) {
@@ -30,45 +23,10 @@ std::optional<double> NumberField(const readable::Decoding& decoding, std::strin
   return std::nullopt;
 }
 
-std::string AlertsJson(const std::vector<std::string>& alerts) {
-  if (alerts.empty()) {
-    return {};
-  }
-  std::string json = "[";
-  for (const auto& entry : alerts) {
-    if (json.size() > 1) {
-      json.push_back(',');
-    }
-    readable::json::AppendWithin(json, readable::json::StringRoom(entry),
-                                 [&](char* at) { return readable::json::PutUtf8String(at, entry); });
-  }
-  json.push_back(']');
-  return json;
-}
-
 }  // namespace
 
-readable::ReceiveTime ReceiveTimeOf(const decoding::MessageRecord& record) {
-  if (record.Date.size() != 6 || record.Hour.size() < 6) {
-    return {};
-  }
-  const int values[] = {TwoDigits(record.Date, 0), TwoDigits(record.Date, 2), TwoDigits(record.Date, 4),
-                        TwoDigits(record.Hour, 0), TwoDigits(record.Hour, 2), TwoDigits(record.Hour, 4)};
-  for (const int value : values) {
-    if (value < 0) {
-      return {};
-    }
-  }
-  return {2000 + values[0], values[1], values[2], values[3], values[4], values[5]};
-}
-
-std::optional<readable::Decoding> ReadableOf(const decoding::MessageRecord& record,
-                                             const reference::ReferenceTables& tables) {
-  return readable::Decode({record.Label, record.Mode, record.Data, {}, ReceiveTimeOf(record)}, tables);
-}
-
 std::optional<UtcMillis> RecordUtc(const decoding::MessageRecord& record) {
-  const readable::ReceiveTime time = ReceiveTimeOf(record);
+  const readable::ReceiveTime time = readable::ReceiveTimeOfStamps(record.Date, record.Hour);
   if (time.year == 0 || time.month < 1 || time.month > 12) {
     return std::nullopt;
   }
@@ -98,7 +56,7 @@ IndexRow IndexRowOf(const StoreOp& op, const reference::ReferenceTables& tables)
     c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
   }
   row.station = op.station;
-  row.alerts = AlertsJson(op.alerts);
+  readable::AppendAlertsJson(op.alerts, row.alerts);
   if (const auto decoding = ReadableOf(record, tables)) {
     row.kind = decoding->kind;
     readable::AppendJson(*decoding, row.readable);

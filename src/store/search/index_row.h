@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "readable/message_json.h"
 #include "readable/readable.h"
 #include "store/backend.h"
 #include "store/search/query.h"
@@ -34,13 +35,8 @@ struct IndexRow {
 // nothing when they cannot be read.
 std::optional<UtcMillis> RecordUtc(const decoding::MessageRecord& record);
 
-// When the record was received, for the readable decoding; year 0 when its
-// Date and Hour cannot be read.
-readable::ReceiveTime ReceiveTimeOf(const decoding::MessageRecord& record);
-
 // The readable decoding of a record's text; none when it is in no known form.
-std::optional<readable::Decoding> ReadableOf(const decoding::MessageRecord& record,
-                                             const reference::ReferenceTables& tables);
+using readable::ReadableOf;
 
 // The index row of a message about to be stored (its readable decoding made
 // here, off the message path).
