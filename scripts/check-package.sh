@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the .deb and installs it on a clean Debian 12 made with debootstrap
-# (root and a Debian mirror needed; a few minutes), then runs the installed
+# (root and a Debian mirror needed; a few minutes), after checking that it
+# holds the manual pages and that they render, then runs the installed
 # programs there: corvane-decode --help and on the shipped capture, corvaned
 # --help, corvaned on its shipped settings (/etc/corvane/corvaned.conf, a
 # conffile; the service installed but not enabled) serving the web page, and
@@ -22,6 +23,25 @@ cmake -S "$top" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_B
 cmake --build "$work/build" >/dev/null
 (cd "$work/build" && cpack >/dev/null)
 package=$(ls "$work"/build/corvane_*_amd64.deb)
+
+echo "== The manual pages in $(basename "$package")"
+man_pages="man1/corvane.1 man1/corvaned.1 man1/corvane-link.1 man1/corvane-cardserver.1 man1/corvane-search.1
+  man1/corvane-decode.1 man5/corvaned.conf.5"
+contents=$(dpkg-deb -c "$package")
+for page in $man_pages; do
+  grep -Eq "\./usr/share/man/$page(\.gz)?\$" <<<"$contents" || { echo "the package lacks $page" >&2; exit 1; }
+done
+# Each page as packaged renders without a warning from groff.
+if command -v groff >/dev/null; then
+  pages="$work/man-pages"
+  rm -rf "$pages" && dpkg-deb -x "$package" "$pages"
+  for page in $man_pages; do
+    file=$(ls "$pages/usr/share/man/$page"*)
+    said=$( { [[ $file == *.gz ]] && zcat "$file" || cat "$file"; } | groff -man -t -ww -z 2>&1)
+    [[ -z $said ]] || { echo "$page: $said" >&2; exit 1; }
+  done
+fi
+echo "the seven manual pages (six programs and corvaned.conf): ok"
 
 echo "== A clean Debian 12 in $root"
 if [[ ! -x "$root/usr/bin/apt-get" ]]; then
@@ -45,6 +65,11 @@ chroot "$root" bash -euc '
   echo "corvaned --config /etc/corvane/corvaned.conf --help: ok"
   dpkg-query -W -f="\${Conffiles}\n" corvane | grep -q "^ /etc/corvane/corvaned.conf "
   test -f /lib/systemd/system/corvaned.service
+  for page in corvane corvaned corvane-link corvane-cardserver corvane-search corvane-decode; do
+    ls /usr/share/man/man1/$page.1* >/dev/null
+  done
+  ls /usr/share/man/man5/corvaned.conf.5* >/dev/null
+  echo "manual pages in /usr/share/man: ok"
   test ! -e /etc/systemd/system/multi-user.target.wants/corvaned.service
   echo "corvaned.conf a conffile, corvaned.service installed and not enabled: ok"
   test -f /usr/share/corvane/web/index.html

@@ -1,8 +1,9 @@
 # Installs the build as the package does (prefix /usr, into a scratch root
 # through DESTDIR, so that the absolute /etc and /lib destinations land there
-# too) and checks that every program, the desktop entry, icon, demo capture,
-# documents, web page and corvaned's service files land where a Debian
-# program keeps them; then installs it under a prefix of the scratch root.
+# too) and checks that every program, its manual page, the desktop entry,
+# icon, demo capture, documents, web page and corvaned's service files land
+# where a Debian program keeps them; then installs it under a prefix of the
+# scratch root.
 # Run with -DBUILD_DIR=... -DPREFIX=... (the scratch root).
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" -E env "DESTDIR=${PREFIX}"
@@ -15,7 +16,10 @@ foreach(file
     usr/bin/corvane usr/bin/corvaned usr/bin/corvane-cardserver usr/bin/corvane-link usr/bin/corvane-decode
     usr/bin/corvane-search usr/share/applications/corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg
     usr/share/corvane/demo-capture.jsonl usr/share/doc/corvane/README.md usr/share/doc/corvane/station-setup.md
-    etc/corvane/corvaned.conf lib/systemd/system/corvaned.service)
+    etc/corvane/corvaned.conf lib/systemd/system/corvaned.service
+    usr/share/man/man1/corvane.1 usr/share/man/man1/corvaned.1 usr/share/man/man1/corvane-link.1
+    usr/share/man/man1/corvane-cardserver.1 usr/share/man/man1/corvane-search.1 usr/share/man/man1/corvane-decode.1
+    usr/share/man/man5/corvaned.conf.5)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
   endif()
