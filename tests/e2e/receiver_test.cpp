@@ -3,6 +3,9 @@
 // of them to Corvane.txt. Every accepted record must be there exactly once.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -195,6 +198,66 @@ TEST(Receiver, AlertsArePrintedAndMarkedInTheStoreForExactlyTheMatchingMessages)
   EXPECT_EQ(static_cast<std::size_t>(sqlite3_column_int64(query, 0)), expected);
   sqlite3_finalize(query);
   sqlite3_close(db);
+}
+
+// Run as systemd runs a Type=notify service (a notification socket and a
+// watchdog of 0.4 s): corvaned says it is ready once, after its store
+// opened and the card server answered, feeds the watchdog only after that,
+// and says when it stops.
+TEST(Receiver, AsAServiceItSaysReadyFeedsTheWatchdogAndSaysStopping) {
+  QTemporaryDir dir;
+  const QByteArray socketPath = dir.filePath("notify").toUtf8();
+  const int listener = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+  std::vector<std::string> told;
+  const auto readTold = [&] {
+    char datagram[512];
+    for (ssize_t size; (size = recv(listener, datagram, sizeof(datagram), 0)) > 0;) {
+      told.emplace_back(datagram, static_cast<std::size_t>(size));
+    }
+  };
+  const auto count = [&](const std::string& start) {
+    return std::count_if(told.begin(), told.end(), [&](const std::string& t) { return t.rfind(start, 0) == 0; });
+  };
+
+  QProcess server;
+  server.setProgram(CORVANE_CARDSERVER);
+  server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE});  // replays, then stays connected
+  server.start();
+  const quint16 port = corvane::test_support::ReadListeningPort(server);
+  ASSERT_NE(port, 0);
+  QProcess receiver;
+  qputenv("NOTIFY_SOCKET", socketPath);  // the receiver's environment is this one's
+  qputenv("WATCHDOG_USEC", "400000");
+  StartReceiver(receiver, dir, port);
+  qunsetenv("NOTIFY_SOCKET");
+  qunsetenv("WATCHDOG_USEC");
+  ASSERT_TRUE(receiver.waitForStarted(5000));
+  const QDeadlineTimer deadline(15000);
+  while (count("WATCHDOG=1") < 3 && !deadline.hasExpired()) {
+    QThread::msleep(50);
+    readTold();
+  }
+  receiver.terminate();
+  ASSERT_TRUE(receiver.waitForFinished(5000));
+  readTold();
+  close(listener);
+  server.kill();
+  server.waitForFinished(5000);
+
+  const auto ready =
+      std::find_if(told.begin(), told.end(), [](const std::string& t) { return t.rfind("READY=1", 0) == 0; });
+  ASSERT_NE(ready, told.end()) << receiver.readAllStandardError().toStdString();
+  EXPECT_EQ(count("READY=1"), 1);
+  EXPECT_NE(ready->find("STATUS=connected to card 1"), std::string::npos);
+  // No ping before ready; at least three after; stopping said last.
+  EXPECT_EQ(std::count(told.begin(), ready, "WATCHDOG=1"), 0);
+  EXPECT_GE(count("WATCHDOG=1"), 3);
+  EXPECT_EQ(told.back(), "STOPPING=1");
 }
 
 }  // namespace

@@ -33,6 +33,14 @@ file(READ "${PREFIX}/lib/systemd/system/corvaned.service" unit)
 if(NOT unit MATCHES "\nExecStart=/usr/bin/corvaned --config /etc/corvane/corvaned.conf ")
   message(FATAL_ERROR "corvaned.service does not start /usr/bin/corvaned on /etc/corvane/corvaned.conf")
 endif()
+# systemd takes the unit as it is, with the installed program in its place.
+string(REPLACE "/usr/bin/corvaned" "${PREFIX}/usr/bin/corvaned" checked_unit "${unit}")
+file(WRITE "${PREFIX}/verify/corvaned.service" "${checked_unit}")
+execute_process(COMMAND systemd-analyze verify "${PREFIX}/verify/corvaned.service" RESULT_VARIABLE verified
+                ERROR_VARIABLE verify_said OUTPUT_VARIABLE verify_said)
+if(NOT verified EQUAL 0 OR NOT verify_said STREQUAL "")
+  message(FATAL_ERROR "systemd-analyze verify refuses corvaned.service: ${verify_said}")
+endif()
 # Every file of the page in the source tree is installed where corvaned
 # looks for it (../share/corvane/web beside the program).
 get_filename_component(source_web "${CMAKE_CURRENT_LIST_DIR}/../../web" ABSOLUTE)

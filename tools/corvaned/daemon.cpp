@@ -165,7 +165,9 @@ void Daemon::Connect() {
     connection_->Connected = connection_->ConnectCard(false);
     Finish(0);
   } else if (connection_->Connected) {
-    SayLine("connected to card " + std::to_string(card_.CardNumber));
+    const std::string connected = "connected to card " + std::to_string(card_.CardNumber);
+    SayLine(connected);
+    service_.Ready(connected);  // the store was open before the first attempt
   } else if (options_.retrySeconds > 0) {
     pause_.Failed();
     retry_.start(pause_.Seconds() * 1000);
@@ -175,6 +177,7 @@ void Daemon::Connect() {
 }
 
 void Daemon::ConnectionLost() {
+  service_.Status("the connection to the card server was lost");
   if (options_.retrySeconds > 0) {
     pause_.Restart();
     retry_.start(pause_.Seconds() * 1000);
@@ -197,6 +200,7 @@ void Daemon::StopSignalled() {
 }
 
 void Daemon::Finish(int status) {
+  service_.Stopping();
   station_.Stop();
   QCoreApplication::exit(status);
 }

@@ -9,6 +9,7 @@
 
 #include "cardlink/connection_manager.h"
 #include "corvaned/daemon_options.h"
+#include "corvaned/service_notify.h"
 #include "receiver/background_calls.h"
 #include "receiver/receiver.h"
 #include "station/station.h"
@@ -40,6 +41,7 @@ class Daemon : public QObject, private station::StationFront {
   void Finish(int status);
 
   Options options_;
+  ServiceNotifier service_;                // systemd, when it runs corvaned as a service
   decoding::MessageOutputs nothingShown_;  // no window: the reports are printed instead
   receiver::Receiver receiver_;
   receiver::BackgroundCalls calls_;
