@@ -9,6 +9,7 @@
 #include <QString>
 #include <QSysInfo>
 #include <QVariant>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -227,6 +228,8 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.HttpTokenFile = ReadUtf8Setting(appName, kHttpTokenFile, "");
   settings.HttpCertificate = ReadUtf8Setting(appName, kHttpCertificate, "");
   settings.HttpKey = ReadUtf8Setting(appName, kHttpKey, "");
+  settings.KeepDays = std::max(ReadSetting(appName, kKeepDays, 0), 0);
+  settings.KeepAlertDays = std::max(ReadSetting(appName, kKeepAlertDays, 0), 0);
   return settings;
 }
 

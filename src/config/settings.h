@@ -54,6 +54,10 @@ inline constexpr std::string_view kHttpTokenFile = "HttpTokenFile";
 // both empty: plain HTTP (set by hand only).
 inline constexpr std::string_view kHttpCertificate = "HttpCertificate";
 inline constexpr std::string_view kHttpKey = "HttpKey";
+// Retention: messages older than KeepDays days leave the store (0: kept for
+// ever); those that raised an alert only after KeepAlertDays (0: for ever).
+inline constexpr std::string_view kKeepDays = "KeepDays";
+inline constexpr std::string_view kKeepAlertDays = "KeepAlertDays";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -148,6 +152,9 @@ struct Settings {
   // Both default to empty (plain HTTP); see kHttpCertificate.
   std::string HttpCertificate;
   std::string HttpKey;
+  // Days; see kKeepDays. Both default to 0 (everything kept).
+  std::int32_t KeepDays = 0;
+  std::int32_t KeepAlertDays = 0;
 };
 
 // Start-up: all eight settings with their defaults, and the store and

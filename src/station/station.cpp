@@ -144,6 +144,7 @@ bool Station::StartWebPage(const config::Settings& settings) {
 // reference tables that the message path reads.
 void Station::OpenStore(const config::Settings& settings, std::shared_ptr<store::StoreProgress> progress) {
   receiver_.ChooseStore(settings.Database, {settings.DatabaseUrl, settings.StationName});
+  receiver_.Store().SetRetention({settings.KeepDays, settings.KeepAlertDays});
   if (settings.Database == decoding::kNoStore) {
     OpeningEnded(std::nullopt, {});
     return;

@@ -62,6 +62,24 @@ class WriteRefused : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// How long messages stay in the store: those received more than keepDays
+// ago leave it, those that raised an alert only after keepAlertDays (0:
+// kept forever).
+struct Retention {
+  int keepDays = 0;
+  int keepAlertDays = 0;
+  [[nodiscard]] bool On() const { return keepDays > 0; }
+};
+
+// One step of retention: messages received before `before` (UTC
+// milliseconds) leave the store, those that raised an alert only before
+// `alertsBefore`; the oldest first, at most `rows`.
+struct PruneStep {
+  search::UtcMillis before = 0;
+  search::UtcMillis alertsBefore = 0;
+  std::size_t rows = 0;
+};
+
 // One connection a writer keeps open for a whole run. Operations applied
 // between Begin and Commit are written together or not at all. A row the
 // store can never take (wider than its column, a byte it cannot hold) is
@@ -86,6 +104,10 @@ class StoreSession {
   // search index, inside a transaction begun with Begin; where the indexing
   // stands afterwards, or nothing when the store has nothing to index.
   virtual std::optional<search::IndexProgress> IndexOlder(std::size_t /*rows*/) { return std::nullopt; }
+  // Removes one step of old messages from the described tables, the search
+  // index and the identities together, inside a transaction begun with
+  // Begin; how many left (a message not yet indexed stays until it is).
+  virtual std::uint64_t Prune(const PruneStep& /*step*/) { return 0; }
 };
 
 // How to reach a store that lives on a server (the PostgreSQL backend): the

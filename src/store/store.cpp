@@ -81,6 +81,13 @@ StoreWriter* Database::WriterFor(std::int32_t DBType, const std::string& DBName)
   return writers_.emplace(key, std::move(writer)).first->second.get();
 }
 
+void Database::SetRetention(Retention retention) {
+  limits_.retention = retention;
+  for (auto& [key, writer] : writers_) {
+    writer->SetRetention(retention);
+  }
+}
+
 StoreWriter* Database::Writer(std::int32_t DBType, const std::string& DBName) {
   const auto found = writers_.find({DBType, DBName});
   return found == writers_.end() ? nullptr : found->second.get();

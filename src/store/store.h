@@ -126,6 +126,9 @@ class Database : public decoding::MessageStore {
   [[nodiscard]] std::optional<WriterStatus> Status(std::int32_t DBType, const std::string& DBName) const;
 
   // The writer of an open store, for measuring; null when none.
+  // How long messages stay in every store written from now on (and in
+  // those open already).
+  void SetRetention(Retention retention);
   [[nodiscard]] StoreWriter* Writer(std::int32_t DBType, const std::string& DBName);
 
  private:

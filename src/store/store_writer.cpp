@@ -2,6 +2,7 @@
 #include "store/store_writer.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "store/search/query.h"
 
@@ -242,6 +243,9 @@ void StoreWriter::Run() {
     if (!refused && !IndexOlderOnce(reason)) {
       refused = true;  // the store refused the indexing: paused and told like any refusal
     }
+    if (!refused && !PruneOnce(reason)) {
+      refused = true;
+    }
     bool reopening = false;
     if (refused) {
       NoteRefused(reason);
@@ -282,9 +286,16 @@ bool StoreWriter::WaitForWork(std::chrono::milliseconds pause) {
     wake_.wait_until(state, std::min(pauseEnd, closing_ ? closeDeadline_ : pauseEnd));
   }
   const auto work = [this] {
-    return !queue_.empty() || spilling_ || (inRefusal_ && !sessionOpen_) || (olderToIndex_ && !inRefusal_);
+    return !queue_.empty() || spilling_ || (inRefusal_ && !sessionOpen_) || (olderToIndex_ && !inRefusal_) ||
+           PruneDue();
   };
-  wake_.wait(state, [&] { return closing_ || work(); });
+  while (!closing_ && !work()) {
+    if (limits_.retention.On() && !inRefusal_) {
+      wake_.wait_until(state, nextPrune_);
+    } else {
+      wake_.wait(state);
+    }
+  }
   return !(closing_ && queue_.empty() && !spilling_);
 }
 
@@ -348,6 +359,63 @@ bool StoreWriter::IndexOlderOnce(std::string& reason) {
   const std::lock_guard state(stateMutex_);
   status_.indexing = progress.value_or(search::IndexProgress{});
   olderToIndex_ = progress && !progress->Finished();
+  return true;
+}
+
+void StoreWriter::SetRetention(Retention retention) {
+  const std::lock_guard state(stateMutex_);
+  limits_.retention = retention;
+  nextPrune_ = Clock::time_point{};
+  wake_.notify_all();
+}
+
+bool StoreWriter::PruneDue() const {
+  return limits_.retention.On() && !inRefusal_ && queue_.empty() && !spilling_ && !closing_ &&
+         Clock::now() >= nextPrune_;
+}
+
+bool StoreWriter::PruneOnce(std::string& reason) {
+  PruneStep step;
+  {
+    const std::lock_guard state(stateMutex_);
+    if (!PruneDue()) {
+      return true;
+    }
+    using Days = std::chrono::duration<long long, std::ratio<86400>>;
+    const auto now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    const Retention& keep = limits_.retention;
+    step.before = now - std::chrono::duration_cast<std::chrono::milliseconds>(Days(keep.keepDays)).count();
+    step.alertsBefore =
+        keep.keepAlertDays > 0
+            ? now - std::chrono::duration_cast<std::chrono::milliseconds>(Days(keep.keepAlertDays)).count()
+            : std::numeric_limits<search::UtcMillis>::min();
+    step.alertsBefore = std::min(step.alertsBefore, step.before);
+    step.rows = limits_.pruneBatch;
+  }
+  const std::lock_guard store(storeMutex_);
+  if (!session_) {
+    return true;
+  }
+  std::uint64_t pruned = 0;
+  try {
+    session_->Begin();
+    pruned = session_->Prune(step);
+    session_->Commit();
+  } catch (const WriteRefused& refusal) {
+    session_->Rollback();
+    if (!session_->SurvivesRefusal()) {
+      ResetSession();
+    }
+    reason = refusal.what();
+    return false;
+  }
+  const std::lock_guard state(stateMutex_);
+  status_.pruned += pruned;
+  // A full step leaves more behind it: the next one comes at once, after
+  // any writes that came meanwhile.
+  nextPrune_ = Clock::now() + (pruned >= limits_.pruneBatch ? Clock::duration::zero() : limits_.prunePause);
   return true;
 }
 

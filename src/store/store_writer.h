@@ -64,6 +64,12 @@ struct WriterLimits {
   // one transaction, between the writes (each batch holds new writes back
   // for a few tens of milliseconds at most).
   std::size_t indexBatch = 1000;
+  // How long messages stay (off: for ever), and the most that leave in one
+  // transaction between the writes.
+  Retention retention = {};
+  std::size_t pruneBatch = 500;
+  // When a step found fewer than pruneBatch, the next look is this far off.
+  std::chrono::milliseconds prunePause{60000};
 };
 
 // Another process holds the pending file of the store: writing beside it
@@ -87,6 +93,7 @@ struct WriterStatus {
   std::string rejection;             // the store's reason for the last of them
   std::uint64_t partlyIndexed = 0;   // messages stored whole, but only part of them can be searched
   std::string partlyIndexedWhy;      // what the search index left out of the first of them
+  std::uint64_t pruned = 0;          // messages retention removed from the store
   std::string pendingError;          // why the pending file cannot be written; empty while it can
   std::size_t waiting = 0;           // writes waiting in memory
   bool pendingFile = false;          // the pending file holds writes
@@ -139,6 +146,10 @@ class StoreWriter {
   // does nothing after.
   void Close();
 
+  // Messages past their time leave the store a step at a time, while
+  // nothing waits to be written; the first look is at once.
+  void SetRetention(Retention retention);
+
   [[nodiscard]] WriterStatus Status() const;
   [[nodiscard]] const PendingFile& Pending() const { return pending_; }
   [[nodiscard]] const std::string& PendingPath() const { return pending_.Path(); }
@@ -161,6 +172,12 @@ class StoreWriter {
   // One batch of older messages indexed, when nothing waits to be written;
   // false, with why, when the store refused it.
   bool IndexOlderOnce(std::string& reason);
+  // One step of retention, when it is due; false, with why, when the store
+  // refused it.
+  bool PruneOnce(std::string& reason);
+  // Under stateMutex_: retention is on, its time has come, and nothing
+  // waits to be written.
+  [[nodiscard]] bool PruneDue() const;
   void OpenSessionIfNeeded();
   void ResetSession();
   void InterruptSession();
@@ -222,6 +239,7 @@ class StoreWriter {
   bool sessionOpen_ = false;
   // Messages stored before the search index may be left to index.
   bool olderToIndex_ = true;
+  Clock::time_point nextPrune_{};  // under stateMutex_
   bool attemptRunning_ = false;
   Clock::time_point attemptSince_{};
   bool closing_ = false;

@@ -199,6 +199,18 @@ TEST_F(PostgresStoreTest, TextsTheWordIndexCannotTakeWholeHoldUpNothing) {
   ExpectStoredAndSearchableAroundTheUnindexable(north, kPostgresStore, "Corvane");
 }
 
+TEST_F(PostgresStoreTest, RetentionRemovesOldMessagesEverywhereAndKeepsAlertsLonger) {
+  Database& north = Open("north");
+  const std::vector<std::string> expected = StoreAndPruneRetentionSample(north, kPostgresStore, "Corvane");
+  std::vector<std::string> kept;
+  for (const auto& row : Sql(url, "SELECT Data FROM Planes ORDER BY id")) {
+    kept.push_back(row.at(0));
+  }
+  EXPECT_EQ(kept, expected);
+  EXPECT_EQ(Sql(url, "SELECT (SELECT count(*) FROM message_index), (SELECT count(*) FROM message_identity)")[0],
+            (std::vector<std::string>{"3", "3"}));
+}
+
 // A message comes again under the identity its station gave it: relayed
 // by another receiver into the same store, or replayed from a pending file
 // whose writes the store had taken. It is stored once; a message without an

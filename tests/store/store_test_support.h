@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <ctime>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "decoding/text_record.h"
@@ -194,6 +196,45 @@ inline void ExpectStoredAndSearchableAroundTheUnindexable(Database& db, std::int
   EXPECT_EQ(count("\"BEFORE AFTER\""), 0U);
   EXPECT_EQ(count("ORDINARY"), 1000U);
   EXPECT_TRUE(search::ParseQuery(std::string(1001, 'W')).error.has_value());
+}
+
+// The card stamp (YYMMDD) of the UTC day `days` before today.
+inline std::string DaysAgo(int days) {
+  const std::time_t then = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
+  std::tm utc{};
+  gmtime_r(&then, &utc);
+  char stamp[7];
+  std::strftime(stamp, sizeof(stamp), "%y%m%d", &utc);
+  return stamp;
+}
+
+// Six messages, each with an identity, for retention of 30 days and alerts
+// 120: three past their days (one an old alert), an alert within its longer
+// days and two new ones. Then retention is set and waited for; gives the
+// texts that must stay, oldest first.
+inline std::vector<std::string> StoreAndPruneRetentionSample(Database& db, std::int32_t type, const std::string& name) {
+  db.SetAlertsOf([](const decoding::MessageRecord& r) {
+    return r.Data.find("ALERT") != std::string::npos ? std::vector<std::string>{"watched"} : std::vector<std::string>{};
+  });
+  const std::vector<std::pair<int, std::string>> messages = {{40, "GONE ONE"}, {40, "KEPT ALERT"}, {200, "GONE ALERT"},
+                                                             {40, "GONE TWO"}, {1, "KEPT NEW"},    {0, "KEPT TODAY"}};
+  int n = 0;
+  for (const auto& [days, text] : messages) {
+    db.SetMessageId("00000000000000aa-" + std::to_string(++n));
+    db.StoreMessage(type, name, Message(DaysAgo(days), "101500.000", "F-GKXA", "AF1234", text));
+  }
+  EXPECT_TRUE(db.Flush(std::chrono::seconds(30)));
+  db.SetRetention({30, 120});
+  for (int waited = 0; db.Status(type, name)->pruned < 3 && waited < 400; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  const auto count = [&](const std::string& text) {
+    return db.CountMatches(type, name, *search::ParseQuery(text).query);
+  };
+  EXPECT_EQ(db.Status(type, name)->pruned, 3U);
+  EXPECT_EQ(count("GONE"), 0U);
+  EXPECT_EQ(count("KEPT"), 3U);
+  return {"KEPT ALERT", "KEPT NEW", "KEPT TODAY"};
 }
 
 }  // namespace corvane::store::test

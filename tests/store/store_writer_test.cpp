@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <thread>
 
@@ -232,6 +233,27 @@ TEST_F(StoreWriterTest, TextsTheWordIndexCannotTakeWholeHoldUpNothingInEitherFil
     ASSERT_TRUE(db.Flush(60s));
     EXPECT_EQ(Count(file, "Planes"), handed);
     ExpectStoredAndSearchableAroundTheUnindexable(db, type, file);
+  }
+}
+
+// Retention on both file layouts: messages past their days leave Planes,
+// the index, the word index and the identities together; an alert stays
+// for its longer days; newer messages stay.
+TEST_F(StoreWriterTest, RetentionRemovesOldMessagesEverywhereAndKeepsAlertsLonger) {
+  for (const std::int32_t type : {kSqliteStore, kJetStore}) {
+    SCOPED_TRACE(type);
+    Database db(tables);
+    std::string file = "Corvane";
+    db.OpenStore(type, file, progress);
+    const std::vector<std::string> expected = StoreAndPruneRetentionSample(db, type, file);
+    std::vector<std::string> kept;
+    for (const auto& row : Select(file, "SELECT Data FROM Planes ORDER BY rowid;")) {
+      kept.push_back(row.at(0));
+    }
+    EXPECT_EQ(kept, expected);
+    EXPECT_EQ(Count(file, "MessageIndex"), 3);
+    EXPECT_EQ(Count(file, "MessageIdentity"), 3);
+    EXPECT_NO_THROW(Select(file, "INSERT INTO MessageWords(MessageWords) VALUES('integrity-check');"));
   }
 }
 

@@ -82,6 +82,15 @@ struct OptionSet {
                              "The certificate's private key (PEM, without a pass phrase)\n"
                              "(default: setting HttpKey).",
                              "file"};
+  QCommandLineOption keepDays{"keep-days",
+                              "Messages received more than this many days ago leave the store, its search "
+                              "index and statistics, a few at a time (default: setting KeepDays; 0 keeps "
+                              "everything).",
+                              "days"};
+  QCommandLineOption keepAlertDays{"keep-alert-days",
+                                   "Messages that raised an alert stay this many days instead, when longer "
+                                   "(default: setting KeepAlertDays; 0 keeps them for ever).",
+                                   "days"};
   QCommandLineOption link{"link-name", "Name of the live link other programs read (default Corvane).", "name",
                           "Corvane"};
   QCommandLineOption configFile{"config",
@@ -92,9 +101,9 @@ struct OptionSet {
 
   // What a configuration file may set: all but --config itself.
   [[nodiscard]] QList<QCommandLineOption> Configurable() const {
-    return {host, cardType,      cardNumber,       input,  translation, database, databaseUrl, station,
-            mqtt, mqttTopic,     mqttPasswordFile, log,    retry,       quiet,    link,        alerts,
-            http, httpTokenFile, httpCert,         httpKey};
+    return {host, cardType,      cardNumber,       input,   translation, database,     databaseUrl, station,
+            mqtt, mqttTopic,     mqttPasswordFile, log,     retry,       quiet,        link,        alerts,
+            http, httpTokenFile, httpCert,         httpKey, keepDays,    keepAlertDays};
   }
   // The options whose text is a setting's text as it stands.
   [[nodiscard]] std::vector<std::pair<const QCommandLineOption*, std::string config::Settings::*>> TextSettings()
@@ -206,6 +215,8 @@ bool ReadSettingOptions(const QCommandLineParser& parser, const OptionSet& set, 
   ok = ReadNumber(parser, set.input, s.IFInput, 1, 4) && ok;
   ok = ReadNumber(parser, set.translation, s.IFFreqs, INT32_MIN, INT32_MAX) && ok;
   ok = ReadNumber(parser, set.database, s.Database, 0, 4) && ok;
+  ok = ReadNumber(parser, set.keepDays, s.KeepDays, 0, 100000) && ok;
+  ok = ReadNumber(parser, set.keepAlertDays, s.KeepAlertDays, 0, 100000) && ok;
   if (parser.isSet(set.mqttPasswordFile) && s.MqttUrl.empty()) {
     std::cerr << "corvaned: --mqtt-password-file needs --mqtt or the setting MqttUrl\n";
     ok = false;

@@ -45,6 +45,16 @@ constexpr const char* kDeleteSql =
     "forgotten AS (DELETE FROM message_identity WHERE id IN (SELECT id FROM gone)) "
     "DELETE FROM message_index WHERE id IN (SELECT id FROM gone)";
 
+// Retention, a step at a time: the oldest indexed messages past their time
+// leave Planes, their identities and the index together; how many left.
+constexpr const char* kPruneSql =
+    "WITH old AS (SELECT id FROM message_index WHERE utc < $1::bigint AND (alerts IS NULL OR utc < $2::bigint)"
+    " ORDER BY utc LIMIT $3::bigint), "
+    "gone AS (DELETE FROM Planes WHERE id IN (SELECT id FROM old) RETURNING id), "
+    "forgotten AS (DELETE FROM message_identity WHERE id IN (SELECT id FROM old)), "
+    "unindexed AS (DELETE FROM message_index WHERE id IN (SELECT id FROM old) RETURNING id) "
+    "SELECT count(*) FROM unindexed";
+
 bool SameOp(const StoreOp& a, const StoreOp& b) {
   return a.kind == b.kind && a.record == b.record && a.station == b.station && a.messageId == b.messageId;
 }
@@ -224,6 +234,18 @@ std::optional<search::IndexProgress> PgSession::IndexOlder(std::size_t rows) {
       build_ = std::make_unique<LookupIndexBuild>(url_);
     }
     return lastProgress_;
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
+}
+
+std::uint64_t PgSession::Prune(const PruneStep& step) {
+  try {
+    const std::string before = std::to_string(step.before);
+    const std::string alertsBefore = std::to_string(step.alertsBefore);
+    const std::string rows = std::to_string(step.rows);
+    const Rows counted = db_->Query(kPruneSql, {before, alertsBefore, rows});
+    return counted.empty() || counted[0].empty() ? 0 : std::stoull(counted[0][0]);
   } catch (const Error& failure) {
     Refuse(failure);
   }

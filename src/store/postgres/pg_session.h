@@ -43,6 +43,7 @@ class PgSession : public StoreSession {
   // builds the lookup indexes in the background; not finished until they
   // are there.
   std::optional<search::IndexProgress> IndexOlder(std::size_t rows) override;
+  std::uint64_t Prune(const PruneStep& step) override;
   void Interrupt() noexcept override;
   [[nodiscard]] bool SurvivesRefusal() const override;
 

@@ -26,6 +26,22 @@ constexpr const char* kKeepIdentity = "INSERT INTO MessageIdentity(MessageId, Id
 constexpr const char* kForgetIdentities =
     "DELETE FROM MessageIdentity WHERE Id IN (SELECT rowid FROM Planes WHERE Address = ?1);";
 
+// Retention, a step at a time: the oldest indexed messages past their time
+// are noted, then leave the word index (which must be handed each text it
+// indexed), the index, the identities and Planes together.
+constexpr const char* kNotePruned =
+    "CREATE TEMP TABLE IF NOT EXISTS Pruned(Id INTEGER PRIMARY KEY);"
+    "DELETE FROM temp.Pruned;";
+constexpr const char* kSelectPruned =
+    "INSERT INTO temp.Pruned SELECT Id FROM MessageIndex WHERE Utc < CAST(?1 AS INTEGER)"
+    " AND (Alerts IS NULL OR Utc < CAST(?2 AS INTEGER)) ORDER BY Utc LIMIT CAST(?3 AS INTEGER);";
+constexpr const char* kRemovePruned =
+    "INSERT INTO MessageWords(MessageWords, rowid, Data) SELECT 'delete', p.rowid, p.Data FROM Planes p"
+    " WHERE p.rowid IN (SELECT Id FROM temp.Pruned);"
+    "DELETE FROM MessageIndex WHERE Id IN (SELECT Id FROM temp.Pruned);"
+    "DELETE FROM MessageIdentity WHERE Id IN (SELECT Id FROM temp.Pruned);"
+    "DELETE FROM Planes WHERE rowid IN (SELECT Id FROM temp.Pruned);";
+
 }  // namespace
 
 SqlSession::SqlSession(const std::string& path, WriteStatements statements) : statements_(statements) {
@@ -103,6 +119,21 @@ void SqlSession::Rollback() noexcept {
 std::optional<search::IndexProgress> SqlSession::IndexOlder(std::size_t rows) {
   try {
     return index_->IndexOlder(rows);
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
+}
+
+std::uint64_t SqlSession::Prune(const PruneStep& step) {
+  try {
+    db_->ExecuteScript(kNotePruned);
+    db_->Execute(kSelectPruned,
+                 {std::to_string(step.before), std::to_string(step.alertsBefore), std::to_string(step.rows)});
+    const auto pruned = static_cast<std::uint64_t>(sqlite3_changes(db_->handle()));
+    if (pruned > 0) {
+      db_->ExecuteScript(kRemovePruned);
+    }
+    return pruned;
   } catch (const Error& failure) {
     Refuse(failure);
   }

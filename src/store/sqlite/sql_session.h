@@ -35,6 +35,7 @@ class SqlSession : public StoreSession {
   void Rollback() noexcept override;
   void Interrupt() noexcept override;
   std::optional<search::IndexProgress> IndexOlder(std::size_t rows) override;
+  std::uint64_t Prune(const PruneStep& step) override;
 
  private:
   [[noreturn]] void Refuse(const Error& failure);
