@@ -26,7 +26,7 @@ package=$(ls "$work"/build/corvane_*_amd64.deb)
 
 echo "== The manual pages in $(basename "$package")"
 man_pages="man1/corvane.1 man1/corvaned.1 man1/corvane-link.1 man1/corvane-cardserver.1 man1/corvane-search.1
-  man1/corvane-decode.1 man5/corvaned.conf.5"
+  man1/corvane-decode.1 man1/corvane-store.1 man5/corvaned.conf.5"
 contents=$(dpkg-deb -c "$package")
 for page in $man_pages; do
   grep -Eq "\./usr/share/man/$page(\.gz)?\$" <<<"$contents" || { echo "the package lacks $page" >&2; exit 1; }
@@ -41,7 +41,7 @@ if command -v groff >/dev/null; then
     [[ -z $said ]] || { echo "$page: $said" >&2; exit 1; }
   done
 fi
-echo "the seven manual pages (six programs and corvaned.conf): ok"
+echo "the eight manual pages (seven programs and corvaned.conf): ok"
 
 echo "== A clean Debian 12 in $root"
 if [[ ! -x "$root/usr/bin/apt-get" ]]; then
@@ -59,13 +59,15 @@ chroot "$root" bash -euc '
   echo "corvane-decode --help: ok"
   corvane-search --help >/dev/null
   echo "corvane-search --help: ok"
+  corvane-store --help >/dev/null
+  echo "corvane-store --help: ok"
   echo "corvane-decode on the shipped capture: $(corvane-decode /usr/share/corvane/demo-capture.jsonl | wc -l) messages"
   corvaned --help >/dev/null && echo "corvaned --help: ok"
   corvaned --config /etc/corvane/corvaned.conf --help >/dev/null
   echo "corvaned --config /etc/corvane/corvaned.conf --help: ok"
   dpkg-query -W -f="\${Conffiles}\n" corvane | grep -q "^ /etc/corvane/corvaned.conf "
   test -f /lib/systemd/system/corvaned.service
-  for page in corvane corvaned corvane-link corvane-cardserver corvane-search corvane-decode; do
+  for page in corvane corvaned corvane-link corvane-cardserver corvane-search corvane-decode corvane-store; do
     ls /usr/share/man/man1/$page.1* >/dev/null
   done
   ls /usr/share/man/man5/corvaned.conf.5* >/dev/null

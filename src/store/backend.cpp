@@ -10,6 +10,10 @@
 
 namespace corvane::store {
 
+StoreTooNew::StoreTooNew(int found, int known)
+    : StoreInUse("this store was written by a newer Corvane (schema " + std::to_string(found) + ", this one knows " +
+                 std::to_string(known) + "); it is left as it is") {}
+
 namespace {
 
 // The stored rows that 16-bit row numbers can reach.

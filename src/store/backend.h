@@ -55,6 +55,21 @@ struct StoreOp {
   std::string messageId = {};
 };
 
+// Another process holds the pending file of the store: writing beside it
+// would write its messages twice or lose them.
+class StoreInUse : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The store carries a newer layout than this program knows; it is left
+// untouched, and the program runs without it as it does beside another
+// process's store.
+class StoreTooNew : public StoreInUse {
+ public:
+  StoreTooNew(int found, int known);
+};
+
 // The store refused a write for a reason that may pass (locked, read-only,
 // disk full, the file gone or replaced): nothing of the transaction stayed.
 class WriteRefused : public std::runtime_error {
@@ -134,6 +149,11 @@ class StoreBackend {
   virtual void CreateDatabase(const std::string& name) = 0;
   virtual void CreateTables(const std::string& name) = 0;
   virtual void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) = 0;
+
+  // Throws StoreTooNew when the existing store `name` was written by a
+  // newer Corvane than this one (a later schema version); never changes the
+  // store. Done before anything else reads or upgrades it.
+  virtual void RefuseNewerSchema(const std::string& /*name*/) {}
 
   // Reads the stored reference tables; throws when they cannot be read.
   virtual StoredTables LoadTables(const std::string& name) = 0;

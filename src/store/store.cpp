@@ -57,7 +57,12 @@ void Database::OpenStore(std::int32_t DBType, std::string& DBName, StoreProgress
   StoreBackend* backend = BackendFor(DBType);
   if (backend != nullptr) {
     progress.AppendCaption(std::string(backend->CaptionSuffix()));
-    RunOpenSequence(*backend, DBName, progress);
+    try {
+      RunOpenSequence(*backend, DBName, progress);
+    } catch (const StoreTooNew&) {
+      tables_.IndexAirports();  // the built-in tables serve without the store
+      throw;
+    }
   }
   tables_.IndexAirports();
   if (backend != nullptr) {
@@ -101,6 +106,12 @@ void Database::RunOpenSequence(StoreBackend& backend, std::string& DBName, Store
   DBName += backend.Extension();
   if (backend.Exists(DBName)) {
     progress.SetProgressStep(kLoadTablesStep);
+    try {
+      backend.RefuseNewerSchema(DBName);
+    } catch (const StoreTooNew&) {
+      progress.HideProgress();
+      throw;
+    }
     try {
       ApplyStoredTables(backend.LoadTables(DBName), tables_);
     } catch (const std::exception&) {

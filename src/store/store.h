@@ -63,7 +63,9 @@ class Database : public decoding::MessageStore {
   // the reference tables from the existing file, then indexes the airports.
   // DBName gains the backend's extension. Throws StoreInUse when another
   // process writes through the same pending file (the same store file, or
-  // the same server and station): the caller runs without the store then.
+  // the same server and station), or its StoreTooNew when the store was
+  // written by a newer Corvane, which it leaves untouched: the caller runs
+  // without the store then.
   void OpenStore(std::int32_t DBType, std::string& DBName, StoreProgress& progress);
 
   // The station that first heard the messages handed over next, when they

@@ -72,13 +72,6 @@ struct WriterLimits {
   std::chrono::milliseconds prunePause{60000};
 };
 
-// Another process holds the pending file of the store: writing beside it
-// would write its messages twice or lose them.
-class StoreInUse : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // What the writer has been through, for the receiver and the window to show.
 struct WriterStatus {
   bool refusing = false;             // the store has refused writes for reportAfter or longer

@@ -1,6 +1,7 @@
 // End to end: corvane-cardserver replays the demo capture as fast as the
 // receiver takes it, corvaned stores every message in Corvane.db and logs all
-// of them to Corvane.txt. Every accepted record must be there exactly once.
+// of them to Corvane.txt. Every accepted record must be there exactly once,
+// and corvane-store copies the store while corvaned writes to it.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
@@ -116,6 +117,20 @@ quint16 StartDemoReplay(QProcess& server) {
   server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--exit-after-replay"});
   server.start();
   return corvane::test_support::ReadListeningPort(server);
+}
+
+// The one cell a query answers, as text; empty when it fails.
+std::string QueryCell(const std::string& database, const char* sql) {
+  std::string cell;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* query = nullptr;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, sql, -1, &query, nullptr) == SQLITE_OK && sqlite3_step(query) == SQLITE_ROW) {
+    cell = reinterpret_cast<const char*>(sqlite3_column_text(query, 0));
+  }
+  sqlite3_finalize(query);
+  sqlite3_close(db);
+  return cell;
 }
 
 std::size_t CountEntries(const std::string& log) {
@@ -304,6 +319,48 @@ TEST(Receiver, ConnectsEveryTimeToAServerStreamingAsFastAsItCan) {
     ++waiting;
   }
   EXPECT_EQ(StoredRows(dir.filePath("Corvane.db").toStdString()).size() + waiting, logged);
+}
+
+// corvane-store backs up Corvane.db while corvaned keeps storing a looped
+// replay: the copy holds every message stored before the backup began, as
+// many as the tool says, and is a sound database.
+TEST(Receiver, BackupWhileStoringHoldsEveryMessageStoredBeforeIt) {
+  QTemporaryDir dir;
+  QProcess server;
+  server.setProgram(CORVANE_CARDSERVER);
+  server.setArguments({"--port", "0", "--capture", CORVANE_DEMO_CAPTURE, "--fast", "--loop"});
+  server.start();
+  const quint16 port = corvane::test_support::ReadListeningPort(server);
+  ASSERT_NE(port, 0);
+  QProcess receiver;
+  StartReceiver(receiver, dir, port);
+  ASSERT_TRUE(receiver.waitForStarted(5000));
+  const std::string store = dir.filePath("Corvane.db").toStdString();
+  const QDeadlineTimer deadline(30000);
+  while (StoredRows(store).size() < 400 && !deadline.hasExpired()) {
+    QThread::msleep(100);
+  }
+  const std::vector<std::string> before = StoredRows(store);
+  ASSERT_GE(before.size(), 400U) << "corvaned stored too little";
+
+  QProcess backup;
+  backup.setProcessEnvironment(receiver.processEnvironment());
+  backup.setWorkingDirectory(dir.path());
+  backup.start(CORVANE_STORE_TOOL, {"backup", "copy.db"});
+  ASSERT_TRUE(backup.waitForFinished(60000));
+  const std::string said = backup.readAllStandardOutput().toStdString() + backup.readAllStandardError().toStdString();
+  EXPECT_EQ(receiver.state(), QProcess::Running) << "corvaned stopped during the backup";
+  receiver.terminate();
+  receiver.waitForFinished(30000);
+  server.kill();
+  server.waitForFinished(3000);
+
+  ASSERT_EQ(backup.exitCode(), 0) << said;
+  const std::string copy = dir.filePath("copy.db").toStdString();
+  const std::vector<std::string> copied = StoredRows(copy);
+  EXPECT_TRUE(std::includes(copied.begin(), copied.end(), before.begin(), before.end()));
+  EXPECT_NE(said.find(": " + std::to_string(copied.size()) + " messages"), std::string::npos) << said;
+  EXPECT_EQ(QueryCell(copy, "PRAGMA integrity_check;"), "ok");
 }
 
 }  // namespace

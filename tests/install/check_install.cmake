@@ -14,11 +14,12 @@ if(NOT result EQUAL 0)
 endif()
 foreach(file
     usr/bin/corvane usr/bin/corvaned usr/bin/corvane-cardserver usr/bin/corvane-link usr/bin/corvane-decode
-    usr/bin/corvane-search usr/share/applications/corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg
+    usr/bin/corvane-search usr/bin/corvane-store usr/share/applications/corvane.desktop usr/share/icons/hicolor/scalable/apps/corvane.svg
     usr/share/corvane/demo-capture.jsonl usr/share/doc/corvane/README.md usr/share/doc/corvane/station-setup.md
     etc/corvane/corvaned.conf lib/systemd/system/corvaned.service
     usr/share/man/man1/corvane.1 usr/share/man/man1/corvaned.1 usr/share/man/man1/corvane-link.1
     usr/share/man/man1/corvane-cardserver.1 usr/share/man/man1/corvane-search.1 usr/share/man/man1/corvane-decode.1
+    usr/share/man/man1/corvane-store.1
     usr/share/man/man5/corvaned.conf.5)
   if(NOT EXISTS "${PREFIX}/${file}")
     message(FATAL_ERROR "not installed: ${file}")

@@ -16,9 +16,10 @@ PROGRAMS = {
     "corvane-cardserver": "tools/cardserver/corvane-cardserver",
     "corvane-search": "tools/corvane-search",
     "corvane-decode": "tools/corvane-decode",
+    "corvane-store": "tools/store/corvane-store",
 }
 PAGES = ["corvane.1", "corvaned.1", "corvane-link.1", "corvane-cardserver.1", "corvane-search.1",
-         "corvane-decode.1", "corvaned.conf.5"]
+         "corvane-decode.1", "corvane-store.1", "corvaned.conf.5"]
 
 
 def options_of_help(program, config_home):

@@ -5,9 +5,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "store/search/index_row.h"
 #include "store/search/query_plan.h"
+#include "store/sqlite/schema_version.h"
 #include "store/sqlite/search_sql.h"
 #include "store/sqlite/searchable_file.h"
 
@@ -221,6 +223,16 @@ search::Statistics SearchableFileBackend::StatisticsOf(const std::string& name, 
                                                        search::UtcMillis to, std::size_t topAircraft) {
   return OnSearchConnection(name,
                             [&](sqlite::Connection& db) { return sqlite::ReadStatistics(db, from, to, topAircraft); });
+}
+
+void SearchableFileBackend::RefuseNewerSchema(const std::string& name) {
+  std::optional<sqlite::Connection> db;
+  try {
+    db.emplace(name, sqlite::Connection::OpenMode::ReadOnly);
+    sqlite::RefuseNewerSchema(*db);
+  } catch (const sqlite::Error&) {
+    // A file that cannot be read is not refused here: loading it says why.
+  }
 }
 
 search::IndexProgress SearchableFileBackend::IndexingProgress(const std::string& name) {

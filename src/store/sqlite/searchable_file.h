@@ -9,6 +9,7 @@ namespace corvane::store {
 
 class SearchableFileBackend : public StoreBackend {
  public:
+  void RefuseNewerSchema(const std::string& name) override;
   search::SearchPage Search(const std::string& name, const search::SearchRequest& request) override;
   std::uint64_t CountMatches(const std::string& name, const search::Query& query) override;
   search::IndexProgress IndexingProgress(const std::string& name) override;

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include "store/sqlite/schema_version.h"
+
 namespace corvane::store::sqlite {
 
 namespace {
@@ -47,11 +49,17 @@ constexpr const char* kRemovePruned =
 SqlSession::SqlSession(const std::string& path, WriteStatements statements) : statements_(statements) {
   try {
     db_ = std::make_unique<Connection>(path, Connection::OpenMode::Existing, kWriterBusyTimeoutMs);
+    // A store replaced meanwhile by a newer Corvane's is not upgraded
+    // backwards: its messages wait in the pending file.
+    RefuseNewerSchema(*db_);
     EnsureSearchTables(*db_);
     db_->ExecuteScript(kCreateIdentities);
     index_ = std::make_unique<SearchIndexWriter>(*db_);
+    MarkSchemaVersion(*db_);
   } catch (const Error& failure) {
     throw WriteRefused(failure.what());
+  } catch (const StoreTooNew& tooNew) {
+    throw WriteRefused(tooNew.what());
   }
 }
 

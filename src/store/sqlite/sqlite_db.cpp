@@ -38,7 +38,9 @@ int BindTexts(sqlite3_stmt* statement, const Parameters& parameters) {
 }  // namespace
 
 Connection::Connection(const std::string& path, OpenMode mode, int busyTimeoutMs) {
-  const int flags = SQLITE_OPEN_READWRITE | (mode == OpenMode::CreateIfMissing ? SQLITE_OPEN_CREATE : 0);
+  const int flags = mode == OpenMode::ReadOnly
+                        ? SQLITE_OPEN_READONLY
+                        : SQLITE_OPEN_READWRITE | (mode == OpenMode::CreateIfMissing ? SQLITE_OPEN_CREATE : 0);
   const int result = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
   if (result != SQLITE_OK) {
     const std::string message = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(result);

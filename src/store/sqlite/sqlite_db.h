@@ -36,7 +36,7 @@ inline constexpr int kBusyTimeoutMs = 1000;
 
 class Connection {
  public:
-  enum class OpenMode { Existing, CreateIfMissing };
+  enum class OpenMode { Existing, CreateIfMissing, ReadOnly };
 
   // Opens the database file; throws Error when it cannot be opened. A
   // statement waits up to busyTimeoutMs for another connection's lock.

@@ -1,0 +1,26 @@
+// The schema version a store file carries (SQLite and Jet layout alike), in
+// SQLite's PRAGMA user_version: 0 for every store made before versions were
+// kept, each of which today's upgrade steps bring up to date (the history
+// index when the tables are loaded; the search index, its state and the
+// message identities when the writer opens the store).
+#pragma once
+
+#include "store/sqlite/sqlite_db.h"
+
+namespace corvane::store::sqlite {
+
+// 1: the described tables, the history index, the search index
+// (MessageIndex, MessageWords, SearchState) and MessageIdentity.
+inline constexpr int kFileSchemaVersion = 1;
+
+int FileSchemaVersion(Connection& db);
+
+// Throws StoreTooNew when the file carries a version above
+// kFileSchemaVersion; reads only.
+void RefuseNewerSchema(Connection& db);
+
+// Records that the upgrade steps are done; writes only when the version
+// differs.
+void MarkSchemaVersion(Connection& db);
+
+}  // namespace corvane::store::sqlite
