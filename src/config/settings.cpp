@@ -227,6 +227,7 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.HttpTokenFile = ReadUtf8Setting(appName, kHttpTokenFile, "");
   settings.HttpCertificate = ReadUtf8Setting(appName, kHttpCertificate, "");
   settings.HttpKey = ReadUtf8Setting(appName, kHttpKey, "");
+  settings.LogRotate = ReadUtf8Setting(appName, kLogRotate, "");
   return settings;
 }
 

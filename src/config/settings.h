@@ -54,6 +54,9 @@ inline constexpr std::string_view kHttpTokenFile = "HttpTokenFile";
 // both empty: plain HTTP (set by hand only).
 inline constexpr std::string_view kHttpCertificate = "HttpCertificate";
 inline constexpr std::string_view kHttpKey = "HttpKey";
+// The traffic log's rotation: "" or "none" one file, "daily" a new file each
+// UTC day, the old one renamed with its day (set by hand only).
+inline constexpr std::string_view kLogRotate = "LogRotate";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -148,6 +151,8 @@ struct Settings {
   // Both default to empty (plain HTTP); see kHttpCertificate.
   std::string HttpCertificate;
   std::string HttpKey;
+  // Empty by default (one file); see kLogRotate.
+  std::string LogRotate;
 };
 
 // Start-up: all eight settings with their defaults, and the store and

@@ -74,6 +74,7 @@ class TrafficLog {
   LogWrite Write(std::string_view report, std::string_view label);
 
   void SetRotation(LogRotation rotation);
+  [[nodiscard]] LogRotation Rotation() const { return rotation_; }
 
   // Closes the file if it is open; the mode is left as it is.
   void Close();
