@@ -156,7 +156,9 @@ void TrafficLog::RotateBefore(const LogDay& day) {
   const std::string dated = DatedFileName(fileDay);
   Close();
   std::error_code error;
-  if (std::filesystem::exists(dated, error)) {
+  if (!std::filesystem::exists(fileName_, error)) {
+    // Taken away meanwhile: nothing to rename, the entry starts a new file.
+  } else if (std::filesystem::exists(dated, error)) {
     error = std::make_error_code(std::errc::file_exists);
   } else if (!error) {
     std::filesystem::rename(fileName_, dated, error);
