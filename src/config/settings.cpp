@@ -230,6 +230,7 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.HttpKey = ReadUtf8Setting(appName, kHttpKey, "");
   settings.KeepDays = std::max(ReadSetting(appName, kKeepDays, 0), 0);
   settings.KeepAlertDays = std::max(ReadSetting(appName, kKeepAlertDays, 0), 0);
+  settings.LogRotate = ReadUtf8Setting(appName, kLogRotate, "");
   return settings;
 }
 

@@ -58,6 +58,9 @@ inline constexpr std::string_view kHttpKey = "HttpKey";
 // ever); those that raised an alert only after KeepAlertDays (0: for ever).
 inline constexpr std::string_view kKeepDays = "KeepDays";
 inline constexpr std::string_view kKeepAlertDays = "KeepAlertDays";
+// The traffic log's rotation: "" or "none" one file, "daily" a new file each
+// UTC day, the old one renamed with its day (set by hand only).
+inline constexpr std::string_view kLogRotate = "LogRotate";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -155,6 +158,8 @@ struct Settings {
   // Days; see kKeepDays. Both default to 0 (everything kept).
   std::int32_t KeepDays = 0;
   std::int32_t KeepAlertDays = 0;
+  // Empty by default (one file); see kLogRotate.
+  std::string LogRotate;
 };
 
 // Start-up: all eight settings with their defaults, and the store and

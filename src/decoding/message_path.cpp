@@ -28,7 +28,8 @@ std::string MessagePath::DecodeMessage(std::string_view record) {
 bool MessagePath::ReadAndDrive(std::string_view record) {
   lastShown_ = false;
   lastLogWrite_ = LogWrite::Skipped;
-  lastAccepted_ = ReadTextRecordInto(record, clock_(), tables_, currentLabel_, lastMessage_);
+  const UtcTime now = clock_();  // one reading: the stamps and the log's day
+  lastAccepted_ = ReadTextRecordInto(record, now, tables_, currentLabel_, lastMessage_);
   if (!lastAccepted_) {
     return false;
   }
@@ -56,7 +57,7 @@ bool MessagePath::ReadAndDrive(std::string_view record) {
   messageReport_.clear();
   AppendMessageReport(message, decodedBlock_, messageReport_);
   if (log_ != nullptr) {
-    lastLogWrite_ = log_->Write(messageReport_, fields.Label);
+    lastLogWrite_ = log_->Write(messageReport_, fields.Label, now);
   }
   return true;
 }

@@ -12,11 +12,12 @@ std::vector<std::string> LogTroubleReport::Check(const decoding::TrafficLog& log
   }
   std::vector<std::string> lines;
   if (error.empty()) {
-    lines.emplace_back("traffic log: writing again");
-  } else if (reported_.empty()) {
+    lines.emplace_back(reportedRename_ ? "traffic log: the new day's file started" : "traffic log: writing again");
+  } else if (reported_.empty() || log.RenameFailed() != reportedRename_) {
     lines.push_back("traffic log: " + error);
   }
   reported_ = error;
+  reportedRename_ = log.RenameFailed();
   return lines;
 }
 

@@ -14,13 +14,15 @@ namespace corvane::receiver {
 
 // The traffic log stops taking entries, and takes them again: the log
 // retries at every entry, so a folder made writable again brings it back
-// without a restart.
+// without a restart. Under daily rotation, the file cannot be renamed to
+// start a new day (entries go on into it), and the new day's file starts.
 class LogTroubleReport {
  public:
   std::vector<std::string> Check(const decoding::TrafficLog& log);
 
  private:
   std::string reported_;
+  bool reportedRename_ = false;
 };
 
 // The store stops taking writes and catches up again; the pending file

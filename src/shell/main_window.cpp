@@ -276,10 +276,13 @@ void MainWindow::ShowTrouble(QWidget* control, QPalette::ColorRole role, const s
 }
 
 // A log that cannot be opened or written turns the LogData box red until an
-// entry is written again (the log retries at every message).
+// entry is written again (the log retries at every message); so does a day's
+// file that cannot be renamed, while the entries go on into it.
 void MainWindow::ShowLogTrouble() {
-  ShowTrouble(logData_, QPalette::WindowText, receiver_->Log().LastError(), shownLogError_, kLogDataToolTip,
-              "The traffic log cannot be written (%1); Corvane tries again at every message");
+  const decoding::TrafficLog& log = receiver_->Log();
+  ShowTrouble(logData_, QPalette::WindowText, log.LastError(), shownLogError_, kLogDataToolTip,
+              log.RenameFailed() ? "The traffic log %1; Corvane tries again at every message"
+                                 : "The traffic log cannot be written (%1); Corvane tries again at every message");
 }
 
 // A store that refuses writes turns the aircraft list's text red until every

@@ -47,6 +47,7 @@ bool Station::Start(const config::Settings& settings, const StartChoices& choice
   // adds the stored ones to them.
   reference::FillBuiltinTables();
   receiver_.UseStation(settings.StationName);
+  UseLogRotation(settings.LogRotate);
   troubleWatch_.start(kTroubleWatchInterval);
   if (!StartWatchList(settings, choices) || !StartLiveLink(choices.liveLinkName) || !StartMqtt(settings) ||
       !StartWebPage(settings)) {
@@ -72,6 +73,16 @@ bool Station::StartWatchList(const config::Settings& settings, const StartChoice
     front_.Say("watching for " + std::to_string(count) + " watch list entries");
   }
   return true;
+}
+
+// The setting LogRotate: a name the log does not know keeps one file, and
+// is said.
+void Station::UseLogRotation(const std::string& name) {
+  const auto rotation = decoding::LogRotationNamed(name);
+  if (!rotation) {
+    front_.Say("traffic log: LogRotate \"" + name + "\" is neither none nor daily; the log keeps one file");
+  }
+  receiver_.Log().SetRotation(rotation.value_or(decoding::LogRotation::None));
 }
 
 void Station::UseWatchList(const std::string& entries, const std::string& origin) {

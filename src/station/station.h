@@ -1,8 +1,8 @@
 // A station's life, as the window and corvaned both run it: the outputs the
 // settings ask for started in one order (reference tables, station name,
-// watch list, live link, MQTT, web page, then the store, opened on the
-// background worker), the receiver's trouble said as it comes, and the
-// stop. The front end (a window, a console) decides what a failed step
+// the traffic log's rotation, watch list, live link, MQTT, web page, then
+// the store, opened on the background worker), the receiver's trouble said
+// as it comes, and the stop. The front end (a window, a console) decides what a failed step
 // means and how each thing is said; the order and the steps live here.
 #pragma once
 
@@ -74,6 +74,7 @@ class Station : public QObject {
   void Stop();
 
  private:
+  void UseLogRotation(const std::string& name);
   bool StartWatchList(const config::Settings& settings, const StartChoices& choices);
   bool StartLiveLink(const QString& name);
   bool StartMqtt(const config::Settings& settings);

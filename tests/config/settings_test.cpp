@@ -86,6 +86,7 @@ TEST_F(SettingsStore, WithoutAFileEveryReadGivesItsDefaultAndCreatesNothing) {
   EXPECT_EQ(s.X, 1200);
   EXPECT_EQ(s.Y, -45);
   EXPECT_EQ(s.Reconnect, 0);
+  EXPECT_EQ(s.LogRotate, "");  // one traffic log file
   EXPECT_EQ(ReadSetting(kAppName, "Missing", 77), 77);
   EXPECT_TRUE(QDir(home_.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
@@ -120,7 +121,7 @@ TEST_F(SettingsStore, TextComesBackByteForByteWhateverItHolds) {
 TEST_F(SettingsStore, HandWrittenValuesFollowTheKindRules) {
   Plant(
       "[General]\nHostName=\nCardType=4294967295\nCardNumber=-1\nIF-Input=\" 010 \"\nIF-Freqs=2147483648\n"
-      "Database=4294967296\nX=abc\nY=12.5\nList=a, b\nStationName=\n");
+      "Database=4294967296\nX=abc\nY=12.5\nList=a, b\nStationName=\nLogRotate=daily\n");
   EXPECT_EQ(ReadSetting(kAppName, kHostName, "none"), "");  // empty, not the default
   EXPECT_EQ(ReadSetting(kAppName, kCardType, 7), -1);       // all 32 bits set
   EXPECT_EQ(ReadAllSettings(kAppName, 0, 0).CardType, -1);
@@ -132,6 +133,7 @@ TEST_F(SettingsStore, HandWrittenValuesFollowTheKindRules) {
   EXPECT_EQ(ReadSetting(kAppName, kY, 7), 7);         // not a whole number
   EXPECT_EQ(ReadSetting(kAppName, "List", "none"), "none");
   EXPECT_EQ(ReadAllSettings(kAppName, 0, 0).StationName, QSysInfo::machineHostName().toStdString());
+  EXPECT_EQ(ReadAllSettings(kAppName, 0, 0).LogRotate, "daily");
   EXPECT_EQ(ReadSetting(kAppName, kCardType, "none"), "4294967295");
   // A number we wrote reads as its digits where text is expected.
   ASSERT_TRUE(WriteSetting(kAppName, kDatabase, -2));

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "decoding/message_texts.h"
@@ -233,6 +235,112 @@ TEST(TrafficLog, DirectoryInPlaceOfTheFileFailsQuietlyUntilItIsGone) {
   EXPECT_FALSE(log.IsOpen());
   EXPECT_EQ(log.Write("after", "H1"), LogWrite::Skipped);
   EXPECT_EQ(ReadBytes(scratch / "Corvane.txt"), "kept\r\n");
+}
+
+// A report of the given December 2026 day, at a time of that day, with the
+// stamp line reports open with.
+std::string ReportOn(int day, const std::string& time, const std::string& text) {
+  char stamp[40];
+  std::snprintf(stamp, sizeof stamp, "= %02d/12/2026 %sZ ", day, time.c_str());
+  return stamp + std::string(33, '=') + "\r\n" + text;
+}
+
+UtcTime December(int day) {
+  UtcTime time;
+  time.year = 2026;
+  time.month = 12;
+  time.day = day;
+  return time;
+}
+
+// Writes the report of that day through a log taking every label.
+void WriteOn(TrafficLog& log, int day, const std::string& time, const std::string& text) {
+  EXPECT_EQ(log.Write(ReportOn(day, time, text), "H1", December(day)), LogWrite::Written) << text;
+}
+
+TEST(TrafficLogRotation, NamesAreReadAsTheSettingWritesThem) {
+  EXPECT_EQ(LogRotationNamed(""), LogRotation::None);
+  EXPECT_EQ(LogRotationNamed("none"), LogRotation::None);
+  EXPECT_EQ(LogRotationNamed("daily"), LogRotation::Daily);
+  EXPECT_EQ(LogRotationNamed("Daily"), std::nullopt);
+  EXPECT_EQ(LogRotationNamed("weekly"), std::nullopt);
+}
+
+TEST(TrafficLogRotation, EachUtcDayGetsItsOwnFileWithEveryEntryOnceInOrder) {
+  ScratchDir scratch;
+  CurrentDirectory inScratch(scratch.path());
+  const std::string day9 = ReportOn(9, "23:59:58", "a") + "\r\n" + ReportOn(9, "23:59:59", "b") + "\r\n";
+  {
+    TrafficLog log;
+    log.SetRotation(LogRotation::Daily);
+    log.Click(LogBox::Checked);
+    WriteOn(log, 9, "23:59:58", "a");
+    WriteOn(log, 9, "23:59:59", "b");
+    EXPECT_FALSE(std::filesystem::exists(scratch / "Corvane-2026-12-09.txt"));
+    WriteOn(log, 10, "00:00:00", "c");
+    WriteOn(log, 9, "23:59:59", "clock set back");  // stays with the day's file
+    EXPECT_TRUE(log.LastError().empty());
+  }
+  EXPECT_EQ(ReadBytes(scratch / "Corvane-2026-12-09.txt"), day9);
+  const std::string day10 = ReportOn(10, "00:00:00", "c") + "\r\n" + ReportOn(9, "23:59:59", "clock set back") + "\r\n";
+  EXPECT_EQ(ReadBytes(scratch / "Corvane.txt"), day10);
+
+  // A later run takes the file's day from its first entry.
+  TrafficLog later;
+  later.SetRotation(LogRotation::Daily);
+  later.Click(LogBox::Checked);
+  WriteOn(later, 10, "08:00:00", "d");
+  EXPECT_FALSE(std::filesystem::exists(scratch / "Corvane-2026-12-10.txt"));
+  WriteOn(later, 12, "08:00:00", "e");
+  EXPECT_EQ(ReadBytes(scratch / "Corvane-2026-12-10.txt"), day10 + ReportOn(10, "08:00:00", "d") + "\r\n");
+  EXPECT_EQ(ReadBytes(scratch / "Corvane.txt"), ReportOn(12, "08:00:00", "e") + "\r\n");
+  EXPECT_EQ(ReadBytes(scratch / "Corvane-2026-12-09.txt"), day9);
+}
+
+TEST(TrafficLogRotation, AFailedRenameIsReportedAndTheEntriesGoOnIntoTheFile) {
+  ScratchDir scratch;
+  const auto file = scratch / "Corvane.txt";
+  const auto dated = scratch / "Corvane-2026-12-09.txt";
+  std::filesystem::create_directory(dated);
+  TrafficLog log(file.string());
+  log.SetRotation(LogRotation::Daily);
+  log.Click(LogBox::Checked);
+  EXPECT_EQ(log.DatedFileName({2026, 12, 9}), dated.string());
+
+  WriteOn(log, 9, "12:00:00", "a");
+  WriteOn(log, 10, "00:00:01", "b");
+  EXPECT_TRUE(log.RenameFailed());
+  EXPECT_NE(log.LastError().find("cannot rename " + file.string() + " to " + dated.string()), std::string::npos)
+      << log.LastError();
+  WriteOn(log, 10, "00:00:02", "c");
+  EXPECT_TRUE(log.RenameFailed());
+  const std::string all = ReportOn(9, "12:00:00", "a") + "\r\n" + ReportOn(10, "00:00:01", "b") + "\r\n" +
+                          ReportOn(10, "00:00:02", "c") + "\r\n";
+  EXPECT_EQ(ReadBytes(file), all);
+  EXPECT_TRUE(std::filesystem::is_directory(dated));
+
+  // Once the name is free the next entry starts the new file.
+  std::filesystem::remove(dated);
+  WriteOn(log, 10, "00:00:03", "d");
+  EXPECT_TRUE(log.LastError().empty());
+  EXPECT_FALSE(log.RenameFailed());
+  EXPECT_EQ(ReadBytes(dated), all);
+  EXPECT_EQ(ReadBytes(file), ReportOn(10, "00:00:03", "d") + "\r\n");
+}
+
+TEST(TrafficLogRotation, OffKeepsOneFileAsBefore) {
+  ScratchDir scratch;
+  CurrentDirectory inScratch(scratch.path());
+  WriteBytes(scratch / "Corvane.txt", ReportOn(8, "10:00:00", "earlier run") + "\r\n");
+  TrafficLog log;
+  log.Click(LogBox::Checked);
+  WriteOn(log, 9, "23:59:59", "a");
+  WriteOn(log, 10, "00:00:00", "b");
+  log.Close();
+  EXPECT_EQ(ReadBytes(scratch / "Corvane.txt"), ReportOn(8, "10:00:00", "earlier run") + "\r\n" +
+                                                    ReportOn(9, "23:59:59", "a") + "\r\n" +
+                                                    ReportOn(10, "00:00:00", "b") + "\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path()), {}), 1);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 namespace corvane::station {
@@ -40,6 +41,9 @@ class RecordingFront : public StationFront {
  private:
   bool goOn_;
 };
+
+// A card record's header, its text to follow.
+constexpr char kRecordHead[] = "M=2 ADDR=N123UA TA=! ML=H1 B=5 MSN=M01A FID=UA0123\r\n";
 
 // A receiver, its worker and a station, as a front end holds them.
 struct StationRun {
@@ -127,6 +131,42 @@ TEST_F(StationTest, TheStoresOutcomeReachesTheFrontOnceWhateverItIs) {
   const std::size_t lines = first.front.said.size();
   first.station.Stop();
   EXPECT_EQ(first.front.said.size(), lines);
+}
+
+TEST_F(StationTest, TheTrafficLogRotatesAsTheSettingSaysAndATakenNameIsSaidOnce) {
+  settings_.Database = decoding::kNoStore;
+  settings_.HttpAddress.clear();
+  settings_.Alerts.clear();
+  settings_.LogRotate = "weekly";
+  StationRun unknown(false);
+  ASSERT_TRUE(unknown.station.Start(settings_, {}));
+  EXPECT_EQ(unknown.receiver.Log().Rotation(), decoding::LogRotation::None);
+  EXPECT_TRUE(unknown.front.SaidSomething("traffic log: LogRotate \"weekly\""));
+
+  settings_.LogRotate = "daily";
+  StationRun run(false);
+  decoding::UtcTime now{2026, 12, 9, 23, 59, 59, 999};
+  run.receiver.Path().SetClock([&now] { return now; });
+  ASSERT_TRUE(run.station.Start(settings_, {}));
+  ASSERT_EQ(run.receiver.Log().Rotation(), decoding::LogRotation::Daily);
+  run.receiver.Log().Click(decoding::LogBox::Checked);
+  ASSERT_TRUE(QDir().mkdir("Corvane-2026-12-09.txt"));  // the dated name is taken
+  const auto handle = [&](const char* text) { run.receiver.HandleCardRecord(std::string(kRecordHead) + text); };
+
+  handle("ONE");
+  now = {2026, 12, 10, 0, 0, 0, 0};
+  handle("TWO");
+  const std::vector<std::string> trouble = run.receiver.TroubleLines();
+  ASSERT_EQ(trouble.size(), 1U);
+  EXPECT_EQ(trouble[0].rfind("traffic log: cannot rename Corvane.txt to Corvane-2026-12-09.txt: ", 0), 0U)
+      << trouble[0];
+  handle("THREE");
+  EXPECT_TRUE(run.receiver.TroubleLines().empty());
+
+  ASSERT_TRUE(QDir().rmdir("Corvane-2026-12-09.txt"));
+  handle("FOUR");
+  EXPECT_EQ(run.receiver.TroubleLines(), std::vector<std::string>{"traffic log: the new day's file started"});
+  EXPECT_TRUE(QFile::exists("Corvane-2026-12-09.txt") && QFile::exists("Corvane.txt"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "common/command_line_secrets.h"
 #include "corvaned/config_file.h"
+#include "decoding/traffic_log.h"
 #include "livelink/mqtt_url.h"
 
 namespace corvane::daemon {
@@ -54,6 +55,10 @@ struct OptionSet {
       "variable CORVANE_MQTT_PASSWORD, else the URL's password).",
       "file"};
   QCommandLineOption log{"log", "Append reports to Corvane.txt: all, or some (no link tests or acks).", "all|some"};
+  QCommandLineOption logRotate{"log-rotate",
+                               "daily: start a new Corvane.txt each UTC day, the old one renamed\n"
+                               "Corvane-YYYY-MM-DD.txt; none: one file (default: setting LogRotate).",
+                               "daily|none"};
   QCommandLineOption retry{"retry",
                            "Seconds before connecting again after a failure or a lost connection;\n"
                            "0 exits instead (default 5).",
@@ -101,9 +106,9 @@ struct OptionSet {
 
   // What a configuration file may set: all but --config itself.
   [[nodiscard]] QList<QCommandLineOption> Configurable() const {
-    return {host, cardType,      cardNumber,       input,   translation, database,     databaseUrl, station,
-            mqtt, mqttTopic,     mqttPasswordFile, log,     retry,       quiet,        link,        alerts,
-            http, httpTokenFile, httpCert,         httpKey, keepDays,    keepAlertDays};
+    return {host,   cardType,  cardNumber,       input,    translation, database, databaseUrl,  station,
+            mqtt,   mqttTopic, mqttPasswordFile, log,      logRotate,   retry,    quiet,        link,
+            alerts, http,      httpTokenFile,    httpCert, httpKey,     keepDays, keepAlertDays};
   }
   // The options whose text is a setting's text as it stands.
   [[nodiscard]] std::vector<std::pair<const QCommandLineOption*, std::string config::Settings::*>> TextSettings()
@@ -117,7 +122,8 @@ struct OptionSet {
             {&http, &config::Settings::HttpAddress},
             {&httpTokenFile, &config::Settings::HttpTokenFile},
             {&httpCert, &config::Settings::HttpCertificate},
-            {&httpKey, &config::Settings::HttpKey}};
+            {&httpKey, &config::Settings::HttpKey},
+            {&logRotate, &config::Settings::LogRotate}};
   }
 };
 
@@ -217,6 +223,10 @@ bool ReadSettingOptions(const QCommandLineParser& parser, const OptionSet& set, 
   ok = ReadNumber(parser, set.database, s.Database, 0, 4) && ok;
   ok = ReadNumber(parser, set.keepDays, s.KeepDays, 0, 100000) && ok;
   ok = ReadNumber(parser, set.keepAlertDays, s.KeepAlertDays, 0, 100000) && ok;
+  if (parser.isSet(set.logRotate) && !decoding::LogRotationNamed(s.LogRotate)) {
+    std::cerr << "corvaned: --log-rotate takes daily or none\n";
+    ok = false;
+  }
   if (parser.isSet(set.mqttPasswordFile) && s.MqttUrl.empty()) {
     std::cerr << "corvaned: --mqtt-password-file needs --mqtt or the setting MqttUrl\n";
     ok = false;
