@@ -160,6 +160,7 @@ void Daemon::Connect() {
   connecting_ = true;
   connection_->Connected = connection_->ConnectCard(true);
   connecting_ = false;
+  receiver_.SetCardLink(connection_->Connected);
   if (stopping_) {
     // A stop signal came while connecting: finish the stop now.
     connection_->Connected = connection_->ConnectCard(false);
@@ -175,6 +176,7 @@ void Daemon::Connect() {
 }
 
 void Daemon::ConnectionLost() {
+  receiver_.SetCardLink(false);
   if (options_.retrySeconds > 0) {
     pause_.Restart();
     retry_.start(pause_.Seconds() * 1000);
