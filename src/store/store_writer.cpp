@@ -32,14 +32,6 @@ std::uint64_t LinesIn(const std::string& path) {
       std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n'));
 }
 
-// Messages among the writes, less the rows the store refused.
-template <typename Writes, typename OpOf>
-std::uint64_t MessagesStored(const Writes& writes, OpOf opOf, std::size_t refused) {
-  const auto messages =
-      std::count_if(writes.begin(), writes.end(), [&](const auto& w) { return opOf(w).kind == StoreOp::Kind::Insert; });
-  return static_cast<std::uint64_t>(messages) - std::min<std::uint64_t>(refused, static_cast<std::uint64_t>(messages));
-}
-
 }  // namespace
 
 StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits limits)
@@ -508,8 +500,10 @@ void StoreWriter::PutBack(std::deque<Waiting>& batch) {
 
 void StoreWriter::WriteBatch(std::deque<Waiting>& batch) {
   std::vector<std::pair<StoreOp, std::string>> rejected;
+  std::uint64_t messages = 0;
   session_->Begin();
   for (const Waiting& w : batch) {
+    messages += w.op.kind == StoreOp::Kind::Insert ? 1 : 0;
     if (auto rejection = session_->Apply(w.op)) {
       rejected.emplace_back(w.op, std::move(*rejection));
     }
@@ -521,8 +515,7 @@ void StoreWriter::WriteBatch(std::deque<Waiting>& batch) {
     }
   }
   KeepRejected(rejected);
-  NoteWritten(batch.size(), MessagesStored(
-                                batch, [](const Waiting& w) -> const StoreOp& { return w.op; }, rejected.size()));
+  NoteWritten(batch.size(), messages - std::min<std::uint64_t>(messages, rejected.size()));
   batch.clear();
 }
 
