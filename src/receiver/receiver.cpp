@@ -124,14 +124,41 @@ void Receiver::HandleCardRecord(const std::string& record, const cardlink::Recor
   if (!origin.Relayed()) {
     recordStation_.clear();
     path_->HandleTextRecord(record);
+    Count(false);
     return;
   }
   recordStation_ = origin.station;
   database_->SetRelayedStation(origin.station);
   liveJson_.SetRelayed(origin.station, origin.hops);
   path_->HandleTextRecord(record);
+  Count(true);
   database_->SetRelayedStation({});
   liveJson_.SetHeardHere();
+}
+
+// After the path took the record: the message by its label and source, and
+// whether it matched the watch list (matched once; the store and LiveJSON
+// take the same list).
+void Receiver::Count(bool relayed) {
+  const decoding::ReadMessage* message = path_->LastMessage();
+  if (message == nullptr) {
+    ++counts_.refusedRecords;
+    return;
+  }
+  const decoding::MessageRecord& r = message->record;
+  ++counts_.accepted[{r.Label, relayed ? "relay" : "card"}];
+  counts_.lastDate = r.Date;
+  counts_.lastHour = r.Hour;
+  if (!watch_.Empty() && !AlertsOfLast().empty()) {
+    ++counts_.alertMessages;
+  }
+}
+
+void Receiver::SetCardLink(bool up) {
+  if (up && !counts_.cardLinkUp) {
+    ++counts_.cardConnects;
+  }
+  counts_.cardLinkUp = up;
 }
 
 std::vector<std::string> Receiver::TroubleLines() {

@@ -23,6 +23,7 @@
 #include "livelink/live_link_server.h"
 #include "livelink/mqtt_publisher.h"
 #include "receiver/message_identity.h"
+#include "receiver/receiver_counts.h"
 #include "receiver/trouble_reports.h"
 #include "store/search/watch_list.h"
 #include "store/store.h"
@@ -62,6 +63,11 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   // How many card records were handed to the path so far (a record that
   // came back from the broker and was dropped is not one).
   [[nodiscard]] std::uint64_t RecordsHandled() const { return recordNumber_; }
+  // What was counted since the start (messages by label and source, alerts,
+  // the card link), for the station's health and metrics.
+  [[nodiscard]] const ReceiverCounts& Counts() const { return counts_; }
+  // The front end holds a connection to the card server (up) or not.
+  void SetCardLink(bool up);
   // This receiver's station name (empty: the host name), carried in LiveJSON
   // and how records this station sent are known when they come back.
   void UseStation(const std::string& name);
@@ -124,7 +130,10 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   }
   void Publish(const std::string& item, const std::string& value);
 
+  void Count(bool relayed);
+
   decoding::MessageOutputs& display_;
+  ReceiverCounts counts_;
   store::search::WatchList watch_;
   // Each card record is numbered; the alerts are those of record alertsOf_.
   std::uint64_t recordNumber_ = 0;

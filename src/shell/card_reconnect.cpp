@@ -12,6 +12,7 @@ namespace corvane::shell {
 
 void MainWindow::ConnectionDropped(const std::string& reason) {
   const std::string lost = "The connection to the card server was lost: " + reason;
+  receiver_->SetCardLink(false);
   if (settings_.Reconnect == 0) {
     seams_.messageBox(this, config::Latin1(lost));
     return;
@@ -35,6 +36,7 @@ void MainWindow::TryReconnect() {
   reconnectError_.clear();
   connection_->ConnectClicked();
   reconnecting_ = false;
+  receiver_->SetCardLink(connection_->Connected);
   if (connection_->Connected) {
     SayConnectionNews("Connected to the card server again");
     return;

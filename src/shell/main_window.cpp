@@ -145,6 +145,7 @@ void MainWindow::BuildControls() {
   QObject::connect(connect_, &QPushButton::clicked, this, [this] {
     reconnect_.stop();  // the user's click decides now
     connection_->ConnectClicked();
+    receiver_->SetCardLink(connection_->Connected);
   });
   QObject::connect(logData_, &QCheckBox::clicked, this, [this] { OnLogDataClicked(); });
   QObject::connect(config_, &QPushButton::clicked, this, [this] { OpenConfig(); });

@@ -285,6 +285,7 @@ void MainWindow::ShutDown() {
   if (connection_->Connected) {
     connection_->Connected = connection_->ConnectCard(false);
   }
+  receiver_->SetCardLink(false);
   station_->Stop();
 }
 

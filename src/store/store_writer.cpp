@@ -2,6 +2,8 @@
 #include "store/store_writer.h"
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
 #include "store/search/query.h"
@@ -23,6 +25,14 @@ std::size_t BytesOf(const StoreOp& op) {
          r.Label.size() + r.Bloc.size() + r.Msn.size() + r.Data.size() + op.station.size();
 }
 
+// The lines of a file (a pending file left by an earlier run holds one
+// write a line).
+std::uint64_t LinesIn(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return static_cast<std::uint64_t>(
+      std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n'));
+}
+
 }  // namespace
 
 StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits limits)
@@ -33,6 +43,7 @@ StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits l
   spilling_ = pending_.Exists();
   pendingFromEarlierRun_ = spilling_;
   status_.pendingFile = spilling_;
+  inFile_ = spilling_ ? LinesIn(pending_.Path()) : 0;
   thread_ = std::thread([this] { Run(); });
 }
 
@@ -100,6 +111,7 @@ bool StoreWriter::AppendToFile(const std::deque<Waiting>& writes) {
   std::string error;
   const bool appended = pending_.Append(ops, error);
   status_.pendingError = appended ? std::string() : error;
+  inFile_ += appended ? ops.size() : 0;
   return appended;
 }
 
@@ -223,6 +235,7 @@ WriterStatus StoreWriter::Status() const {
   const std::lock_guard state(stateMutex_);
   WriterStatus status = status_;
   status.waiting = queue_.size() + inBatch_;
+  status.inPendingFile = inFile_;
   return status;
 }
 
@@ -465,9 +478,11 @@ void StoreWriter::ReplayPending() {
     end = pending_.Size();
   }
   std::vector<std::pair<StoreOp, std::string>> rejected;
+  std::uint64_t messages = 0;
   session_->Begin();
   const PendingReading reading = pending_.Read(
       [&](const StoreOp& op) {
+        messages += op.kind == StoreOp::Kind::Insert ? 1 : 0;
         if (auto rejection = session_->Apply(op)) {
           rejected.emplace_back(op, std::move(*rejection));
         }
@@ -485,13 +500,14 @@ void StoreWriter::ReplayPending() {
     const bool cut = pending_.DropFront(reading.end, error);
     const std::lock_guard state(stateMutex_);
     pendingTaken_ = cut ? 0 : reading.end;
+    inFile_ -= std::min<std::uint64_t>(inFile_, reading.writes + reading.unreadable.size());
     spilling_ = cut ? pending_.Exists() : pending_.Size() > reading.end;
     status_.pendingFile = spilling_;
     if (!cut) {
       status_.pendingError = error;
     }
   }
-  NoteReplayed(reading);
+  NoteReplayed(reading, messages - std::min<std::uint64_t>(messages, rejected.size()));
 }
 
 void StoreWriter::KeepRejected(const std::vector<std::pair<StoreOp, std::string>>& rejected) {
@@ -530,6 +546,7 @@ void StoreWriter::ReturnBatch(std::deque<Waiting>& batch) {
     }
     std::string error;
     if (pending_.Prepend(ops, error)) {
+      inFile_ += ops.size();
       batch.clear();
       inBatch_ = 0;
       return;
@@ -551,8 +568,10 @@ void StoreWriter::PutBack(std::deque<Waiting>& batch) {
 
 void StoreWriter::WriteBatch(std::deque<Waiting>& batch) {
   std::vector<std::pair<StoreOp, std::string>> rejected;
+  std::uint64_t messages = 0;
   session_->Begin();
   for (const Waiting& w : batch) {
+    messages += w.op.kind == StoreOp::Kind::Insert ? 1 : 0;
     if (auto rejection = session_->Apply(w.op)) {
       rejected.emplace_back(w.op, std::move(*rejection));
     }
@@ -564,13 +583,14 @@ void StoreWriter::WriteBatch(std::deque<Waiting>& batch) {
     }
   }
   KeepRejected(rejected);
-  NoteWritten(batch.size());
+  NoteWritten(batch.size(), messages - std::min<std::uint64_t>(messages, rejected.size()));
   batch.clear();
 }
 
-void StoreWriter::NoteWritten(std::size_t count) {
+void StoreWriter::NoteWritten(std::size_t count, std::uint64_t stored) {
   const std::lock_guard state(stateMutex_);
   inBatch_ = 0;
+  status_.stored += stored;
   if (inRefusal_) {
     lateSoFar_ += count;
   }
@@ -578,8 +598,9 @@ void StoreWriter::NoteWritten(std::size_t count) {
   flushed_.notify_all();
 }
 
-void StoreWriter::NoteReplayed(const PendingReading& reading) {
+void StoreWriter::NoteReplayed(const PendingReading& reading, std::uint64_t stored) {
   const std::lock_guard state(stateMutex_);
+  status_.stored += stored;
   if (pendingFromEarlierRun_) {
     status_.fromEarlierRun += reading.writes;
   } else if (inRefusal_) {
@@ -609,6 +630,7 @@ void StoreWriter::EndRefusalIfCaughtUp() {
     status_.refusing = false;
     ++status_.catchUps;
     status_.writtenLate = lateSoFar_;
+    status_.writtenLateTotal += lateSoFar_;
   }
   status_.reason.clear();  // a short refusal, never reported, leaves no reason behind either
   inRefusal_ = false;

@@ -74,22 +74,25 @@ struct WriterLimits {
 
 // What the writer has been through, for the receiver and the window to show.
 struct WriterStatus {
-  bool refusing = false;             // the store has refused writes for reportAfter or longer
-  std::string reason;                // why, while refusing
-  std::uint64_t refusals = 0;        // refusals reported so far
-  std::uint64_t catchUps = 0;        // reported refusals that ended with every waiting write taken
-  std::uint64_t writtenLate = 0;     // writes taken late in the last refusal that ended
-  std::uint64_t fromEarlierRun = 0;  // writes an earlier run left in the pending file, now taken
-  std::uint64_t lost = 0;            // writes kept neither by the store nor by the pending file
-  std::uint64_t unreadable = 0;      // lines of the pending file that were no write, kept beside it
-  std::uint64_t rejected = 0;        // rows the store can never take, kept beside the pending file
-  std::string rejection;             // the store's reason for the last of them
-  std::uint64_t partlyIndexed = 0;   // messages stored whole, but only part of them can be searched
-  std::string partlyIndexedWhy;      // what the search index left out of the first of them
-  std::uint64_t pruned = 0;          // messages retention removed from the store
-  std::string pendingError;          // why the pending file cannot be written; empty while it can
-  std::size_t waiting = 0;           // writes waiting in memory
-  bool pendingFile = false;          // the pending file holds writes
+  bool refusing = false;               // the store has refused writes for reportAfter or longer
+  std::string reason;                  // why, while refusing
+  std::uint64_t refusals = 0;          // refusals reported so far
+  std::uint64_t catchUps = 0;          // reported refusals that ended with every waiting write taken
+  std::uint64_t writtenLate = 0;       // writes taken late in the last refusal that ended
+  std::uint64_t fromEarlierRun = 0;    // writes an earlier run left in the pending file, now taken
+  std::uint64_t lost = 0;              // writes kept neither by the store nor by the pending file
+  std::uint64_t unreadable = 0;        // lines of the pending file that were no write, kept beside it
+  std::uint64_t rejected = 0;          // rows the store can never take, kept beside the pending file
+  std::string rejection;               // the store's reason for the last of them
+  std::uint64_t partlyIndexed = 0;     // messages stored whole, but only part of them can be searched
+  std::string partlyIndexedWhy;        // what the search index left out of the first of them
+  std::uint64_t pruned = 0;            // messages retention removed from the store
+  std::string pendingError;            // why the pending file cannot be written; empty while it can
+  std::size_t waiting = 0;             // writes waiting in memory
+  std::uint64_t inPendingFile = 0;     // writes waiting in the pending file
+  std::uint64_t stored = 0;            // messages the store took in this run (rows it refused not counted)
+  std::uint64_t writtenLateTotal = 0;  // writes taken late, over every reported refusal that ended
+  bool pendingFile = false;            // the pending file holds writes
   // Messages stored before the store had a search index: indexed so far, of
   // how many (both 0 when there were none).
   search::IndexProgress indexing;
@@ -183,8 +186,8 @@ class StoreWriter {
   // from the pending file and from memory.
   void VisitWaiting(const std::string& address, const std::function<void(const StoreOp&)>& visit);
   void NoteAttempt(bool running);
-  void NoteWritten(std::size_t count);
-  void NoteReplayed(const PendingReading& reading);
+  void NoteWritten(std::size_t count, std::uint64_t stored);
+  void NoteReplayed(const PendingReading& reading, std::uint64_t stored);
   void NoteCaughtUpIfSo();
   void EndRefusalIfCaughtUp();
   void NoteRefused(const std::string& reason);
@@ -228,6 +231,8 @@ class StoreWriter {
   // Bytes at the front of the pending file that the store took but that
   // could not be cut off the file (it is then read from there on).
   std::uint64_t pendingTaken_ = 0;
+  // Writes in the pending file that the store has not taken.
+  std::uint64_t inFile_ = 0;
   bool pendingFromEarlierRun_ = false;
   bool sessionOpen_ = false;
   // Messages stored before the search index may be left to index.

@@ -1,7 +1,62 @@
 // Wiring the page's server to a receiver.
 #include "web/receiver_web.h"
 
+#include <filesystem>
+
 namespace corvane::web {
+
+namespace {
+
+// The store as the health check sees it: a writer that refuses writes, or
+// whose pending file cannot keep them either, is down.
+void AddStore(receiver::Receiver& receiver, StationHealth& health) {
+  if (receiver.ChosenStore() == decoding::kNoStore) {
+    health.store = StoreState::None;
+    return;
+  }
+  if (receiver.StoreOpening()) {
+    health.store = StoreState::Opening;
+    return;
+  }
+  const auto status = receiver.StoreStatus();
+  if (!status) {
+    health.store = StoreState::Down;
+    health.storeTrouble = "The store could not be opened";
+    return;
+  }
+  const bool refusing = status->refusing;
+  health.store = refusing || !status->pendingError.empty() ? StoreState::Down : StoreState::Ok;
+  health.storeTrouble = refusing ? status->reason : status->pendingError;
+  health.pendingMessages = status->waiting + status->inPendingFile;
+  health.stored = status->stored;
+  health.storeRefusedRows = status->rejected;
+  health.writtenLate = status->writtenLateTotal;
+  health.lost = status->lost;
+  health.pruned = status->pruned;
+  if (receiver.ChosenStore() != store::kPostgresStore) {
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(receiver.Path().DBName, error);
+    health.storeBytes = error ? std::nullopt : std::optional<std::uint64_t>(bytes);
+  }
+}
+
+StationHealth HealthOf(receiver::Receiver& receiver) {
+  const receiver::ReceiverCounts& counts = receiver.Counts();
+  StationHealth health;
+  health.cardLinkUp = counts.cardLinkUp;
+  health.cardConnects = counts.cardConnects;
+  if (livelink::MqttPublisher* mqtt = receiver.Mqtt()) {
+    health.mqttUp = mqtt->Status().connected;
+  }
+  health.lastMessageUtc = receiver::LastMessageIso(counts);
+  health.received = counts.accepted;
+  health.refusedRecords = counts.refusedRecords;
+  health.alertMessages = counts.alertMessages;
+  AddStore(receiver, health);
+  return health;
+}
+
+}  // namespace
 
 WebSources SourcesOf(receiver::Receiver& receiver, const reference::ReferenceTables& tables) {
   WebSources sources;
@@ -28,6 +83,7 @@ WebSources SourcesOf(receiver::Receiver& receiver, const reference::ReferenceTab
     const auto status = receiver.StoreStatus();
     return status ? std::optional(status->indexing) : std::nullopt;
   };
+  sources.health = [&receiver] { return HealthOf(receiver); };
   return sources;
 }
 

@@ -6,6 +6,7 @@
 
 #include "decoding/latin1_text.h"
 #include "store/search/query.h"
+#include "web/station_health.h"
 #include "web/web_json.h"
 
 namespace corvane::web {
@@ -189,6 +190,9 @@ std::variant<HttpAnswer, StoreWork> RouteApi(const QString& path, const QUrlQuer
   const StoreAccess store = sources.store();
   if (path == QStringLiteral("/api/info")) {
     return Info(sources, store, tokenRequired);
+  }
+  if (path == QStringLiteral("/api/health")) {
+    return sources.health ? HealthAnswer(sources.health()) : ErrorAnswer(404, "No such API path");
   }
   if (path == QStringLiteral("/api/airports")) {
     const reference::ReferenceTables* tables = sources.tables ? sources.tables() : nullptr;

@@ -17,6 +17,7 @@
 
 #include "reference/reference_tables.h"
 #include "store/store.h"
+#include "web/station_facts.h"
 
 namespace corvane::web {
 
@@ -50,6 +51,8 @@ struct WebSources {
   // The reference tables, or null while another thread may be replacing
   // them (a store being opened loads its own).
   std::function<const reference::ReferenceTables*()> tables;
+  // The station's health and counts (/api/health, /metrics).
+  std::function<StationHealth()> health;
 };
 
 // The last step of an answer, run on the server's thread.

@@ -12,6 +12,7 @@
 #include <QWebSocket>
 
 #include "receiver/open_files.h"
+#include "web/station_health.h"
 #include "web/token.h"
 
 namespace corvane::web {
@@ -19,6 +20,7 @@ namespace corvane::web {
 namespace {
 
 constexpr const char* kLivePath = "/api/live";
+constexpr const char* kMetricsPath = "/metrics";
 
 // Only the page's own files run; data may be fetched only from the page's
 // own server ('self' takes in WebSockets to the page's own host and port);
@@ -236,6 +238,10 @@ void WebServer::Answer(const QHttpServerRequest& request, const Reply& reply) {
     AnswerApi(request, reply);
     return;
   }
+  if (path == QLatin1String(kMetricsPath) && sources_.health) {
+    AnswerMetrics(request, reply);
+    return;
+  }
   const PageFile* file = files_.Find(path);
   Send(reply, file ? HttpAnswer{200, file->contentType, file->bytes} : ErrorAnswer(404, "Not found"));
 }
@@ -264,6 +270,20 @@ void WebServer::AnswerApi(const QHttpServerRequest& request, const Reply& reply)
   if (!queued) {
     Send(reply, ErrorAnswer(503, "The server is busy with other requests; ask again in a moment"));
   }
+}
+
+// The metrics are the station's data as much as the API's answers are: the
+// same refusals hold.
+void WebServer::AnswerMetrics(const QHttpServerRequest& request, const Reply& reply) {
+  if (FromAnotherSite(request)) {
+    Send(reply, ErrorAnswer(403, "This station's data is not given to pages of other sites"));
+    return;
+  }
+  if (!TokenShown(request)) {
+    Send(reply, ErrorAnswer(401, "This station's metrics need its token"));
+    return;
+  }
+  Send(reply, MetricsAnswer(sources_.health(), {live_.Count(), OpenConnections()}));
 }
 
 void WebServer::Send(const Reply& reply, const HttpAnswer& answer) {

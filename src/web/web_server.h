@@ -4,7 +4,8 @@
 // API request and the live feed must show it. Requests another site's page
 // makes are refused. Every answer carries a content security policy that
 // lets the page run only its own scripts. Connections are held to the
-// limits of connection_guard.h.
+// limits of connection_guard.h. /metrics (station_health.h) is guarded as
+// the API is.
 #pragma once
 
 #include <QObject>
@@ -77,6 +78,7 @@ class WebServer : public QObject {
   bool Handle(const QHttpServerRequest& request, QTcpSocket* socket);
   void Answer(const QHttpServerRequest& request, const Reply& reply);
   void AnswerApi(const QHttpServerRequest& request, const Reply& reply);
+  void AnswerMetrics(const QHttpServerRequest& request, const Reply& reply);
   void TakeWebSockets();
   [[nodiscard]] bool HostAllowed(const QByteArray& host) const;
   [[nodiscard]] bool OwnOrigin(const QByteArray& origin, const QByteArray& host) const;

@@ -1,7 +1,8 @@
 // The station's start: the steps run in order and stop at the first one the
 // front will not go on without; watch list lines that cannot be read are
 // said, never silently dropped; the store's outcome (opened, none chosen, in
-// use by another receiver) reaches the front once, after the other steps.
+// use by another receiver) reaches the front once, after the other steps;
+// and what the receiver counts for the station's health and metrics.
 #include "station/station.h"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,36 @@ TEST_F(StationTest, TheTrafficLogRotatesAsTheSettingSaysAndATakenNameIsSaidOnce)
   handle("FOUR");
   EXPECT_EQ(run.receiver.TroubleLines(), std::vector<std::string>{"traffic log: the new day's file started"});
   EXPECT_TRUE(QFile::exists("Corvane-2026-12-09.txt") && QFile::exists("Corvane.txt"));
+}
+
+// What the receiver counts for the health check and metrics: accepted
+// messages by label and source (a relayed one apart), records the path did
+// not take, messages that matched the watch list, the card link the front
+// sets, and the last message's time.
+TEST(ReceiverCountsTest, CountsMessagesBySourceAlertsRefusalsAndCardConnects) {
+  decoding::MessageOutputs nothingShown;
+  receiver::Receiver receiver(nothingShown, [] { return decoding::UtcTime{2026, 12, 7, 21, 0, 5, 5}; });
+  receiver.SetWatchList(store::search::WatchList::FromLines("flight:TW0002\n", nullptr));
+  const auto record = [](const char* label, const char* flight) {
+    return std::string("M=2  ADDR=.T-WEBA TA=! ML=") + label + " B=1 MSN=M01A FID=" + flight + "\r\nTEXT";
+  };
+  EXPECT_EQ(receiver::LastMessageIso(receiver.Counts()), "");
+  receiver.HandleCardRecord(record("H1", "TW0001"));
+  receiver.HandleCardRecord(record("H1", "TW0002"));
+  receiver.HandleCardRecord(record("5Z", "TW0002"), {"south", 1, "south-1"});
+  receiver.HandleCardRecord("not a card record");
+  const receiver::ReceiverCounts& counts = receiver.Counts();
+  using Key = std::pair<std::string, std::string>;
+  EXPECT_EQ(counts.accepted, (std::map<Key, std::uint64_t>{{{"H1", "card"}, 2}, {{"5Z", "relay"}, 1}}));
+  EXPECT_EQ(counts.refusedRecords, 1U);
+  EXPECT_EQ(counts.alertMessages, 2U);
+  EXPECT_EQ(receiver::LastMessageIso(counts), "2026-12-07T21:00:05.005Z");
+
+  for (const bool up : {true, true, false, false, true}) {
+    receiver.SetCardLink(up);
+  }
+  EXPECT_TRUE(counts.cardLinkUp);
+  EXPECT_EQ(counts.cardConnects, 2U);  // a link set up again without a loss between is no new connection
 }
 
 }  // namespace

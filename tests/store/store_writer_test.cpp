@@ -84,7 +84,11 @@ TEST_F(StoreWriterTest, ALongRefusalAndAStopLoseNothingAndTheNextStartWritesEach
     db->StoreMessage(kSqliteStore, name, Numbered(13));
     expected.push_back("TEXT 13");
     db->Close();
-    EXPECT_EQ(db->Status(kSqliteStore, name)->lost, 0U);
+    const WriterStatus closed = *db->Status(kSqliteStore, name);
+    EXPECT_EQ(closed.lost, 0U);
+    // Everything after TEXT 0 waits in the pending file, the deletion too.
+    EXPECT_EQ(closed.stored, 1U);
+    EXPECT_EQ(closed.inPendingFile + closed.waiting, 14U);
   }
   EXPECT_TRUE(StoredTexts() == std::vector<std::string>{"TEXT 0"});
 
@@ -92,7 +96,10 @@ TEST_F(StoreWriterTest, ALongRefusalAndAStopLoseNothingAndTheNextStartWritesEach
   ASSERT_TRUE(db->Flush(5s));
   EXPECT_EQ(StoredTexts(), expected);
   EXPECT_FALSE(std::filesystem::exists(pending));
-  EXPECT_EQ(db->Status(kSqliteStore, name)->fromEarlierRun, 14U);  // 13 messages and the deletion
+  const WriterStatus next = *db->Status(kSqliteStore, name);
+  EXPECT_EQ(next.fromEarlierRun, 14U);  // 13 messages and the deletion
+  EXPECT_EQ(next.stored, 13U);
+  EXPECT_EQ(next.inPendingFile, 0U);
 }
 
 TEST_F(StoreWriterTest, ARefusalLongerThanASecondIsReportedOnceAndItsEndCounted) {
@@ -110,12 +117,16 @@ TEST_F(StoreWriterTest, ARefusalLongerThanASecondIsReportedOnceAndItsEndCounted)
     EXPECT_TRUE(status.refusing);
     EXPECT_EQ(status.refusals, 1U);
     EXPECT_NE(status.reason.find("locked"), std::string::npos) << status.reason;
+    EXPECT_EQ(status.waiting + status.inPendingFile, 2U);
   }
   ASSERT_TRUE(db->Flush(5s));
   const WriterStatus status = *db->Status(kSqliteStore, name);
   EXPECT_FALSE(status.refusing);
   EXPECT_EQ(status.catchUps, 1U);
   EXPECT_EQ(status.writtenLate, 2U);
+  EXPECT_EQ(status.writtenLateTotal, 2U);
+  EXPECT_EQ(status.stored, 2U);
+  EXPECT_EQ(status.waiting + status.inPendingFile, 0U);
 }
 
 // A lock held past the store's own busy wait, so that writes are refused,

@@ -160,6 +160,7 @@ void Daemon::Connect() {
   connecting_ = true;
   connection_->Connected = connection_->ConnectCard(true);
   connecting_ = false;
+  receiver_.SetCardLink(connection_->Connected);
   if (stopping_) {
     // A stop signal came while connecting: finish the stop now.
     connection_->Connected = connection_->ConnectCard(false);
@@ -178,6 +179,7 @@ void Daemon::Connect() {
 
 void Daemon::ConnectionLost() {
   service_.Status("the connection to the card server was lost");
+  receiver_.SetCardLink(false);
   if (options_.retrySeconds > 0) {
     pause_.Restart();
     retry_.start(pause_.Seconds() * 1000);
