@@ -33,6 +33,21 @@ std::uint64_t LinesIn(const std::string& path) {
       std::count(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(), '\n'));
 }
 
+// The step of retention due now: the cut-offs from the days kept (an alert
+// never leaves before the other messages of its day).
+PruneStep PruneStepNow(const Retention& keep, std::size_t rows) {
+  using Days = std::chrono::duration<long long, std::ratio<86400>>;
+  const auto now =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch());
+  const auto cutOff = [&](int days) { return (now - Days(days)).count(); };
+  PruneStep step;
+  step.before = cutOff(keep.keepDays);
+  step.alertsBefore = keep.keepAlertDays > 0 ? std::min(cutOff(keep.keepAlertDays), step.before)
+                                             : std::numeric_limits<search::UtcMillis>::min();
+  step.rows = rows;
+  return step;
+}
+
 }  // namespace
 
 StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits limits)
@@ -357,10 +372,24 @@ bool StoreWriter::IndexOlderOnce(std::string& reason) {
     return true;
   }
   std::optional<search::IndexProgress> progress;
+  if (!InOneTransaction([&] { progress = session_->IndexOlder(limits_.indexBatch); }, reason)) {
+    return false;
+  }
+  const std::lock_guard state(stateMutex_);
+  status_.indexing = progress.value_or(search::IndexProgress{});
+  olderToIndex_ = progress && !progress->Finished();
+  return true;
+}
+
+// Under storeMutex_, with a session: work in one transaction; false, with
+// why, when the store refused it (the session is replaced when it cannot be
+// used again).
+bool StoreWriter::InOneTransaction(const std::function<void()>& work, std::string& reason) {
   try {
     session_->Begin();
-    progress = session_->IndexOlder(limits_.indexBatch);
+    work();
     session_->Commit();
+    return true;
   } catch (const WriteRefused& refusal) {
     session_->Rollback();
     if (!session_->SurvivesRefusal()) {
@@ -369,10 +398,6 @@ bool StoreWriter::IndexOlderOnce(std::string& reason) {
     reason = refusal.what();
     return false;
   }
-  const std::lock_guard state(stateMutex_);
-  status_.indexing = progress.value_or(search::IndexProgress{});
-  olderToIndex_ = progress && !progress->Finished();
-  return true;
 }
 
 void StoreWriter::SetRetention(Retention retention) {
@@ -394,34 +419,14 @@ bool StoreWriter::PruneOnce(std::string& reason) {
     if (!PruneDue()) {
       return true;
     }
-    using Days = std::chrono::duration<long long, std::ratio<86400>>;
-    const auto now =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
-            .count();
-    const Retention& keep = limits_.retention;
-    step.before = now - std::chrono::duration_cast<std::chrono::milliseconds>(Days(keep.keepDays)).count();
-    step.alertsBefore =
-        keep.keepAlertDays > 0
-            ? now - std::chrono::duration_cast<std::chrono::milliseconds>(Days(keep.keepAlertDays)).count()
-            : std::numeric_limits<search::UtcMillis>::min();
-    step.alertsBefore = std::min(step.alertsBefore, step.before);
-    step.rows = limits_.pruneBatch;
+    step = PruneStepNow(limits_.retention, limits_.pruneBatch);
   }
   const std::lock_guard store(storeMutex_);
   if (!session_) {
     return true;
   }
   std::uint64_t pruned = 0;
-  try {
-    session_->Begin();
-    pruned = session_->Prune(step);
-    session_->Commit();
-  } catch (const WriteRefused& refusal) {
-    session_->Rollback();
-    if (!session_->SurvivesRefusal()) {
-      ResetSession();
-    }
-    reason = refusal.what();
+  if (!InOneTransaction([&] { pruned = session_->Prune(step); }, reason)) {
     return false;
   }
   const std::lock_guard state(stateMutex_);

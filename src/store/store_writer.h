@@ -171,6 +171,7 @@ class StoreWriter {
   // One step of retention, when it is due; false, with why, when the store
   // refused it.
   bool PruneOnce(std::string& reason);
+  bool InOneTransaction(const std::function<void()>& work, std::string& reason);
   // Under stateMutex_: retention is on, its time has come, and nothing
   // waits to be written.
   [[nodiscard]] bool PruneDue() const;
