@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <algorithm>
 
+#include "common/sorted_command_line.h"
 #include "livelink/protocol.h"
 
 namespace corvane::linktool {
@@ -100,20 +101,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const OptionSet set;
   parser.addOptions({set.server, set.topic, set.json, set.count});
   parser.addPositionalArgument("command", "request ITEM, or advise ITEM [ITEM...]", "request|advise ITEM...");
-  CommandLine result;
-  if (!parser.parse(arguments)) {
-    result.action = CommandLine::Action::Fail;
-    result.text = parser.errorText().toStdString();
-  } else if (parser.isSet(help)) {
-    result.action = CommandLine::Action::ShowHelp;
-    result.text = parser.helpText().toStdString();
-  } else if (parser.isSet(version)) {
-    result.action = CommandLine::Action::ShowVersion;
-  } else if (const auto problem = ReadValues(parser, set, result.options)) {
-    result.action = CommandLine::Action::Fail;
-    result.text = *problem;
-  }
-  return result;
+  return tools::SortCommandLine<CommandLine>(parser, arguments, help, version,
+                                             [&](auto& options) { return ReadValues(parser, set, options); });
 }
 
 }  // namespace corvane::linktool

@@ -5,6 +5,7 @@
 #include <QCommandLineParser>
 #include <optional>
 
+#include "common/sorted_command_line.h"
 #include "config/settings.h"
 
 namespace corvane::storetool {
@@ -63,20 +64,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const OptionSet set;
   parser.addOptions({set.database, set.store});
   parser.addPositionalArgument("command", "backup DEST: a consistent copy of the store at DEST", "backup DEST");
-  CommandLine result;
-  if (!parser.parse(arguments)) {
-    result.action = CommandLine::Action::Fail;
-    result.text = parser.errorText().toStdString();
-  } else if (parser.isSet(help)) {
-    result.action = CommandLine::Action::ShowHelp;
-    result.text = parser.helpText().toStdString();
-  } else if (parser.isSet(version)) {
-    result.action = CommandLine::Action::ShowVersion;
-  } else if (const auto problem = ReadValues(parser, set, result.options)) {
-    result.action = CommandLine::Action::Fail;
-    result.text = *problem;
-  }
-  return result;
+  return tools::SortCommandLine<CommandLine>(parser, arguments, help, version,
+                                             [&](auto& options) { return ReadValues(parser, set, options); });
 }
 
 }  // namespace corvane::storetool
