@@ -22,4 +22,13 @@ UtcTime SystemUtcNow() {
   return utc;
 }
 
+long long MillisSinceEpoch(const UtcTime& utc) {
+  using namespace std::chrono;
+  const year_month_day date{year{utc.year}, month{static_cast<unsigned>(utc.month)},
+                            day{static_cast<unsigned>(utc.day)}};
+  const auto midnight = sys_days{date}.time_since_epoch();
+  return duration_cast<milliseconds>(midnight + hours{utc.hour} + minutes{utc.minute} + seconds{utc.second}).count() +
+         utc.millisecond;
+}
+
 }  // namespace corvane::decoding

@@ -22,4 +22,7 @@ using UtcClock = std::function<UtcTime()>;
 // The current system time in UTC.
 UtcTime SystemUtcNow();
 
+// Milliseconds since 1970-01-01 00:00 UTC.
+long long MillisSinceEpoch(const UtcTime& utc);
+
 }  // namespace corvane::decoding

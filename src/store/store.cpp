@@ -21,10 +21,12 @@ constexpr const char* kLoadTablesStep = "Get data from tables";
 Database::Database(reference::ReferenceTables& tables, decoding::UtcClock clock, WriterLimits limits)
     : tables_(tables),
       clock_(std::move(clock)),
-      limits_(limits),
+      limits_(std::move(limits)),
       sqlite_(std::make_unique<SqliteBackend>()),
       jet_(std::make_unique<JetBackend>()),
-      postgres_(std::make_unique<PostgresBackend>(StoreOptions{})) {}
+      postgres_(std::make_unique<PostgresBackend>(StoreOptions{})) {
+  limits_.utcNow = clock_;
+}
 
 Database::~Database() { Close(); }
 

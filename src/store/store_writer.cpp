@@ -35,11 +35,10 @@ std::uint64_t LinesIn(const std::string& path) {
 
 // The step of retention due now: the cut-offs from the days kept (an alert
 // never leaves before the other messages of its day).
-PruneStep PruneStepNow(const Retention& keep, std::size_t rows) {
-  using Days = std::chrono::duration<long long, std::ratio<86400>>;
-  const auto now =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch());
-  const auto cutOff = [&](int days) { return (now - Days(days)).count(); };
+PruneStep PruneStepNow(const Retention& keep, std::size_t rows, const decoding::UtcClock& utcNow) {
+  constexpr search::UtcMillis kDayMillis = 86'400'000;
+  const search::UtcMillis now = decoding::MillisSinceEpoch(utcNow());
+  const auto cutOff = [&](int days) { return now - days * kDayMillis; };
   PruneStep step;
   step.before = cutOff(keep.keepDays);
   step.alertsBefore = keep.keepAlertDays > 0 ? std::min(cutOff(keep.keepAlertDays), step.before)
@@ -419,7 +418,7 @@ bool StoreWriter::PruneOnce(std::string& reason) {
     if (!PruneDue()) {
       return true;
     }
-    step = PruneStepNow(limits_.retention, limits_.pruneBatch);
+    step = PruneStepNow(limits_.retention, limits_.pruneBatch, limits_.utcNow);
   }
   const std::lock_guard store(storeMutex_);
   if (!session_) {

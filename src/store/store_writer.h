@@ -33,6 +33,7 @@
 #include <string>
 #include <thread>
 
+#include "decoding/utc_clock.h"
 #include "store/backend.h"
 #include "store/pending_file.h"
 
@@ -70,6 +71,9 @@ struct WriterLimits {
   std::size_t pruneBatch = 500;
   // When a step found fewer than pruneBatch, the next look is this far off.
   std::chrono::milliseconds prunePause{60000};
+  // The UTC clock retention measures ages by: the one that stamps the
+  // messages (a bench runs days of traffic through a faster one).
+  decoding::UtcClock utcNow = decoding::SystemUtcNow;
 };
 
 // What the writer has been through, for the receiver and the window to show.
