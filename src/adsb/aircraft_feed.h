@@ -15,21 +15,23 @@
 namespace corvane::adsb {
 
 struct FeedAircraft {
-  std::uint32_t address = 0;                // the 24-bit ICAO address
-  std::optional<std::string> callsign;      // trimmed; nothing when empty
-  std::optional<std::string> registration;  // readsb's "r"
-  std::optional<double> latitude;
-  std::optional<double> longitude;
-  std::optional<double> positionAge;  // seconds, "seen_pos"
-  std::optional<double> altitudeFt;   // nothing on the ground and when unknown
+  std::uint32_t address = 0;                  // the 24-bit ICAO address
+  std::optional<std::string> callsign{};      // trimmed; nothing when empty
+  std::optional<std::string> registration{};  // readsb's "r"
+  std::optional<double> latitude{};
+  std::optional<double> longitude{};
+  std::optional<double> positionAge{};  // seconds, "seen_pos"
+  std::optional<double> altitudeFt{};   // nothing on the ground and when unknown
   bool onGround = false;
-  std::optional<double> track;
-  std::optional<double> groundSpeedKt;
+  std::optional<double> track{};
+  std::optional<double> groundSpeedKt{};
   double age = 0;  // seconds since anything was heard, "seen"
+
+  bool operator==(const FeedAircraft&) const = default;
 };
 
 struct FeedSnapshot {
-  std::optional<double> now;  // the decoder's clock when it wrote the file, seconds since 1970
+  std::optional<double> now{};  // the decoder's clock when it wrote the file, seconds since 1970
   std::vector<FeedAircraft> aircraft;
 };
 

@@ -32,11 +32,11 @@ inline constexpr UtcMillis kAircraftLifetime = 60'000;
 
 // What the table needs of an accepted ACARS message.
 struct MessageFacts {
-  std::string address;             // the registration as received, leading dots kept (".N123AB")
-  std::string flight;              // "BA0123"
-  UtcMillis utc = 0;               // when it was received
-  std::optional<double> latitude;  // the position its text carries
-  std::optional<double> longitude;
+  std::string address{};             // the registration as received, leading dots kept (".N123AB")
+  std::string flight{};              // "BA0123"
+  UtcMillis utc = 0;                 // when it was received
+  std::optional<double> latitude{};  // the position its text carries
+  std::optional<double> longitude{};
 };
 
 enum class MatchKind { Registration, Address, Callsign };
@@ -51,16 +51,16 @@ struct Fix {
 // One aircraft as the page lists it.
 struct AircraftView {
   std::uint32_t address = 0;
-  std::optional<std::string> registration;  // the feed's, else that of the messages matched
-  std::optional<std::string> callsign;
-  std::optional<Fix> position;
-  std::optional<double> altitudeFt;
-  std::optional<double> track;
-  std::optional<double> groundSpeedKt;
+  std::optional<std::string> registration{};  // the feed's, else that of the messages matched
+  std::optional<std::string> callsign{};
+  std::optional<Fix> position{};
+  std::optional<double> altitudeFt{};
+  std::optional<double> track{};
+  std::optional<double> groundSpeedKt{};
   UtcMillis seen = 0;  // the last update of any kind
   std::uint64_t messagesToday = 0;
-  std::optional<MatchKind> matchedBy;
-  std::optional<std::string> search;  // the search that lists those messages
+  std::optional<MatchKind> matchedBy{};
+  std::optional<std::string> search{};  // the search that lists those messages
 };
 
 // The ICAO callsign a message's flight is flown under; nothing when unknown.
@@ -101,7 +101,7 @@ class AircraftTable {
 
   CallsignOfFlightFn callsignOf_;
   std::unordered_map<std::uint32_t, Heard> aircraft_;
-  std::optional<double> lastFeedNow_;
+  std::optional<double> lastFeedNow_{};
   long long day_ = -1;                                        // the UTC day the tallies count
   std::unordered_map<std::string, Tally> byRegistration_;     // key: RegistrationKey
   std::unordered_map<std::uint32_t, std::string> byAddress_;  // N-number address -> registration key

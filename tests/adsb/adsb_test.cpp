@@ -2,8 +2,8 @@
 // aircraft.json, ageing out, matching today's messages, and the answer.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <nlohmann/json.hpp>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,40 +33,31 @@ TEST(AdsbNNumber, PublishedPairsAndTheWholeBlockInOrder) {
        {"", "N", "N0", "N01", "NA", "N1I", "N1O", "N1ABC", "N1A1", "N1234AB", "N12345A", "N123456", "G-ABCD", "n123"}) {
     EXPECT_FALSE(AddressOfNNumber(notOne)) << notOne;
   }
-  // Every registration the rules allow, listed as a dictionary lists them
-  // (each followed by those it begins), takes the next address, and the
-  // last one ends the block.
+  // Every registration the rules allow, in a dictionary's order (each
+  // followed by those it begins), takes the next address, and the last one
+  // ends the block.
   const std::string letters = "ABCDEFGHJKLMNPQRSTUVWXYZ";
-  std::vector<std::string> all;
-  const auto addLetters = [&](const std::string& digits, bool twoLetters) {
-    for (const char first : letters) {
-      all.push_back(digits + first);
-      if (twoLetters) {
-        for (const char second : letters) {
-          all.push_back(digits + first + second);
-        }
+  std::uint32_t next = 0xA00001;
+  const auto expectNext = [&](const std::string& registration) {
+    ASSERT_EQ(AddressOfNNumber(registration), next++) << registration;
+  };
+  std::function<void(const std::string&)> walk = [&](const std::string& registration) {
+    expectNext(registration);
+    const std::size_t digits = registration.size() - 1;
+    for (std::size_t first = 0; first < letters.size() && digits < 5; ++first) {
+      expectNext(registration + letters[first]);
+      for (std::size_t second = 0; second < letters.size() && digits < 4; ++second) {
+        expectNext(registration + letters[first] + letters[second]);
       }
     }
-  };
-  std::function<void(const std::string&)> list = [&](const std::string& registration) {
-    all.push_back(registration);
-    const std::size_t digits = registration.size() - 1;
-    if (digits == 5) {
-      return;
-    }
-    addLetters(registration, digits < 4);
-    for (char digit = '0'; digit <= '9'; ++digit) {
-      list(registration + digit);
+    for (char digit = '0'; digit <= '9' && digits < 5; ++digit) {
+      walk(registration + digit);
     }
   };
   for (char first = '1'; first <= '9'; ++first) {
-    list(std::string("N") + first);
+    walk(std::string("N") + first);
   }
-  ASSERT_EQ(all.size(), 0xADF7C7u - 0xA00001u + 1);
-  std::uint32_t expected = 0xA00001;
-  for (const std::string& registration : all) {
-    ASSERT_EQ(AddressOfNNumber(registration), expected++) << registration;
-  }
+  EXPECT_EQ(next, 0xADF7C7u + 1);
 }
 
 TEST(AdsbFeed, Dump1090AndReadsbFilesWithMissingAndOddValues) {
@@ -84,33 +75,23 @@ TEST(AdsbFeed, Dump1090AndReadsbFilesWithMissingAndOddValues) {
   ASSERT_TRUE(snapshot);
   EXPECT_EQ(snapshot->now, 1765360800.5);
   ASSERT_EQ(snapshot->aircraft.size(), 4u);
-  const FeedAircraft& old = snapshot->aircraft[0];
-  EXPECT_EQ(old.address, 0xA061D9u);
-  EXPECT_EQ(old.callsign, "BAW123");
-  EXPECT_EQ(old.latitude, 51.5);
-  EXPECT_EQ(old.longitude, -0.4);
-  EXPECT_EQ(old.positionAge, 1.2);
-  EXPECT_EQ(old.altitudeFt, 35000);
-  EXPECT_FALSE(old.onGround);
-  EXPECT_EQ(old.track, 271.5);
-  EXPECT_EQ(old.groundSpeedKt, 450);
-  EXPECT_EQ(old.age, 0.3);
-  const FeedAircraft& readsb = snapshot->aircraft[1];
-  EXPECT_EQ(readsb.registration, "EI-DEF");
-  EXPECT_FALSE(readsb.callsign);
-  EXPECT_TRUE(readsb.onGround);
-  EXPECT_FALSE(readsb.altitudeFt);
-  EXPECT_EQ(readsb.groundSpeedKt, 12.5);  // gs before speed
-  EXPECT_FALSE(readsb.latitude);
-  const FeedAircraft& odd = snapshot->aircraft[2];
-  EXPECT_TRUE(odd.onGround);
-  EXPECT_FALSE(odd.latitude);  // 91 degrees north is no position
-  EXPECT_FALSE(odd.track);
-  EXPECT_EQ(odd.age, 0);
-  const FeedAircraft& both = snapshot->aircraft[3];
-  EXPECT_EQ(both.altitudeFt, 1200);  // alt_baro before altitude
-  EXPECT_FALSE(both.latitude);       // half a position is none
-
+  EXPECT_EQ(snapshot->aircraft[0], (FeedAircraft{.address = 0xA061D9,
+                                                 .callsign = "BAW123",
+                                                 .latitude = 51.5,
+                                                 .longitude = -0.4,
+                                                 .positionAge = 1.2,
+                                                 .altitudeFt = 35000,
+                                                 .track = 271.5,
+                                                 .groundSpeedKt = 450,
+                                                 .age = 0.3}));
+  // gs before speed; a blank flight is none.
+  EXPECT_EQ(
+      snapshot->aircraft[1],
+      (FeedAircraft{.address = 0x4CA87C, .registration = "EI-DEF", .onGround = true, .groundSpeedKt = 12.5, .age = 2}));
+  // 91 degrees north is no position, "west" no track.
+  EXPECT_EQ(snapshot->aircraft[2], (FeedAircraft{.address = 0x40621D, .onGround = true}));
+  // alt_baro before altitude; half a position is none.
+  EXPECT_EQ(snapshot->aircraft[3], (FeedAircraft{.address = 0xABCDEF, .altitudeFt = 1200}));
   for (const char* notOne : {"", "[]", "{\"now\": 1}", "{\"aircraft\": {}}", "{\"aircraft\": [", "null"}) {
     EXPECT_FALSE(ParseAircraftJson(notOne)) << notOne;
   }
@@ -122,160 +103,112 @@ constexpr UtcMillis kTen = 1'796'896'800'000;
 
 FeedSnapshot Feed(double now, std::vector<FeedAircraft> aircraft) { return {now, std::move(aircraft)}; }
 
-FeedAircraft Heard(std::uint32_t address, double age = 0) {
-  FeedAircraft aircraft;
-  aircraft.address = address;
-  aircraft.age = age;
-  return aircraft;
-}
-
 TEST(AdsbTable, AircraftAgeOutAfterSixtySecondsAndAStoppedDecoderBringsNothing) {
   AircraftTable table(CallsignOfFlight);
-  table.TakeFeed(Feed(1, {Heard(0xA00001, 5), Heard(0xA00002, 0)}), kTen);
+  table.TakeFeed(Feed(1, {{.address = 1, .age = 5}, {.address = 2}}), kTen);
   ASSERT_EQ(table.Aircraft(kTen).size(), 2u);
   EXPECT_EQ(table.Aircraft(kTen)[0].seen, kTen - 5000);
-  // 56 s later the first was heard 61 s ago; the second 56 s ago.
-  const auto later = table.Aircraft(kTen + 56'000);
-  ASSERT_EQ(later.size(), 1u);
-  EXPECT_EQ(later[0].address, 0xA00002u);
+  // 56 s later the first was heard 61 s ago, the second 56 s ago.
+  ASSERT_EQ(table.Aircraft(kTen + 56'000).size(), 1u);
+  EXPECT_EQ(table.Aircraft(kTen + 56'000)[0].address, 2u);
   // The same file read again (the decoder stopped writing it) refreshes
-  // nothing: the aircraft leave when their time is up.
-  table.TakeFeed(Feed(1, {Heard(0xA00002, 0)}), kTen + 58'000);
+  // nothing; a new writing does.
+  table.TakeFeed(Feed(1, {{.address = 2}}), kTen + 58'000);
   EXPECT_EQ(table.Size(), 1u);
-  table.TakeFeed(Feed(1, {Heard(0xA00002, 0)}), kTen + 61'000);
+  table.TakeFeed(Feed(1, {{.address = 2}}), kTen + 61'000);
   EXPECT_EQ(table.Size(), 0u);
-  // A new writing brings it back.
-  table.TakeFeed(Feed(2, {Heard(0xA00002, 0)}), kTen + 62'000);
+  table.TakeFeed(Feed(2, {{.address = 2}}), kTen + 62'000);
   EXPECT_EQ(table.Size(), 1u);
 }
 
-MessageFacts Message(std::string address, std::string flight, UtcMillis utc) {
-  return {std::move(address), std::move(flight), utc, std::nullopt, std::nullopt};
+// What a view says of its messages.
+auto Matched(const AircraftView& view) {
+  return std::tuple(view.matchedBy, view.messagesToday, view.registration, view.search);
 }
 
 TEST(AdsbTable, MessagesMatchByRegistrationAddressOrCallsignAndCountTodayOnly) {
   AircraftTable table(CallsignOfFlight);
-  FeedAircraft irish = Heard(0x4CA87C);
-  irish.registration = "EI-DEF";
-  irish.callsign = "RYR123";
-  FeedAircraft american = Heard(0xA061D9);  // N12345's address, no registration in the feed
-  FeedAircraft british = Heard(0x400001);
-  british.callsign = "BAW123";
-  FeedAircraft unknown = Heard(0x3C0001);
-  unknown.callsign = "DLH4";
-  table.TakeFeed(Feed(1, {irish, american, british, unknown}), kTen);
-
-  table.TakeMessage(Message(".EI-DEF", "FR0123", kTen - 3'600'000));
-  table.TakeMessage(Message("..EIDEF", "", kTen - 60'000));
-  table.TakeMessage(Message("RYR0123", "RYR0123", kTen - 1000));  // the Irish aircraft's callsign too
-  table.TakeMessage(Message(".N12345", "AA0100", kTen - 2000));
-  table.TakeMessage(Message(".G-XWBA", "BA0123", kTen - 3000));  // IATA BA is flown as BAW
-  table.TakeMessage(Message(".G-XWBA", "BAW0123", kTen - 2000));
-  const auto views = table.Aircraft(kTen);
+  const FeedAircraft irish{.address = 0x4CA87C, .callsign = "RYR123", .registration = "EI-DEF"};
+  // N12345's address, no registration in the feed.
+  table.TakeFeed(Feed(1, {irish,
+                          {.address = 0xA061D9},
+                          {.address = 0x400001, .callsign = "BAW123"},
+                          {.address = 0x3C0001, .callsign = "DLH4"}}),
+                 kTen);
+  table.TakeMessage({".EI-DEF", "FR0123", kTen - 3'600'000});
+  table.TakeMessage({"..EIDEF", "", kTen - 60'000});
+  table.TakeMessage({"RYR0123", "RYR0123", kTen - 1000});  // the Irish aircraft's callsign too
+  table.TakeMessage({".N12345", "AA0100", kTen - 2000});
+  table.TakeMessage({".G-XWBA", "BA0123", kTen - 3000});  // IATA BA is flown as BAW
+  table.TakeMessage({".G-XWBA", "BAW0123", kTen - 2000});
+  const auto views = table.Aircraft(kTen);  // in address order
   ASSERT_EQ(views.size(), 4u);
-  const auto find = [&](std::uint32_t address) {
-    return *std::find_if(views.begin(), views.end(), [&](const AircraftView& v) { return v.address == address; });
-  };
-  const AircraftView byRegistration = find(0x4CA87C);
-  EXPECT_EQ(byRegistration.matchedBy, MatchKind::Registration);  // before its callsign
-  EXPECT_EQ(byRegistration.messagesToday, 2u);
-  EXPECT_EQ(byRegistration.search, "tail:EIDEF");  // as the last message carried it
-  const AircraftView byAddress = find(0xA061D9);
-  EXPECT_EQ(byAddress.matchedBy, MatchKind::Address);
-  EXPECT_EQ(byAddress.messagesToday, 1u);
-  EXPECT_EQ(byAddress.registration, "N12345");
-  EXPECT_EQ(byAddress.search, "tail:N12345");
-  const AircraftView byCallsign = find(0x400001);
-  EXPECT_EQ(byCallsign.matchedBy, MatchKind::Callsign);
-  EXPECT_EQ(byCallsign.messagesToday, 2u);
-  EXPECT_EQ(byCallsign.registration, "G-XWBA");
-  EXPECT_EQ(byCallsign.search, "flight:BAW0123");
-  const AircraftView none = find(0x3C0001);
-  EXPECT_FALSE(none.matchedBy);
-  EXPECT_EQ(none.messagesToday, 0u);
-  EXPECT_FALSE(none.search);
-  EXPECT_FALSE(none.registration);
+  using Kind = std::optional<MatchKind>;
+  using Text = std::optional<std::string>;
+  EXPECT_EQ(Matched(views[0]), std::tuple(Kind(), 0u, Text(), Text()));
+  EXPECT_EQ(Matched(views[1]), std::tuple(Kind(MatchKind::Callsign), 2u, Text("G-XWBA"), Text("flight:BAW0123")));
+  // By registration before its callsign; the search as the last message
+  // carried the registration.
+  EXPECT_EQ(Matched(views[2]), std::tuple(Kind(MatchKind::Registration), 2u, Text("EI-DEF"), Text("tail:EIDEF")));
+  EXPECT_EQ(Matched(views[3]), std::tuple(Kind(MatchKind::Address), 1u, Text("N12345"), Text("tail:N12345")));
 
   // A new UTC day starts the tallies again; a late message of the day
   // before is not today's.
   constexpr UtcMillis kTomorrow = kTen + 14 * 3'600'000;
   table.TakeFeed(Feed(2, {irish}), kTomorrow);
-  EXPECT_EQ(table.Aircraft(kTomorrow)[0].messagesToday, 0u);  // no message yet today
-  table.TakeMessage(Message(".EI-DEF", "", kTomorrow));
-  table.TakeMessage(Message(".EI-DEF", "", kTen));
+  EXPECT_EQ(table.Aircraft(kTomorrow)[0].messagesToday, 0u);
+  table.TakeMessage({".EI-DEF", "", kTomorrow});
+  table.TakeMessage({".EI-DEF", "", kTen});
   EXPECT_EQ(table.Aircraft(kTomorrow)[0].messagesToday, 1u);
 }
 
 TEST(AdsbTable, AMatchedMessagesPositionShowsWhenNewerThanTheFeeds) {
   AircraftTable table(CallsignOfFlight);
-  FeedAircraft aircraft = Heard(0x4CA87C, 0);
-  aircraft.registration = "EI-DEF";
-  aircraft.latitude = 53.4;
-  aircraft.longitude = -6.2;
-  aircraft.positionAge = 10;  // held at kTen - 10 s
-  table.TakeFeed(Feed(1, {aircraft}), kTen);
-  MessageFacts older = Message(".EI-DEF", "", kTen - 20'000);
-  older.latitude = 50.0;
-  older.longitude = -5.0;
-  table.TakeMessage(older);
-  auto view = table.Aircraft(kTen)[0];
-  ASSERT_TRUE(view.position);
-  EXPECT_EQ(view.position->latitude, 53.4);
-  EXPECT_EQ(view.position->at, kTen - 10'000);
-  MessageFacts newer = Message(".EI-DEF", "", kTen - 5'000);
-  newer.latitude = 53.5;
-  newer.longitude = -6.0;
-  table.TakeMessage(newer);
-  view = table.Aircraft(kTen)[0];
-  EXPECT_EQ(view.position->latitude, 53.5);
-  EXPECT_EQ(view.position->longitude, -6.0);
-  EXPECT_EQ(view.position->at, kTen - 5'000);
-  // An aircraft that had no position gets the message's; an unmatched
-  // message moves nothing.
-  table.TakeFeed(Feed(2, {Heard(0xA061D9)}), kTen);
-  MessageFacts stray = Message(".N999", "", kTen);
-  stray.latitude = 1;
-  stray.longitude = 1;
-  table.TakeMessage(stray);
-  MessageFacts american = Message(".N12345", "", kTen - 1000);
-  american.latitude = 40.6;
-  american.longitude = -73.8;
-  table.TakeMessage(american);
-  const auto views = table.Aircraft(kTen);
-  ASSERT_EQ(views.size(), 2u);
-  EXPECT_EQ(views[0].address, 0x4CA87Cu);
-  EXPECT_EQ(views[0].position->latitude, 53.5);
-  EXPECT_EQ(views[1].position->latitude, 40.6);
+  // The feed's position is 10 s old.
+  table.TakeFeed(
+      Feed(1, {{.address = 0x4CA87C, .registration = "EI-DEF", .latitude = 53.4, .longitude = -6.2, .positionAge = 10},
+               {.address = 0xA061D9}}),
+      kTen);
+  const auto position = [&](std::size_t at) {
+    const auto fix = table.Aircraft(kTen)[at].position;
+    return fix ? std::optional(std::tuple(fix->latitude, fix->longitude, fix->at)) : std::nullopt;
+  };
+  table.TakeMessage({".EI-DEF", "", kTen - 20'000, 50.0, -5.0});
+  EXPECT_EQ(position(0), std::tuple(53.4, -6.2, kTen - 10'000));
+  table.TakeMessage({".EI-DEF", "", kTen - 5'000, 53.5, -6.0});
+  EXPECT_EQ(position(0), std::tuple(53.5, -6.0, kTen - 5'000));
+  // An aircraft without a position takes a matched message's; an
+  // unmatched message moves nothing.
+  EXPECT_FALSE(position(1));
+  table.TakeMessage({".N999", "", kTen, 1.0, 1.0});
+  EXPECT_FALSE(position(1));
+  table.TakeMessage({".N12345", "", kTen - 1000, 40.6, -73.8});
+  EXPECT_EQ(position(1), std::tuple(40.6, -73.8, kTen - 1000));
 }
 
 TEST(AdsbAnswer, MembersAsTheAgreedShape) {
-  AircraftView seen;
-  seen.address = 0x4CA87C;
-  seen.registration = "EI-DEF";
-  seen.callsign = "RYR123";
-  seen.position = Fix{53.4, -6.2, kTen - 1200};
-  seen.altitudeFt = 35000;
-  seen.track = 271.5;
-  seen.groundSpeedKt = 450;
-  seen.seen = kTen - 1234;
-  seen.messagesToday = 3;
-  seen.matchedBy = MatchKind::Registration;
-  seen.search = "tail:EI-DEF";
-  AircraftView bare;
-  bare.address = 0xA;
-  bare.seen = kTen + 500;  // a decoder's clock a little ahead
-  const Json answer = Json::parse(
-      AdsbJson({"http://127.0.0.1:8080/data/aircraft.json", StationPosition{51.47, -0.45}, kTen, {seen, bare}}));
-  EXPECT_EQ(answer["enabled"], true);
-  EXPECT_EQ(answer["source"], "http://127.0.0.1:8080/data/aircraft.json");
-  EXPECT_EQ(answer["station"], Json::parse(R"({"lat": 51.47, "lon": -0.45})"));
-  EXPECT_EQ(answer["now"], "2026-12-10T10:00:00.000Z");
-  EXPECT_EQ(answer["aircraft"][0], Json::parse(R"({"hex": "4CA87C", "registration": "EI-DEF", "callsign": "RYR123",
-      "lat": 53.4, "lon": -6.2, "altitudeFt": 35000, "track": 271.5, "groundSpeedKt": 450, "seenSecondsAgo": 1.2,
-      "positionSecondsAgo": 1.2, "messagesToday": 3, "matchedBy": "registration", "search": "tail:EI-DEF"})"));
-  EXPECT_EQ(answer["aircraft"][1], Json::parse(R"({"hex": "00000A", "registration": null, "callsign": null,
-      "lat": null, "lon": null, "altitudeFt": null, "track": null, "groundSpeedKt": null, "seenSecondsAgo": 0,
-      "positionSecondsAgo": null, "messagesToday": 0, "matchedBy": null, "search": null})"));
+  const AircraftView seen{.address = 0x4CA87C,
+                          .registration = "EI-DEF",
+                          .callsign = "RYR123",
+                          .position = Fix{53.4, -6.2, kTen - 1200},
+                          .altitudeFt = 35000,
+                          .track = 271.5,
+                          .groundSpeedKt = 450,
+                          .seen = kTen - 1234,
+                          .messagesToday = 3,
+                          .matchedBy = MatchKind::Registration,
+                          .search = "tail:EI-DEF"};
+  const AircraftView bare{.address = 0xA, .seen = kTen + 500};  // a decoder's clock a little ahead
+  EXPECT_EQ(Json::parse(AdsbJson(
+                {"http://127.0.0.1:8080/data/aircraft.json", StationPosition{51.47, -0.45}, kTen, {seen, bare}})),
+            Json::parse(R"({"enabled": true, "source": "http://127.0.0.1:8080/data/aircraft.json",
+      "station": {"lat": 51.47, "lon": -0.45}, "now": "2026-12-10T10:00:00.000Z", "aircraft": [
+      {"hex": "4CA87C", "registration": "EI-DEF", "callsign": "RYR123", "lat": 53.4, "lon": -6.2,
+       "altitudeFt": 35000, "track": 271.5, "groundSpeedKt": 450, "seenSecondsAgo": 1.2, "positionSecondsAgo": 1.2,
+       "messagesToday": 3, "matchedBy": "registration", "search": "tail:EI-DEF"},
+      {"hex": "00000A", "registration": null, "callsign": null, "lat": null, "lon": null, "altitudeFt": null,
+       "track": null, "groundSpeedKt": null, "seenSecondsAgo": 0, "positionSecondsAgo": null, "messagesToday": 0,
+       "matchedBy": null, "search": null}]})"));
   EXPECT_EQ(Json::parse(AdsbJson({"", std::nullopt, kTen, {}})),
             Json::parse(R"({"enabled": false, "source": "", "station": null, "now": "2026-12-10T10:00:00.000Z",
                             "aircraft": []})"));
