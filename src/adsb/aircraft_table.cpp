@@ -13,7 +13,11 @@ constexpr UtcMillis kDay = 86'400'000;
 
 long long DayOf(UtcMillis utc) { return utc >= 0 ? utc / kDay : (utc - kDay + 1) / kDay; }
 
-UtcMillis SecondsBefore(UtcMillis now, double seconds) { return now - static_cast<UtcMillis>(seconds * 1000.0); }
+// An age the feed gives beyond a day is kept to a day: long gone either
+// way, and the milliseconds stay in range.
+UtcMillis SecondsBefore(UtcMillis now, double seconds) {
+  return now - static_cast<UtcMillis>(std::clamp(seconds, 0.0, 86'400.0) * 1000.0);
+}
 
 std::string WithoutDots(std::string_view address) {
   std::string text;
