@@ -39,6 +39,7 @@
   let hovered = null;
   let tooltip = null;
   let onFirstAnswer = null; // map.js's, told once where the receiver's aircraft are
+  const labelWidths = new Map(); // label text -> its width in LABEL_FONT (measuring is dear)
 
   function hook() {
     return window.corvane.adsb;
@@ -142,22 +143,70 @@
     return true;
   }
 
-  function drawIcon(ctx, x, y, plane) {
-    if (plane.marked) {
+  // The icons are drawn once each, per colour and per turn of ROTATION_STEP degrees, and copied onto the
+  // canvas from then on: a copy costs far less than filling and stroking the outline a thousand times.
+  const ROTATION_STEPS = 72;
+  const SPRITE_PX = 30;
+  const sprites = new Map();
+  let spriteRatio = 0;
+
+  // A cached sprite by key, drawn by paint(ctx) (centred on the origin) the first time; all are drawn again
+  // when the screen's pixel ratio changes (the browser zoomed).
+  function sprite(key, ratio, paint) {
+    if (ratio !== spriteRatio) {
+      sprites.clear();
+      spriteRatio = ratio;
+    }
+    let image = sprites.get(key);
+    if (!image) {
+      image = document.createElement('canvas');
+      image.width = image.height = Math.ceil(SPRITE_PX * ratio);
+      const ctx = image.getContext('2d');
+      ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
+      ctx.translate(SPRITE_PX / 2, SPRITE_PX / 2);
+      paint(ctx);
+      sprites.set(key, image);
+    }
+    return image;
+  }
+
+  function iconSprite(colour, rotation, ratio) {
+    const step = rotation === null ? 0 : Math.round((rotation / (2 * Math.PI)) * ROTATION_STEPS) % ROTATION_STEPS;
+    return sprite(colour + ' ' + step, ratio, function (ctx) {
+      ctx.rotate((step * 2 * Math.PI) / ROTATION_STEPS);
+      ctx.fillStyle = colour;
+      ctx.fill(ICON);
+      ctx.lineWidth = 1;
+      ctx.strokeStyle = '#212529';
+      ctx.stroke(ICON);
+    });
+  }
+
+  // The ring around an aircraft with messages.
+  function markSprite(ratio) {
+    return sprite('mark', ratio, function (ctx) {
       ctx.beginPath();
-      ctx.arc(x, y, 12, 0, 2 * Math.PI);
+      ctx.arc(0, 0, 12, 0, 2 * Math.PI);
       ctx.lineWidth = 2.5;
       ctx.strokeStyle = MARK_COLOUR;
       ctx.stroke();
+    });
+  }
+
+  function drawIcon(ctx, x, y, plane) {
+    const corner = SPRITE_PX / 2;
+    if (plane.marked) ctx.drawImage(markSprite(layer.ratio), x - corner, y - corner, SPRITE_PX, SPRITE_PX);
+    ctx.drawImage(iconSprite(plane.colour, plane.rotation, layer.ratio), x - corner, y - corner, SPRITE_PX, SPRITE_PX);
+  }
+
+  function labelWidth(ctx, text) {
+    let width = labelWidths.get(text);
+    if (width === undefined) {
+      if (labelWidths.size > 20000) labelWidths.clear();
+      width = ctx.measureText(text).width;
+      labelWidths.set(text, width);
     }
-    ctx.translate(x, y);
-    if (plane.rotation !== null) ctx.rotate(plane.rotation);
-    ctx.fillStyle = plane.colour;
-    ctx.fill(ICON);
-    ctx.lineWidth = 1;
-    ctx.strokeStyle = '#212529';
-    ctx.stroke(ICON);
-    ctx.setTransform(layer.ratio, 0, 0, layer.ratio, 0, 0);
+    return width;
   }
 
   function drawLabel(ctx, x, y, plane) {
@@ -245,7 +294,7 @@
       const item = shownNow[i];
       const x = item.at.x + 11;
       const y = item.at.y - 9;
-      const width = Math.max(ctx.measureText(item.plane.label[0]).width, item.plane.label[1] ? 48 : 0);
+      const width = Math.max(labelWidth(ctx, item.plane.label[0]), item.plane.label[1] ? 48 : 0);
       if (!takeCells(cells, columns, x, y, x + width, y + (item.plane.label[1] ? 24 : 12))) continue;
       ctx.globalAlpha = item.opacity;
       drawLabel(ctx, x, y, item.plane);
