@@ -294,7 +294,7 @@
       const item = shownNow[i];
       const x = item.at.x + 11;
       const y = item.at.y - 9;
-      const width = Math.max(labelWidth(ctx, item.plane.label[0]), item.plane.label[1] ? 48 : 0);
+      const width = Math.max(labelWidth(ctx, item.plane.label[0]), labelWidth(ctx, item.plane.label[1]));
       if (!takeCells(cells, columns, x, y, x + width, y + (item.plane.label[1] ? 24 : 12))) continue;
       ctx.globalAlpha = item.opacity;
       drawLabel(ctx, x, y, item.plane);
