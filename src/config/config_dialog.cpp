@@ -273,6 +273,10 @@ QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
                                             "address and port, e.g. 127.0.0.1:8080 (empty: off); any address but "
                                             "127.0.0.1 also needs a token file (setting HttpTokenFile)"));
   vHttpAddress_->setPlaceholderText(QStringLiteral("off (e.g. 127.0.0.1:8080)"));
+  vAdsbSource_ = AddTextBox(QStringLiteral("vAdsbSource"),
+                            QStringLiteral("ADS-B aircraft for the page's map: dump1090's or readsb's aircraft.json, "
+                                           "as an http:// address or a file path (empty: off)"));
+  vAdsbSource_->setPlaceholderText(QStringLiteral("off (e.g. http://127.0.0.1:8080/data/aircraft.json)"));
   vReconnect_ = new QCheckBox(QStringLiteral("Reconnect"), box);
   vReconnect_->setObjectName(QStringLiteral("vReconnect"));
   vReconnect_->setToolTip(QStringLiteral("When the card server is lost, connect again by itself"));
@@ -298,6 +302,7 @@ QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
   addRow(QStringLiteral("&MQTT broker:"), vMqttUrl_);
   addRow(QStringLiteral("M&QTT topic:"), vMqttTopic_);
   addRow(QStringLiteral("&Web page:"), vHttpAddress_);
+  addRow(QStringLiteral("A&DS-B:"), vAdsbSource_);
   addRow(QStringLiteral("&Keep:"), vRetention_);
   addRow({}, vReconnect_);
   addRow({}, AddNote(QStringLiteral("StoreAndNetworkNote"),
@@ -394,6 +399,7 @@ void ConfigDialog::LoadStoreAndNetwork() {
   vMqttUrl_->setText(ShownAddress(s.MqttUrl));
   vMqttTopic_->setText(Utf8(s.MqttTopic));
   vHttpAddress_->setText(Utf8(s.HttpAddress));
+  vAdsbSource_->setText(Utf8(s.AdsbSource));
   vReconnect_->setChecked(s.Reconnect != 0);
   vRetention_->Load(s);
 }
@@ -580,6 +586,7 @@ void ConfigDialog::AcceptStoreAndNetwork() {
   s.MqttUrl = AcceptedAddress(*vMqttUrl_, s.MqttUrl);
   s.MqttTopic = TypedText(*vMqttTopic_);
   s.HttpAddress = TypedText(*vHttpAddress_);
+  s.AdsbSource = TypedText(*vAdsbSource_);
   s.Reconnect = vReconnect_->isChecked() ? 1 : 0;
   (void)vRetention_->Take(s);  // read already by RefuseUnreadableSize
 }

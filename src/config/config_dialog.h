@@ -174,6 +174,7 @@ class ConfigDialog : public QDialog {
   QLineEdit* vMqttUrl_ = nullptr;
   QLineEdit* vMqttTopic_ = nullptr;
   QLineEdit* vHttpAddress_ = nullptr;
+  QLineEdit* vAdsbSource_ = nullptr;
   QCheckBox* vReconnect_ = nullptr;
   RetentionBox* vRetention_ = nullptr;
   QPushButton* ok_ = nullptr;

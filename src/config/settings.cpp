@@ -232,6 +232,9 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.KeepAlertDays = std::max(ReadSetting(appName, kKeepAlertDays, 0), 0);
   settings.KeepSize = ReadUtf8Setting(appName, kKeepSize, "");
   settings.LogRotate = ReadUtf8Setting(appName, kLogRotate, "");
+  settings.AdsbSource = ReadUtf8Setting(appName, kAdsbSource, "");
+  settings.StationLatitude = ReadUtf8Setting(appName, kStationLatitude, "");
+  settings.StationLongitude = ReadUtf8Setting(appName, kStationLongitude, "");
   return settings;
 }
 
@@ -284,7 +287,8 @@ bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& sett
                                    {kMqttUrl, &settings.MqttUrl},
                                    {kMqttTopic, &settings.MqttTopic},
                                    {kHttpAddress, &settings.HttpAddress},
-                                   {kKeepSize, &settings.KeepSize}}) {
+                                   {kKeepSize, &settings.KeepSize},
+                                   {kAdsbSource, &settings.AdsbSource}}) {
     allStored = WriteUtf8Setting(appName, name, *text) && allStored;
   }
   allStored = StoreNumber(appName, kKeepDays, settings.KeepDays) && allStored;
@@ -303,13 +307,14 @@ void CopyStoreAndNetwork(const Settings& from, Settings& to) {
   to.KeepDays = from.KeepDays;
   to.KeepAlertDays = from.KeepAlertDays;
   to.KeepSize = from.KeepSize;
+  to.AdsbSource = from.AdsbSource;
 }
 
 bool SameStoreAndNetwork(const Settings& a, const Settings& b) {
   return a.Database == b.Database && a.DatabaseUrl == b.DatabaseUrl && a.StationName == b.StationName &&
          a.MqttUrl == b.MqttUrl && a.MqttTopic == b.MqttTopic && a.HttpAddress == b.HttpAddress &&
          a.Reconnect == b.Reconnect && a.KeepDays == b.KeepDays && a.KeepAlertDays == b.KeepAlertDays &&
-         a.KeepSize == b.KeepSize;
+         a.KeepSize == b.KeepSize && a.AdsbSource == b.AdsbSource;
 }
 
 }  // namespace corvane::config

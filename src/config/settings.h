@@ -64,6 +64,12 @@ inline constexpr std::string_view kKeepSize = "KeepSize";
 // The traffic log's rotation: "" or "none" one file, "daily" a new file each
 // UTC day, the old one renamed with its day (set by hand only).
 inline constexpr std::string_view kLogRotate = "LogRotate";
+// ADS-B aircraft beside the messages: dump1090's or readsb's aircraft.json,
+// as an http:// URL or a file path (empty: none), and the receiver's own
+// position in decimal degrees (each empty: unknown; set by hand only).
+inline constexpr std::string_view kAdsbSource = "AdsbSource";
+inline constexpr std::string_view kStationLatitude = "StationLatitude";
+inline constexpr std::string_view kStationLongitude = "StationLongitude";
 
 // Defaults when a value is absent ("X" and "Y" default to the window's
 // current position).
@@ -165,6 +171,10 @@ struct Settings {
   std::string KeepSize;
   // Empty by default (one file); see kLogRotate.
   std::string LogRotate;
+  // All empty by default (no ADS-B, position unknown); see kAdsbSource.
+  std::string AdsbSource;
+  std::string StationLatitude;
+  std::string StationLongitude;
 };
 
 // Start-up: all eight settings with their defaults, and the store and

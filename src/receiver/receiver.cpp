@@ -152,6 +152,7 @@ void Receiver::Count(bool relayed) {
   if (!watch_.Empty() && !AlertsOfLast().empty()) {
     ++counts_.alertMessages;
   }
+  emit MessageAccepted();
 }
 
 void Receiver::SetCardLink(bool up) {

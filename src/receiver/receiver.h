@@ -117,6 +117,9 @@ class Receiver : public QObject, private decoding::MessageOutputs {
  signals:
   // A live item changed, as published to other programs.
   void ItemPublished(const std::string& item, const std::string& value);
+  // The path accepted a message (Path().LastMessage() holds it); relayed
+  // ones too.
+  void MessageAccepted();
 
  private:
   // decoding::MessageOutputs: the display's, plus publishing.

@@ -2,12 +2,15 @@
 // and corvaned share.
 #include "station/station.h"
 
+#include <QDateTime>
 #include <fstream>
 #include <iterator>
 
+#include "adsb/flight_callsign.h"
 #include "config/byte_size.h"
 #include "livelink/mqtt_url.h"
 #include "reference/reference_tables.h"
+#include "store/search/index_row.h"
 #include "web/receiver_web.h"
 #include "web/web_settings.h"
 
@@ -56,7 +59,7 @@ std::string RetentionText(const store::Retention& keep) {
 }  // namespace
 
 Station::Station(receiver::Receiver& receiver, receiver::BackgroundCalls& calls, StationFront& front)
-    : receiver_(receiver), calls_(calls), front_(front) {
+    : receiver_(receiver), calls_(calls), front_(front), aircraft_(adsb::CallsignOfFlight) {
   QObject::connect(&troubleWatch_, &QTimer::timeout, this, [this] { SayAll(receiver_.TroubleLines()); });
 }
 
@@ -69,8 +72,11 @@ bool Station::Start(const config::Settings& settings, const StartChoices& choice
   receiver_.UseStation(settings.StationName);
   UseLogRotation(settings.LogRotate);
   troubleWatch_.start(kTroubleWatchInterval);
-  if (!StartWatchList(settings, choices) || !StartLiveLink(choices.liveLinkName) || !StartMqtt(settings) ||
-      !StartWebPage(settings)) {
+  if (!StartWatchList(settings, choices) || !StartLiveLink(choices.liveLinkName) || !StartMqtt(settings)) {
+    return false;
+  }
+  StartAdsb(settings);
+  if (!StartWebPage(settings)) {
     return false;
   }
   OpenStore(settings, choices.progress ? choices.progress : std::make_shared<NoProgress>());
@@ -166,7 +172,8 @@ bool Station::StartWebPage(const config::Settings& settings) {
       web::ReadWebSettings({settings.HttpAddress, settings.HttpTokenFile, settings.HttpCertificate, settings.HttpKey});
   std::string error = setUp.error;
   if (setUp.options) {
-    web_ = web::StartReceiverWeb(receiver_, reference::Global(), *setUp.options, &error);
+    web_ =
+        web::StartReceiverWeb(receiver_, reference::Global(), *setUp.options, &error, [this] { return AdsbAnswer(); });
   }
   if (!web_) {
     return front_.GoOnWithout(Step::WebPage, error);
@@ -179,6 +186,67 @@ bool Station::StartWebPage(const config::Settings& settings) {
   front_.Say("web page at " + web_->PageUrl() +
              (setUp.options->token ? " (open it with #token=... after the address)" : ""));
   return true;
+}
+
+// With the setting AdsbSource, aircraft.json is read every second into the
+// aircraft table, and every accepted message is tallied against it. The
+// tally is kept here, from the message path, rather than counted in the
+// store: the receiver sees every message as it comes, so a tally costs a
+// few map look-ups per message where counting would ask the store once for
+// each aircraft every time the page asks, and it works without a store. A
+// source that cannot be read yet is no reason to stop: it is said, and
+// tried every second.
+void Station::StartAdsb(const config::Settings& settings) {
+  stationPosition_ = adsb::StationPositionOf(settings.StationLatitude, settings.StationLongitude);
+  if (!stationPosition_ && (!settings.StationLatitude.empty() || !settings.StationLongitude.empty())) {
+    front_.Say("adsb: StationLatitude \"" + settings.StationLatitude + "\" and StationLongitude \"" +
+               settings.StationLongitude +
+               "\" are not a position in decimal degrees; the station's position is unknown");
+  }
+  if (settings.AdsbSource.empty() || adsbPoller_) {
+    return;
+  }
+  adsbSource_ = settings.AdsbSource;
+  adsbPoller_ = std::make_unique<adsb::AdsbPoller>(
+      adsbSource_,
+      [this](const adsb::FeedSnapshot& snapshot) { aircraft_.TakeFeed(snapshot, QDateTime::currentMSecsSinceEpoch()); },
+      [this](const std::string& line) { front_.Say(line); });
+  QObject::connect(&receiver_, &receiver::Receiver::MessageAccepted, this, [this] { TallyLastMessage(); });
+  adsbPoller_->Start();
+  front_.Say("adsb: reading aircraft from " + adsbSource_ + " every second");
+}
+
+// The message the path accepted last: its registration, flight, time and
+// the position its readable decoding found.
+void Station::TallyLastMessage() {
+  const decoding::ReadMessage* message = receiver_.Path().LastMessage();
+  if (message == nullptr) {
+    return;
+  }
+  const decoding::MessageRecord& record = message->record;
+  adsb::MessageFacts facts{record.Address,
+                           record.Flight,
+                           store::search::RecordUtc(record).value_or(QDateTime::currentMSecsSinceEpoch()),
+                           {},
+                           {}};
+  if (const readable::Decoding* decoding = receiver_.ReadableOfLast()) {
+    for (const readable::Field& field : decoding->fields) {
+      if (const auto* number = std::get_if<double>(&field.value)) {
+        if (field.name == "latitude") {
+          facts.latitude = *number;
+        } else if (field.name == "longitude") {
+          facts.longitude = *number;
+        }
+      }
+    }
+  }
+  aircraft_.TakeMessage(facts);
+}
+
+std::string Station::AdsbAnswer() const {
+  const adsb::UtcMillis now = QDateTime::currentMSecsSinceEpoch();
+  return adsb::AdsbJson({adsbSource_, stationPosition_, now,
+                         adsbSource_.empty() ? std::vector<adsb::AircraftView>() : aircraft_.Aircraft(now)});
 }
 
 // The store opens on the background worker, so a window paints and the
@@ -220,6 +288,7 @@ void Station::Stop() {
   // then what waits for the store is written, or kept in the pending file,
   // the live link closes and MQTT gets its grace.
   calls_.Stop();
+  adsbPoller_.reset();
   if (web_) {
     web_->Stop();
   }

@@ -1,6 +1,6 @@
 // A station's life, as the window and corvaned both run it: the outputs the
 // settings ask for started in one order (reference tables, station name,
-// the traffic log's rotation, watch list, live link, MQTT, web page, then
+// the traffic log's rotation, watch list, live link, MQTT, ADS-B, web page, then
 // the store, opened on the background worker), the receiver's trouble said
 // as it comes, and the stop. The front end (a window, a console) decides what a failed step
 // means and how each thing is said; the order and the steps live here.
@@ -15,6 +15,9 @@
 #include <optional>
 #include <string>
 
+#include "adsb/adsb_json.h"
+#include "adsb/adsb_poller.h"
+#include "adsb/aircraft_table.h"
 #include "config/settings.h"
 #include "receiver/background_calls.h"
 #include "receiver/receiver.h"
@@ -70,6 +73,10 @@ class Station : public QObject {
   // once; a size that cannot be read is said and sets no limit.
   void UseRetention(const config::Settings& settings);
   [[nodiscard]] web::WebServer* Web() const { return web_.get(); }
+  // The ADS-B aircraft heard lately, with today's messages matched to them.
+  [[nodiscard]] const adsb::AircraftTable& Aircraft() const { return aircraft_; }
+  // /api/adsb's answer as of now.
+  [[nodiscard]] std::string AdsbAnswer() const;
   [[nodiscard]] bool StoreReady() const { return storeReady_; }
   // The end of a run: store calls still under way end, the page stops, and
   // the receiver writes what waits (or keeps it in the pending file); the
@@ -82,6 +89,8 @@ class Station : public QObject {
   bool StartLiveLink(const QString& name);
   bool StartMqtt(const config::Settings& settings);
   bool StartWebPage(const config::Settings& settings);
+  void StartAdsb(const config::Settings& settings);
+  void TallyLastMessage();
   void OpenStore(const config::Settings& settings, std::shared_ptr<store::StoreProgress> progress);
   void OpeningEnded(const std::optional<std::string>& name, const std::string& why);
   void SayAll(const std::vector<std::string>& lines);
@@ -90,6 +99,10 @@ class Station : public QObject {
   receiver::BackgroundCalls& calls_;
   StationFront& front_;
   std::unique_ptr<web::WebServer> web_;
+  adsb::AircraftTable aircraft_;
+  std::string adsbSource_;
+  std::optional<adsb::StationPosition> stationPosition_;
+  std::unique_ptr<adsb::AdsbPoller> adsbPoller_;
   QTimer troubleWatch_;
   bool storeReady_ = false;
   bool stopped_ = false;

@@ -89,8 +89,11 @@ WebSources SourcesOf(receiver::Receiver& receiver, const reference::ReferenceTab
 }
 
 std::unique_ptr<WebServer> StartReceiverWeb(receiver::Receiver& receiver, const reference::ReferenceTables& tables,
-                                            const WebOptions& options, std::string* error) {
-  auto server = std::make_unique<WebServer>(SourcesOf(receiver, tables));
+                                            const WebOptions& options, std::string* error,
+                                            std::function<std::string()> adsb) {
+  WebSources sources = SourcesOf(receiver, tables);
+  sources.adsb = std::move(adsb);
+  auto server = std::make_unique<WebServer>(std::move(sources));
   if (!server->Start(options, error)) {
     return nullptr;
   }

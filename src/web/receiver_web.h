@@ -3,6 +3,7 @@
 // the live feed gets every accepted message's LiveJSON object.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,7 +16,9 @@ namespace corvane::web {
 WebSources SourcesOf(receiver::Receiver& receiver, const reference::ReferenceTables& tables);
 
 // Starts the page's server for the receiver; null with why in *error.
+// adsb writes /api/adsb's answer (unset: ADS-B is off).
 std::unique_ptr<WebServer> StartReceiverWeb(receiver::Receiver& receiver, const reference::ReferenceTables& tables,
-                                            const WebOptions& options, std::string* error);
+                                            const WebOptions& options, std::string* error,
+                                            std::function<std::string()> adsb = {});
 
 }  // namespace corvane::web

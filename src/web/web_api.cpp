@@ -4,6 +4,7 @@
 #include <chrono>
 #include <nlohmann/json.hpp>
 
+#include "adsb/adsb_json.h"
 #include "decoding/latin1_text.h"
 #include "store/search/query.h"
 #include "web/station_health.h"
@@ -193,6 +194,9 @@ std::variant<HttpAnswer, StoreWork> RouteApi(const QString& path, const QUrlQuer
   }
   if (path == QStringLiteral("/api/health")) {
     return sources.health ? HealthAnswer(sources.health()) : ErrorAnswer(404, "No such API path");
+  }
+  if (path == QStringLiteral("/api/adsb")) {
+    return JsonAnswer(200, sources.adsb ? sources.adsb() : adsb::AdsbJson({{}, std::nullopt, NowMillis(), {}}));
   }
   if (path == QStringLiteral("/api/airports")) {
     const reference::ReferenceTables* tables = sources.tables ? sources.tables() : nullptr;

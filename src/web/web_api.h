@@ -53,6 +53,8 @@ struct WebSources {
   std::function<const reference::ReferenceTables*()> tables;
   // The station's health and counts (/api/health, /metrics).
   std::function<StationHealth()> health;
+  // The /api/adsb answer (adsb/adsb_json.h); unset: ADS-B is off.
+  std::function<std::string()> adsb;
 };
 
 // The last step of an answer, run on the server's thread.

@@ -4,6 +4,7 @@
 #include "corvaned/daemon_options.h"
 
 #include <QCommandLineParser>
+#include <cmath>
 #include <fstream>
 #include <iostream>
 
@@ -102,6 +103,16 @@ struct OptionSet {
                               "layout: the file, PostgreSQL: its tables), the oldest messages leave it,\n"
                               "alerts too (default: setting KeepSize; 0 sets no limit).",
                               "size"};
+  QCommandLineOption adsb{"adsb",
+                          "Read ADS-B aircraft every second from dump1090's or readsb's aircraft.json, an\n"
+                          "http:// address (e.g. http://127.0.0.1:8080/data/aircraft.json) or a file path;\n"
+                          "the page's /api/adsb lists them beside the messages they sent today\n"
+                          "(default: setting AdsbSource; empty: none).",
+                          "url|file"};
+  QCommandLineOption stationPosition{"station-position",
+                                     "The receiver's position in decimal degrees, north and east positive,\n"
+                                     "e.g. 51.47,-0.45 (default: settings StationLatitude and StationLongitude).",
+                                     "lat,lon"};
   QCommandLineOption link{"link-name", "Name of the live link other programs read (default Corvane).", "name",
                           "Corvane"};
   QCommandLineOption configFile{"config",
@@ -112,9 +123,10 @@ struct OptionSet {
 
   // What a configuration file may set: all but --config itself.
   [[nodiscard]] QList<QCommandLineOption> Configurable() const {
-    return {host,   cardType,  cardNumber,       input,    translation, database, databaseUrl,   station,
-            mqtt,   mqttTopic, mqttPasswordFile, log,      logRotate,   retry,    quiet,         link,
-            alerts, http,      httpTokenFile,    httpCert, httpKey,     keepDays, keepAlertDays, keepSize};
+    return {host,   cardType,       cardNumber,       input,    translation, database, databaseUrl,   station,
+            mqtt,   mqttTopic,      mqttPasswordFile, log,      logRotate,   retry,    quiet,         link,
+            alerts, http,           httpTokenFile,    httpCert, httpKey,     keepDays, keepAlertDays, keepSize,
+            adsb,   stationPosition};
   }
   // The options whose text is a setting's text as it stands.
   [[nodiscard]] std::vector<std::pair<const QCommandLineOption*, std::string config::Settings::*>> TextSettings()
@@ -130,7 +142,8 @@ struct OptionSet {
             {&httpCert, &config::Settings::HttpCertificate},
             {&httpKey, &config::Settings::HttpKey},
             {&logRotate, &config::Settings::LogRotate},
-            {&keepSize, &config::Settings::KeepSize}};
+            {&keepSize, &config::Settings::KeepSize},
+            {&adsb, &config::Settings::AdsbSource}};
   }
 };
 
@@ -217,6 +230,26 @@ bool ReadNumber(const QCommandLineParser& parser, const QCommandLineOption& opti
   return true;
 }
 
+// "51.47,-0.45" into the settings StationLatitude and StationLongitude;
+// false, having said so, when it is not a position.
+bool ReadStationPosition(const QCommandLineParser& parser, const OptionSet& set, config::Settings& s) {
+  if (!parser.isSet(set.stationPosition)) {
+    return true;
+  }
+  const QStringList parts = parser.value(set.stationPosition).split(QLatin1Char(','));
+  bool latitudeOk = false;
+  bool longitudeOk = false;
+  const double latitude = parts.size() == 2 ? parts[0].trimmed().toDouble(&latitudeOk) : 0;
+  const double longitude = parts.size() == 2 ? parts[1].trimmed().toDouble(&longitudeOk) : 0;
+  if (!latitudeOk || !longitudeOk || std::abs(latitude) > 90 || std::abs(longitude) > 180) {
+    std::cerr << "corvaned: --station-position takes LAT,LON in decimal degrees, e.g. 51.47,-0.45\n";
+    return false;
+  }
+  s.StationLatitude = parts[0].trimmed().toStdString();
+  s.StationLongitude = parts[1].trimmed().toStdString();
+  return true;
+}
+
 bool ReadSettingOptions(const QCommandLineParser& parser, const OptionSet& set, config::Settings& s) {
   for (const auto& [option, field] : set.TextSettings()) {
     if (parser.isSet(*option)) {
@@ -230,6 +263,7 @@ bool ReadSettingOptions(const QCommandLineParser& parser, const OptionSet& set, 
   ok = ReadNumber(parser, set.database, s.Database, 0, 4) && ok;
   ok = ReadNumber(parser, set.keepDays, s.KeepDays, 0, 100000) && ok;
   ok = ReadNumber(parser, set.keepAlertDays, s.KeepAlertDays, 0, 100000) && ok;
+  ok = ReadStationPosition(parser, set, s) && ok;
   if (parser.isSet(set.keepSize) && !config::ParseByteSize(s.KeepSize)) {
     std::cerr << "corvaned: --keep-size takes a size such as 500M or 2G (0: no limit)\n";
     ok = false;
