@@ -497,6 +497,7 @@
     const marked = G.aircraftWithMessages(aircraft);
     turnOn();
     station = validStation(answer.station);
+    U.$('map-adsb-receiver').hidden = !station;
     planes = planesOf(aircraft, marked);
     receivedAt = performance.now();
     const out = hook();
