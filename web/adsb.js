@@ -243,22 +243,10 @@
     }
   }
 
-  // Draws every aircraft again: icons first, then as many labels as fit without covering one another
-  // (the aircraft with messages first), and the receiver. Keeps what was drawn for the mouse and tests.
-  function draw() {
-    if (!layer || !layer.canvas) return;
-    const started = performance.now();
-    const ctx = layer.canvas.getContext('2d');
-    layer.ratio = window.devicePixelRatio || 1;
-    ctx.setTransform(layer.ratio, 0, 0, layer.ratio, 0, 0);
-    ctx.clearRect(0, 0, layer.size.x, layer.size.y);
-    const topLeft = layer.topLeft;
-    const view = map.containerPointToLayerPoint([0, 0]);
-    const toCanvas = function (lat, lon) {
-      return map.latLngToLayerPoint([lat, drawnLon(lon)]).subtract(topLeft);
-    };
+  // Draws the icons of the aircraft on the canvas (or near it) and returns them with where they are:
+  // {plane, at (canvas pixels), x, y (map container pixels), opacity}.
+  function drawIcons(ctx, toCanvas, fromCanvas) {
     const shownNow = [];
-    const state = {};
     for (const plane of planes) {
       const opacity = G.positionOpacity(ageOf(plane));
       if (!opacity) continue;
@@ -266,22 +254,14 @@
       if (at.x < -20 || at.y < -20 || at.x > layer.size.x + 20 || at.y > layer.size.y + 20) continue;
       ctx.globalAlpha = opacity;
       drawIcon(ctx, at.x, at.y, plane);
-      const x = at.x + topLeft.x - view.x;
-      const y = at.y + topLeft.y - view.y;
-      shownNow.push({ plane: plane, x: x, y: y, at: at, opacity: opacity });
-      state[plane.hex] = {
-        x: x,
-        y: y,
-        lat: plane.lat,
-        lon: plane.lon,
-        rotation: plane.rotation,
-        opacity: opacity,
-        marked: plane.marked,
-        query: plane.query,
-        label: plane.label,
-        labelled: false,
-      };
+      shownNow.push({ plane: plane, at: at, x: at.x + fromCanvas.x, y: at.y + fromCanvas.y, opacity: opacity });
     }
+    return shownNow;
+  }
+
+  // Draws as many labels as fit without covering one another, the aircraft with messages first; returns
+  // the set of the aircraft labelled.
+  function drawLabels(ctx, shownNow) {
     ctx.font = LABEL_FONT;
     ctx.textBaseline = 'top';
     ctx.lineJoin = 'round';
@@ -290,21 +270,62 @@
     ctx.fillStyle = '#212529';
     const columns = Math.ceil(layer.size.x / LABEL_CELL);
     const cells = new Uint8Array(columns * Math.ceil(layer.size.y / LABEL_CELL));
+    const labelled = new Set();
     for (let i = shownNow.length - 1; i >= 0; i--) {
       const item = shownNow[i];
+      const lines = item.plane.label;
       const x = item.at.x + 11;
       const y = item.at.y - 9;
-      const width = Math.max(labelWidth(ctx, item.plane.label[0]), labelWidth(ctx, item.plane.label[1]));
-      if (!takeCells(cells, columns, x, y, x + width, y + (item.plane.label[1] ? 24 : 12))) continue;
+      const width = Math.max(labelWidth(ctx, lines[0]), labelWidth(ctx, lines[1]));
+      if (!takeCells(cells, columns, x, y, x + width, y + (lines[1] ? 24 : 12))) continue;
       ctx.globalAlpha = item.opacity;
       drawLabel(ctx, x, y, item.plane);
-      state[item.plane.hex].labelled = true;
+      labelled.add(item.plane);
     }
+    return labelled;
+  }
+
+  // What was drawn, for tests: hex -> where and how.
+  function drawnState(shownNow, labelled) {
+    const state = {};
+    for (const item of shownNow) {
+      const plane = item.plane;
+      state[plane.hex] = {
+        x: item.x,
+        y: item.y,
+        lat: plane.lat,
+        lon: plane.lon,
+        rotation: plane.rotation,
+        opacity: item.opacity,
+        marked: plane.marked,
+        query: plane.query,
+        label: plane.label,
+        labelled: labelled.has(plane),
+      };
+    }
+    return state;
+  }
+
+  // Draws every aircraft again, their labels and the receiver; keeps what was drawn for the mouse and tests.
+  function draw() {
+    if (!layer || !layer.canvas) return;
+    const started = performance.now();
+    const ctx = layer.canvas.getContext('2d');
+    layer.ratio = window.devicePixelRatio || 1;
+    ctx.setTransform(layer.ratio, 0, 0, layer.ratio, 0, 0);
+    ctx.clearRect(0, 0, layer.size.x, layer.size.y);
+    const topLeft = layer.topLeft;
+    const toCanvas = function (lat, lon) {
+      return map.latLngToLayerPoint([lat, drawnLon(lon)]).subtract(topLeft);
+    };
+    const fromCanvas = topLeft.subtract(map.containerPointToLayerPoint([0, 0]));
+    const shownNow = drawIcons(ctx, toCanvas, fromCanvas);
+    const labelled = drawLabels(ctx, shownNow);
     drawStation(ctx, toCanvas);
     ctx.globalAlpha = 1;
     drawn = shownNow;
     const out = hook();
-    out.aircraft = state;
+    out.aircraft = drawnState(shownNow, labelled);
     out.draws++;
     out.drawMs = performance.now() - started;
     if (hovered) showTooltip(hovered.hex);
