@@ -27,6 +27,7 @@
   let renderers = null;
   let coastDone = false;
   let fitted = false;
+  let touched = false; // the user has moved or zoomed the map
 
   // ---- The aircraft (kept whether or not the map is shown) ----
 
@@ -166,6 +167,11 @@
     for (const name of ['coast', 'tracks', 'airports', 'planes']) layers[name] = L.layerGroup().addTo(map);
     map.setView([30, 0], 2);
     U.$('map-fit').addEventListener('click', fitAll);
+    for (const name of ['pointerdown', 'wheel', 'keydown']) {
+      map.getContainer().addEventListener(name, function () {
+        touched = true;
+      });
+    }
     Page.adsb.attach(
       map,
       renderers.coast,
@@ -173,7 +179,7 @@
         return ALT_COLOURS[altClass(alt)];
       },
       function () {
-        if (!planeBounds()) fitAll(); // no track of the day to show: the receiver's own sky
+        if (!touched) fitAll(); // the receiver's own sky with the day's aircraft
       },
     );
   }
