@@ -169,7 +169,7 @@ TEST(AdsbTable, MessagesMatchByRegistrationAddressOrCallsignAndCountTodayOnly) {
   table.TakeMessage(Message("..EIDEF", "", kTen - 60'000));
   table.TakeMessage(Message("RYR0123", "RYR0123", kTen - 1000));  // the Irish aircraft's callsign too
   table.TakeMessage(Message(".N12345", "AA0100", kTen - 2000));
-  table.TakeMessage(Message(".G-XWBA", "BAW0123", kTen - 3000));
+  table.TakeMessage(Message(".G-XWBA", "BA0123", kTen - 3000));  // IATA BA is flown as BAW
   table.TakeMessage(Message(".G-XWBA", "BAW0123", kTen - 2000));
   const auto views = table.Aircraft(kTen);
   ASSERT_EQ(views.size(), 4u);

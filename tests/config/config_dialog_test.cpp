@@ -504,6 +504,31 @@ TEST_F(ConfigDialogTest, RetentionComesBackAndAnUnreadableSizeIsRefused) {
   EXPECT_EQ(back.KeepSize, "500M");
 }
 
+// The ADS-B source goes through the dialog and the settings file, as its
+// neighbours do; the station's position is set by hand and stays.
+TEST_F(ConfigDialogTest, AdsbSourceComesBackThroughTheSettingsFile) {
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+  ASSERT_TRUE(WriteSetting(kAppName, kStationLatitude, "51.47"));
+  Settings stored;
+  stored.AdsbSource = "/run/dump1090-mutability/aircraft.json";
+  dialog.SetStoreAndNetwork(stored);
+  Open("", 0, 1, 1, 0);
+  EXPECT_EQ(Edit("vAdsbSource")->text(), "/run/dump1090-mutability/aircraft.json");
+  Type("vAdsbSource", " http://127.0.0.1:8080/data/aircraft.json ");
+  Click(Button("OK"));
+  ASSERT_EQ(dialog.result(), QDialog::Accepted);
+  Settings taken;
+  dialog.TakeStoreAndNetwork(taken);
+  EXPECT_FALSE(SameStoreAndNetwork(taken, stored));
+  ASSERT_TRUE(WriteStoreAndNetworkSettings(kAppName, taken));
+  const Settings back = ReadAllSettings(kAppName, 0, 0);
+  EXPECT_EQ(back.AdsbSource, "http://127.0.0.1:8080/data/aircraft.json");
+  EXPECT_EQ(back.StationLatitude, "51.47");
+  EXPECT_EQ(back.StationLongitude, "");
+}
+
 // ---- The search ----
 
 TEST_F(ConfigDialogTest, SearchTakesTheUsableCard) {
