@@ -84,3 +84,7 @@ if [[ -f $capture ]]; then
   echo "web page in Chromium, a store of 25,000 messages:"
   "$top/bench/web_page_bench.py" "$build_dir" "$capture" 25000 5 | sed 's/^/  /'
 fi
+
+# The map's ADS-B aircraft in Chromium: 1,000 aircraft moving every second.
+echo "web page map in Chromium, 1,000 ADS-B aircraft:"
+/usr/bin/python3 "$top/bench/web_adsb_map_bench.py" "$build_dir" 1000 30 | sed 's/^/  /'

@@ -33,6 +33,9 @@
     charts: {}, // byHour, byLabel, byKind, byStation, byAircraft -> {labels, data}
     searchHits: [], // the Search tab's hits, in the order shown
     aircraftDay: null, // {tail, day, hits} of the aircraft's day last shown
+    // the map's ADS-B aircraft: enabled (null until asked), the receiver, how many the answer had, and
+    // hex -> {x, y (map container pixels), lat, lon, rotation, opacity, marked, query, label, labelled} drawn
+    adsb: { enabled: null, station: null, count: 0, aircraft: {}, polls: 0, draws: 0, drawMs: 0, lastQuery: '' },
     ready: { live: false, map: false, stats: false },
   };
 

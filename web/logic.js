@@ -1,6 +1,6 @@
 /* The page's logic that needs no DOM: UTC time texts, message texts made visible, routes, the search
- * query behind a chart's bar, the drawn line of an aircraft's track, and which stored messages the Live
- * list still lacks. The browser loads it as a plain script (window.CorvanePage.logic, before common.js);
+ * query behind a chart's bar, the drawn line of an aircraft's track, the ADS-B aircraft's icons, labels,
+ * fading and range rings, and which stored messages the Live list still lacks. The browser loads it as a plain script (window.CorvanePage.logic, before common.js);
  * Node loads it with require() for the page's unit tests (tests/web/logic). */
 'use strict';
 
@@ -217,6 +217,100 @@
     return parts.reverse();
   }
 
+  // ---- ADS-B aircraft on the map (api/adsb) ----
+
+  // The canvas rotation (radians, clockwise, [0, 2pi)) that turns an icon drawn nose up to the aircraft's
+  // track (degrees clockwise from true north), or null without a track. The map's projection keeps angles,
+  // so the track on screen is the true track.
+  function trackRotation(track) {
+    if (typeof track !== 'number' || !isFinite(track)) return null;
+    const degrees = ((track % 360) + 360) % 360;
+    return (degrees * Math.PI) / 180;
+  }
+
+  // How strongly an aircraft is drawn by the age of its position: fully for a fresh one, fading to a
+  // floor as it ages, and not at all without a position or past POSITION_GONE_S (the feed gives up on it).
+  const POSITION_FRESH_S = 5;
+  const POSITION_GONE_S = 60;
+  const FADED_OPACITY = 0.2;
+  function positionOpacity(secondsAgo) {
+    if (typeof secondsAgo !== 'number' || !isFinite(secondsAgo) || secondsAgo >= POSITION_GONE_S) return 0;
+    if (secondsAgo <= POSITION_FRESH_S) return 1;
+    const faded = (secondsAgo - POSITION_FRESH_S) / (POSITION_GONE_S - POSITION_FRESH_S);
+    return 1 - faded * (1 - FADED_OPACITY);
+  }
+
+  const EARTH_RADIUS_NM = 3440.065;
+
+  // The point `distanceNm` away from (lat, lon) along the great circle leaving it at `bearing` degrees,
+  // as [lat, lon] with lon in lon +- 180 (degrees).
+  function destination(lat, lon, bearing, distanceNm) {
+    const rad = Math.PI / 180;
+    const phi = lat * rad;
+    const theta = bearing * rad;
+    const delta = distanceNm / EARTH_RADIUS_NM;
+    const sinPhi2 = Math.sin(phi) * Math.cos(delta) + Math.cos(phi) * Math.sin(delta) * Math.cos(theta);
+    const phi2 = Math.asin(Math.max(-1, Math.min(1, sinPhi2)));
+    const turn = Math.atan2(Math.sin(theta) * Math.sin(delta) * Math.cos(phi), Math.cos(delta) - Math.sin(phi) * sinPhi2);
+    return [phi2 / rad, lon + turn / rad];
+  }
+
+  // A range ring: the points `radiusNm` from the station along great circles, one every 360/steps degrees
+  // of bearing, as one line to draw ([[lat, lon], ...]). Each point's longitude is put in the world copy
+  // nearest the one before, so a ring across the 180th meridian stays one closed line around the station.
+  // A ring around a pole does not close (it comes back a world further): it is drawn on over a world copy
+  // each side, so it runs across the whole visible map as the projection shows it.
+  function rangeRing(station, radiusNm, steps) {
+    steps = steps || 180;
+    const points = [];
+    let previous = station.lon;
+    for (let i = 0; i <= steps; i++) {
+      const point = destination(station.lat, station.lon, (360 * i) / steps, radiusNm);
+      point[1] = nearestCopy(point[1], previous);
+      previous = point[1];
+      points.push(point);
+    }
+    const turned = points[steps][1] - points[0][1];
+    if (Math.abs(turned) < 180) {
+      points[steps] = points[0].slice(); // closed exactly
+      return points;
+    }
+    const around = [];
+    for (const shift of [-turned, 0, turned]) {
+      for (let i = around.length ? 1 : 0; i <= steps; i++) around.push([points[i][0], points[i][1] + shift]);
+    }
+    return around;
+  }
+
+  // The aircraft with ACARS messages today, by their hex address.
+  function aircraftWithMessages(aircraft) {
+    const marked = new Set();
+    for (const plane of Array.isArray(aircraft) ? aircraft : []) {
+      if (plane && typeof plane.messagesToday === 'number' && plane.messagesToday > 0) marked.add(str(plane.hex));
+    }
+    return marked;
+  }
+
+  // The search that lists an aircraft's messages: the server's own query, or one made from the
+  // registration or callsign it was matched by; '' when it has no messages.
+  function aircraftQuery(plane) {
+    if (!plane || !(plane.messagesToday > 0)) return '';
+    if (typeof plane.search === 'string' && plane.search.trim()) return plane.search.trim();
+    const registration = str(plane.registration).trim();
+    const callsign = str(plane.callsign).trim();
+    if (registration) return 'tail:' + queryValue(registration);
+    if (callsign) return 'flight:' + queryValue(callsign);
+    return '';
+  }
+
+  // The two lines of an aircraft's label: its callsign (or registration, or hex address) and altitude.
+  function aircraftLabel(plane) {
+    const name = str(plane.callsign).trim() || str(plane.registration).trim() || str(plane.hex);
+    const alt = plane.altitudeFt;
+    const altitude = typeof alt === 'number' && isFinite(alt) ? Math.round(alt).toLocaleString('en') + ' ft' : '';
+    return [name, altitude];
+  }
+
   // ---- The Live list's messages from the store ----
 
   // What makes a message the same on the live feed and in the store: its time and card fields (the store
@@ -260,6 +354,14 @@
     queryValue: queryValue,
     barQuery: barQuery,
     drawnTrack: drawnTrack,
+    nearestCopy: nearestCopy,
+    trackRotation: trackRotation,
+    positionOpacity: positionOpacity,
+    destination: destination,
+    rangeRing: rangeRing,
+    aircraftWithMessages: aircraftWithMessages,
+    aircraftQuery: aircraftQuery,
+    aircraftLabel: aircraftLabel,
     messageKey: messageKey,
     olderToShow: olderToShow,
   };

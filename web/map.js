@@ -2,7 +2,8 @@
  * borders drawn as lines), the airports as small circles, and each aircraft of today at its last known
  * position with its track of the day. Today's positions come from api/positions; live messages with a
  * position move the aircraft after that. Everything is drawn on canvases (one per layer), one circle
- * and one polyline per aircraft, so thousands of positions draw at once.
+ * and one polyline per aircraft, so thousands of positions draw at once. The live ADS-B aircraft, when the
+ * receiver has a source, are adsb.js's, on the same map.
  * The aircraft are kept from the start (window.corvane.aircraft); the map itself is made the first
  * time the tab is shown, when its container has a size. */
 'use strict';
@@ -26,6 +27,7 @@
   let renderers = null;
   let coastDone = false;
   let fitted = false;
+  let touched = false; // the user has moved or zoomed the map
 
   // ---- The aircraft (kept whether or not the map is shown) ----
 
@@ -165,6 +167,21 @@
     for (const name of ['coast', 'tracks', 'airports', 'planes']) layers[name] = L.layerGroup().addTo(map);
     map.setView([30, 0], 2);
     U.$('map-fit').addEventListener('click', fitAll);
+    for (const name of ['pointerdown', 'wheel', 'keydown']) {
+      map.getContainer().addEventListener(name, function () {
+        touched = true;
+      });
+    }
+    Page.adsb.attach(
+      map,
+      renderers.coast,
+      function (alt) {
+        return ALT_COLOURS[altClass(alt)];
+      },
+      function () {
+        if (!touched) fitAll(); // the receiver's own sky with the day's aircraft
+      },
+    );
   }
 
   async function drawCoastlines() {
@@ -283,8 +300,16 @@
     return points.length ? L.latLngBounds(points) : null;
   }
 
-  function fitAll() {
+  // The day's aircraft and the ADS-B ones (with the receiver's range).
+  function allBounds() {
     const bounds = planeBounds();
+    const adsb = Page.adsb.bounds();
+    if (bounds && adsb) return bounds.extend(adsb);
+    return bounds || adsb;
+  }
+
+  function fitAll() {
+    const bounds = allBounds();
     if (bounds) map.fitBounds(bounds.pad(0.1), { maxZoom: 7 });
     else map.setView([30, 0], 2);
   }
@@ -321,6 +346,12 @@
     } else {
       map.invalidateSize();
     }
+    Page.adsb.start();
+  }
+
+  // The tab is left: the ADS-B aircraft are no longer asked for.
+  function onHide() {
+    Page.adsb.stop();
   }
 
   function init() {
@@ -328,5 +359,5 @@
     loadPositions();
   }
 
-  Page.map = { init: init, onShow: onShow, onLive: onLive };
+  Page.map = { init: init, onShow: onShow, onHide: onHide, onLive: onLive };
 })();

@@ -61,7 +61,7 @@ def wait_for(what, check, seconds=20):
     raise AssertionError("timed out waiting for " + what)
 
 
-def start_receiver(build, web, work, card_port):
+def start_receiver(build, web, work, card_port, *extra):
     """corvaned with its page, trying the card server (not there yet) every second."""
     config = os.path.join(work, "config", "Nordquill Software")
     os.makedirs(config)
@@ -71,7 +71,7 @@ def start_receiver(build, web, work, card_port):
     env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(work, "config"), XDG_STATE_HOME=os.path.join(work, "state"),
                CORVANE_WEB_DIR=web)
     receiver = subprocess.Popen([os.path.join(build, "tools/corvaned/corvaned"), "--database", "1", "--quiet",
-                                 "--retry", "1", "--http", "127.0.0.1:%d" % http_port], cwd=work, env=env,
+                                 "--retry", "1", "--http", "127.0.0.1:%d" % http_port, *extra], cwd=work, env=env,
                                 stdout=subprocess.DEVNULL, stderr=open(os.path.join(work, "corvaned.err"), "w"))
     return receiver, "http://127.0.0.1:%d/" % http_port
 
@@ -125,6 +125,11 @@ def check_page(driver, origin, send):
     wait_for("the map", lambda: hook(driver, "window.corvane.ready.map"))
     plane = wait_for("the aircraft on the map", lambda: hook(driver, "window.corvane.aircraft['%s']" % TAIL))
     assert abs(plane["lat"] - 48.4417) < 0.001 and abs(plane["lon"] - 1.5317) < 0.001, plane
+    # Without an ADS-B source the map is as it always was: nothing of ADS-B drawn or shown.
+    wait_for("the ADS-B answer", lambda: hook(driver, "window.corvane.adsb.enabled === false"))
+    assert hook(driver, "document.querySelectorAll('.adsb-canvas').length") == 0
+    assert not driver.find_element("id", "map-adsb-legend").is_displayed()
+    assert not driver.find_element("id", "map-adsb").is_displayed()
 
     # Statistics: today's label chart counts what was sent.
     driver.get(origin + "#stats")
