@@ -1,6 +1,7 @@
 // Benchmarks of the reference lookups on the built-in tables.
 #include <benchmark/benchmark.h>
 
+#include "reference/airlines.h"
 #include "reference/reference_tables.h"
 
 namespace {
@@ -57,5 +58,24 @@ void AirportInfoMiss(benchmark::State& state) {
   }
 }
 BENCHMARK(AirportInfoMiss);
+
+// An ACARS flight id read into its airline: an IATA reading (arg 0), an ICAO
+// reading (1), and an id of no known airline (2).
+const char* const kFlights[] = {"BA0123", "BAW123", "XA0001"};
+
+void AirlineOfFlight(benchmark::State& state) {
+  const std::string_view flight = kFlights[state.range(0)];
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(corvane::reference::AirlineOfFlight(flight));
+  }
+}
+BENCHMARK(AirlineOfFlight)->Arg(0)->Arg(1)->Arg(2);
+
+void IcaoCallsignOf(benchmark::State& state) {
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(corvane::reference::IcaoCallsignOf("BA0123"));
+  }
+}
+BENCHMARK(IcaoCallsignOf);
 
 }  // namespace

@@ -15,7 +15,9 @@ names, callsigns and countries are facts; only those are taken.
 What is kept: airlines marked active with both a two-character IATA code
 (capitals and digits, not two digits) and a three-capital ICAO designator,
 plus the few airlines of ALSO_ACTIVE that OpenFlights marks inactive although
-they fly today and are often heard on ACARS (mostly cargo carriers).
+they fly today and are often heard on ACARS (mostly cargo carriers). IATA_NOW
+gives the code of today to a few airlines whose code OpenFlights still gives
+to an airline that stopped flying.
 
 When several kept airlines share an IATA code, the code names the one that
 IATA_HOLDER gives, else the one with the lowest OpenFlights id: OpenFlights'
@@ -50,10 +52,19 @@ NOT_AIRLINES = {
     19433: "XAIR USA: XA is ARINC's own designator for its test and ground traffic",
 }
 
+# ICAO designator -> the IATA code the airline flies under today, where
+# OpenFlights gives it another code or none, and the code still names an
+# airline that stopped flying.
+IATA_NOW = {
+    "RPA": "YX",  # Republic Airways, since Midwest Airlines (YX) stopped in 2010
+    "GCR": "GS",  # Tianjin Airlines; Air Foyle (GS) stopped flying long ago
+}
+
 # IATA code -> ICAO designator of the airline the code names today, where
 # the lowest-id rule picks another.
 IATA_HOLDER = {
     "CV": "CLX",  # Cargolux; Air Chathams flies as 3C
+    **{iata: icao for icao, iata in IATA_NOW.items()},
 }
 
 IATA = re.compile(r"[A-Z0-9]{2}")
@@ -104,7 +115,8 @@ def kept_rows(path):
             if len(fields) != 8:
                 continue
             ident = int(fields[0])
-            iata, icao = fields[3], fields[4]
+            icao = fields[4]
+            iata = IATA_NOW.get(icao, fields[3])
             if not IATA.fullmatch(iata) or iata.isdigit() or not ICAO.fullmatch(icao):
                 continue
             if ident in NOT_AIRLINES:

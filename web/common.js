@@ -20,6 +20,7 @@
     visibleText,
     kindText,
     firstLine,
+    flightText,
     fieldValueText,
     haystack,
     parseRoute,
@@ -219,7 +220,7 @@
     head.appendChild(time);
     if (str(msg.station)) head.appendChild(headItem('msg-station', '', str(msg.station)));
     head.appendChild(tailButton(msg));
-    if (str(msg.flight).trim()) head.appendChild(headItem('msg-flight', 'flight ', str(msg.flight)));
+    if (flightText(msg)) head.appendChild(headItem('msg-flight', 'flight ', flightText(msg)));
     head.appendChild(headItem('msg-label', 'label ', str(msg.label)));
     const kind = kindText(msg);
     if (kind) head.appendChild(el('span', 'msg-kind', visibleText(kind)));

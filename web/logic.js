@@ -107,9 +107,18 @@
     return str(value);
   }
 
+  // The flight as a person reads it: "BA0306 \u00b7 British Airways" when the message names its airline
+  // (the server's built-in airline list), the flight alone otherwise; empty for a blank flight.
+  function flightText(msg) {
+    const flight = str(msg.flight).trim();
+    const airline = str(msg.airline).trim();
+    if (!flight) return '';
+    return airline ? flight + ' \u00b7 ' + airline : flight;
+  }
+
   // Everything a person sees of a message, lower case, for the live filter.
   function haystack(msg) {
-    const parts = [formatTime(msg), msg.station, msg.address, msg.flight, msg.label, msg.block, msg.msn, msg.mode, msg.text];
+    const parts = [formatTime(msg), msg.station, msg.address, msg.flight, msg.airline, msg.label, msg.block, msg.msn, msg.mode, msg.text];
     const readable = readableOf(msg);
     if (readable) {
       parts.push(readable.title, readable.kind, readable.text);
@@ -347,6 +356,7 @@
     visibleText: visibleText,
     kindText: kindText,
     firstLine: firstLine,
+    flightText: flightText,
     fieldValueText: fieldValueText,
     haystack: haystack,
     parseRoute: parseRoute,

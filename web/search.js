@@ -107,7 +107,9 @@
     const tail = U.el('td', 'nowrap');
     tail.appendChild(U.tailButton(hit));
     tr.appendChild(tail);
-    tr.appendChild(cell(U.visibleText(hit.flight), 'nowrap'));
+    const flight = cell(U.visibleText(hit.flight), 'nowrap');
+    if (U.str(hit.airline)) flight.title = U.str(hit.airline);
+    tr.appendChild(flight);
     tr.appendChild(cell(U.visibleText(hit.label), 'nowrap'));
     tr.appendChild(cell(U.visibleText(U.kindText(hit)), 'kind'));
     tr.appendChild(cell(U.firstLine(hit.text), 'text'));

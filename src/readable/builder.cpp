@@ -6,11 +6,31 @@
 #include <cmath>
 #include <utility>
 
+#include "reference/airlines.h"
 #include "reference/reference_tables.h"
 
 namespace corvane::readable {
 
 namespace {
+
+// A name of the built-in airline list (UTF-8) as card bytes (Latin-1), like
+// all readable text; the list's names are ASCII and Latin-1 letters, and a
+// character beyond Latin-1 would become '?'.
+std::string Latin1Of(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {
+      out += static_cast<char>(byte);
+    } else if ((byte == 0xC2 || byte == 0xC3) && i + 1 < utf8.size()) {
+      out += static_cast<char>(((byte & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    } else if ((byte & 0xC0) != 0x80) {
+      out += '?';
+    }
+  }
+  return out;
+}
 
 constexpr char kDegree = '\xB0';  // the degree sign, one Latin-1 byte like all card text
 
@@ -236,6 +256,11 @@ void Builder::SetKind(Kind kind) {
   result_.title = InfoOf(kind).title;
 }
 
+std::string AirlineNameOf(std::string_view flight) {
+  const reference::Airline* airline = reference::AirlineOfFlight(flight);
+  return airline != nullptr ? Latin1Of(airline->name) : std::string();
+}
+
 std::string& Builder::BeginLine(const char* caption) {
   result_.text += caption;
   result_.text += ": ";
@@ -379,9 +404,15 @@ void Builder::Number(const char* field, const char* caption, double value, const
   result_.fields.emplace_back(field, value);
 }
 
+// A flight the text gives is followed by its airline's name when the
+// built-in airline list knows its designator ("BA0123" -> British Airways).
 void Builder::Text(const char* field, const char* caption, std::string value) {
   Line(caption, value);
+  std::string airline = std::string_view(field) == "flight" ? AirlineNameOf(value) : std::string();
   result_.fields.emplace_back(field, std::move(value));
+  if (!airline.empty()) {
+    Text("airline", "Airline", std::move(airline));
+  }
 }
 
 void Builder::Code(const char* field, const char* caption, std::string code, std::string_view meaning) {

@@ -5,6 +5,7 @@
 
 #include "readable/json.h"
 #include "readable/json_text.h"
+#include "reference/airlines.h"
 
 namespace corvane::readable {
 
@@ -79,8 +80,15 @@ std::size_t AlertsRoom(const std::vector<std::string>& alerts) {
   return room;
 }
 
-std::size_t MessageRoom(const MessageFields& f, const MessageExtras& extras, bool alerts) {
-  std::size_t room = 9 * kMemberRoom + 16 + 8 + kLongestEscape * (f.date.size() + f.hour.size());
+// The name of the flight's airline; empty when the flight names none the
+// built-in list knows.
+std::string_view Utf8AirlineNameOf(std::string_view flight) {
+  const reference::Airline* airline = reference::AirlineOfFlight(flight);
+  return airline != nullptr ? airline->name : std::string_view();
+}
+
+std::size_t MessageRoom(const MessageFields& f, std::string_view airline, const MessageExtras& extras, bool alerts) {
+  std::size_t room = 10 * kMemberRoom + StringRoom(airline) + 16 + 8 + kLongestEscape * (f.date.size() + f.hour.size());
   for (const std::string_view text : {f.mode, f.address, f.label, f.block, f.msn, f.flight, f.text}) {
     room += StringRoom(text);
   }
@@ -91,13 +99,19 @@ std::size_t MessageRoom(const MessageFields& f, const MessageExtras& extras, boo
   return room + (alerts ? AlertsRoom(*extras.alerts) : 0);
 }
 
-char* PutRecordMembers(char* at, const MessageFields& f) {
+// The record's members, with "airline" after "flight" when it is known.
+char* PutRecordMembers(char* at, const MessageFields& f, std::string_view airline) {
   at = PutMember(at, "mode", f.mode);
   at = PutMember(at, "address", f.address);
   at = PutMember(at, "label", f.label);
   at = PutMember(at, "block", f.block);
   at = PutMember(at, "msn", f.msn);
   at = PutMember(at, "flight", f.flight);
+  if (!airline.empty()) {
+    at = PutLiteral(at, "\"airline\":");
+    at = PutUtf8String(at, airline);
+    *at++ = ',';
+  }
   at = PutMember(at, "text", f.text);
   at = PutLiteral(at, "\"time\":");
   return PutIsoTime(at, f.date, f.hour);
@@ -127,9 +141,10 @@ std::optional<Decoding> DecodeStamped(std::string_view label, std::string_view m
 
 void AppendMessageJson(const MessageFields& fields, const MessageExtras& extras, std::string& out) {
   const bool alerts = extras.alerts != nullptr && !extras.alerts->empty();
-  json::AppendWithin(out, MessageRoom(fields, extras, alerts), [&](char* at) {
+  const std::string_view airline = Utf8AirlineNameOf(fields.flight);
+  json::AppendWithin(out, MessageRoom(fields, airline, extras, alerts), [&](char* at) {
     *at++ = '{';
-    at = PutRecordMembers(at, fields);
+    at = PutRecordMembers(at, fields, airline);
     at = PutLiteral(at, ",\"station\":");
     at = PutUtf8String(at, extras.station);
     if (extras.hops) {

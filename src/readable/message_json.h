@@ -1,7 +1,7 @@
 // A card record's readable decoding and the one JSON writer of a message:
 // the members LiveJSON, the web API's hits and every other output that
 // writes a message as JSON carry under the same names (mode, address,
-// label, block, msn, flight, text, time, station, hops, id, alerts,
+// label, block, msn, flight, airline, text, time, station, hops, id, alerts,
 // readable). Plain C++ on the readable library alone: a record is read
 // through its members (Label, Mode, Data, Date, Hour, ...), so this layer
 // needs neither the message path's library nor the store.
@@ -64,9 +64,10 @@ struct MessageExtras {
 
 // The message as one JSON object appended to out:
 //   {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
-//    "text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
+//    "airline":"British Airways","text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
 //    "id":..,"alerts":[..],"readable":{..}}
-// "time" is the record's stamps in ISO 8601 (other stamps, never written
+// "airline" (UTF-8) is there when the built-in airline list knows the
+// flight's designator. "time" is the record's stamps in ISO 8601 (other stamps, never written
 // by the message path, as the date, a space and the hour).
 void AppendMessageJson(const MessageFields& fields, const MessageExtras& extras, std::string& out);
 

@@ -62,4 +62,9 @@ struct Message {
 // form. Airport names come from the tables.
 std::optional<Decoding> Decode(const Message& message, const reference::ReferenceTables& tables);
 
+// The name of a flight's airline as card bytes (Latin-1), from the built-in
+// airline list ("BA0123" -> "British Airways"); empty when the list knows no
+// airline of that flight.
+std::string AirlineNameOf(std::string_view flight);
+
 }  // namespace corvane::readable

@@ -9,7 +9,7 @@ namespace {
 
 using enum FieldType;
 
-constexpr std::array<FieldSchema, 71> kFields = {{
+constexpr std::array<FieldSchema, 72> kFields = {{
     // Where the aircraft is and how it flies.
     {"latitude", kNumber, "degrees", "the aircraft's latitude, decimal, north positive"},
     {"longitude", kNumber, "degrees", "the aircraft's longitude, decimal, east positive"},
@@ -62,6 +62,7 @@ constexpr std::array<FieldSchema, 71> kFields = {{
     {"estimated_on_utc", kUtcTime, "", "estimated_on, with its date"},
     // Flight and route.
     {"flight", kText, "", "the flight, as the text writes it"},
+    {"airline", kText, "", "the airline of flight by name, from the built-in airline list"},
     {"tail", kText, "", "the aircraft's registration, as the text writes it"},
     {"departure", kText, "", "departure airport, ICAO code"},
     {"arrival", kText, "", "arrival airport, ICAO code"},

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "config/latin1.h"
@@ -372,6 +373,7 @@ void MainWindow::SetLiveItem(const std::string& record) { liveItem_->setText(Lat
 void MainWindow::SetLiveData(const std::string& summary) { liveData_->setText(Latin1(summary)); }
 
 void MainWindow::ShowHeader(const decoding::HeaderFields& header) {
+  shownFlight_ = header.vFId;
   lFId_->setVisible(header.flightVisible);
   vFId_->setVisible(header.flightVisible);
   lMsn_->setVisible(header.msnVisible);
@@ -393,8 +395,9 @@ void MainWindow::ShowPanels(const decoding::PanelState& panels) {
 }
 
 // With "Readable text" on, a message shown as raw text shows its readable
-// title (the kind in words), its lines, then a line of dashes, then the raw
-// text; decoded panels stay as they are.
+// title (the kind in words), the airline of its flight when the lines do not
+// name it already, its lines, then a line of dashes, then the raw text;
+// decoded panels stay as they are.
 void MainWindow::RenderMessageArea() {
   const bool rawText = shownPanels_.visible[static_cast<std::size_t>(decoding::Panel::fMSG)];
   if (!readableText_->isChecked() || !shownReadable_ || !rawText) {
@@ -404,6 +407,11 @@ void MainWindow::RenderMessageArea() {
   decoding::PanelState withReadable = shownPanels_;
   withReadable.msgText.assign(shownReadable_->title);
   withReadable.msgText += "\r\n";
+  const bool namesAirline = std::any_of(shownReadable_->fields.begin(), shownReadable_->fields.end(),
+                                        [](const readable::Field& field) { return field.name == "airline"; });
+  if (const std::string airline = readable::AirlineNameOf(shownFlight_); !namesAirline && !airline.empty()) {
+    withReadable.msgText += "Airline: " + airline + "\r\n";
+  }
   withReadable.msgText += shownReadable_->text;
   withReadable.msgText += std::string(56, '-') + "\r\n" + shownPanels_.msgText;
   messageArea_->Render(withReadable);

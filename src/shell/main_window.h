@@ -232,6 +232,7 @@ class MainWindow : public QMainWindow,
   QAction* readableText_ = nullptr;
   decoding::PanelState shownPanels_;
   std::optional<readable::Decoding> shownReadable_;
+  std::string shownFlight_;  // the flight of the message shown, card bytes
   bool shutDown_ = false;
   // Compact and topmost (set by the window's lock); the dialog then takes
   // the topmost place while it is open.

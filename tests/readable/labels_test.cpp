@@ -35,11 +35,27 @@ TEST_F(RealMessages, EventReportsReadRouteTimeAndTheEventsTime) {
   EXPECT_FALSE(Decode({"5Z", "2", "/C3 NEW THING      / KBNA KEWR 22 115400 0554", {}}, tables_));
 }
 
+// A flight the text gives is followed by its airline's name, in card bytes
+// like every readable text; a flight of no known airline stands alone.
+TEST_F(RealMessages, AFlightIsFollowedByItsAirlineWhenKnown) {
+  const auto mexican = Decode({"37", "2", "FTX01AM0007/04042233MMMXKJFK", {}}, tables_);
+  ASSERT_TRUE(mexican);
+  EXPECT_EQ(TextOf(*mexican, "flight"), "AM0007");
+  EXPECT_EQ(TextOf(*mexican, "airline"), "AeroM\xE9xico");
+  EXPECT_NE(mexican->text.find("Flight: AM0007\r\nAirline: AeroM\xE9xico\r\n"), std::string::npos) << mexican->text;
+  const auto unknown = Decode({"37", "2", "FTX01ZZ0007/04042233MMMXKJFK", {}}, tables_);
+  ASSERT_TRUE(unknown);
+  EXPECT_EQ(TextOf(*unknown, "flight"), "ZZ0007");
+  EXPECT_EQ(FieldOf(*unknown, "airline"), nullptr);
+  EXPECT_EQ(unknown->text.find("Airline"), std::string::npos);
+}
+
 TEST_F(RealMessages, FlightHeadersReadFlightTimeRouteAndPositionLines) {
   const auto freeText = DecodeFirst("37", "FTX01YX4687/04042233KJFKKDCA");
   ASSERT_TRUE(freeText);
   EXPECT_EQ(freeText->kind, "free_text");
-  EXPECT_EQ(freeText->text, "Flight: YX4687\r\nSent: 22:33\r\nDeparture: KJFK\r\nArrival: KDCA\r\n");
+  EXPECT_EQ(freeText->text,
+            "Flight: YX4687\r\nAirline: Republic Airlines\r\nSent: 22:33\r\nDeparture: KJFK\r\nArrival: KDCA\r\n");
   const auto withPosition = DecodeFirst("39", "PBS01AFL2137   /13131406LTFMUUEE");
   ASSERT_TRUE(withPosition);
   EXPECT_EQ(TextOf(*withPosition, "flight"), "AFL2137");
@@ -242,7 +258,9 @@ TEST_F(RealMessages, FlightLogsAndReportsReadRouteTimesAndRunway) {
 TEST_F(RealMessages, RouteLinesReadRegistrationTimedPositionAndLoadsheet) {
   const auto dated = DecodeFirst("3R", "TOD14DEC19,LOT9004");
   ASSERT_TRUE(dated);
-  EXPECT_EQ(dated->text, "Flight: LOT9004\r\nAircraft: 9H-SUN\r\nDeparture: LPBJ\r\nArrival: EPWA (Warsaw)\r\n");
+  EXPECT_EQ(dated->text,
+            "Flight: LOT9004\r\nAirline: LOT Polish Airlines\r\nAircraft: 9H-SUN\r\nDeparture: LPBJ\r\nArrival: EPWA "
+            "(Warsaw)\r\n");
   const auto event = DecodeFirst("2H", "ET301,ASL25W");
   ASSERT_TRUE(event);
   EXPECT_EQ(TextOf(*event, "runway_arrival"), "12");

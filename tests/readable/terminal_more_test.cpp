@@ -57,7 +57,9 @@ TEST_F(TerminalMoreForms, PerformanceDataReadsOnlyWhatIsSure) {
 
   const auto takeoff = DecodeFirst("H1", "#M1BPRF/TR,280");
   ASSERT_TRUE(takeoff);
-  EXPECT_EQ(takeoff->text, "Flight: SWA974\r\nDeparture: KABQ\r\nArrival: KBUR\r\nDeparture runway: 08\r\n");
+  EXPECT_EQ(
+      takeoff->text,
+      "Flight: SWA974\r\nAirline: Southwest Airlines\r\nDeparture: KABQ\r\nArrival: KBUR\r\nDeparture runway: 08\r\n");
   const auto landing = DecodeFirst("H1", "PRG/LR,000855,SWA786");
   ASSERT_TRUE(landing);
   EXPECT_EQ(TextOf(*landing, "runway_arrival"), "04R");
@@ -115,7 +117,8 @@ TEST_F(TerminalMoreForms, FacilitiesNotificationsReadFacilityFlightAndNextContac
   const auto acknowledgement = DecodeFirst("H1", "- #MD/A0 YEGE2YA.AFN/FMHNCA134");
   ASSERT_TRUE(acknowledgement);
   EXPECT_EQ(acknowledgement->kind, "afn_acknowledgement");
-  EXPECT_EQ(acknowledgement->text, "Ground facility: YEGE2YA\r\nFlight: NCA134\r\nAircraft: JA16KZ\r\n");
+  EXPECT_EQ(acknowledgement->text,
+            "Ground facility: YEGE2YA\r\nFlight: NCA134\r\nAirline: Nippon Cargo Airlines\r\nAircraft: JA16KZ\r\n");
   const auto advisory = DecodeFirst("H1", "- #MD/A0 ANCXFXA.AFN/FMHNCA132");
   ASSERT_TRUE(advisory);
   EXPECT_EQ(advisory->kind, "afn_contact_advisory");

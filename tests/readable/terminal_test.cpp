@@ -29,9 +29,10 @@ TEST_F(TerminalForms, FlightPlansReadRouteRunwaysAndWaypointsWhenTheChecksumHold
   const auto plan = DecodeFirst("H1", "FPN/FNAAL1454/RP:DA:KCLT");
   ASSERT_TRUE(plan);
   EXPECT_EQ(plan->kind, "flight_plan");
-  EXPECT_EQ(plan->text,
-            "Flight: AAL1454\r\nDeparture: KCLT\r\nArrival: KLAS\r\nDeparture runway: 36C\r\n"
-            "Arrival runway: 26L\r\nWaypoints: BUKKO KA33Q HAHAA\r\n");
+  EXPECT_EQ(
+      plan->text,
+      "Flight: AAL1454\r\nAirline: American Airlines\r\nDeparture: KCLT\r\nArrival: KLAS\r\nDeparture runway: 36C\r\n"
+      "Arrival runway: 26L\r\nWaypoints: BUKKO KA33Q HAHAA\r\n");
   // "VECTOR" and the discontinuity are no waypoints; airways are skipped; the
   // route's "(17L)" is the arrival runway.
   const auto inactive = DecodeFirst("H1", "FPN/RI:DA:KEWR");
@@ -56,7 +57,9 @@ TEST_F(TerminalForms, FlightPlansReadRouteRunwaysAndWaypointsWhenTheChecksumHold
 TEST_F(TerminalForms, ProgressReportsReadDestinationRunwayFlightAndTime) {
   const auto progress = DecodeFirst("H1", "PRG/DTEHAM,18R");
   ASSERT_TRUE(progress);
-  EXPECT_EQ(progress->text, "Arrival: EHAM (Amsterdam)\r\nArrival runway: 18R\r\nFlight: DAL162\r\nTime: 08:07:47\r\n");
+  EXPECT_EQ(progress->text,
+            "Arrival: EHAM (Amsterdam)\r\nArrival runway: 18R\r\nFlight: DAL162\r\nAirline: Delta Air Lines\r\nTime: "
+            "08:07:47\r\n");
   EXPECT_EQ(TextOf(*DecodeFirst("H1", "PRG/DT,KMDW"), "arrival"), "KMDW");
   std::string broken = TextStarting("PRG/DTEHAM,18R");
   broken[5] = 'X';
@@ -68,7 +71,7 @@ TEST_F(TerminalForms, FlightDataReportsReadTheirHeadingAndFirstSample) {
   ASSERT_TRUE(snapshot);
   EXPECT_EQ(snapshot->kind, "flight_data_report");
   EXPECT_EQ(snapshot->text,
-            "Flight: WN4140\r\nDeparture: KSAT\r\nArrival: KBNA\r\nTime: 12:08:39\r\n"
+            "Flight: WN4140\r\nAirline: Southwest Airlines\r\nDeparture: KSAT\r\nArrival: KBNA\r\nTime: 12:08:39\r\n"
             "Position: 29\xB0"
             "39.7'N 95\xB0"
             "46.7'W\r\nAltitude: 39,002 ft\r\nMach: 0.786\r\n"

@@ -173,8 +173,9 @@ TEST_F(MainWindowTest, RecordsShowInTheHeaderPanelsStatusBarAndAircraftList) {
   EXPECT_EQ(published[6].first, "LiveItem");
 }
 
-// "Readable text" puts the readable title and lines above raw text only, redraws the
-// message shown when switched, and is remembered; a decoded panel stays.
+// "Readable text" puts the readable title, the flight's airline and the lines above raw
+// text only, redraws the message shown when switched, and is remembered; a decoded panel
+// stays.
 TEST_F(MainWindowTest, ReadableTextShowsAboveRawTextAndIsRemembered) {
   WriteSettings("CardType=1\nCardNumber=1\nDatabase=0\n");
   MainWindow window(Seams());
@@ -193,6 +194,10 @@ TEST_F(MainWindowTest, ReadableTextShowsAboveRawTextAndIsRemembered) {
   EXPECT_TRUE(shown.starts_with("Position report\nPosition: 35")) << shown;
   EXPECT_TRUE(shown.ends_with(std::string(56, '-') + "\n" + raw)) << shown;
   EXPECT_EQ(config::ReadSetting("Corvane", "ReadableText", std::int32_t{0}), 1);
+  // The airline of the message's flight comes under the title.
+  window.HandleTextRecord("M=2  ADDR=G-EUPA  TA=! ML=21 B=2 MSN=D02A FID=BA0123\r\n" + raw);
+  EXPECT_TRUE(text->toPlainText().toStdString().starts_with("Position report\nAirline: British Airways\nPosition: 35"))
+      << text->toPlainText().toStdString();
 
   // A flight-data message keeps its decoded panels.
   window.HandleTextRecord("M=2  ADDR=F-GKXA  TA=! ML=SQ B= \r\n02XAABQKABQ13502N10637WV136975/ARINC");

@@ -45,6 +45,8 @@ TEST(MessageJson, LiveJsonTheWebHitAndTheSearchLineAgreeOnOneMessage) {
     EXPECT_EQ(web.at(member), live.at(member)) << member;
     EXPECT_EQ(line.at(column), live.at(member)) << column;
   }
+  EXPECT_EQ(live.at("airline"), "United Airlines");
+  EXPECT_EQ(web.at("airline"), live.at("airline"));
   EXPECT_EQ(web.at("time"), live.at("time"));
   EXPECT_EQ(live.at("time"), "2026-12-07T00:15:14.716Z");
   EXPECT_EQ(web.at("station"), live.at("station"));
@@ -55,6 +57,23 @@ TEST(MessageJson, LiveJsonTheWebHitAndTheSearchLineAgreeOnOneMessage) {
   EXPECT_EQ(line.at("readable"), live.at("readable"));
   EXPECT_EQ(web.at("kind"), live.at("readable").at("kind"));
   EXPECT_EQ(web.at("id"), 7);
+}
+
+// A message names its flight's airline when the built-in list knows it
+// (UTF-8, whatever the card bytes), and carries no "airline" otherwise.
+TEST(MessageJson, TheAirlineOfAKnownFlightFollowsTheFlight) {
+  decoding::MessageRecord record{"261207", "001514.716", "2", ".N123UA", "", "H1", "1", "M01A", "TEXT"};
+  const auto airlineOf = [&record](const char* flight) {
+    record.Flight = flight;
+    const Json json = Json::parse(livelink::LiveJson(record, std::nullopt, {"HOME", 1, nullptr}));
+    return json.contains("airline") ? json.at("airline").get<std::string>() : std::string("none");
+  };
+  EXPECT_EQ(airlineOf("BA0123"), "British Airways");
+  EXPECT_EQ(airlineOf("AM0007"), "AeroM\xC3\xA9xico");
+  EXPECT_EQ(airlineOf("BAW28F"), "British Airways");
+  EXPECT_EQ(airlineOf("XA0001"), "none");
+  EXPECT_EQ(airlineOf(""), "none");
+  EXPECT_EQ(airlineOf("\xB0\x7F\"\\"), "none");
 }
 
 }  // namespace
