@@ -28,6 +28,7 @@
 #include "config/address_password.h"
 #include "config/config_dialog_text.h"
 #include "config/latin1.h"
+#include "config/retention_box.h"
 
 namespace corvane::config {
 
@@ -275,6 +276,7 @@ QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
   vReconnect_ = new QCheckBox(QStringLiteral("Reconnect"), box);
   vReconnect_->setObjectName(QStringLiteral("vReconnect"));
   vReconnect_->setToolTip(QStringLiteral("When the card server is lost, connect again by itself"));
+  vRetention_ = new RetentionBox(box);
 
   auto* grid = new QGridLayout(box);
   const auto addRow = [grid, box](const QString& caption, QWidget* field) {
@@ -296,13 +298,16 @@ QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
   addRow(QStringLiteral("&MQTT broker:"), vMqttUrl_);
   addRow(QStringLiteral("M&QTT topic:"), vMqttTopic_);
   addRow(QStringLiteral("&Web page:"), vHttpAddress_);
+  addRow(QStringLiteral("&Keep:"), vRetention_);
   addRow({}, vReconnect_);
   addRow({}, AddNote(QStringLiteral("StoreAndNetworkNote"),
-                     QStringLiteral("Store and network changes take effect\nat the next start (Reconnect at once).")));
+                     QStringLiteral("Store and network changes take effect\nat the next start (Keep and Reconnect "
+                                    "at once).")));
 
   connect(vDatabase_, &QComboBox::currentIndexChanged, this, &ConfigDialog::OnStoreKind);
   connect(vDatabase_, &QComboBox::activated, this, &ConfigDialog::OnEdited);
   connect(vReconnect_, &QCheckBox::clicked, this, &ConfigDialog::OnEdited);
+  connect(vRetention_, &RetentionBox::Edited, this, &ConfigDialog::OnEdited);
   return box;
 }
 
@@ -390,6 +395,7 @@ void ConfigDialog::LoadStoreAndNetwork() {
   vMqttTopic_->setText(Utf8(s.MqttTopic));
   vHttpAddress_->setText(Utf8(s.HttpAddress));
   vReconnect_->setChecked(s.Reconnect != 0);
+  vRetention_->Load(s);
 }
 
 void ConfigDialog::SetStoreAndNetwork(const Settings& s) { CopyStoreAndNetwork(s, storeAndNetwork_); }
@@ -508,7 +514,7 @@ void ConfigDialog::OnEdited() {
 // ---- OK and Cancel ----
 
 void ConfigDialog::OnOk() {
-  if (RefuseTypedPassword()) {
+  if (RefuseTypedPassword() || RefuseUnreadableSize()) {
     return;
   }
   hostNam_ = vHostTyp_[0]->isChecked() ? std::string() : Bytes(vHostNam_->text());
@@ -542,6 +548,23 @@ bool ConfigDialog::RefuseTypedPassword() {
   return false;
 }
 
+// A store size that cannot be read would be no limit at all: OK refuses it
+// and leaves the dialog open on that box.
+bool ConfigDialog::RefuseUnreadableSize() {
+  Settings check;
+  if (vRetention_->Take(check)) {
+    return false;
+  }
+  QPointer<ConfigDialog> guard(this);
+  const MessageBoxFn messageBox = messageBox_;
+  messageBox(this, QStringLiteral("The store's size limit is a number of bytes, or one with K, M, G or T after it "
+                                  "(500M, 2G); leave it empty for no limit."));
+  if (guard) {
+    vRetention_->SizeBox()->setFocus();
+  }
+  return true;
+}
+
 // An unchanged address keeps its stored password; an empty station name is
 // this machine's host name, which the box shows as its placeholder.
 void ConfigDialog::AcceptStoreAndNetwork() {
@@ -558,6 +581,7 @@ void ConfigDialog::AcceptStoreAndNetwork() {
   s.MqttTopic = TypedText(*vMqttTopic_);
   s.HttpAddress = TypedText(*vHttpAddress_);
   s.Reconnect = vReconnect_->isChecked() ? 1 : 0;
+  (void)vRetention_->Take(s);  // read already by RefuseUnreadableSize
 }
 
 void ConfigDialog::OnCancel() {

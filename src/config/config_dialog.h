@@ -26,6 +26,8 @@ class QRadioButton;
 
 namespace corvane::config {
 
+class RetentionBox;
+
 // One dialog object lives for the whole run; each exec() reloads its controls
 // from the properties. While a search runs the dialog cannot be closed (OK,
 // Cancel and Search are disabled, Escape and the close box are ignored); if it
@@ -115,6 +117,7 @@ class ConfigDialog : public QDialog {
 
   void OnOk();
   bool RefuseTypedPassword();
+  bool RefuseUnreadableSize();
   void AcceptStoreAndNetwork();
   void OnCancel();
 
@@ -145,7 +148,7 @@ class ConfigDialog : public QDialog {
   std::int16_t cardNum_ = 0;
   std::int16_t ifInput_ = 0;
   std::int32_t ifTFreq_ = 0;
-  Settings storeAndNetwork_;  // only the six store and network values
+  Settings storeAndNetwork_;  // only the store and network values, and retention's
 
   // Working values.
   std::int16_t selCardType_ = 0;
@@ -172,6 +175,7 @@ class ConfigDialog : public QDialog {
   QLineEdit* vMqttTopic_ = nullptr;
   QLineEdit* vHttpAddress_ = nullptr;
   QCheckBox* vReconnect_ = nullptr;
+  RetentionBox* vRetention_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QPushButton* search_ = nullptr;

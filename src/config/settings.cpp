@@ -230,6 +230,7 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.HttpKey = ReadUtf8Setting(appName, kHttpKey, "");
   settings.KeepDays = std::max(ReadSetting(appName, kKeepDays, 0), 0);
   settings.KeepAlertDays = std::max(ReadSetting(appName, kKeepAlertDays, 0), 0);
+  settings.KeepSize = ReadUtf8Setting(appName, kKeepSize, "");
   settings.LogRotate = ReadUtf8Setting(appName, kLogRotate, "");
   return settings;
 }
@@ -282,9 +283,12 @@ bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& sett
                                    {kStationName, &settings.StationName},
                                    {kMqttUrl, &settings.MqttUrl},
                                    {kMqttTopic, &settings.MqttTopic},
-                                   {kHttpAddress, &settings.HttpAddress}}) {
+                                   {kHttpAddress, &settings.HttpAddress},
+                                   {kKeepSize, &settings.KeepSize}}) {
     allStored = WriteUtf8Setting(appName, name, *text) && allStored;
   }
+  allStored = StoreNumber(appName, kKeepDays, settings.KeepDays) && allStored;
+  allStored = StoreNumber(appName, kKeepAlertDays, settings.KeepAlertDays) && allStored;
   return StoreNumber(appName, kReconnect, settings.Reconnect) && allStored;
 }
 
@@ -296,12 +300,16 @@ void CopyStoreAndNetwork(const Settings& from, Settings& to) {
   to.MqttTopic = from.MqttTopic;
   to.HttpAddress = from.HttpAddress;
   to.Reconnect = from.Reconnect;
+  to.KeepDays = from.KeepDays;
+  to.KeepAlertDays = from.KeepAlertDays;
+  to.KeepSize = from.KeepSize;
 }
 
 bool SameStoreAndNetwork(const Settings& a, const Settings& b) {
   return a.Database == b.Database && a.DatabaseUrl == b.DatabaseUrl && a.StationName == b.StationName &&
          a.MqttUrl == b.MqttUrl && a.MqttTopic == b.MqttTopic && a.HttpAddress == b.HttpAddress &&
-         a.Reconnect == b.Reconnect;
+         a.Reconnect == b.Reconnect && a.KeepDays == b.KeepDays && a.KeepAlertDays == b.KeepAlertDays &&
+         a.KeepSize == b.KeepSize;
 }
 
 }  // namespace corvane::config

@@ -58,6 +58,9 @@ inline constexpr std::string_view kHttpKey = "HttpKey";
 // ever); those that raised an alert only after KeepAlertDays (0: for ever).
 inline constexpr std::string_view kKeepDays = "KeepDays";
 inline constexpr std::string_view kKeepAlertDays = "KeepAlertDays";
+// And past this size on disk ("2G"; byte_size.h), the oldest leave whatever
+// their age ("" or "0": no limit).
+inline constexpr std::string_view kKeepSize = "KeepSize";
 // The traffic log's rotation: "" or "none" one file, "daily" a new file each
 // UTC day, the old one renamed with its day (set by hand only).
 inline constexpr std::string_view kLogRotate = "LogRotate";
@@ -158,6 +161,8 @@ struct Settings {
   // Days; see kKeepDays. Both default to 0 (everything kept).
   std::int32_t KeepDays = 0;
   std::int32_t KeepAlertDays = 0;
+  // Empty by default (no limit); see kKeepSize.
+  std::string KeepSize;
   // Empty by default (one file); see kLogRotate.
   std::string LogRotate;
 };
@@ -197,9 +202,10 @@ bool WriteAlertSettings(std::string_view appName, const std::string& alerts, boo
 
 bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& settings);
 
-// Copies those six settings from one Settings to another.
+// Copies those settings, and retention's three, from one Settings to
+// another.
 void CopyStoreAndNetwork(const Settings& from, Settings& to);
-// True when those six settings are the same in both.
+// True when those settings are the same in both.
 bool SameStoreAndNetwork(const Settings& a, const Settings& b);
 
 }  // namespace corvane::config

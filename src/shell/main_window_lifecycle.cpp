@@ -171,16 +171,23 @@ void MainWindow::NarrowWithoutAircraftList() {
 // The dialog works on its own properties; accepted with a card number, its
 // five values become the window's card settings and are written in order.
 // The store and network settings are written whenever the dialog is
-// accepted; they take effect at the next start (Reconnect at once).
+// accepted; they take effect at the next start (retention and Reconnect at
+// once).
 void MainWindow::OpenConfig() {
   config::Settings chosen = settings_;
   if (!RunConfigDialog(chosen)) {
     return;
   }
   const bool changed = !config::SameStoreAndNetwork(chosen, settings_);
+  const bool retentionChanged = chosen.KeepDays != settings_.KeepDays ||
+                                chosen.KeepAlertDays != settings_.KeepAlertDays ||
+                                chosen.KeepSize != settings_.KeepSize;
   config::CopyStoreAndNetwork(chosen, settings_);
   if (changed) {  // nothing new is written when nothing changed
     config::WriteStoreAndNetworkSettings(seams_.appName, settings_);
+  }
+  if (retentionChanged && station_) {
+    station_->UseRetention(settings_);
   }
   if (chosen.CardNumber <= 0) {
     return;

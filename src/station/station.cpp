@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "config/byte_size.h"
 #include "livelink/mqtt_url.h"
 #include "reference/reference_tables.h"
 #include "web/receiver_web.h"
@@ -32,6 +33,25 @@ Opened OpenOnWorker(receiver::Receiver& receiver, store::StoreProgress& progress
 
 // Told nothing: for a front that shows no progress.
 class NoProgress : public store::StoreProgress {};
+
+// "messages leave the store after 30 days (alerts after 120), the oldest
+// first once it passes 2G".
+std::string RetentionText(const store::Retention& keep) {
+  std::string text;
+  if (keep.keepDays > 0) {
+    text = "messages leave the store after " + std::to_string(keep.keepDays) + " days";
+    if (keep.keepAlertDays == 0) {
+      text += " (alerts stay)";
+    } else if (keep.keepAlertDays > keep.keepDays) {
+      text += " (alerts after " + std::to_string(keep.keepAlertDays) + ")";
+    }
+  }
+  if (keep.keepBytes > 0) {
+    text += (text.empty() ? "the oldest messages leave the store" : ", the oldest first") +
+            std::string(" once it passes ") + config::ByteSizeText(keep.keepBytes);
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -83,6 +103,18 @@ void Station::UseLogRotation(const std::string& name) {
     front_.Say("traffic log: LogRotate \"" + name + "\" is neither none nor daily; the log keeps one file");
   }
   receiver_.Log().SetRotation(rotation.value_or(decoding::LogRotation::None));
+}
+
+void Station::UseRetention(const config::Settings& settings) {
+  const std::optional<std::uint64_t> keepBytes = config::ParseByteSize(settings.KeepSize);
+  if (!keepBytes) {
+    front_.Say("retention: KeepSize \"" + settings.KeepSize + "\" is not a size like 2G; the store has no size limit");
+  }
+  const store::Retention retention{settings.KeepDays, settings.KeepAlertDays, keepBytes.value_or(0)};
+  receiver_.Store().SetRetention(retention);
+  if (retention.On()) {
+    front_.Say("retention: " + RetentionText(retention));
+  }
 }
 
 void Station::UseWatchList(const std::string& entries, const std::string& origin) {
@@ -155,7 +187,7 @@ bool Station::StartWebPage(const config::Settings& settings) {
 // reference tables that the message path reads.
 void Station::OpenStore(const config::Settings& settings, std::shared_ptr<store::StoreProgress> progress) {
   receiver_.ChooseStore(settings.Database, {settings.DatabaseUrl, settings.StationName});
-  receiver_.Store().SetRetention({settings.KeepDays, settings.KeepAlertDays});
+  UseRetention(settings);
   if (settings.Database == decoding::kNoStore) {
     OpeningEnded(std::nullopt, {});
     return;

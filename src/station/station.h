@@ -66,6 +66,9 @@ class Station : public QObject {
   // The watch list from entries, one a line; lines that cannot be read are
   // said (naming origin) and left out.
   void UseWatchList(const std::string& entries, const std::string& origin);
+  // Retention from the settings KeepDays, KeepAlertDays and KeepSize, at
+  // once; a size that cannot be read is said and sets no limit.
+  void UseRetention(const config::Settings& settings);
   [[nodiscard]] web::WebServer* Web() const { return web_.get(); }
   [[nodiscard]] bool StoreReady() const { return storeReady_; }
   // The end of a run: store calls still under way end, the page stops, and

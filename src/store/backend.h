@@ -79,11 +79,13 @@ class WriteRefused : public std::runtime_error {
 
 // How long messages stay in the store: those received more than keepDays
 // ago leave it, those that raised an alert only after keepAlertDays (0:
-// kept forever).
+// kept forever); and once the store takes more than keepBytes on disk, the
+// oldest leave whatever their age (0: no limit).
 struct Retention {
   int keepDays = 0;
   int keepAlertDays = 0;
-  [[nodiscard]] bool On() const { return keepDays > 0; }
+  std::uint64_t keepBytes = 0;
+  [[nodiscard]] bool On() const { return keepDays > 0 || keepBytes > 0; }
 };
 
 // One step of retention: messages received before `before` (UTC
@@ -123,6 +125,11 @@ class StoreSession {
   // index and the identities together, inside a transaction begun with
   // Begin; how many left (a message not yet indexed stays until it is).
   virtual std::uint64_t Prune(const PruneStep& /*step*/) { return 0; }
+  // What the store takes on disk (a file store: its file; PostgreSQL: its
+  // tables with their indexes), or nothing where it cannot tell.
+  virtual std::optional<std::uint64_t> StoredBytes() { return std::nullopt; }
+  // The messages retention can remove (those in the search index).
+  virtual std::uint64_t PrunableMessages() { return 0; }
 };
 
 // How to reach a store that lives on a server (the PostgreSQL backend): the

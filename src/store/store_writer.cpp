@@ -412,28 +412,86 @@ bool StoreWriter::PruneDue() const {
 }
 
 bool StoreWriter::PruneOnce(std::string& reason) {
-  PruneStep step;
+  Retention keep;
   {
     const std::lock_guard state(stateMutex_);
     if (!PruneDue()) {
       return true;
     }
-    step = PruneStepNow(limits_.retention, limits_.pruneBatch, limits_.utcNow);
+    keep = limits_.retention;
   }
   const std::lock_guard store(storeMutex_);
   if (!session_) {
     return true;
   }
+  const auto started = Clock::now();
+  std::size_t asked = 0;
   std::uint64_t pruned = 0;
-  if (!InOneTransaction([&] { pruned = session_->Prune(step); }, reason)) {
+  const bool done = InOneTransaction(
+      [&] {
+        if (keep.keepBytes > 0 && sizeCutLeft_ == 0) {
+          PlanSizeCut(keep.keepBytes);
+        }
+        const PruneStep step = NextPruneStep(keep);
+        asked = step.rows;
+        pruned = asked > 0 ? session_->Prune(step) : 0;
+      },
+      reason);
+  if (!done) {
     return false;
   }
+  // A cut for size that finds nothing more to remove is over.
+  sizeCutLeft_ = pruned == 0 ? 0 : sizeCutLeft_ - std::min(sizeCutLeft_, pruned);
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
   const std::lock_guard state(stateMutex_);
   status_.pruned += pruned;
+  status_.longestPrune = std::max(status_.longestPrune, took);
   // A full step leaves more behind it: the next one comes at once, after
   // any writes that came meanwhile.
-  nextPrune_ = Clock::now() + (pruned >= limits_.pruneBatch ? Clock::duration::zero() : limits_.prunePause);
+  const bool more = asked > 0 && pruned >= asked;
+  nextPrune_ = Clock::now() + (more ? Clock::duration::zero() : limits_.prunePause);
   return true;
+}
+
+// Past its size, the store gives up its oldest messages until it would take
+// a tenth less than allowed, reckoned from what a message takes today. A
+// store that does not hand the space back at once (PostgreSQL until
+// autovacuum has run, a file made before it could) stays as large after the
+// cut, and reuses that space for new messages: it is cut again only once it
+// has grown by another twentieth of the limit, not at every look.
+void StoreWriter::PlanSizeCut(std::uint64_t keepBytes) {
+  const std::optional<std::uint64_t> bytes = session_->StoredBytes();
+  if (!bytes) {
+    return;
+  }
+  if (*bytes <= keepBytes) {
+    sizeAtLastCut_ = 0;
+    return;
+  }
+  if (sizeAtLastCut_ != 0 && *bytes < sizeAtLastCut_ + keepBytes / 20) {
+    return;
+  }
+  const std::uint64_t messages = session_->PrunableMessages();
+  const long double share = 0.9L * static_cast<long double>(keepBytes) / static_cast<long double>(*bytes);
+  const auto keepMessages = static_cast<std::uint64_t>(static_cast<long double>(messages) * share);
+  sizeCutLeft_ = messages - std::min(messages, keepMessages);
+  sizeAtLastCut_ = *bytes;
+}
+
+// A cut for size goes first (the oldest, alerts or not); otherwise the
+// messages past their days.
+PruneStep StoreWriter::NextPruneStep(const Retention& keep) const {
+  if (sizeCutLeft_ > 0) {
+    PruneStep step;
+    step.before = std::numeric_limits<search::UtcMillis>::max();
+    step.alertsBefore = step.before;
+    step.rows = static_cast<std::size_t>(std::min<std::uint64_t>(limits_.pruneBatch, sizeCutLeft_));
+    return step;
+  }
+  if (keep.keepDays > 0) {
+    return PruneStepNow(keep, limits_.pruneBatch, limits_.utcNow);
+  }
+  return {};
 }
 
 void StoreWriter::OpenSessionIfNeeded() {

@@ -78,25 +78,26 @@ struct WriterLimits {
 
 // What the writer has been through, for the receiver and the window to show.
 struct WriterStatus {
-  bool refusing = false;               // the store has refused writes for reportAfter or longer
-  std::string reason;                  // why, while refusing
-  std::uint64_t refusals = 0;          // refusals reported so far
-  std::uint64_t catchUps = 0;          // reported refusals that ended with every waiting write taken
-  std::uint64_t writtenLate = 0;       // writes taken late in the last refusal that ended
-  std::uint64_t fromEarlierRun = 0;    // writes an earlier run left in the pending file, now taken
-  std::uint64_t lost = 0;              // writes kept neither by the store nor by the pending file
-  std::uint64_t unreadable = 0;        // lines of the pending file that were no write, kept beside it
-  std::uint64_t rejected = 0;          // rows the store can never take, kept beside the pending file
-  std::string rejection;               // the store's reason for the last of them
-  std::uint64_t partlyIndexed = 0;     // messages stored whole, but only part of them can be searched
-  std::string partlyIndexedWhy;        // what the search index left out of the first of them
-  std::uint64_t pruned = 0;            // messages retention removed from the store
-  std::string pendingError;            // why the pending file cannot be written; empty while it can
-  std::size_t waiting = 0;             // writes waiting in memory
-  std::uint64_t inPendingFile = 0;     // writes waiting in the pending file
-  std::uint64_t stored = 0;            // messages the store took in this run (rows it refused not counted)
-  std::uint64_t writtenLateTotal = 0;  // writes taken late, over every reported refusal that ended
-  bool pendingFile = false;            // the pending file holds writes
+  bool refusing = false;                      // the store has refused writes for reportAfter or longer
+  std::string reason;                         // why, while refusing
+  std::uint64_t refusals = 0;                 // refusals reported so far
+  std::uint64_t catchUps = 0;                 // reported refusals that ended with every waiting write taken
+  std::uint64_t writtenLate = 0;              // writes taken late in the last refusal that ended
+  std::uint64_t fromEarlierRun = 0;           // writes an earlier run left in the pending file, now taken
+  std::uint64_t lost = 0;                     // writes kept neither by the store nor by the pending file
+  std::uint64_t unreadable = 0;               // lines of the pending file that were no write, kept beside it
+  std::uint64_t rejected = 0;                 // rows the store can never take, kept beside the pending file
+  std::string rejection;                      // the store's reason for the last of them
+  std::uint64_t partlyIndexed = 0;            // messages stored whole, but only part of them can be searched
+  std::string partlyIndexedWhy;               // what the search index left out of the first of them
+  std::uint64_t pruned = 0;                   // messages retention removed from the store
+  std::chrono::milliseconds longestPrune{0};  // the longest step of retention so far (writes wait meanwhile)
+  std::string pendingError;                   // why the pending file cannot be written; empty while it can
+  std::size_t waiting = 0;                    // writes waiting in memory
+  std::uint64_t inPendingFile = 0;            // writes waiting in the pending file
+  std::uint64_t stored = 0;                   // messages the store took in this run (rows it refused not counted)
+  std::uint64_t writtenLateTotal = 0;         // writes taken late, over every reported refusal that ended
+  bool pendingFile = false;                   // the pending file holds writes
   // Messages stored before the store had a search index: indexed so far, of
   // how many (both 0 when there were none).
   search::IndexProgress indexing;
@@ -179,6 +180,10 @@ class StoreWriter {
   // Under stateMutex_: retention is on, its time has come, and nothing
   // waits to be written.
   [[nodiscard]] bool PruneDue() const;
+  // The store's size against keepBytes: how many of the oldest messages
+  // must leave (sizeCutLeft_); inside a transaction.
+  void PlanSizeCut(std::uint64_t keepBytes);
+  [[nodiscard]] PruneStep NextPruneStep(const Retention& keep) const;
   void OpenSessionIfNeeded();
   void ResetSession();
   void InterruptSession();
@@ -243,6 +248,10 @@ class StoreWriter {
   // Messages stored before the search index may be left to index.
   bool olderToIndex_ = true;
   Clock::time_point nextPrune_{};  // under stateMutex_
+  // The oldest messages still to leave to bring the store under its size,
+  // and the size that set them going (writer thread only).
+  std::uint64_t sizeCutLeft_ = 0;
+  std::uint64_t sizeAtLastCut_ = 0;
   bool attemptRunning_ = false;
   Clock::time_point attemptSince_{};
   bool closing_ = false;

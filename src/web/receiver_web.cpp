@@ -33,6 +33,7 @@ void AddStore(receiver::Receiver& receiver, StationHealth& health) {
   health.writtenLate = status->writtenLateTotal;
   health.lost = status->lost;
   health.pruned = status->pruned;
+  health.longestPruneMs = static_cast<std::uint64_t>(status->longestPrune.count());
   if (receiver.ChosenStore() != store::kPostgresStore) {
     std::error_code error;
     const auto bytes = std::filesystem::file_size(receiver.Path().DBName, error);

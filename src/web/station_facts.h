@@ -30,7 +30,8 @@ struct StationHealth {
   std::uint64_t storeRefusedRows = 0;  // rows the store can never take
   std::uint64_t writtenLate = 0;
   std::uint64_t lost = 0;
-  std::uint64_t pruned = 0;  // messages retention removed
+  std::uint64_t pruned = 0;          // messages retention removed
+  std::uint64_t longestPruneMs = 0;  // the longest step of retention
   std::uint64_t alertMessages = 0;
   std::optional<std::uint64_t> storeBytes;  // the store's file, for a store kept in one
 };

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -76,6 +77,11 @@ void StoreMetrics(std::string& out, const StationHealth& health) {
          health.lost);
   Single(out, "corvane_messages_pruned_total", "counter", "Messages retention removed from the store in this run.",
          health.pruned);
+  Family(out, "corvane_store_prune_longest_seconds", "gauge",
+         "The longest step of retention in this run; writes wait for the store meanwhile.");
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.3f", static_cast<double>(health.longestPruneMs) / 1000.0);
+  out += std::string("corvane_store_prune_longest_seconds ") + seconds + "\n";
   if (health.storeBytes) {
     Single(out, "corvane_store_size_bytes", "gauge", "The size of the store's file.", *health.storeBytes);
   }

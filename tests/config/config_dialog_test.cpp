@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -466,6 +467,41 @@ TEST_F(ConfigDialogTest, TypingEnablesOkAndATypedPasswordIsRefused) {
   dialog.TakeStoreAndNetwork(taken);
   EXPECT_EQ(taken.DatabaseUrl, "host=db");
   EXPECT_EQ(taken.MqttUrl, "mqtt://station@broker");
+}
+
+// Retention's days and size go through the dialog and the settings file;
+// a size that cannot be read keeps the dialog open on its box.
+TEST_F(ConfigDialogTest, RetentionComesBackAndAnUnreadableSizeIsRefused) {
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+  Settings stored;
+  stored.KeepDays = 30;
+  stored.KeepSize = "2G";
+  dialog.SetStoreAndNetwork(stored);
+  Open("", 0, 1, 1, 0);
+  auto* days = dialog.findChild<QSpinBox*>(QStringLiteral("vKeepDays"));
+  auto* alertDays = dialog.findChild<QSpinBox*>(QStringLiteral("vKeepAlertDays"));
+  ASSERT_TRUE(days != nullptr && alertDays != nullptr);
+  EXPECT_EQ(days->value(), 30);
+  EXPECT_EQ(alertDays->text(), "for ever");
+  EXPECT_EQ(Edit("vKeepSize")->text(), "2G");
+  alertDays->setValue(120);
+  EXPECT_TRUE(Button("OK")->isEnabled());
+  Type("vKeepSize", "2 gallons");
+  Click(Button("OK"));
+  ASSERT_EQ(messages.size(), 1U);
+  EXPECT_TRUE(dialog.isVisible());
+  Type("vKeepSize", "500M");
+  Click(Button("OK"));
+  ASSERT_EQ(dialog.result(), QDialog::Accepted);
+  Settings taken;
+  dialog.TakeStoreAndNetwork(taken);
+  ASSERT_TRUE(WriteStoreAndNetworkSettings(kAppName, taken));
+  const Settings back = ReadAllSettings(kAppName, 0, 0);
+  EXPECT_EQ(back.KeepDays, 30);
+  EXPECT_EQ(back.KeepAlertDays, 120);
+  EXPECT_EQ(back.KeepSize, "500M");
 }
 
 // ---- The search ----

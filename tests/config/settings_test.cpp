@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "config/address_password.h"
+#include "config/byte_size.h"
 
 namespace corvane::config {
 
@@ -260,6 +261,24 @@ TEST(AddressPassword, IsFoundAndTakenOutOfEveryForm) {
     EXPECT_EQ(HoldsPassword(c.address), c.holds) << c.address;
     EXPECT_EQ(WithoutPassword(c.address), c.without.empty() ? c.address : c.without) << c.address;
   }
+}
+
+// Sizes as people write them for a disk limit, and back.
+TEST(ByteSize, ReadsUnitsOf1024AndRefusesWhatIsNoSize) {
+  EXPECT_EQ(ParseByteSize(""), 0U);
+  EXPECT_EQ(ParseByteSize("0"), 0U);
+  EXPECT_EQ(ParseByteSize("4096"), 4096U);
+  EXPECT_EQ(ParseByteSize(" 2G "), 2ULL << 30);
+  EXPECT_EQ(ParseByteSize("500 MiB"), 500ULL << 20);
+  EXPECT_EQ(ParseByteSize("3kb"), 3072U);
+  EXPECT_EQ(ParseByteSize("1T"), 1ULL << 40);
+  for (const char* bad : {"G", "2 gallons", "-1G", "1.5G", "2GG", "99999999999999999999", "16777216T"}) {
+    EXPECT_FALSE(ParseByteSize(bad)) << bad;
+  }
+  for (const std::uint64_t bytes : {0ULL, 1000ULL, 1536ULL << 20, 2ULL << 30}) {
+    EXPECT_EQ(ParseByteSize(ByteSizeText(bytes)), bytes);
+  }
+  EXPECT_EQ(ByteSizeText(2ULL << 30), "2G");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "../store/store_test_support.h"
 #include "../support/postgres_server.h"
 #include "store/pending_file.h"
+#include "store/postgres/postgres_backend.h"
 
 namespace corvane::store::test {
 namespace {
@@ -209,6 +210,53 @@ TEST_F(PostgresStoreTest, RetentionRemovesOldMessagesEverywhereAndKeepsAlertsLon
   EXPECT_EQ(kept, expected);
   EXPECT_EQ(Sql(url, "SELECT (SELECT count(*) FROM message_index), (SELECT count(*) FROM message_identity)")[0],
             (std::vector<std::string>{"3", "3"}));
+}
+
+// Past its size the store gives up its oldest messages, alerts too, from
+// every table. PostgreSQL keeps the space for new rows until autovacuum, so
+// the tables stay as large: the next look must not cut again.
+TEST_F(PostgresStoreTest, TablesPastTheirSizeGiveUpTheirOldestOnce) {
+  Database& north = Open("north", {.prunePause = 100ms});
+  const auto bytes = [&] {
+    return std::stoull(Sql(url,
+                           "SELECT pg_total_relation_size('planes') + pg_total_relation_size('message_index')"
+                           " + pg_total_relation_size('message_identity')")
+                           .at(0)
+                           .at(0));
+  };
+  const std::vector<int> kept = StoreAndCutForSize(north, kPostgresStore, "Corvane", bytes).kept;
+  const std::uint64_t pruned = north.Status(kPostgresStore, "Corvane")->pruned;
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(north.Status(kPostgresStore, "Corvane")->pruned, pruned);
+  EXPECT_EQ(Sql(url,
+                "SELECT (SELECT count(*) FROM Planes), (SELECT count(*) FROM message_index),"
+                " (SELECT count(*) FROM message_identity)")[0],
+            (std::vector<std::string>(3, std::to_string(kept.size()))));
+}
+
+// The tables carry their schema version. Tables a newer Corvane upgraded
+// are refused when the store is opened and by a writer, and left as they are.
+TEST_F(PostgresStoreTest, TablesCarryTheirSchemaVersionAndANewerOneIsRefusedUntouched) {
+  Database& north = Open("north");
+  north.StoreMessage(kPostgresStore, "Corvane", Message("261207", "100000.000", "F-GKXA", "AF1234", "ONE"));
+  ASSERT_TRUE(north.Flush(30s));
+  EXPECT_EQ(Sql(url, "SELECT value FROM search_state WHERE name = 'SchemaVersion'").at(0).at(0), "1");
+  Sql(url, "UPDATE search_state SET value = 2 WHERE name = 'SchemaVersion'");
+
+  Database& later = Make("later");
+  std::string name = "Corvane";
+  EXPECT_THROW(later.OpenStore(kPostgresStore, name, progress.back()), StoreTooNew);
+  PostgresBackend backend({url, "later"});
+  try {
+    backend.OpenSession("Corvane");
+    ADD_FAILURE() << "a writer opened tables of a newer version";
+  } catch (const WriteRefused& refused) {
+    EXPECT_NE(std::string(refused.what()).find("newer Corvane"), std::string::npos) << refused.what();
+  }
+  EXPECT_EQ(Sql(url,
+                "SELECT (SELECT count(*) FROM Planes), (SELECT value FROM search_state"
+                " WHERE name = 'SchemaVersion')")[0],
+            (std::vector<std::string>{"1", "2"}));
 }
 
 // A message comes again under the identity its station gave it: relayed

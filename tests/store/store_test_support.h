@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -235,6 +237,61 @@ inline std::vector<std::string> StoreAndPruneRetentionSample(Database& db, std::
   EXPECT_EQ(count("GONE"), 0U);
   EXPECT_EQ(count("KEPT"), 3U);
   return {"KEPT ALERT", "KEPT NEW", "KEPT TODAY"};
+}
+
+// 400 messages of about 2 KB of varied words, one a second, every fifth an
+// alert; then a size limit of half what the store takes is set, and the
+// cut waited for. Gives the numbers of the messages that stayed, in order,
+// and the limit.
+struct SizeCut {
+  std::vector<int> kept;
+  std::uint64_t limit = 0;
+};
+inline SizeCut StoreAndCutForSize(Database& db, std::int32_t type, const std::string& name,
+                                  const std::function<std::uint64_t()>& storeBytes) {
+  db.SetAlertsOf([](const decoding::MessageRecord& r) {
+    return r.Data.find("ALERT") != std::string::npos ? std::vector<std::string>{"watched"} : std::vector<std::string>{};
+  });
+  constexpr int kMessages = 400;
+  std::uint32_t seed = 12345;
+  for (int i = 0; i < kMessages; ++i) {
+    std::string text = "MSG" + std::to_string(i) + (i % 5 == 0 ? " ALERT" : "");
+    while (text.size() < 2000) {
+      seed = seed * 1664525U + 1013904223U;
+      text += " W" + std::to_string(seed % 100000);
+    }
+    char hour[16];
+    std::snprintf(hour, sizeof(hour), "10%02d%02d.000", i / 60, i % 60);
+    db.SetMessageId("00000000000000bb-" + std::to_string(i));
+    db.StoreMessage(type, name, Message(DaysAgo(1), hour, "F-GKXA", "AF1234", text));
+  }
+  EXPECT_TRUE(db.Flush(std::chrono::seconds(30)));
+  const std::uint64_t full = storeBytes();
+  db.SetRetention({0, 0, full / 2});
+  std::uint64_t pruned = 0;
+  for (int waited = 0; waited < 400; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::uint64_t now = db.Status(type, name)->pruned;
+    if (now > 0 && now == pruned) {
+      break;  // the cut is over
+    }
+    pruned = now;
+  }
+  std::vector<int> kept;
+  for (int i = 0; i < kMessages; ++i) {
+    if (db.CountMatches(type, name, *search::ParseQuery("MSG" + std::to_string(i)).query) == 1) {
+      kept.push_back(i);
+    }
+  }
+  // What a message takes stays about the same: near 0.9 x half of them
+  // stay, the newest.
+  EXPECT_GE(kept.size(), 150U);
+  EXPECT_LE(kept.size(), 200U);
+  EXPECT_EQ(kept.size() + db.Status(type, name)->pruned, static_cast<std::size_t>(kMessages));
+  if (!kept.empty()) {
+    EXPECT_EQ(kept.front(), kMessages - static_cast<int>(kept.size()));
+  }
+  return {kept, full / 2};
 }
 
 }  // namespace corvane::store::test

@@ -268,6 +268,25 @@ TEST_F(StoreWriterTest, RetentionRemovesOldMessagesEverywhereAndKeepsAlertsLonge
   }
 }
 
+// Past its size limit a store file gives up its oldest messages, alerts
+// too, from every table, and gives the space back to the file system.
+TEST_F(StoreWriterTest, AStoreFilePastItsSizeGivesUpItsOldestAndShrinks) {
+  for (const std::int32_t type : {kSqliteStore, kJetStore}) {
+    SCOPED_TRACE(type);
+    Database db(tables);
+    std::string file = "Corvane";
+    db.OpenStore(type, file, progress);
+    const auto bytes = [&] { return static_cast<std::uint64_t>(std::filesystem::file_size(file)); };
+    const auto [kept, limit] = StoreAndCutForSize(db, type, file, bytes);
+    EXPECT_LE(bytes(), limit);
+    EXPECT_EQ(Count(file, "Planes"), static_cast<int>(kept.size()));
+    EXPECT_EQ(Count(file, "MessageIndex"), static_cast<int>(kept.size()));
+    EXPECT_EQ(Count(file, "MessageIdentity"), static_cast<int>(kept.size()));
+    EXPECT_NO_THROW(Select(file, "INSERT INTO MessageWords(MessageWords) VALUES('integrity-check');"));
+    std::filesystem::remove(file);
+  }
+}
+
 // A pending file replayed after the store took its writes (a crash before
 // the file was cut) stores again only the messages without an identity.
 TEST_F(StoreWriterTest, AReplayedPendingFileStoresEachIdentifiedMessageOnce) {

@@ -134,6 +134,7 @@ def check_counts(origin, sent_labels, stored, alerts, late):
     assert value(samples, "corvane_messages_written_late_total") == late, samples
     assert value(samples, "corvane_messages_lost_total") == 0
     assert value(samples, "corvane_messages_pruned_total") == 0
+    assert value(samples, "corvane_store_prune_longest_seconds") == 0
     assert value(samples, "corvane_records_refused_total") == 0
     assert value(samples, "corvane_card_link_up") == 1 and value(samples, "corvane_card_reconnects_total") == 0
     assert value(samples, "corvane_store_up") == 1 and value(samples, "corvane_store_size_bytes") > 0

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "common/command_line_secrets.h"
+#include "config/byte_size.h"
 #include "corvaned/config_file.h"
 #include "decoding/traffic_log.h"
 #include "livelink/mqtt_url.h"
@@ -102,6 +103,11 @@ struct OptionSet {
                                    "Messages that raised an alert stay this many days instead, when longer "
                                    "(default: setting KeepAlertDays; 0 keeps them for ever).",
                                    "days"};
+  QCommandLineOption keepSize{"keep-size",
+                              "Once the store takes more than this on disk (e.g. 500M or 2G; SQLite and Jet\n"
+                              "layout: the file, PostgreSQL: its tables), the oldest messages leave it,\n"
+                              "alerts too (default: setting KeepSize; 0 sets no limit).",
+                              "size"};
   QCommandLineOption link{"link-name", "Name of the live link other programs read (default Corvane).", "name",
                           "Corvane"};
   QCommandLineOption configFile{"config",
@@ -115,9 +121,9 @@ struct OptionSet {
 
   // What a configuration file may set: all but --config itself.
   [[nodiscard]] QList<QCommandLineOption> Configurable() const {
-    return {host,   cardType,  cardNumber,       input,    translation, database, databaseUrl,  station,
-            mqtt,   mqttTopic, mqttPasswordFile, log,      logRotate,   retry,    quiet,        link,
-            alerts, http,      httpTokenFile,    httpCert, httpKey,     keepDays, keepAlertDays};
+    return {host,   cardType,  cardNumber,       input,    translation, database, databaseUrl,   station,
+            mqtt,   mqttTopic, mqttPasswordFile, log,      logRotate,   retry,    quiet,         link,
+            alerts, http,      httpTokenFile,    httpCert, httpKey,     keepDays, keepAlertDays, keepSize};
   }
   // The options whose text is a setting's text as it stands.
   [[nodiscard]] std::vector<std::pair<const QCommandLineOption*, std::string config::Settings::*>> TextSettings()
@@ -132,7 +138,8 @@ struct OptionSet {
             {&httpTokenFile, &config::Settings::HttpTokenFile},
             {&httpCert, &config::Settings::HttpCertificate},
             {&httpKey, &config::Settings::HttpKey},
-            {&logRotate, &config::Settings::LogRotate}};
+            {&logRotate, &config::Settings::LogRotate},
+            {&keepSize, &config::Settings::KeepSize}};
   }
 };
 
@@ -232,6 +239,10 @@ bool ReadSettingOptions(const QCommandLineParser& parser, const OptionSet& set, 
   ok = ReadNumber(parser, set.database, s.Database, 0, 4) && ok;
   ok = ReadNumber(parser, set.keepDays, s.KeepDays, 0, 100000) && ok;
   ok = ReadNumber(parser, set.keepAlertDays, s.KeepAlertDays, 0, 100000) && ok;
+  if (parser.isSet(set.keepSize) && !config::ParseByteSize(s.KeepSize)) {
+    std::cerr << "corvaned: --keep-size takes a size such as 500M or 2G (0: no limit)\n";
+    ok = false;
+  }
   if (parser.isSet(set.logRotate) && !decoding::LogRotationNamed(s.LogRotate)) {
     std::cerr << "corvaned: --log-rotate takes daily or none\n";
     ok = false;

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "store/sqlite/file_space.h"
 #include "store/sqlite/sqlite_db.h"
 
 namespace corvane::store::ado {
@@ -186,6 +187,7 @@ void Catalog::Create(std::string_view connectionString) {
   }
   try {
     sqlite::Connection created(path, sqlite::Connection::OpenMode::CreateIfMissing);
+    sqlite::KeepFreePagesApart(created);
   } catch (const sqlite::Error& failure) {
     throw Error(failure.what());
   }

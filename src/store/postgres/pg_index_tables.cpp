@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "store/backend.h"
 #include "store/postgres/pg_lookup_indexes.h"
 
 namespace corvane::store::postgres {
@@ -107,6 +108,29 @@ search::IndexProgress ProgressOf(const IndexState& state) {
 
 search::IndexProgress ReadIndexProgress(Connection& db) {
   return SearchTablesThere(db) ? ProgressOf(ReadIndexState(db)) : search::IndexProgress{};
+}
+
+int ServerSchemaVersion(Connection& db) {
+  if (!SearchTablesThere(db)) {
+    return 0;
+  }
+  const Rows rows = db.Query("SELECT value FROM search_state WHERE name = 'SchemaVersion'");
+  return rows.empty() ? 0 : std::stoi(rows.at(0).at(0));
+}
+
+void RefuseNewerSchema(Connection& db) {
+  if (const int found = ServerSchemaVersion(db); found > kServerSchemaVersion) {
+    throw StoreTooNew(found, kServerSchemaVersion);
+  }
+}
+
+void MarkSchemaVersion(Connection& db) {
+  if (ServerSchemaVersion(db) != kServerSchemaVersion) {
+    db.Execute(
+        "INSERT INTO search_state VALUES ('SchemaVersion', $1::bigint)"
+        " ON CONFLICT (name) DO UPDATE SET value = EXCLUDED.value",
+        {std::to_string(kServerSchemaVersion)});
+  }
 }
 
 }  // namespace corvane::store::postgres

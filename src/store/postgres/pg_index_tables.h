@@ -5,8 +5,9 @@
 //                  time, the field terms' keys, the readable decoding, its
 //                  position, the alerts it raised and the words of its text
 //                  (a GIN index over them finds the messages with a word);
-//   search_state   how far the indexing of older messages is, and whether
-//                  the lookup indexes are built (pg_lookup_indexes.h).
+//   search_state   how far the indexing of older messages is, whether the
+//                  lookup indexes are built (pg_lookup_indexes.h), and the
+//                  store's schema version.
 // The writer fills message_index in the statement that stores the message.
 #pragma once
 
@@ -44,5 +45,17 @@ search::IndexProgress ProgressOf(const IndexState& state);
 
 // Where the indexing of older messages stands.
 search::IndexProgress ReadIndexProgress(Connection& db);
+
+// The schema version the tables carry: 0 for a store made before versions
+// were kept (today's upgrade steps bring it up to date). 1: the described
+// tables, Planes.id, the search index and message_identity.
+inline constexpr int kServerSchemaVersion = 1;
+int ServerSchemaVersion(Connection& db);
+// Throws StoreTooNew when the tables carry a version above
+// kServerSchemaVersion; reads only.
+void RefuseNewerSchema(Connection& db);
+// Records that the upgrade steps are done (the search tables are there);
+// writes only when the version differs.
+void MarkSchemaVersion(Connection& db);
 
 }  // namespace corvane::store::postgres

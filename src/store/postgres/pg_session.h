@@ -44,6 +44,8 @@ class PgSession : public StoreSession {
   // are there.
   std::optional<search::IndexProgress> IndexOlder(std::size_t rows) override;
   std::uint64_t Prune(const PruneStep& step) override;
+  std::optional<std::uint64_t> StoredBytes() override;
+  std::uint64_t PrunableMessages() override;
   void Interrupt() noexcept override;
   [[nodiscard]] bool SurvivesRefusal() const override;
 

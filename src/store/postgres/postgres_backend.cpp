@@ -300,6 +300,20 @@ std::optional<std::uint64_t> PostgresBackend::CountMessages(const std::string& /
   return read ? std::optional<std::uint64_t>(count) : std::nullopt;
 }
 
+// A server that cannot be reached now is left to the writer, which keeps
+// trying.
+void PostgresBackend::RefuseNewerSchema(const std::string& /*name*/) {
+  int found = 0;
+  try {
+    found = postgres::ServerSchemaVersion(*Connect(kOpenConnectTimeoutSeconds));
+  } catch (const std::exception&) {
+    return;
+  }
+  if (found > postgres::kServerSchemaVersion) {
+    throw StoreTooNew(found, postgres::kServerSchemaVersion);
+  }
+}
+
 // A server that could not be reached when the store was opened may have
 // no tables yet: they are made here, so that messages are never refused for
 // want of them (the reference tables are filled at the next start). A store
@@ -311,6 +325,10 @@ std::unique_ptr<StoreSession> PostgresBackend::OpenSession(const std::string& /*
         db->Query(kIdentityTableThere).at(0).at(0) != "t") {
       CreateTablesOn(*db);
     }
+    // Tables a newer Corvane upgraded are not written in their old form: the
+    // messages wait in the pending file.
+    postgres::RefuseNewerSchema(*db);
+    postgres::MarkSchemaVersion(*db);
   } catch (const std::exception& failure) {
     throw WriteRefused(failure.what());
   }

@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include "store/sqlite/file_space.h"
 #include "store/sqlite/schema_version.h"
 
 namespace corvane::store::sqlite {
@@ -140,8 +141,37 @@ std::uint64_t SqlSession::Prune(const PruneStep& step) {
     const auto pruned = static_cast<std::uint64_t>(sqlite3_changes(db_->handle()));
     if (pruned > 0) {
       db_->ExecuteScript(kRemovePruned);
+      MergeWordIndex(pruned);
+      GiveFreePagesBack(*db_);
     }
     return pruned;
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
+}
+
+// The word index keeps a removed message's words, marked as removed, until
+// the parts of the index that hold them are merged: a merge of about a page
+// for each message removed, whatever the parts' sizes, purges them over the
+// next steps, so the index shrinks with the store rather than growing.
+void SqlSession::MergeWordIndex(std::uint64_t removed) {
+  constexpr std::uint64_t kMostPages = 2000;
+  const std::string pages = std::to_string(std::min(removed, kMostPages));
+  db_->Execute("INSERT INTO MessageWords(MessageWords, rank) VALUES('merge', -CAST(?1 AS INTEGER));", {pages});
+}
+
+std::optional<std::uint64_t> SqlSession::StoredBytes() {
+  try {
+    return FileBytes(*db_);
+  } catch (const Error& failure) {
+    Refuse(failure);
+  }
+}
+
+std::uint64_t SqlSession::PrunableMessages() {
+  try {
+    const Rows rows = db_->Query("SELECT count(*) FROM MessageIndex;");
+    return std::stoull(rows.at(0).at(0));
   } catch (const Error& failure) {
     Refuse(failure);
   }

@@ -36,9 +36,12 @@ class SqlSession : public StoreSession {
   void Interrupt() noexcept override;
   std::optional<search::IndexProgress> IndexOlder(std::size_t rows) override;
   std::uint64_t Prune(const PruneStep& step) override;
+  std::optional<std::uint64_t> StoredBytes() override;
+  std::uint64_t PrunableMessages() override;
 
  private:
   [[noreturn]] void Refuse(const Error& failure);
+  void MergeWordIndex(std::uint64_t removed);
   // The message has an identity the store holds already.
   bool StoredAlready(const StoreOp& op);
 

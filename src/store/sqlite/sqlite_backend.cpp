@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "store/sqlite/file_space.h"
 #include "store/sqlite/sql_session.h"
 #include "store/sqlite/sqlite_db.h"
 
@@ -59,6 +60,7 @@ void AddHistoryIndex(Connection& db) {
 
 void SqliteBackend::CreateDatabase(const std::string& name) {
   Connection db(name, Connection::OpenMode::CreateIfMissing);
+  KeepFreePagesApart(db);
 }
 
 void SqliteBackend::CreateTables(const std::string& name) {
