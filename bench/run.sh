@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks with optimisation and runs them all, printing the
 # machine they ran on first. The figures go into bench/RESULTS.md by hand.
+# The soak run (bench/soak.py: 30 days of a station, half an hour) is not
+# among them; it uses the same build folder.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${CORVANE_BENCH_DIR:-$top/build-bench}

@@ -25,4 +25,17 @@ UtcTime SystemUtcNow();
 // Milliseconds since 1970-01-01 00:00 UTC.
 long long MillisSinceEpoch(const UtcTime& utc);
 
+// The UTC time millis milliseconds after 1970-01-01 00:00 UTC (the inverse
+// of MillisSinceEpoch).
+UtcTime UtcFromMillis(long long millis);
+
+// The current system time in milliseconds since 1970-01-01 00:00 UTC.
+long long SystemMillisNow();
+
+// A clock that reads realMillis()'s time at its making and from then on runs
+// factor times as fast (1440: a day passes in a real minute), so that a
+// station's days can be lived through in a short run. It keeps only what is
+// fixed at its making: any thread may read it, and its copies agree.
+UtcClock SpedUpClock(double factor, const std::function<long long()>& realMillis = SystemMillisNow);
+
 }  // namespace corvane::decoding

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <iostream>
 
+#include "decoding/utc_clock.h"
 #include "receiver/stop_signals.h"
 
 namespace corvane::daemon {
@@ -46,6 +47,12 @@ std::string StepName(station::Step step) {
   return "start";
 }
 
+// The clock that stamps the messages and ages them for retention: the
+// system's, or for a benchmark's long run one that runs speed times as fast.
+decoding::UtcClock StationClock(double speed) {
+  return speed == 1 ? decoding::UtcClock(decoding::SystemUtcNow) : decoding::SpedUpClock(speed);
+}
+
 }  // namespace
 
 // The connection's view: what a window would show goes to standard error.
@@ -80,7 +87,7 @@ class ConsoleView : public cardlink::ConnectionView {
 
 Daemon::Daemon(Options options)
     : options_(std::move(options)),
-      receiver_(nothingShown_),
+      receiver_(nothingShown_, StationClock(options_.clockSpeed)),
       station_(receiver_, calls_, *this),
       view_(std::make_unique<ConsoleView>()),
       card_{options_.settings.HostName, options_.settings.CardType, options_.settings.CardNumber,

@@ -28,6 +28,12 @@ constexpr char kDescription[] =
     "PostgreSQL a file of the station's own in ~/.local/state/corvane), also at the next start.\n"
     "Stops cleanly on SIGINT or SIGTERM.";
 
+// An option left out of --help: one for measuring the station, not for running it.
+QCommandLineOption HiddenOption(QCommandLineOption option) {
+  option.setFlags(QCommandLineOption::HiddenFromHelp);
+  return option;
+}
+
 // Every option corvaned takes.
 struct OptionSet {
   QCommandLineOption host{"host", "Card server host, optionally with :port (default: setting HostName).", "host"};
@@ -120,6 +126,9 @@ struct OptionSet {
                                 "being the long options above without the dashes (quiet = true); '#' starts "
                                 "a comment line, an empty value sets nothing, and the command line wins.",
                                 "file"};
+  // The benchmarks' long runs: the messages' time, and retention's, runs this
+  // many times as fast as the real time from the start (1440: a day a minute).
+  QCommandLineOption clockSpeed = HiddenOption({"clock-speed", "Clock speed factor.", "factor", "1"});
 
   // What a configuration file may set: all but --config itself.
   [[nodiscard]] QList<QCommandLineOption> Configurable() const {
@@ -297,6 +306,16 @@ bool ReadRunOptions(const QCommandLineParser& parser, const OptionSet& set, Opti
   return ok;
 }
 
+bool ReadClockSpeed(const QCommandLineParser& parser, const OptionSet& set, Options& options) {
+  bool parsed = false;
+  options.clockSpeed = parser.value(set.clockSpeed).toDouble(&parsed);
+  if (!parsed || !(options.clockSpeed >= 1 && options.clockSpeed <= 1e6)) {
+    std::cerr << "corvaned: --clock-speed takes a number from 1 to 1000000\n";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<Options> ParseOptions(const QCoreApplication& app) {
@@ -306,6 +325,7 @@ std::optional<Options> ParseOptions(const QCoreApplication& app) {
   parser.addHelpOption();
   parser.addOptions(set.Configurable());
   parser.addOption(set.configFile);
+  parser.addOption(set.clockSpeed);
   const auto arguments = FullCommandLine(parser, set, app.arguments());
   if (!arguments) {
     return std::nullopt;
@@ -317,6 +337,7 @@ std::optional<Options> ParseOptions(const QCoreApplication& app) {
   const config::Settings& s = options.settings;
   bool ok = ReadSettingOptions(parser, set, options.settings);
   ok = ReadRunOptions(parser, set, options) && ok;
+  ok = ReadClockSpeed(parser, set, options) && ok;
   if (ok && (s.CardType < 0 || s.CardType > 2 || s.CardNumber < 1)) {
     std::cerr << "corvaned: no card is configured: pass --card-type and --card-number, or choose them in Corvane's "
                  "configuration dialog\n";

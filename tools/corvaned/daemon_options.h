@@ -19,6 +19,7 @@ struct Options {
   std::string liveLinkName = "Corvane";
   bool quiet = false;
   std::optional<std::string> alertsFile;  // the watch list's file, instead of the setting Alerts
+  double clockSpeed = 1;                  // the station's clock runs this many times as fast as the real one
 };
 
 // Nothing, having said why on standard error, when the command line or the
