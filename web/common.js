@@ -20,6 +20,8 @@
     visibleText,
     kindText,
     firstLine,
+    blocksText,
+    wholeText,
     fieldValueText,
     haystack,
     parseRoute,
@@ -224,6 +226,7 @@
     if (str(msg.mode)) meta.push('mode ' + str(msg.mode));
     if (str(msg.block).trim()) meta.push('block ' + str(msg.block));
     if (str(msg.msn).trim()) meta.push('msn ' + str(msg.msn));
+    if (blocksText(msg)) meta.push(blocksText(msg));
     if (typeof msg.hops === 'number') meta.push(msg.hops + (msg.hops === 1 ? ' hop' : ' hops'));
     if (meta.length) head.appendChild(el('span', 'msg-meta', meta.join(' \u00b7 ')));
     view.appendChild(head);
@@ -257,8 +260,8 @@
       view.appendChild(block);
     }
 
-    const raw = el('pre', 'raw', visibleText(msg.text));
-    if (!str(msg.text)) raw.classList.add('raw-empty');
+    const raw = el('pre', 'raw', visibleText(wholeText(msg)));
+    if (!wholeText(msg)) raw.classList.add('raw-empty');
     view.appendChild(raw);
     return view;
   }
@@ -303,6 +306,8 @@
     visibleText: visibleText,
     kindText: kindText,
     firstLine: firstLine,
+    blocksText: blocksText,
+    wholeText: wholeText,
     haystack: haystack,
     tailButton: tailButton,
     messageView: messageView,
