@@ -13,6 +13,7 @@
 #include "../store/store_test_support.h"
 #include "../support/postgres_server.h"
 #include "store/pending_file.h"
+#include "store/postgres/pg_index_tables.h"
 #include "store/postgres/postgres_backend.h"
 
 namespace corvane::store::test {
@@ -200,6 +201,45 @@ TEST_F(PostgresStoreTest, TextsTheWordIndexCannotTakeWholeHoldUpNothing) {
   ExpectStoredAndSearchableAroundTheUnindexable(north, kPostgresStore, "Corvane");
 }
 
+// A message in three blocks, joined as the receiver joins them (the last
+// block then repeated), next to two blocks of a message that never ends:
+// the joined one is one hit with its whole text, the others a hit each.
+TEST_F(PostgresStoreTest, AMessageJoinedFromItsBlocksIsOneHitAndAnUnfinishedOneAHitABlock) {
+  Database& north = Open("north");
+  decoding::BlockJoiner joiner;
+  std::string id;
+  north.SetJoinOf([&](const decoding::MessageRecord& record) { return joiner.Offer(record, {}, id); });
+  const auto hand = [&](const std::string& msn, const std::string& text, const std::string& identity,
+                        const std::string& address = "F-GKXA") {
+    decoding::MessageRecord record = Message("261207", "100000.000", address, "AF1234", text);
+    record.Msn = msn;
+    id = identity;
+    north.SetMessageId(identity);
+    north.StoreMessage(kPostgresStore, "Corvane", record);
+  };
+  hand("M01A", "ALPHA \x17", "run-1");
+  hand("M02A", "GOLF \x17", "run-2", "F-GKXB");
+  hand("M01B", "BRAVO \x17", "run-3");
+  hand("M01C", "CHARLIE\x03", "run-4");
+  hand("M01C", "CHARLIE\x03", "run-5");
+  ASSERT_TRUE(north.Flush(30s));
+  const auto find = [&](const std::string& text) {
+    search::SearchRequest request;
+    request.query = *search::ParseQuery(text).query;
+    return north.Search(kPostgresStore, "Corvane", request).hits;
+  };
+  for (const char* word : {"ALPHA", "BRAVO", "CHARLIE"}) {
+    const auto hits = find(word);
+    ASSERT_EQ(hits.size(), 1U) << word;
+    EXPECT_EQ(hits[0].blocks, 3U);
+    EXPECT_EQ(hits[0].wholeText, "ALPHA BRAVO CHARLIE");
+    EXPECT_EQ(hits[0].record.Data, "CHARLIE\x03");
+  }
+  EXPECT_EQ(find("GOLF").size(), 1U);
+  EXPECT_EQ(find("flight:AF1234").size(), 2U);
+  EXPECT_EQ(Sql(url, "SELECT count(*) FROM Planes")[0], std::vector<std::string>{"5"});
+}
+
 TEST_F(PostgresStoreTest, RetentionRemovesOldMessagesEverywhereAndKeepsAlertsLonger) {
   Database& north = Open("north");
   const std::vector<std::string> expected = StoreAndPruneRetentionSample(north, kPostgresStore, "Corvane");
@@ -240,8 +280,10 @@ TEST_F(PostgresStoreTest, TablesCarryTheirSchemaVersionAndANewerOneIsRefusedUnto
   Database& north = Open("north");
   north.StoreMessage(kPostgresStore, "Corvane", Message("261207", "100000.000", "F-GKXA", "AF1234", "ONE"));
   ASSERT_TRUE(north.Flush(30s));
-  EXPECT_EQ(Sql(url, "SELECT value FROM search_state WHERE name = 'SchemaVersion'").at(0).at(0), "1");
-  Sql(url, "UPDATE search_state SET value = 2 WHERE name = 'SchemaVersion'");
+  const std::string known = std::to_string(postgres::kServerSchemaVersion);
+  const std::string newer = std::to_string(postgres::kServerSchemaVersion + 1);
+  EXPECT_EQ(Sql(url, "SELECT value FROM search_state WHERE name = 'SchemaVersion'").at(0).at(0), known);
+  Sql(url, "UPDATE search_state SET value = " + newer + " WHERE name = 'SchemaVersion'");
 
   Database& later = Make("later");
   std::string name = "Corvane";
@@ -256,7 +298,7 @@ TEST_F(PostgresStoreTest, TablesCarryTheirSchemaVersionAndANewerOneIsRefusedUnto
   EXPECT_EQ(Sql(url,
                 "SELECT (SELECT count(*) FROM Planes), (SELECT value FROM search_state"
                 " WHERE name = 'SchemaVersion')")[0],
-            (std::vector<std::string>{"1", "2"}));
+            (std::vector<std::string>{"1", newer}));
 }
 
 // A message comes again under the identity its station gave it: relayed
