@@ -336,8 +336,6 @@ TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
   EXPECT_EQ(read[1].record.Address, "D-ABCD");
   EXPECT_FALSE(ParsePendingLine(R"({"Date":"261207"})"));
   EXPECT_FALSE(ParsePendingLine(R"({"Delete":"\u0100"})"));
-  EXPECT_FALSE(
-      ParsePendingLine(PendingLine(StoreOp{}).substr(0, PendingLine(StoreOp{}).size() - 1) + R"(,"Blocks":"3"})"));
 }
 
 }  // namespace
