@@ -21,6 +21,8 @@
     kindText,
     firstLine,
     flightText,
+    blocksText,
+    wholeText,
     fieldValueText,
     haystack,
     parseRoute,
@@ -228,6 +230,7 @@
     if (str(msg.mode)) meta.push('mode ' + str(msg.mode));
     if (str(msg.block).trim()) meta.push('block ' + str(msg.block));
     if (str(msg.msn).trim()) meta.push('msn ' + str(msg.msn));
+    if (blocksText(msg)) meta.push(blocksText(msg));
     if (typeof msg.hops === 'number') meta.push(msg.hops + (msg.hops === 1 ? ' hop' : ' hops'));
     if (meta.length) head.appendChild(el('span', 'msg-meta', meta.join(' \u00b7 ')));
     view.appendChild(head);
@@ -261,8 +264,8 @@
       view.appendChild(block);
     }
 
-    const raw = el('pre', 'raw', visibleText(msg.text));
-    if (!str(msg.text)) raw.classList.add('raw-empty');
+    const raw = el('pre', 'raw', visibleText(wholeText(msg)));
+    if (!wholeText(msg)) raw.classList.add('raw-empty');
     view.appendChild(raw);
     return view;
   }
@@ -307,6 +310,8 @@
     visibleText: visibleText,
     kindText: kindText,
     firstLine: firstLine,
+    blocksText: blocksText,
+    wholeText: wholeText,
     haystack: haystack,
     tailButton: tailButton,
     messageView: messageView,

@@ -116,9 +116,27 @@
     return airline ? flight + ' \u00b7 ' + airline : flight;
   }
 
+  // A message joined from its blocks carries how many ("blocks") and its whole text ("whole_text"); the
+  // block that completed it keeps its own "text".
+  function blockCount(msg) {
+    return typeof msg.blocks === 'number' && msg.blocks > 1 ? msg.blocks : 0;
+  }
+
+  // "3 blocks" for a message joined from three blocks; '' for any other.
+  function blocksText(msg) {
+    const count = blockCount(msg);
+    return count ? count + ' blocks' : '';
+  }
+
+  // The text to read: the whole text of a joined message, otherwise the message's own.
+  function wholeText(msg) {
+    return blockCount(msg) && typeof msg.whole_text === 'string' ? msg.whole_text : str(msg.text);
+  }
+
   // Everything a person sees of a message, lower case, for the live filter.
   function haystack(msg) {
-    const parts = [formatTime(msg), msg.station, msg.address, msg.flight, msg.airline, msg.label, msg.block, msg.msn, msg.mode, msg.text];
+    const parts = [formatTime(msg), msg.station, msg.address, msg.flight, msg.airline, msg.label, msg.block, msg.msn,
+      msg.mode, wholeText(msg), blocksText(msg)];
     const readable = readableOf(msg);
     if (readable) {
       parts.push(readable.title, readable.kind, readable.text);
@@ -357,6 +375,8 @@
     kindText: kindText,
     firstLine: firstLine,
     flightText: flightText,
+    blocksText: blocksText,
+    wholeText: wholeText,
     fieldValueText: fieldValueText,
     haystack: haystack,
     parseRoute: parseRoute,

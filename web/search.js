@@ -112,7 +112,7 @@
     tr.appendChild(flight);
     tr.appendChild(cell(U.visibleText(hit.label), 'nowrap'));
     tr.appendChild(cell(U.visibleText(U.kindText(hit)), 'kind'));
-    tr.appendChild(cell(U.firstLine(hit.text), 'text'));
+    tr.appendChild(cell(U.firstLine(U.wholeText(hit)), 'text'));
     tr.addEventListener('click', function (event) {
       select(tr, hit);
       // stacked columns (narrow screens): bring the message into view under the list

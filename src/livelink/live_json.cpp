@@ -18,8 +18,9 @@ std::string LiveJson(const MessageRecord& record, const std::optional<readable::
 
 void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
                     std::string& out) {
-  readable::AppendMessageJson(readable::FieldsOf(record),
-                              {origin.station, origin.hops, origin.id, origin.alerts, decoding}, out);
+  readable::AppendMessageJson(
+      readable::FieldsOf(record),
+      {origin.station, origin.hops, origin.id, origin.alerts, decoding, origin.blocks, origin.wholeText}, out);
 }
 
 std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables,
@@ -35,10 +36,16 @@ void LiveJsonWriter::SetRelayed(std::string_view station, int hops) {
 }
 
 LiveOrigin LiveJsonWriter::Origin() const {
+  LiveOrigin origin{station_, 1, alerts_, messageId_};
   if (relayed_) {
-    return {relayedStation_, static_cast<long long>(relayedHops_) + 1, alerts_, messageId_};
+    origin.station = relayedStation_;
+    origin.hops = static_cast<long long>(relayedHops_) + 1;
   }
-  return {station_, 1, alerts_, messageId_};
+  if (join_ != nullptr && join_->Joined()) {
+    origin.blocks = join_->blocks;
+    origin.wholeText = join_->text;
+  }
+  return origin;
 }
 
 const readable::Decoding* LiveJsonWriter::ReadableOfLast(const decoding::MessagePath& path) {
@@ -47,13 +54,14 @@ const readable::Decoding* LiveJsonWriter::ReadableOfLast(const decoding::Message
     return nullptr;
   }
   const MessageRecord& r = message->record;
+  const std::string_view text = join_ != nullptr && join_->Joined() ? std::string_view(join_->text) : r.Data;
   DecodedFrom& from = decodedFrom_;
-  if (!decodedValid_ || from.data != r.Data || from.label != r.Label || from.mode != r.Mode || from.date != r.Date ||
+  if (!decodedValid_ || from.data != text || from.label != r.Label || from.mode != r.Mode || from.date != r.Date ||
       from.hour != r.Hour) {
-    decoded_ = ReadableOf(r, tables_);
+    decoded_ = readable::DecodeStamped(r.Label, r.Mode, text, r.Date, r.Hour, tables_);
     from.label.assign(r.Label);
     from.mode.assign(r.Mode);
-    from.data.assign(r.Data);
+    from.data.assign(text);
     from.date.assign(r.Date);
     from.hour.assign(r.Hour);
     decodedValid_ = true;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "decoding/block_joiner.h"
 #include "decoding/message_path.h"
 #include "decoding/text_record.h"
 #include "readable/message_json.h"
@@ -29,12 +30,19 @@ struct LiveOrigin {
   // The message's identity from the receiver that first heard it (ASCII);
   // empty: none, and no "id" member.
   std::string_view id = {};
+  // The message this block completes, joined from its blocks
+  // (decoding/block_joiner.h): how many, and the whole text; 0: none, and
+  // no "blocks" nor "whole_text" member.
+  std::size_t blocks = 0;
+  std::string_view wholeText = {};
 };
 
 // {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
 //  "text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
-//  "id":..,"alerts":[..],"readable":{..}}; "id" is left out when the message
-//  has no identity, "alerts" when it matched no watch entry, "readable"
+//  "id":..,"alerts":[..],"blocks":3,"whole_text":..,"readable":{..}}; "id"
+//  is left out when the message has no identity, "alerts" when it matched
+//  no watch entry, "blocks" and "whole_text" when it completes no message
+//  of several blocks, "readable"
 //  (readable/json.h) when there is none. Written by the one writer of a
 //  message's JSON (readable/message_json.h).
 std::string LiveJson(const decoding::MessageRecord& record, const std::optional<readable::Decoding>& decoding,
@@ -75,6 +83,10 @@ class LiveJsonWriter {
   void SetAlerts(const std::vector<std::string>* alerts) { alerts_ = alerts; }
   // The identity of the messages handed over next (empty: none).
   void SetMessageId(std::string_view id) { messageId_.assign(id); }
+  // What the joiner said of the message handed over next (null: nothing);
+  // a message it completes is decoded, and its object written, as the
+  // whole text. Must live until the object is written.
+  void SetJoin(const decoding::BlockJoin* join) { join_ = join; }
 
   // The object of the message the path accepted last; empty when the last
   // record was not accepted. Valid until the next call.
@@ -96,6 +108,7 @@ class LiveJsonWriter {
   int relayedHops_ = 0;
   const std::vector<std::string>* alerts_ = nullptr;
   std::string messageId_;
+  const decoding::BlockJoin* join_ = nullptr;
   std::string json_;
   // The last decoding and what it was decoded from (all a decoding depends
   // on), so the same message is not decoded twice.

@@ -20,6 +20,7 @@ using json::PutCount;
 using json::PutEscaped;
 using json::PutLiteral;
 using json::PutMember;
+using json::PutString;
 using json::PutUtf8String;
 using json::StringRoom;
 
@@ -93,6 +94,9 @@ std::size_t MessageRoom(const MessageFields& f, std::string_view airline, const 
     room += StringRoom(text);
   }
   room += 4 * kMemberRoom + StringRoom(extras.station) + StringRoom(extras.id) + kNumberRoom;
+  if (extras.blocks > 0) {
+    room += 2 * kMemberRoom + kNumberRoom + StringRoom(extras.wholeText);
+  }
   if (extras.readable != nullptr) {
     room += kMemberRoom + JsonRoom(*extras.readable);
   }
@@ -158,6 +162,12 @@ void AppendMessageJson(const MessageFields& fields, const MessageExtras& extras,
     if (alerts) {
       at = PutLiteral(at, ",\"alerts\":");
       at = PutAlerts(at, *extras.alerts);
+    }
+    if (extras.blocks > 0) {
+      at = PutLiteral(at, ",\"blocks\":");
+      at = PutCount(at, static_cast<long long>(extras.blocks));
+      at = PutLiteral(at, ",\"whole_text\":");
+      at = PutString(at, extras.wholeText);
     }
     if (extras.readable != nullptr) {
       at = PutLiteral(at, ",\"readable\":");

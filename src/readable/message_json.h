@@ -2,7 +2,7 @@
 // the members LiveJSON, the web API's hits and every other output that
 // writes a message as JSON carry under the same names (mode, address,
 // label, block, msn, flight, airline, text, time, station, hops, id, alerts,
-// readable). Plain C++ on the readable library alone: a record is read
+// blocks, whole_text, readable). Plain C++ on the readable library alone: a record is read
 // through its members (Label, Mode, Data, Date, Hour, ...), so this layer
 // needs neither the message path's library nor the store.
 #pragma once
@@ -60,12 +60,16 @@ struct MessageExtras {
   std::string_view id = {};                          // its identity; empty: no "id"
   const std::vector<std::string>* alerts = nullptr;  // null or empty: no "alerts"
   const Decoding* readable = nullptr;                // null: no "readable"
+  // A message joined from its blocks (decoding/block_joiner.h): how many
+  // and the whole text (card bytes); 0: no "blocks" nor "whole_text".
+  std::size_t blocks = 0;
+  std::string_view wholeText = {};
 };
 
 // The message as one JSON object appended to out:
 //   {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
 //    "airline":"British Airways","text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
-//    "id":..,"alerts":[..],"readable":{..}}
+//    "id":..,"alerts":[..],"blocks":3,"whole_text":..,"readable":{..}}
 // "airline" (UTF-8) is there when the built-in airline list knows the
 // flight's designator. "time" is the record's stamps in ISO 8601 (other stamps, never written
 // by the message path, as the date, a space and the hour).

@@ -19,6 +19,17 @@ Receiver::Receiver(decoding::MessageOutputs& display, decoding::UtcClock clock, 
   path_->SetTrafficLog(&log_);
   UseStation({});
   database_->SetAlertsOf([this](const decoding::MessageRecord&) { return AlertsOfLast(); });
+  database_->SetJoinOf([this](const decoding::MessageRecord&) { return JoinOfLast(); });
+}
+
+const decoding::BlockJoin& Receiver::JoinOfLast() {
+  if (joinOf_ == recordNumber_) {
+    return join_;
+  }
+  joinOf_ = recordNumber_;
+  const decoding::ReadMessage* message = path_->LastMessage();
+  join_ = message != nullptr ? joiner_.Offer(message->record, recordStation_, recordId_) : decoding::BlockJoin();
+  return join_;
 }
 
 const std::vector<std::string>& Receiver::AlertsOfLast() {
@@ -36,8 +47,9 @@ const std::vector<std::string>& Receiver::AlertsOfLast() {
   const bool position =
       decoding != nullptr && std::any_of(decoding->fields.begin(), decoding->fields.end(),
                                          [](const readable::Field& field) { return field.name == "latitude"; });
+  const decoding::BlockJoin& join = JoinOfLast();
   const store::search::MessageFacts facts{
-      r.Data,
+      join.Joined() ? std::string_view(join.text) : std::string_view(r.Data),
       r.Flight,
       r.Address,
       r.Label,
@@ -118,9 +130,9 @@ void Receiver::HandleCardRecord(const std::string& record, const cardlink::Recor
     return;
   }
   ++recordNumber_;
-  const std::string id = origin.Relayed() ? origin.id : identities_.Next();
-  database_->SetMessageId(id);
-  liveJson_.SetMessageId(id);
+  recordId_ = origin.Relayed() ? origin.id : identities_.Next();
+  database_->SetMessageId(recordId_);
+  liveJson_.SetMessageId(recordId_);
   if (!origin.Relayed()) {
     recordStation_.clear();
     path_->HandleTextRecord(record);
@@ -138,8 +150,10 @@ void Receiver::HandleCardRecord(const std::string& record, const cardlink::Recor
 
 // After the path took the record: the message by its label and source, and
 // whether it matched the watch list (matched once; the store and LiveJSON
-// take the same list).
+// take the same list). Every accepted record is offered to the joiner here
+// at the latest, whatever asked for the answer before.
 void Receiver::Count(bool relayed) {
+  JoinOfLast();
   const decoding::ReadMessage* message = path_->LastMessage();
   if (message == nullptr) {
     ++counts_.refusedRecords;
@@ -224,6 +238,7 @@ void Receiver::SetLiveData(const std::string& summary) {
   }
   const std::vector<std::string>& alerts = AlertsOfLast();
   liveJson_.SetAlerts(&alerts);
+  liveJson_.SetJoin(&JoinOfLast());
   const std::string& json = liveJson_.OfLast(*path_);
   Publish("LiveJSON", json);
   if (mqtt_ && !json.empty()) {

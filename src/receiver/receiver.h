@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cardlink/record_origin.h"
+#include "decoding/block_joiner.h"
 #include "decoding/message_path.h"
 #include "decoding/traffic_log.h"
 #include "livelink/live_json.h"
@@ -49,7 +50,15 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   [[nodiscard]] const std::string& Station() const { return liveJson_.Station(); }
   // The readable decoding of the message the path accepted last (null when
   // none), decoded once for the display and LiveJSON alike.
-  [[nodiscard]] const readable::Decoding* ReadableOfLast() { return liveJson_.ReadableOfLast(*path_); }
+  // A message that completes one of several blocks is decoded as the whole.
+  [[nodiscard]] const readable::Decoding* ReadableOfLast() {
+    liveJson_.SetJoin(&JoinOfLast());
+    return liveJson_.ReadableOfLast(*path_);
+  }
+  // What the block joiner said of the message the path accepted last
+  // (decoding/block_joiner.h): asked once per message, and the store, the
+  // alerts, the readable decoding and LiveJSON all take the same answer.
+  const decoding::BlockJoin& JoinOfLast();
 
   // The watch list every message is matched against as it comes in (an
   // empty list: no alerts).
@@ -143,6 +152,12 @@ class Receiver : public QObject, private decoding::MessageOutputs {
   std::uint64_t alertsOf_ = 0;
   std::vector<std::string> alerts_;
   std::vector<std::size_t> matched_;
+  // Each accepted record is offered to the joiner once; the answer is that
+  // of record joinOf_.
+  decoding::BlockJoiner joiner_;
+  std::uint64_t joinOf_ = 0;
+  decoding::BlockJoin join_;
+  std::string recordId_;       // the identity of the record in hand
   std::string recordStation_;  // the station that first heard the record in hand (UTF-8)
   std::unique_ptr<decoding::MessagePath> path_;
   std::unique_ptr<store::Database> database_;

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "decoding/block_joiner.h"
 #include "decoding/text_record.h"
 #include "store/search/overview.h"
 #include "store/search/search.h"
@@ -53,6 +54,11 @@ struct StoreOp {
   // that has a message of that identity already does not store it again, so
   // a relay into the same store or a redelivery adds no row.
   std::string messageId = {};
+  // What the block joiner said of the message: when it completes a message
+  // of several blocks, the search index reads it as the whole text and
+  // finds the blocks before it (named by their identities) in it alone; a
+  // repeat of such a block is found in the block it repeats.
+  decoding::BlockJoin join = {};
 };
 
 // Another process holds the pending file of the store: writing beside it

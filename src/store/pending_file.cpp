@@ -26,6 +26,10 @@ constexpr const char* kDeleteKey = "Delete";
 constexpr const char* kStationKey = "Station";
 constexpr const char* kAlertsKey = "Alerts";
 constexpr const char* kMessageIdKey = "MessageId";
+constexpr const char* kBlocksKey = "Blocks";
+constexpr const char* kWholeTextKey = "WholeText";
+constexpr const char* kPartsKey = "Parts";
+constexpr const char* kRepeatOfKey = "RepeatOf";
 constexpr std::string_view kPendingSuffix = ".pending.jsonl";
 
 struct FileCloser {
@@ -133,6 +137,47 @@ bool AppendText(const std::string& path, const std::string& text, std::string& e
   return true;
 }
 
+// What the block joiner said, beside the columns; nothing when it said
+// nothing.
+void AddJoin(const decoding::BlockJoin& join, Json& line) {
+  if (join.Joined()) {
+    line[kBlocksKey] = join.blocks;
+    line[kWholeTextKey] = Latin1ToUtf8(join.text);
+  }
+  if (!join.parts.empty()) {
+    line[kPartsKey] = join.parts;
+  }
+  if (!join.repeatOf.empty()) {
+    line[kRepeatOfKey] = join.repeatOf;
+  }
+}
+
+// False when a member is there but not of its kind.
+bool ReadJoin(const Json& object, decoding::BlockJoin& join) {
+  bool whole = true;
+  if (const auto blocks = object.find(kBlocksKey); blocks != object.end()) {
+    whole = blocks->is_number_unsigned();
+    join.blocks = whole ? blocks->get<std::size_t>() : 0;
+    const auto text = TextAt(object, kWholeTextKey);
+    whole = whole && text.has_value();
+    join.text = text.value_or(std::string());
+  }
+  if (const auto parts = object.find(kPartsKey); parts != object.end()) {
+    whole = whole && parts->is_array();
+    for (const auto& entry : parts->is_array() ? *parts : Json::array()) {
+      whole = whole && entry.is_string();
+      if (entry.is_string()) {
+        join.parts.push_back(entry.get<std::string>());
+      }
+    }
+  }
+  if (const auto repeatOf = object.find(kRepeatOfKey); repeatOf != object.end()) {
+    whole = whole && repeatOf->is_string();
+    join.repeatOf = repeatOf->is_string() ? repeatOf->get<std::string>() : std::string();
+  }
+  return whole;
+}
+
 }  // namespace
 
 std::string PendingPathFor(const std::string& storeName) {
@@ -156,6 +201,7 @@ std::string PendingLine(const StoreOp& op) {
     if (!op.messageId.empty()) {
       line[kMessageIdKey] = op.messageId;
     }
+    AddJoin(op.join, line);
   }
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -198,6 +244,7 @@ std::optional<StoreOp> ParsePendingLine(std::string_view line) {
     whole = whole && id->is_string();
     op.messageId = id->is_string() ? id->get<std::string>() : std::string();
   }
+  whole = ReadJoin(object, op.join) && whole;
   return whole ? std::optional<StoreOp>(std::move(op)) : std::nullopt;
 }
 

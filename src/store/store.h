@@ -75,6 +75,12 @@ class Database : public decoding::MessageStore {
   // that holds a message of that identity already leaves it out.
   void SetMessageId(std::string id) { messageId_ = std::move(id); }
 
+  // What the block joiner says of a message, asked as the message is handed
+  // to the store, which indexes a message of several blocks as one (none
+  // when not set).
+  using JoinOf = std::function<decoding::BlockJoin(const decoding::MessageRecord&)>;
+  void SetJoinOf(JoinOf joinOf) { joinOf_ = std::move(joinOf); }
+
   // The watch list entries a message matches, asked as the message is handed
   // to the store, which marks it with them (none when not set).
   using AlertsOf = std::function<std::vector<std::string>(const decoding::MessageRecord&)>;
@@ -150,6 +156,7 @@ class Database : public decoding::MessageStore {
   std::string relayedStation_;
   std::string messageId_;
   AlertsOf alertsOf_;
+  JoinOf joinOf_;
 };
 
 }  // namespace corvane::store

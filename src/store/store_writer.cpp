@@ -22,7 +22,7 @@ constexpr std::size_t kWriteOverhead = 10 * sizeof(std::string) + 64;
 std::size_t BytesOf(const StoreOp& op) {
   const decoding::MessageRecord& r = op.record;
   return kWriteOverhead + r.Date.size() + r.Hour.size() + r.Mode.size() + r.Address.size() + r.Flight.size() +
-         r.Label.size() + r.Bloc.size() + r.Msn.size() + r.Data.size() + op.station.size();
+         r.Label.size() + r.Bloc.size() + r.Msn.size() + r.Data.size() + op.station.size() + op.join.text.size();
 }
 
 // The lines of a file (a pending file left by an earlier run holds one
@@ -64,8 +64,8 @@ StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits l
 StoreWriter::~StoreWriter() { Close(); }
 
 void StoreWriter::Enqueue(const decoding::MessageRecord& record, const std::string& station,
-                          std::vector<std::string> alerts, std::string messageId) {
-  Push(StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts), std::move(messageId)});
+                          std::vector<std::string> alerts, std::string messageId, decoding::BlockJoin join) {
+  Push(StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts), std::move(messageId), std::move(join)});
 }
 
 void StoreWriter::Push(StoreOp op) {

@@ -116,10 +116,10 @@ class StoreWriter {
   StoreWriter& operator=(const StoreWriter&) = delete;
 
   // Hands a message over (with the station that first heard it, when it was
-  // relayed, and its identity); never waits for the store, only, while the pending file is in
-  // use, for the file to take it.
+  // relayed, its identity, and what the block joiner said of it); never waits for the store, only, while the pending
+  // file is in use, for the file to take it.
   void Enqueue(const decoding::MessageRecord& record, const std::string& station = {},
-               std::vector<std::string> alerts = {}, std::string messageId = {});
+               std::vector<std::string> alerts = {}, std::string messageId = {}, decoding::BlockJoin join = {});
 
   // Deletes every message of the aircraft: those still waiting in memory at
   // once, the stored ones as the next write, after everything handed over before.

@@ -1,12 +1,15 @@
 // Reads every record of the shared capture of real traffic and checks the
-// decoded fields against the same messages given field by field.
+// decoded fields against the same messages given field by field, and joins
+// its messages of several blocks (which come without end bytes).
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <string>
 
 #include "capture/capture.h"
+#include "decoding/block_joiner.h"
 #include "decoding/text_record.h"
 #include "reference/reference_tables.h"
 
@@ -37,6 +40,9 @@ TEST(RealCapture, EveryRecordDecodesToItsFields) {
   std::string fieldsLine;
   int count = 0;
   int terminalCodes = 0;
+  BlockJoiner joiner;
+  int joined = 0;
+  int wellJoined = 0;  // as many blocks as the last one's letter says, ending in its text
   while (std::getline(records, recordLine) && std::getline(fields, fieldsLine)) {
     ++count;
     std::string error;
@@ -62,7 +68,14 @@ TEST(RealCapture, EveryRecordDecodesToItsFields) {
       ++terminalCodes;
       EXPECT_NE(message->LabelText.find("Message to/from terminal - "), std::string::npos) << count;
     }
+    if (const BlockJoin join = joiner.Offer(r); join.Joined()) {
+      ++joined;
+      wellJoined += static_cast<int>(join.blocks) == r.Msn[3] - 'A' + 1 && join.text.ends_with(r.Data);
+    }
   }
+  std::cout << joined << " messages joined from their blocks\n";
+  EXPECT_GT(joined, 10);
+  EXPECT_EQ(wellJoined, joined);
   EXPECT_EQ(count, 2174);
   EXPECT_GT(terminalCodes, 100);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <libpq-fe.h>
 
+#include <array>
 #include <deque>
 #include <filesystem>
 #include <thread>
@@ -13,6 +14,7 @@
 #include "../store/store_test_support.h"
 #include "../support/postgres_server.h"
 #include "store/pending_file.h"
+#include "store/postgres/pg_index_tables.h"
 #include "store/postgres/postgres_backend.h"
 
 namespace corvane::store::test {
@@ -200,6 +202,39 @@ TEST_F(PostgresStoreTest, TextsTheWordIndexCannotTakeWholeHoldUpNothing) {
   ExpectStoredAndSearchableAroundTheUnindexable(north, kPostgresStore, "Corvane");
 }
 
+// Three blocks joined as the receiver joins them (the last one repeated)
+// beside an unfinished message: one hit with the whole text, and one for
+// the unfinished message's block.
+TEST_F(PostgresStoreTest, AMessageJoinedFromItsBlocksIsOneHitAndAnUnfinishedOneAHitABlock) {
+  Database& north = Open("north");
+  decoding::BlockJoiner joiner;
+  north.SetJoinOf([&](const decoding::MessageRecord& record) { return joiner.Offer(record, {}, record.Hour); });
+  int second = 0;
+  for (const auto& [address, msn, text] : {std::array<std::string, 3>{"F-GKXA", "M01A", "ALPHA \x17"},
+                                           {"F-GKXB", "M02A", "GOLF \x17"},
+                                           {"F-GKXA", "M01B", "BRAVO \x17"},
+                                           {"F-GKXA", "M01C", "CHARLIE\x03"},
+                                           {"F-GKXA", "M01C", "CHARLIE\x03"}}) {
+    decoding::MessageRecord record =
+        Message("261207", "10000" + std::to_string(second++) + ".000", address, "AF1234", text);
+    record.Msn = msn;
+    north.SetMessageId(record.Hour);  // an identity of its own
+    north.StoreMessage(kPostgresStore, "Corvane", record);
+  }
+  ASSERT_TRUE(north.Flush(30s));
+  search::SearchRequest request;
+  request.query = *search::ParseQuery("ALPHA").query;
+  const auto hits = north.Search(kPostgresStore, "Corvane", request).hits;
+  ASSERT_EQ(hits.size(), 1U);
+  EXPECT_EQ(hits[0].blocks, 3U);
+  EXPECT_EQ(hits[0].wholeText, "ALPHA BRAVO CHARLIE");
+  const auto count = [&](const char* query) {
+    return north.CountMatches(kPostgresStore, "Corvane", *search::ParseQuery(query).query);
+  };
+  EXPECT_EQ(count("CHARLIE"), 1U);
+  EXPECT_EQ(count("flight:AF1234"), 2U);
+}
+
 TEST_F(PostgresStoreTest, RetentionRemovesOldMessagesEverywhereAndKeepsAlertsLonger) {
   Database& north = Open("north");
   const std::vector<std::string> expected = StoreAndPruneRetentionSample(north, kPostgresStore, "Corvane");
@@ -240,8 +275,10 @@ TEST_F(PostgresStoreTest, TablesCarryTheirSchemaVersionAndANewerOneIsRefusedUnto
   Database& north = Open("north");
   north.StoreMessage(kPostgresStore, "Corvane", Message("261207", "100000.000", "F-GKXA", "AF1234", "ONE"));
   ASSERT_TRUE(north.Flush(30s));
-  EXPECT_EQ(Sql(url, "SELECT value FROM search_state WHERE name = 'SchemaVersion'").at(0).at(0), "1");
-  Sql(url, "UPDATE search_state SET value = 2 WHERE name = 'SchemaVersion'");
+  const std::string known = std::to_string(postgres::kServerSchemaVersion);
+  const std::string newer = std::to_string(postgres::kServerSchemaVersion + 1);
+  EXPECT_EQ(Sql(url, "SELECT value FROM search_state WHERE name = 'SchemaVersion'").at(0).at(0), known);
+  Sql(url, "UPDATE search_state SET value = " + newer + " WHERE name = 'SchemaVersion'");
 
   Database& later = Make("later");
   std::string name = "Corvane";
@@ -256,7 +293,7 @@ TEST_F(PostgresStoreTest, TablesCarryTheirSchemaVersionAndANewerOneIsRefusedUnto
   EXPECT_EQ(Sql(url,
                 "SELECT (SELECT count(*) FROM Planes), (SELECT value FROM search_state"
                 " WHERE name = 'SchemaVersion')")[0],
-            (std::vector<std::string>{"1", "2"}));
+            (std::vector<std::string>{"1", newer}));
 }
 
 // A message comes again under the identity its station gave it: relayed

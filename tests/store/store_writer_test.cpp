@@ -316,6 +316,7 @@ TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
   ScratchDir scratch;
   const PendingFile file((scratch / "Corvane.pending.jsonl").string());
   StoreOp first{StoreOp::Kind::Insert, Message("261207", "081512.250", "F-GKXA", "AF1234", "caf\xE9\r\n\x01"), {}, {}};
+  first.join = {3, "\x01 caf\xE9 whole", {"id-a", "id-b"}, "id-c"};  // what the block joiner said goes along
   StoreOp deletion{StoreOp::Kind::Delete, {}, {}, {}};
   deletion.record.Address = "D-ABCD";
   WriteBytes(file.Path(), PendingLine(first) + "\n" + PendingLine(first).substr(0, 30));
@@ -327,6 +328,10 @@ TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
   ASSERT_EQ(read.size(), 2U);
   EXPECT_EQ(read[0].record.Data, "caf\xE9\r\n\x01");
   EXPECT_EQ(read[0].record.Msn, first.record.Msn);
+  EXPECT_EQ(read[0].join.blocks, 3U);
+  EXPECT_EQ(read[0].join.text, first.join.text);
+  EXPECT_EQ(read[0].join.parts, first.join.parts);
+  EXPECT_EQ(read[0].join.repeatOf, "id-c");
   EXPECT_EQ(read[1].kind, StoreOp::Kind::Delete);
   EXPECT_EQ(read[1].record.Address, "D-ABCD");
   EXPECT_FALSE(ParsePendingLine(R"({"Date":"261207"})"));

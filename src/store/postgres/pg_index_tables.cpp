@@ -110,6 +110,15 @@ search::IndexProgress ReadIndexProgress(Connection& db) {
   return SearchTablesThere(db) ? ProgressOf(ReadIndexState(db)) : search::IndexProgress{};
 }
 
+// As in the SQLite store (sqlite/search_index.cpp): a message joined from
+// its blocks is indexed at its last block, with how many blocks and the
+// whole text, and the rows of the blocks before it name that row in part_of.
+void AddJoinColumns(Connection& db) {
+  db.Execute(
+      "ALTER TABLE message_index ADD COLUMN IF NOT EXISTS blocks INTEGER,"
+      " ADD COLUMN IF NOT EXISTS whole_text TEXT, ADD COLUMN IF NOT EXISTS part_of BIGINT");
+}
+
 int ServerSchemaVersion(Connection& db) {
   if (!SearchTablesThere(db)) {
     return 0;

@@ -49,7 +49,12 @@ search::IndexProgress ReadIndexProgress(Connection& db);
 // The schema version the tables carry: 0 for a store made before versions
 // were kept (today's upgrade steps bring it up to date). 1: the described
 // tables, Planes.id, the search index and message_identity.
-inline constexpr int kServerSchemaVersion = 1;
+// 2: message_index gains blocks, whole_text and part_of (messages joined
+// from their blocks), which a Corvane that knows 1 would not fill.
+inline constexpr int kServerSchemaVersion = 2;
+
+// Adds message_index's columns of joined messages where they are missing.
+void AddJoinColumns(Connection& db);
 int ServerSchemaVersion(Connection& db);
 // Throws StoreTooNew when the tables carry a version above
 // kServerSchemaVersion; reads only.

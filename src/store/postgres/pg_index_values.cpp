@@ -52,7 +52,7 @@ IndexValues::IndexValues(const StoreOp& op, const reference::ReferenceTables& ta
           search::NumberText(row.longitude),
           search::NumberText(row.altitudeFt),
           Hex(row.alerts),
-          SpaceJoined(search::IndexedWords(op.record.Data))};
+          SpaceJoined(search::IndexedWords(op.join.Joined() ? op.join.text : op.record.Data))};
 }
 
 std::string IndexValuesSql(int first) {

@@ -39,6 +39,8 @@ search::SearchHit HitOf(const Row& row) {
   hit.readable = FromHex(row.at(12));
   hit.alerts = FromHex(row.at(13));
   hit.utc = std::stoll(row.at(14));
+  hit.blocks = std::stoull(row.at(15));
+  hit.wholeText = row.at(16);
   return hit;
 }
 

@@ -13,7 +13,7 @@ using search::Field;
 constexpr const char* kHitColumns =
     "SELECT m.id, p.Date, p.Hour, p.Mode, p.Address, p.Flight, p.Label, p.Bloc, p.Msn, p.Data,"
     " encode(convert_to(m.station, 'UTF8'), 'hex'), m.kind, encode(convert_to(m.readable, 'UTF8'), 'hex'),"
-    " encode(convert_to(m.alerts, 'UTF8'), 'hex'), m.utc";
+    " encode(convert_to(m.alerts, 'UTF8'), 'hex'), m.utc, COALESCE(m.blocks, 0), COALESCE(m.whole_text, '')";
 constexpr const char* kHitTables = " FROM message_index m JOIN Planes p ON p.id = m.id";
 
 // What a field is compared as. The address is upper cased in ASCII letters
@@ -57,6 +57,8 @@ std::string PhrasePattern(const std::vector<std::string>& words) {
 }  // namespace
 
 SearchSql::SearchSql(const search::QueryPlan& plan) : readsPlanes_(plan.ReadsStoredMessage()) {
+  // The blocks of a joined message are found in its last block alone.
+  AddCondition("m.part_of IS NULL");
   for (const search::TextMatch& match : plan.text) {
     AddCondition(TextCondition(match));
   }

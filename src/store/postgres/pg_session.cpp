@@ -55,6 +55,28 @@ constexpr const char* kPruneSql =
     "unindexed AS (DELETE FROM message_index WHERE id IN (SELECT id FROM old) RETURNING id) "
     "SELECT count(*) FROM unindexed";
 
+// A message joined from its blocks, found by its identity ($1) once stored:
+// its row keeps how many blocks ($2) and the whole text ($3), and the rows
+// of the blocks before it ($4, identities joined by spaces) name it; a
+// repeat of the block that completed a message ($1) names that block's row
+// ($2). Identities are ASCII without spaces (receiver/message_identity.h).
+constexpr const char* kJoinedSql =
+    "WITH joined AS (UPDATE message_index SET blocks = $2::integer, whole_text = $3"
+    " WHERE id = (SELECT id FROM message_identity WHERE message_id = $1) RETURNING id)"
+    " UPDATE message_index SET part_of = (SELECT id FROM joined) WHERE id IN (SELECT id FROM message_identity"
+    " WHERE message_id = ANY(string_to_array($4, ' '))) AND id <> (SELECT id FROM joined)";
+constexpr const char* kRepeatSql =
+    "UPDATE message_index SET part_of = (SELECT id FROM message_identity WHERE message_id = $2)"
+    " WHERE id = (SELECT id FROM message_identity WHERE message_id = $1)";
+
+std::string SpaceJoinedIds(const std::vector<std::string>& ids) {
+  std::string joined;
+  for (const std::string& id : ids) {
+    joined += (joined.empty() ? "" : " ") + id;
+  }
+  return joined;
+}
+
 bool SameOp(const StoreOp& a, const StoreOp& b) {
   return a.kind == b.kind && a.record == b.record && a.station == b.station && a.messageId == b.messageId;
 }
@@ -141,6 +163,22 @@ void PgSession::Run(const StoreOp& op) {
     values.push_back(op.messageId);
     values.push_back(rowNumbers_);
     db_->RunPrepared(kInsert, values);
+    MarkJoined(op);
+  }
+}
+
+// Joined messages are found by their identities: without one, the blocks
+// stay indexed each as itself.
+void PgSession::MarkJoined(const StoreOp& op) {
+  const decoding::BlockJoin& join = op.join;
+  if (op.messageId.empty()) {
+    return;
+  }
+  if (join.Joined()) {
+    db_->Execute(kJoinedSql, {op.messageId, std::to_string(join.blocks), join.text, SpaceJoinedIds(join.parts)});
+  }
+  if (!join.repeatOf.empty()) {
+    db_->Execute(kRepeatSql, {op.messageId, join.repeatOf});
   }
 }
 

@@ -51,6 +51,9 @@ class PgSession : public StoreSession {
 
  private:
   void Run(const StoreOp& op);
+  // After the insert: a message joined from its blocks, or a repeat of its
+  // last block, marked in the index.
+  void MarkJoined(const StoreOp& op);
   bool AlreadyCommitted(const StoreOp& op);
   void SettleDoubt();
   void RestartWithout();

@@ -328,6 +328,7 @@ std::unique_ptr<StoreSession> PostgresBackend::OpenSession(const std::string& /*
     // Tables a newer Corvane upgraded are not written in their old form: the
     // messages wait in the pending file.
     postgres::RefuseNewerSchema(*db);
+    postgres::AddJoinColumns(*db);
     postgres::MarkSchemaVersion(*db);
   } catch (const std::exception& failure) {
     throw WriteRefused(failure.what());

@@ -19,6 +19,10 @@ std::string HitJsonLine(const SearchHit& hit) {
     line[name] = decoding::Latin1ToUtf8(*value);
   }
   line["Station"] = hit.station;
+  if (hit.blocks > 0) {
+    line["Blocks"] = hit.blocks;
+    line["WholeText"] = decoding::Latin1ToUtf8(hit.wholeText);
+  }
   PutStoredJson(line, "readable", hit.readable);
   PutStoredJson(line, "alerts", hit.alerts);
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);

@@ -57,7 +57,10 @@ IndexRow IndexRowOf(const StoreOp& op, const reference::ReferenceTables& tables)
   }
   row.station = op.station;
   readable::AppendAlertsJson(op.alerts, row.alerts);
-  if (const auto decoding = ReadableOf(record, tables)) {
+  // A message joined from its blocks is read as its whole text.
+  const std::string_view text = op.join.Joined() ? std::string_view(op.join.text) : std::string_view(record.Data);
+  if (const auto decoding =
+          readable::DecodeStamped(record.Label, record.Mode, text, record.Date, record.Hour, tables)) {
     row.kind = decoding->kind;
     readable::AppendJson(*decoding, row.readable);
     const auto latitude = NumberField(*decoding, "latitude");

@@ -22,6 +22,10 @@ struct SearchHit {
   std::string readable;  // the readable object as JSON; empty when none
   std::string alerts;    // the watch list entries matched, a JSON array; empty when none
   UtcMillis utc = 0;
+  // A message joined from its blocks: how many, and the whole text (card
+  // bytes); 0 and empty for any other.
+  std::size_t blocks = 0;
+  std::string wholeText = {};
 };
 
 struct SearchRequest {

@@ -11,7 +11,9 @@ namespace corvane::store::sqlite {
 
 // 1: the described tables, the history index, the search index
 // (MessageIndex, MessageWords, SearchState) and MessageIdentity.
-inline constexpr int kFileSchemaVersion = 1;
+// 2: MessageIndex gains Blocks, Words and PartOf (messages joined from
+// their blocks), which a Corvane that knows 1 would not fill.
+inline constexpr int kFileSchemaVersion = 2;
 
 int FileSchemaVersion(Connection& db);
 

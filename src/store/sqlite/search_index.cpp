@@ -20,7 +20,7 @@ namespace {
 constexpr const char* kCreateIndexTables =
     "CREATE TABLE IF NOT EXISTS MessageIndex(Id INTEGER PRIMARY KEY, Utc INTEGER NOT NULL, FlightKey TEXT NOT NULL,"
     " TailKey TEXT NOT NULL, Label TEXT NOT NULL, Kind TEXT, Station TEXT NOT NULL, Readable TEXT, Latitude REAL,"
-    " Longitude REAL, AltitudeFt REAL, Alerts TEXT);"
+    " Longitude REAL, AltitudeFt REAL, Alerts TEXT, Blocks INTEGER, Words TEXT, PartOf INTEGER);"
     "CREATE INDEX IF NOT EXISTS MessageIndexByUtc ON MessageIndex(Utc);"
     "CREATE INDEX IF NOT EXISTS MessageIndexByFlight ON MessageIndex(FlightKey);"
     "CREATE INDEX IF NOT EXISTS MessageIndexByTail ON MessageIndex(TailKey);"
@@ -29,6 +29,21 @@ constexpr const char* kCreateIndexTables =
     "CREATE INDEX IF NOT EXISTS MessageIndexWithPosition ON MessageIndex(Id) WHERE Latitude IS NOT NULL;"
     "CREATE INDEX IF NOT EXISTS MessageIndexWithAlerts ON MessageIndex(Id) WHERE Alerts IS NOT NULL;"
     "CREATE VIRTUAL TABLE IF NOT EXISTS MessageWords USING fts5(Data, content='Planes', tokenize='ascii');";
+
+// A message joined from its blocks (decoding/block_joiner.h) is indexed at
+// its last block: Blocks is how many it has and Words the whole text (which
+// MessageWords indexes for it in place of the block's own); each block
+// before it, and each repeat of one, names that row in PartOf, and a search
+// finds only rows without one. So a complete message is one hit, and the
+// blocks of one never completed stay found as themselves. Stores indexed
+// before gain the three columns.
+constexpr const char* kJoinColumns[] = {"Blocks INTEGER", "Words TEXT", "PartOf INTEGER"};
+constexpr const char* kPartOfJoined =
+    "UPDATE MessageIndex SET PartOf = CAST(?1 AS INTEGER)"
+    " WHERE Id = (SELECT Id FROM MessageIdentity WHERE MessageId = ?2) AND Id <> CAST(?1 AS INTEGER);";
+constexpr const char* kPartOfRepeated =
+    "UPDATE MessageIndex SET PartOf = (SELECT Id FROM MessageIdentity WHERE MessageId = ?2)"
+    " WHERE Id = CAST(?1 AS INTEGER);";
 
 // The state: the first and last Planes row numbers left to index, and how
 // many were left when the index was made.
@@ -39,16 +54,17 @@ constexpr const char* kStartState =
 
 constexpr const char* kInsertIndex =
     "INSERT INTO MessageIndex VALUES (?1, ?2, ?3, ?4, ?5, NULLIF(?6, ''), ?7, NULLIF(?8, ''), NULLIF(?9, ''),"
-    " NULLIF(?10, ''), NULLIF(?11, ''), NULLIF(?12, ''));";
+    " NULLIF(?10, ''), NULLIF(?11, ''), NULLIF(?12, ''), NULLIF(CAST(?13 AS INTEGER), 0), NULLIF(?14, ''), NULL);";
 // The text is the bytes the Planes row was given (both backends store them
-// unchanged), so a deletion later hands FTS5 exactly the text it indexed;
-// binding it costs a quarter of reading it back from the row.
+// unchanged), or the whole text kept in Words, so a deletion later hands
+// FTS5 exactly the text it indexed; binding it costs a quarter of reading
+// it back from the row.
 constexpr const char* kInsertWords = "INSERT INTO MessageWords(rowid, Data) VALUES (?1, ?2);";
 // Only rows that were indexed leave the index (an FTS5 'delete' of a row
 // it never had would spoil it).
 constexpr const char* kDeleteWords =
-    "INSERT INTO MessageWords(MessageWords, rowid, Data) SELECT 'delete', p.rowid, p.Data FROM Planes p"
-    " JOIN MessageIndex m ON m.Id = p.rowid WHERE p.Address = ?1;";
+    "INSERT INTO MessageWords(MessageWords, rowid, Data) SELECT 'delete', p.rowid, COALESCE(m.Words, p.Data)"
+    " FROM Planes p JOIN MessageIndex m ON m.Id = p.rowid WHERE p.Address = ?1;";
 constexpr const char* kDeleteIndex =
     "DELETE FROM MessageIndex WHERE Id IN (SELECT rowid FROM Planes WHERE Address = ?1);";
 
@@ -58,6 +74,25 @@ constexpr const char* kSelectOlder =
 
 bool TableExists(Connection& db, const char* name) {
   return !db.Query("SELECT 1 FROM sqlite_master WHERE name = ?1;", {name}).empty();
+}
+
+bool HasJoinColumns(Connection& db) {
+  return !db.Query("SELECT 1 FROM pragma_table_info('MessageIndex') WHERE name = 'PartOf';").empty();
+}
+
+void AddJoinColumns(Connection& db) {
+  db.ExecuteScript("BEGIN IMMEDIATE;");
+  try {
+    if (!HasJoinColumns(db)) {
+      for (const char* column : kJoinColumns) {
+        db.ExecuteScript(std::string("ALTER TABLE MessageIndex ADD COLUMN ") + column + ";");
+      }
+    }
+    db.ExecuteScript("COMMIT;");
+  } catch (const Error&) {
+    sqlite3_exec(db.handle(), "ROLLBACK;", nullptr, nullptr, nullptr);
+    throw;
+  }
 }
 
 long long StateValue(Connection& db, const char* name) {
@@ -79,6 +114,8 @@ search::SearchHit HitOf(const Row& row) {
   hit.readable = row.at(12);
   hit.alerts = row.at(13);
   hit.utc = std::stoll(row.at(14));
+  hit.blocks = row.at(15).empty() ? 0 : std::stoull(row.at(15));
+  hit.wholeText = row.at(16);
   return hit;
 }
 
@@ -86,6 +123,9 @@ search::SearchHit HitOf(const Row& row) {
 
 void EnsureSearchTables(Connection& db) {
   if (TableExists(db, "SearchState")) {
+    if (!HasJoinColumns(db)) {
+      AddJoinColumns(db);
+    }
     return;
   }
   db.ExecuteScript("BEGIN IMMEDIATE;");
@@ -114,12 +154,23 @@ void SearchIndexWriter::InsertRow(std::string_view id, const StoreOp& op) {
   const std::string latitude = search::NumberText(row.latitude);
   const std::string longitude = search::NumberText(row.longitude);
   const std::string altitude = search::NumberText(row.altitudeFt);
+  const decoding::BlockJoin& join = op.join;
+  const std::string blocks = std::to_string(join.blocks);
+  const bool whole = join.Joined() && !join.text.empty();
   insertIndex_->Run({id, utc, row.flightKey, row.tailKey, row.label, row.kind, row.station, row.readable, latitude,
-                     longitude, altitude, row.alerts});
-  insertWords_->Run({id, op.record.Data});
+                     longitude, altitude, row.alerts, blocks, whole ? join.text : std::string()});
+  insertWords_->Run({id, whole ? join.text : op.record.Data});
 }
 
-void SearchIndexWriter::Inserted(std::string_view row, const StoreOp& op) { InsertRow(row, op); }
+void SearchIndexWriter::Inserted(std::string_view row, const StoreOp& op) {
+  InsertRow(row, op);
+  for (const std::string& part : op.join.parts) {
+    db_.Execute(kPartOfJoined, {row, part});
+  }
+  if (!op.join.repeatOf.empty()) {
+    db_.Execute(kPartOfRepeated, {row, op.join.repeatOf});
+  }
+}
 
 void SearchIndexWriter::Deleting(std::string_view address) {
   db_.Execute(kDeleteWords, {address});

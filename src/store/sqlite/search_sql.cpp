@@ -11,7 +11,7 @@ using search::TextMatch;
 
 constexpr const char* kHitColumns =
     "SELECT m.Id, p.Date, p.Hour, p.Mode, p.Address, p.Flight, p.Label, p.Bloc, p.Msn, p.Data, m.Station, m.Kind,"
-    " m.Readable, m.Alerts, m.Utc";
+    " m.Readable, m.Alerts, m.Utc, m.Blocks, m.Words";
 
 // What a field is compared as, and whether it may be NULL (then it is
 // compared with IS, so that an excluded value keeps the rows without one:
@@ -67,9 +67,10 @@ std::string Phrases(const std::vector<TextMatch>& matches, const char* between) 
 
 }  // namespace
 
-SearchSql::SearchSql(const search::QueryPlan& plan)
-    : words_(plan.LooksUpWords()), fields_(plan.ReadsIndexRow()), planes_(plan.ReadsStoredMessage()) {
+SearchSql::SearchSql(const search::QueryPlan& plan) : words_(plan.LooksUpWords()), planes_(plan.ReadsStoredMessage()) {
   LookUpText(plan);
+  // The blocks of a joined message are found in its last block alone.
+  AddCondition("m.PartOf IS NULL");
   for (const search::FieldMatch& match : plan.fields) {
     const std::string condition = FieldCondition(match);
     AddCondition(match.excluded ? "NOT (" + condition + ")" : condition);
@@ -126,7 +127,7 @@ std::string SearchSql::PageSql(const search::PagePlan& page) {
          " AS INTEGER);";
 }
 
-std::string SearchSql::CountSql() const { return "SELECT COUNT(*)" + From(fields_ || !words_, planes_) + where_ + ";"; }
+std::string SearchSql::CountSql() const { return "SELECT COUNT(*)" + From(true, planes_) + where_ + ";"; }
 
 std::string SearchSql::Parameter(std::string value) {
   values_.push_back(std::move(value));

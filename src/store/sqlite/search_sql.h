@@ -33,7 +33,6 @@ class SearchSql {
   [[nodiscard]] std::string From(bool index, bool planes) const;
 
   bool words_ = false;   // words to look up in the text index
-  bool fields_ = false;  // conditions on MessageIndex
   bool planes_ = false;  // conditions on Planes
   std::string where_;
   std::string order_;

@@ -39,8 +39,8 @@ constexpr const char* kSelectPruned =
     "INSERT INTO temp.Pruned SELECT Id FROM MessageIndex WHERE Utc < CAST(?1 AS INTEGER)"
     " AND (Alerts IS NULL OR Utc < CAST(?2 AS INTEGER)) ORDER BY Utc LIMIT CAST(?3 AS INTEGER);";
 constexpr const char* kRemovePruned =
-    "INSERT INTO MessageWords(MessageWords, rowid, Data) SELECT 'delete', p.rowid, p.Data FROM Planes p"
-    " WHERE p.rowid IN (SELECT Id FROM temp.Pruned);"
+    "INSERT INTO MessageWords(MessageWords, rowid, Data) SELECT 'delete', p.rowid, COALESCE(m.Words, p.Data)"
+    " FROM Planes p JOIN MessageIndex m ON m.Id = p.rowid WHERE p.rowid IN (SELECT Id FROM temp.Pruned);"
     "DELETE FROM MessageIndex WHERE Id IN (SELECT Id FROM temp.Pruned);"
     "DELETE FROM MessageIdentity WHERE Id IN (SELECT Id FROM temp.Pruned);"
     "DELETE FROM Planes WHERE rowid IN (SELECT Id FROM temp.Pruned);";
