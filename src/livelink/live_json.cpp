@@ -19,7 +19,9 @@ std::string LiveJson(const MessageRecord& record, const std::optional<readable::
 void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decoding, const LiveOrigin& origin,
                     std::string& out) {
   readable::AppendMessageJson(readable::FieldsOf(record),
-                              {origin.station, origin.hops, origin.id, origin.alerts, decoding}, out);
+                              {origin.station, origin.hops, origin.id, origin.alerts, decoding,
+                               origin.facts != nullptr && !origin.facts->Empty() ? origin.facts : nullptr},
+                              out);
 }
 
 std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables,
@@ -36,9 +38,9 @@ void LiveJsonWriter::SetRelayed(std::string_view station, int hops) {
 
 LiveOrigin LiveJsonWriter::Origin() const {
   if (relayed_) {
-    return {relayedStation_, static_cast<long long>(relayedHops_) + 1, alerts_, messageId_};
+    return {relayedStation_, static_cast<long long>(relayedHops_) + 1, alerts_, messageId_, &facts_};
   }
-  return {station_, 1, alerts_, messageId_};
+  return {station_, 1, alerts_, messageId_, &facts_};
 }
 
 const readable::Decoding* LiveJsonWriter::ReadableOfLast(const decoding::MessagePath& path) {

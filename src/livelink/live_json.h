@@ -29,6 +29,8 @@ struct LiveOrigin {
   // The message's identity from the receiver that first heard it (ASCII);
   // empty: none, and no "id" member.
   std::string_view id = {};
+  // What the SDR decoder that heard it knew; null: no such members.
+  const reception::ReceptionFacts* facts = nullptr;
 };
 
 // {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
@@ -75,6 +77,8 @@ class LiveJsonWriter {
   void SetAlerts(const std::vector<std::string>* alerts) { alerts_ = alerts; }
   // The identity of the messages handed over next (empty: none).
   void SetMessageId(std::string_view id) { messageId_.assign(id); }
+  // What the decoder knew of the messages handed over next (none: a card's).
+  void SetReceptionFacts(const reception::ReceptionFacts& facts) { facts_ = facts; }
 
   // The object of the message the path accepted last; empty when the last
   // record was not accepted. Valid until the next call.
@@ -96,6 +100,7 @@ class LiveJsonWriter {
   int relayedHops_ = 0;
   const std::vector<std::string>* alerts_ = nullptr;
   std::string messageId_;
+  reception::ReceptionFacts facts_;
   std::string json_;
   // The last decoding and what it was decoded from (all a decoding depends
   // on), so the same message is not decoded twice.

@@ -6,6 +6,8 @@
 #include "readable/json.h"
 #include "readable/json_text.h"
 
+#include <cmath>
+
 namespace corvane::readable {
 
 namespace {
@@ -79,6 +81,48 @@ std::size_t AlertsRoom(const std::vector<std::string>& alerts) {
   return room;
 }
 
+// The known facts as members, each after a comma; needs FactsRoom(facts).
+char* PutFacts(char* at, const reception::ReceptionFacts& facts) {
+  namespace names = reception::names;
+  const auto number = [&at](std::string_view name, const std::optional<double>& value) {
+    if (value && std::isfinite(*value)) {
+      *at++ = ',';
+      at = json::PutName(at, name);
+      *at++ = ':';
+      at = json::PutNumber(at, *value);
+    }
+  };
+  const auto text = [&at](std::string_view name, const std::string& value) {
+    if (!value.empty()) {
+      *at++ = ',';
+      at = json::PutName(at, name);
+      *at++ = ':';
+      at = PutUtf8String(at, value);
+    }
+  };
+  number(names::kFrequency, facts.frequencyMhz);
+  number(names::kLevel, facts.level);
+  number(names::kNoise, facts.noise);
+  text(names::kLevelUnit, facts.levelUnit);
+  text(names::kChannel, facts.channel);
+  text(names::kDecoder, facts.decoder);
+  text(names::kDecoderVersion, facts.decoderVersion);
+  text(names::kLink, facts.link);
+  text(names::kDecoderStation, facts.decoderStation);
+  text(names::kSatellite, facts.satellite);
+  text(names::kAes, facts.aes);
+  return at;
+}
+
+std::size_t FactsRoom(const reception::ReceptionFacts& facts) {
+  std::size_t room = 3 * (kMemberRoom + kNumberRoom);
+  for (const std::string* value : {&facts.levelUnit, &facts.channel, &facts.decoder, &facts.decoderVersion,
+                                   &facts.link, &facts.decoderStation, &facts.satellite, &facts.aes}) {
+    room += kMemberRoom + StringRoom(*value);
+  }
+  return room;
+}
+
 std::size_t MessageRoom(const MessageFields& f, const MessageExtras& extras, bool alerts) {
   std::size_t room = 9 * kMemberRoom + 16 + 8 + kLongestEscape * (f.date.size() + f.hour.size());
   for (const std::string_view text : {f.mode, f.address, f.label, f.block, f.msn, f.flight, f.text}) {
@@ -87,6 +131,9 @@ std::size_t MessageRoom(const MessageFields& f, const MessageExtras& extras, boo
   room += 4 * kMemberRoom + StringRoom(extras.station) + StringRoom(extras.id) + kNumberRoom;
   if (extras.readable != nullptr) {
     room += kMemberRoom + JsonRoom(*extras.readable);
+  }
+  if (extras.facts != nullptr) {
+    room += FactsRoom(*extras.facts);
   }
   return room + (alerts ? AlertsRoom(*extras.alerts) : 0);
 }
@@ -139,6 +186,9 @@ void AppendMessageJson(const MessageFields& fields, const MessageExtras& extras,
     if (!extras.id.empty()) {
       at = PutLiteral(at, ",\"id\":");
       at = PutUtf8String(at, extras.id);
+    }
+    if (extras.facts != nullptr) {
+      at = PutFacts(at, *extras.facts);
     }
     if (alerts) {
       at = PutLiteral(at, ",\"alerts\":");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "readable/readable.h"
+#include "reception/reception_facts.h"
 
 namespace corvane::readable {
 
@@ -60,12 +61,17 @@ struct MessageExtras {
   std::string_view id = {};                          // its identity; empty: no "id"
   const std::vector<std::string>* alerts = nullptr;  // null or empty: no "alerts"
   const Decoding* readable = nullptr;                // null: no "readable"
+  // What the decoder that heard it knew (reception/reception_facts.h):
+  // "freq", "level", "noise", "level_unit", "channel", "decoder",
+  // "decoder_version", "link", "decoder_station", "satellite", "aes", each
+  // only when known; null: none.
+  const reception::ReceptionFacts* facts = nullptr;
 };
 
 // The message as one JSON object appended to out:
 //   {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
 //    "text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
-//    "id":..,"alerts":[..],"readable":{..}}
+//    "id":..,<reception facts>,"alerts":[..],"readable":{..}}
 // "time" is the record's stamps in ISO 8601 (other stamps, never written
 // by the message path, as the date, a space and the hour).
 void AppendMessageJson(const MessageFields& fields, const MessageExtras& extras, std::string& out);

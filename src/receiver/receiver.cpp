@@ -121,6 +121,8 @@ void Receiver::HandleCardRecord(const std::string& record, const cardlink::Recor
   const std::string id = origin.Relayed() ? origin.id : identities_.Next();
   database_->SetMessageId(id);
   liveJson_.SetMessageId(id);
+  database_->SetReceptionFacts(origin.facts);
+  liveJson_.SetReceptionFacts(origin.facts);
   if (!origin.Relayed()) {
     recordStation_.clear();
     path_->HandleTextRecord(record);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "decoding/text_record.h"
+#include "reception/reception_facts.h"
 #include "store/search/overview.h"
 #include "store/search/search.h"
 
@@ -53,6 +54,9 @@ struct StoreOp {
   // that has a message of that identity already does not store it again, so
   // a relay into the same store or a redelivery adds no row.
   std::string messageId = {};
+  // What the SDR decoder that heard the message knew of it (none for a
+  // card's); the search index keeps it beside the message.
+  reception::ReceptionFacts facts = {};
 };
 
 // Another process holds the pending file of the store: writing beside it

@@ -26,6 +26,8 @@ constexpr const char* kDeleteKey = "Delete";
 constexpr const char* kStationKey = "Station";
 constexpr const char* kAlertsKey = "Alerts";
 constexpr const char* kMessageIdKey = "MessageId";
+// The reception facts, as the card link's "name=value" items.
+constexpr const char* kFactsKey = "Facts";
 constexpr std::string_view kPendingSuffix = ".pending.jsonl";
 
 struct FileCloser {
@@ -156,6 +158,9 @@ std::string PendingLine(const StoreOp& op) {
     if (!op.messageId.empty()) {
       line[kMessageIdKey] = op.messageId;
     }
+    if (!op.facts.Empty()) {
+      line[kFactsKey] = reception::FactItems(op.facts);
+    }
   }
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -197,6 +202,14 @@ std::optional<StoreOp> ParsePendingLine(std::string_view line) {
   if (const auto id = object.find(kMessageIdKey); id != object.end()) {
     whole = whole && id->is_string();
     op.messageId = id->is_string() ? id->get<std::string>() : std::string();
+  }
+  if (const auto facts = object.find(kFactsKey); facts != object.end()) {
+    whole = whole && facts->is_array();
+    for (const auto& item : facts->is_array() ? *facts : Json::array()) {
+      if (item.is_string()) {
+        reception::ReadFactItem(item.get_ref<const std::string&>(), op.facts);
+      }
+    }
   }
   return whole ? std::optional<StoreOp>(std::move(op)) : std::nullopt;
 }

@@ -137,7 +137,8 @@ void Database::RunOpenSequence(StoreBackend& backend, std::string& DBName, Store
 void Database::StoreMessage(std::int32_t DBType, const std::string& DBName, const decoding::MessageRecord& record) {
   try {
     if (StoreWriter* writer = WriterFor(DBType, DBName)) {
-      writer->Enqueue(record, relayedStation_, alertsOf_ ? alertsOf_(record) : std::vector<std::string>(), messageId_);
+      writer->Enqueue(record, relayedStation_, alertsOf_ ? alertsOf_(record) : std::vector<std::string>(), messageId_,
+                      facts_);
     }
   } catch (const StoreInUse&) {
     // Told when the store was opened; another process keeps this store.

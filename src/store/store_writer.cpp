@@ -64,8 +64,9 @@ StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits l
 StoreWriter::~StoreWriter() { Close(); }
 
 void StoreWriter::Enqueue(const decoding::MessageRecord& record, const std::string& station,
-                          std::vector<std::string> alerts, std::string messageId) {
-  Push(StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts), std::move(messageId)});
+                          std::vector<std::string> alerts, std::string messageId,
+                          const reception::ReceptionFacts& facts) {
+  Push(StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts), std::move(messageId), facts});
 }
 
 void StoreWriter::Push(StoreOp op) {
