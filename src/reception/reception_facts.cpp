@@ -136,4 +136,25 @@ void ReadFactItem(std::string_view item, ReceptionFacts& facts) {
   }
 }
 
+std::string FactsText(const ReceptionFacts& facts) {
+  std::string text;
+  for (std::string& item : FactItems(facts)) {
+    for (char& c : item) {
+      c = c == '\n' || c == '\r' ? ' ' : c;
+    }
+    text += (text.empty() ? "" : "\n") + item;
+  }
+  return text;
+}
+
+ReceptionFacts FactsOfText(std::string_view text) {
+  ReceptionFacts facts;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    ReadFactItem(text.substr(0, end), facts);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return facts;
+}
+
 }  // namespace corvane::reception

@@ -64,6 +64,11 @@ std::vector<std::string> FactItems(const ReceptionFacts& facts);
 // know, or a number it cannot read, is left out.
 void ReadFactItem(std::string_view item, ReceptionFacts& facts);
 
+// The facts as one text, the items a line each (a line break inside a value
+// becomes a space), as the store keeps them; and read back.
+std::string FactsText(const ReceptionFacts& facts);
+ReceptionFacts FactsOfText(std::string_view text);
+
 // The names of the facts as LiveJSON members and card link items.
 namespace names {
 inline constexpr std::string_view kFrequency = "freq";

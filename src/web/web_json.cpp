@@ -30,10 +30,13 @@ std::string IsoTime(store::search::UtcMillis utc) {
 
 // A hit: the message's members as the one writer of a message's JSON
 // writes them (as in LiveJSON), plus the row's own id, utc (seconds) and
-// kind, and the readable object and alerts the index keeps beside it.
+// kind, and the readable object and alerts the index keeps beside it; what
+// the decoder knew under the names LiveJSON gives it.
 Json MessageOfHit(const store::search::SearchHit& hit) {
   std::string members;
-  readable::AppendMessageJson(readable::FieldsOf(hit.record), {hit.station}, members);
+  readable::MessageExtras extras{hit.station};
+  extras.facts = hit.facts.Empty() ? nullptr : &hit.facts;
+  readable::AppendMessageJson(readable::FieldsOf(hit.record), extras, members);
   Json message = Json::parse(members);
   message["id"] = hit.id;
   message["utc"] = hit.utc / 1000;

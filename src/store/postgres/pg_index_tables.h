@@ -48,8 +48,9 @@ search::IndexProgress ReadIndexProgress(Connection& db);
 
 // The schema version the tables carry: 0 for a store made before versions
 // were kept (today's upgrade steps bring it up to date). 1: the described
-// tables, Planes.id, the search index and message_identity.
-inline constexpr int kServerSchemaVersion = 1;
+// tables, Planes.id, the search index and message_identity. 2:
+// message_reception, what the decoder knew of a message.
+inline constexpr int kServerSchemaVersion = 2;
 int ServerSchemaVersion(Connection& db);
 // Throws StoreTooNew when the tables carry a version above
 // kServerSchemaVersion; reads only.

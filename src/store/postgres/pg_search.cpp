@@ -39,6 +39,7 @@ search::SearchHit HitOf(const Row& row) {
   hit.readable = FromHex(row.at(12));
   hit.alerts = FromHex(row.at(13));
   hit.utc = std::stoll(row.at(14));
+  hit.facts = reception::FactsOfText(FromHex(row.at(15)));
   return hit;
 }
 

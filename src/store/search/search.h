@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decoding/text_record.h"
+#include "reception/reception_facts.h"
 #include "store/search/query.h"
 
 namespace corvane::store::search {
@@ -22,6 +23,7 @@ struct SearchHit {
   std::string readable;  // the readable object as JSON; empty when none
   std::string alerts;    // the watch list entries matched, a JSON array; empty when none
   UtcMillis utc = 0;
+  reception::ReceptionFacts facts;  // what the decoder knew; none for a card's message
 };
 
 struct SearchRequest {

@@ -11,7 +11,9 @@ namespace corvane::store::sqlite {
 
 // 1: the described tables, the history index, the search index
 // (MessageIndex, MessageWords, SearchState) and MessageIdentity.
-inline constexpr int kFileSchemaVersion = 1;
+// 2: MessageReception, what the decoder knew of a message (made empty in a
+// version 1 store: its messages came from the card).
+inline constexpr int kFileSchemaVersion = 2;
 
 int FileSchemaVersion(Connection& db);
 

@@ -30,6 +30,22 @@ constexpr const char* kCreateIndexTables =
     "CREATE INDEX IF NOT EXISTS MessageIndexWithAlerts ON MessageIndex(Id) WHERE Alerts IS NOT NULL;"
     "CREATE VIRTUAL TABLE IF NOT EXISTS MessageWords USING fts5(Data, content='Planes', tokenize='ascii');";
 
+// What the decoder knew of a message, beside its index row and keyed like
+// it, for the messages a decoder reported only: the frequency in whole Hz,
+// the signal level and the link as search and the charts compare them, and
+// every fact as text (reception::FactsText). Made by the writer's session
+// in a store of any version.
+constexpr const char* kCreateReception =
+    "CREATE TABLE IF NOT EXISTS MessageReception(Id INTEGER PRIMARY KEY, FreqHz INTEGER, Level REAL, Link TEXT,"
+    " Facts TEXT NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS MessageReceptionByFreq ON MessageReception(FreqHz);"
+    "CREATE INDEX IF NOT EXISTS MessageReceptionByLink ON MessageReception(Link);";
+constexpr const char* kInsertReception =
+    "INSERT INTO MessageReception VALUES (?1, CAST(NULLIF(?2, '') AS INTEGER), CAST(NULLIF(?3, '') AS REAL),"
+    " NULLIF(?4, ''), ?5);";
+constexpr const char* kDeleteReception =
+    "DELETE FROM MessageReception WHERE Id IN (SELECT rowid FROM Planes WHERE Address = ?1);";
+
 // The state: the first and last Planes row numbers left to index, and how
 // many were left when the index was made.
 constexpr const char* kCreateState = "CREATE TABLE SearchState(Name TEXT PRIMARY KEY, Value INTEGER NOT NULL);";
@@ -79,6 +95,7 @@ search::SearchHit HitOf(const Row& row) {
   hit.readable = row.at(12);
   hit.alerts = row.at(13);
   hit.utc = std::stoll(row.at(14));
+  hit.facts = reception::FactsOfText(row.at(15));
   return hit;
 }
 
@@ -100,6 +117,8 @@ void EnsureSearchTables(Connection& db) {
   }
 }
 
+void EnsureReceptionTable(Connection& db) { db.ExecuteScript(kCreateReception); }
+
 SearchIndexWriter::SearchIndexWriter(Connection& db) : db_(db) { tables_.FillBuiltinTables(); }
 
 SearchIndexWriter::~SearchIndexWriter() = default;
@@ -117,12 +136,25 @@ void SearchIndexWriter::InsertRow(std::string_view id, const StoreOp& op) {
   insertIndex_->Run({id, utc, row.flightKey, row.tailKey, row.label, row.kind, row.station, row.readable, latitude,
                      longitude, altitude, row.alerts});
   insertWords_->Run({id, op.record.Data});
+  if (!op.facts.Empty()) {
+    InsertReception(id, op.facts);
+  }
+}
+
+void SearchIndexWriter::InsertReception(std::string_view id, const reception::ReceptionFacts& facts) {
+  if (!insertReception_) {
+    insertReception_ = std::make_unique<Connection::Prepared>(db_, kInsertReception);
+  }
+  const std::string hz = facts.frequencyMhz ? std::to_string(reception::HzOf(*facts.frequencyMhz)) : std::string();
+  const std::string level = facts.level ? reception::NumberText(*facts.level) : std::string();
+  insertReception_->Run({id, hz, level, facts.link, reception::FactsText(facts)});
 }
 
 void SearchIndexWriter::Inserted(std::string_view row, const StoreOp& op) { InsertRow(row, op); }
 
 void SearchIndexWriter::Deleting(std::string_view address) {
   db_.Execute(kDeleteWords, {address});
+  db_.Execute(kDeleteReception, {address});
   db_.Execute(kDeleteIndex, {address});
 }
 
