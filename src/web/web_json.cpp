@@ -117,7 +117,9 @@ std::string StatisticsJson(const store::search::Statistics& statistics, store::s
       {"byLabel", std::move(labels)},
       {"byKind", list(statistics.byKind, [](const std::string& key) { return key; })},
       {"byStation", list(statistics.byStation, [&](const std::string& key) { return key.empty() ? ownStation : key; })},
-      {"byAircraft", list(statistics.topAircraft, bytes)}});
+      {"byAircraft", list(statistics.topAircraft, bytes)},
+      {"byFrequency", list(statistics.byFrequency, [](const std::string& key) { return key; })},
+      {"byLink", list(statistics.byLink, [](const std::string& key) { return key; })}});
 }
 
 std::string CountJson(std::uint64_t count) { return Dump(Json{{"count", count}}); }
