@@ -3,10 +3,10 @@
 // large as the object can possibly be; and a record's readable decoding.
 #include "readable/message_json.h"
 
+#include <cmath>
+
 #include "readable/json.h"
 #include "readable/json_text.h"
-
-#include <cmath>
 
 namespace corvane::readable {
 
@@ -116,8 +116,8 @@ char* PutFacts(char* at, const reception::ReceptionFacts& facts) {
 
 std::size_t FactsRoom(const reception::ReceptionFacts& facts) {
   std::size_t room = 3 * (kMemberRoom + kNumberRoom);
-  for (const std::string* value : {&facts.levelUnit, &facts.channel, &facts.decoder, &facts.decoderVersion,
-                                   &facts.link, &facts.decoderStation, &facts.satellite, &facts.aes}) {
+  for (const std::string* value : {&facts.levelUnit, &facts.channel, &facts.decoder, &facts.decoderVersion, &facts.link,
+                                   &facts.decoderStation, &facts.satellite, &facts.aes}) {
     room += kMemberRoom + StringRoom(*value);
   }
   return room;

@@ -120,9 +120,9 @@ TEST(ServerReplies, FramesAreSortedWithoutTrustingTheirShape) {
 // before them; items this client does not know, or cannot read, are passed
 // over, and an event without them has none.
 TEST(ServerReplies, ReceptionFactsAreReadAndUnknownItemsIgnored) {
-  const ServerReply facts = SortServerFrame({"EVENT", "NewTextData", "M=2", "", "0", "", "freq=131.7250",
-                                             "level=-22", "level_unit=dB", "link=acars", "colour=blue", "noise=loud",
-                                             "no equals sign", "decoder_station=a=b"});
+  const ServerReply facts =
+      SortServerFrame({"EVENT", "NewTextData", "M=2", "", "0", "", "freq=131.7250", "level=-22", "level_unit=dB",
+                       "link=acars", "colour=blue", "noise=loud", "no equals sign", "decoder_station=a=b"});
   EXPECT_EQ(facts.kind, ServerReply::Kind::Text);
   EXPECT_FALSE(facts.origin.Relayed());
   EXPECT_EQ(reception::MhzText(*facts.origin.facts.frequencyMhz), "131.725");

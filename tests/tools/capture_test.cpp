@@ -236,10 +236,10 @@ TEST(CaptureLine, JaeroMessagesKeepTheirEarthStations) {
   EXPECT_EQ(uplink->facts.decoder, "JAERO");
   EXPECT_FALSE(uplink->facts.frequencyMhz);
 
-  const auto downlink = ParseCaptureLine(
-      R"({"isu":{"acars":{"label":"H1"},"src":{"addr":"0A1B2C","type":"Aircraft Earth Station"},)"
-      R"("dst":{"addr":"90","type":"Ground Earth Station"}},"t":{"sec":1,"usec":0},"freq":1545.135})",
-      error);
+  const auto downlink =
+      ParseCaptureLine(R"({"isu":{"acars":{"label":"H1"},"src":{"addr":"0A1B2C","type":"Aircraft Earth Station"},)"
+                       R"("dst":{"addr":"90","type":"Ground Earth Station"}},"t":{"sec":1,"usec":0},"freq":1545.135})",
+                       error);
   ASSERT_TRUE(downlink) << error;
   EXPECT_EQ(downlink->facts.aes, "0A1B2C");
   EXPECT_EQ(downlink->facts.satellite, "90");

@@ -56,7 +56,8 @@ CardServer::CardServer(ServerConfig config, QObject* parent)
   connect(&server_, &QTcpServer::newConnection, this, &CardServer::Accept);
   if (config_.replay) {
     replay_ = std::make_unique<CaptureReplay>(
-        std::move(*config_.replay), [this](const TimedRecord& record) { Deliver(record.txt, std::nullopt, record.facts); },
+        std::move(*config_.replay),
+        [this](const TimedRecord& record) { Deliver(record.txt, std::nullopt, record.facts); },
         [this] { return ClientsTakeMore(); });
     connect(replay_.get(), &CaptureReplay::finished, this, &CardServer::CheckReplayDone);
     config_.replay.reset();
@@ -75,10 +76,9 @@ bool CardServer::Start(std::string& error) {
     return false;
   }
   if (config_.udpPort) {
-    udp_ =
-        std::make_unique<UdpFeed>(
-            [this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin, record.facts); },
-                                  config_.log, config_.maxHops);
+    udp_ = std::make_unique<UdpFeed>(
+        [this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin, record.facts); }, config_.log,
+        config_.maxHops);
     if (!udp_->Bind(config_.address, *config_.udpPort, error)) {
       server_.close();
       return false;
@@ -86,10 +86,9 @@ bool CardServer::Start(std::string& error) {
   }
   if (config_.mqttIn) {
     // The same hand-over as the UDP feed's: both feeds behave alike.
-    mqtt_ =
-        std::make_unique<MqttFeed>(
-            [this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin, record.facts); },
-                                   config_.log, config_.maxHops);
+    mqtt_ = std::make_unique<MqttFeed>(
+        [this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin, record.facts); }, config_.log,
+        config_.maxHops);
     if (!mqtt_->Start(*config_.mqttIn, error)) {
       error = "--mqtt-in: " + error;
       server_.close();

@@ -24,8 +24,8 @@ inline constexpr std::int64_t kLongestGapMs = 10'000;
 inline constexpr std::int64_t kLoopPauseMs = 1'000;
 
 struct TimedRecord {
-  std::int64_t utcMs = 0;  // milliseconds since 1970-01-01 UTC
-  std::string txt;         // the card text record
+  std::int64_t utcMs = 0;                // milliseconds since 1970-01-01 UTC
+  std::string txt;                       // the card text record
   reception::ReceptionFacts facts = {};  // what a decoder's message says of its reception
 };
 

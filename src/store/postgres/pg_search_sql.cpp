@@ -69,8 +69,7 @@ SearchSql::SearchSql(const search::QueryPlan& plan) : readsPlanes_(plan.ReadsSto
     AddCondition(FieldCondition(match), match.excluded);
   }
   for (const search::ReceptionMatch& match : plan.reception) {
-    AddCondition("m.id IN (SELECT id FROM message_reception WHERE " + ReceptionCondition(match) + ")",
-                 match.excluded);
+    AddCondition("m.id IN (SELECT id FROM message_reception WHERE " + ReceptionCondition(match) + ")", match.excluded);
   }
   if (plan.received.from) {
     AddCondition("m.utc >= " + Parameter(std::to_string(*plan.received.from)) + "::bigint");

@@ -49,8 +49,8 @@ constexpr std::array<FieldName, 13> kFields = {{
 }};
 
 // The links a decoder names, as link: takes them.
-constexpr std::array<std::string_view, 4> kLinks = {reception::kLinkAcars, reception::kLinkVdl2,
-                                                    reception::kLinkHfdl, reception::kLinkSatcom};
+constexpr std::array<std::string_view, 4> kLinks = {reception::kLinkAcars, reception::kLinkVdl2, reception::kLinkHfdl,
+                                                    reception::kLinkSatcom};
 
 std::optional<TermKind> FieldOf(std::string_view name) {
   for (const auto& field : kFields) {

@@ -49,11 +49,11 @@ std::string ReceptionCountsSql(const char* column) {
 
 search::Statistics StatisticsInSnapshot(Connection& db, const std::string& from, const std::string& to,
                                         const std::string& top) {
-  return search::ReadCounts(db,
-                            {CountsByHourSql(), CountsByColumnSql("m.Label"), CountsByColumnSql("COALESCE(m.Kind, '')"),
-                             CountsByColumnSql("m.Station"), TopAircraftSql(), ReceptionCountsSql("FreqHz"),
-                             ReceptionCountsSql("Link")},
-                            from, to, top);
+  return search::ReadCounts(
+      db,
+      {CountsByHourSql(), CountsByColumnSql("m.Label"), CountsByColumnSql("COALESCE(m.Kind, '')"),
+       CountsByColumnSql("m.Station"), TopAircraftSql(), ReceptionCountsSql("FreqHz"), ReceptionCountsSql("Link")},
+      from, to, top);
 }
 
 }  // namespace

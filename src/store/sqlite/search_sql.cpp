@@ -77,7 +77,8 @@ SearchSql::SearchSql(const search::QueryPlan& plan)
     AddCondition(match.excluded ? "NOT (" + condition + ")" : condition);
   }
   for (const search::ReceptionMatch& match : plan.reception) {
-    const std::string condition = order_ + " IN (SELECT Id FROM MessageReception WHERE " + ReceptionCondition(match) + ")";
+    const std::string condition =
+        order_ + " IN (SELECT Id FROM MessageReception WHERE " + ReceptionCondition(match) + ")";
     AddCondition(match.excluded ? "NOT (" + condition + ")" : condition);
   }
   if (plan.received.from) {
