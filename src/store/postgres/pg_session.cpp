@@ -81,15 +81,20 @@ bool HoldsNul(const decoding::MessageRecord& r) {
 // $24 to $27: the frequency in whole Hz, the level, the link and every
 // fact (hexadecimal UTF-8); all empty for a card's message, which then has
 // no reception row.
-void AppendReceptionValues(const reception::ReceptionFacts& facts, Parameters& values) {
+struct ReceptionValues {
+  std::string hz;
+  std::string level;
+  std::string link;
+  std::string facts;
+};
+
+ReceptionValues ReceptionValuesOf(const reception::ReceptionFacts& facts) {
   if (facts.Empty()) {
-    values.insert(values.end(), 4, std::string());
-    return;
+    return {};
   }
-  values.push_back(facts.frequencyMhz ? std::to_string(reception::HzOf(*facts.frequencyMhz)) : std::string());
-  values.push_back(facts.level ? reception::NumberText(*facts.level) : std::string());
-  values.push_back(Hex(facts.link));
-  values.push_back(Hex(reception::FactsText(facts)));
+  return {facts.frequencyMhz ? std::to_string(reception::HzOf(*facts.frequencyMhz)) : std::string(),
+          facts.level ? reception::NumberText(*facts.level) : std::string(), Hex(facts.link),
+          Hex(reception::FactsText(facts))};
 }
 
 }  // namespace
@@ -161,7 +166,9 @@ void PgSession::Run(const StoreOp& op) {
     values.insert(values.end(), index.text.begin(), index.text.end());
     values.push_back(op.messageId);
     values.push_back(rowNumbers_);
-    AppendReceptionValues(op.facts, values);
+    // The parameters view these texts: they live until the row is written.
+    const ReceptionValues reception = ReceptionValuesOf(op.facts);
+    values.insert(values.end(), {reception.hz, reception.level, reception.link, reception.facts});
     db_->RunPrepared(kInsert, values);
   }
 }
