@@ -151,7 +151,7 @@ def search_count(build, work, query):
 
 def check_search(build, work):
     counts = {"freq:130.025": 1, "freq:130.02500": 1, "freq:136.975": 1, "freq:8.927": 1, "link:vdl2": 1,
-              "link:satcom": 1, "level:-25..-15": 2, "level:>-20": 1, "level:<=-22": 2, "-link:acars": 3}
+              "link:satcom": 1, "level:-25..-15": 2, "level:>-20": 1, "level:<=-22": 2, "label:H1 -link:acars": 3}
     found = {query: search_count(build, work, query) for query in counts}
     assert found == counts, found
 
