@@ -254,6 +254,8 @@ Answer Asked(StoreBackend& store, const std::string& name, const search::Query& 
     answer.firstPage.push_back(hit.id);
     const auto at = static_cast<std::size_t>(hit.id - 1);
     EXPECT_TRUE(at < stored.size() && hit.record == stored[at].op.record) << "row " << hit.id << " is not as stored";
+    EXPECT_TRUE(at < stored.size() && hit.facts == stored[at].op.facts)
+        << "row " << hit.id << "'s facts are not as stored";
   }
   EXPECT_EQ(page.nextBeforeId.has_value(), answer.count > kPage);
   return answer;
