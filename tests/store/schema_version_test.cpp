@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "../decoding/scratch_dir.h"
+#include "store/jet/jet_backend.h"
 #include "store/search/query.h"
+#include "store/sqlite/sqlite_backend.h"
 #include "store/store.h"
 #include "store_test_support.h"
 
@@ -122,6 +124,16 @@ class EarlierLayout : public testing::TestWithParam<Case> {
 
 TEST_P(EarlierLayout, IsUpgradedWithEveryMessageThereAndSearchable) {
   ASSERT_TRUE(MakeFile(File(), EarlierStore(GetParam())));
+  if (GetParam().layout == Layout::Version1) {
+    // Searched and counted before any writer opens it: its messages have no
+    // facts, and the file is left as it is.
+    const std::string before = ReadBytes(scratch / File());
+    std::unique_ptr<StoreBackend> backend;
+    backend.reset(GetParam().type == 1 ? static_cast<StoreBackend*>(new SqliteBackend) : new JetBackend);
+    EXPECT_EQ(backend->CountMatches(File(), *search::ParseQuery("link:vdl2").query), 0U);
+    EXPECT_TRUE(backend->StatisticsOf(File(), 0, search::UtcMillis{1} << 50, 5).byLink.empty());
+    EXPECT_EQ(ReadBytes(scratch / File()), before);
+  }
   tables.FillBuiltinTables();
   std::string name = "Corvane";
   ASSERT_NO_THROW(db.OpenStore(GetParam().type, name, progress));

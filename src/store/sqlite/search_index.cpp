@@ -119,6 +119,18 @@ void EnsureSearchTables(Connection& db) {
 
 void EnsureReceptionTable(Connection& db) { db.ExecuteScript(kCreateReception); }
 
+// A store of version 1 that no writer has opened since has no
+// MessageReception: an empty table of this connection's own stands in for
+// it, so that its messages are searched and counted as having no facts,
+// and the file is left as it is.
+void StandInForReceptionTable(Connection& db) {
+  if (!TableExists(db, "MessageReception")) {
+    db.ExecuteScript(
+        "CREATE TEMP TABLE MessageReception(Id INTEGER PRIMARY KEY, FreqHz INTEGER, Level REAL, Link TEXT,"
+        " Facts TEXT NOT NULL);");
+  }
+}
+
 SearchIndexWriter::SearchIndexWriter(Connection& db) : db_(db) { tables_.FillBuiltinTables(); }
 
 SearchIndexWriter::~SearchIndexWriter() = default;
@@ -230,6 +242,7 @@ auto OnSearchConnection(const std::string& name, Work work) {
     if (db.Query("SELECT 1 FROM sqlite_master WHERE name = 'MessageIndex';").empty()) {
       throw search::SearchFailed("the store has no search index yet (it is made when Corvane next writes to it)");
     }
+    sqlite::StandInForReceptionTable(db);
     return work(db);
   } catch (const sqlite::Error& failure) {
     throw search::SearchFailed(failure.what());

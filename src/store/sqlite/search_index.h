@@ -32,6 +32,9 @@ void EnsureSearchTables(Connection& db);
 // Creates MessageReception when it is missing (a store of schema version 1
 // gets it at the writer's next opening).
 void EnsureReceptionTable(Connection& db);
+// On a search's own connection to a store without MessageReception, an
+// empty temporary one in its place (the file is not changed).
+void StandInForReceptionTable(Connection& db);
 
 // Keeps the index in step with the writer's inserts and deletions, on the
 // writer's own connection and inside its transactions.
