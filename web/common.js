@@ -33,7 +33,7 @@
   window.corvane = {
     messages: [], // the messages in the Live list (live and, at the start, stored), newest first
     aircraft: {}, // tail -> {lat, lon, track: [[lat, lon], ...]} of today
-    charts: {}, // byHour, byLabel, byKind, byStation, byAircraft -> {labels, data}
+    charts: {}, // byHour, byLabel, byKind, byStation, byAircraft, byFrequency, byLink -> {labels, data}
     searchHits: [], // the Search tab's hits, in the order shown
     aircraftDay: null, // {tail, day, hits} of the aircraft's day last shown
     // the map's ADS-B aircraft: enabled (null until asked), the receiver, how many the answer had, and
@@ -234,6 +234,9 @@
     if (typeof msg.hops === 'number') meta.push(msg.hops + (msg.hops === 1 ? ' hop' : ' hops'));
     if (meta.length) head.appendChild(el('span', 'msg-meta', meta.join(' \u00b7 ')));
     view.appendChild(head);
+
+    const reception = Page.logic.receptionText(msg);
+    if (reception) view.appendChild(el('div', 'msg-reception', visibleText(reception)));
 
     if (isAlert(msg)) {
       const alerts = el('div', 'msg-alerts');

@@ -168,10 +168,39 @@
     return hash;
   }
 
+  // ---- What the decoder knew of a message ----
+
+  // "131.725 MHz · -22 dB · acars · acarsdec 3.7 · station sigint" from the members LiveJSON and the
+  // search hits carry for a decoder's message; '' for a card's message, which has none of them.
+  function receptionText(msg) {
+    if (!msg || typeof msg !== 'object') return '';
+    const parts = [];
+    if (typeof msg.freq === 'number') parts.push(msg.freq + ' MHz');
+    if (typeof msg.level === 'number') {
+      let level = msg.level + (str(msg.level_unit) ? ' ' + str(msg.level_unit) : '');
+      if (typeof msg.noise === 'number') level += ' (noise ' + msg.noise + ')';
+      parts.push(level);
+    }
+    if (str(msg.link)) parts.push(str(msg.link));
+    if (str(msg.channel)) parts.push('channel ' + str(msg.channel));
+    if (str(msg.decoder)) parts.push(str(msg.decoder) + (str(msg.decoder_version) ? ' ' + str(msg.decoder_version) : ''));
+    if (str(msg.decoder_station)) parts.push('station ' + str(msg.decoder_station));
+    if (str(msg.satellite)) parts.push('GES ' + str(msg.satellite));
+    if (str(msg.aes)) parts.push('AES ' + str(msg.aes));
+    return parts.join(' \u00b7 ');
+  }
+
   // ---- The search behind a chart's bar ----
 
   // The field term of each chart's bars (byHour is a time range, made apart).
-  const BAR_TERMS = { byLabel: 'label:', byKind: 'kind:', byStation: 'station:', byAircraft: 'address:' };
+  const BAR_TERMS = {
+    byLabel: 'label:',
+    byKind: 'kind:',
+    byStation: 'station:',
+    byAircraft: 'address:',
+    byFrequency: 'freq:',
+    byLink: 'link:',
+  };
 
   // A value as the search language reads it whole: bare when it is only letters, digits and "_.-", else in
   // quotes with every character kept (a label's space or DEL is part of it, so nothing is trimmed) and a
@@ -394,6 +423,7 @@
     aircraftLabel: aircraftLabel,
     messageKey: messageKey,
     olderToShow: olderToShow,
+    receptionText: receptionText,
   };
 
   if (typeof module === 'object' && module && module.exports) {

@@ -1,5 +1,5 @@
 /* The Statistics tab: bar charts (Chart.js) of the messages by hour, label, kind, station and the top
- * aircraft over today, 7 days or 30 days, from api/stats. A click on a bar searches its messages.
+ * aircraft, and of the decoders' messages by frequency and link, over today, 7 days or 30 days, from api/stats. A click on a bar searches its messages.
  * The charts' data is also kept in window.corvane.charts ({labels: the keys, data: the counts}). */
 'use strict';
 
@@ -7,13 +7,15 @@
   const Page = window.CorvanePage;
   const U = Page.util;
 
-  const SERIES = ['byHour', 'byLabel', 'byKind', 'byStation', 'byAircraft'];
+  const SERIES = ['byHour', 'byLabel', 'byKind', 'byStation', 'byAircraft', 'byFrequency', 'byLink'];
   const COLOURS = {
     byHour: '#1c7ed6',
     byLabel: '#0ca678',
     byKind: '#f08c00',
     byStation: '#7048e8',
     byAircraft: '#e8590c',
+    byFrequency: '#1098ad',
+    byLink: '#d6336c',
   };
   const REFRESH_MS = 60000;
 

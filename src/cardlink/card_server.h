@@ -59,6 +59,10 @@ class CardServer : public QObject {
   virtual void EnableCallBackRaw(bool on) = 0;
   virtual void SetParam(std::string& parameters) = 0;
   virtual void GetParam(std::string& parameters) = 0;
+  // Asks for what an SDR decoder knew of each record (frequency, level,
+  // link...) with the records; true when the server will send them. A card
+  // knows none, and a server that does not know the operation sends none.
+  virtual bool EnableReceptionFacts(bool /*on*/) { return false; }
 
  signals:
   // One card text record, its bytes as the card sent them; origin says

@@ -157,6 +157,7 @@ bool ConnectionManager::OpenConnection() {
     CardServer_->EnableCallBackText(true);
     CardServer_->EnableCallBackStatus(true);
     CardServer_->EnableCallBackRaw(false);
+    CardServer_->EnableReceptionFacts(true);
     SendDecoderParams();
   } catch (const AutomationError& error) {
     Connected = false;

@@ -10,6 +10,8 @@
 #include <string>
 #include <unordered_set>
 
+#include "reception/reception_facts.h"
+
 namespace corvane::cardlink {
 
 // Empty station and 0 hops: heard by this receiver's own card. A relayed
@@ -20,6 +22,8 @@ struct RecordOrigin {
   std::string station;
   int hops = 0;
   std::string id = {};
+  // What the SDR decoder that heard the record knew of it; none for a card's.
+  reception::ReceptionFacts facts = {};
 
   [[nodiscard]] bool Relayed() const { return !station.empty() || hops > 0; }
 };

@@ -40,15 +40,17 @@ ServerReply SortServerFrame(const wire::Items& items) {
     if (items.size() >= 2) {
       reply.answerId = wire::ParseNumber(items[1]);
     }
-  } else if (kind == wire::kEvent && (items.size() == 3 || items.size() == 5 || items.size() == 6) &&
-             items[1] == "NewTextData") {
+  } else if (kind == wire::kEvent && items.size() >= 3 && items[1] == "NewTextData") {
     reply.kind = ServerReply::Kind::Text;
     reply.text = items[2];
     if (items.size() >= 5) {
       reply.origin = RelayedOrigin(items[3], items[4]);
     }
-    if (items.size() == 6) {
+    if (items.size() >= 6) {
       reply.origin.id = items[5];
+    }
+    for (std::size_t i = 6; i < items.size(); ++i) {
+      reception::ReadFactItem(items[i], reply.origin.facts);
     }
   } else if (kind == wire::kEvent && items.size() == 2 + kStatusFlags && items[1] == "NewSystemStatus") {
     reply.kind = ServerReply::Kind::Status;

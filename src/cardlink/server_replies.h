@@ -24,7 +24,8 @@ struct ServerReply {
 
 // Sorts one frame (never empty, as the frame reader gives them). A text
 // event is EVENT, NewTextData, record, and for a relayed record also the
-// station that first heard it and its hop count.
+// station that first heard it and its hop count, then its identity, then
+// "name=value" reception facts; items of names not known here are ignored.
 ServerReply SortServerFrame(const wire::Items& items);
 
 // An answer: ANSWER, id, error number, description, results...

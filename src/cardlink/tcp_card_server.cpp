@@ -108,6 +108,19 @@ class TcpCardServer : public CardServer {
   void EnableCallBackRaw(bool on) override { Call("EnableCallBackRaw", {wire::Number(on ? 1 : 0)}); }
   void SetParam(std::string& parameters) override { Call("SetParam", {parameters}); }
 
+  // An older server answers that it has no such operation: it sends no facts.
+  bool EnableReceptionFacts(bool on) override {
+    try {
+      Call("EnableReceptionFacts", {wire::Number(on ? 1 : 0)});
+      return true;
+    } catch (const AutomationError& error) {
+      if (error.number() == kRemoteServerUnavailable) {
+        throw;
+      }
+      return false;
+    }
+  }
+
   void GetParam(std::string& parameters) override {
     const wire::Items results = Call("GetParam", {});
     if (results.empty()) {

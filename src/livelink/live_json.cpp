@@ -20,7 +20,9 @@ void AppendLiveJson(const MessageRecord& record, const readable::Decoding* decod
                     std::string& out) {
   readable::AppendMessageJson(
       readable::FieldsOf(record),
-      {origin.station, origin.hops, origin.id, origin.alerts, decoding, origin.blocks, origin.wholeText}, out);
+      {origin.station, origin.hops, origin.id, origin.alerts, decoding, origin.blocks, origin.wholeText,
+       origin.facts != nullptr && !origin.facts->Empty() ? origin.facts : nullptr},
+      out);
 }
 
 std::string LiveJsonOfLast(const decoding::MessagePath& path, const reference::ReferenceTables& tables,
@@ -45,6 +47,7 @@ LiveOrigin LiveJsonWriter::Origin() const {
     origin.blocks = join_->blocks;
     origin.wholeText = join_->text;
   }
+  origin.facts = &facts_;
   return origin;
 }
 

@@ -35,6 +35,8 @@ struct LiveOrigin {
   // no "blocks" nor "whole_text" member.
   std::size_t blocks = 0;
   std::string_view wholeText = {};
+  // What the SDR decoder that heard it knew; null: no such members.
+  const reception::ReceptionFacts* facts = nullptr;
 };
 
 // {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
@@ -87,6 +89,8 @@ class LiveJsonWriter {
   // a message it completes is decoded, and its object written, as the
   // whole text. Must live until the object is written.
   void SetJoin(const decoding::BlockJoin* join) { join_ = join; }
+  // What the decoder knew of the messages handed over next (none: a card's).
+  void SetReceptionFacts(const reception::ReceptionFacts& facts) { facts_ = facts; }
 
   // The object of the message the path accepted last; empty when the last
   // record was not accepted. Valid until the next call.
@@ -109,6 +113,7 @@ class LiveJsonWriter {
   const std::vector<std::string>* alerts_ = nullptr;
   std::string messageId_;
   const decoding::BlockJoin* join_ = nullptr;
+  reception::ReceptionFacts facts_;
   std::string json_;
   // The last decoding and what it was decoded from (all a decoding depends
   // on), so the same message is not decoded twice.

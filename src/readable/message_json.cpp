@@ -3,6 +3,8 @@
 // large as the object can possibly be; and a record's readable decoding.
 #include "readable/message_json.h"
 
+#include <cmath>
+
 #include "readable/json.h"
 #include "readable/json_text.h"
 #include "reference/airlines.h"
@@ -81,6 +83,48 @@ std::size_t AlertsRoom(const std::vector<std::string>& alerts) {
   return room;
 }
 
+// The known facts as members, each after a comma; needs FactsRoom(facts).
+char* PutFacts(char* at, const reception::ReceptionFacts& facts) {
+  namespace names = reception::names;
+  const auto number = [&at](std::string_view name, const std::optional<double>& value) {
+    if (value && std::isfinite(*value)) {
+      *at++ = ',';
+      at = json::PutName(at, name);
+      *at++ = ':';
+      at = json::PutNumber(at, *value);
+    }
+  };
+  const auto text = [&at](std::string_view name, const std::string& value) {
+    if (!value.empty()) {
+      *at++ = ',';
+      at = json::PutName(at, name);
+      *at++ = ':';
+      at = PutUtf8String(at, value);
+    }
+  };
+  number(names::kFrequency, facts.frequencyMhz);
+  number(names::kLevel, facts.level);
+  number(names::kNoise, facts.noise);
+  text(names::kLevelUnit, facts.levelUnit);
+  text(names::kChannel, facts.channel);
+  text(names::kDecoder, facts.decoder);
+  text(names::kDecoderVersion, facts.decoderVersion);
+  text(names::kLink, facts.link);
+  text(names::kDecoderStation, facts.decoderStation);
+  text(names::kSatellite, facts.satellite);
+  text(names::kAes, facts.aes);
+  return at;
+}
+
+std::size_t FactsRoom(const reception::ReceptionFacts& facts) {
+  std::size_t room = 3 * (kMemberRoom + kNumberRoom);
+  for (const std::string* value : {&facts.levelUnit, &facts.channel, &facts.decoder, &facts.decoderVersion, &facts.link,
+                                   &facts.decoderStation, &facts.satellite, &facts.aes}) {
+    room += kMemberRoom + StringRoom(*value);
+  }
+  return room;
+}
+
 // The name of the flight's airline; empty when the flight names none the
 // built-in list knows.
 std::string_view Utf8AirlineNameOf(std::string_view flight) {
@@ -99,6 +143,9 @@ std::size_t MessageRoom(const MessageFields& f, std::string_view airline, const 
   }
   if (extras.readable != nullptr) {
     room += kMemberRoom + JsonRoom(*extras.readable);
+  }
+  if (extras.facts != nullptr) {
+    room += FactsRoom(*extras.facts);
   }
   return room + (alerts ? AlertsRoom(*extras.alerts) : 0);
 }
@@ -158,6 +205,9 @@ void AppendMessageJson(const MessageFields& fields, const MessageExtras& extras,
     if (!extras.id.empty()) {
       at = PutLiteral(at, ",\"id\":");
       at = PutUtf8String(at, extras.id);
+    }
+    if (extras.facts != nullptr) {
+      at = PutFacts(at, *extras.facts);
     }
     if (alerts) {
       at = PutLiteral(at, ",\"alerts\":");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "readable/readable.h"
+#include "reception/reception_facts.h"
 
 namespace corvane::readable {
 
@@ -64,12 +65,17 @@ struct MessageExtras {
   // and the whole text (card bytes); 0: no "blocks" nor "whole_text".
   std::size_t blocks = 0;
   std::string_view wholeText = {};
+  // What the decoder that heard it knew (reception/reception_facts.h):
+  // "freq", "level", "noise", "level_unit", "channel", "decoder",
+  // "decoder_version", "link", "decoder_station", "satellite", "aes", each
+  // only when known; null: none.
+  const reception::ReceptionFacts* facts = nullptr;
 };
 
 // The message as one JSON object appended to out:
 //   {"mode":..,"address":..,"label":..,"block":..,"msn":..,"flight":..,
 //    "airline":"British Airways","text":..,"time":"2026-12-07T00:00:14.716Z","station":..,"hops":1,
-//    "id":..,"alerts":[..],"blocks":3,"whole_text":..,"readable":{..}}
+//    "id":..,<reception facts>,"alerts":[..],"blocks":3,"whole_text":..,"readable":{..}}
 // "airline" (UTF-8) is there when the built-in airline list knows the
 // flight's designator. "time" is the record's stamps in ISO 8601 (other stamps, never written
 // by the message path, as the date, a space and the hour).

@@ -133,6 +133,8 @@ void Receiver::HandleCardRecord(const std::string& record, const cardlink::Recor
   recordId_ = origin.Relayed() ? origin.id : identities_.Next();
   database_->SetMessageId(recordId_);
   liveJson_.SetMessageId(recordId_);
+  database_->SetReceptionFacts(origin.facts);
+  liveJson_.SetReceptionFacts(origin.facts);
   if (!origin.Relayed()) {
     recordStation_.clear();
     path_->HandleTextRecord(record);

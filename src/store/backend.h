@@ -13,6 +13,7 @@
 
 #include "decoding/block_joiner.h"
 #include "decoding/text_record.h"
+#include "reception/reception_facts.h"
 #include "store/search/overview.h"
 #include "store/search/search.h"
 
@@ -59,6 +60,9 @@ struct StoreOp {
   // finds the blocks before it (named by their identities) in it alone; a
   // repeat of such a block is found in the block it repeats.
   decoding::BlockJoin join = {};
+  // What the SDR decoder that heard the message knew of it (none for a
+  // card's); the search index keeps it beside the message.
+  reception::ReceptionFacts facts = {};
 };
 
 // Another process holds the pending file of the store: writing beside it

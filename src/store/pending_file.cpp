@@ -30,6 +30,8 @@ constexpr const char* kBlocksKey = "Blocks";
 constexpr const char* kWholeTextKey = "WholeText";
 constexpr const char* kPartsKey = "Parts";
 constexpr const char* kRepeatOfKey = "RepeatOf";
+// The reception facts, as the card link's "name=value" items.
+constexpr const char* kFactsKey = "Facts";
 constexpr std::string_view kPendingSuffix = ".pending.jsonl";
 
 struct FileCloser {
@@ -202,6 +204,9 @@ std::string PendingLine(const StoreOp& op) {
       line[kMessageIdKey] = op.messageId;
     }
     AddJoin(op.join, line);
+    if (!op.facts.Empty()) {
+      line[kFactsKey] = reception::FactItems(op.facts);
+    }
   }
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
@@ -245,6 +250,14 @@ std::optional<StoreOp> ParsePendingLine(std::string_view line) {
     op.messageId = id->is_string() ? id->get<std::string>() : std::string();
   }
   whole = ReadJoin(object, op.join) && whole;
+  if (const auto facts = object.find(kFactsKey); facts != object.end()) {
+    whole = whole && facts->is_array();
+    for (const auto& item : facts->is_array() ? *facts : Json::array()) {
+      if (item.is_string()) {
+        reception::ReadFactItem(item.get_ref<const std::string&>(), op.facts);
+      }
+    }
+  }
   return whole ? std::optional<StoreOp>(std::move(op)) : std::nullopt;
 }
 

@@ -138,7 +138,7 @@ void Database::StoreMessage(std::int32_t DBType, const std::string& DBName, cons
   try {
     if (StoreWriter* writer = WriterFor(DBType, DBName)) {
       writer->Enqueue(record, relayedStation_, alertsOf_ ? alertsOf_(record) : std::vector<std::string>(), messageId_,
-                      joinOf_ ? joinOf_(record) : decoding::BlockJoin());
+                      joinOf_ ? joinOf_(record) : decoding::BlockJoin(), facts_);
     }
   } catch (const StoreInUse&) {
     // Told when the store was opened; another process keeps this store.

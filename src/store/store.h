@@ -74,6 +74,8 @@ class Database : public decoding::MessageStore {
   // The identity of the message handed over next (empty: none); a store
   // that holds a message of that identity already leaves it out.
   void SetMessageId(std::string id) { messageId_ = std::move(id); }
+  // What the decoder knew of the messages handed over next (none: a card's).
+  void SetReceptionFacts(const reception::ReceptionFacts& facts) { facts_ = facts; }
 
   // What the block joiner says of a message, asked as the message is handed
   // to the store, which indexes a message of several blocks as one (none
@@ -155,6 +157,7 @@ class Database : public decoding::MessageStore {
   std::map<std::pair<std::int32_t, std::string>, std::unique_ptr<StoreWriter>> writers_;
   std::string relayedStation_;
   std::string messageId_;
+  reception::ReceptionFacts facts_;
   AlertsOf alertsOf_;
   JoinOf joinOf_;
 };

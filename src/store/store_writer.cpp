@@ -64,8 +64,10 @@ StoreWriter::StoreWriter(StoreBackend& backend, std::string name, WriterLimits l
 StoreWriter::~StoreWriter() { Close(); }
 
 void StoreWriter::Enqueue(const decoding::MessageRecord& record, const std::string& station,
-                          std::vector<std::string> alerts, std::string messageId, decoding::BlockJoin join) {
-  Push(StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts), std::move(messageId), std::move(join)});
+                          std::vector<std::string> alerts, std::string messageId, decoding::BlockJoin join,
+                          const reception::ReceptionFacts& facts) {
+  Push(
+      StoreOp{StoreOp::Kind::Insert, record, station, std::move(alerts), std::move(messageId), std::move(join), facts});
 }
 
 void StoreWriter::Push(StoreOp op) {

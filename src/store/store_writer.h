@@ -119,7 +119,8 @@ class StoreWriter {
   // relayed, its identity, and what the block joiner said of it); never waits for the store, only, while the pending
   // file is in use, for the file to take it.
   void Enqueue(const decoding::MessageRecord& record, const std::string& station = {},
-               std::vector<std::string> alerts = {}, std::string messageId = {}, decoding::BlockJoin join = {});
+               std::vector<std::string> alerts = {}, std::string messageId = {}, decoding::BlockJoin join = {},
+               const reception::ReceptionFacts& facts = {});
 
   // Deletes every message of the aircraft: those still waiting in memory at
   // once, the stored ones as the next write, after everything handed over before.

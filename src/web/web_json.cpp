@@ -31,12 +31,14 @@ std::string IsoTime(store::search::UtcMillis utc) {
 // A hit: the message's members as the one writer of a message's JSON
 // writes them (as in LiveJSON), plus the row's own id, utc (seconds) and
 // kind, and the readable object and alerts the index keeps beside it (a
-// message joined from its blocks: "blocks" and "whole_text" too).
+// message joined from its blocks: "blocks" and "whole_text" too); what the
+// decoder knew under the names LiveJSON gives it.
 Json MessageOfHit(const store::search::SearchHit& hit) {
   std::string members;
   readable::MessageExtras extras{hit.station};
   extras.blocks = hit.blocks;
   extras.wholeText = hit.wholeText;
+  extras.facts = hit.facts.Empty() ? nullptr : &hit.facts;
   readable::AppendMessageJson(readable::FieldsOf(hit.record), extras, members);
   Json message = Json::parse(members);
   message["id"] = hit.id;
@@ -118,7 +120,9 @@ std::string StatisticsJson(const store::search::Statistics& statistics, store::s
       {"byLabel", std::move(labels)},
       {"byKind", list(statistics.byKind, [](const std::string& key) { return key; })},
       {"byStation", list(statistics.byStation, [&](const std::string& key) { return key.empty() ? ownStation : key; })},
-      {"byAircraft", list(statistics.topAircraft, bytes)}});
+      {"byAircraft", list(statistics.topAircraft, bytes)},
+      {"byFrequency", list(statistics.byFrequency, [](const std::string& key) { return key; })},
+      {"byLink", list(statistics.byLink, [](const std::string& key) { return key; })}});
 }
 
 std::string CountJson(std::uint64_t count) { return Dump(Json{{"count", count}}); }

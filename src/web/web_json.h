@@ -23,8 +23,9 @@ std::string CountJson(std::uint64_t count);
 std::string PositionsJson(const std::vector<store::search::PositionRow>& rows);
 // The counts of [from, to) (milliseconds): "byHour" every hour of the range
 // ("2026-12-09T13", zero counts included), "byLabel" (with the label's
-// "name"), "byKind", "byStation" (this receiver's own under ownStation) and
-// "byAircraft", as {"key","count"} objects.
+// "name"), "byKind", "byStation" (this receiver's own under ownStation),
+// "byAircraft", "byFrequency" (MHz, "131.725") and "byLink" (the messages a
+// decoder reported), as {"key","count"} objects.
 std::string StatisticsJson(const store::search::Statistics& statistics, store::search::UtcMillis from,
                            store::search::UtcMillis to, const reference::ReferenceTables* tables,
                            const std::string& ownStation);

@@ -116,6 +116,33 @@ TEST(ServerReplies, FramesAreSortedWithoutTrustingTheirShape) {
   EXPECT_EQ(SortServerFrame({"HELLO"}).kind, ServerReply::Kind::Ignored);
 }
 
+// Reception facts: a record heard here carries an empty station and 0 hops
+// before them; items this client does not know, or cannot read, are passed
+// over, and an event without them has none.
+TEST(ServerReplies, ReceptionFactsAreReadAndUnknownItemsIgnored) {
+  const ServerReply facts =
+      SortServerFrame({"EVENT", "NewTextData", "M=2", "", "0", "", "freq=131.7250", "level=-22", "level_unit=dB",
+                       "link=acars", "colour=blue", "noise=loud", "no equals sign", "decoder_station=a=b"});
+  EXPECT_EQ(facts.kind, ServerReply::Kind::Text);
+  EXPECT_FALSE(facts.origin.Relayed());
+  EXPECT_EQ(reception::MhzText(*facts.origin.facts.frequencyMhz), "131.725");
+  EXPECT_EQ(facts.origin.facts.level, -22);
+  EXPECT_FALSE(facts.origin.facts.noise);
+  EXPECT_EQ(facts.origin.facts.levelUnit, "dB");
+  EXPECT_EQ(facts.origin.facts.link, "acars");
+  EXPECT_EQ(facts.origin.facts.decoderStation, "a=b");
+
+  const ServerReply relayed = SortServerFrame({"EVENT", "NewTextData", "M=2", "north", "2", "id-1", "link=vdl2"});
+  EXPECT_TRUE(relayed.origin.Relayed());
+  EXPECT_EQ(relayed.origin.hops, 2);
+  EXPECT_EQ(relayed.origin.id, "id-1");
+  EXPECT_EQ(relayed.origin.facts.link, "vdl2");
+
+  // An item more than this client knows of, in any position.
+  EXPECT_EQ(SortServerFrame({"EVENT", "NewTextData", "M=2", "later"}).kind, ServerReply::Kind::Text);
+  EXPECT_TRUE(SortServerFrame({"EVENT", "NewTextData", "M=2", "s", "1", "id"}).origin.facts.Empty());
+}
+
 TEST(ServerReplies, AnAnswerGivesItsResultsItsErrorOrIsMalformed) {
   const AnswerOutcome ok = ReadAnswer({"ANSWER", "3", "0", "", "Mode=ACARS;", "1"});
   EXPECT_TRUE(ok.wellFormed);

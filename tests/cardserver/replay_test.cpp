@@ -29,7 +29,7 @@ TEST(ReplayTiming, TimedReplayLoopsInOrder) {
   std::vector<std::string> delivered;
   CaptureReplay replay(
       ReplayPlan{{{1000, "a"}, {1001, "b"}, {1001, "c"}}, 1000.0, false, true},
-      [&delivered](const std::string& txt) { delivered.push_back(txt); }, [] { return false; });
+      [&delivered](const TimedRecord& record) { delivered.push_back(record.txt); }, [] { return false; });
   replay.Start();
   replay.Start();
   ASSERT_TRUE(test_client::WaitUntil([&delivered] { return delivered.size() >= 7; }));

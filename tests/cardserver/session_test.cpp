@@ -201,5 +201,31 @@ TEST_F(SessionTest, EnablingStatusCallbacksReportsTheStateOnce) {
   EXPECT_EQ(Decode(TextEventFrame(record)), Frames({{"EVENT", "NewTextData", record}}));
 }
 
+// Only a client that asks gets the facts; without facts the event is the
+// same for both, and a relayed record keeps its origin items before them.
+TEST_F(SessionTest, ReceptionFactsGoOnlyToClientsThatAsk) {
+  Session session(shared);
+  Exchange(session, {kHelloW41});
+  EXPECT_FALSE(session.ReceptionFacts());
+  const Frames reply = Exchange(session, {{"CALL", "1", "EnableReceptionFacts", "1"}});
+  ASSERT_EQ(reply.size(), 1U);
+  EXPECT_EQ(reply[0], wire::Items({"ANSWER", "1", "0", ""}));
+  EXPECT_TRUE(session.ReceptionFacts());
+
+  reception::ReceptionFacts facts;
+  facts.frequencyMhz = 131.725;
+  facts.level = -22;
+  facts.levelUnit = "dB";
+  facts.link = "acars";
+  EXPECT_EQ(Decode(TextEventFrame("M=2", std::nullopt, &facts)),
+            Frames({{"EVENT", "NewTextData", "M=2", "", "0", "", "freq=131.725", "level=-22", "level_unit=dB",
+                     "link=acars"}}));
+  const capture::RecordOrigin origin{"north", 1, "id-7"};
+  EXPECT_EQ(Decode(TextEventFrame("M=2", origin, &facts)).at(0).at(5), "id-7");
+  const reception::ReceptionFacts none;
+  EXPECT_EQ(TextEventFrame("M=2", std::nullopt, &none), TextEventFrame("M=2"));
+  EXPECT_EQ(TextEventPayloadSize("M=2", origin, &facts) + 4, TextEventFrame("M=2", origin, &facts).size());
+}
+
 }  // namespace
 }  // namespace corvane::cardserver

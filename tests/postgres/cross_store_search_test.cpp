@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <ctime>
 #include <random>
@@ -43,9 +44,19 @@ std::string Upper(std::string text) {
   return text;
 }
 
+bool InRange(const std::optional<double>& level, const search::NumberRange& range) {
+  if (!level) {
+    return false;
+  }
+  const bool aboveLow = !range.low || (range.lowStrict ? *level > *range.low : *level >= *range.low);
+  const bool belowHigh = !range.high || (range.highStrict ? *level < *range.high : *level <= *range.high);
+  return aboveLow && belowHigh;
+}
+
 // The plain reading of one term (query.h says what each one means).
 bool Holds(const search::Term& term, const Stored& m) {
   const auto& r = m.op.record;
+  const auto& reception = m.op.facts;
   switch (term.kind) {
     case TermKind::kWords:
       return std::search(m.words.begin(), m.words.end(), term.words.begin(), term.words.end()) != m.words.end();
@@ -69,6 +80,12 @@ bool Holds(const search::Term& term, const Stored& m) {
       return m.facts.latitude.has_value();
     case TermKind::kIsAlert:
       return !m.op.alerts.empty();
+    case TermKind::kFrequency:
+      return reception.frequencyMhz && reception::HzOf(*reception.frequencyMhz) == term.hz;
+    case TermKind::kLink:
+      return reception.link == term.value;
+    case TermKind::kLevel:
+      return InRange(reception.level, term.range);
   }
   return false;
 }
@@ -181,6 +198,16 @@ std::vector<Stored> StoredCapture() {
     if (stored.size() % 5 == 3) {
       op.station = kOtherStations[stored.size() % 2];  // relayed from another receiver
     }
+    if (stored.size() % 3 == 1) {  // reported by an SDR decoder
+      static const std::array<double, 3> kFrequencies = {131.725, 136.975, 8.927};
+      static const std::array<const char*, 3> kLinks = {"acars", "vdl2", "hfdl"};
+      op.facts.frequencyMhz = kFrequencies[stored.size() % 7 % 3];
+      op.facts.link = kLinks[stored.size() % 5 % 3];
+      if (stored.size() % 4 != 0) {
+        op.facts.level = -30.0 + static_cast<double>(stored.size() % 26) + 0.5;
+        op.facts.levelUnit = "dBFS";
+      }
+    }
     const std::string station = op.station.empty() ? kOwnStation : op.station;
     auto facts = search::IndexRowOf(op, tables);
     auto words = search::TextWords(op.record.Data);
@@ -227,6 +254,8 @@ Answer Asked(StoreBackend& store, const std::string& name, const search::Query& 
     answer.firstPage.push_back(hit.id);
     const auto at = static_cast<std::size_t>(hit.id - 1);
     EXPECT_TRUE(at < stored.size() && hit.record == stored[at].op.record) << "row " << hit.id << " is not as stored";
+    EXPECT_TRUE(at < stored.size() && hit.facts == stored[at].op.facts)
+        << "row " << hit.id << "'s facts are not as stored";
   }
   EXPECT_EQ(page.nextBeforeId.has_value(), answer.count > kPage);
   return answer;
@@ -281,6 +310,12 @@ TEST(CrossStoreSearch, EveryStoreFindsWhatAPlainScanOfTheStoredMessagesFinds) {
                                       "ARINC -address:N8560Z",
                                       "label:H1 -to:2026-12-07T12:00 -from:2026-12-07T18:00",
                                       "POS -from:2026-12-07T06:00:00 to:2026-12-07T23:00 -to:2026-12-07T02:00"};
+  // What the decoders knew, with and without words and fields.
+  const std::vector<std::string> reception = {"freq:131.725", "freq:136.97500 label:H1", "POS freq:8.927",
+                                              "link:vdl2",    "label:H1 -link:acars",    "level:-20..-10",
+                                              "level:>-12.5", "level:<=-25.5 -POS",      "-level:..-15 link:hfdl",
+                                              "level:-9.5"};
+  queries.insert(queries.end(), reception.begin(), reception.end());
   while (queries.size() < 400) {
     queries.push_back(maker.Next());
   }

@@ -275,10 +275,25 @@ TEST_F(PostgresStoreTest, TablesCarryTheirSchemaVersionAndANewerOneIsRefusedUnto
   Database& north = Open("north");
   north.StoreMessage(kPostgresStore, "Corvane", Message("261207", "100000.000", "F-GKXA", "AF1234", "ONE"));
   ASSERT_TRUE(north.Flush(30s));
-  const std::string known = std::to_string(postgres::kServerSchemaVersion);
-  const std::string newer = std::to_string(postgres::kServerSchemaVersion + 1);
-  EXPECT_EQ(Sql(url, "SELECT value FROM search_state WHERE name = 'SchemaVersion'").at(0).at(0), known);
-  Sql(url, "UPDATE search_state SET value = " + newer + " WHERE name = 'SchemaVersion'");
+  EXPECT_EQ(Sql(url, "SELECT value FROM search_state WHERE name = 'SchemaVersion'").at(0).at(0), "2");
+
+  // Tables of version 1 (before message_reception) are upgraded by the next
+  // writer, every message kept, and take what a decoder knew.
+  Sql(url, "DROP TABLE message_reception");
+  Sql(url, "UPDATE search_state SET value = 1 WHERE name = 'SchemaVersion'");
+  Database& upgrading = Open("upgrading");
+  reception::ReceptionFacts facts;
+  facts.frequencyMhz = 136.975;
+  facts.level = -18.5;
+  facts.link = "vdl2";
+  upgrading.SetReceptionFacts(facts);
+  upgrading.StoreMessage(kPostgresStore, "Corvane", Message("261207", "100001.000", "F-GKXB", "AF1235", "TWO"));
+  ASSERT_TRUE(upgrading.Flush(30s));
+  EXPECT_EQ(Sql(url,
+                "SELECT (SELECT count(*) FROM Planes), (SELECT value FROM search_state WHERE name = 'SchemaVersion'),"
+                " (SELECT freq_hz || ' ' || level || ' ' || link FROM message_reception)")[0],
+            (std::vector<std::string>{"2", "2", "136975000 -18.5 vdl2"}));
+  Sql(url, "UPDATE search_state SET value = 3 WHERE name = 'SchemaVersion'");
 
   Database& later = Make("later");
   std::string name = "Corvane";
@@ -293,7 +308,7 @@ TEST_F(PostgresStoreTest, TablesCarryTheirSchemaVersionAndANewerOneIsRefusedUnto
   EXPECT_EQ(Sql(url,
                 "SELECT (SELECT count(*) FROM Planes), (SELECT value FROM search_state"
                 " WHERE name = 'SchemaVersion')")[0],
-            (std::vector<std::string>{"1", newer}));
+            (std::vector<std::string>{"2", "3"}));
 }
 
 // A message comes again under the identity its station gave it: relayed

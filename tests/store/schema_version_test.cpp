@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "../decoding/scratch_dir.h"
+#include "store/jet/jet_backend.h"
 #include "store/search/query.h"
+#include "store/sqlite/sqlite_backend.h"
 #include "store/store.h"
 #include "store_test_support.h"
 
@@ -68,7 +70,13 @@ constexpr const char* kMessages =
     "INSERT INTO Planes VALUES ('261201','101530.500','2','N123UA','UA0901','5Z','2','M02A','GATE CHANGE B12');"
     "INSERT INTO Planes VALUES ('261202','064500.000','2','G-EUPT','BA0306','H1','3','M03A','FUEL ON BOARD 9');";
 
-enum class Layout { Described, HistoryIndex, SearchIndex };
+// Schema version 1: the search index, the identities, and the version kept.
+constexpr const char* kVersion1 =
+    "CREATE TABLE MessageIdentity(MessageId TEXT PRIMARY KEY, Id INTEGER NOT NULL);"
+    "CREATE INDEX MessageIdentityById ON MessageIdentity(Id);"
+    "PRAGMA user_version = 1;";
+
+enum class Layout { Described, HistoryIndex, SearchIndex, Version1 };
 
 struct Case {
   std::int32_t type;  // 1 SQLite, 2 Jet layout
@@ -93,8 +101,11 @@ std::string EarlierStore(const Case& c) {
   if (c.layout != Layout::Described) {
     sql += kHistoryIndex;
   }
-  if (c.layout == Layout::SearchIndex) {
+  if (c.layout == Layout::SearchIndex || c.layout == Layout::Version1) {
     sql += kSearchIndex;
+  }
+  if (c.layout == Layout::Version1) {
+    sql += kVersion1;
   }
   return sql;
 }
@@ -113,6 +124,16 @@ class EarlierLayout : public testing::TestWithParam<Case> {
 
 TEST_P(EarlierLayout, IsUpgradedWithEveryMessageThereAndSearchable) {
   ASSERT_TRUE(MakeFile(File(), EarlierStore(GetParam())));
+  if (GetParam().layout == Layout::Version1) {
+    // Searched and counted before any writer opens it: its messages have no
+    // facts, and the file is left as it is.
+    const std::string before = ReadBytes(scratch / File());
+    std::unique_ptr<StoreBackend> backend;
+    backend.reset(GetParam().type == 1 ? static_cast<StoreBackend*>(new SqliteBackend) : new JetBackend);
+    EXPECT_EQ(backend->CountMatches(File(), *search::ParseQuery("link:vdl2").query), 0U);
+    EXPECT_TRUE(backend->StatisticsOf(File(), 0, search::UtcMillis{1} << 50, 5).byLink.empty());
+    EXPECT_EQ(ReadBytes(scratch / File()), before);
+  }
   tables.FillBuiltinTables();
   std::string name = "Corvane";
   ASSERT_NO_THROW(db.OpenStore(GetParam().type, name, progress));
@@ -130,16 +151,24 @@ TEST_P(EarlierLayout, IsUpgradedWithEveryMessageThereAndSearchable) {
   }
   EXPECT_EQ(found, 2U);
   EXPECT_EQ(db.CountMatches(GetParam().type, name, *search::ParseQuery("flight:BA306").query), 1U);
+  // What a decoder knew of a message is kept in the upgraded store.
+  reception::ReceptionFacts facts;
+  facts.frequencyMhz = 131.725;
+  facts.link = "acars";
+  db.SetReceptionFacts(facts);
+  db.StoreMessage(GetParam().type, name, {"261210", "080000.000", "2", "N9", "", "H1", "1", "", "HEARD BY SDR"});
+  ASSERT_TRUE(db.Flush(std::chrono::seconds(5)));
+  EXPECT_EQ(db.CountMatches(GetParam().type, name, *search::ParseQuery("freq:131.725").query), 1U);
   db.Close();
 
   EXPECT_EQ(RowLines(Select(File(), "SELECT Hour,Address,Data FROM Planes ORDER BY rowid;")),
             (std::vector<std::string>{"101500.125|N123UA|FUEL REMAINING 12", "101530.500|N123UA|GATE CHANGE B12",
-                                      "064500.000|G-EUPT|FUEL ON BOARD 9"}));
+                                      "064500.000|G-EUPT|FUEL ON BOARD 9", "080000.000|N9|HEARD BY SDR"}));
   EXPECT_EQ(Select(File(), "PRAGMA user_version;"), Rows{{std::to_string(sqlite::kFileSchemaVersion)}});
   EXPECT_EQ(Select(File(),
                    "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('PlanesByAddressDate',"
-                   " 'MessageIndex', 'MessageWords', 'SearchState', 'MessageIdentity');"),
-            Rows{{"5"}});
+                   " 'MessageIndex', 'MessageWords', 'SearchState', 'MessageIdentity', 'MessageReception');"),
+            Rows{{"6"}});
 }
 
 TEST_P(EarlierLayout, NewerVersionIsRefusedAndLeftByteForByte) {
@@ -169,8 +198,9 @@ TEST_P(EarlierLayout, NewerVersionIsRefusedAndLeftByteForByte) {
 INSTANTIATE_TEST_SUITE_P(
     BothFileStores, EarlierLayout,
     testing::Values(Case{1, Layout::Described, "SqliteDescribed"}, Case{1, Layout::HistoryIndex, "SqliteHistoryIndex"},
-                    Case{1, Layout::SearchIndex, "SqliteSearchIndex"}, Case{2, Layout::Described, "JetDescribed"},
-                    Case{2, Layout::HistoryIndex, "JetHistoryIndex"}, Case{2, Layout::SearchIndex, "JetSearchIndex"}),
+                    Case{1, Layout::SearchIndex, "SqliteSearchIndex"}, Case{1, Layout::Version1, "SqliteVersion1"},
+                    Case{2, Layout::Described, "JetDescribed"}, Case{2, Layout::HistoryIndex, "JetHistoryIndex"},
+                    Case{2, Layout::SearchIndex, "JetSearchIndex"}, Case{2, Layout::Version1, "JetVersion1"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

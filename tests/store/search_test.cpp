@@ -69,7 +69,7 @@ TEST(SearchQuery, ErrorsSayWhatAndWhere) {
   };
   EXPECT_EQ(error("label:H1 flihgt:BA306"),
             "column 10: unknown field \"flihgt:\" (known: flight, tail, address, "
-            "label, kind, station, from, to, has:position, is:alert)");
+            "label, kind, station, from, to, has:position, is:alert, freq, link, level)");
   EXPECT_EQ(error("POS \"GOOD EVENING"), "column 5: the quote opened here is never closed");
   EXPECT_EQ(error("from:2026-13-01"),
             "column 1: \"from:2026-13-01\" is not a UTC date (2026-12-07) or date and "
@@ -101,6 +101,24 @@ TEST(SearchQuery, ErrorsSayWhatAndWhere) {
   EXPECT_EQ(quoted.terms[0].value, "A\"");
   EXPECT_EQ(quoted.terms[1].value, "Bob's \"North\" site ");
   EXPECT_EQ(quoted.terms[2].words, (std::vector<std::string>{"SAY", "HI", "NOW"}));
+  // Frequencies in MHz to the Hz, trailing zeros not counted; levels as one
+  // number, a range with an open end, or a bound.
+  const Query reception = Parsed("freq:131.7250 freq:8.927 link:VDL2 level:-20..-5 level:..-30 level:>=-10");
+  EXPECT_EQ(reception.terms[0].hz, 131'725'000);
+  EXPECT_EQ(reception.terms[1].hz, 8'927'000);
+  EXPECT_EQ(reception.terms[2].value, "vdl2");
+  EXPECT_EQ(reception.terms[3].range.low, -20);
+  EXPECT_EQ(reception.terms[3].range.high, -5);
+  EXPECT_FALSE(reception.terms[4].range.low);
+  EXPECT_EQ(reception.terms[5].range.low, -10);
+  EXPECT_FALSE(reception.terms[5].range.lowStrict);
+  EXPECT_TRUE(Parsed("level:<-3").terms[0].range.highStrict);
+  EXPECT_EQ(error("freq:131.7251234"), "column 1: \"freq:131.7251234\" is not a frequency in MHz (131.725)");
+  EXPECT_EQ(error("freq:131,725"), "column 1: \"freq:131,725\" is not a frequency in MHz (131.725)");
+  EXPECT_EQ(error("link:satellite"), "column 1: \"link:\" is one of acars, vdl2, hfdl, satcom");
+  for (const char* bad : {"level:-5..-20", "level:..", "level:>", "level:loud", "level:-20..-5..0"}) {
+    EXPECT_EQ(error(bad), "column 1: \"" + std::string(bad) + "\" is not a level or range (-12, -20..-5, >-10, <=-30)");
+  }
   const auto unclosed = ParseQuery(R"(POS label:"A"")");
   ASSERT_TRUE(unclosed.error.has_value());
   EXPECT_EQ(DescribeError(*unclosed.error), "column 11: the quote opened here is never closed");
@@ -269,6 +287,53 @@ TEST_P(Search, PositionsAndStatisticsAreThoseOfAPlainReading) {
       EXPECT_LE(count, statistics.topAircraft.back().count) << address;
     }
   }
+}
+
+// What the decoders knew: counted by frequency and link over the range as a
+// plain reading counts them (a card's messages left out), and removed with
+// their messages by a deletion and by retention, so that no fact outlives
+// its message.
+TEST_P(Search, ReceptionFactsAreCountedAndLeaveWithTheirMessages) {
+  for (std::size_t i = 0; i < ops.size(); i += 3) {
+    ops[i].facts.frequencyMhz = i % 2 == 0 ? 131.725 : 136.975;
+    ops[i].facts.link = i % 2 == 0 ? "acars" : "vdl2";
+    ops[i].facts.level = -20.5;
+  }
+  Write(0, ops.size());
+  const search::UtcMillis from = facts[100].utc;
+  const search::UtcMillis to = facts[900].utc;
+  std::map<std::string, std::uint64_t> frequencies;
+  std::map<std::string, std::uint64_t> links;
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    if (facts[i].utc >= from && facts[i].utc < to && !ops[i].facts.Empty()) {
+      ++frequencies[reception::MhzText(*ops[i].facts.frequencyMhz)];
+      ++links[ops[i].facts.link];
+    }
+  }
+  const auto statistics = backend->StatisticsOf(name, from, to, 5);
+  EXPECT_EQ(ByKey(statistics.byFrequency), frequencies);
+  EXPECT_EQ(ByKey(statistics.byLink), links);
+  const auto hit = test::Searched(*backend, name, Parsed("freq:136.975"), 1).front();
+  EXPECT_EQ(hit.facts, ops.at(static_cast<std::size_t>(hit.id - 1)).facts);
+
+  const auto orphans = [this] {
+    return Select(name, "SELECT COUNT(*) FROM MessageReception WHERE Id NOT IN (SELECT rowid FROM Planes);");
+  };
+  StoreOp deletion;
+  deletion.kind = StoreOp::Kind::Delete;
+  deletion.record.Address = ops[0].record.Address;
+  auto session = backend->OpenSession(name);
+  session->Begin();
+  session->Apply(deletion);
+  session->Commit();
+  EXPECT_EQ(orphans().at(0).at(0), "0");
+  session->Begin();
+  EXPECT_GT(session->Prune({facts[600].utc, facts[600].utc, 100000}), 0U);
+  session->Commit();
+  EXPECT_EQ(orphans().at(0).at(0), "0");
+  const auto left = Select(name, "SELECT COUNT(*) FROM MessageReception WHERE FreqHz = 131725000;").at(0).at(0);
+  EXPECT_NE(left, "0");
+  EXPECT_EQ(std::to_string(backend->CountMatches(name, Parsed("freq:131.725"))), left);
 }
 
 INSTANTIATE_TEST_SUITE_P(SqliteAndJet, Search, ::testing::Values(false, true),

@@ -88,7 +88,7 @@ TEST_F(StoreFiles, SqliteTablesAreThoseOfTheFiveCreateStatements) {
   // The search index's tables stand beside them (made by the writer as it
   // opens the store), and nothing else.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (Select("Corvane.db", "SELECT name FROM sqlite_master WHERE name = 'MessageIdentity';").empty() &&
+  while (Select("Corvane.db", "SELECT name FROM sqlite_master WHERE name = 'MessageReception';").empty() &&
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -99,8 +99,9 @@ TEST_F(StoreFiles, SqliteTablesAreThoseOfTheFiveCreateStatements) {
   EXPECT_EQ(RowLines(Select("Corvane.db",
                             "SELECT name FROM sqlite_master WHERE type = 'table' AND (name LIKE 'Message%'"
                             " OR name = 'SearchState') ORDER BY name;")),
-            (std::vector<std::string>{"MessageIdentity", "MessageIndex", "MessageWords", "MessageWords_config",
-                                      "MessageWords_data", "MessageWords_docsize", "MessageWords_idx", "SearchState"}));
+            (std::vector<std::string>{"MessageIdentity", "MessageIndex", "MessageReception", "MessageWords",
+                                      "MessageWords_config", "MessageWords_data", "MessageWords_docsize",
+                                      "MessageWords_idx", "SearchState"}));
 }
 
 std::vector<std::string> ColumnsOf(const std::string& table) {

@@ -336,6 +336,15 @@ TEST(PendingFile, ALineCutShortIsPassedOverAndTheNextWriteStartsALineOfItsOwn) {
   EXPECT_EQ(read[1].record.Address, "D-ABCD");
   EXPECT_FALSE(ParsePendingLine(R"({"Date":"261207"})"));
   EXPECT_FALSE(ParsePendingLine(R"({"Delete":"\u0100"})"));
+
+  // What a decoder knew waits with its message, and comes back whole.
+  first.facts.frequencyMhz = 8.927;
+  first.facts.level = -29.5;
+  first.facts.levelUnit = "dBFS";
+  first.facts.decoderStation = "Z\xC3\xBCrich";
+  const auto back = ParsePendingLine(PendingLine(first));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->facts, first.facts);
 }
 
 }  // namespace

@@ -154,5 +154,56 @@ TEST(CaptureLine, BadDecoderValuesAreRefusedWithAReason) {
   EXPECT_NE(error.find("txt"), std::string::npos);
 }
 
+// What each decoder knew, read where a fault could hide: frequencies in Hz
+// and in MHz, levels without a unit of their own, numbers written as text,
+// facts missing or unreadable (the message is kept without them), JAERO's
+// earth stations on either side, LiveJSON passing them on, and a card
+// record, which has none. Facts are compared as the card link's items.
+TEST(CaptureLine, DecodersFactsAreReadWithTheirUnits) {
+  const auto factsOf = [](std::string_view line) {
+    std::string error;
+    const auto record = ParseCaptureLine(line, error);
+    return record ? reception::FactsText(record->facts) : "refused: " + error;
+  };
+  EXPECT_EQ(factsOf(R"({"timestamp":1,"channel":2,"freq":130.025,"level":-22,"label":"H1","station_id":"sigint",)"
+                    R"("app":{"name":"acarsdec","ver":"4.1"}})"),
+            "freq=130.025\nlevel=-22\nlevel_unit=dB\nchannel=2\ndecoder=acarsdec\ndecoder_version=4.1\nlink=acars\n"
+            "decoder_station=sigint");
+  EXPECT_EQ(factsOf(R"({"timestamp":1,"freq":131725000,"level":"-9.5","label":"H1"})"),
+            "freq=131.725\nlevel=-9.5\nlevel_unit=dB\nlink=acars");
+  EXPECT_EQ(factsOf(R"({"timestamp":1,"freq":"near 131","level":true,"channel":[1],"label":"H1"})"), "link=acars");
+  EXPECT_EQ(
+      factsOf(R"({"vdl2":{"app":{"name":"dumpvdl2","ver":"2.3.0"},"station":"XX","t":{"sec":1,"usec":0},)"
+              R"("freq":136975000,"idx":0,"sig_level":-18.3,"noise_level":-47.1,"avlc":{"acars":{"label":"H1"}}}})"),
+      "freq=136.975\nlevel=-18.3\nnoise=-47.1\nlevel_unit=dBFS\nchannel=0\ndecoder=dumpvdl2\n"
+      "decoder_version=2.3.0\nlink=vdl2\ndecoder_station=XX");
+  EXPECT_EQ(factsOf(R"({"hfdl":{"t":{"sec":1,"usec":0},"freq":8927000,"lpdu":{"hfnpdu":{"acars":{"label":"H1"}}}}})"),
+            "freq=8.927\nlink=hfdl");
+  EXPECT_EQ(factsOf(R"({"app":{"name":"JAERO","ver":"VFO01"},"isu":{"acars":{"label":"H1","reg":"ABCDEF"},)"
+                    R"("dst":{"addr":"ABCDEF","type":"Aircraft Earth Station"},)"
+                    R"("src":{"addr":"C1","type":"Ground Earth Station"}},"t":{"sec":1,"usec":0},"station":"S1"})"),
+            "decoder=JAERO\ndecoder_version=VFO01\nlink=satcom\ndecoder_station=S1\nsatellite=C1\naes=ABCDEF");
+  EXPECT_EQ(factsOf(R"({"isu":{"acars":{"label":"H1"},"src":{"addr":"0A1B2C","type":"Aircraft Earth Station"},)"
+                    R"("dst":{"addr":"90","type":"Ground Earth Station"}},"t":{"sec":1,"usec":0},"freq":1545.135})"),
+            "freq=1545.135\nlink=satcom\nsatellite=90\naes=0A1B2C");
+  EXPECT_EQ(factsOf(R"({"isu":{"qno":"00"},"t":{"sec":1,"usec":0}})"),
+            "refused: \"acars\" is missing or not an object");
+  EXPECT_EQ(factsOf(R"({"mode":"2","address":".N1","label":"H1","time":"2026-12-07T00:00:00.000Z","hops":1,)"
+                    R"("freq":136.975,"level":-18.3,"level_unit":"dBFS","link":"vdl2","decoder_station":"XX"})"),
+            "freq=136.975\nlevel=-18.3\nlevel_unit=dBFS\nlink=vdl2\ndecoder_station=XX");
+  EXPECT_EQ(factsOf(R"({"mode":"2","address":".N1","label":"H1","time":"2026-12-07T00:00:00.000Z"})"), "");
+  EXPECT_EQ(factsOf(R"({"utc":"2026-12-07T00:00:00Z","txt":"M=2"})"), "");
+
+  // JAERO's record and time, the address padded as the card pads it.
+  std::string error;
+  const auto jaero =
+      ParseCaptureLine(R"({"isu":{"acars":{"ack":"!","blk_id":"A","label":"H1","mode":"2","reg":"ABCDEF"}},)"
+                       R"("t":{"sec":1700000000,"usec":123456}})",
+                       error);
+  ASSERT_TRUE(jaero) << error;
+  EXPECT_EQ(jaero->txt, "M=2  ADDR=.ABCDEF TA=! ML=H1 B=A\r\n");
+  EXPECT_EQ(FormatUtc(jaero->utc), "2023-11-14T22:13:20.123Z");
+}
+
 }  // namespace
 }  // namespace corvane::capture

@@ -1,6 +1,7 @@
 // One message through the three writers that put it out as JSON: LiveJSON,
 // the web API's hit and corvane-search's line must give the same values
-// (card bytes, time, station, alerts, readable decoding) for the same
+// (card bytes, time, station, alerts, readable decoding, what the decoder
+// knew) for the same
 // message, so that none of them drifts from the others.
 #include <gtest/gtest.h>
 
@@ -25,16 +26,23 @@ TEST(MessageJson, LiveJsonTheWebHitAndTheSearchLineAgreeOnOneMessage) {
                "\x7F",    "M01A",       "02XAABQKABQ13502N10637WV136975/ARINC \"q\" \\ \r\n\t\x01\b\x7F\xB0"};
   op.station = "Z\xC3\xBCrich";
   op.alerts = {"label:SQ", "\"ABQ\""};
+  op.facts.frequencyMhz = 136.975;
+  op.facts.level = -18.3;
+  op.facts.levelUnit = "dBFS";
+  op.facts.link = "vdl2";
+  op.facts.decoderStation = "Z\xC3\xBCrich \"1\"";
 
   // What the store keeps of it, and the hit a search gives back.
   const store::search::IndexRow row = store::search::IndexRowOf(op, tables);
   ASSERT_FALSE(row.readable.empty());
-  const store::search::SearchHit hit{7, op.record, op.station, row.kind, row.readable, row.alerts, row.utc};
+  const store::search::SearchHit hit{7,          op.record, op.station, row.kind, row.readable,
+                                     row.alerts, row.utc,   0,          {},       op.facts};
   store::search::SearchPage page;
   page.hits.push_back(hit);
 
   const auto decoding = livelink::ReadableOf(op.record, tables);
-  const Json live = Json::parse(livelink::LiveJson(op.record, decoding, {op.station, 1, &op.alerts}));
+  const Json live =
+      Json::parse(livelink::LiveJson(op.record, decoding, {op.station, 1, &op.alerts, {}, 0, {}, &op.facts}));
   const Json web = Json::parse(SearchPageJson(page)).at("hits").at(0);
   const Json line = Json::parse(store::search::HitJsonLine(hit));
 
@@ -57,6 +65,12 @@ TEST(MessageJson, LiveJsonTheWebHitAndTheSearchLineAgreeOnOneMessage) {
   EXPECT_EQ(line.at("readable"), live.at("readable"));
   EXPECT_EQ(web.at("kind"), live.at("readable").at("kind"));
   EXPECT_EQ(web.at("id"), 7);
+  for (const char* member : {"freq", "level", "level_unit", "link", "decoder_station"}) {
+    EXPECT_EQ(web.at(member), live.at(member)) << member;
+    EXPECT_EQ(line.at("reception").at(member), live.at(member)) << member;
+  }
+  EXPECT_EQ(live.at("freq"), 136.975);
+  EXPECT_FALSE(live.contains("noise") || web.contains("decoder"));
 }
 
 // A message names its flight's airline when the built-in list knows it

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -198,6 +199,93 @@ std::string AcarsdecAck(const Json& object) {
   return Bytes(*found, "ack");
 }
 
+// A number a decoder wrote as a JSON number or as text; nothing when the
+// member is absent or holds neither (a fact that cannot be read is left out,
+// never the message).
+std::optional<double> NumberMember(const Json& object, std::string_view key) {
+  const auto found = object.find(key);
+  if (found == object.end()) {
+    return std::nullopt;
+  }
+  if (found->is_number()) {
+    const double value = found->get<double>();
+    return std::isfinite(value) ? std::optional<double>(value) : std::nullopt;
+  }
+  return found->is_string() ? reception::ParseNumber(found->get_ref<const std::string&>()) : std::nullopt;
+}
+
+// A member as UTF-8 text: a string as it is, a whole number in digits;
+// empty for anything else.
+std::string TextMember(const Json& object, std::string_view key) {
+  const auto found = object.find(key);
+  if (found == object.end()) {
+    return {};
+  }
+  if (found->is_string()) {
+    return found->get<std::string>();
+  }
+  return found->is_number_integer() ? std::to_string(found->get<std::int64_t>()) : std::string();
+}
+
+// Decoders give frequencies in MHz (acarsdec) or in Hz (dumpvdl2,
+// dumphfdl); no decoder hears above 10 GHz, so a larger number is Hz.
+constexpr double kLargestMhz = 10000.0;
+constexpr double kHzPerMhz = 1e6;
+std::optional<double> FrequencyMhz(const Json& object, std::string_view key) {
+  const auto value = NumberMember(object, key);
+  if (!value || *value <= 0.0) {
+    return std::nullopt;
+  }
+  return *value > kLargestMhz ? *value / kHzPerMhz : *value;
+}
+
+// The signal and noise levels in the unit the decoder gives them in.
+void ReadLevels(const Json& object, std::string_view levelKey, std::string_view noiseKey, std::string_view unit,
+                reception::ReceptionFacts& facts) {
+  facts.level = NumberMember(object, levelKey);
+  facts.noise = NumberMember(object, noiseKey);
+  if (facts.level || facts.noise) {
+    facts.levelUnit = unit;
+  }
+}
+
+// The decoder's "app" object: {"name": ..., "ver": ...}.
+void ReadApp(const Json& object, reception::ReceptionFacts& facts) {
+  const auto app = object.find("app");
+  if (app != object.end() && app->is_object()) {
+    facts.decoder = TextMember(*app, "name");
+    facts.decoderVersion = TextMember(*app, "ver");
+  }
+}
+
+// acarsdec's facts (its README's JSON example): "freq" in MHz, "level" in
+// dB, "channel", "station_id", and "app" in later versions. vdlm2dec writes
+// the same object and names itself in "app".
+reception::ReceptionFacts AcarsdecFacts(const Json& object) {
+  reception::ReceptionFacts facts;
+  facts.frequencyMhz = FrequencyMhz(object, "freq");
+  ReadLevels(object, "level", "noise", "dB", facts);
+  facts.channel = TextMember(object, "channel");
+  facts.decoderStation = TextMember(object, "station_id");
+  ReadApp(object, facts);
+  facts.link = facts.decoder == "vdlm2dec" ? reception::kLinkVdl2 : reception::kLinkAcars;
+  return facts;
+}
+
+// dumpvdl2's "vdl2" and dumphfdl's "hfdl" objects: "freq" in Hz,
+// "sig_level" and "noise_level" in dBFS, "station", "app"; dumpvdl2 also
+// numbers its channel ("idx").
+reception::ReceptionFacts Dumpvdl2Facts(const Json& inner, std::string_view link) {
+  reception::ReceptionFacts facts;
+  facts.frequencyMhz = FrequencyMhz(inner, "freq");
+  ReadLevels(inner, "sig_level", "noise_level", "dBFS", facts);
+  facts.channel = TextMember(inner, "idx");
+  facts.decoderStation = TextMember(inner, "station");
+  ReadApp(inner, facts);
+  facts.link = link;
+  return facts;
+}
+
 // acarsdec and vdlm2dec: flat objects with "timestamp", "mode", "label"...
 CaptureRecord FromAcarsdec(const Json& object) {
   const auto timestamp = object.find("timestamp");
@@ -213,7 +301,7 @@ CaptureRecord FromAcarsdec(const Json& object) {
   message.msn = OptionalText(object, "msgno");
   message.flight = OptionalText(object, "flight");
   message.text = WithSublabel(object, message.blockId, OptionalText(object, "text"));
-  return {TimeOfSeconds(*timestamp, "timestamp"), CardRecordOf(message)};
+  return {TimeOfSeconds(*timestamp, "timestamp"), CardRecordOf(message), std::nullopt, AcarsdecFacts(object)};
 }
 
 // The "acars" object of libacars, inside dumpvdl2 and dumphfdl messages.
@@ -251,13 +339,46 @@ decoding::UtcTime TimeOfSecUsec(const Json& outer) {
 CaptureRecord FromDumpvdl2(const Json& object) {
   const Json& vdl2 = Member(object, "vdl2");
   const Json& acars = Member(Member(vdl2, "avlc"), "acars");
-  return {TimeOfSecUsec(vdl2), CardRecordOf(FromLibacars(acars))};
+  return {TimeOfSecUsec(vdl2), CardRecordOf(FromLibacars(acars)), std::nullopt,
+          Dumpvdl2Facts(vdl2, reception::kLinkVdl2)};
 }
 
 CaptureRecord FromDumphfdl(const Json& object) {
   const Json& hfdl = Member(object, "hfdl");
   const Json& acars = Member(Member(Member(hfdl, "lpdu"), "hfnpdu"), "acars");
-  return {TimeOfSecUsec(hfdl), CardRecordOf(FromLibacars(acars))};
+  return {TimeOfSecUsec(hfdl), CardRecordOf(FromLibacars(acars)), std::nullopt,
+          Dumpvdl2Facts(hfdl, reception::kLinkHfdl)};
+}
+
+// The address of the side of a JAERO "isu" that is of the given type
+// ("src" or "dst": {"addr": ..., "type": "Aircraft Earth Station"}).
+std::string JaeroAddressOf(const Json& isu, std::string_view type) {
+  for (const char* side : {"src", "dst"}) {
+    const auto found = isu.find(side);
+    if (found != isu.end() && found->is_object() && TextMember(*found, "type") == type) {
+      return TextMember(*found, "addr");
+    }
+  }
+  return {};
+}
+
+// JAERO's JSON for feeders (its "JSONdump" format, shaped like dumpvdl2's):
+// "app", "station", "t" and the "isu" holding the "acars" object of
+// libacars, the aircraft earth station (AES) and the ground earth station
+// by which the message crossed the satellite. A frequency, when one is
+// given, is read as for the other decoders.
+CaptureRecord FromJaero(const Json& object) {
+  const Json& isu = Member(object, "isu");
+  AirMessage message = FromLibacars(Member(isu, "acars"));
+  message.address = DottedAddress(std::move(message.address));
+  reception::ReceptionFacts facts;
+  facts.frequencyMhz = FrequencyMhz(object, "freq");
+  facts.decoderStation = TextMember(object, "station");
+  ReadApp(object, facts);
+  facts.link = reception::kLinkSatcom;
+  facts.aes = JaeroAddressOf(isu, "Aircraft Earth Station");
+  facts.satellite = JaeroAddressOf(isu, "Ground Earth Station");
+  return {TimeOfSecUsec(object), CardRecordOf(message), std::nullopt, std::move(facts)};
 }
 
 // The station, hop count and identity of a LiveJSON object. All are
@@ -288,6 +409,25 @@ RecordOrigin OriginOf(const Json& object) {
   return origin;
 }
 
+// The reception facts a LiveJSON object carries, under the names the card
+// link uses; none when it has none (a card's message).
+reception::ReceptionFacts LiveJsonFacts(const Json& object) {
+  namespace names = reception::names;
+  reception::ReceptionFacts facts;
+  facts.frequencyMhz = FrequencyMhz(object, names::kFrequency);
+  facts.level = NumberMember(object, names::kLevel);
+  facts.noise = NumberMember(object, names::kNoise);
+  facts.levelUnit = TextMember(object, names::kLevelUnit);
+  facts.channel = TextMember(object, names::kChannel);
+  facts.decoder = TextMember(object, names::kDecoder);
+  facts.decoderVersion = TextMember(object, names::kDecoderVersion);
+  facts.link = TextMember(object, names::kLink);
+  facts.decoderStation = TextMember(object, names::kDecoderStation);
+  facts.satellite = TextMember(object, names::kSatellite);
+  facts.aes = TextMember(object, names::kAes);
+  return facts;
+}
+
 // Corvane's own LiveJSON object, as receivers publish it over MQTT: the
 // record's fields, its time of reception and its origin ("readable" is
 // ignored). It carries no acknowledgement character; a NAK is what the card
@@ -306,7 +446,7 @@ CaptureRecord FromLiveJson(const Json& object) {
   message.msn = OptionalText(object, "msn");
   message.flight = OptionalText(object, "flight");
   message.text = OptionalText(object, "text");
-  return {*time, CardRecordOf(message), OriginOf(object)};
+  return {*time, CardRecordOf(message), OriginOf(object), LiveJsonFacts(object)};
 }
 
 CaptureRecord FromCardRecord(const Json& object) {
@@ -373,6 +513,9 @@ std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string
     if (json.contains("hfdl")) {
       return FromDumphfdl(json);
     }
+    if (json.contains("isu")) {
+      return FromJaero(json);
+    }
     if (json.contains("timestamp")) {
       return FromAcarsdec(json);
     }
@@ -380,7 +523,7 @@ std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string
       return FromLiveJson(json);
     }
     error =
-        "not a capture record: needs \"utc\" and \"txt\", or an acarsdec, dumpvdl2 or dumphfdl message, or "
+        "not a capture record: needs \"utc\" and \"txt\", or an acarsdec, dumpvdl2, dumphfdl or JAERO message, or "
         "Corvane's LiveJSON";
   } catch (const LineError& failure) {
     error = failure.what();

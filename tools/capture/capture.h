@@ -1,7 +1,8 @@
 // Reading capture files: JSON Lines, one message a line, either a card text
 // record with the UTC time it was received ({"utc": ..., "txt": ...}) or a
-// message as an SDR decoder writes it (acarsdec, dumpvdl2 or dumphfdl JSON),
-// which is turned into a card text record. Text values hold the card's 8-bit
+// message as an SDR decoder writes it (acarsdec, dumpvdl2, dumphfdl or JAERO
+// JSON), which is turned into a card text record and what the decoder knew of
+// it (frequency, level, link...). Text values hold the card's 8-bit
 // bytes as the code points U+0000 to U+00FF, so every byte survives.
 #pragma once
 
@@ -11,6 +12,7 @@
 
 #include "decoding/latin1_text.h"
 #include "decoding/utc_clock.h"
+#include "reception/reception_facts.h"
 
 namespace corvane::capture {
 
@@ -26,10 +28,13 @@ struct RecordOrigin {
 
 // One record of a capture: when it arrived and the card text record; only
 // a LiveJSON object (a message that has passed a receiver) has an origin.
+// A decoder's message (or a LiveJSON object that passes one on) also has
+// what its decoder knew of it; a card record has no facts.
 struct CaptureRecord {
   decoding::UtcTime utc;
   std::string txt;  // bytes as the card sends them
   std::optional<RecordOrigin> origin = std::nullopt;
+  reception::ReceptionFacts facts = {};
 };
 
 using decoding::Latin1ToUtf8;

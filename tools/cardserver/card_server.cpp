@@ -56,7 +56,8 @@ CardServer::CardServer(ServerConfig config, QObject* parent)
   connect(&server_, &QTcpServer::newConnection, this, &CardServer::Accept);
   if (config_.replay) {
     replay_ = std::make_unique<CaptureReplay>(
-        std::move(*config_.replay), [this](const std::string& record) { Deliver(record); },
+        std::move(*config_.replay),
+        [this](const TimedRecord& record) { Deliver(record.txt, std::nullopt, record.facts); },
         [this] { return ClientsTakeMore(); });
     connect(replay_.get(), &CaptureReplay::finished, this, &CardServer::CheckReplayDone);
     config_.replay.reset();
@@ -75,9 +76,9 @@ bool CardServer::Start(std::string& error) {
     return false;
   }
   if (config_.udpPort) {
-    udp_ =
-        std::make_unique<UdpFeed>([this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin); },
-                                  config_.log, config_.maxHops);
+    udp_ = std::make_unique<UdpFeed>(
+        [this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin, record.facts); }, config_.log,
+        config_.maxHops);
     if (!udp_->Bind(config_.address, *config_.udpPort, error)) {
       server_.close();
       return false;
@@ -85,9 +86,9 @@ bool CardServer::Start(std::string& error) {
   }
   if (config_.mqttIn) {
     // The same hand-over as the UDP feed's: both feeds behave alike.
-    mqtt_ =
-        std::make_unique<MqttFeed>([this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin); },
-                                   config_.log, config_.maxHops);
+    mqtt_ = std::make_unique<MqttFeed>(
+        [this](const capture::CaptureRecord& record) { Deliver(record.txt, record.origin, record.facts); }, config_.log,
+        config_.maxHops);
     if (!mqtt_->Start(*config_.mqttIn, error)) {
       error = "--mqtt-in: " + error;
       server_.close();
@@ -223,7 +224,8 @@ CardServer::Client* CardServer::Find(const QTcpSocket* socket) {
   return nullptr;
 }
 
-void CardServer::Deliver(const std::string& record, const std::optional<capture::RecordOrigin>& origin) {
+void CardServer::Deliver(const std::string& record, const std::optional<capture::RecordOrigin>& origin,
+                         const reception::ReceptionFacts& facts) {
   if (!FitsOneFrame(record, origin)) {
     config_.log("a record of " + std::to_string(record.size()) + " bytes is too big for one frame: not sent");
     return;
@@ -233,9 +235,12 @@ void CardServer::Deliver(const std::string& record, const std::optional<capture:
     BroadcastStatus();
   }
   const std::string frame = TextEventFrame(record, origin);
+  // Facts that would not fit one frame are left out rather than the record.
+  const bool factsFit = !facts.Empty() && FitsOneFrame(record, origin, &facts);
+  const std::string factsFrame = factsFit ? TextEventFrame(record, origin, &facts) : frame;
   for (const auto& client : clients_) {
     if (client->session.Welcomed() && client->session.TextCallbacks()) {
-      Send(*client, frame);
+      Send(*client, client->session.ReceptionFacts() ? factsFrame : frame);
     }
   }
   idleTimer_.start();

@@ -62,7 +62,9 @@ class CardServer : public QObject {
   // Raises one text record to every client with text callbacks on; a
   // record relayed from a receiver's LiveJSON object carries its origin. A
   // record too big for one frame is logged and not sent.
-  void Deliver(const std::string& record, const std::optional<capture::RecordOrigin>& origin = std::nullopt);
+  // Clients that asked for reception facts get them with the record.
+  void Deliver(const std::string& record, const std::optional<capture::RecordOrigin>& origin = std::nullopt,
+               const reception::ReceptionFacts& facts = {});
 
  signals:
   // With exitAfterReplay: the capture is replayed and every client has

@@ -59,7 +59,7 @@ std::optional<std::vector<TimedRecord>> LoadCapture(const std::string& path, con
       log(path + ":" + std::to_string(number) + ": line skipped: " + why);
       continue;
     }
-    records.push_back({MillisecondsSinceEpoch(record->utc), std::move(record->txt)});
+    records.push_back({MillisecondsSinceEpoch(record->utc), std::move(record->txt), std::move(record->facts)});
   }
   if (records.empty()) {
     error = path + " holds no record";
@@ -102,7 +102,7 @@ void CaptureReplay::Resume() {
 
 // Timed replay: one record now, the next one at its time from the start.
 void CaptureReplay::DeliverDue() {
-  deliver_(plan_.records[next_].txt);
+  deliver_(plan_.records[next_]);
   if (!Advance()) {
     return;
   }
@@ -121,7 +121,7 @@ void CaptureReplay::Pump() {
     if (waiting_) {
       return;
     }
-    deliver_(plan_.records[next_].txt);
+    deliver_(plan_.records[next_]);
     if (!Advance()) {
       return;
     }

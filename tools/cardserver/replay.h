@@ -14,6 +14,7 @@
 
 #include "cardserver/log.h"
 #include "decoding/utc_clock.h"
+#include "reception/reception_facts.h"
 
 namespace corvane::cardserver {
 
@@ -23,8 +24,9 @@ inline constexpr std::int64_t kLongestGapMs = 10'000;
 inline constexpr std::int64_t kLoopPauseMs = 1'000;
 
 struct TimedRecord {
-  std::int64_t utcMs = 0;  // milliseconds since 1970-01-01 UTC
-  std::string txt;         // the card text record
+  std::int64_t utcMs = 0;                // milliseconds since 1970-01-01 UTC
+  std::string txt;                       // the card text record
+  reception::ReceptionFacts facts = {};  // what a decoder's message says of its reception
 };
 
 std::int64_t MillisecondsSinceEpoch(const decoding::UtcTime& time);
@@ -48,7 +50,7 @@ class CaptureReplay : public QObject {
   Q_OBJECT
 
  public:
-  using Deliver = std::function<void(const std::string&)>;
+  using Deliver = std::function<void(const TimedRecord&)>;
   using Ready = std::function<bool()>;
 
   // deliver hands a record to the clients; ready says whether they can take

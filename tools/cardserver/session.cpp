@@ -38,23 +38,45 @@ constexpr std::size_t kItemHeader = 4;
 
 }  // namespace
 
-std::string TextEventFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin) {
-  wire::Items items{std::string(wire::kEvent), std::string(kNewTextData), std::string(record)};
-  if (origin) {
-    items.push_back(origin->station);
-    items.push_back(wire::Number(origin->hops));
-    if (!origin->id.empty()) {
-      items.push_back(origin->id);
+namespace {
+
+// The items after the record: the origin's (all three when facts follow),
+// then the facts.
+wire::Items ItemsAfterRecord(const std::optional<capture::RecordOrigin>& origin,
+                             const reception::ReceptionFacts* facts) {
+  wire::Items items;
+  const bool withFacts = facts != nullptr && !facts->Empty();
+  if (origin || withFacts) {
+    items.push_back(origin ? origin->station : std::string());
+    items.push_back(wire::Number(origin ? origin->hops : 0));
+    if ((origin && !origin->id.empty()) || withFacts) {
+      items.push_back(origin ? origin->id : std::string());
     }
+  }
+  if (withFacts) {
+    for (std::string& item : reception::FactItems(*facts)) {
+      items.push_back(std::move(item));
+    }
+  }
+  return items;
+}
+
+}  // namespace
+
+std::string TextEventFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin,
+                           const reception::ReceptionFacts* facts) {
+  wire::Items items{std::string(wire::kEvent), std::string(kNewTextData), std::string(record)};
+  for (std::string& item : ItemsAfterRecord(origin, facts)) {
+    items.push_back(std::move(item));
   }
   return wire::EncodeFrame(items);
 }
 
-std::size_t TextEventPayloadSize(std::string_view record, const std::optional<capture::RecordOrigin>& origin) {
+std::size_t TextEventPayloadSize(std::string_view record, const std::optional<capture::RecordOrigin>& origin,
+                                 const reception::ReceptionFacts* facts) {
   std::size_t size = 3 * kItemHeader + wire::kEvent.size() + kNewTextData.size() + record.size();
-  if (origin) {
-    size += 2 * kItemHeader + origin->station.size() + wire::Number(origin->hops).size();
-    size += origin->id.empty() ? 0 : kItemHeader + origin->id.size();
+  for (const std::string& item : ItemsAfterRecord(origin, facts)) {
+    size += kItemHeader + item.size();
   }
   return size;
 }
@@ -175,6 +197,9 @@ Session::Outcome Session::Perform(std::string_view operation, const wire::Items&
   }
   if (operation == "EnableCallBackRaw") {
     return EnableCallBack(args, rawCallbacks_);
+  }
+  if (operation == "EnableReceptionFacts") {
+    return EnableCallBack(args, receptionFacts_);
   }
   if (operation == "SetParam") {
     return SetParam(args);

@@ -49,14 +49,21 @@ struct SharedState {
 
 // The frames of the two events. A record relayed from a receiver's LiveJSON
 // object also carries the station that first heard it and its hop count.
-std::string TextEventFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin = std::nullopt);
+// Given facts (for a client that asked for them, and only when some are
+// known), the event carries the station, hop count and identity items
+// always (empty, 0 and empty for a record heard here) and then one
+// "name=value" item per known fact.
+std::string TextEventFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin = std::nullopt,
+                           const reception::ReceptionFacts* facts = nullptr);
 std::string StatusEventFrame(bool traffic);
 
 // The payload size of a record's text event, item headers included: one
 // above cardlink::wire::kMaxPayload cannot be sent.
-std::size_t TextEventPayloadSize(std::string_view record, const std::optional<capture::RecordOrigin>& origin);
-[[nodiscard]] inline bool FitsOneFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin) {
-  return TextEventPayloadSize(record, origin) <= cardlink::wire::kMaxPayload;
+std::size_t TextEventPayloadSize(std::string_view record, const std::optional<capture::RecordOrigin>& origin,
+                                 const reception::ReceptionFacts* facts = nullptr);
+[[nodiscard]] inline bool FitsOneFrame(std::string_view record, const std::optional<capture::RecordOrigin>& origin,
+                                       const reception::ReceptionFacts* facts = nullptr) {
+  return TextEventPayloadSize(record, origin, facts) <= cardlink::wire::kMaxPayload;
 }
 
 // Bytes as a short, printable text for log lines.
@@ -79,6 +86,8 @@ class Session {
   [[nodiscard]] bool Dropped() const { return dropped_; }
   [[nodiscard]] bool TextCallbacks() const { return textCallbacks_; }
   [[nodiscard]] bool StatusCallbacks() const { return statusCallbacks_; }
+  // The client asked for the reception facts of the records it is sent.
+  [[nodiscard]] bool ReceptionFacts() const { return receptionFacts_; }
   [[nodiscard]] const std::string& ProgId() const { return progId_; }
 
  private:
@@ -111,6 +120,7 @@ class Session {
   bool textCallbacks_ = false;
   bool statusCallbacks_ = false;
   bool rawCallbacks_ = false;
+  bool receptionFacts_ = false;
 };
 
 }  // namespace corvane::cardserver

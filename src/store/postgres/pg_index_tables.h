@@ -50,7 +50,8 @@ search::IndexProgress ReadIndexProgress(Connection& db);
 // were kept (today's upgrade steps bring it up to date). 1: the described
 // tables, Planes.id, the search index and message_identity.
 // 2: message_index gains blocks, whole_text and part_of (messages joined
-// from their blocks), which a Corvane that knows 1 would not fill.
+// from their blocks), and message_reception holds what the decoder knew of
+// a message; a Corvane that knows 1 would fill neither.
 inline constexpr int kServerSchemaVersion = 2;
 
 // Adds message_index's columns of joined messages where they are missing.

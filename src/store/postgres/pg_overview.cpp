@@ -38,6 +38,14 @@ std::string CountsByColumnSql(const std::string& column, const std::string& show
          " ORDER BY 2 DESC, " + column + " COLLATE \"C\"";
 }
 
+// The same over message_reception (the messages a decoder reported).
+// Texts are ordered by their bytes, as the file stores order them.
+std::string ReceptionCountsSql(const std::string& column, bool text) {
+  return "SELECT r." + column + ", count(*) FROM message_index m JOIN message_reception r ON r.id = m.id" + kInRange +
+         " AND r." + column + " IS NOT NULL GROUP BY r." + column + " ORDER BY 2 DESC, r." + column +
+         (text ? " COLLATE \"C\"" : "");
+}
+
 std::string TopAircraftSql() {
   return std::string("SELECT COALESCE(p.Address, ''), count(*) FROM message_index m JOIN Planes p ON p.id = m.id") +
          kInRange + " AND m.tail_key <> '' GROUP BY p.Address ORDER BY 2 DESC, p.Address COLLATE \"C\"" +
@@ -50,7 +58,8 @@ search::Statistics StatisticsInSnapshot(Connection& db, const std::string& from,
   search::Statistics statistics = search::ReadCounts(
       db,
       {CountsByHourSql(), CountsByColumnSql("m.label", "m.label"), CountsByColumnSql("m.kind", "m.kind"),
-       CountsByColumnSql("m.station", "encode(convert_to(m.station, 'UTF8'), 'hex')"), TopAircraftSql()},
+       CountsByColumnSql("m.station", "encode(convert_to(m.station, 'UTF8'), 'hex')"), TopAircraftSql(),
+       ReceptionCountsSql("freq_hz", false), ReceptionCountsSql("link", true)},
       from, to, top);
   for (auto& station : statistics.byStation) {
     station.key = FromHex(station.key);

@@ -41,6 +41,7 @@ search::SearchHit HitOf(const Row& row) {
   hit.utc = std::stoll(row.at(14));
   hit.blocks = std::stoull(row.at(15));
   hit.wholeText = row.at(16);
+  hit.facts = reception::FactsOfText(FromHex(row.at(17)));
   return hit;
 }
 

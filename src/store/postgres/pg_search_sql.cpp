@@ -1,6 +1,7 @@
 // Writing a search plan as PostgreSQL SQL.
 #include "store/postgres/pg_search_sql.h"
 
+#include "reception/reception_facts.h"
 #include "store/postgres/pg_index_values.h"
 
 namespace corvane::store::postgres {
@@ -13,7 +14,8 @@ using search::Field;
 constexpr const char* kHitColumns =
     "SELECT m.id, p.Date, p.Hour, p.Mode, p.Address, p.Flight, p.Label, p.Bloc, p.Msn, p.Data,"
     " encode(convert_to(m.station, 'UTF8'), 'hex'), m.kind, encode(convert_to(m.readable, 'UTF8'), 'hex'),"
-    " encode(convert_to(m.alerts, 'UTF8'), 'hex'), m.utc, COALESCE(m.blocks, 0), COALESCE(m.whole_text, '')";
+    " encode(convert_to(m.alerts, 'UTF8'), 'hex'), m.utc, COALESCE(m.blocks, 0), COALESCE(m.whole_text, ''),"
+    " COALESCE((SELECT encode(convert_to(r.facts, 'UTF8'), 'hex') FROM message_reception r WHERE r.id = m.id), '')";
 constexpr const char* kHitTables = " FROM message_index m JOIN Planes p ON p.id = m.id";
 
 // What a field is compared as. The address is upper cased in ASCII letters
@@ -67,6 +69,9 @@ SearchSql::SearchSql(const search::QueryPlan& plan) : readsPlanes_(plan.ReadsSto
   }
   for (const search::FieldMatch& match : plan.fields) {
     AddCondition(FieldCondition(match), match.excluded);
+  }
+  for (const search::ReceptionMatch& match : plan.reception) {
+    AddCondition("m.id IN (SELECT id FROM message_reception WHERE " + ReceptionCondition(match) + ")", match.excluded);
   }
   if (plan.received.from) {
     AddCondition("m.utc >= " + Parameter(std::to_string(*plan.received.from)) + "::bigint");
@@ -127,6 +132,27 @@ std::string SearchSql::FieldCondition(const search::FieldMatch& match) {
     any += (any.empty() ? "" : ", ") + text;
   }
   return match.values.size() == 1 ? column + " = " + any : column + " IN (" + any + ")";
+}
+
+// The side table's columns compared, as the file stores compare them.
+std::string SearchSql::ReceptionCondition(const search::ReceptionMatch& match) {
+  using What = search::ReceptionMatch::What;
+  if (match.what == What::kFrequency) {
+    return "freq_hz = " + Parameter(std::to_string(match.hz)) + "::bigint";
+  }
+  if (match.what == What::kLink) {
+    return "link = " + Parameter(match.link);
+  }
+  std::string condition = "level IS NOT NULL";
+  if (match.range.low) {
+    condition += std::string(match.range.lowStrict ? " AND level > " : " AND level >= ") +
+                 Parameter(reception::NumberText(*match.range.low)) + "::float8";
+  }
+  if (match.range.high) {
+    condition += std::string(match.range.highStrict ? " AND level < " : " AND level <= ") +
+                 Parameter(reception::NumberText(*match.range.high)) + "::float8";
+  }
+  return condition;
 }
 
 std::string SearchSql::Parameter(std::string value) {

@@ -38,6 +38,7 @@ class SearchSql {
   void AddCondition(const std::string& condition, bool excluded = false);
   std::string TextCondition(const search::TextMatch& match);
   std::string FieldCondition(const search::FieldMatch& match);
+  std::string ReceptionCondition(const search::ReceptionMatch& match);
   std::string Parameter(std::string value);
 
   bool readsPlanes_ = false;

@@ -34,15 +34,20 @@ std::string InsertSql() {
          "WHERE $22::text <> '' ON CONFLICT DO NOTHING RETURNING id), "
          "stored AS (INSERT INTO Planes (Date,Hour,Mode,Address,Flight,Label,Bloc,Msn,Data,Station,id) "
          "SELECT $1,$2,$3,$4,$5,$6,$7,$8,$9,convert_from(decode($10,'hex'),'UTF8'), number.id FROM number "
-         "WHERE $22::text = '' OR EXISTS (SELECT 1 FROM claimed) RETURNING id, Station) "
+         "WHERE $22::text = '' OR EXISTS (SELECT 1 FROM claimed) RETURNING id, Station), "
+         "received AS (INSERT INTO message_reception (id, freq_hz, level, link, facts) SELECT id, "
+         "NULLIF($24::text, '')::bigint, NULLIF($25::text, '')::float8, "
+         "convert_from(decode(NULLIF($26::text, ''), 'hex'), 'UTF8'), convert_from(decode($27::text, 'hex'), 'UTF8') "
+         "FROM stored WHERE $27::text <> '') "
          "INSERT INTO message_index (" +
          std::string(kIndexColumns) + ") SELECT " + IndexValuesSql(11) + ", id, COALESCE(Station, '') FROM stored";
 }
 // An aircraft's messages leave the search index with their rows, and their
-// identities with them.
+// identities and reception facts with them.
 constexpr const char* kDeleteSql =
     "WITH gone AS (DELETE FROM Planes WHERE Address = $1 RETURNING id), "
-    "forgotten AS (DELETE FROM message_identity WHERE id IN (SELECT id FROM gone)) "
+    "forgotten AS (DELETE FROM message_identity WHERE id IN (SELECT id FROM gone)), "
+    "unheard AS (DELETE FROM message_reception WHERE id IN (SELECT id FROM gone)) "
     "DELETE FROM message_index WHERE id IN (SELECT id FROM gone)";
 
 // Retention, a step at a time: the oldest indexed messages past their time
@@ -52,6 +57,7 @@ constexpr const char* kPruneSql =
     " ORDER BY utc LIMIT $3::bigint), "
     "gone AS (DELETE FROM Planes WHERE id IN (SELECT id FROM old) RETURNING id), "
     "forgotten AS (DELETE FROM message_identity WHERE id IN (SELECT id FROM old)), "
+    "unheard AS (DELETE FROM message_reception WHERE id IN (SELECT id FROM old)), "
     "unindexed AS (DELETE FROM message_index WHERE id IN (SELECT id FROM old) RETURNING id) "
     "SELECT count(*) FROM unindexed";
 
@@ -78,7 +84,8 @@ std::string SpaceJoinedIds(const std::vector<std::string>& ids) {
 }
 
 bool SameOp(const StoreOp& a, const StoreOp& b) {
-  return a.kind == b.kind && a.record == b.record && a.station == b.station && a.messageId == b.messageId;
+  return a.kind == b.kind && a.record == b.record && a.station == b.station && a.messageId == b.messageId &&
+         a.facts == b.facts;
 }
 
 // PostgreSQL text cannot hold a NUL byte, and libpq would cut the value
@@ -91,6 +98,25 @@ bool HoldsNul(const decoding::MessageRecord& r) {
     }
   }
   return false;
+}
+
+// $24 to $27: the frequency in whole Hz, the level, the link and every
+// fact (hexadecimal UTF-8); all empty for a card's message, which then has
+// no reception row.
+struct ReceptionValues {
+  std::string hz;
+  std::string level;
+  std::string link;
+  std::string facts;
+};
+
+ReceptionValues ReceptionValuesOf(const reception::ReceptionFacts& facts) {
+  if (facts.Empty()) {
+    return {};
+  }
+  return {facts.frequencyMhz ? std::to_string(reception::HzOf(*facts.frequencyMhz)) : std::string(),
+          facts.level ? reception::NumberText(*facts.level) : std::string(), Hex(facts.link),
+          Hex(reception::FactsText(facts))};
 }
 
 }  // namespace
@@ -162,6 +188,9 @@ void PgSession::Run(const StoreOp& op) {
     values.insert(values.end(), index.text.begin(), index.text.end());
     values.push_back(op.messageId);
     values.push_back(rowNumbers_);
+    // The parameters view these texts: they live until the row is written.
+    const ReceptionValues reception = ReceptionValuesOf(op.facts);
+    values.insert(values.end(), {reception.hz, reception.level, reception.link, reception.facts});
     db_->RunPrepared(kInsert, values);
     MarkJoined(op);
   }

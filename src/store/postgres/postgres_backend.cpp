@@ -39,7 +39,7 @@ constexpr const char* kTakeStoreLock = "SELECT pg_advisory_xact_lock($1::bigint)
 // The SQLite layout, every column TEXT, and Station in Planes; beside it,
 // the identities of the messages stored (each under its Planes row number),
 // so that a message relayed or delivered again is stored once.
-constexpr std::array<const char*, 7> kCreateTables = {
+constexpr std::array<const char*, 10> kCreateTables = {
     "CREATE TABLE IF NOT EXISTS Labels(Label TEXT PRIMARY KEY, SMI TEXT, Descr TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS Codes(Code TEXT PRIMARY KEY, Descr TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS Countries(ID TEXT PRIMARY KEY, Country TEXT NOT NULL)",
@@ -47,8 +47,15 @@ constexpr std::array<const char*, 7> kCreateTables = {
     "CREATE TABLE IF NOT EXISTS Planes(Date TEXT, Hour TEXT, Mode TEXT, Address TEXT, Flight TEXT, Label TEXT, "
     "Bloc TEXT, Msn TEXT, Data TEXT, Station TEXT)",
     "CREATE INDEX IF NOT EXISTS PlanesByAddressDate ON Planes(Address, Date)",
-    "CREATE TABLE IF NOT EXISTS message_identity(message_id TEXT COLLATE \"C\" PRIMARY KEY, id BIGINT NOT NULL)"};
-constexpr const char* kIdentityTableThere = "SELECT to_regclass('message_identity') IS NOT NULL";
+    "CREATE TABLE IF NOT EXISTS message_identity(message_id TEXT COLLATE \"C\" PRIMARY KEY, id BIGINT NOT NULL)",
+    // What the decoder knew of a message (reception/reception_facts.h), for
+    // the messages an SDR decoder reported only; schema version 2.
+    "CREATE TABLE IF NOT EXISTS message_reception(id BIGINT PRIMARY KEY, freq_hz BIGINT, level DOUBLE PRECISION,"
+    " link TEXT, facts TEXT NOT NULL)",
+    "CREATE INDEX IF NOT EXISTS message_reception_by_freq ON message_reception(freq_hz)",
+    "CREATE INDEX IF NOT EXISTS message_reception_by_link ON message_reception(link)"};
+constexpr const char* kIdentityTableThere =
+    "SELECT to_regclass('message_identity') IS NOT NULL AND to_regclass('message_reception') IS NOT NULL";
 
 constexpr const char* kTablesThere =
     "SELECT to_regclass('labels') IS NOT NULL AND to_regclass('codes') IS NOT NULL AND "

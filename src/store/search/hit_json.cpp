@@ -8,6 +8,38 @@
 
 namespace corvane::store::search {
 
+namespace {
+
+// What the decoder knew, under the names LiveJSON gives it.
+nlohmann::json ReceptionJson(const reception::ReceptionFacts& facts) {
+  namespace names = reception::names;
+  nlohmann::json object = nlohmann::json::object();
+  const auto number = [&object](std::string_view name, const std::optional<double>& value) {
+    if (value) {
+      object[std::string(name)] = *value;
+    }
+  };
+  const auto text = [&object](std::string_view name, const std::string& value) {
+    if (!value.empty()) {
+      object[std::string(name)] = value;
+    }
+  };
+  number(names::kFrequency, facts.frequencyMhz);
+  number(names::kLevel, facts.level);
+  number(names::kNoise, facts.noise);
+  text(names::kLevelUnit, facts.levelUnit);
+  text(names::kChannel, facts.channel);
+  text(names::kDecoder, facts.decoder);
+  text(names::kDecoderVersion, facts.decoderVersion);
+  text(names::kLink, facts.link);
+  text(names::kDecoderStation, facts.decoderStation);
+  text(names::kSatellite, facts.satellite);
+  text(names::kAes, facts.aes);
+  return object;
+}
+
+}  // namespace
+
 std::string HitJsonLine(const SearchHit& hit) {
   using Json = nlohmann::json;
   const auto& r = hit.record;
@@ -25,6 +57,9 @@ std::string HitJsonLine(const SearchHit& hit) {
   }
   PutStoredJson(line, "readable", hit.readable);
   PutStoredJson(line, "alerts", hit.alerts);
+  if (!hit.facts.Empty()) {
+    line["reception"] = ReceptionJson(hit.facts);
+  }
   return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 

@@ -16,7 +16,9 @@ namespace corvane::store::search {
 //   {"Date":"261207","Hour":"000014.716",...,"Data":"...","Station":"",
 //    "readable":{...},"alerts":[...]}
 // Texts carry each card byte as the code point of the same value;
-// "readable" and "alerts" are there only when the hit has them.
+// "readable" and "alerts" are there only when the hit has them, and
+// "reception" ({"freq":131.725,"level":-22,"link":"acars",...}, the
+// members LiveJSON gives them) only for a message a decoder reported.
 std::string HitJsonLine(const SearchHit& hit);
 
 // Puts a JSON text the index keeps beside a message ("readable", "alerts")

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <limits>
 
+#include "reception/reception_facts.h"
 #include "store/search/search.h"
 
 namespace corvane::store::search {
@@ -50,6 +51,11 @@ Counted<std::string> CountOf(const std::vector<std::string>& cells) {
 
 Counted<UtcMillis> HourCountOf(const std::vector<std::string>& cells) {
   return {NumberOf<UtcMillis>(cells.at(0), "an hour"), NumberOf<std::uint64_t>(cells.at(1), "a count")};
+}
+
+Counted<std::string> FrequencyCountOf(const std::vector<std::string>& cells) {
+  const auto hz = NumberOf<long long>(cells.at(0), "a frequency");
+  return {reception::MhzText(static_cast<double>(hz) / 1e6), NumberOf<std::uint64_t>(cells.at(1), "a count")};
 }
 
 void OldestFirst(std::vector<PositionRow>& positions) { std::reverse(positions.begin(), positions.end()); }

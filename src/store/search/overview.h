@@ -46,6 +46,10 @@ struct Statistics {
   std::vector<Counted<std::string>> byStation;    // UTF-8; "" for this receiver's own
   std::vector<Counted<std::string>> topAircraft;  // Planes.Address as stored; messages
                                                   // without a registration are left out
+  // The messages a decoder reported with a frequency (MHz as text, "131.725")
+  // and with a link ("acars", "vdl2", "hfdl", "satcom"); a card's are left out.
+  std::vector<Counted<std::string>> byFrequency;
+  std::vector<Counted<std::string>> byLink;
 
   // Every message of the range (each is in exactly one hour).
   [[nodiscard]] std::uint64_t Total() const {
@@ -74,6 +78,8 @@ PositionRow PositionOf(const std::vector<std::string>& cells);
 // A count from the cells key, count.
 Counted<std::string> CountOf(const std::vector<std::string>& cells);
 Counted<UtcMillis> HourCountOf(const std::vector<std::string>& cells);
+// A count keyed by whole Hz, keyed by the frequency in MHz instead.
+Counted<std::string> FrequencyCountOf(const std::vector<std::string>& cells);
 
 // The statements of the charts' counts in a store's own SQL, each taking
 // the range's start and end as its first two parameters; the top aircraft
@@ -84,6 +90,8 @@ struct StatisticsSql {
   std::string byKind;
   std::string byStation;
   std::string topAircraft;
+  std::string byFrequency;  // its keys are whole Hz
+  std::string byLink;
 };
 
 // The charts' counts read with those statements on a store's connection
@@ -106,6 +114,10 @@ Statistics ReadCounts(Connection& db, const StatisticsSql& sql, std::string_view
   statistics.byKind = counts(sql.byKind, {from, to});
   statistics.byStation = counts(sql.byStation, {from, to});
   statistics.topAircraft = counts(sql.topAircraft, {from, to, top});
+  for (const auto& row : db.Query(sql.byFrequency, {from, to})) {
+    statistics.byFrequency.push_back(FrequencyCountOf(row));
+  }
+  statistics.byLink = counts(sql.byLink, {from, to});
   return statistics;
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "decoding/latin1_text.h"
+#include "reception/reception_facts.h"
 
 namespace corvane::store::search {
 
@@ -31,7 +32,7 @@ struct FieldName {
   TermKind kind;
 };
 
-constexpr std::array<FieldName, 10> kFields = {{
+constexpr std::array<FieldName, 13> kFields = {{
     {"flight", TermKind::kFlight},
     {"tail", TermKind::kTail},
     {"address", TermKind::kAddress},
@@ -42,7 +43,14 @@ constexpr std::array<FieldName, 10> kFields = {{
     {"to", TermKind::kTo},
     {"has", TermKind::kHasPosition},
     {"is", TermKind::kIsAlert},
+    {"freq", TermKind::kFrequency},
+    {"link", TermKind::kLink},
+    {"level", TermKind::kLevel},
 }};
+
+// The links a decoder names, as link: takes them.
+constexpr std::array<std::string_view, 4> kLinks = {reception::kLinkAcars, reception::kLinkVdl2, reception::kLinkHfdl,
+                                                    reception::kLinkSatcom};
 
 std::optional<TermKind> FieldOf(std::string_view name) {
   for (const auto& field : kFields) {
@@ -271,7 +279,8 @@ class Reader {
     const auto kind = FieldOf(name);
     if (!kind) {
       Fail("unknown field \"" + std::string(name) +
-               ":\" (known: flight, tail, address, label, kind, station, from, to, has:position, is:alert)",
+               ":\" (known: flight, tail, address, label, kind, station, from, to, has:position, is:alert, freq, "
+               "link, level)",
            column);
       return;
     }
@@ -322,10 +331,47 @@ class Reader {
       case TermKind::kStation:
         term.value = std::string(value);
         return;
+      case TermKind::kFrequency:
+        FrequencyValue(value, column, term);
+        return;
+      case TermKind::kLink:
+        LinkValue(value, column, term);
+        return;
+      case TermKind::kLevel:
+        LevelValue(value, column, term);
+        return;
       default:
         term.value = UpperText(value);
         return;
     }
+  }
+
+  void FrequencyValue(std::string_view value, std::size_t column, Term& term) {
+    const auto hz = reception::ParseMhzAsHz(value);
+    if (!hz) {
+      Fail("\"freq:" + std::string(value) + "\" is not a frequency in MHz (131.725)", column);
+      return;
+    }
+    term.hz = *hz;
+  }
+
+  void LinkValue(std::string_view value, std::size_t column, Term& term) {
+    std::string lower(value);
+    for (char& c : lower) {
+      c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    Require(std::find(kLinks.begin(), kLinks.end(), lower) != kLinks.end(),
+            "\"link:\" is one of acars, vdl2, hfdl, satcom", column);
+    term.value = std::move(lower);
+  }
+
+  void LevelValue(std::string_view value, std::size_t column, Term& term) {
+    const auto range = ParseNumberRange(value);
+    if (!range) {
+      Fail("\"level:" + std::string(value) + "\" is not a level or range (-12, -20..-5, >-10, <=-30)", column);
+      return;
+    }
+    term.range = *range;
   }
 
   void TimeValue(std::string_view name, std::string_view value, std::size_t column, Term& term) {
@@ -358,6 +404,32 @@ ParsedQuery ParseQuery(std::string_view text) {
             QueryError{"the query is longer than " + std::to_string(kMaxQueryLength) + " characters", kMaxQueryLength}};
   }
   return Reader(text).Read();
+}
+
+std::optional<NumberRange> ParseNumberRange(std::string_view text) {
+  NumberRange range;
+  const auto bound = [](std::string_view number) { return reception::ParseNumber(number); };
+  if (const std::size_t dots = text.find(".."); dots != std::string_view::npos) {
+    const std::string_view low = text.substr(0, dots);
+    const std::string_view high = text.substr(dots + 2);
+    range.low = low.empty() ? std::nullopt : bound(low);
+    range.high = high.empty() ? std::nullopt : bound(high);
+    const bool read = (low.empty() || range.low) && (high.empty() || range.high) && (range.low || range.high);
+    return read && (!range.low || !range.high || *range.low <= *range.high) ? std::optional(range) : std::nullopt;
+  }
+  const bool orEqual = text.size() >= 2 && text[1] == '=';
+  if (!text.empty() && (text[0] == '>' || text[0] == '<')) {
+    const auto number = bound(text.substr(orEqual ? 2 : 1));
+    if (!number) {
+      return std::nullopt;
+    }
+    (text[0] == '>' ? range.low : range.high) = number;
+    (text[0] == '>' ? range.lowStrict : range.highStrict) = !orEqual;
+    return range;
+  }
+  range.low = bound(text);
+  range.high = range.low;
+  return range.low ? std::optional(range) : std::nullopt;
 }
 
 void StationNamesAsUtf8(Query& query) {

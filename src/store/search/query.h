@@ -1,7 +1,8 @@
 // The search language a person types, read into terms: words and "quoted
 // phrases" of the text, field terms (flight:, tail:, address:, label:,
 // kind:, station:; a value with spaces or quotes "in quotes", a quote inside
-// written twice), a time range (from:, to:), has:position and is:alert,
+// written twice), a time range (from:, to:), has:position and is:alert, what
+// the decoder knew (freq: in MHz, link:, level: a number or a range),
 // all of which must hold ("AND" may be written between them), each one
 // excluded by a leading "-". The same terms make the entries of a watch
 // list.
@@ -29,7 +30,24 @@ enum class TermKind : unsigned char {
   kTo,           // received at or before
   kHasPosition,  // its readable decoding has a position
   kIsAlert,      // it matched the watch list when it came in
+  kFrequency,    // the decoder's frequency, in whole Hz
+  kLink,         // the link the decoder heard it on (acars, vdl2, hfdl, satcom)
+  kLevel,        // the signal level, within a range
 };
+
+// A range of numbers: either bound may be missing, each inclusive unless
+// strict.
+struct NumberRange {
+  std::optional<double> low;
+  std::optional<double> high;
+  bool lowStrict = false;
+  bool highStrict = false;
+};
+
+// level: values: "-12.5" (that level), "-20..-5" (inclusive; "..-5" and
+// "-20.." leave one side open), ">-10", ">=-10", "<-10", "<=-10". Nothing
+// when the text is none of these.
+std::optional<NumberRange> ParseNumberRange(std::string_view text);
 
 struct Term {
   TermKind kind = TermKind::kWords;
@@ -41,6 +59,9 @@ struct Term {
   // kFrom and kTo: the bound, inclusive (to: a date alone means its last
   // millisecond).
   UtcMillis time = 0;
+  // kFrequency: the frequency in whole Hz; kLevel: the range.
+  long long hz = 0;
+  NumberRange range;
   // Where the term starts in the query (0-based), for messages.
   std::size_t column = 0;
 };

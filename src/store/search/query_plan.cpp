@@ -29,6 +29,9 @@ std::optional<Field> FieldOf(TermKind kind) {
     case TermKind::kWords:
     case TermKind::kFrom:
     case TermKind::kTo:
+    case TermKind::kFrequency:
+    case TermKind::kLink:
+    case TermKind::kLevel:
       break;
   }
   return std::nullopt;
@@ -60,6 +63,20 @@ void NarrowTime(TimeRange& range, const Term& term) {
   }
 }
 
+std::optional<ReceptionMatch> ReceptionMatchOf(const Term& term) {
+  using What = ReceptionMatch::What;
+  switch (term.kind) {
+    case TermKind::kFrequency:
+      return ReceptionMatch{What::kFrequency, term.hz, {}, {}, term.excluded};
+    case TermKind::kLink:
+      return ReceptionMatch{What::kLink, 0, term.value, {}, term.excluded};
+    case TermKind::kLevel:
+      return ReceptionMatch{What::kLevel, 0, {}, term.range, term.excluded};
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
 
 bool QueryPlan::ReadsStoredMessage() const {
@@ -78,6 +95,8 @@ QueryPlan PlanQuery(const Query& query) {
       (term.excluded ? plan.excludedText : plan.text).push_back({term.words});
     } else if (const auto field = FieldOf(term.kind)) {
       plan.fields.push_back({*field, ValuesOf(term, *field, query.ownStation), term.excluded});
+    } else if (auto reception = ReceptionMatchOf(term)) {
+      plan.reception.push_back(std::move(*reception));
     } else {
       NarrowTime(plan.received, term);
     }

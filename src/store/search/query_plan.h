@@ -44,6 +44,19 @@ struct FieldMatch {
   bool excluded = false;
 };
 
+// A term on what the decoder knew of a message: its frequency equals hz, its
+// link equals link, or its level lies in range. These are kept beside the
+// index row, only for the messages a decoder reported; excluded, a message
+// is left out when it holds (one without the fact at all is kept).
+struct ReceptionMatch {
+  enum class What : unsigned char { kFrequency, kLink, kLevel };
+  What what = What::kFrequency;
+  long long hz = 0;
+  std::string link;
+  NumberRange range;
+  bool excluded = false;
+};
+
 // Receive times, both bounds inclusive; every from: and to: term of a
 // query, excluded or not, narrows this one range.
 struct TimeRange {
@@ -55,6 +68,7 @@ struct QueryPlan {
   std::vector<TextMatch> text;          // all of them must be found
   std::vector<TextMatch> excludedText;  // a message holding any one is left out
   std::vector<FieldMatch> fields;       // in the query's order
+  std::vector<ReceptionMatch> reception;
   TimeRange received;
 
   // Whether there are words to look up (a store then lets its text index

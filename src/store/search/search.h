@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decoding/text_record.h"
+#include "reception/reception_facts.h"
 #include "store/search/query.h"
 
 namespace corvane::store::search {
@@ -26,6 +27,7 @@ struct SearchHit {
   // bytes); 0 and empty for any other.
   std::size_t blocks = 0;
   std::string wholeText = {};
+  reception::ReceptionFacts facts;  // what the decoder knew; none for a card's message
 };
 
 struct SearchRequest {

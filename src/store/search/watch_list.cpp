@@ -110,6 +110,10 @@ bool TermHolds(const Term& term, const MessageFacts& message) {
       return message.hasPosition;
     case TermKind::kIsAlert:
       return message.isAlert;
+    case TermKind::kFrequency:
+    case TermKind::kLink:
+    case TermKind::kLevel:
+      return false;  // a watch list never takes them (WatchList::Add)
   }
   return false;
 }
@@ -157,6 +161,13 @@ bool WatchList::Add(std::string_view text, std::string* error) {
       if (error != nullptr) {
         *error = "column " + std::to_string(term.column + 1) +
                  ": a watch entry matches messages as they come in; from:, to: and is:alert have no place in it";
+      }
+      return false;
+    }
+    if (term.kind == TermKind::kFrequency || term.kind == TermKind::kLink || term.kind == TermKind::kLevel) {
+      if (error != nullptr) {
+        *error = "column " + std::to_string(term.column + 1) +
+                 ": freq:, link: and level: are for searches; a watch entry matches the message's own fields";
       }
       return false;
     }

@@ -40,12 +40,20 @@ std::string TopAircraftSql() {
          " AND m.TailKey <> '' GROUP BY p.Address ORDER BY 2 DESC, 1 LIMIT CAST(?3 AS INTEGER);";
 }
 
+// The count of each value of a MessageReception column over the range (the
+// messages a decoder reported), largest first.
+std::string ReceptionCountsSql(const char* column) {
+  return std::string("SELECT r.") + column + ", COUNT(*) FROM MessageIndex m JOIN MessageReception r ON r.Id = m.Id" +
+         kInRange + " AND r." + column + " IS NOT NULL GROUP BY r." + column + " ORDER BY 2 DESC, 1;";
+}
+
 search::Statistics StatisticsInSnapshot(Connection& db, const std::string& from, const std::string& to,
                                         const std::string& top) {
-  return search::ReadCounts(db,
-                            {CountsByHourSql(), CountsByColumnSql("m.Label"), CountsByColumnSql("COALESCE(m.Kind, '')"),
-                             CountsByColumnSql("m.Station"), TopAircraftSql()},
-                            from, to, top);
+  return search::ReadCounts(
+      db,
+      {CountsByHourSql(), CountsByColumnSql("m.Label"), CountsByColumnSql("COALESCE(m.Kind, '')"),
+       CountsByColumnSql("m.Station"), TopAircraftSql(), ReceptionCountsSql("FreqHz"), ReceptionCountsSql("Link")},
+      from, to, top);
 }
 
 }  // namespace

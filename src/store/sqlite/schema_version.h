@@ -12,7 +12,9 @@ namespace corvane::store::sqlite {
 // 1: the described tables, the history index, the search index
 // (MessageIndex, MessageWords, SearchState) and MessageIdentity.
 // 2: MessageIndex gains Blocks, Words and PartOf (messages joined from
-// their blocks), which a Corvane that knows 1 would not fill.
+// their blocks), and MessageReception holds what the decoder knew of a
+// message (made empty in a version 1 store: its messages came from the
+// card); a Corvane that knows 1 would fill neither.
 inline constexpr int kFileSchemaVersion = 2;
 
 int FileSchemaVersion(Connection& db);

@@ -44,6 +44,21 @@ constexpr const char* kPartOfJoined =
 constexpr const char* kPartOfRepeated =
     "UPDATE MessageIndex SET PartOf = (SELECT Id FROM MessageIdentity WHERE MessageId = ?2)"
     " WHERE Id = CAST(?1 AS INTEGER);";
+// What the decoder knew of a message, beside its index row and keyed like
+// it, for the messages a decoder reported only: the frequency in whole Hz,
+// the signal level and the link as search and the charts compare them, and
+// every fact as text (reception::FactsText). Made by the writer's session
+// in a store of any version.
+constexpr const char* kCreateReception =
+    "CREATE TABLE IF NOT EXISTS MessageReception(Id INTEGER PRIMARY KEY, FreqHz INTEGER, Level REAL, Link TEXT,"
+    " Facts TEXT NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS MessageReceptionByFreq ON MessageReception(FreqHz);"
+    "CREATE INDEX IF NOT EXISTS MessageReceptionByLink ON MessageReception(Link);";
+constexpr const char* kInsertReception =
+    "INSERT INTO MessageReception VALUES (?1, CAST(NULLIF(?2, '') AS INTEGER), CAST(NULLIF(?3, '') AS REAL),"
+    " NULLIF(?4, ''), ?5);";
+constexpr const char* kDeleteReception =
+    "DELETE FROM MessageReception WHERE Id IN (SELECT rowid FROM Planes WHERE Address = ?1);";
 
 // The state: the first and last Planes row numbers left to index, and how
 // many were left when the index was made.
@@ -116,6 +131,7 @@ search::SearchHit HitOf(const Row& row) {
   hit.utc = std::stoll(row.at(14));
   hit.blocks = row.at(15).empty() ? 0 : std::stoull(row.at(15));
   hit.wholeText = row.at(16);
+  hit.facts = reception::FactsOfText(row.at(17));
   return hit;
 }
 
@@ -140,6 +156,31 @@ void EnsureSearchTables(Connection& db) {
   }
 }
 
+void EnsureReceptionTable(Connection& db) { db.ExecuteScript(kCreateReception); }
+
+// A store of version 1 that no writer has opened since has no
+// MessageReception: an empty table of this connection's own stands in for
+// it, so that its messages are searched and counted as having no facts,
+// and the file is left as it is.
+void StandInForReceptionTable(Connection& db) {
+  if (!TableExists(db, "MessageReception")) {
+    db.ExecuteScript(
+        "CREATE TEMP TABLE MessageReception(Id INTEGER PRIMARY KEY, FreqHz INTEGER, Level REAL, Link TEXT,"
+        " Facts TEXT NOT NULL);");
+  }
+}
+
+// Nor has it MessageIndex's columns of joined messages: a view of this
+// connection's own, named like the table and so found before it, gives
+// them empty, and every message is its own.
+void StandInForJoinColumns(Connection& db) {
+  if (db.Query("SELECT 1 FROM pragma_table_info('MessageIndex') WHERE name = 'PartOf';").empty()) {
+    db.ExecuteScript(
+        "CREATE TEMP VIEW MessageIndex AS SELECT *, NULL AS Blocks, NULL AS Words, NULL AS PartOf"
+        " FROM main.MessageIndex;");
+  }
+}
+
 SearchIndexWriter::SearchIndexWriter(Connection& db) : db_(db) { tables_.FillBuiltinTables(); }
 
 SearchIndexWriter::~SearchIndexWriter() = default;
@@ -160,6 +201,18 @@ void SearchIndexWriter::InsertRow(std::string_view id, const StoreOp& op) {
   insertIndex_->Run({id, utc, row.flightKey, row.tailKey, row.label, row.kind, row.station, row.readable, latitude,
                      longitude, altitude, row.alerts, blocks, whole ? join.text : std::string()});
   insertWords_->Run({id, whole ? join.text : op.record.Data});
+  if (!op.facts.Empty()) {
+    InsertReception(id, op.facts);
+  }
+}
+
+void SearchIndexWriter::InsertReception(std::string_view id, const reception::ReceptionFacts& facts) {
+  if (!insertReception_) {
+    insertReception_ = std::make_unique<Connection::Prepared>(db_, kInsertReception);
+  }
+  const std::string hz = facts.frequencyMhz ? std::to_string(reception::HzOf(*facts.frequencyMhz)) : std::string();
+  const std::string level = facts.level ? reception::NumberText(*facts.level) : std::string();
+  insertReception_->Run({id, hz, level, facts.link, reception::FactsText(facts)});
 }
 
 void SearchIndexWriter::Inserted(std::string_view row, const StoreOp& op) {
@@ -174,6 +227,7 @@ void SearchIndexWriter::Inserted(std::string_view row, const StoreOp& op) {
 
 void SearchIndexWriter::Deleting(std::string_view address) {
   db_.Execute(kDeleteWords, {address});
+  db_.Execute(kDeleteReception, {address});
   db_.Execute(kDeleteIndex, {address});
 }
 
@@ -249,6 +303,8 @@ auto OnSearchConnection(const std::string& name, Work work) {
     if (db.Query("SELECT 1 FROM sqlite_master WHERE name = 'MessageIndex';").empty()) {
       throw search::SearchFailed("the store has no search index yet (it is made when Corvane next writes to it)");
     }
+    sqlite::StandInForReceptionTable(db);
+    sqlite::StandInForJoinColumns(db);
     return work(db);
   } catch (const sqlite::Error& failure) {
     throw search::SearchFailed(failure.what());

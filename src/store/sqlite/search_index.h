@@ -5,7 +5,10 @@
 //                 decoding, its position, the alerts it raised;
 //   MessageWords  an FTS5 index of the Planes texts (external content: the
 //                 text is not stored twice);
-//   SearchState   how far the indexing of older messages is.
+//   SearchState   how far the indexing of older messages is;
+//   MessageReception  what the decoder knew of a message (frequency, level,
+//                 link...), keyed like MessageIndex, for the messages an SDR
+//                 decoder reported only.
 // The writer fills them in the transaction that stores the message.
 #pragma once
 
@@ -26,6 +29,16 @@ namespace corvane::store::sqlite {
 // are then left for IndexOlder, which indexes them a batch at a time.
 void EnsureSearchTables(Connection& db);
 
+// Creates MessageReception when it is missing (a store of schema version 1
+// gets it at the writer's next opening).
+void EnsureReceptionTable(Connection& db);
+// On a search's own connection to a store without MessageReception, an
+// empty temporary one in its place (the file is not changed).
+void StandInForReceptionTable(Connection& db);
+// And to a store whose MessageIndex lacks the columns of joined messages, a
+// temporary view that gives them empty.
+void StandInForJoinColumns(Connection& db);
+
 // Keeps the index in step with the writer's inserts and deletions, on the
 // writer's own connection and inside its transactions.
 class SearchIndexWriter {
@@ -43,11 +56,13 @@ class SearchIndexWriter {
 
  private:
   void InsertRow(std::string_view id, const StoreOp& op);
+  void InsertReception(std::string_view id, const reception::ReceptionFacts& facts);
 
   Connection& db_;
   reference::ReferenceTables tables_;
   std::unique_ptr<Connection::Prepared> insertIndex_;
   std::unique_ptr<Connection::Prepared> insertWords_;
+  std::unique_ptr<Connection::Prepared> insertReception_;
 };
 
 // Where the indexing of older messages stands, read on any connection.

@@ -2,6 +2,8 @@
 // words to look up, and a count joins only the tables its conditions read.
 #include "store/sqlite/search_sql.h"
 
+#include "reception/reception_facts.h"
+
 namespace corvane::store::sqlite {
 
 namespace {
@@ -11,7 +13,8 @@ using search::TextMatch;
 
 constexpr const char* kHitColumns =
     "SELECT m.Id, p.Date, p.Hour, p.Mode, p.Address, p.Flight, p.Label, p.Bloc, p.Msn, p.Data, m.Station, m.Kind,"
-    " m.Readable, m.Alerts, m.Utc, m.Blocks, m.Words";
+    " m.Readable, m.Alerts, m.Utc, m.Blocks, m.Words,"
+    " COALESCE((SELECT r.Facts FROM MessageReception r WHERE r.Id = m.Id), '')";
 
 // What a field is compared as, and whether it may be NULL (then it is
 // compared with IS, so that an excluded value keeps the rows without one:
@@ -75,6 +78,11 @@ SearchSql::SearchSql(const search::QueryPlan& plan) : words_(plan.LooksUpWords()
     const std::string condition = FieldCondition(match);
     AddCondition(match.excluded ? "NOT (" + condition + ")" : condition);
   }
+  for (const search::ReceptionMatch& match : plan.reception) {
+    const std::string condition =
+        order_ + " IN (SELECT Id FROM MessageReception WHERE " + ReceptionCondition(match) + ")";
+    AddCondition(match.excluded ? "NOT (" + condition + ")" : condition);
+  }
   if (plan.received.from) {
     AddCondition("m.Utc >= CAST(" + Parameter(std::to_string(*plan.received.from)) + " AS INTEGER)");
   }
@@ -116,6 +124,28 @@ std::string SearchSql::FieldCondition(const search::FieldMatch& match) {
     any += column.nullable ? (any.empty() ? "(" : " OR ") + sql + " IS " + named : (any.empty() ? "" : ", ") + named;
   }
   return column.nullable ? any + ")" : sql + " IN (" + any + ")";
+}
+
+// The side table's columns compared: the frequency in whole Hz, the link,
+// the level against the range's bounds.
+std::string SearchSql::ReceptionCondition(const search::ReceptionMatch& match) {
+  using What = search::ReceptionMatch::What;
+  if (match.what == What::kFrequency) {
+    return "FreqHz = CAST(" + Parameter(std::to_string(match.hz)) + " AS INTEGER)";
+  }
+  if (match.what == What::kLink) {
+    return "Link = " + Parameter(match.link);
+  }
+  std::string condition = "Level IS NOT NULL";
+  if (match.range.low) {
+    condition += std::string(match.range.lowStrict ? " AND Level > " : " AND Level >= ") + "CAST(" +
+                 Parameter(reception::NumberText(*match.range.low)) + " AS REAL)";
+  }
+  if (match.range.high) {
+    condition += std::string(match.range.highStrict ? " AND Level < " : " AND Level <= ") + "CAST(" +
+                 Parameter(reception::NumberText(*match.range.high)) + " AS REAL)";
+  }
+  return condition;
 }
 
 std::string SearchSql::PageSql(const search::PagePlan& page) {

@@ -1,6 +1,6 @@
 // The SQLite dialect of a search plan (search/query_plan.h): the text to
 // look up as an FTS5 query over MessageWords, the rest as conditions on
-// MessageIndex and Planes. Every value is a bound parameter; the FTS5 query,
+// MessageIndex, MessageReception and Planes. Every value is a bound parameter; the FTS5 query,
 // itself a parameter, is made of quoted phrases of the query's words, which
 // hold only letters and digits (and bytes above 127), so nothing a person
 // types reaches FTS5's own syntax.
@@ -29,6 +29,7 @@ class SearchSql {
   void LookUpText(const search::QueryPlan& plan);
   void AddCondition(const std::string& condition) { where_ += " AND " + condition; }
   std::string FieldCondition(const search::FieldMatch& match);
+  std::string ReceptionCondition(const search::ReceptionMatch& match);
   std::string Parameter(std::string value);
   [[nodiscard]] std::string From(bool index, bool planes) const;
 

@@ -43,6 +43,7 @@ constexpr const char* kRemovePruned =
     " FROM Planes p JOIN MessageIndex m ON m.Id = p.rowid WHERE p.rowid IN (SELECT Id FROM temp.Pruned);"
     "DELETE FROM MessageIndex WHERE Id IN (SELECT Id FROM temp.Pruned);"
     "DELETE FROM MessageIdentity WHERE Id IN (SELECT Id FROM temp.Pruned);"
+    "DELETE FROM MessageReception WHERE Id IN (SELECT Id FROM temp.Pruned);"
     "DELETE FROM Planes WHERE rowid IN (SELECT Id FROM temp.Pruned);";
 
 }  // namespace
@@ -55,6 +56,7 @@ SqlSession::SqlSession(const std::string& path, WriteStatements statements) : st
     RefuseNewerSchema(*db_);
     EnsureSearchTables(*db_);
     db_->ExecuteScript(kCreateIdentities);
+    EnsureReceptionTable(*db_);
     index_ = std::make_unique<SearchIndexWriter>(*db_);
     MarkSchemaVersion(*db_);
   } catch (const Error& failure) {

@@ -78,6 +78,8 @@ test('a plain key goes in bare, others in quotes', () => {
   assert.strictEqual(logic.barQuery('byLabel', 'H1', null), 'label:H1');
   assert.strictEqual(logic.barQuery('byStation', 'Bob\'s "North"', null), 'station:"Bob\'s ""North"""');
   assert.strictEqual(logic.barQuery('byLabel', 'Q ', { from: DAY }), 'label:"Q " from:2026-12-09T00:00');
+  assert.strictEqual(logic.barQuery('byFrequency', '131.725', null), 'freq:131.725');
+  assert.strictEqual(logic.barQuery('byLink', 'vdl2', null), 'link:vdl2');
 });
 
 test('an hour bar searches its hour; what has no term searches nothing', () => {
