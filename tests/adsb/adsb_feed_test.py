@@ -18,6 +18,8 @@ import time
 import urllib.error
 import urllib.parse
 import urllib.request
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from process_support import free_port, wait_for  # noqa: E402
 
 TOKEN = "adsb-feed-test-token"
 # Odd first: the later, even one fixes the latitude the book works out.
@@ -25,22 +27,6 @@ FRAMES = ["8D40621D58C386435CC412692AD6", "8D40621D58C382D690C8AC2863A7", "8D484
           "8D485020994409940838175B284F"]
 FLIGHT = "KL1023"  # KLM's IATA designator: flown as KLM1023
 DIRECT = urllib.request.build_opener(urllib.request.ProxyHandler({}))
-
-
-def free_port(kind=socket.SOCK_STREAM):
-    with socket.socket(socket.AF_INET, kind) as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def wait_for(what, check, seconds=30):
-    end = time.time() + seconds
-    while time.time() < end:
-        value = check()
-        if value:
-            return value
-        time.sleep(0.2)
-    raise AssertionError("timed out waiting for " + what)
 
 
 def get(url, token=TOKEN):

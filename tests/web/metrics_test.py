@@ -22,25 +22,11 @@ import urllib.error
 import urllib.request
 
 from prometheus_client.parser import text_string_to_metric_families
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from process_support import free_port, wait_for  # noqa: E402
 
 TOKEN = "metrics-test-token"
 WATCHED_FLIGHT = "TM0002"
-
-
-def free_port(kind=socket.SOCK_STREAM):
-    with socket.socket(socket.AF_INET, kind) as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def wait_for(what, check, seconds=30):
-    end = time.time() + seconds
-    while time.time() < end:
-        value = check()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
 
 
 DIRECT = urllib.request.build_opener(urllib.request.ProxyHandler({}))

@@ -20,6 +20,8 @@ import time
 from selenium import webdriver
 from selenium.common.exceptions import NoAlertPresentException
 from selenium.webdriver.chrome.service import Service
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from process_support import free_port, wait_for  # noqa: E402
 
 TAIL = ".T-WEBA"
 FLIGHT = "TW0001"
@@ -43,22 +45,6 @@ def capture_lines():
     for i, text in enumerate(HOSTILE_TEXTS):
         lines.append(record(".X-EVIL", "EV0666", "5Z", str(i % 10), text))
     return [json.dumps({"utc": "2026-12-07T09:00:%02d.000Z" % (i + 1), "txt": line}) for i, line in enumerate(lines)]
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def wait_for(what, check, seconds=20):
-    end = time.time() + seconds
-    while time.time() < end:
-        value = check()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
 
 
 def start_receiver(build, web, work, card_port, *extra):

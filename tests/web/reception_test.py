@@ -18,6 +18,8 @@ import tempfile
 import time
 import urllib.error
 import urllib.request
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from process_support import free_port, wait_for  # noqa: E402
 
 TOKEN = "reception-test-token"
 DIRECT = urllib.request.build_opener(urllib.request.ProxyHandler({}))
@@ -30,22 +32,6 @@ EXPECTED = {
     "dumphfdl": (8.927, -29.5, "dBFS", "hfdl", "XX-YYYY-HFDL", "dumphfdl"),
     "jaero": (None, None, None, "satcom", "XX-XXXX-AERO-XXX", "JAERO"),
 }
-
-
-def free_port(kind=socket.SOCK_STREAM):
-    with socket.socket(socket.AF_INET, kind) as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def wait_for(what, check, seconds=30):
-    end = time.time() + seconds
-    while time.time() < end:
-        value = check()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
 
 
 def get(url):
