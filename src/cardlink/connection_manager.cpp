@@ -153,11 +153,13 @@ bool ConnectionManager::OpenConnection() {
     }
 
     Connected = true;
+    // Asked before the text callbacks, so that no record comes without the
+    // facts its decoder gave (a replay starts as soon as text is on).
+    CardServer_->EnableReceptionFacts(true);
     CardServer_->SetUpdateRate(kUpdateRate);
     CardServer_->EnableCallBackText(true);
     CardServer_->EnableCallBackStatus(true);
     CardServer_->EnableCallBackRaw(false);
-    CardServer_->EnableReceptionFacts(true);
     SendDecoderParams();
   } catch (const AutomationError& error) {
     Connected = false;

@@ -36,6 +36,10 @@ class ScriptedServer : public CardServer {
   }
   void EnableCallBackStatus(bool on) override { Log(std::string("EnableCallBackStatus ") + (on ? "1" : "0")); }
   void EnableCallBackRaw(bool on) override { Log(std::string("EnableCallBackRaw ") + (on ? "1" : "0")); }
+  bool EnableReceptionFacts(bool on) override {
+    Log(std::string("EnableReceptionFacts ") + (on ? "1" : "0"));
+    return true;
+  }
   void SetParam(std::string& parameters) override {
     Log("SetParam");
     stored = parameters;
@@ -140,9 +144,9 @@ TEST_F(ConnectionManagerTest, ConnectingMakesTheCallsInOrder) {
   manager.ConnectClicked();
   EXPECT_TRUE(manager.Connected);
   ASSERT_EQ(created, (std::vector<std::string>{"W41System.W41System.1@radio-pc"}));
-  EXPECT_EQ(calls,
-            (std::vector<std::string>{"ConnectByNumber 2", "GetCardStatus", "SetUpdateRate 100", "EnableCallBackText 1",
-                                      "EnableCallBackStatus 1", "EnableCallBackRaw 0", "SetParam", "GetParam"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"ConnectByNumber 2", "GetCardStatus", "EnableReceptionFacts 1",
+                                             "SetUpdateRate 100", "EnableCallBackText 1", "EnableCallBackStatus 1",
+                                             "EnableCallBackRaw 0", "SetParam", "GetParam"}));
   EXPECT_EQ(server->stored, DecoderParameters(1, 0));
   EXPECT_EQ(view.panel1, "ACARS");
   EXPECT_TRUE(manager.TimerA.isActive());
