@@ -318,13 +318,15 @@ std::uint64_t PgSession::Prune(const PruneStep& step) {
   }
 }
 
-// Planes with its indexes and TOAST, the search index and the identities.
+// Planes with its indexes and TOAST, the search index, the identities and
+// what the decoders knew.
 std::optional<std::uint64_t> PgSession::StoredBytes() {
   try {
     const Rows bytes = db_->Query(
         "SELECT COALESCE(pg_total_relation_size(to_regclass('planes')), 0)"
         " + COALESCE(pg_total_relation_size(to_regclass('message_index')), 0)"
-        " + COALESCE(pg_total_relation_size(to_regclass('message_identity')), 0)");
+        " + COALESCE(pg_total_relation_size(to_regclass('message_identity')), 0)"
+        " + COALESCE(pg_total_relation_size(to_regclass('message_reception')), 0)");
     return std::stoull(bytes.at(0).at(0));
   } catch (const Error& failure) {
     Refuse(failure);
