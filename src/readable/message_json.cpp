@@ -85,34 +85,21 @@ std::size_t AlertsRoom(const std::vector<std::string>& alerts) {
 
 // The known facts as members, each after a comma; needs FactsRoom(facts).
 char* PutFacts(char* at, const reception::ReceptionFacts& facts) {
-  namespace names = reception::names;
-  const auto number = [&at](std::string_view name, const std::optional<double>& value) {
-    if (value && std::isfinite(*value)) {
-      *at++ = ',';
-      at = json::PutName(at, name);
-      *at++ = ':';
-      at = json::PutNumber(at, *value);
-    }
+  const auto member = [&at](std::string_view name) {
+    *at++ = ',';
+    at = json::PutName(at, name);
+    *at++ = ':';
   };
-  const auto text = [&at](std::string_view name, const std::string& value) {
-    if (!value.empty()) {
-      *at++ = ',';
-      at = json::PutName(at, name);
-      *at++ = ':';
-      at = PutUtf8String(at, value);
-    }
-  };
-  number(names::kFrequency, facts.frequencyMhz);
-  number(names::kLevel, facts.level);
-  number(names::kNoise, facts.noise);
-  text(names::kLevelUnit, facts.levelUnit);
-  text(names::kChannel, facts.channel);
-  text(names::kDecoder, facts.decoder);
-  text(names::kDecoderVersion, facts.decoderVersion);
-  text(names::kLink, facts.link);
-  text(names::kDecoderStation, facts.decoderStation);
-  text(names::kSatellite, facts.satellite);
-  text(names::kAes, facts.aes);
+  reception::ForEachKnownFact(
+      facts,
+      [&](std::string_view name, double value) {
+        member(name);
+        at = json::PutNumber(at, value);
+      },
+      [&](std::string_view name, const std::string& value) {
+        member(name);
+        at = PutUtf8String(at, value);
+      });
   return at;
 }
 

@@ -13,18 +13,6 @@ constexpr std::int64_t kHzPerMhz = 1'000'000;
 // No decoder hears above 100 GHz; a larger number is no frequency.
 constexpr std::int64_t kLargestMhz = 100'000;
 
-void AddNumber(std::vector<std::string>& items, std::string_view name, const std::optional<double>& value) {
-  if (value && std::isfinite(*value)) {
-    items.push_back(std::string(name) + "=" + NumberText(*value));
-  }
-}
-
-void AddText(std::vector<std::string>& items, std::string_view name, const std::string& value) {
-  if (!value.empty()) {
-    items.push_back(std::string(name) + "=" + value);
-  }
-}
-
 }  // namespace
 
 bool ReceptionFacts::Empty() const { return *this == ReceptionFacts{}; }
@@ -89,19 +77,12 @@ std::optional<double> ParseNumber(std::string_view text) {
 
 std::vector<std::string> FactItems(const ReceptionFacts& facts) {
   std::vector<std::string> items;
-  if (facts.frequencyMhz && std::isfinite(*facts.frequencyMhz)) {
-    items.push_back(std::string(names::kFrequency) + "=" + MhzText(*facts.frequencyMhz));
-  }
-  AddNumber(items, names::kLevel, facts.level);
-  AddNumber(items, names::kNoise, facts.noise);
-  AddText(items, names::kLevelUnit, facts.levelUnit);
-  AddText(items, names::kChannel, facts.channel);
-  AddText(items, names::kDecoder, facts.decoder);
-  AddText(items, names::kDecoderVersion, facts.decoderVersion);
-  AddText(items, names::kLink, facts.link);
-  AddText(items, names::kDecoderStation, facts.decoderStation);
-  AddText(items, names::kSatellite, facts.satellite);
-  AddText(items, names::kAes, facts.aes);
+  ForEachKnownFact(
+      facts,
+      [&items](std::string_view name, double value) {
+        items.push_back(std::string(name) + "=" + (name == names::kFrequency ? MhzText(value) : NumberText(value)));
+      },
+      [&items](std::string_view name, const std::string& value) { items.push_back(std::string(name) + "=" + value); });
   return items;
 }
 

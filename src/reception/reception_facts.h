@@ -6,6 +6,7 @@
 // its search index.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -83,5 +84,32 @@ inline constexpr std::string_view kDecoderStation = "decoder_station";
 inline constexpr std::string_view kSatellite = "satellite";
 inline constexpr std::string_view kAes = "aes";
 }  // namespace names
+
+// Hands each known fact to its writer in the one fixed order: number(name,
+// value) for a finite number, text(name, value) for a text not empty.
+template <typename OnNumber, typename OnText>
+void ForEachKnownFact(const ReceptionFacts& facts, OnNumber number, OnText text) {
+  const auto give = [&number](std::string_view name, const std::optional<double>& value) {
+    if (value && std::isfinite(*value)) {
+      number(name, *value);
+    }
+  };
+  const auto say = [&text](std::string_view name, const std::string& value) {
+    if (!value.empty()) {
+      text(name, value);
+    }
+  };
+  give(names::kFrequency, facts.frequencyMhz);
+  give(names::kLevel, facts.level);
+  give(names::kNoise, facts.noise);
+  say(names::kLevelUnit, facts.levelUnit);
+  say(names::kChannel, facts.channel);
+  say(names::kDecoder, facts.decoder);
+  say(names::kDecoderVersion, facts.decoderVersion);
+  say(names::kLink, facts.link);
+  say(names::kDecoderStation, facts.decoderStation);
+  say(names::kSatellite, facts.satellite);
+  say(names::kAes, facts.aes);
+}
 
 }  // namespace corvane::reception

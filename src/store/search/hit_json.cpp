@@ -12,29 +12,9 @@ namespace {
 
 // What the decoder knew, under the names LiveJSON gives it.
 nlohmann::json ReceptionJson(const reception::ReceptionFacts& facts) {
-  namespace names = reception::names;
   nlohmann::json object = nlohmann::json::object();
-  const auto number = [&object](std::string_view name, const std::optional<double>& value) {
-    if (value) {
-      object[std::string(name)] = *value;
-    }
-  };
-  const auto text = [&object](std::string_view name, const std::string& value) {
-    if (!value.empty()) {
-      object[std::string(name)] = value;
-    }
-  };
-  number(names::kFrequency, facts.frequencyMhz);
-  number(names::kLevel, facts.level);
-  number(names::kNoise, facts.noise);
-  text(names::kLevelUnit, facts.levelUnit);
-  text(names::kChannel, facts.channel);
-  text(names::kDecoder, facts.decoder);
-  text(names::kDecoderVersion, facts.decoderVersion);
-  text(names::kLink, facts.link);
-  text(names::kDecoderStation, facts.decoderStation);
-  text(names::kSatellite, facts.satellite);
-  text(names::kAes, facts.aes);
+  const auto put = [&object](std::string_view name, const auto& value) { object[std::string(name)] = value; };
+  reception::ForEachKnownFact(facts, put, put);
   return object;
 }
 
