@@ -104,7 +104,6 @@ std::unique_ptr<QMenu> MessageMenu::MenuFor(QWidget* widget, const QPoint& at) c
 
 void MessageMenu::Open(QWidget* widget, const QPoint& at) {
   const std::unique_ptr<QMenu> menu = MenuFor(widget, at);
-  emit Opening(menu.get());
   // A scroll area tells where in its viewport it was clicked.
   const auto* area = qobject_cast<QAbstractScrollArea*>(widget);
   menu->exec((area != nullptr ? area->viewport() : widget)->mapToGlobal(at));

@@ -34,10 +34,6 @@ class MessageMenu : public QObject {
   // Select All act on the text panel or selectable label there.
   [[nodiscard]] std::unique_ptr<QMenu> MenuFor(QWidget* widget, const QPoint& at) const;
 
- signals:
-  // A menu was built and is about to open.
-  void Opening(QMenu* menu);
-
  private:
   void Open(QWidget* widget, const QPoint& at);
 

@@ -20,7 +20,7 @@ using config::Latin1;
 namespace {
 
 constexpr int kRowHeight = 18;
-constexpr std::array<int, RecentMessagesModel::kColumnCount - 1> kColumnWidths = {64, 70, 64, 40, 150};
+constexpr std::array<int, RecentMessagesModel::kColumnCount - 1> kColumnWidths = {76, 72, 64, 44, 200};
 
 }  // namespace
 
