@@ -68,6 +68,9 @@ std::optional<Decoding> FlightCityPair(const Message& message, const reference::
 std::optional<Decoding> FlightDateRoute(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteDateRecord(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteUpload(const Message& message, const reference::ReferenceTables& tables);
+// A compressed message (MIAM frame, label MA; OHMA, label H1), inflated and
+// checked, its inner message decoded as any other (forms_compressed.cpp).
+std::optional<Decoding> CompressedMessage(const Message& message, const reference::ReferenceTables& tables);
 // ADS-C and CPDLC carried as text (any label, with or without a terminal
 // prefix), their checksum verified.
 std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);

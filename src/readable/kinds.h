@@ -14,6 +14,9 @@ namespace corvane::readable {
 #define CORVANE_READABLE_KINDS(X)                                                                    \
   X(kPositionReport, "position_report", "Position report")                                           \
   X(kMediaAdvisory, "media_advisory", "Media advisory")                                              \
+  X(kCompressedMessage, "compressed_message", "Compressed message")                                  \
+  X(kMiamAcknowledgement, "miam_acknowledgement", "MIAM acknowledgement")                            \
+  X(kOnboardHealthMessage, "onboard_health_message", "Onboard health message (OHMA)")                \
   X(kOooiReport, "oooi_report", "Out/off/on/in report")                                              \
   X(kOutReport, "out_report", "Out report")                                                          \
   X(kOffReport, "off_report", "Off report")                                                          \

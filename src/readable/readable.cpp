@@ -155,6 +155,9 @@ const LabelForms* FormsOfLabel(std::string_view label) {
 }  // namespace
 
 std::optional<Decoding> Decode(const Message& message, const reference::ReferenceTables& tables) {
+  if (auto decoding = CompressedMessage(message, tables)) {
+    return decoding;
+  }
   // The ADS-C and CPDLC envelope says what it is whatever the label.
   if (auto decoding = Arinc622Report(message, tables)) {
     return decoding;

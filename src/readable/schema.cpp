@@ -9,7 +9,7 @@ namespace {
 
 using enum FieldType;
 
-constexpr std::array<FieldSchema, 72> kFields = {{
+constexpr std::array<FieldSchema, 77> kFields = {{
     // Where the aircraft is and how it flies.
     {"latitude", kNumber, "degrees", "the aircraft's latitude, decimal, north positive"},
     {"longitude", kNumber, "degrees", "the aircraft's longitude, decimal, east positive"},
@@ -86,6 +86,12 @@ constexpr std::array<FieldSchema, 72> kFields = {{
     {"contract_numbers", kIntegerList, "", "ADS-C: the contracts the downlink answers, in order"},
     {"reason_code", kInteger, "", "ADS-C: why a request was refused"},
     {"next_ground_station", kText, "", "AFN: the ground facility's address the aircraft is told to contact next"},
+    // Compressed messages.
+    {"compressed", kText, "", "how the message came compressed: \"MIAM\" or \"OHMA\""},
+    {"compressed_label", kText, "", "MIAM: the label of the message the frame carries"},
+    {"compressed_sublabel", kText, "", "MIAM: the sublabel of the message the frame carries, when it has one"},
+    {"miam_message_number", kInteger, "", "MIAM: the frame's number (0-255), echoed by its acknowledgement"},
+    {"decompressed_text", kText, "", "the decompressed text, when no known form reads it"},
     // Flight management data link.
     {"subject", kText, "",
      "the flight management message a request asks for, or an uplink response or rejection answers: its code "

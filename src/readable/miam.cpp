@@ -1,0 +1,291 @@
+// Compressed message envelopes: armour, inflation and the MIAM and OHMA
+// layouts (see miam.h; the MIAM header as docs/readable-formats.md gives it).
+#include "readable/miam.h"
+
+#include <zlib.h>
+
+#include <array>
+
+namespace corvane::readable {
+
+namespace {
+
+// ---- Armour -----------------------------------------------------------------
+
+constexpr char kBase85First = '!';
+constexpr char kBase85Last = 'u';
+constexpr char kBase85Zeros = 'z';
+
+// One group of 2 to 5 Base85 characters as its 1 to 4 bytes, appended;
+// false when a character is not a digit or the value overflows.
+bool AppendBase85Group(std::string_view group, std::string& out) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < 5; ++i) {
+    // A short last group is padded with the highest digit.
+    const char c = i < group.size() ? group[i] : kBase85Last;
+    if (c < kBase85First || c > kBase85Last) {
+      return false;
+    }
+    value = value * 85 + static_cast<std::uint64_t>(c - kBase85First);
+  }
+  if (value > 0xFFFFFFFFu) {
+    return false;
+  }
+  for (std::size_t i = 0; i + 1 < group.size(); ++i) {
+    out.push_back(static_cast<char>((value >> (24 - 8 * i)) & 0xFF));
+  }
+  return true;
+}
+
+int Base64Digit(char c) {
+  if (c >= 'A' && c <= 'Z') {
+    return c - 'A';
+  }
+  if (c >= 'a' && c <= 'z') {
+    return c - 'a' + 26;
+  }
+  if (c >= '0' && c <= '9') {
+    return c - '0' + 52;
+  }
+  if (c == '+') {
+    return 62;
+  }
+  return c == '/' ? 63 : -1;
+}
+
+// ---- MIAM header --------------------------------------------------------------
+
+// Header bytes: type and version, length (3), aircraft (7), message number,
+// then for data a reserved byte, the application type, the label (2),
+// the sublabel (2, when the application type says so) and the CRC (4); for
+// an acknowledgement four zero bytes and four bytes naming what it
+// acknowledges.
+constexpr std::size_t kAircraftAt = 4;
+constexpr std::size_t kAircraftSize = 7;
+constexpr std::size_t kMessageNumberAt = 11;
+constexpr std::size_t kApplicationAt = 13;
+constexpr std::size_t kLabelAt = 14;
+constexpr std::size_t kAcknowledgementSize = 20;
+constexpr int kSupportedVersion = 1;
+constexpr unsigned char kApplicationLabel = 0x40;
+constexpr unsigned char kApplicationLabelSublabel = 0x41;
+// The Base85 armour pads the header and the body to whole groups of four
+// bytes with zeros.
+constexpr std::size_t kMostPadding = 3;
+
+unsigned Byte(std::string_view bytes, std::size_t at) { return static_cast<unsigned char>(bytes[at]); }
+
+std::uint32_t BigEndian(std::string_view bytes, std::size_t at, std::size_t count) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    value = value << 8 | Byte(bytes, at + i);
+  }
+  return value;
+}
+
+bool IsPrintable(std::string_view text) {
+  for (const char c : text) {
+    if (c < ' ' || c > '~') {
+      return false;
+    }
+  }
+  return !text.empty();
+}
+
+bool IsZeroPadding(std::string_view bytes) {
+  return bytes.size() <= kMostPadding && bytes.find_first_not_of('\0') == std::string_view::npos;
+}
+
+std::string_view WithoutLineEnds(std::string_view text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+// The inflated body of a data frame, its length and CRC checked.
+std::optional<MiamFrame> DataFrame(std::string_view header, std::string_view bodyArmour, MiamFrame frame) {
+  if (header.size() < kLabelAt) {
+    return std::nullopt;
+  }
+  const unsigned application = Byte(header, kApplicationAt);
+  if (application != kApplicationLabel && application != kApplicationLabelSublabel) {
+    return std::nullopt;
+  }
+  const std::size_t crcAt = kLabelAt + (application == kApplicationLabelSublabel ? 4 : 2);
+  const std::size_t headerSize = crcAt + 4;
+  if (header.size() < headerSize || !IsZeroPadding(header.substr(headerSize)) || frame.length < headerSize) {
+    return std::nullopt;
+  }
+  frame.label = std::string(header.substr(kLabelAt, 2));
+  frame.sublabel = std::string(header.substr(kLabelAt + 2, crcAt - kLabelAt - 2));
+  if (!IsPrintable(frame.label) || (!frame.sublabel.empty() && !IsPrintable(frame.sublabel))) {
+    return std::nullopt;
+  }
+  const std::size_t bodySize = frame.length - headerSize;
+  // A frame longer than one text carries is continued in later texts.
+  if (bodyArmour.size() < bodySize || bodySize > kMaxInflatedSize) {
+    return std::nullopt;
+  }
+  const auto body = DecodeBase85(bodyArmour, bodySize + kMostPadding);
+  if (!body || body->size() < bodySize || !IsZeroPadding(std::string_view(*body).substr(bodySize))) {
+    return std::nullopt;
+  }
+  auto text = Inflate(std::string_view(*body).substr(0, bodySize), false, kMaxInflatedSize);
+  if (!text || Crc32MsbFirst(*text) != BigEndian(header, crcAt, 4)) {
+    return std::nullopt;
+  }
+  frame.text = std::move(*text);
+  return frame;
+}
+
+std::optional<MiamFrame> AcknowledgementFrame(std::string_view header, std::string_view bodyArmour, MiamFrame frame) {
+  if (header.size() != kAcknowledgementSize || frame.length != kAcknowledgementSize || !bodyArmour.empty() ||
+      BigEndian(header, kMessageNumberAt + 1, 4) != 0) {
+    return std::nullopt;
+  }
+  return frame;
+}
+
+}  // namespace
+
+std::optional<std::string> DecodeBase85(std::string_view text, std::size_t maxBytes) {
+  std::string out;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    if (text[at] == kBase85Zeros) {
+      out.append(4, '\0');
+      ++at;
+    } else {
+      const std::string_view group = text.substr(at, 5);
+      if (group.size() < 2 || group.find(kBase85Zeros) != std::string_view::npos || !AppendBase85Group(group, out)) {
+        return std::nullopt;
+      }
+      at += group.size();
+    }
+    if (out.size() > maxBytes) {
+      return std::nullopt;
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> DecodeBase64(std::string_view text, std::size_t maxBytes) {
+  while (!text.empty() && text.back() == '=') {
+    text.remove_suffix(1);
+  }
+  if (text.size() % 4 == 1 || text.size() / 4 * 3 > maxBytes) {
+    return std::nullopt;
+  }
+  std::string out;
+  std::uint32_t bits = 0;
+  int count = 0;
+  for (const char c : text) {
+    const int digit = Base64Digit(c);
+    if (digit < 0) {
+      return std::nullopt;
+    }
+    bits = (bits << 6 | static_cast<std::uint32_t>(digit)) & 0xFFFFFF;
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out.push_back(static_cast<char>((bits >> count) & 0xFF));
+    }
+  }
+  if (out.size() > maxBytes) {
+    return std::nullopt;
+  }
+  return out;
+}
+
+std::optional<std::string> Inflate(std::string_view compressed, bool withZlibWrapper, std::size_t maxBytes) {
+  z_stream stream{};
+  if (inflateInit2(&stream, withZlibWrapper ? MAX_WBITS : -MAX_WBITS) != Z_OK) {
+    return std::nullopt;
+  }
+  // One byte more than allowed tells a stream at the limit from one over it.
+  std::string out(maxBytes + 1, '\0');
+  // zlib's interface takes non-const input; it does not write to it.
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+  stream.avail_in = static_cast<uInt>(compressed.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = inflate(&stream, Z_FINISH);
+  const std::size_t produced = out.size() - stream.avail_out;
+  const bool whole = result == Z_STREAM_END && stream.avail_in == 0 && produced <= maxBytes;
+  inflateEnd(&stream);
+  if (!whole) {
+    return std::nullopt;
+  }
+  out.resize(produced);
+  return out;
+}
+
+std::uint32_t Crc32MsbFirst(std::string_view bytes) {
+  static const std::array<std::uint32_t, 256> table = [] {
+    std::array<std::uint32_t, 256> entries{};
+    for (std::uint32_t i = 0; i < 256; ++i) {
+      std::uint32_t value = i << 24;
+      for (int bit = 0; bit < 8; ++bit) {
+        value = (value & 0x80000000u) != 0 ? (value << 1) ^ 0x04C11DB7u : value << 1;
+      }
+      entries[i] = value;
+    }
+    return entries;
+  }();
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const char c : bytes) {
+    crc = (crc << 8) ^ table[((crc >> 24) ^ static_cast<unsigned char>(c)) & 0xFF];
+  }
+  return ~crc;
+}
+
+std::optional<MiamFrame> ParseMiam(std::string_view text) {
+  text = WithoutLineEnds(text);
+  const std::size_t bar = text.find('|');
+  // 'T' (a single transfer) and two characters before the header.
+  if (text.size() < 4 || text[0] != 'T' || bar == std::string_view::npos || bar < 3) {
+    return std::nullopt;
+  }
+  const auto header = DecodeBase85(text.substr(3, bar - 3), kAcknowledgementSize + 8);
+  if (!header || header->size() < kMessageNumberAt + 1) {
+    return std::nullopt;
+  }
+  MiamFrame frame;
+  const unsigned first = Byte(*header, 0);
+  frame.version = static_cast<int>(first & 0x0F);
+  frame.length = BigEndian(*header, 1, 3);
+  frame.aircraft = header->substr(kAircraftAt, kAircraftSize);
+  frame.messageNumber = static_cast<int>(Byte(*header, kMessageNumberAt));
+  if (frame.version != kSupportedVersion || !IsPrintable(frame.aircraft)) {
+    return std::nullopt;
+  }
+  const std::string_view bodyArmour = text.substr(bar + 1);
+  switch (first >> 4) {
+    case 0:
+      return DataFrame(*header, bodyArmour, std::move(frame));
+    case 1:
+      frame.type = MiamFrame::Type::kAcknowledgement;
+      return AcknowledgementFrame(*header, bodyArmour, std::move(frame));
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<std::string> ParseOhma(std::string_view text) {
+  constexpr std::string_view kMarker = "OHMA";
+  const std::size_t at = text.find(kMarker);
+  // The marker opens the text or follows a terminal prefix ending in '.'.
+  if (at == std::string_view::npos || (at != 0 && text[at - 1] != '.')) {
+    return std::nullopt;
+  }
+  const std::string_view armour = WithoutLineEnds(text.substr(at + kMarker.size()));
+  // A compressed stream is never longer than the inflated limit here.
+  const auto compressed = DecodeBase64(armour, kMaxInflatedSize);
+  if (!compressed) {
+    return std::nullopt;
+  }
+  return Inflate(*compressed, true, kMaxInflatedSize);
+}
+
+}  // namespace corvane::readable
