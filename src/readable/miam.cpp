@@ -56,13 +56,14 @@ int Base64Digit(char c) {
 // ---- MIAM header --------------------------------------------------------------
 
 // Header bytes: type and version, length (3), aircraft (7), message number,
-// then for data a reserved byte, the application type, the label (2),
+// then for data a byte zero in every frame seen, the application type, the label (2),
 // the sublabel (2, when the application type says so) and the CRC (4); for
 // an acknowledgement four zero bytes and four bytes naming what it
 // acknowledges.
 constexpr std::size_t kAircraftAt = 4;
 constexpr std::size_t kAircraftSize = 7;
 constexpr std::size_t kMessageNumberAt = 11;
+constexpr std::size_t kReservedAt = 12;
 constexpr std::size_t kApplicationAt = 13;
 constexpr std::size_t kLabelAt = 14;
 constexpr std::size_t kAcknowledgementSize = 20;
@@ -83,14 +84,26 @@ std::uint32_t BigEndian(std::string_view bytes, std::size_t at, std::size_t coun
   return value;
 }
 
-bool IsPrintable(std::string_view text) {
-  for (const char c : text) {
-    if (c < ' ' || c > '~') {
+bool IsUpperOrDigit(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+// An ACARS address: a registration of letters, digits and dashes, padded in
+// front with dots to seven characters.
+bool IsAircraftAddress(std::string_view text) {
+  const std::size_t start = text.find_first_not_of('.');
+  if (start == std::string_view::npos) {
+    return false;
+  }
+  for (const char c : text.substr(start)) {
+    if (!IsUpperOrDigit(c) && c != '-') {
       return false;
     }
   }
-  return !text.empty();
+  return true;
 }
+
+// A label or sublabel: two letters or digits (the few labels with other
+// characters are not carried compressed).
+bool IsLabel(std::string_view text) { return text.size() == 2 && IsUpperOrDigit(text[0]) && IsUpperOrDigit(text[1]); }
 
 bool IsZeroPadding(std::string_view bytes) {
   return bytes.size() <= kMostPadding && bytes.find_first_not_of('\0') == std::string_view::npos;
@@ -108,8 +121,11 @@ std::optional<MiamFrame> DataFrame(std::string_view header, std::string_view bod
   if (header.size() < kLabelAt) {
     return std::nullopt;
   }
+  // The byte before the application type is zero in every frame seen; a
+  // frame with another value there is left unread rather than guessed at.
   const unsigned application = Byte(header, kApplicationAt);
-  if (application != kApplicationLabel && application != kApplicationLabelSublabel) {
+  if (Byte(header, kReservedAt) != 0 ||
+      (application != kApplicationLabel && application != kApplicationLabelSublabel)) {
     return std::nullopt;
   }
   const std::size_t crcAt = kLabelAt + (application == kApplicationLabelSublabel ? 4 : 2);
@@ -119,14 +135,14 @@ std::optional<MiamFrame> DataFrame(std::string_view header, std::string_view bod
   }
   frame.label = std::string(header.substr(kLabelAt, 2));
   frame.sublabel = std::string(header.substr(kLabelAt + 2, crcAt - kLabelAt - 2));
-  if (!IsPrintable(frame.label) || (!frame.sublabel.empty() && !IsPrintable(frame.sublabel))) {
+  if (!IsLabel(frame.label) || (!frame.sublabel.empty() && !IsLabel(frame.sublabel))) {
     return std::nullopt;
   }
   const std::size_t bodySize = frame.length - headerSize;
-  // A frame longer than one text carries is continued in later texts.
-  if (bodyArmour.size() < bodySize || bodySize > kMaxInflatedSize) {
+  if (bodySize > kMaxInflatedSize) {
     return std::nullopt;
   }
+  // A body shorter than the header says is a frame continued in later texts.
   const auto body = DecodeBase85(bodyArmour, bodySize + kMostPadding);
   if (!body || body->size() < bodySize || !IsZeroPadding(std::string_view(*body).substr(bodySize))) {
     return std::nullopt;
@@ -257,7 +273,7 @@ std::optional<MiamFrame> ParseMiam(std::string_view text) {
   frame.length = BigEndian(*header, 1, 3);
   frame.aircraft = header->substr(kAircraftAt, kAircraftSize);
   frame.messageNumber = static_cast<int>(Byte(*header, kMessageNumberAt));
-  if (frame.version != kSupportedVersion || !IsPrintable(frame.aircraft)) {
+  if (frame.version != kSupportedVersion || !IsAircraftAddress(frame.aircraft)) {
     return std::nullopt;
   }
   const std::string_view bodyArmour = text.substr(bar + 1);
