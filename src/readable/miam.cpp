@@ -4,6 +4,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 
 namespace corvane::readable {
@@ -219,21 +220,34 @@ std::optional<std::string> Inflate(std::string_view compressed, bool withZlibWra
   if (inflateInit2(&stream, withZlibWrapper ? MAX_WBITS : -MAX_WBITS) != Z_OK) {
     return std::nullopt;
   }
-  // One byte more than allowed tells a stream at the limit from one over it.
-  std::string out(maxBytes + 1, '\0');
   // zlib's interface takes non-const input; it does not write to it.
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
   stream.avail_in = static_cast<uInt>(compressed.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  const int result = inflate(&stream, Z_FINISH);
-  const std::size_t produced = out.size() - stream.avail_out;
-  const bool whole = result == Z_STREAM_END && stream.avail_in == 0 && produced <= maxBytes;
+  // The output grows a step at a time (most texts inflate to a few hundred
+  // bytes), to one byte more than allowed: that byte tells a stream at the
+  // limit from one over it.
+  constexpr std::size_t kStep = 4096;
+  std::string out;
+  int result = Z_OK;
+  while (result == Z_OK && out.size() <= maxBytes) {
+    const std::size_t produced = out.size();
+    out.resize(std::min(produced + kStep, maxBytes + 1));
+    stream.next_out = reinterpret_cast<Bytef*>(out.data() + produced);
+    stream.avail_out = static_cast<uInt>(out.size() - produced);
+    result = inflate(&stream, Z_NO_FLUSH);
+    out.resize(out.size() - stream.avail_out);
+    if (result == Z_BUF_ERROR && stream.avail_out != 0) {
+      break;  // the input ended before the stream did
+    }
+    if (result == Z_BUF_ERROR) {
+      result = Z_OK;  // no room was left: grow and go on
+    }
+  }
+  const bool whole = result == Z_STREAM_END && stream.avail_in == 0 && out.size() <= maxBytes;
   inflateEnd(&stream);
   if (!whole) {
     return std::nullopt;
   }
-  out.resize(produced);
   return out;
 }
 
