@@ -56,11 +56,11 @@ int Base64Digit(char c) {
 
 // ---- MIAM header --------------------------------------------------------------
 
-// Header bytes: type and version, length (3), aircraft (7), message number,
-// then for data a byte zero in every frame seen, the application type, the label (2),
-// the sublabel (2, when the application type says so) and the CRC (4); for
-// an acknowledgement four zero bytes and four bytes naming what it
-// acknowledges.
+// Header bytes: type and version, length (3), aircraft (7), message number;
+// then for data a byte zero in every frame seen, the application type, the
+// label (2), the sublabel (2, when the application type says so) and the
+// CRC (4); for an acknowledgement four zero bytes and four bytes naming what
+// it acknowledges.
 constexpr std::size_t kAircraftAt = 4;
 constexpr std::size_t kAircraftSize = 7;
 constexpr std::size_t kMessageNumberAt = 11;
