@@ -127,6 +127,15 @@ TEST_F(Arinc622Messages, AFailedChecksumOrABrokenEnvelopeGivesNothing) {
   }
   EXPECT_FALSE(Decode({"B6", "2", "/B6 LDG DATA REQ / KSFO CYVR 04", {}}, tables_));
   EXPECT_FALSE(Decode({"B6", "2", "/QXHADS2.ADS.N945JT0309071E18866CDF40AE83040DFF7", {}}, tables_));
+
+  // A terminal text checked with the envelope's CRC, highest digit first.
+  const auto freeText = DecodeLine(1168);
+  ASSERT_TRUE(freeText);
+  EXPECT_EQ(TextOf(*freeText, "flight"), "HIFI21");
+  std::string wrong = messages_[1168 - 1].second;
+  wrong.back() = wrong.back() == 'F' ? 'E' : 'F';
+  const auto refused = Decode({"H1", "2", wrong, {}}, tables_);
+  EXPECT_TRUE(!refused || refused->kind != "free_text");
 }
 
 }  // namespace
