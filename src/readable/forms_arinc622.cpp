@@ -9,9 +9,9 @@
 // The checksum is CRC-16 (polynomial 0x1021, start 0xFFFF, not reflected,
 // result inverted, sent high byte first) over the application letters, the
 // 7-character registration and the data bytes; a message that fails it was
-// received damaged and gives nothing. Of the data only the ADS-C downlink
-// report groups are read; CPDLC's packed messages and the contract requests
-// are named, not read.
+// received damaged and gives nothing. Of the data the ADS-C downlink report
+// groups are read here and the CPDLC messages in cpdlc.cpp; the contract
+// requests are named, not read.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -539,6 +539,11 @@ Kind UplinkKind(std::string_view data) {
   return tag == 1 || tag == 2 ? Kind::kAdscContractCancellation : Kind::kAdscContractRequest;
 }
 
+bool IsCpdlc(Kind kind) {
+  return kind == Kind::kCpdlcMessage || kind == Kind::kCpdlcConnectionRequest ||
+         kind == Kind::kCpdlcConnectionConfirmed || kind == Kind::kCpdlcDisconnectRequest;
+}
+
 // The CPDLC message the data carries (AT1, CR1, CC1, DR1), in words when
 // the direction says which message set its elements are of.
 void CpdlcMessage(const Envelope& envelope, Builder& out) {
@@ -611,7 +616,7 @@ std::optional<Decoding> Arinc622Report(const Message& message, const reference::
   out.Text("tail", "Registration", std::string(registration));
   if (envelope->application == "ADS" && envelope->direction == Direction::kDownlink) {
     DownlinkGroups(envelope->data, out);
-  } else if (*kind != Kind::kAdscDisconnect && envelope->application != "ADS") {
+  } else if (IsCpdlc(*kind)) {
     CpdlcMessage(*envelope, out);
   }
   return std::move(out).Finish();

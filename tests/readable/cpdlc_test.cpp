@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <set>
 
 #include "real_messages.h"
@@ -111,6 +113,19 @@ TEST_F(CpdlcMessages, TruncatedOrOverlongDataIsRefused) {
   std::vector<std::uint8_t> padded = data;
   padded.back() |= 1;  // a padding bit set
   EXPECT_TRUE(cpdlc::ReadMessage(padded, cpdlc::Link::kUplink)->elementIds.empty());
+  // Every element of both message sets has one place in its words for each
+  // parameter, and the sets end where FANS-1/A's do.
+  for (const auto& [link, last] : {std::pair{cpdlc::Link::kUplink, 182}, std::pair{cpdlc::Link::kDownlink, 80}}) {
+    for (int number = 0; number <= last; ++number) {
+      const cpdlc::ElementForm* form = cpdlc::FindElement(link, number);
+      ASSERT_NE(form, nullptr) << number;
+      EXPECT_GT(std::strlen(form->words), 0U) << number;
+      EXPECT_EQ(static_cast<std::size_t>(std::count(form->words, form->words + std::strlen(form->words), '@')),
+                form->params.size())
+          << number;
+    }
+    EXPECT_EQ(cpdlc::FindElement(link, last + 1), nullptr);
+  }
   // Without a direction only the header is read.
   const auto unknown = cpdlc::ReadMessage(data, std::nullopt);
   ASSERT_TRUE(unknown);
