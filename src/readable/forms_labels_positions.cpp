@@ -586,7 +586,6 @@ std::optional<Decoding> DatedPositionRecord(const Message& message, const refere
     return std::nullopt;
   }
   Builder out(kPositionReport, tables);
-  out.Position(*latitude, *longitude);
   const std::string_view date = pieces[2].substr(0, 10);  // "2026-02-02"
   const auto year = Digits(date.substr(0, 4), 4);
   const auto month = Digits(date.substr(5, 2), 2);
@@ -596,6 +595,7 @@ std::optional<Decoding> DatedPositionRecord(const Message& message, const refere
   } else {
     out.Time("report_time", "Time", *time);
   }
+  out.Position(*latitude, *longitude);
   if (feet && pieces[6].size() >= 3 && pieces[6].size() <= 5 && *feet <= 60000) {
     out.Altitude(*feet);
   }
