@@ -59,7 +59,10 @@ int main(int argc, char** argv) {
     if (!label || !text) {
       continue;
     }
-    const auto decoding = corvane::readable::Decode({*label, "2", *text, {}}, tables);
+    // Decoders that give the terminal prefix apart (dumpvdl2, dumphfdl) write
+    // its sublabel as a member of its own.
+    const std::string sublabel = corvane::decoding::Utf8ToLatin1(json.value("sublabel", "")).value_or("");
+    const auto decoding = corvane::readable::Decode({*label, "2", *text, sublabel}, tables);
     const bool isRead = decoding && !decoding->fields.empty();
     Count& count = counts[*label];
     ++count.messages;
