@@ -35,6 +35,15 @@ TEST_F(RealMessages, TerminalTextsReadBehindAnyPrefixOrWithTheSublabelApart) {
   EXPECT_EQ(apart->kind, "data_request");
   EXPECT_FALSE(Decode({"H1", "2", "#M1B/BA" + position, {}}, tables_));  // no space after the function
   EXPECT_FALSE(Decode({"H1", "2", "#M1X" + position, {}}, tables_));
+  // The condition report with the aircraft type first and a registration without digits.
+  const std::string report = "A320,007071,1,1,TB000000/REP003,64,01,1/CCD-AINZ,AUG31,122901,EDDF,EGLL,0007/C0SW06";
+  const auto typeFirst = Decode({"H1", "2", report, {}}, tables_);
+  ASSERT_TRUE(typeFirst);
+  EXPECT_EQ(typeFirst->kind, "condition_report");
+  EXPECT_EQ(TextOf(*typeFirst, "tail"), "D-AINZ");
+  EXPECT_EQ(TextOf(*typeFirst, "arrival"), "EGLL");
+  EXPECT_FALSE(
+      Decode({"H1", "2", "A320,007071,1,1,TB000000/REP003,64,01,1/C1D-AINZ,AUG31,122901,EDDF,EGLL", {}}, tables_));
 }
 
 TEST_F(RealMessages, UndeliveredUplinksGiveTheirLabelAndText) {
