@@ -205,16 +205,20 @@ std::optional<Decoding> AfnContact(const Message& message, const reference::Refe
   return std::move(out).Finish();
 }
 
-// "EGGW EGSS EGNX-SA" or "DDA   HECAHESHHEBAHELX" (label 5U, weather
-// request): the airports asked for, in order; a three-letter code before
-// them and a "-SA"-style code after them are not read.
+// "EGGW EGSS EGNX-SA", "DDA   HECAHESHHEBAHELX" or "09A   KTPAKMIAKFLL"
+// (label 5U, weather request): the airports asked for, in order; a code
+// before them and a "-SA"-style code after them are not read.
 std::optional<Decoding> AirportWeatherRequest(const Message& message, const reference::ReferenceTables& tables) {
   std::string_view text = Trim(ItemValue(message.text));
   if (text.find('\n') != std::string_view::npos) {
     return std::nullopt;
   }
-  if (text.size() > 4 && AllOf(text.substr(0, 3), IsUpper) && text[3] == ' ') {
-    text = Trim(text.substr(3));
+  // A leading code ("DDA", "09A", "09AF"): two to four letters and digits
+  // that are no airport, then spaces.
+  const std::string_view code = text.substr(0, text.find(' '));
+  if (code.size() >= 2 && code.size() <= 4 && code.size() < text.size() && AllOf(code, IsAlnum) &&
+      !(code.size() == 4 && IsAirport(code))) {
+    text = Trim(text.substr(code.size()));
   }
   if (const auto dash = text.rfind('-');
       dash != std::string_view::npos && dash + 3 == text.size() && AllOf(text.substr(dash + 1), IsUpper)) {

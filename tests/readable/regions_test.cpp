@@ -87,7 +87,17 @@ TEST_F(RealMessages, WeatherRequestsAndRouteRecordsReadWhatTheyName) {
   ASSERT_TRUE(suffixed);
   EXPECT_EQ(suffixed->kind, "weather_request");
   EXPECT_FALSE(Decode({"5U", "2", "EGGW EGS EGNX", {}}, tables_));
+  // Label 80's position report as other airlines write it: a flight level, Mach in hundredths.
+  const auto level =
+      Decode({"80", "2", "3N01 POSRPT 0302/15 VVTS/RJAA VN-A335\r\n/POS N22305E120065/ALT 350/MCH 078", {}}, tables_);
+  ASSERT_TRUE(level);
+  EXPECT_EQ(NumberOf(*level, "altitude_ft"), 35000);
+  EXPECT_EQ(FieldOf(*level, "mach"), nullptr);
   EXPECT_FALSE(Decode({"5U", "2", "EGGW", {}}, tables_));
+  const auto coded = Decode({"5U", "2", "09AF  MPTOMPPA    ", {}}, tables_);
+  ASSERT_TRUE(coded);
+  EXPECT_EQ(std::get<std::vector<std::string>>(*FieldOf(*coded, "airports")),
+            (std::vector<std::string>{"MPTO", "MPPA"}));
   const auto record =
       DecodeLine(1719);  // "H,H,08DEC19 06:57:31,...,KSFO,KSTS,...,N 38.122,W122.551,..., 7100, 8500,..."
   ASSERT_TRUE(record);
