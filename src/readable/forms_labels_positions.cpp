@@ -276,7 +276,6 @@ bool ReadPositionLast(const std::vector<std::string_view>& pieces, const Receive
   if (!position || (!Digits(first, 6) && !stamped)) {
     return false;
   }
-  out.Position(position->latitude, position->longitude);
   if (stamped) {
     AddStampedTime(first, received, out);
   }
@@ -289,6 +288,7 @@ bool ReadPositionLast(const std::vector<std::string_view>& pieces, const Receive
   if (feet && *feet >= lowest && *feet <= 60000 && Trim(pieces[1]).find('.') == std::string_view::npos) {
     out.Altitude(*feet);
   }
+  out.Position(position->latitude, position->longitude);  // the last piece
   return true;
 }
 

@@ -182,10 +182,10 @@ std::optional<std::vector<std::string_view>> DataHeading(std::string_view line) 
 }
 
 void DataHeadingFields(Builder& out, const std::vector<std::string_view>& heading) {
-  out.Text("flight", "Flight", *FlightNumber(heading[4]));
   if (IsRegistration(heading[1])) {
     out.Text("tail", "Aircraft", std::string(heading[1]));
   }
+  out.Text("flight", "Flight", *FlightNumber(heading[4]));
   Route(out, heading[5], heading[6]);
 }
 

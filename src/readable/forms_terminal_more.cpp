@@ -203,10 +203,10 @@ std::optional<Decoding> TakeoffPerformance(std::string_view content, const refer
     return std::nullopt;
   }
   Builder out(Kind::kPerformanceData, tables);
-  out.Text("flight", "Flight", *flight);
   out.Airport("departure", "Departure", pieces[11]);
   out.Airport("arrival", "Arrival", pieces[12]);
   out.Text("runway_departure", "Departure runway", *runway);
+  out.Text("flight", "Flight", *flight);
   return std::move(out).Finish();
 }
 
