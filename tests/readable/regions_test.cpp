@@ -128,6 +128,13 @@ TEST_F(RealMessages, FieldsFollowTheTextAndNumbersAreWrittenAsItWritesThem) {
   const auto route = DecodeLine(1035);  // "KIAH,RJAA,110012, 39.12,-175.10,39001,..."
   ASSERT_TRUE(route);
   EXPECT_EQ(NamesOf(*route), (Names{"departure", "arrival", "latitude", "longitude", "altitude_ft"}));
+  const auto lead = DecodeLine(1109);  // " /FB 0160/AD KORH/N 38.655,W 75.325,JBU2834,..."
+  ASSERT_TRUE(lead);
+  EXPECT_EQ(NamesOf(*lead), (Names{"fuel", "arrival", "latitude", "longitude", "flight", "airline"}));
+  const auto stamped = DecodeFirst("16", "PC0397/04AUG22 12:08:30");
+  ASSERT_TRUE(stamped);
+  EXPECT_EQ(NamesOf(*stamped).front(), "report_time");
+  EXPECT_EQ(NamesOf(*stamped).back(), "longitude");
   const auto pointless = DecodeLine(1298);  // "FST01VIDPEGLLN531282E0203454380 ..."
   ASSERT_TRUE(pointless);
   EXPECT_EQ(NumberOf(*pointless, "latitude"), 53.1282);
