@@ -564,7 +564,7 @@ std::optional<Decoding> DatedPositionRecord(const Message& message, const refere
     return std::nullopt;
   }
   const auto pieces = Split(FirstLine(text), ',');
-  if (pieces.size() < 8) {
+  if (pieces.size() < 8 || pieces[2].size() < 19) {  // "2026-02-02 00:55:09"
     return std::nullopt;
   }
   const std::string_view clock = pieces[2].substr(11);

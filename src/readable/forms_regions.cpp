@@ -75,8 +75,11 @@ void AfnPosition(std::string_view item, Builder& out) {
 std::vector<std::string> AfnApplications(const std::vector<std::string_view>& items) {
   std::vector<std::string> names;
   for (const std::string_view item : items) {
+    if (!item.starts_with("FCO")) {
+      continue;
+    }
     const std::string_view name = item.substr(3, item.find(',') - 3);
-    if (item.starts_with("FCO") && name.size() == 3 && AllOf(name, IsUpper)) {
+    if (name.size() == 3 && AllOf(name, IsUpper)) {
       names.emplace_back(name);
     }
   }

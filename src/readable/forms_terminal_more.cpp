@@ -364,7 +364,7 @@ std::optional<Decoding> IcaoFlightPlan(std::string_view text, const reference::R
   const auto flight = FlightNumber(fields[1]);
   const std::string_view departure = fields[5];
   const std::string_view destination = fields[7].substr(0, 8);
-  if (!flight || !Digits(destination.substr(4), 4) || !IsAirport(destination.substr(0, 4))) {
+  if (!flight || destination.size() != 8 || !Digits(destination.substr(4), 4) || !IsAirport(destination.substr(0, 4))) {
     return std::nullopt;
   }
   Builder out(Kind::kFlightPlan, tables);
