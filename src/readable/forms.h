@@ -139,5 +139,6 @@ std::optional<Decoding> UndeliveredUplink(const Message& message, const referenc
 std::optional<Decoding> AfnContact(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> AirportWeatherRequest(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteRecordWithPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> MaintenanceFlightReport(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -146,6 +146,34 @@ std::optional<Message> BehindTerminalPrefix(const Message& message) {
   return body;
 }
 
+// "#CFBMPF/               /AN.N660AW/FIAAL652    /DM191216175200/DAKPHX/
+// DSKSMF/WN19121618120034000006NAV TCAS FAULT" then "/FR..." lines (label
+// H1, the central fault display's report): the aircraft ("AN"), the flight
+// ("FI"), departure ("DA") and destination ("DS"); the day and time ("DM"),
+// the warnings ("WN") and faults ("FR") are not read here.
+std::optional<Decoding> MaintenanceFlightReport(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view body = TerminalBody(message.text);
+  if (!body.starts_with("MPF/")) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kMaintenanceMessage, tables);
+  for (const std::string_view item : Split(FirstLine(body).substr(4), '/')) {
+    const std::string_view value = Trim(item.substr(std::min<std::size_t>(2, item.size())));
+    if (item.starts_with("AN")) {
+      if (const auto registration = AfnRegistration(value)) {
+        out.Text("tail", "Aircraft", *registration);
+      }
+    } else if (item.starts_with("FI") && IsFlight(value)) {
+      out.Text("flight", "Flight", std::string(value));
+    } else if (item.starts_with("DA") && IsAirport(value)) {
+      out.Airport("departure", "Departure", value);
+    } else if (item.starts_with("DS") && IsAirport(value)) {
+      out.Airport("arrival", "Arrival", value);
+    }
+  }
+  return std::move(out).Finish();
+}
+
 // "RA FMT LOCATION N4009.6 W07540.8", "/HDQDLUA.H1 MBB REQPOS037": an uplink
 // the aircraft did not take, given back with its label (after the ground
 // address it was sent from, when given) and its text, which is not read

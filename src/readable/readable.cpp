@@ -14,7 +14,7 @@ using Form = std::optional<Decoding> (*)(const Message&, const reference::Refere
 
 struct LabelForms {
   std::string_view label;
-  std::array<Form, 8> forms;
+  std::array<Form, 9> forms;
 };
 
 constexpr std::array<LabelForms, 98> kForms = {{
@@ -28,7 +28,7 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"80", {AirlineReport, MissionReport, FuelDestinationReport, CommaPositionLine, nullptr}},
     {"H1",
      {TerminalPositionReport, TerminalReport, FlightManagementExchange, TerminalPositionVariant, AtisRequest,
-      IcaoAtsMessage, RealTimeEffectsReport, FacilitiesNotification}},
+      IcaoAtsMessage, RealTimeEffectsReport, FacilitiesNotification, MaintenanceFlightReport}},
     {"12", {PositionAltitudeTimeTail, FlightHeader, PositionEtaRoute, RouteDateRecord, nullptr}},
     {"16",
      {PositionCsvDecimal, EventReport, FlightHeader, PosWaypointReport, DecimalPositionReport, AutoPositionReport,

@@ -44,6 +44,11 @@ TEST_F(RealMessages, TerminalTextsReadBehindAnyPrefixOrWithTheSublabelApart) {
   EXPECT_EQ(TextOf(*typeFirst, "arrival"), "EGLL");
   EXPECT_FALSE(
       Decode({"H1", "2", "A320,007071,1,1,TB000000/REP003,64,01,1/C1D-AINZ,AUG31,122901,EDDF,EGLL", {}}, tables_));
+  const auto maintenance = DecodeLine(2079);  // "#CFBMPF/  /AN.N660AW/FIAAL652    /DM.../DAKPHX/DSKSMF/WN..."
+  ASSERT_TRUE(maintenance);
+  EXPECT_EQ(NamesOf(*maintenance), (Names{"tail", "flight", "airline", "departure", "arrival"}));
+  EXPECT_EQ(TextOf(*maintenance, "tail"), "N660AW");
+  EXPECT_FALSE(Decode({"H1", "2", "#CFBMPF/    /AN./FI/DAKPH", {}}, tables_));
 }
 
 TEST_F(RealMessages, UndeliveredUplinksGiveTheirLabelAndText) {
