@@ -23,7 +23,8 @@ struct Count {
 int Usage(const char* program) {
   std::cerr << "Usage: " << program << " [--unread LABEL | --read LABEL] FIELDS.jsonl\n"
             << "Counts, by label, the messages of a fields capture (one JSON object a line with\n"
-            << "label and text) that the readable decoding reads.\n";
+            << "label and text, and sublabel where the decoder gave the terminal prefix apart)\n"
+            << "that the readable decoding reads.\n";
   return 2;
 }
 
