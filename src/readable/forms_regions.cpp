@@ -5,7 +5,8 @@
 //   the undelivered uplink report (label HX): "RA FMT 43 GSP B02";
 //   the AFN contact (label B0): "/KZWY.AFN/FMHJBU803,.N949JT,.../FCOADS,01...";
 //   a weather request listing its airports (label 5U): "EGGW EGSS EGNX-SA";
-//   a flight's record with its route (label 32): "H,H,08DEC19 06:49:57,...".
+//   a flight's record with its route (label 32): "H,H,08DEC19 06:49:57,...";
+//   the central fault display's report (label H1): "#CFBMPF/ /AN.N660AW/...".
 #include <algorithm>
 #include <cstdint>
 
@@ -45,8 +46,9 @@ bool AfnChecksumHolds(std::string_view content, std::string_view sent) {
   return true;
 }
 
-// ".N949JT" or "N949JT": a registration with a letter in it.
-std::optional<std::string> AfnRegistration(std::string_view text) {
+// ".N949JT" or "N949JT": a registration with a letter in it, where the
+// form says one stands.
+std::optional<std::string> DottedRegistration(std::string_view text) {
   while (text.starts_with('.')) {
     text.remove_prefix(1);
   }
@@ -160,7 +162,7 @@ std::optional<Decoding> MaintenanceFlightReport(const Message& message, const re
   for (const std::string_view item : Split(FirstLine(body).substr(4), '/')) {
     const std::string_view value = Trim(item.substr(std::min<std::size_t>(2, item.size())));
     if (item.starts_with("AN")) {
-      if (const auto registration = AfnRegistration(value)) {
+      if (const auto registration = DottedRegistration(value)) {
         out.Text("tail", "Aircraft", *registration);
       }
     } else if (item.starts_with("FI") && IsFlight(value)) {
@@ -224,7 +226,7 @@ std::optional<Decoding> AfnContact(const Message& message, const reference::Refe
   if (const auto flight = FlightNumber(header[0])) {
     out.Text("flight", "Flight", *flight);
   }
-  if (const auto registration = header.size() > 1 ? AfnRegistration(header[1]) : std::nullopt) {
+  if (const auto registration = header.size() > 1 ? DottedRegistration(header[1]) : std::nullopt) {
     out.Text("tail", "Aircraft", *registration);
   }
   for (const std::string_view item : items) {
