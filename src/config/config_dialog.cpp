@@ -299,6 +299,7 @@ QLabel* ConfigDialog::AddNote(const QString& name, const QString& text) {
 QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
   auto* box = new QGroupBox(QStringLiteral("Store and &network"), this);
   box->setObjectName(QStringLiteral("StoreAndNetwork"));
+  box->setMinimumWidth(480);  // room for retention's three boxes in one row
   vDatabase_ = new QComboBox(box);
   vDatabase_->setObjectName(QStringLiteral("vDatabase"));
   vDatabase_->setToolTip(QStringLiteral("Where received messages are stored"));
