@@ -249,6 +249,7 @@ TEST_F(SearchWindowTest, AnAlertLastsUntilSeenAndStoreTroubleHasItsOwnSign) {
 
   sqlite3* other = nullptr;
   ASSERT_EQ(sqlite3_open(dir_.filePath("Corvane.db").toLocal8Bit().constData(), &other), SQLITE_OK);
+  sqlite3_busy_timeout(other, 5000);
   ASSERT_EQ(Exec(other, "BEGIN EXCLUSIVE;"), "");
   const QPalette before = planes->palette();
   window_->HandleTextRecord(kUaTerminal);
