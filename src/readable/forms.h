@@ -133,4 +133,15 @@ std::optional<Decoding> RouteFrequency(const Message& message, const reference::
 std::optional<Decoding> DatedRouteFlightRegistration(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> BracketedDatedText(const Message& message, const reference::ReferenceTables& tables);
 
+// Forms as other links and regions deliver them (forms_regions.cpp).
+// A terminal (H1) message behind its prefix ("#M1B", "- #M1", either with a
+// message function identifier "/B6 "): the text behind it, with the
+// sublabel the prefix names when the message has none; nothing without one.
+std::optional<Message> BehindTerminalPrefix(const Message& message);
+std::optional<Decoding> UndeliveredUplink(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AfnContact(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AirportWeatherRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteRecordWithPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> MaintenanceFlightReport(const Message& message, const reference::ReferenceTables& tables);
+
 }  // namespace corvane::readable

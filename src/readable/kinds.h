@@ -89,7 +89,9 @@ namespace corvane::readable {
   X(kPerformanceData, "performance_data", "Performance data")                                        \
   X(kFrequencyChange, "frequency_change", "Frequency change")                                        \
   X(kAfnAcknowledgement, "afn_acknowledgement", "AFN acknowledgement")                               \
-  X(kAfnContactAdvisory, "afn_contact_advisory", "AFN contact advisory")
+  X(kAfnContactAdvisory, "afn_contact_advisory", "AFN contact advisory")                             \
+  X(kUndeliveredUplink, "undelivered_uplink", "Undelivered uplink")                                  \
+  X(kAfnContact, "afn_contact", "AFN contact")
 
 enum class Kind : std::uint8_t {
 #define CORVANE_READABLE_KIND_ENUMERATOR(name, id, title) name,

@@ -9,7 +9,7 @@ namespace {
 
 using enum FieldType;
 
-constexpr std::array<FieldSchema, 85> kFields = {{
+constexpr std::array<FieldSchema, 89> kFields = {{
     // Where the aircraft is and how it flies.
     {"latitude", kNumber, "degrees", "the aircraft's latitude, decimal, north positive"},
     {"longitude", kNumber, "degrees", "the aircraft's longitude, decimal, east positive"},
@@ -108,6 +108,11 @@ constexpr std::array<FieldSchema, 85> kFields = {{
      "(POS, PRG, PWI, FPN, LDI, REQ, ...)"},
     {"cruise_altitude_ft", kInteger, "ft",
      "the planned cruise altitude (set in the flight management computer, or filed)"},
+    // Other links and regions.
+    {"uplink_label", kText, "", "the label of an uplink the aircraft did not take"},
+    {"uplink_text", kText, "", "the text of that uplink, as given back"},
+    {"applications", kTextList, "", "AFN: the data link applications the aircraft offers (ADS, ATC, ...), in order"},
+    {"airports", kTextList, "", "the airports a weather request asks for, ICAO codes, in order"},
 }};
 
 }  // namespace
