@@ -14,26 +14,20 @@ import json
 import math
 import os
 import random
-import socket
 import statistics
 import subprocess
 import sys
 import tempfile
 import threading
 import time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
+from browser_support import headless_chromium  # noqa: E402
+from process_support import free_port  # noqa: E402
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 STATION = (51.47, -0.45)
 MARKED = 50
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
 
 
 def fleet(count):
@@ -100,11 +94,7 @@ def receiver(build, work, card_port, http_port, feed):
 
 
 def browser():
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=1280,900"):
-        options.add_argument(argument)
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    return headless_chromium(window="1280,900", extra=("--disable-gpu",))
 
 
 # Every frame's time (one animation frame to the next) and every drawing's

@@ -11,24 +11,18 @@ and the browser's own clock times (from the start of the navigation):
   web_page_bench.py BUILD_DIR CAPTURE [MESSAGES] [RUNS]   (defaults 25000, 5)
 """
 import os
-import socket
 import sqlite3
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
+from browser_support import headless_chromium  # noqa: E402
+from process_support import free_port  # noqa: E402
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
 
 
 def stored(work):
@@ -69,11 +63,7 @@ def fill(build, capture, work, messages):
 
 
 def browser():
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=1280,900"):
-        options.add_argument(argument)
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    return headless_chromium(window="1280,900", extra=("--disable-gpu",))
 
 
 # Milliseconds from the navigation's start until check() holds, read off the

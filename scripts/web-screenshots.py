@@ -15,31 +15,21 @@ import json
 import math
 import os
 import random
-import socket
 import subprocess
 import sys
 import tempfile
 import time
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "support"))
+from browser_support import headless_chromium  # noqa: E402
+from process_support import free_port  # noqa: E402
 
-from selenium import webdriver
-from selenium.webdriver.chrome.service import Service
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.environ.get("CORVANE_BUILD_DIR", os.path.join(TOP, "build"))
 
 
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
 def browser():
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--window-size=1280,860", "--hide-scrollbars"):
-        options.add_argument(argument)
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    return headless_chromium(window="1280,860", extra=("--hide-scrollbars",))
 
 
 STATION = (51.47, -0.45)

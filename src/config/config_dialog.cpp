@@ -8,6 +8,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,13 +20,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
 #include <optional>
 #include <tuple>
 
-#include "cardlink/event_wait.h"
 #include "config/address_password.h"
 #include "config/config_dialog_text.h"
 #include "config/latin1.h"
@@ -120,31 +122,81 @@ void ShowDefaultMessage(QWidget* parent, const QString& text) {
 ConfigDialog::ConfigDialog(QWidget* parent)
     : QDialog(parent),
       serverFactory_(CreateDefaultServer),
-      pause_(cardlink::WaitProcessingEvents),
+      pause_([this](int milliseconds) { PauseStoppably(milliseconds); }),
       messageBox_(ShowDefaultMessage) {
   setObjectName(QStringLiteral("Config"));
   setWindowTitle(QStringLiteral("Configuration"));
   BuildControls();
 }
 
-ConfigDialog::~ConfigDialog() { RestoreCursor(); }
+ConfigDialog::~ConfigDialog() {
+  if (pauseLoop_ != nullptr) {
+    pauseLoop_->quit();
+  }
+  RestoreCursor();
+}
+
+// The search's pause with the event loop turning, which a stop cuts short.
+void ConfigDialog::PauseStoppably(int milliseconds) {
+  QPointer<ConfigDialog> guard(this);
+  QEventLoop loop;
+  pauseLoop_ = &loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  if (!stopAsked_) {
+    loop.exec();
+  }
+  if (guard) {
+    pauseLoop_ = nullptr;
+  }
+}
 
 // ---- Building the controls ----
 
+// The card settings on the left, the store and network beside them, and the
+// buttons along the bottom, so that the dialog stays low enough for a small
+// screen.
 void ConfigDialog::BuildControls() {
   auto* layout = new QVBoxLayout(this);
+  auto* columns = new QHBoxLayout;
+  auto* cards = new QVBoxLayout;
   auto* top = new QHBoxLayout;
   top->addWidget(BuildHostGroup());
   top->addWidget(BuildCardTypeGroup());
-  layout->addLayout(top);
-  layout->addWidget(BuildCardsGroup());
-  layout->addWidget(BuildParametersGroup());
-  layout->addWidget(BuildButtons());
+  cards->addLayout(top);
+  cards->addWidget(BuildCardsGroup());
+  cards->addWidget(BuildParametersGroup());
+  cards->addWidget(BuildAlertGroup());
   notify_ = new QLabel(this);
   notify_->setObjectName(QStringLiteral("Notify"));
-  layout->addWidget(notify_);
-  // Below everything else, so that the card controls keep their places.
-  layout->addWidget(BuildStoreAndNetworkGroup());
+  cards->addWidget(notify_);
+  cards->addStretch(1);
+  columns->addLayout(cards);
+  columns->addWidget(BuildStoreAndNetworkGroup(), 1);
+  layout->addLayout(columns, 1);
+  layout->addWidget(BuildButtons());
+}
+
+QWidget* ConfigDialog::BuildAlertGroup() {
+  auto* box = new QGroupBox(QStringLiteral("Alerts"), this);
+  box->setObjectName(QStringLiteral("AlertNotice"));
+  auto* layout = new QVBoxLayout(box);
+  vAlertSound_ = new QCheckBox(QStringLiteral("Beep on an alert"), box);
+  vAlertSound_->setObjectName(QStringLiteral("vAlertSound"));
+  vAlertSound_->setToolTip(QStringLiteral("A message that matches the watch list makes the computer beep"));
+  vAlertNotify_ = new QCheckBox(QStringLiteral("Desktop notification on an alert"), box);
+  vAlertNotify_->setObjectName(QStringLiteral("vAlertNotify"));
+  vAlertNotify_->setToolTip(
+      QStringLiteral("A message that matches the watch list is also shown by the desktop's notifications"));
+  for (QCheckBox* option : {vAlertSound_, vAlertNotify_}) {
+    layout->addWidget(option);
+    connect(option, &QCheckBox::clicked, this, &ConfigDialog::OnEdited);
+  }
+  return box;
+}
+
+void ConfigDialog::SetAlertNotice(bool sound, bool notify) {
+  alertSound_ = sound;
+  alertNotify_ = notify;
 }
 
 QRadioButton* ConfigDialog::AddOption(QButtonGroup* group, int index, const QString& name, const QString& caption,
@@ -247,6 +299,7 @@ QLabel* ConfigDialog::AddNote(const QString& name, const QString& text) {
 QWidget* ConfigDialog::BuildStoreAndNetworkGroup() {
   auto* box = new QGroupBox(QStringLiteral("Store and &network"), this);
   box->setObjectName(QStringLiteral("StoreAndNetwork"));
+  box->setMinimumWidth(480);  // room for retention's three boxes in one row
   vDatabase_ = new QComboBox(box);
   vDatabase_->setObjectName(QStringLiteral("vDatabase"));
   vDatabase_->setToolTip(QStringLiteral("Where received messages are stored"));
@@ -325,15 +378,15 @@ QPushButton* ConfigDialog::AddButton(const QString& name, const QString& caption
 }
 
 QWidget* ConfigDialog::BuildButtons() {
-  auto* row = new QWidget(this);
-  auto* layout = new QHBoxLayout(row);
+  auto* row = new QDialogButtonBox(this);
+  row->setObjectName(QStringLiteral("Buttons"));
   ok_ = AddButton(QStringLiteral("OK"), QStringLiteral("&OK"), QStringLiteral("Save select configuration"));
   cancel_ = AddButton(QStringLiteral("Cancel"), QStringLiteral("&Cancel"),
                       QStringLiteral("Exit without changing configuration"));
   search_ = AddButton(QStringLiteral("Search"), QStringLiteral("&Search"), QStringLiteral("Search for cards"));
-  for (QPushButton* button : {ok_, cancel_, search_}) {
-    layout->addWidget(button);
-  }
+  row->addButton(ok_, QDialogButtonBox::AcceptRole);
+  row->addButton(cancel_, QDialogButtonBox::RejectRole);
+  row->addButton(search_, QDialogButtonBox::ActionRole);
   connect(ok_, &QPushButton::clicked, this, &ConfigDialog::OnOk);
   connect(cancel_, &QPushButton::clicked, this, &ConfigDialog::OnCancel);
   connect(search_, &QPushButton::clicked, this, &ConfigDialog::OnSearch);
@@ -402,6 +455,8 @@ void ConfigDialog::LoadStoreAndNetwork() {
   vAdsbSource_->setText(Utf8(s.AdsbSource));
   vReconnect_->setChecked(s.Reconnect != 0);
   vRetention_->Load(s);
+  vAlertSound_->setChecked(alertSound_);
+  vAlertNotify_->setChecked(alertNotify_);
 }
 
 void ConfigDialog::SetStoreAndNetwork(const Settings& s) { CopyStoreAndNetwork(s, storeAndNetwork_); }
@@ -529,6 +584,8 @@ void ConfigDialog::OnOk() {
   ifInput_ = selIFInput_;
   ifTFreq_ = RoundHalfEven(LeadingNumber(vIFFrq_->text()));
   AcceptStoreAndNetwork();
+  alertSound_ = vAlertSound_->isChecked();
+  alertNotify_ = vAlertNotify_->isChecked();
   accept();
 }
 
@@ -592,13 +649,24 @@ void ConfigDialog::AcceptStoreAndNetwork() {
 }
 
 void ConfigDialog::OnCancel() {
+  StopSearch();
   cardNum_ = -1;
   QDialog::reject();
 }
 
 void ConfigDialog::reject() {
+  StopSearch();
+  QDialog::reject();
+}
+
+// The search sees the stop at its next step: a pause under way ends now.
+void ConfigDialog::StopSearch() {
   if (!searching_) {
-    QDialog::reject();
+    return;
+  }
+  stopAsked_ = true;
+  if (pauseLoop_ != nullptr) {
+    pauseLoop_->quit();
   }
 }
 
@@ -629,11 +697,12 @@ void ConfigDialog::BeginSearch() {
     vHostNam_->setText(QString::fromLatin1(kLocalHost));
   }
   searching_ = true;
+  stopAsked_ = false;
   busyCursor_ = true;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   SetNotify(QStringLiteral("Looking for server, can take up to 1mn !"));
   SetCardsEnabled(false);
-  for (QPushButton* button : {ok_, cancel_, search_}) {
+  for (QPushButton* button : {ok_, search_}) {
     button->setEnabled(false);
   }
   // The search probes the type it started with: the type stays until it ends.
@@ -697,10 +766,11 @@ bool ConfigDialog::PauseWhileOpen(int milliseconds) {
   return guard && guard->KeepSearching();
 }
 
-// False when the dialog was hidden while events ran; the search is wound up
-// then. Callers check first, through a QPointer, that the dialog still exists.
+// False when the dialog was hidden or the search stopped while events ran;
+// the search is wound up then. Callers check first, through a QPointer, that
+// the dialog still exists.
 bool ConfigDialog::KeepSearching() {
-  if (!isVisible()) {
+  if (!isVisible() || stopAsked_) {
     EndSearch();
     return false;
   }

@@ -1,7 +1,8 @@
 // The configuration dialog: where the card server runs, which card type,
 // card and decoder input to use, the IF translation frequency, and a search of
 // the card server for usable cards; below them the store and network settings
-// and Reconnect. It reads and writes only its properties.
+// and Reconnect, beside them; how an alert makes itself known; OK, Cancel
+// and Search at the bottom. It reads and writes only its properties.
 #pragma once
 
 #include <QDialog>
@@ -17,6 +18,7 @@
 #include "config/settings.h"
 
 class QButtonGroup;
+class QEventLoop;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -29,9 +31,10 @@ namespace corvane::config {
 class RetentionBox;
 
 // One dialog object lives for the whole run; each exec() reloads its controls
-// from the properties. While a search runs the dialog cannot be closed (OK,
-// Cancel and Search are disabled, Escape and the close box are ignored); if it
-// is hidden or destroyed by other code meanwhile, the search stops.
+// from the properties. While a search runs OK and Search are disabled; Cancel,
+// Escape and the close box stop it (a pause at once, a call to the card
+// server when it returns) and close the dialog. If it is hidden or destroyed
+// by other code meanwhile, the search stops too.
 class ConfigDialog : public QDialog {
   Q_OBJECT
 
@@ -66,6 +69,12 @@ class ConfigDialog : public QDialog {
   void SetStoreAndNetwork(const Settings& s);
   void TakeStoreAndNetwork(Settings& s) const;
 
+  // Whether an alert beeps (AlertSound) and shows a desktop notification
+  // (AlertNotify).
+  void SetAlertNotice(bool sound, bool notify);
+  [[nodiscard]] bool AlertSound() const { return alertSound_; }
+  [[nodiscard]] bool AlertNotify() const { return alertNotify_; }
+
   [[nodiscard]] bool IsSearching() const { return searching_; }
 
  public slots:
@@ -83,6 +92,7 @@ class ConfigDialog : public QDialog {
   QWidget* BuildCardsGroup();
   QWidget* BuildParametersGroup();
   QWidget* BuildStoreAndNetworkGroup();
+  QWidget* BuildAlertGroup();
   QWidget* BuildButtons();
   QLineEdit* AddTextBox(const QString& name, const QString& tooltip);
   QLabel* AddNote(const QString& name, const QString& text);
@@ -120,6 +130,8 @@ class ConfigDialog : public QDialog {
   bool RefuseUnreadableSize();
   void AcceptStoreAndNetwork();
   void OnCancel();
+  void StopSearch();
+  void PauseStoppably(int milliseconds);
 
   // The search.
   void OnSearch();
@@ -149,6 +161,8 @@ class ConfigDialog : public QDialog {
   std::int16_t ifInput_ = 0;
   std::int32_t ifTFreq_ = 0;
   Settings storeAndNetwork_;  // only the store and network values, and retention's
+  bool alertSound_ = false;
+  bool alertNotify_ = false;
 
   // Working values.
   std::int16_t selCardType_ = 0;
@@ -157,6 +171,8 @@ class ConfigDialog : public QDialog {
   std::int16_t selIFInput_ = 0;
   std::shared_ptr<cardlink::CardServer> searchServer_;
   bool searching_ = false;
+  bool stopAsked_ = false;
+  QEventLoop* pauseLoop_ = nullptr;  // the default pause under way, which a stop ends
   bool busyCursor_ = false;
   int frequencyDepth_ = 0;
 
@@ -177,6 +193,8 @@ class ConfigDialog : public QDialog {
   QLineEdit* vAdsbSource_ = nullptr;
   QCheckBox* vReconnect_ = nullptr;
   RetentionBox* vRetention_ = nullptr;
+  QCheckBox* vAlertSound_ = nullptr;
+  QCheckBox* vAlertNotify_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QPushButton* search_ = nullptr;

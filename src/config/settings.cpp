@@ -224,6 +224,7 @@ Settings ReadAllSettings(std::string_view appName, std::int32_t currentX, std::i
   settings.Reconnect = ReadSetting(appName, kReconnect, kDefaultReconnect);
   settings.Alerts = ReadUtf8Setting(appName, kAlerts, "");
   settings.AlertSound = ReadSetting(appName, kAlertSound, 0);
+  settings.AlertNotify = ReadSetting(appName, kAlertNotify, 0);
   settings.HttpAddress = ReadUtf8Setting(appName, kHttpAddress, "");
   settings.HttpTokenFile = ReadUtf8Setting(appName, kHttpTokenFile, "");
   settings.HttpCertificate = ReadUtf8Setting(appName, kHttpCertificate, "");
@@ -278,6 +279,11 @@ bool WriteShutDownSettings(std::string_view appName, std::int32_t left, std::int
 bool WriteAlertSettings(std::string_view appName, const std::string& alerts, bool sound) {
   const bool stored = WriteUtf8Setting(appName, kAlerts, alerts);
   return StoreNumber(appName, kAlertSound, sound ? 1 : 0) && stored;
+}
+
+bool WriteAlertNotice(std::string_view appName, bool sound, bool notify) {
+  const bool stored = StoreNumber(appName, kAlertSound, sound ? 1 : 0);
+  return StoreNumber(appName, kAlertNotify, notify ? 1 : 0) && stored;
 }
 
 bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& settings) {

@@ -45,6 +45,8 @@ inline constexpr std::string_view kReconnect = "Reconnect";
 inline constexpr std::string_view kAlerts = "Alerts";
 // 1: an alert plays a sound in the window.
 inline constexpr std::string_view kAlertSound = "AlertSound";
+// 1: an alert is also shown as a desktop notification.
+inline constexpr std::string_view kAlertNotify = "AlertNotify";
 // The web page: the address and port it is served on ("127.0.0.1:8080";
 // empty: no page), and a file whose first line is the token browsers must
 // show (needed for any address but loopback; set by hand only).
@@ -158,6 +160,8 @@ struct Settings {
   std::string Alerts;
   // 0 or 1; see kAlertSound.
   std::int32_t AlertSound = 0;
+  // 0 or 1; see kAlertNotify.
+  std::int32_t AlertNotify = 0;
   // Both default to empty (no web page, no token); see kHttpAddress.
   std::string HttpAddress;
   std::string HttpTokenFile;
@@ -209,6 +213,9 @@ bool WriteShutDownSettings(std::string_view appName, std::int32_t left, std::int
 // even when an earlier one failed; true when all were stored.
 // The watch list and its sound, as the window's dialog sets them.
 bool WriteAlertSettings(std::string_view appName, const std::string& alerts, bool sound);
+// How an alert makes itself known, as the configuration dialog sets it: the
+// sound and the desktop notification.
+bool WriteAlertNotice(std::string_view appName, bool sound, bool notify);
 
 bool WriteStoreAndNetworkSettings(std::string_view appName, const Settings& settings);
 

@@ -449,6 +449,13 @@ void Builder::Numbers(const char* field, const char* caption, std::vector<double
   result_.fields.emplace_back(field, std::move(values));
 }
 
+void Builder::Lines(const char* field, const char* caption, std::vector<std::string> values) {
+  for (const std::string& value : values) {
+    Line(caption, value);
+  }
+  result_.fields.emplace_back(field, std::move(values));
+}
+
 std::optional<Decoding> Builder::Finish() && {
   if (result_.fields.empty()) {
     return std::nullopt;

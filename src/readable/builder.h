@@ -85,6 +85,8 @@ class Builder {
   void Names(const char* field, const char* caption, std::vector<std::string> names);
   // Numbers a field gives more than once, in the order given.
   void Numbers(const char* field, const char* caption, std::vector<double> values);
+  // Texts a field gives more than once, each on its own line "Caption: value".
+  void Lines(const char* field, const char* caption, std::vector<std::string> values);
 
   // The decoding; nothing when no field was added.
   [[nodiscard]] std::optional<Decoding> Finish() &&;

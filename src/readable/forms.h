@@ -68,6 +68,9 @@ std::optional<Decoding> FlightCityPair(const Message& message, const reference::
 std::optional<Decoding> FlightDateRoute(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteDateRecord(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> RouteUpload(const Message& message, const reference::ReferenceTables& tables);
+// A compressed message (MIAM frame, label MA; OHMA, label H1), inflated and
+// checked, its inner message decoded as any other (forms_compressed.cpp).
+std::optional<Decoding> CompressedMessage(const Message& message, const reference::ReferenceTables& tables);
 // ADS-C and CPDLC carried as text (any label, with or without a terminal
 // prefix), their checksum verified.
 std::optional<Decoding> Arinc622Report(const Message& message, const reference::ReferenceTables& tables);
@@ -129,5 +132,16 @@ std::optional<Decoding> FlaggedFreeText(const Message& message, const reference:
 std::optional<Decoding> RouteFrequency(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> DatedRouteFlightRegistration(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> BracketedDatedText(const Message& message, const reference::ReferenceTables& tables);
+
+// Forms as other links and regions deliver them (forms_regions.cpp).
+// A terminal (H1) message behind its prefix ("#M1B", "- #M1", either with a
+// message function identifier "/B6 "): the text behind it, with the
+// sublabel the prefix names when the message has none; nothing without one.
+std::optional<Message> BehindTerminalPrefix(const Message& message);
+std::optional<Decoding> UndeliveredUplink(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AfnContact(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AirportWeatherRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> RouteRecordWithPosition(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> MaintenanceFlightReport(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

@@ -97,7 +97,11 @@ void ReadItem(std::string_view item, Builder& out) {
   if (tag == "POS") {
     ReadPosition(value, out);
   } else if (tag == "ALT") {
-    if (const auto feet = Number(value); feet && *feet >= -2000 && *feet <= 60000) {
+    // "+36969" is feet; three bare digits ("350", as other airlines write
+    // it) are a flight level.
+    if (const auto level = value.size() == 3 ? Digits(value, 3) : std::nullopt) {
+      out.Altitude(*level * 100.0);
+    } else if (const auto feet = Number(value); feet && *feet >= -2000 && *feet <= 60000) {
       out.Altitude(*feet);
     }
   } else if (tag == "FL") {
@@ -109,7 +113,9 @@ void ReadItem(std::string_view item, Builder& out) {
       out.Temperature(*celsius);
     }
   } else if (tag == "MCH") {
-    if (const auto thousandths = Digits(value, 3)) {
+    // "767" is thousandths; some airlines write hundredths ("078" for
+    // 0.78), which below 100 cannot be told from thousandths: left out.
+    if (const auto thousandths = Digits(value, 3); thousandths && *thousandths >= 100) {
       out.Mach(*thousandths / 1000.0);
     }
   } else if (tag == "ETA") {

@@ -9,14 +9,15 @@
 // The checksum is CRC-16 (polynomial 0x1021, start 0xFFFF, not reflected,
 // result inverted, sent high byte first) over the application letters, the
 // 7-character registration and the data bytes; a message that fails it was
-// received damaged and gives nothing. Of the data only the ADS-C downlink
-// report groups are read; CPDLC's packed messages and the contract requests
-// are named, not read.
+// received damaged and gives nothing. Of the data the ADS-C downlink report
+// groups are read here and the CPDLC messages in cpdlc.cpp; the contract
+// requests are named, not read.
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
 
+#include "readable/cpdlc.h"
 #include "readable/forms.h"
 #include "readable/text_scan.h"
 
@@ -131,12 +132,29 @@ std::size_t AfterTerminalPrefix(std::string_view text, std::string_view& sublabe
   return std::string_view::npos;
 }
 
-// Where the envelope starts: after "/", at once ("USADCXA.AT1..."), or after
-// a terminal prefix, itself perhaps after "- " on uplinks. npos when the
-// text starts no such way.
+// Where the envelope starts after the relayed terminal prefix of label HX,
+// "H1 MBB /AA ": the inner label H1, three characters, the sublabel and a
+// space. npos when the text starts no such way.
+std::size_t AfterRelayPrefix(std::string_view text, std::string_view& sublabel) {
+  constexpr std::string_view kInnerLabel = "H1 ";
+  constexpr std::size_t kSublabelAt = 8;  // after "H1 MBB /"
+  if (text.size() <= kSublabelAt + 3 || !text.starts_with(kInnerLabel) || !AllCapitalsOrDigits(text.substr(3, 3)) ||
+      text.substr(6, 2) != " /" || !AllCapitalsOrDigits(text.substr(kSublabelAt, 2)) || text[kSublabelAt + 2] != ' ') {
+    return std::string_view::npos;
+  }
+  sublabel = text.substr(kSublabelAt, 2);
+  return kSublabelAt + 3;
+}
+
+// Where the envelope starts: after "/", at once ("USADCXA.AT1..."), after
+// a relayed prefix, or after a terminal prefix, itself perhaps after "- "
+// on uplinks. npos when the text starts no such way.
 std::size_t EnvelopeStart(std::string_view text, std::string_view& sublabel) {
   if (!text.empty() && text[0] == '/') {
     return 1;
+  }
+  if (const std::size_t relayed = AfterRelayPrefix(text, sublabel); relayed != std::string_view::npos) {
+    return relayed;
   }
   if (text.size() > kAddressLength && text[kAddressLength] == '.' && IsCapitalOrDigit(text[0])) {
     return 0;
@@ -521,6 +539,27 @@ Kind UplinkKind(std::string_view data) {
   return tag == 1 || tag == 2 ? Kind::kAdscContractCancellation : Kind::kAdscContractRequest;
 }
 
+bool IsCpdlc(Kind kind) {
+  return kind == Kind::kCpdlcMessage || kind == Kind::kCpdlcConnectionRequest ||
+         kind == Kind::kCpdlcConnectionConfirmed || kind == Kind::kCpdlcDisconnectRequest;
+}
+
+// The CPDLC message the data carries (AT1, CR1, CC1, DR1), in words when
+// the direction says which message set its elements are of.
+void CpdlcMessage(const Envelope& envelope, Builder& out) {
+  std::vector<std::uint8_t> data(envelope.data.size() / 2);
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    data[i] = HexByte(envelope.data, i);
+  }
+  std::optional<cpdlc::Link> link;
+  if (envelope.direction != Direction::kUnknown) {
+    link = envelope.direction == Direction::kUplink ? cpdlc::Link::kUplink : cpdlc::Link::kDownlink;
+  }
+  if (const auto reading = cpdlc::ReadMessage(data, link)) {
+    cpdlc::AddFields(*reading, out);
+  }
+}
+
 std::optional<Kind> EnvelopeKind(const Envelope& envelope) {
   const std::string_view application = envelope.application;
   if (application == "ADS") {
@@ -573,10 +612,12 @@ std::optional<Decoding> Arinc622Report(const Message& message, const reference::
   Builder out(*kind, tables);
   std::string_view registration = envelope->registration;
   registration.remove_prefix(registration.find_first_not_of('.'));
-  out.Text("tail", "Registration", std::string(registration));
   out.Text("ground_station", "Ground station", std::string(envelope->groundStation));
+  out.Text("tail", "Registration", std::string(registration));
   if (envelope->application == "ADS" && envelope->direction == Direction::kDownlink) {
     DownlinkGroups(envelope->data, out);
+  } else if (IsCpdlc(*kind)) {
+    CpdlcMessage(*envelope, out);
   }
   return std::move(out).Finish();
 }

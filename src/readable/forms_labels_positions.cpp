@@ -73,15 +73,17 @@ std::optional<double> PointlessDegrees(std::string_view text, std::size_t wholeD
       !AllOf(text.substr(1), IsDigit)) {
     return std::nullopt;
   }
-  double value = 0;
-  for (const char c : text.substr(1, wholeDigits)) {
-    value = value * 10 + (c - '0');
+  // All digits as one whole number divided once, so that "N531282" is
+  // 53.1282 as written (adding the decimals one by one gives 53.12820000000001).
+  long long digits = 0;
+  long long divisor = 1;
+  for (const char c : text.substr(1)) {
+    digits = digits * 10 + (c - '0');
   }
-  double scale = 0.1;
-  for (const char c : text.substr(1 + wholeDigits)) {
-    value += (c - '0') * scale;
-    scale /= 10;
+  for (std::size_t decimals = text.size() - 1 - wholeDigits; decimals > 0; --decimals) {
+    divisor *= 10;
   }
+  const double value = static_cast<double>(digits) / static_cast<double>(divisor);
   if (value > (positive == 'N' ? 90 : 180)) {
     return std::nullopt;
   }
@@ -102,7 +104,8 @@ std::optional<double> DegreesMinutesSeconds(std::string_view text, char positive
   if (!degrees || !minutes || !seconds || *minutes >= 60 || *seconds >= 60) {
     return std::nullopt;
   }
-  const double value = *degrees + *minutes / 60.0 + *seconds / 3600.0;
+  // In seconds first and divided once: 77°54'36" is 77.91, not 77.91000000000001.
+  const double value = (*degrees * 3600.0 + *minutes * 60.0 + *seconds) / 3600.0;
   if (value > (positive == 'N' ? 90 : 180)) {
     return std::nullopt;
   }
@@ -273,7 +276,6 @@ bool ReadPositionLast(const std::vector<std::string_view>& pieces, const Receive
   if (!position || (!Digits(first, 6) && !stamped)) {
     return false;
   }
-  out.Position(position->latitude, position->longitude);
   if (stamped) {
     AddStampedTime(first, received, out);
   }
@@ -286,6 +288,7 @@ bool ReadPositionLast(const std::vector<std::string_view>& pieces, const Receive
   if (feet && *feet >= lowest && *feet <= 60000 && Trim(pieces[1]).find('.') == std::string_view::npos) {
     out.Altitude(*feet);
   }
+  out.Position(position->latitude, position->longitude);  // the last piece
   return true;
 }
 
@@ -408,8 +411,12 @@ std::optional<Decoding> FlightStatusReport(const Message& message, const referen
 // with the position in degrees and minutes.
 std::optional<Decoding> DecimalPositionReport(const Message& message, const reference::ReferenceTables& tables) {
   std::string_view text = FirstLine(message.text);
+  // " /N 59.196/...": the card's record drops the leading space, so the
+  // text may begin with the slash itself.
   if (text.starts_with(" /")) {
     text.remove_prefix(2);
+  } else if (text.starts_with("/N ") || text.starts_with("/S ")) {
+    text.remove_prefix(1);
   }
   if (text.size() < 15) {
     return std::nullopt;
@@ -473,8 +480,8 @@ std::optional<Decoding> HundredthsPosition(const Message& message, const referen
     return std::nullopt;
   }
   Builder out(kPositionReport, tables);
-  out.Position((text[4] == '-' ? -1 : 1) * *latitude / 100.0, (text[9] == '-' ? -1 : 1) * *longitude / 100.0);
   out.Time("report_time", "Time", *time);
+  out.Position((text[4] == '-' ? -1 : 1) * *latitude / 100.0, (text[9] == '-' ? -1 : 1) * *longitude / 100.0);
   out.Altitude(*feet);
   return std::move(out).Finish();
 }
@@ -522,9 +529,9 @@ std::optional<Decoding> ShortPositionReport(const Message& message, const refere
     return std::nullopt;
   }
   Builder out(kPositionReport, tables);
-  out.Position(*latitude, *longitude);
   out.Time("report_time", "Time", *time);
   out.Altitude(*feet);
+  out.Position(*latitude, *longitude);
   out.Temperature(*celsius);
   return std::move(out).Finish();
 }
@@ -557,7 +564,7 @@ std::optional<Decoding> DatedPositionRecord(const Message& message, const refere
     return std::nullopt;
   }
   const auto pieces = Split(FirstLine(text), ',');
-  if (pieces.size() < 8) {
+  if (pieces.size() < 8 || pieces[2].size() < 19) {  // "2026-02-02 00:55:09"
     return std::nullopt;
   }
   const std::string_view clock = pieces[2].substr(11);
@@ -579,7 +586,6 @@ std::optional<Decoding> DatedPositionRecord(const Message& message, const refere
     return std::nullopt;
   }
   Builder out(kPositionReport, tables);
-  out.Position(*latitude, *longitude);
   const std::string_view date = pieces[2].substr(0, 10);  // "2026-02-02"
   const auto year = Digits(date.substr(0, 4), 4);
   const auto month = Digits(date.substr(5, 2), 2);
@@ -589,6 +595,7 @@ std::optional<Decoding> DatedPositionRecord(const Message& message, const refere
   } else {
     out.Time("report_time", "Time", *time);
   }
+  out.Position(*latitude, *longitude);
   if (feet && pieces[6].size() >= 3 && pieces[6].size() <= 5 && *feet <= 60000) {
     out.Altitude(*feet);
   }

@@ -6,6 +6,9 @@
 //   "LOG C-FDBD00121/DA CYQB/DS CYBG/FN SWG419/..."          (flight logs)
 // Tags not known for sure are passed over.
 
+#include <algorithm>
+#include <vector>
+
 #include "readable/forms.h"
 #include "readable/label_pieces.h"
 #include "readable/text_scan.h"
@@ -16,25 +19,17 @@ namespace {
 
 constexpr Kind kPositionReport = Kind::kPositionReport;
 
-// One "TAG value" item of the 1L and 2B reports; tags not known for sure are passed
-// over.
-struct TaggedTime {
-  const char* field;
-  const char* caption;
-  std::string time;
-};
-
-// What the tagged items give beyond the fields they add at once: the
-// position (both halves needed), and the times, written at the end because
-// a date may come after them ("OT 2153/.../10MAR20/UTC 023216").
+// What the tagged items give that needs more than one item: the position
+// and the wind (both halves needed), and the day and time sent, which the
+// other times are placed near; the day may come after them ("OT 2153/
+// .../10MAR20/UTC 023216"), so it is found before the items are read.
 struct TaggedItems {
   std::optional<double> latitude;
   std::optional<double> longitude;
-  std::vector<TaggedTime> times;
-  std::optional<TextDay> date;
-  std::optional<std::string> sent;  // "UTC": when the report was sent
   std::optional<double> windDirection;
   std::optional<double> windSpeed;
+  std::optional<UtcSeconds> sent;  // the time sent on its day, when both are given
+  bool positioned = false;
 };
 
 // "37998" or "37000FT": an altitude in feet.
@@ -46,16 +41,68 @@ std::optional<double> TaggedFeet(std::string_view value) {
   return feet && value.size() >= 3 && *feet <= 60000 ? std::optional<double>(*feet) : std::nullopt;
 }
 
-void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
-  std::optional<double>& latitude = state.latitude;
-  std::optional<double>& longitude = state.longitude;
+struct TagAndValue {
+  std::string_view tag;
+  std::string_view value;
+};
+
+TagAndValue SplitItem(std::string_view item) {
   const auto space = item.find(' ');
-  const std::string_view tag = item.substr(0, space);
-  const std::string_view value = space == std::string_view::npos ? std::string_view() : Trim(item.substr(space));
-  if (tag == "LAT") {
-    latitude = DecimalDegrees(value, 'N', 'S');
-  } else if (tag == "LON") {
-    longitude = DecimalDegrees(value, 'E', 'W');
+  return {item.substr(0, space), space == std::string_view::npos ? std::string_view() : Trim(item.substr(space))};
+}
+
+// The day the items give ("10MAR20" alone, or "DAY 10MAR20").
+std::optional<TextDay> ItemDay(TagAndValue item) {
+  if (item.value.empty()) {
+    return DayMonthYear(item.tag);
+  }
+  return item.tag == "DAY" ? DayMonthYear(item.value) : std::nullopt;
+}
+
+// The time sent on the day the items give, when they give both.
+std::optional<UtcSeconds> SentOnItemDay(const std::vector<std::string_view>& items, const ReceiveTime& received) {
+  std::optional<TextDay> day;
+  std::optional<std::string> sent;
+  for (const std::string_view item : items) {
+    const TagAndValue parts = SplitItem(item);
+    if (const auto itemDay = ItemDay(parts)) {
+      day = itemDay;
+    } else if (parts.tag == "UTC") {
+      sent = TimeOfDay(parts.value);
+    }
+  }
+  return day && sent ? OnTextDay(*day, *sent, received) : std::nullopt;
+}
+
+// A time item: placed near the time sent when that is dated.
+void TaggedTime(const char* field, const char* caption, std::string_view value, const TaggedItems& state,
+                Builder& out) {
+  if (auto time = HoursMinutes(value)) {
+    out.TimeNear(field, caption, state.sent, std::move(*time));
+  }
+}
+
+void PositionWhenBoth(TaggedItems& state, Builder& out) {
+  if (state.latitude && state.longitude && !state.positioned) {
+    out.Position(*state.latitude, *state.longitude);
+    state.positioned = true;
+  }
+}
+
+void WindWhenBoth(const TaggedItems& state, Builder& out) {
+  if (state.windDirection && state.windSpeed) {
+    out.Wind(*state.windDirection, *state.windSpeed);
+  }
+}
+
+// One "TAG value" item, read where it stands; tags not known for sure are
+// passed over.
+void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
+  const auto [tag, value] = SplitItem(item);
+  if (tag == "LAT" || tag == "LON") {
+    (tag == "LAT" ? state.latitude : state.longitude) =
+        tag == "LAT" ? DecimalDegrees(value, 'N', 'S') : DecimalDegrees(value, 'E', 'W');
+    PositionWhenBoth(state, out);
   } else if (tag == "ALT") {
     if (const auto feet = TaggedFeet(value)) {
       out.Altitude(*feet);
@@ -64,6 +111,7 @@ void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
     const auto number = Digits(value, value.size());
     const bool inRange = number && (tag == "WD" ? *number <= 360 : *number <= 300);
     (tag == "WD" ? state.windDirection : state.windSpeed) = inRange ? std::optional<double>(*number) : std::nullopt;
+    WindWhenBoth(state, out);
   } else if (tag == "TAT") {
     if (const auto celsius = Number(value); celsius && *celsius >= -99 && *celsius <= 60) {
       out.TotalAirTemperature(*celsius);
@@ -73,49 +121,46 @@ void ReadTaggedItem(std::string_view item, Builder& out, TaggedItems& state) {
   } else if ((tag == "DES" || tag == "DS") && IsIcaoCode(value)) {
     out.Airport("arrival", "Arrival", value);
   } else if (tag == "ETA") {
-    if (const auto time = HoursMinutes(value)) {
-      state.times.push_back({"eta", "Estimated arrival", *time});
-    }
+    TaggedTime("eta", "Estimated arrival", value, state, out);
   } else if (tag == "OT" || tag == "OF") {
-    if (const auto time = HoursMinutes(value)) {
-      state.times.push_back({tag == "OT" ? "out" : "off", tag == "OT" ? "Out" : "Off", *time});
-    }
+    TaggedTime(tag == "OT" ? "out" : "off", tag == "OT" ? "Out" : "Off", value, state, out);
   } else if (tag == "ON" || tag == "IN") {
-    if (const auto time = HoursMinutes(value)) {
-      state.times.push_back({tag == "ON" ? "on" : "in", tag == "ON" ? "On" : "In", *time});
-    }
+    TaggedTime(tag == "ON" ? "on" : "in", tag == "ON" ? "On" : "In", value, state, out);
   } else if (tag == "UTC") {
-    if (auto time = TimeOfDay(value)) {
-      state.sent = std::move(*time);
+    if (state.sent) {
+      out.Stamp("sent_time", "Sent", *state.sent, true);
+    } else if (auto time = TimeOfDay(value)) {
+      out.Time("sent_time", "Sent", std::move(*time));
     }
-  } else if (const auto date = value.empty() ? DayMonthYear(tag) : std::nullopt) {
-    state.date = date;
-  } else if (tag == "DAY" && DayMonthYear(value)) {
-    state.date = DayMonthYear(value);
   } else if (tag == "FN" && IsFlight(value)) {
     out.Text("flight", "Flight", std::string(value));
   }
 }
 
-// The tagged items' times: with a date, the time sent on that date and the
-// others the nearest to it (out 21:53 before a log sent at 02:32 is the
-// evening before).
-void EndTaggedItems(TaggedItems& state, const ReceiveTime& received, Builder& out) {
-  std::optional<UtcSeconds> sent;
-  if (state.sent && state.date) {
-    sent = OnTextDay(*state.date, *state.sent, received);
+// The items in the order given, the day sent found first.
+void ReadTaggedItems(const std::vector<std::string_view>& items, const ReceiveTime& received, Builder& out,
+                     TaggedItems& state) {
+  state.sent = SentOnItemDay(items, received);
+  for (const std::string_view item : items) {
+    ReadTaggedItem(item, out, state);
   }
-  for (TaggedTime& item : state.times) {
-    out.TimeNear(item.field, item.caption, sent, std::move(item.time));
+}
+
+// The items of lines of items parted by separator, each trimmed.
+std::vector<std::string_view> ItemsOfLines(std::string_view text, char separator) {
+  std::vector<std::string_view> items;
+  for (std::string_view line : Split(text, '\n')) {
+    line = line.substr(0, line.find('\r'));
+    for (const std::string_view item : Split(line, separator)) {
+      items.push_back(Trim(item));
+    }
   }
-  if (sent) {
-    out.Stamp("sent_time", "Sent", *sent, true);
-  } else if (state.sent) {
-    out.Time("sent_time", "Sent", std::move(*state.sent));
-  }
-  if (state.windDirection && state.windSpeed) {
-    out.Wind(*state.windDirection, *state.windSpeed);
-  }
+  return items;
+}
+
+// "PA ACCEPT": the crew accepted the loadsheet the report answers.
+bool AcceptsLoadsheet(const std::vector<std::string_view>& items) {
+  return std::any_of(items.begin(), items.end(), [](std::string_view item) { return item == "PA ACCEPT"; });
 }
 
 }  // namespace
@@ -143,40 +188,33 @@ std::optional<Decoding> TaggedReport(const Message& message, const reference::Re
     lead = {};
     items.remove_prefix(7);
   }
-  // Reports with no position ("/TX .../FN TUI84X/..." of label 1X) are named
-  // for what they carry.
-  const bool placed = !lead.empty() || text.find("LAT ") != std::string_view::npos;
-  Builder out(coded    ? (inRange ? Kind::kInRangeReport : Kind::kAirlineMessage)
-              : placed ? kPositionReport
-                       : Kind::kProgressReport,
-              tables);
   TaggedItems state;
-  std::optional<double>& latitude = state.latitude;
-  std::optional<double>& longitude = state.longitude;
   if (!lead.empty()) {  // "N 22.027/E 20.426/..." or "+ 39.126/- 77.358/..."
     const auto second = items.find('/');
     if (second == std::string_view::npos) {
       return std::nullopt;
     }
-    latitude = LeadCoordinate(lead, 'N', 'S', 90);
-    longitude = LeadCoordinate(items.substr(0, second), 'E', 'W', 180);
-    if (!latitude || !longitude) {
+    state.latitude = LeadCoordinate(lead, 'N', 'S', 90);
+    state.longitude = LeadCoordinate(items.substr(0, second), 'E', 'W', 180);
+    if (!state.latitude || !state.longitude) {
       return std::nullopt;
     }
     items.remove_prefix(second + 1);
   } else if (first != 11 && !coded) {
     return std::nullopt;
   }
-  for (std::string_view line : Split(items, '\n')) {
-    line = line.substr(0, line.find('\r'));
-    for (const std::string_view item : Split(line, '/')) {
-      ReadTaggedItem(Trim(item), out, state);
-    }
-  }
-  EndTaggedItems(state, message.received, out);
-  if (latitude && longitude) {
-    out.Position(*latitude, *longitude);
-  }
+  const std::vector<std::string_view> tagged = ItemsOfLines(items, '/');
+  // A report with a position is a position report; one without is named for
+  // what it carries: the loadsheet accepted ("/TX .../PA ACCEPT/FN TUI84X/..."
+  // of label 1X), or the route and estimates of a flight's progress.
+  const bool placed = state.latitude || text.find("LAT ") != std::string_view::npos;
+  Builder out(coded                      ? (inRange ? Kind::kInRangeReport : Kind::kAirlineMessage)
+              : placed                   ? kPositionReport
+              : AcceptsLoadsheet(tagged) ? Kind::kLoadsheet
+                                         : Kind::kProgressReport,
+              tables);
+  PositionWhenBoth(state, out);
+  ReadTaggedItems(tagged, message.received, out, state);
   return std::move(out).Finish();
 }
 
@@ -199,17 +237,10 @@ std::optional<Decoding> TaggedLines(const Message& message, const reference::Ref
     out.Airport("arrival", "Arrival", heading.substr(5));
   }
   TaggedItems state;
-  for (std::string_view line : Split(text.substr(heading.size()), '\n')) {
-    line = line.substr(0, line.find('\r'));
-    for (const std::string_view item : Split(line, ',')) {
-      ReadTaggedItem(Trim(item), out, state);
-    }
-  }
-  if (!state.latitude || !state.longitude) {
+  ReadTaggedItems(ItemsOfLines(text.substr(heading.size()), ','), message.received, out, state);
+  if (!state.positioned) {
     return std::nullopt;
   }
-  EndTaggedItems(state, message.received, out);
-  out.Position(*state.latitude, *state.longitude);
   return std::move(out).Finish();
 }
 
@@ -236,10 +267,7 @@ std::optional<Decoding> DepartureTimes(const Message& message, const reference::
     out.Text("flight", "Flight", std::string(flight));
   }
   TaggedItems state;
-  for (const std::string_view item : Split(text.substr(1), '/')) {
-    ReadTaggedItem(Trim(item), out, state);
-  }
-  EndTaggedItems(state, message.received, out);
+  ReadTaggedItems(ItemsOfLines(text.substr(1), '/'), message.received, out, state);
   return std::move(out).Finish();
 }
 
@@ -262,13 +290,14 @@ std::optional<Decoding> FlightLog(const Message& message, const reference::Refer
   }
   Builder out(Kind::kFlightLog, tables);
   out.Text("tail", "Aircraft", std::string(tail));
-  TaggedItems state;
+  std::vector<std::string_view> items;
   for (const std::string_view line : Split(text.substr(slash + 1), '\n')) {
     for (const std::string_view item : Split(ItemValue(line), '/')) {
-      ReadTaggedItem(Trim(item), out, state);
+      items.push_back(Trim(item));
     }
   }
-  EndTaggedItems(state, message.received, out);
+  TaggedItems state;
+  ReadTaggedItems(items, message.received, out, state);
   return std::move(out).Finish();
 }
 

@@ -377,12 +377,12 @@ std::optional<Decoding> FuelDestinationReport(const Message& message, const refe
     return std::nullopt;
   }
   Builder out(Kind::kPositionReport, tables);
-  out.Position(*lead->latitude, *lead->longitude);
-  out.Text("flight", "Flight", std::string(flight));
-  out.Airport("arrival", "Arrival", lead->destination);
   if (const auto fuel = Digits(lead->fuel, 4)) {
     out.Number("fuel", "Fuel on board", *fuel, "");
   }
+  out.Airport("arrival", "Arrival", lead->destination);
+  out.Position(*lead->latitude, *lead->longitude);
+  out.Text("flight", "Flight", std::string(flight));
   return std::move(out).Finish();
 }
 

@@ -180,12 +180,12 @@ std::optional<Decoding> FlightMonitor(const Message& message, const reference::R
     return std::move(out).Finish();
   }
   if (pieces.size() >= 7 && IsIcaoCode(Trim(pieces[0])) && IsIcaoCode(Trim(pieces[1]))) {
+    out.Airport("departure", "Departure", Trim(pieces[0]));
+    out.Airport("arrival", "Arrival", Trim(pieces[1]));
     if (!DecimalPosition(pieces[4], pieces[5], out)) {
       return std::nullopt;
     }
     AltitudeIfFeet(pieces[6], out);
-    out.Airport("departure", "Departure", Trim(pieces[0]));
-    out.Airport("arrival", "Arrival", Trim(pieces[1]));
     return std::move(out).Finish();
   }
   return std::nullopt;
@@ -199,12 +199,12 @@ std::optional<Decoding> RoutePositionReport(const Message& message, const refere
     return std::nullopt;
   }
   Builder out(kPositionReport, tables);
+  out.Airport("departure", "Departure", pieces[0]);
+  out.Airport("arrival", "Arrival", pieces[1]);
   if (!DecimalPosition(pieces[3], pieces[4], out)) {
     return std::nullopt;
   }
   AltitudeIfFeet(pieces[5], out);
-  out.Airport("departure", "Departure", pieces[0]);
-  out.Airport("arrival", "Arrival", pieces[1]);
   return std::move(out).Finish();
 }
 

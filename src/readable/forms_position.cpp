@@ -33,7 +33,8 @@ std::optional<double> DegreesMinutesSeconds(std::string_view text, char positive
   if (!degrees || !minutes || !seconds || *minutes > 59 || *seconds > 59) {
     return std::nullopt;
   }
-  const double value = *degrees + *minutes / 60.0 + *seconds / 3600.0;
+  // In seconds first and divided once: 77°54'36" is 77.91, not 77.91000000000001.
+  const double value = (*degrees * 3600.0 + *minutes * 60.0 + *seconds) / 3600.0;
   return value > (positive == 'N' ? 90 : 180) ? std::nullopt : std::optional<double>(sign * value);
 }
 

@@ -182,10 +182,10 @@ std::optional<std::vector<std::string_view>> DataHeading(std::string_view line) 
 }
 
 void DataHeadingFields(Builder& out, const std::vector<std::string_view>& heading) {
-  out.Text("flight", "Flight", *FlightNumber(heading[4]));
   if (IsRegistration(heading[1])) {
     out.Text("tail", "Aircraft", std::string(heading[1]));
   }
+  out.Text("flight", "Flight", *FlightNumber(heading[4]));
   Route(out, heading[5], heading[6]);
 }
 
@@ -453,7 +453,7 @@ std::optional<Decoding> TripReport(const std::vector<std::string_view>& items,
 std::optional<Decoding> ReportHeading(std::string_view item, const reference::ReferenceTables& tables,
                                       const ReceiveTime& received) {
   const auto pieces = Split(item.substr(2), ',');
-  if (pieces.size() < 5 || !IsRegistration(pieces[0]) || pieces[1].size() != 5) {
+  if (pieces.size() < 5 || !IsMarkedRegistration(pieces[0]) || pieces[1].size() != 5) {
     return std::nullopt;
   }
   const auto time = TimeOfDay(pieces[2]);
@@ -469,14 +469,24 @@ std::optional<Decoding> ReportHeading(std::string_view item, const reference::Re
   return std::move(out).Finish();
 }
 
+// "A320,007071,1,1,TB000000/REP003,64,01,1/CCD-AINZ,AUG31,...": the
+// aircraft type, a six-digit count, then the report number as its own item.
+bool IsTypeFirstReport(std::string_view body, const std::vector<std::string_view>& items) {
+  return body.size() > 12 && body[0] == 'A' && Digits(body.substr(1, 3), 3) && body[4] == ',' &&
+         Digits(body.substr(5, 6), 6) && body[11] == ',' && items.size() >= 3 && items[1].starts_with("REP");
+}
+
 // "A38/A32138,1,1/C1TRP,..." and "A02/A32102,1,1/CCN534UW,...": the report
-// number, the aircraft type, then "/"-separated items.
+// number, the aircraft type, then "/"-separated items; or the type first.
 std::optional<Decoding> NumberedReport(std::string_view body, const reference::ReferenceTables& tables,
                                        const ReceiveTime& received) {
+  const auto items = Split(body, '/');
+  if (IsTypeFirstReport(body, items)) {
+    return items[2].starts_with("CC") ? ReportHeading(items[2], tables, received) : std::nullopt;
+  }
   if (body.size() < 20 || body[0] != 'A' || !Digits(body.substr(1, 2), 2) || body[3] != '/' || body[4] != 'A') {
     return std::nullopt;
   }
-  const auto items = Split(body, '/');
   if (items.size() < 3) {
     return std::nullopt;
   }
@@ -851,7 +861,7 @@ std::optional<Decoding> TerminalReport(const Message& message, const reference::
   if (body[4] == ',' && body[9] == ',') {
     return RoutePosition(body, tables);
   }
-  if (body[3] == '/') {
+  if (body[3] == '/' || (body[0] == 'A' && body[4] == ',')) {
     return body[0] == 'A' ? NumberedReport(body, tables, message.received)
                           : EngineReport(body, tables, message.received);
   }

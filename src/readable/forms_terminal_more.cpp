@@ -203,10 +203,10 @@ std::optional<Decoding> TakeoffPerformance(std::string_view content, const refer
     return std::nullopt;
   }
   Builder out(Kind::kPerformanceData, tables);
-  out.Text("flight", "Flight", *flight);
   out.Airport("departure", "Departure", pieces[11]);
   out.Airport("arrival", "Arrival", pieces[12]);
   out.Text("runway_departure", "Departure runway", *runway);
+  out.Text("flight", "Flight", *flight);
   return std::move(out).Finish();
 }
 
@@ -364,7 +364,7 @@ std::optional<Decoding> IcaoFlightPlan(std::string_view text, const reference::R
   const auto flight = FlightNumber(fields[1]);
   const std::string_view departure = fields[5];
   const std::string_view destination = fields[7].substr(0, 8);
-  if (!flight || !Digits(destination.substr(4), 4) || !IsAirport(destination.substr(0, 4))) {
+  if (!flight || destination.size() != 8 || !Digits(destination.substr(4), 4) || !IsAirport(destination.substr(0, 4))) {
     return std::nullopt;
   }
   Builder out(Kind::kFlightPlan, tables);

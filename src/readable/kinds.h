@@ -14,6 +14,9 @@ namespace corvane::readable {
 #define CORVANE_READABLE_KINDS(X)                                                                    \
   X(kPositionReport, "position_report", "Position report")                                           \
   X(kMediaAdvisory, "media_advisory", "Media advisory")                                              \
+  X(kCompressedMessage, "compressed_message", "Compressed message")                                  \
+  X(kMiamAcknowledgement, "miam_acknowledgement", "MIAM acknowledgement")                            \
+  X(kOnboardHealthMessage, "onboard_health_message", "Onboard health message (OHMA)")                \
   X(kOooiReport, "oooi_report", "Out/off/on/in report")                                              \
   X(kOutReport, "out_report", "Out report")                                                          \
   X(kOffReport, "off_report", "Off report")                                                          \
@@ -86,7 +89,9 @@ namespace corvane::readable {
   X(kPerformanceData, "performance_data", "Performance data")                                        \
   X(kFrequencyChange, "frequency_change", "Frequency change")                                        \
   X(kAfnAcknowledgement, "afn_acknowledgement", "AFN acknowledgement")                               \
-  X(kAfnContactAdvisory, "afn_contact_advisory", "AFN contact advisory")
+  X(kAfnContactAdvisory, "afn_contact_advisory", "AFN contact advisory")                             \
+  X(kUndeliveredUplink, "undelivered_uplink", "Undelivered uplink")                                  \
+  X(kAfnContact, "afn_contact", "AFN contact")
 
 enum class Kind : std::uint8_t {
 #define CORVANE_READABLE_KIND_ENUMERATOR(name, id, title) name,

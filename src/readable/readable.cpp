@@ -14,10 +14,10 @@ using Form = std::optional<Decoding> (*)(const Message&, const reference::Refere
 
 struct LabelForms {
   std::string_view label;
-  std::array<Form, 8> forms;
+  std::array<Form, 9> forms;
 };
 
-constexpr std::array<LabelForms, 96> kForms = {{
+constexpr std::array<LabelForms, 98> kForms = {{
     {"44", {FlightEvent, FuelDestinationReport, nullptr}},
     {"2P", {FlightMonitor, MissionReport, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -28,7 +28,7 @@ constexpr std::array<LabelForms, 96> kForms = {{
     {"80", {AirlineReport, MissionReport, FuelDestinationReport, CommaPositionLine, nullptr}},
     {"H1",
      {TerminalPositionReport, TerminalReport, FlightManagementExchange, TerminalPositionVariant, AtisRequest,
-      IcaoAtsMessage, RealTimeEffectsReport, FacilitiesNotification}},
+      IcaoAtsMessage, RealTimeEffectsReport, FacilitiesNotification, MaintenanceFlightReport}},
     {"12", {PositionAltitudeTimeTail, FlightHeader, PositionEtaRoute, RouteDateRecord, nullptr}},
     {"16",
      {PositionCsvDecimal, EventReport, FlightHeader, PosWaypointReport, DecimalPositionReport, AutoPositionReport,
@@ -85,11 +85,11 @@ constexpr std::array<LabelForms, 96> kForms = {{
     {"QS", {RouteLeadReport, nullptr}},
     {"1G", {RouteDateRecord, nullptr}},
     {"1X", {TaggedReport, RouteFrequency, nullptr}},
-    {"32", {DatedPositionRecord, nullptr}},
+    {"32", {DatedPositionRecord, RouteRecordWithPosition, nullptr}},
     {"1A", {RouteUpload, nullptr}},
     {"1B", {RouteUpload, DatedAirlineRecord, FlightTimesRegistration, nullptr}},
     {"2J", {RouteUpload, nullptr}},
-    {"5U", {RouteRegistrationLine, CodedStationMessage, FlightWeatherRequest, nullptr}},
+    {"5U", {RouteRegistrationLine, CodedStationMessage, FlightWeatherRequest, AirportWeatherRequest, nullptr}},
     {"4J", {MissionReport, WeatherPositionReport, nullptr}},
     {"4T", {FlightStatusLine, FlightEstimateLine, nullptr}},
     {"2M", {CabinDefectReport, nullptr}},
@@ -118,6 +118,8 @@ constexpr std::array<LabelForms, 96> kForms = {{
     {"34", {NumberedRouteRecord, nullptr}},
     {":;", {FrequencyChange, nullptr}},
     {"1P", {TimedPositionLine, PosWaypointReport, nullptr}},
+    {"HX", {UndeliveredUplink, nullptr}},
+    {"B0", {AfnContact, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the
@@ -152,9 +154,25 @@ const LabelForms* FormsOfLabel(std::string_view label) {
   return found != kLabelIndex.end() && found->key == key ? &kForms[found->entry] : nullptr;
 }
 
+std::optional<Decoding> FirstFormRead(const LabelForms& entry, const Message& message,
+                                      const reference::ReferenceTables& tables) {
+  for (const Form form : entry.forms) {
+    if (form == nullptr) {
+      break;
+    }
+    if (auto decoding = form(message, tables)) {
+      return decoding;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<Decoding> Decode(const Message& message, const reference::ReferenceTables& tables) {
+  if (auto decoding = CompressedMessage(message, tables)) {
+    return decoding;
+  }
   // The ADS-C and CPDLC envelope says what it is whatever the label.
   if (auto decoding = Arinc622Report(message, tables)) {
     return decoding;
@@ -163,12 +181,15 @@ std::optional<Decoding> Decode(const Message& message, const reference::Referenc
   if (entry == nullptr) {
     return std::nullopt;
   }
-  for (const Form form : entry->forms) {
-    if (form == nullptr) {
-      break;
-    }
-    if (auto decoding = form(message, tables)) {
-      return decoding;
+  if (auto decoding = FirstFormRead(*entry, message, tables)) {
+    return decoding;
+  }
+  // A terminal message whose prefix the forms do not expect (an uplink's
+  // "- #M1", a message function "#M1B/B6 "): the same forms read the text
+  // behind it, as decoders that give the prefix apart deliver it.
+  if (message.label == "H1") {
+    if (const auto body = BehindTerminalPrefix(message)) {
+      return FirstFormRead(*entry, *body, tables);
     }
   }
   return std::nullopt;

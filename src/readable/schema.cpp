@@ -9,7 +9,7 @@ namespace {
 
 using enum FieldType;
 
-constexpr std::array<FieldSchema, 72> kFields = {{
+constexpr std::array<FieldSchema, 89> kFields = {{
     // Where the aircraft is and how it flies.
     {"latitude", kNumber, "degrees", "the aircraft's latitude, decimal, north positive"},
     {"longitude", kNumber, "degrees", "the aircraft's longitude, decimal, east positive"},
@@ -81,17 +81,38 @@ constexpr std::array<FieldSchema, 72> kFields = {{
     {"network", kText, "", "the data link network (ARINC, SITA)"},
     {"station", kText, "", "a ground station's airport, ICAO code"},
     {"station_iata", kText, "", "a ground station's airport, IATA code"},
-    {"frequency_mhz", kNumber, "MHz", "a ground station's VHF frequency"},
+    {"frequency_mhz", kNumber, "MHz",
+     "a ground station's VHF frequency; CPDLC: the frequency an element names (VHF or HF)"},
     {"ground_station", kText, "", "ADS-C and CPDLC: the ground facility's address"},
     {"contract_numbers", kIntegerList, "", "ADS-C: the contracts the downlink answers, in order"},
     {"reason_code", kInteger, "", "ADS-C: why a request was refused"},
     {"next_ground_station", kText, "", "AFN: the ground facility's address the aircraft is told to contact next"},
+    // CPDLC messages.
+    {"cpdlc_message_id", kInteger, "", "CPDLC: the message's number (0-63)"},
+    {"cpdlc_reference_id", kInteger, "", "CPDLC: the number of the message this one answers"},
+    {"cpdlc_elements", kTextList, "", "CPDLC: the message's elements in order, uplink UM0-UM182, downlink DM0-DM80"},
+    {"cpdlc_text", kTextList, "", "CPDLC: each element in words, in the order of cpdlc_elements"},
+    {"cpdlc_altitude_ft", kInteger, "ft", "CPDLC: the first altitude the elements name (a flight level times 100)"},
+    {"cpdlc_position", kText, "", "CPDLC: the first position the elements name (fix, navaid or airport)"},
+    {"cpdlc_unit", kText, "", "CPDLC: the air traffic unit an element names, with its function (EDMONTON CENTER)"},
+    {"cpdlc_facility", kText, "", "CPDLC: the ICAO facility an element names (next or current data authority)"},
+    // Compressed messages.
+    {"compressed", kText, "", "how the message came compressed: \"MIAM\" or \"OHMA\""},
+    {"compressed_label", kText, "", "MIAM: the label of the message the frame carries"},
+    {"compressed_sublabel", kText, "", "MIAM: the sublabel of the message the frame carries, when it has one"},
+    {"miam_message_number", kInteger, "", "MIAM: the frame's number (0-255), echoed by its acknowledgement"},
+    {"decompressed_text", kText, "", "the decompressed text, when no known form reads it"},
     // Flight management data link.
     {"subject", kText, "",
      "the flight management message a request asks for, or an uplink response or rejection answers: its code "
      "(POS, PRG, PWI, FPN, LDI, REQ, ...)"},
     {"cruise_altitude_ft", kInteger, "ft",
      "the planned cruise altitude (set in the flight management computer, or filed)"},
+    // Other links and regions.
+    {"uplink_label", kText, "", "the label of an uplink the aircraft did not take"},
+    {"uplink_text", kText, "", "the text of that uplink, as given back"},
+    {"applications", kTextList, "", "AFN: the data link applications the aircraft offers (ADS, ATC, ...), in order"},
+    {"airports", kTextList, "", "the airports a weather request asks for, ICAO codes, in order"},
 }};
 
 }  // namespace

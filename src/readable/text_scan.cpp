@@ -252,22 +252,42 @@ std::string_view TerminalBody(std::string_view text) {
   return text;
 }
 
-bool ChecksumHolds(std::string_view body) {
-  if (body.size() < 5) {
-    return false;
-  }
-  unsigned crc = 0xFFFF;
-  for (const char c : body.substr(0, body.size() - 4)) {
-    crc = (crc >> 8) ^ kCrcTable[(crc ^ static_cast<unsigned char>(c)) & 0xFF];
-  }
-  crc ^= 0xFFFF;
+namespace {
+
+// The four hex digits of a checksum, the highest nibble first or last.
+bool HexDigitsAre(std::string_view sent, unsigned crc, bool highestFirst) {
   constexpr std::string_view kHex = "0123456789ABCDEF";
   for (std::size_t at = 0; at < 4; ++at) {
-    if (body[body.size() - 4 + at] != kHex[(crc >> (4 * at)) & 0xF]) {
+    const std::size_t nibble = highestFirst ? 3 - at : at;
+    if (sent[at] != kHex[(crc >> (4 * nibble)) & 0xF]) {
       return false;
     }
   }
   return true;
+}
+
+}  // namespace
+
+bool ChecksumHolds(std::string_view body) {
+  if (body.size() < 5) {
+    return false;
+  }
+  const std::string_view text = body.substr(0, body.size() - 4);
+  const std::string_view sent = body.substr(body.size() - 4);
+  unsigned crc = 0xFFFF;
+  for (const char c : text) {
+    crc = (crc >> 8) ^ kCrcTable[(crc ^ static_cast<unsigned char>(c)) & 0xFF];
+  }
+  if (HexDigitsAre(sent, crc ^ 0xFFFF, false)) {
+    return true;
+  }
+  // Some senders use the ARINC 622 envelope's CRC instead, highest digit
+  // first.
+  std::uint16_t envelopeCrc = 0xFFFF;
+  for (const char c : text) {
+    envelopeCrc = CcittCrcStep(envelopeCrc, static_cast<std::uint8_t>(c));
+  }
+  return HexDigitsAre(sent, static_cast<std::uint16_t>(~envelopeCrc), true);
 }
 
 std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte) {

@@ -83,8 +83,9 @@ bool IsAirport(std::string_view code);
 std::string_view TerminalBody(std::string_view text);
 
 // The flight management texts end in four hex digits: the CRC-16 (X.25)
-// of the text before them, its lowest nibble written first. Whether they
-// hold.
+// of the text before them, its lowest nibble written first, or (from some
+// senders) the ARINC 622 envelope's CRC-16, highest digit first. Whether
+// they hold.
 bool ChecksumHolds(std::string_view body);
 
 // One byte into a CRC-16 with the polynomial 0x1021, not reflected (the

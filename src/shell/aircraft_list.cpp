@@ -12,6 +12,7 @@
 #include "shell/plane_history.h"
 #include "shell/plane_window.h"
 #include "shell/window_controls.h"
+#include "shell/window_placement.h"
 
 namespace corvane::shell {
 
@@ -44,35 +45,51 @@ void MainWindow::OnPlanesClicked() {
   if (item == nullptr) {
     return;
   }
+  SeePlane(Bytes(item->text()));
   ShowPlaneWindow(Bytes(item->text()), {});
   activateWindow();
   planes_->setFocus();
 }
 
-// The history window beside the main window, on one aircraft's day (a Date
-// field; empty for today), as the list and the Search window open it.
-void MainWindow::ShowPlaneWindow(const std::string& address, const std::string& day) {
+// The history window on one aircraft's day, as the list, the Search window
+// and the alert list open it: at the main window's right edge, where it
+// docks, or beside the other window it was opened from, on that window's
+// screen and within it.
+void MainWindow::ShowPlaneWindow(const std::string& address, const std::string& day, const std::string& mark,
+                                 const QWidget* beside) {
   PlaneWindow& plane = EnsurePlaneWindow();
-  const QRect frame = frameGeometry();
-  plane.resize(plane.width(), height());
-  plane.move(frame.right() + 1 + ToPixels(2), frame.top());
+  planeFollows_ = beside == nullptr;
+  if (beside == nullptr) {
+    const QRect frame = frameGeometry();
+    plane.resize(plane.width(), height());
+    plane.move(frame.right() + 1 + ToPixels(2), frame.top());
+  } else {
+    plane.resize(plane.width(), beside->height());
+    MoveBeside(plane, *beside);
+  }
   plane.Address = address;
   plane.Day = day;
+  plane.Mark = mark;
   plane.show();
   plane.raise();
   plane.activateWindow();
   plane.Refill();
 }
 
-// Arrow keys move the selection: an open history window shows the newly
-// selected aircraft, so what Delete removes is always what the user sees.
+// Arrow keys move the selection: the selected aircraft's alerts count as
+// seen, and an open history window shows it, so what Delete removes is
+// always what the user sees.
 void MainWindow::OnPlanesSelectionMoved() {
   QListWidgetItem* item = planes_->currentItem();
+  if (item != nullptr && item->isSelected()) {
+    SeePlane(Bytes(item->text()));
+  }
   if (plane_ == nullptr || !plane_->isVisible() || item == nullptr || Bytes(item->text()) == plane_->Address) {
     return;
   }
   plane_->Address = Bytes(item->text());
   plane_->Day.clear();
+  plane_->Mark.clear();
   RequestHistory();
 }
 

@@ -245,15 +245,7 @@ void MainWindow::BuildStatusBar() {
                      [this, i] { OnStatusPanelDoubleClick(static_cast<int>(i) + 1); });
     statusPanels_[i] = panel;
   }
-  // Alerts not yet looked at, shown only while there are some.
-  alertCount_ = new QToolButton(bar);
-  alertCount_->setObjectName("AlertCount");
-  alertCount_->setAutoRaise(true);
-  alertCount_->setStyleSheet("color: #c00000; font-weight: bold");
-  alertCount_->setToolTip("Messages that matched the watch list: click to search every stored alert");
-  alertCount_->hide();
-  bar->addPermanentWidget(alertCount_);
-  connect(alertCount_, &QToolButton::clicked, this, &MainWindow::LookAtAlerts);
+  BuildAlertIndicators();
 }
 
 void MainWindow::OnLogDataClicked() {
@@ -299,64 +291,12 @@ void MainWindow::ShowLogTrouble() {
                                  : "The traffic log cannot be written (%1); Corvane tries again at every message");
 }
 
-// A store that refuses writes turns the aircraft list's text red until every
-// message that waited is written; the messages wait meanwhile (and the
-// history shows them).
-void MainWindow::ShowStoreTrouble() {
-  const auto status = receiver_->StoreStatus();
-  ShowTrouble(planes_, QPalette::Text, status && status->refusing ? status->reason : std::string(), shownStoreTrouble_,
-              kPlanesToolTip,
-              "The store does not take messages now (%1); they wait and are written when it takes them again");
-}
-
 void MainWindow::HandleTextRecord(const std::string& record) { HandleCardRecord(record, {}); }
 
 void MainWindow::HandleCardRecord(const std::string& record, const cardlink::RecordOrigin& origin) {
   receiver_->HandleCardRecord(record, origin);
   ShowLogTrouble();
   ShowAlertsOfLast();
-}
-
-void MainWindow::ShowAlertsOfLast() {
-  const decoding::ReadMessage* message = Path().LastMessage();
-  // Each record once: one dropped before the path leaves the last message's
-  // alerts in place, and they are not counted again.
-  const bool newRecord = receiver_->RecordsHandled() != alertsShownFor_;
-  alertsShownFor_ = receiver_->RecordsHandled();
-  if (!newRecord || message == nullptr || receiver_->WatchList().Empty()) {
-    return;
-  }
-  const std::vector<std::string>& alerts = receiver_->AlertsOfLast();
-  if (Path().LastShown()) {
-    messageArea_->MarkAlert(!alerts.empty());
-  }
-  if (alerts.empty()) {
-    return;
-  }
-  QString entries;
-  for (const std::string& entry : alerts) {
-    entries += (entries.isEmpty() ? "" : ", ") + QString::fromStdString(entry);
-  }
-  for (QListWidgetItem* item : planes_->findItems(Latin1(message->record.Address), Qt::MatchExactly)) {
-    item->setForeground(QColor(0xc0, 0, 0));
-    QFont font = item->font();
-    font.setBold(true);
-    item->setFont(font);
-    item->setToolTip("Alert: " + entries);
-  }
-  ++unseenAlerts_;
-  alertCount_->setText(unseenAlerts_ == 1 ? QString("1 alert") : QString("%1 alerts").arg(unseenAlerts_));
-  alertCount_->show();
-  if (alertSound_) {
-    QApplication::beep();
-  }
-}
-
-void MainWindow::LookAtAlerts() {
-  unseenAlerts_ = 0;
-  alertCount_->hide();
-  OpenSearchWindow();
-  search_->SearchFor("is:alert");
 }
 
 void MainWindow::UseWatchList(const std::string& entries) { station_->UseWatchList(entries, "setting Alerts"); }
@@ -445,7 +385,9 @@ void MainWindow::OpenSearchWindow() {
       }
       return target;
     };
-    hooks.openDay = [this](const std::string& address, const std::string& day) { ShowPlaneWindow(address, day); };
+    hooks.openDay = [this](const std::string& address, const std::string& day, const std::string& hour) {
+      ShowPlaneWindow(address, day, hour, search_);
+    };
     search_ = new SearchWindow(this, storeCalls_, std::move(hooks));
   }
   search_->show();

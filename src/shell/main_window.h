@@ -44,6 +44,8 @@ class PlaneWindow;
 class SearchWindow;
 class RecentMessagesModel;
 class RecentMessagesWindow;
+class AlertList;
+class AlertNotice;
 
 // What tests and other platforms put in place of the real thing.
 struct ShellSeams {
@@ -147,19 +149,21 @@ class MainWindow : public QMainWindow,
   // The watch list's dialog; OK writes the settings Alerts and AlertSound
   // and watches for the new entries from the next message on.
   void OpenWatchListDialog();
-  // Alerts not yet looked at: the count beside the status bar (hidden at
-  // none); a click on it searches every stored alert and sets it to none.
-  [[nodiscard]] int UnseenAlerts() const { return unseenAlerts_; }
-  void LookAtAlerts();
+  // Alerts not yet seen: the count beside the status bar, whose click opens
+  // the alert list (main_window_alerts.cpp).
+  [[nodiscard]] int UnseenAlerts() const;
+  // The alert list, once an alert came or it was opened.
+  [[nodiscard]] AlertList* Alerts() const { return alerts_; }
+  // Shows the alert list raised and active, un-minimised.
+  void ShowAlertList();
+  // Whether an alert beeps and shows a desktop notification.
+  void UseAlertNotice(bool sound, bool notify);
   [[nodiscard]] bool IsLocked() const { return Locked; }
   // The Recent messages window (Ctrl+E or the message area's menu), once
   // opened; its rows fill from the start.
   void OpenRecentMessages();
   [[nodiscard]] RecentMessagesWindow* Recent() const { return recent_; }
   [[nodiscard]] RecentMessagesModel& RecentModel() const { return *recentModel_; }
-  // The Alerts action (Ctrl+Shift+A or the message area's menu): where the
-  // alert list opens.
-  void OpenAlertList();
 
  signals:
   // A live item changed, as published to other programs.
@@ -207,7 +211,21 @@ class MainWindow : public QMainWindow,
   void AskAndDelete(const std::string& address, std::optional<std::uint64_t> count);
   void DeletePlane(const std::string& address);
   PlaneWindow& EnsurePlaneWindow();
-  void ShowPlaneWindow(const std::string& address, const std::string& day);
+  // The history window on an aircraft's day (a Date field, empty for today)
+  // beside `beside` (the main window when null, which it then follows), with
+  // the message of that Hour field marked when one is given.
+  void ShowPlaneWindow(const std::string& address, const std::string& day, const std::string& mark = {},
+                       const QWidget* beside = nullptr);
+  // Alerts: the status bar's count and store indicator, the alert list, and
+  // the aircraft list's marks (main_window_alerts.cpp).
+  void BuildAlertIndicators();
+  // The dialog's choice of beep and notification, written when changed.
+  void TakeAlertNotice(bool sound, bool notify);
+  AlertList& EnsureAlertList();
+  void ShowAlertCount(int unseen);
+  void MarkAlertedPlane(const std::string& address, const QString& entries);
+  void TakeOffPlaneMark(const std::string& address);
+  void SeePlane(const std::string& address);
   void DockPlaneWindow();
   void OnStatusPanelDoubleClick(int panel);
   void EnterCompactMode();
@@ -264,9 +282,13 @@ class MainWindow : public QMainWindow,
   RecentMessagesModel* recentModel_ = nullptr;
   RecentMessagesWindow* recent_ = nullptr;
   QToolButton* alertCount_ = nullptr;
-  int unseenAlerts_ = 0;
   std::uint64_t alertsShownFor_ = 0;  // the receiver's record number last shown
   bool alertSound_ = false;
+  bool alertNotify_ = false;
+  AlertList* alerts_ = nullptr;
+  AlertNotice* notice_ = nullptr;
+  QLabel* storeTrouble_ = nullptr;  // the status bar's sign that the store refuses writes
+  bool planeFollows_ = true;        // the history window docks beside the main window
   // The start-up position in twips (the stored one, or where a first start
   // put the window); the history window docks once the window has left it.
   std::int16_t X = 0;

@@ -61,7 +61,7 @@ void MainWindow::Start() {
   connection_->Connected = false;
   connection_->TimerA.stop();
   settings_ = config::ReadAllSettings(seams_.appName, ToTwips(x()), ToTwips(y()));
-  alertSound_ = settings_.AlertSound != 0;
+  UseAlertNotice(settings_.AlertSound != 0, settings_.AlertNotify != 0);
   {
     const QSignalBlocker quiet(readableText_);  // reading the setting is no change to store
     readableText_->setChecked(config::ReadSetting(seams_.appName, "ReadableText", 0) != 0);
@@ -223,6 +223,7 @@ bool MainWindow::RunConfigDialog(config::Settings& chosen) {
   dialog.SetIFInput(chosen.IFInput);
   dialog.SetIFTFreq(chosen.IFFreqs);
   dialog.SetStoreAndNetwork(chosen);
+  dialog.SetAlertNotice(alertSound_, alertNotify_);
   if (Locked) {
     MakeWindowAlwaysTop(this, false);
     MakeWindowAlwaysTop(&dialog, true);
@@ -240,6 +241,7 @@ bool MainWindow::RunConfigDialog(config::Settings& chosen) {
   const bool accepted = dialog.result() == QDialog::Accepted;
   if (accepted) {
     dialog.TakeStoreAndNetwork(chosen);
+    TakeAlertNotice(dialog.AlertSound(), dialog.AlertNotify());
   }
   return accepted;
 }

@@ -1,7 +1,7 @@
-// The main window's Recent messages window and its Alerts action: every
-// message the receiver accepts becomes a row of the recent messages (kept
-// while the window is closed, so opening it shows the last ones), and a row
-// opens its aircraft's day in the history window.
+// The main window's Recent messages window, and the Alerts action that
+// opens the alert list: every message the receiver accepts becomes a row of
+// the recent messages (kept while the window is closed, so opening it shows
+// the last ones), and a row opens its aircraft's day in the history window.
 #include "shell/main_window.h"
 #include "shell/message_area.h"
 #include "shell/recent_messages.h"
@@ -20,7 +20,7 @@ void MainWindow::BuildRecentAndAlertActions() {
   alertsAction_ = new QAction("Alerts", this);
   alertsAction_->setObjectName("AlertsAction");
   alertsAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
-  connect(alertsAction_, &QAction::triggered, this, &MainWindow::OpenAlertList);
+  connect(alertsAction_, &QAction::triggered, this, &MainWindow::ShowAlertList);
   addAction(alertsAction_);
   messageArea_->AddWindowAction(alertsAction_);
 }
@@ -53,9 +53,5 @@ void MainWindow::OpenRecentMessages() {
   recent_->raise();
   recent_->activateWindow();
 }
-
-// The alerts: for now every stored alert in the Search window; the alert
-// list window takes this over when it comes.
-void MainWindow::OpenAlertList() { LookAtAlerts(); }
 
 }  // namespace corvane::shell

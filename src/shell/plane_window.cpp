@@ -44,8 +44,36 @@ void PlaneWindow::ShowHistory(const std::string& text) {
   shownDay_ = Day;
   setWindowTitle(Caption());
   info_->setPlainText(Latin1(text));
-  info_->moveCursor(QTextCursor::End);
+  if (!SelectMarked()) {
+    info_->moveCursor(QTextCursor::End);
+  }
 }
+
+// A message of the history starts with a line "YYMMDD HHMMSS.mmm: flight"
+// and ends with "--" at a line's end; the first of that hour is selected
+// and scrolled into view.
+bool PlaneWindow::SelectMarked() {
+  if (Mark.empty()) {
+    return false;
+  }
+  const QString text = info_->toPlainText();
+  const QString head = Latin1(Day) + ' ' + Latin1(Mark) + ':';
+  qsizetype start = text.startsWith(head) ? 0 : text.indexOf('\n' + head);
+  if (start < 0) {
+    return false;
+  }
+  start += text.at(start) == '\n' ? 1 : 0;
+  qsizetype end = text.indexOf("--\n", start + head.size());
+  end = end < 0 ? text.size() : end + 2;
+  QTextCursor cursor = info_->textCursor();
+  cursor.setPosition(static_cast<int>(end));
+  cursor.setPosition(static_cast<int>(start), QTextCursor::KeepAnchor);
+  info_->setTextCursor(cursor);
+  info_->ensureCursorVisible();
+  return true;
+}
+
+QString PlaneWindow::MarkedText() const { return info_->textCursor().selectedText(); }
 
 void PlaneWindow::ShowWaiting() {
   waiting_ = true;

@@ -127,4 +127,35 @@ bool WantsJsonLines(std::string_view fileName) {
   return extension == "jsonl" || extension == "ndjson" || extension == "json";
 }
 
+std::string AlertEntries(std::string_view alertsJson) {
+  const auto entries = nlohmann::json::parse(alertsJson, nullptr, false);
+  std::string line;
+  if (!entries.is_array()) {
+    return line;
+  }
+  for (const auto& entry : entries) {
+    if (entry.is_string()) {
+      line += (line.empty() ? "" : ", ") + entry.get<std::string>();
+    }
+  }
+  return line;
+}
+
+std::string TabSeparated(const std::vector<std::vector<std::string>>& rows) {
+  std::string text;
+  for (const auto& row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      if (i > 0) {
+        text += '\t';
+      }
+      std::string cell = row[i];
+      std::replace_if(
+          cell.begin(), cell.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+      text += cell;
+    }
+    text += '\n';
+  }
+  return text;
+}
+
 }  // namespace corvane::shell

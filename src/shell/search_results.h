@@ -38,6 +38,15 @@ std::string HitsCsv(const std::vector<store::search::SearchHit>& hits);
 // The hits as JSON lines, one object each as corvane-search prints it.
 std::string HitsJsonLines(const std::vector<store::search::SearchHit>& hits);
 
+// The watch list entries of a hit's alerts (a JSON array of texts) as one
+// line, ", " between them; empty when there are none or they cannot be read.
+std::string AlertEntries(std::string_view alertsJson);
+
+// Rows of cells as tab-separated text, as a copy to the clipboard gives
+// them: a tab between cells, a line end after each row; a tab or line end
+// inside a cell becomes a space, so that the rows keep their shape.
+std::string TabSeparated(const std::vector<std::vector<std::string>>& rows);
+
 // True when a file of that name is written as JSON lines (".jsonl",
 // ".ndjson" or ".json", any case); every other name gets CSV.
 bool WantsJsonLines(std::string_view fileName);

@@ -2,15 +2,20 @@
 // what it shows of their answers.
 #include "shell/search_window.h"
 
+#include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 #include <exception>
 
 #include "config/latin1.h"
@@ -27,7 +32,48 @@ namespace search = store::search;
 namespace {
 
 // The results list's columns, in order.
-enum Column : int { kTime, kStation, kTail, kFlight, kLabel, kKind, kText, kColumnCount };
+enum Column : int { kTime, kStation, kTail, kFlight, kLabel, kKind, kEntry, kText, kColumnCount };
+// The columns hidden while no message found fills them.
+constexpr std::array<Column, 4> kColumnsShownWhenFilled = {kStation, kFlight, kKind, kEntry};
+// Where each row keeps the number of its hit, which sorting does not change.
+constexpr int kHitRole = Qt::UserRole;
+
+// A row sorts by its time as the store numbered the messages (newer
+// larger, which also orders the messages of one second), by its text in the
+// other columns.
+class HitItem : public QTreeWidgetItem {
+ public:
+  HitItem(QTreeWidget* parent, long long id) : QTreeWidgetItem(parent), id_(id) {}
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : kTime;
+    if (column == kTime) {
+      return id_ < static_cast<const HitItem&>(other).id_;
+    }
+    return QTreeWidgetItem::operator<(other);
+  }
+
+ private:
+  long long id_;
+};
+
+// Ctrl+C (the platform's copy keys) copies whole rows, not the current cell.
+class ResultsTree : public QTreeWidget {
+ public:
+  ResultsTree(QWidget* parent, std::function<void()> copy) : QTreeWidget(parent), copy_(std::move(copy)) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->matches(QKeySequence::Copy)) {
+      copy_();
+      event->accept();
+      return;
+    }
+    QTreeWidget::keyPressEvent(event);
+  }
+
+ private:
+  std::function<void()> copy_;
+};
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
   auto* button = new QPushButton(caption, parent);
@@ -51,6 +97,16 @@ SearchWindow::SearchWindow(QWidget* owner, receiver::BackgroundCalls& worker, Se
   UpdateButtons();
 }
 
+// Escape closes the window, as it does a dialog; the query box and the list
+// leave it to the window.
+void SearchWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
 void SearchWindow::BuildControls() {
   auto* layout = new QVBoxLayout(this);
   queryBox_ = new QLineEdit(this);
@@ -67,15 +123,22 @@ void SearchWindow::BuildControls() {
   status_->setWordWrap(true);
   layout->addWidget(status_);
 
-  results_ = new QTreeWidget(this);
+  results_ = new ResultsTree(this, [this] { CopySelectedRows(); });
   results_->setObjectName("Results");
   results_->setRootIsDecorated(false);
   results_->setUniformRowHeights(true);
   results_->setAllColumnsShowFocus(true);
+  results_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   results_->setColumnCount(kColumnCount);
-  results_->setHeaderLabels({"Time", "Station", "Tail", "Flight", "Label", "Kind", "Text"});
+  results_->setHeaderLabels({"Time", "Station", "Tail", "Flight", "Label", "Kind", "Watch entry", "Text"});
   results_->setFont(MessageArea::ValueFont());
   results_->header()->setStretchLastSection(true);
+  for (int column = kTime; column < kText; ++column) {
+    results_->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+  }
+  results_->setSortingEnabled(true);
+  results_->sortByColumn(kTime, Qt::DescendingOrder);
+  HideEmptyColumns();
   connect(results_, &QTreeWidget::currentItemChanged, this, [this] {
     ShowChosen();
     UpdateButtons();
@@ -198,10 +261,13 @@ void SearchWindow::TakePage(std::uint64_t generation, PageAnswer answer) {
   } else {
     nextBeforeId_ = answer.page->nextBeforeId;
     const bool first = hits_.empty();
+    results_->setSortingEnabled(false);  // sorted once, after the page
     for (auto& hit : answer.page->hits) {
-      AddRow(hit);
       hits_.push_back(std::move(hit));
+      AddRow(hits_.back());
     }
+    results_->setSortingEnabled(true);
+    HideEmptyColumns();
     if (first && !hits_.empty()) {
       results_->setCurrentItem(results_->topLevelItem(0));
     }
@@ -227,6 +293,7 @@ void SearchWindow::TakeCount(std::uint64_t generation, CountAnswer answer) {
 void SearchWindow::ClearResults() {
   hits_.clear();
   results_->clear();
+  HideEmptyColumns();
   chosen_->clear();
   nextBeforeId_.reset();
   count_.reset();
@@ -238,19 +305,59 @@ void SearchWindow::ClearResults() {
 
 void SearchWindow::AddRow(const search::SearchHit& hit) {
   const auto& r = hit.record;
-  auto* item = new QTreeWidgetItem(results_);
+  auto* item = new HitItem(results_, hit.id);
+  item->setData(kTime, kHitRole, QVariant::fromValue(hits_.size() - 1));
   item->setText(kTime, QString::fromStdString(HitTime(r)));
   item->setText(kStation, QString::fromStdString(hit.station));
   item->setText(kTail, Latin1(HitTail(r)));
   item->setText(kFlight, Latin1(r.Flight));
   item->setText(kLabel, Latin1(r.Label));
   item->setText(kKind, QString::fromStdString(hit.kind));
+  item->setText(kEntry, QString::fromStdString(AlertEntries(hit.alerts)));
   item->setText(kText, Latin1(FirstLine(r.Data)));
 }
 
 const search::SearchHit* SearchWindow::Chosen() const {
-  const int row = results_->indexOfTopLevelItem(results_->currentItem());
-  return row >= 0 && static_cast<std::size_t>(row) < hits_.size() ? &hits_[static_cast<std::size_t>(row)] : nullptr;
+  const QTreeWidgetItem* item = results_->currentItem();
+  if (item == nullptr) {
+    return nullptr;
+  }
+  const auto at = item->data(kTime, kHitRole).value<std::size_t>();
+  return at < hits_.size() ? &hits_[at] : nullptr;
+}
+
+void SearchWindow::HideEmptyColumns() {
+  for (const Column column : kColumnsShownWhenFilled) {
+    bool filled = false;
+    for (int row = 0; row < results_->topLevelItemCount() && !filled; ++row) {
+      filled = !results_->topLevelItem(row)->text(column).isEmpty();
+    }
+    results_->setColumnHidden(column, !filled);
+  }
+}
+
+QString SearchWindow::SelectedRowsText() const {
+  QList<QTreeWidgetItem*> selected = results_->selectedItems();
+  std::sort(selected.begin(), selected.end(), [this](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    return results_->indexOfTopLevelItem(a) < results_->indexOfTopLevelItem(b);
+  });
+  std::vector<std::vector<std::string>> rows;
+  for (const QTreeWidgetItem* item : selected) {
+    std::vector<std::string>& cells = rows.emplace_back();
+    for (int shown = 0; shown < kColumnCount; ++shown) {
+      const int column = results_->header()->logicalIndex(shown);
+      if (!results_->isColumnHidden(column)) {
+        cells.push_back(item->text(column).toStdString());
+      }
+    }
+  }
+  return QString::fromStdString(TabSeparated(rows));
+}
+
+void SearchWindow::CopySelectedRows() const {
+  if (const QString text = SelectedRowsText(); !text.isEmpty()) {
+    QGuiApplication::clipboard()->setText(text);
+  }
 }
 
 // The readable lines above a line of dashes, then the raw text, as the main
@@ -272,7 +379,7 @@ void SearchWindow::ShowChosen() {
 void SearchWindow::OpenChosenDay() {
   const search::SearchHit* hit = Chosen();
   if (hit != nullptr && !hit->record.Address.empty() && hooks_.openDay) {
-    hooks_.openDay(hit->record.Address, hit->record.Date);
+    hooks_.openDay(hit->record.Address, hit->record.Date, hit->record.Hour);
   }
 }
 

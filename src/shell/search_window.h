@@ -4,7 +4,9 @@
 // and the results exported as CSV or JSON lines. Every store call runs on
 // the background worker; a new query makes the answers of older ones be
 // ignored (a generation number), so the window keeps working while the
-// store is locked or slow.
+// store is locked or slow. The list sorts by any column (newest first at
+// the start), hides the columns no message found fills, and copies its
+// selected rows as tab-separated text; Escape closes the window.
 #pragma once
 
 #include <QLabel>
@@ -39,8 +41,8 @@ struct SearchWindowHooks {
   // Asked on the window's thread at each search.
   std::function<SearchTarget()> target;
   // Opens the history window on an aircraft (stored address) and a day
-  // (Date field).
-  std::function<void(const std::string& address, const std::string& day)> openDay;
+  // (Date field), the message of that Hour field marked.
+  std::function<void(const std::string& address, const std::string& day, const std::string& hour)> openDay;
 };
 
 class SearchWindow : public QWidget {
@@ -65,6 +67,12 @@ class SearchWindow : public QWidget {
   // A page or the count of the current search is still awaited.
   [[nodiscard]] bool IsSearching() const { return pagePending_ || countPending_; }
   [[nodiscard]] const std::vector<store::search::SearchHit>& Hits() const { return hits_; }
+  // The selected rows as Ctrl+C puts them on the clipboard: the shown
+  // columns' texts in the rows' shown order, tab-separated.
+  [[nodiscard]] QString SelectedRowsText() const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   struct PageAnswer {
@@ -85,6 +93,8 @@ class SearchWindow : public QWidget {
   void ClearResults();
   void AddRow(const store::search::SearchHit& hit);
   void ShowChosen();
+  void HideEmptyColumns();
+  void CopySelectedRows() const;
   void OpenChosenDay();
   void ExportWithDialog();
   void ShowStatus();

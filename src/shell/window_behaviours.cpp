@@ -31,9 +31,9 @@ void MakeWindowAlwaysTop(QWidget* window, bool on) {
 }
 
 // Once the main window has left its start-up position, the history window
-// follows its right edge.
+// follows its right edge (unless another window opened it beside itself).
 void MainWindow::DockPlaneWindow() {
-  if (plane_ == nullptr || !plane_->isVisible()) {
+  if (plane_ == nullptr || !plane_->isVisible() || !planeFollows_) {
     return;
   }
   if (ToTwips(x()) == X && ToTwips(y()) == Y) {

@@ -6,7 +6,11 @@ the aircraft with positions, callsigns and matched messages, whose search
 finds them. The frames are the worked examples of "The 1090 Megahertz
 Riddle" (Junzi Sun, TU Delft, 2021): 40621D's odd and even airborne
 positions (52.2572 N, 3.9194 E, 38000 ft), 4840D6's identification
-(KLM1023) and 485020's airborne velocity (159 kt, track 182.88)."""
+(KLM1023) and 485020's airborne velocity (159 kt, track 182.88). Last,
+headless Chromium opens the page's map and checks that it draws what
+dump1090 wrote: the aircraft with a position where the decoder put it, the
+one with messages at its message's position and marked, and none for the
+aircraft the decoder knows no position of."""
 import json
 import os
 import socket
@@ -19,7 +23,10 @@ import urllib.error
 import urllib.parse
 import urllib.request
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "web"))
 from process_support import free_port, wait_for  # noqa: E402
+from page_test import browser, hook  # noqa: E402
+from adsb_page_test import DRAWN_PIXELS  # noqa: E402
 
 TOKEN = "adsb-feed-test-token"
 # Odd first: the later, even one fixes the latitude the book works out.
@@ -131,13 +138,41 @@ def run(build, web, work, processes, stopping):
     found = wait_for("the search's messages", lambda: (lambda a: a[1] if a[1] and len(a[1]["hits"]) == 2 else None)(
         get(query)))
     assert {hit["flight"] for hit in found["hits"]} == {FLIGHT}, found
+    return origin
+
+
+def check_map_in_browser(origin):
+    """The page's map draws dump1090's own aircraft: the positioned one and the one placed by its message."""
+    driver = browser()
+    try:
+        driver.get(origin + "#token=" + TOKEN)
+        wait_for("the page with its token", lambda: hook(driver, "window.corvane && window.corvane.adsb"))
+        driver.get(origin + "#map")
+        drawn = wait_for("dump1090's aircraft drawn", lambda: (lambda a: a if a and "40621D" in a and "4840D6" in a
+                                                                else None)(hook(driver, "window.corvane.adsb.aircraft")))
+        draws = hook(driver, "window.corvane.adsb.draws")
+        wait_for("the aircraft drawn again", lambda: hook(driver, "window.corvane.adsb.draws") > draws + 1)
+        drawn = hook(driver, "window.corvane.adsb.aircraft")
+        assert "485020" not in drawn, drawn  # dump1090 knows its speed and track, not where it is
+        positioned, named = drawn["40621D"], drawn["4840D6"]
+        assert (round(positioned["lat"], 4), round(positioned["lon"], 4)) == (52.2572, 3.9194), positioned
+        assert (named["lat"], named["lon"]) == (52.3, 4.7) and named["marked"], named
+        assert not positioned["marked"] and named["label"][0] == "KLM1023", (positioned, named)
+        assert named["query"] == "flight:KL1023", named
+        for plane in (positioned, named):
+            assert driver.execute_script(DRAWN_PIXELS, plane["x"], plane["y"]) > 10, "nothing drawn at %s" % plane
+        # the Earth's order on the screen: the message's position is north-east of the decoder's
+        assert named["x"] > positioned["x"] and named["y"] < positioned["y"], (positioned, named)
+    finally:
+        driver.quit()
 
 
 def main():
     processes, stopping = [], threading.Event()
     with tempfile.TemporaryDirectory() as work:
         try:
-            run(sys.argv[1], sys.argv[2], work, processes, stopping)
+            origin = run(sys.argv[1], sys.argv[2], work, processes, stopping)
+            check_map_in_browser(origin)
         finally:
             stopping.set()
             for process in reversed(processes):

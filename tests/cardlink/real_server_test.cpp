@@ -207,6 +207,36 @@ TEST(CardServerClient, ABusyServerIsNotTakenForASilentOne) {
   EXPECT_LT(clock.elapsed(), 2000);
 }
 
+// A server that streams records ahead of its answer without end would fill
+// the memory if the client only kept them: past its read-ahead the client
+// hands the oldest on while it waits, so at the answer few are left waiting,
+// and none is lost or reordered.
+TEST(CardServerClient, RecordsStreamedAheadOfAnAnswerAreHandedOnWhileTheCallWaits) {
+  constexpr int kRecords = 60000;
+  ScriptedPeer peer([&](const wire::Items& call) {
+    QByteArray burst;
+    for (int n = 0; n < kRecords; ++n) {
+      burst += QByteArray::fromStdString(wire::EncodeFrame({"EVENT", "NewTextData", "M=2 " + std::to_string(n)}));
+    }
+    peer.Socket()->write(burst);
+    peer.Send({"ANSWER", call[1], "0", "", "Mode=ACARS;"});
+  });
+  auto server = CreateCardServer(kW41ProgId, peer.Host(), 5000);
+  int received = 0;
+  bool inOrder = true;
+  QObject::connect(server.get(), &CardServer::NewTextData, [&](const QByteArray& text) {
+    inOrder = inOrder && text == QByteArray("M=2 ") + QByteArray::number(received);
+    ++received;
+  });
+  std::string parameters;
+  EXPECT_NO_THROW(server->GetParam(parameters));
+  EXPECT_EQ(parameters, "Mode=ACARS;");
+  EXPECT_GE(received, kRecords - 20000) << "records kept back while the call waited";
+  WaitProcessingEvents(500);
+  EXPECT_EQ(received, kRecords);
+  EXPECT_TRUE(inOrder);
+}
+
 // A handler slower than the whole wait, with a server that answers at once:
 // the time spent handling is Corvane's, not the server's silence.
 TEST(CardServerClient, ASlowRecordHandlerNeverFailsACall) {

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -83,8 +84,8 @@ class ConfigDialogTest : public ::testing::Test {
       pauses.push_back(ms);
       notifies.push_back(Notify());
       cursorBusy.push_back(QApplication::overrideCursor() != nullptr);
-      buttonsEnabled.push_back(Button("OK")->isEnabled() || Button("Cancel")->isEnabled() ||
-                               Button("Search")->isEnabled());
+      buttonsEnabled.push_back(Button("OK")->isEnabled() || Button("Search")->isEnabled());
+      cancelEnabled.push_back(Button("Cancel")->isEnabled());
       if (onPause) {
         onPause(static_cast<int>(pauses.size()));
       }
@@ -145,7 +146,8 @@ class ConfigDialogTest : public ::testing::Test {
   std::vector<int> pauses;
   std::vector<QString> notifies;
   std::vector<bool> cursorBusy;
-  std::vector<bool> buttonsEnabled;
+  std::vector<bool> buttonsEnabled;  // OK or Search
+  std::vector<bool> cancelEnabled;
   std::vector<QString> messages;
   std::function<void(int)> onPause;
   ConfigDialog dialog;
@@ -538,6 +540,7 @@ TEST_F(ConfigDialogTest, SearchBusiesTheDialogUntilTheLastPause) {
   for (std::size_t i = 0; i < 9; ++i) {
     EXPECT_TRUE(cursorBusy[i]) << i;
     EXPECT_FALSE(buttonsEnabled[i]) << i;
+    EXPECT_TRUE(cancelEnabled[i]) << i;
   }
   EXPECT_FALSE(cursorBusy[9]);  // the cursor is back before the last pause
   EXPECT_EQ(EnabledCards(), std::vector<int>{});
@@ -605,12 +608,60 @@ TEST_F(ConfigDialogTest, UnknownStatusCodesShowEmptyBrackets) {
   EXPECT_EQ(notifies[3], QString::fromUtf8("Card N\u00B02 - Status: -1 ()"));
 }
 
-TEST_F(ConfigDialogTest, EscapeDuringASearchIsIgnored) {
+// Escape and Cancel stop a search at the step under way and close the
+// dialog as they do otherwise; the search's server goes and nothing more is
+// probed.
+TEST_F(ConfigDialogTest, EscapeOrCancelDuringASearchStopsItAndCloses) {
   onPause = [this](int) { QTest::keyClick(&dialog, Qt::Key_Escape); };
   Open("", 0, 2, 1, 0);
   Click(Button("Search"));
-  EXPECT_TRUE(dialog.isVisible());
-  EXPECT_EQ(pauses.size(), 6u);
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(pauses.size(), 1u);
+  EXPECT_TRUE(script.connects.empty());
+  EXPECT_EQ(dialog.CardNum(), 2);
+
+  pauses.clear();
+  onPause = [this](int count) {
+    if (count == 3) {
+      Click(Button("Cancel"));
+    }
+  };
+  Open("", 1, 2, 1, 0);
+  Click(Button("Search"));
+  EXPECT_FALSE(dialog.isVisible());
+  EXPECT_EQ(pauses.size(), 3u);
+  EXPECT_EQ(script.connects, (std::vector<int>{0, 1}));
+  EXPECT_FALSE(dialog.IsSearching());
+  EXPECT_FALSE(script.alive);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(dialog.CardNum(), -1);
+  Open("", 1, 2, 1, 0);
+  EXPECT_TRUE(Button("Search")->isEnabled());
+}
+
+// Low enough for a 1280x720 screen with its caption and panel, with the
+// buttons in one row below every group; the alert options come and go with
+// the properties.
+TEST_F(ConfigDialogTest, TheDialogFitsASmallScreenWithItsButtonsAtTheBottom) {
+  dialog.SetAlertNotice(false, true);
+  Open("", 1, 2, 1, 0);
+  EXPECT_LT(dialog.height(), 600);
+  EXPECT_LT(dialog.width(), 1280);
+  const auto* buttons = dialog.findChild<QWidget*>(QStringLiteral("Buttons"));
+  ASSERT_NE(buttons, nullptr);
+  for (const QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+    EXPECT_LT(group->geometry().bottom(), buttons->geometry().top()) << group->title().toStdString();
+  }
+  for (const char* name : {"OK", "Cancel", "Search"}) {
+    EXPECT_EQ(Button(name)->parentWidget(), buttons) << name;
+  }
+  auto* notify = dialog.findChild<QCheckBox*>(QStringLiteral("vAlertNotify"));
+  EXPECT_TRUE(notify->isChecked());
+  EXPECT_FALSE(dialog.findChild<QCheckBox*>(QStringLiteral("vAlertSound"))->isChecked());
+  Click(dialog.findChild<QCheckBox*>(QStringLiteral("vAlertSound")));
+  Click(Button("OK"));
+  EXPECT_TRUE(dialog.AlertSound());
+  EXPECT_TRUE(dialog.AlertNotify());
 }
 
 TEST_F(ConfigDialogTest, HidingDuringASearchStopsIt) {

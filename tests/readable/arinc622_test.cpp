@@ -27,7 +27,7 @@ TEST_F(Arinc622Messages, AdsReportsReadPositionAltitudeAndTimePastTheHour) {
   ASSERT_TRUE(boston);
   EXPECT_EQ(boston->kind, "adsc_report");
   EXPECT_EQ(boston->text,
-            "Registration: N945JT\r\nGround station: QXHADS2\r\nPosition: 42\xB0"
+            "Ground station: QXHADS2\r\nRegistration: N945JT\r\nPosition: 42\xB0"
             "19.3'N 70\xB0"
             "51.7'W\r\nAltitude: 2,792 ft\r\nTime past the hour: 193 s\r\nContract: 9\r\n");
   EXPECT_NEAR(NumberOf(*boston, "longitude"), -70.8623, 0.0001);
@@ -91,7 +91,8 @@ TEST_F(Arinc622Messages, CpdlcAndContractEnvelopesNameTheirKindAndRegistration) 
   const auto confirm = DecodeFirst("BA", "/USADCXA.CC1.N390DN");
   ASSERT_TRUE(confirm);
   EXPECT_EQ(confirm->kind, "cpdlc_connection_confirmed");
-  EXPECT_EQ(confirm->text, "Registration: N390DN\r\nGround station: USADCXA\r\n");
+  // Fields in the order the text gives them: the ground station first.
+  EXPECT_EQ(confirm->text.substr(0, 47), "Ground station: USADCXA\r\nRegistration: N390DN\r\n");
   // Dots left-fill a short registration.
   const auto padded = DecodeFirst("AA", "/REKCAYA.AT1..B-LRK");
   ASSERT_TRUE(padded);
@@ -126,6 +127,15 @@ TEST_F(Arinc622Messages, AFailedChecksumOrABrokenEnvelopeGivesNothing) {
   }
   EXPECT_FALSE(Decode({"B6", "2", "/B6 LDG DATA REQ / KSFO CYVR 04", {}}, tables_));
   EXPECT_FALSE(Decode({"B6", "2", "/QXHADS2.ADS.N945JT0309071E18866CDF40AE83040DFF7", {}}, tables_));
+
+  // A terminal text checked with the envelope's CRC, highest digit first.
+  const auto freeText = DecodeLine(1168);
+  ASSERT_TRUE(freeText);
+  EXPECT_EQ(TextOf(*freeText, "flight"), "HIFI21");
+  std::string wrong = messages_[1168 - 1].second;
+  wrong.back() = wrong.back() == 'F' ? 'E' : 'F';
+  const auto refused = Decode({"H1", "2", wrong, {}}, tables_);
+  EXPECT_TRUE(!refused || refused->kind != "free_text");
 }
 
 }  // namespace

@@ -300,7 +300,7 @@ TEST_F(RealMessages, RouteLinesReadRegistrationTimedPositionAndLoadsheet) {
   EXPECT_EQ(FieldOf(*noFlight, "flight"), nullptr);
   const auto tagged = DecodeFirst("1X", "00072219700/TX FRAOPXH");
   ASSERT_TRUE(tagged);
-  EXPECT_EQ(tagged->kind, "progress_report");
+  EXPECT_EQ(tagged->kind, "loadsheet");
   EXPECT_EQ(TextOf(*tagged, "arrival"), "LGKO");
   EXPECT_EQ(TextOf(*tagged, "sent_time"), "03:08:19");
   const auto behindFlight = DecodeFirst("19", "FI FI0696");

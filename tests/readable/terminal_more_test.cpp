@@ -59,7 +59,7 @@ TEST_F(TerminalMoreForms, PerformanceDataReadsOnlyWhatIsSure) {
   ASSERT_TRUE(takeoff);
   EXPECT_EQ(
       takeoff->text,
-      "Flight: SWA974\r\nAirline: Southwest Airlines\r\nDeparture: KABQ\r\nArrival: KBUR\r\nDeparture runway: 08\r\n");
+      "Departure: KABQ\r\nArrival: KBUR\r\nDeparture runway: 08\r\nFlight: SWA974\r\nAirline: Southwest Airlines\r\n");
   const auto landing = DecodeFirst("H1", "PRG/LR,000855,SWA786");
   ASSERT_TRUE(landing);
   EXPECT_EQ(TextOf(*landing, "runway_arrival"), "04R");

@@ -336,6 +336,24 @@ TEST_P(Search, ReceptionFactsAreCountedAndLeaveWithTheirMessages) {
   EXPECT_EQ(std::to_string(backend->CountMatches(name, Parsed("freq:131.725"))), left);
 }
 
+// A search while the writer holds a large batch open: it is answered, from
+// the store as it was before the batch (a writer whose page cache spills
+// would hold the file's exclusive lock and shut the search out).
+TEST_P(Search, ASearchIsAnsweredWhileALargeBatchIsBeingWritten) {
+  Write(0, 100);
+  auto session = backend->OpenSession(name);
+  session->Begin();
+  constexpr std::size_t kRounds = 4;  // about 8,700 messages: more than a default page cache holds
+  for (std::size_t round = 0; round < kRounds; ++round) {
+    for (const StoreOp& op : ops) {
+      session->Apply(op);
+    }
+  }
+  EXPECT_EQ(backend->CountMatches(name, Parsed("from:2000-01-01")), 100U);
+  session->Commit();
+  EXPECT_EQ(backend->CountMatches(name, Parsed("from:2000-01-01")), 100U + kRounds * ops.size());
+}
+
 INSTANTIATE_TEST_SUITE_P(SqliteAndJet, Search, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Jet" : "Sqlite"; });
 

@@ -17,10 +17,9 @@ import sys
 import tempfile
 import time
 
-from selenium import webdriver
 from selenium.common.exceptions import NoAlertPresentException
-from selenium.webdriver.chrome.service import Service
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from browser_support import headless_chromium  # noqa: E402
 from process_support import free_port, wait_for  # noqa: E402
 
 TAIL = ".T-WEBA"
@@ -72,13 +71,8 @@ def start_card_server(build, work, card_port):
 
 
 def browser():
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for argument in ("--headless=new", "--no-sandbox", "--disable-gpu", "--window-size=1280,900",
-                     "--disable-dev-shm-usage"):
-        options.add_argument(argument)
-    options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
-    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    return headless_chromium(extra=("--disable-gpu", "--disable-dev-shm-usage"),
+                             capabilities={"goog:loggingPrefs": {"performance": "ALL", "browser": "ALL"}})
 
 
 def hook(driver, expression):

@@ -1,12 +1,13 @@
 #!/usr/bin/python3
 """What the decoders know travels with each message, end to end: the
-acarsdec, dumpvdl2, dumphfdl and JAERO samples of tests/data/reception go as
-UDP datagrams to the real card server, which hands them to the real corvaned
-with their reception facts. Checked: LiveJSON (read over the live link with
+acarsdec and JAERO samples of tests/data/reception and the published
+dumpvdl2 and dumphfdl lines quoted verbatim in the shared capture's notes
+(CAPTURES_DIR/source/NOTES.md) go as UDP datagrams to the real card
+server, which hands them to the real corvaned with their reception facts. Checked: LiveJSON (read over the live link with
 corvane-link), the store's MessageReception rows, corvane-search's counts of
 freq:, link: and level: terms, and /api/stats' byFrequency and byLink.
 
-  reception_test.py BUILD_DIR WEB_DIR DATA_DIR
+  reception_test.py BUILD_DIR WEB_DIR DATA_DIR CAPTURES_DIR
 """
 import json
 import os
@@ -28,8 +29,8 @@ DIRECT = urllib.request.build_opener(urllib.request.ProxyHandler({}))
 # decoder station, decoder); None where the sample says nothing.
 EXPECTED = {
     "acarsdec": (130.025, -22, "dB", "acars", "sigint", None),
-    "dumpvdl2": (136.975, -18.3, "dBFS", "vdl2", "XX-YYYY-VDL2", "dumpvdl2"),
-    "dumphfdl": (8.927, -29.5, "dBFS", "hfdl", "XX-YYYY-HFDL", "dumphfdl"),
+    "dumpvdl2": (136.975, -4.74145, "dBFS", "vdl2", "CS-KABQ-VDLM", "dumpvdl2"),
+    "dumphfdl": (8.942, -13.255735, "dBFS", "hfdl", "CS-KABQ-HFDL", "dumphfdl"),
     "jaero": (None, None, None, "satcom", "XX-XXXX-AERO-XXX", "JAERO"),
 }
 
@@ -45,10 +46,27 @@ def get(url):
         return 0, ""
 
 
-def sample_now(name, data):
-    """The sample with its time set to now (the rest as documented)."""
-    with open(os.path.join(data, name + ".json")) as sample:
-        message = json.loads(sample.read())
+# The shared capture's notes quote one published line of each of these
+# decoders' JSON output, each on a line of its own.
+PUBLISHED = {"dumpvdl2": '{"vdl2":', "dumphfdl": '{"hfdl":'}
+
+
+def published_line(name, captures):
+    """The verbatim published line of a decoder; the test fails without it."""
+    notes_path = os.path.join(captures, "source", "NOTES.md")
+    with open(notes_path) as notes:
+        lines = [line for line in notes if line.startswith(PUBLISHED[name])]
+    assert len(lines) == 1, "one published %s line in %s" % (name, notes_path)
+    return lines[0]
+
+
+def sample_now(name, data, captures):
+    """The sample with its time set to now (the rest as published)."""
+    if name in PUBLISHED:
+        message = json.loads(published_line(name, captures))
+    else:
+        with open(os.path.join(data, name + ".json")) as sample:
+            message = json.loads(sample.read())
     now = time.time()
     if "timestamp" in message:
         message["timestamp"] = now
@@ -105,7 +123,7 @@ def check_live_json(out_path, names):
         assert live.get("decoder") == decoder, (name, live)
     jaero = objects[names.index("jaero")]
     assert jaero["aes"] == "ABCDEF" and jaero["satellite"] == "C1", jaero
-    assert objects[names.index("dumpvdl2")]["noise"] == -47.1
+    assert objects[names.index("dumpvdl2")]["noise"] == -41.072136
 
 
 def check_store(work, count):
@@ -121,7 +139,7 @@ def check_store(work, count):
             return None
 
     stored = wait_for("the stored reception facts", rows)
-    assert [row[0] for row in stored] == [130025000, 136975000, 8927000, None], stored
+    assert [row[0] for row in stored] == [130025000, 136975000, 8942000, None], stored
     assert [row[2] for row in stored] == ["acars", "vdl2", "hfdl", "satcom"], stored
     assert "decoder_station=sigint" in stored[0][3].split("\n"), stored[0]
     assert "aes=ABCDEF" in stored[3][3].split("\n"), stored[3]
@@ -136,8 +154,9 @@ def search_count(build, work, query):
 
 
 def check_search(build, work):
-    counts = {"freq:130.025": 1, "freq:130.02500": 1, "freq:136.975": 1, "freq:8.927": 1, "link:vdl2": 1,
-              "link:satcom": 1, "level:-25..-15": 2, "level:>-20": 1, "level:<=-22": 2, "label:H1 -link:acars": 3}
+    counts = {"freq:130.025": 1, "freq:130.02500": 1, "freq:136.975": 1, "freq:8.942": 1, "link:vdl2": 1,
+              "link:satcom": 1, "level:-25..-5": 2, "level:>-20": 2, "level:<=-22": 1, "level:-13.3..-13.2": 1,
+              "label:H1 -link:acars": 2, "label:SA link:hfdl": 1}
     found = {query: search_count(build, work, query) for query in counts}
     assert found == counts, found
 
@@ -148,12 +167,12 @@ def check_stats(origin):
     stats = json.loads(body)
     by_frequency = {entry["key"]: entry["count"] for entry in stats["byFrequency"]}
     by_link = {entry["key"]: entry["count"] for entry in stats["byLink"]}
-    assert by_frequency == {"130.025": 1, "136.975": 1, "8.927": 1}, by_frequency
+    assert by_frequency == {"130.025": 1, "136.975": 1, "8.942": 1}, by_frequency
     assert by_link == {"acars": 1, "vdl2": 1, "hfdl": 1, "satcom": 1}, by_link
 
 
 def main():
-    build, web, data = sys.argv[1], sys.argv[2], sys.argv[3]
+    build, web, data, captures = sys.argv[1:5]
     names = ["acarsdec", "dumpvdl2", "dumphfdl", "jaero"]
     link_name = "corvane-reception-test-%d" % os.getpid()
     with tempfile.TemporaryDirectory() as work:
@@ -169,7 +188,7 @@ def main():
             wait_for("the card link", lambda: get(origin + "api/health")[0] == 200)
             with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as out:
                 for name in names:
-                    out.sendto(sample_now(name, data), ("127.0.0.1", udp_port))
+                    out.sendto(sample_now(name, data, captures), ("127.0.0.1", udp_port))
                     time.sleep(0.1)
             check_live_json(live_path, names)
             check_store(work, len(names))

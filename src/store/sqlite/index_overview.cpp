@@ -74,16 +74,21 @@ std::vector<search::PositionRow> ReadPositions(Connection& db, search::UtcMillis
 }
 
 // One read transaction, so that every list counts the same messages while a
-// writer goes on storing.
+// writer goes on storing; the caller's, when it has one open.
 search::Statistics ReadStatistics(Connection& db, search::UtcMillis from, search::UtcMillis to,
                                   std::size_t topAircraft) {
   const std::string first = std::to_string(from);
   const std::string end = std::to_string(to);
   const std::string top = search::LimitText(topAircraft);
+  const bool ownTransaction = !db.InTransaction();
   try {
-    db.Execute("BEGIN;");
+    if (ownTransaction) {
+      db.Execute("BEGIN;");
+    }
     search::Statistics statistics = StatisticsInSnapshot(db, first, end, top);
-    db.Execute("COMMIT;");
+    if (ownTransaction) {
+      db.Execute("COMMIT;");
+    }
     return statistics;
   } catch (const Error& failure) {
     if (db.InTransaction()) {

@@ -300,12 +300,18 @@ template <typename Work>
 auto OnSearchConnection(const std::string& name, Work work) {
   try {
     sqlite::Connection db(name, sqlite::Connection::OpenMode::Existing, kSearchBusyTimeoutMs);
+    // One read transaction for the whole answer: its count and its rows come
+    // from the same moment of the store, and the lock a busy writer leaves
+    // free so briefly is taken once rather than at every statement.
+    db.Execute("BEGIN");
     if (db.Query("SELECT 1 FROM sqlite_master WHERE name = 'MessageIndex';").empty()) {
       throw search::SearchFailed("the store has no search index yet (it is made when Corvane next writes to it)");
     }
     sqlite::StandInForReceptionTable(db);
     sqlite::StandInForJoinColumns(db);
-    return work(db);
+    auto answer = work(db);
+    db.Execute("COMMIT");
+    return answer;
   } catch (const sqlite::Error& failure) {
     throw search::SearchFailed(failure.what());
   }

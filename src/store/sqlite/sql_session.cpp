@@ -51,6 +51,10 @@ constexpr const char* kRemovePruned =
 SqlSession::SqlSession(const std::string& path, WriteStatements statements) : statements_(statements) {
   try {
     db_ = std::make_unique<Connection>(path, Connection::OpenMode::Existing, kWriterBusyTimeoutMs);
+    // A page cache that holds a whole batch with its word index: a smaller
+    // one spills, and a spill takes the file's exclusive lock for the rest
+    // of the transaction, shutting every reader (a search) out meanwhile.
+    db_->ExecuteScript("PRAGMA cache_size = -32768;");
     // A store replaced meanwhile by a newer Corvane's is not upgraded
     // backwards: its messages wait in the pending file.
     RefuseNewerSchema(*db_);
