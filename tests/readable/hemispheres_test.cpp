@@ -253,8 +253,20 @@ std::string WithChecksum(const std::string& text) {
   return text.substr(0, start) + counted + digits + text.substr(end + 5);
 }
 
+// The kind and the names of the fields, so that a rewritten text read by
+// another form shows.
+std::string ShapeOf(const Decoding& decoding) {
+  std::string shape(decoding.kind);
+  for (const Field& field : decoding.fields) {
+    shape += ' ';
+    shape += field.name;
+  }
+  return shape;
+}
+
 TEST_F(RealMessages, EveryPositionFormReadsAllFourHemispheres) {
   for (const PositionForm& form : kForms) {
+    std::string northEastShape;
     for (const bool south : {false, true}) {
       for (const bool west : {false, true}) {
         const std::string text = WithChecksum(Fill(form.text, south, west));
@@ -267,6 +279,10 @@ TEST_F(RealMessages, EveryPositionFormReadsAllFourHemispheres) {
             << form.name << ": " << text;
         EXPECT_DOUBLE_EQ(NumberOf(*decoding, "longitude"), west ? -form.longitude : form.longitude)
             << form.name << ": " << text;
+        if (!south && !west) {
+          northEastShape = ShapeOf(*decoding);
+        }
+        EXPECT_EQ(ShapeOf(*decoding), northEastShape) << form.name << ": " << text;
       }
     }
   }
