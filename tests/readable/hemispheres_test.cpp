@@ -21,7 +21,7 @@ namespace {
 // width is fixed, "{_n}"/"{_e}" (a space or "-"). "{[}" marks where a
 // checksum starts counting and "{CRC}" stands for it: the CRC-16 (polynomial
 // 0x1021, inverted) in four hex digits, highest first, which the terminal
-// and AFN checksums both accept.
+// and AFN checksums both take.
 struct PositionForm {
   const char* name;
   const char* label;
