@@ -49,15 +49,7 @@ std::vector<LabelledText> RealMessages() {
 }
 
 std::vector<std::string> RealRecords() {
-  std::vector<std::string> records;
-  std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl");
-  std::string error;
-  for (std::string line; std::getline(in, line);) {
-    if (auto record = corvane::capture::ParseCaptureLine(line, error)) {
-      records.push_back(std::move(record->txt));
-    }
-  }
-  return records;
+  return corvane::capture::ReadCaptureRecords(std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl");
 }
 
 void ReadableDecodeOnRealCapture(benchmark::State& state) {

@@ -4,10 +4,10 @@
 // the Recent messages window closed and then open and following the newest
 // row; then a burst of 1,000 records in one turn. A 5 ms timer measures the
 // gaps between turns of the event loop: the longest, and the 99th
-// percentile; and the time of the burst's one batch into the table. With --screenshot the open window is grabbed to a
-// PNG.
+// percentile; and the time of the burst's one batch into the table. (The
+// window's picture in docs/ comes from scripts/window-screenshots.sh.)
 //
-//   corvane_recent_messages_bench [--records N] [--screenshot FILE.png] WORKDIR
+//   corvane_recent_messages_bench [--records N] WORKDIR
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -50,18 +50,6 @@ class StallMeter {
   std::vector<qint64> gaps_;
 };
 
-std::vector<std::string> CaptureRecords() {
-  std::vector<std::string> records;
-  std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl");
-  std::string error;
-  for (std::string line; std::getline(in, line);) {
-    if (auto record = corvane::capture::ParseCaptureLine(line, error)) {
-      records.push_back(std::move(record->txt));
-    }
-  }
-  return records;
-}
-
 // Hands one record a turn, every 10 ms, until count records went in.
 void FeedAt100PerSecond(corvane::shell::MainWindow& window, const std::vector<std::string>& records, long count,
                         long& next) {
@@ -86,39 +74,26 @@ void Report(const char* phase, StallMeter& meter) {
   std::fflush(stdout);
 }
 
-void SelectARowWithAKind(corvane::shell::RecentMessagesWindow& recent) {
-  QTableView* table = recent.Table();
-  for (int row = table->model()->rowCount() - 1; row >= 0; --row) {
-    if (table->model()->index(row, corvane::shell::RecentMessagesModel::kKind).data().toString() == "Position report") {
-      table->setCurrentIndex(table->model()->index(row, 0));
-      table->scrollTo(table->currentIndex(), QAbstractItemView::PositionAtCenter);
-      return;
-    }
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   long perPhase = 3000;
-  QString screenshot;
   QString workdir;
   for (int i = 1; i < argc; ++i) {
     const QString arg = argv[i];
     if (arg == "--records" && i + 1 < argc) {
       perPhase = std::stol(argv[++i]);
-    } else if (arg == "--screenshot" && i + 1 < argc) {
-      screenshot = QDir::current().absoluteFilePath(argv[++i]);
     } else if (arg == "--help" || arg.startsWith("-") || !workdir.isEmpty()) {
-      std::fprintf(stderr, "usage: %s [--records N] [--screenshot FILE.png] WORKDIR\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--records N] WORKDIR\n", argv[0]);
       return arg == "--help" ? 0 : 2;
     } else {
       workdir = arg;
     }
   }
-  const std::vector<std::string> records = CaptureRecords();
+  const std::vector<std::string> records =
+      corvane::capture::ReadCaptureRecords(std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl");
   if (workdir.isEmpty() || records.empty()) {
     std::fprintf(stderr, "needs a WORKDIR and %s/real-acars.jsonl\n", CORVANE_CAPTURES_DIR);
     return 2;
@@ -150,16 +125,6 @@ int main(int argc, char** argv) {
     StallMeter meter;
     FeedAt100PerSecond(window, records, perPhase, next);
     Report("100 records/s, Recent messages open:", meter);
-  }
-  if (!screenshot.isEmpty()) {
-    corvane::shell::RecentMessagesWindow& recent = *window.Recent();
-    recent.resize(900, 560);
-    SelectARowWithAKind(recent);
-    QApplication::processEvents();
-    if (!recent.grab().save(screenshot)) {
-      std::fprintf(stderr, "cannot write %s\n", qPrintable(screenshot));
-      return 1;
-    }
   }
   {
     StallMeter meter;

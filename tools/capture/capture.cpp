@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <stdexcept>
@@ -531,6 +532,18 @@ std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string
     error = std::string("unexpected JSON value: ") + failure.what();
   }
   return std::nullopt;
+}
+
+std::vector<std::string> ReadCaptureRecords(const std::string& path, std::size_t most) {
+  std::vector<std::string> records;
+  std::ifstream in(path);
+  std::string error;
+  for (std::string line; records.size() < most && std::getline(in, line);) {
+    if (auto record = ParseCaptureLine(line, error)) {
+      records.push_back(std::move(record->txt));
+    }
+  }
+  return records;
 }
 
 }  // namespace corvane::capture

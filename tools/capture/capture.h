@@ -6,9 +6,12 @@
 // bytes as the code points U+0000 to U+00FF, so every byte survives.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "decoding/latin1_text.h"
 #include "decoding/utc_clock.h"
@@ -68,5 +71,9 @@ std::string CardRecordOf(const AirMessage& message);
 // Parses one capture line in any of the accepted shapes. On failure, returns
 // nothing and says why in error.
 std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string& error);
+
+// The card text records of a capture file, at most `most` of them, in order;
+// lines that do not parse are passed over. Empty when the file cannot be read.
+std::vector<std::string> ReadCaptureRecords(const std::string& path, std::size_t most = SIZE_MAX);
 
 }  // namespace corvane::capture

@@ -26,18 +26,6 @@ namespace {
 
 constexpr const char* kUsage = "usage: corvane-window-screenshots [--records N] OUTDIR\n";
 
-std::vector<std::string> CaptureRecords(std::size_t most) {
-  std::vector<std::string> records;
-  std::ifstream in(std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl");
-  std::string error;
-  for (std::string line; records.size() < most && std::getline(in, line);) {
-    if (auto record = corvane::capture::ParseCaptureLine(line, error)) {
-      records.push_back(std::move(record->txt));
-    }
-  }
-  return records;
-}
-
 // Turns the event loop for a while, so that the store, the searches and the
 // windows' batches catch up.
 void Settle(int milliseconds) {
@@ -99,11 +87,13 @@ int main(int argc, char** argv) {
       out = QDir::current().absoluteFilePath(QString::fromStdString(arg));
     }
   }
-  const std::vector<std::string> records = CaptureRecords(count);
+  const std::vector<std::string> records =
+      corvane::capture::ReadCaptureRecords(std::string(CORVANE_CAPTURES_DIR) + "/real-acars.jsonl", count);
   if (out.isEmpty() || records.empty()) {
     std::fprintf(stderr, "%sneeds an output folder and %s/real-acars.jsonl\n", kUsage, CORVANE_CAPTURES_DIR);
     return 2;
   }
+  QDir().mkpath(out);
   QTemporaryDir scratch;
   WriteSettings(scratch.path() + "/config");
   QDir::setCurrent(scratch.path());
