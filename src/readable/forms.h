@@ -144,4 +144,12 @@ std::optional<Decoding> AirportWeatherRequest(const Message& message, const refe
 std::optional<Decoding> RouteRecordWithPosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> MaintenanceFlightReport(const Message& message, const reference::ReferenceTables& tables);
 
+// ATS clearances and their requests, ground office messages, checked free
+// text and brake events (forms_more.cpp).
+std::optional<Decoding> AtsMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> GroundOfficeMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PrinterUplink(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CheckedFreeText(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> BrakeEvent(const Message& message, const reference::ReferenceTables& tables);
+
 }  // namespace corvane::readable

@@ -17,7 +17,7 @@ struct LabelForms {
   std::array<Form, 9> forms;
 };
 
-constexpr std::array<LabelForms, 98> kForms = {{
+constexpr std::array<LabelForms, 107> kForms = {{
     {"44", {FlightEvent, FuelDestinationReport, nullptr}},
     {"2P", {FlightMonitor, MissionReport, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -37,7 +37,7 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"22", {PositionDegreesMinutesSeconds, FlightHeader, OffReportLines, nullptr}},
     {"5Z", {EventReport, ShortRouteMessage, CodedStationMessage, FreeTextLines, InRangeLine, nullptr}},
     {"13", {EventReport, RouteDateRecord, ArrivalGateRequest, DatedAirlineRecord, nullptr}},
-    {"14", {EventReport, FlightHeader, StationMessage, BracketPosition, BracketedDatedText, nullptr}},
+    {"14", {EventReport, FlightHeader, StationMessage, BracketPosition, BracketedDatedText, CheckedFreeText, nullptr}},
     {"17", {EventReport, DatedAirlineRecord, RouteEstimate, FlightPhaseChange, TimedPositionLine, nullptr}},
     {"18", {EventReport, DepartureTimes, DatedFlightPosition, DecimalPositionReport, nullptr}},
     {"19", {EventReport, DepartureTimes, OooiRecord, PhaseChangePosition, nullptr}},
@@ -48,7 +48,7 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"39", {FlightHeader, RouteHeading, nullptr}},
     {"2N", {FlightHeader, FlightDayRoute, nullptr}},
     {"3A", {FlightHeader, nullptr}},
-    {"23", {FlightHeader, nullptr}},
+    {"23", {FlightHeader, BrakeEvent, nullptr}},
     {"25", {FlightHeader, RouteHeading, nullptr}},
     {"26", {FlightHeader, nullptr}},
     {"27", {FlightHeader, RouteHeading, nullptr}},
@@ -120,6 +120,15 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"1P", {TimedPositionLine, PosWaypointReport, nullptr}},
     {"HX", {UndeliveredUplink, nullptr}},
     {"B0", {AfnContact, nullptr}},
+    {"A1", {AtsMessage, nullptr}},
+    {"A3", {AtsMessage, nullptr}},
+    {"B1", {AtsMessage, nullptr}},
+    {"B2", {AtsMessage, nullptr}},
+    {"B3", {AtsMessage, nullptr}},
+    {"B4", {AtsMessage, nullptr}},
+    {"C1", {GroundOfficeMessage, nullptr}},
+    {"1J", {CheckedFreeText, nullptr}},
+    {"RA", {PrinterUplink, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the

@@ -1,0 +1,434 @@
+// More forms of the labels that carry air traffic services and ground texts:
+//   the character-oriented ATS messages (labels A1-A3, B1-B4): an oceanic
+//     clearance "/PIKCLYA.OC1/CLX 0832 220611 EGGX ..." and its readback
+//     (CLA), its request (RCL), a departure clearance (CLD) and its
+//     readback (CDA), its request (RCD); the facility's address, a
+//     message identifier ("OC1", "DC1"), the message type, then its text and
+//     (when the message is whole) the CRC-16 of the text after the address;
+//   a ground office's message to the aircraft (label C1): the office's
+//     address and the day and time, "AGM", "AN" with the registration and
+//     the flight, then "- " and the text;
+//   a message for the cockpit printer (label RA): "QU", seven letters and
+//     digits, a mark and a letter or digit, then the text ("QUHDQITOO.1MSG
+//     TO N679SA"); only the text is read;
+//   free text with its checksum (labels 14, 1J): "FTX/ID...,RCH085,.../MR3,/FX...";
+//   the brake set or released and when (label 23): "BRAKE/BRAKE RLSD 1152".
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+
+#include "readable/forms.h"
+#include "readable/text_scan.h"
+
+namespace corvane::readable {
+
+namespace {
+
+// The text split at spaces and line breaks, empty pieces dropped.
+std::vector<std::string_view> Words(std::string_view text) {
+  std::vector<std::string_view> words;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t start = text.find_first_not_of(" \r\n", at);
+    if (start == std::string_view::npos) {
+      break;
+    }
+    const std::size_t end = std::min(text.find_first_of(" \r\n", start), text.size());
+    words.push_back(text.substr(start, end - start));
+    at = end;
+  }
+  return words;
+}
+
+bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
+
+// CRC-16 (polynomial 0x1021, start 0xFFFF, inverted) of content, in four
+// hexadecimal digits, highest first.
+bool CcittChecksumIs(std::string_view content, std::string_view sent) {
+  std::uint16_t crc = 0xFFFF;
+  for (const char c : content) {
+    crc = CcittCrcStep(crc, static_cast<std::uint8_t>(c));
+  }
+  crc = static_cast<std::uint16_t>(~crc);
+  constexpr std::string_view kHex = "0123456789ABCDEF";
+  for (std::size_t at = 0; at < 4; ++at) {
+    if (sent[at] != kHex[(crc >> (12 - 4 * at)) & 0xF]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// "0832" and "220611" (year, month, day): the time as seconds since 1970.
+std::optional<UtcSeconds> YearMonthDayTime(std::string_view date, std::string_view time) {
+  const auto year = Digits(date.substr(0, 2), 2);
+  const auto month = Digits(date.substr(2, 2), 2);
+  const auto day = Digits(date.substr(4), 2);
+  const auto hours = Digits(time.substr(0, 2), 2);
+  const auto minutes = Digits(time.substr(2), 2);
+  if (!year || !month || !day || !hours || !minutes || *hours > 23 || *minutes > 59) {
+    return std::nullopt;
+  }
+  const std::chrono::year_month_day ymd{std::chrono::year{2000 + *year},
+                                        std::chrono::month{static_cast<unsigned>(*month)},
+                                        std::chrono::day{static_cast<unsigned>(*day)}};
+  if (!ymd.ok()) {
+    return std::nullopt;
+  }
+  const auto days = std::chrono::sys_days{ymd}.time_since_epoch().count();
+  return static_cast<UtcSeconds>(days) * 86400 + *hours * 3600 + *minutes * 60;
+}
+
+// "M085" (Mach 0.85) or "F380" (flight level 380): the entry point's Mach
+// number or flight level, whichever the piece is.
+void EntryLevelOrMach(std::string_view piece, Builder& out, bool& level, bool& mach) {
+  if (piece.size() != 4) {
+    return;
+  }
+  if (piece[0] == 'F' && !level) {
+    if (const auto feet = FlightLevelFeet(piece.substr(1))) {
+      out.Number("entry_altitude_ft", "Flight level at entry", *feet, "ft");
+      level = true;
+    }
+  } else if (piece[0] == 'M' && !mach) {
+    if (const auto hundredths = Digits(piece.substr(1), 3); hundredths && *hundredths > 0 && *hundredths < 100) {
+      out.MachAs("entry_mach", "Mach at entry", *hundredths / 100.0);
+      mach = true;
+    }
+  }
+}
+
+// "ERAKA/0959": the oceanic entry point and the time there.
+bool EntryPointAndTime(std::string_view text, Builder& out) {
+  const auto slash = text.find('/');
+  if (slash == std::string_view::npos || slash < 2 || slash > 5 || !AllOf(text.substr(0, slash), IsAlnum)) {
+    return false;
+  }
+  const auto time = text.substr(slash + 1).size() == 4 ? TimeOfDay(text.substr(slash + 1)) : std::nullopt;
+  if (!time) {
+    return false;
+  }
+  out.Text("entry_point", "Entry point", std::string(text.substr(0, slash)));
+  out.Time("entry_time", "Time at entry", *time);
+  return true;
+}
+
+// The words after "CLRD TO": the destination, and for a departure
+// clearance the runway ("OFF 18") and the transponder code ("SQUAWK 1000").
+void ClearedTo(const std::vector<std::string_view>& words, std::size_t cleared, Builder& out) {
+  if (cleared + 2 < words.size() && words[cleared + 1] == "TO" && IsAirport(words[cleared + 2])) {
+    out.Airport("arrival", "Destination", words[cleared + 2]);
+  }
+  for (std::size_t i = cleared; i + 1 < words.size(); ++i) {
+    if (words[i] == "OFF") {
+      if (const auto runway = Runway(words[i + 1])) {
+        out.Text("runway_departure", "Departure runway", *runway);
+      }
+    } else if (words[i] == "SQUAWK" && words[i + 1].size() == 4 &&
+               AllOf(words[i + 1], [](char c) { return c >= '0' && c <= '7'; })) {
+      out.Text("transponder_code", "Transponder code", std::string(words[i + 1]));
+      return;
+    }
+  }
+}
+
+// "0832 220611 EGGX CLRNCE 602 DLH436 CLRD TO KORD VIA ERAKA ... FM
+// ERAKA/0959 MNTN F380 M085" (CLX, CLA) or "0658 220612 EDDF PDC 688 DLH8NT
+// CLRD TO LJLJ OFF 18 VIA CINDY4S SQUAWK 1000 ..." (CLD, CDA): a clearance.
+// The oceanic area, the clearance number, the route and the remarks are not
+// read.
+std::optional<Decoding> Clearance(Kind kind, bool oceanic, std::string_view text,
+                                  const reference::ReferenceTables& tables) {
+  const auto words = Words(text);
+  std::size_t cleared = 0;
+  while (cleared < words.size() && words[cleared] != "CLRD") {
+    ++cleared;
+  }
+  const std::string_view issuer = words.size() > 2 ? words[2] : std::string_view();
+  const std::string_view what = words.size() > 3 ? words[3] : std::string_view();
+  if (cleared < 5 || cleared + 2 >= words.size() || !IsIcaoCode(issuer) || what != (oceanic ? "CLRNCE" : "PDC")) {
+    return std::nullopt;
+  }
+  const auto flight = FlightNumber(words[cleared - 1]);
+  const auto sent = YearMonthDayTime(words[1], words[0]);
+  if (!flight || !sent) {
+    return std::nullopt;
+  }
+  Builder out(kind, tables);
+  out.Stamp("sent_time", "Sent", *sent, false);
+  out.Text("flight", "Flight", *flight);
+  if (!oceanic) {
+    out.Airport("departure", "Departure", issuer);
+  }
+  ClearedTo(words, cleared, out);
+  for (std::size_t i = cleared; oceanic && i + 1 < words.size(); ++i) {
+    if (words[i] == "FM" && EntryPointAndTime(words[i + 1], out)) {
+      bool level = false;
+      bool mach = false;
+      for (std::size_t j = i + 2; j < words.size() && j < i + 5; ++j) {
+        EntryLevelOrMach(words[j], out, level, mach);
+      }
+      break;
+    }
+  }
+  return std::move(out).Finish();
+}
+
+// "046 AFR088-BALIX/1754 M083F360 -RMK/MAX F370" (RCL): an oceanic
+// clearance request: the flight, the entry point, the time there and the
+// Mach number and flight level asked for. The remarks are not read.
+std::optional<Decoding> OceanicClearanceRequest(std::string_view text, const reference::ReferenceTables& tables) {
+  const auto words = Words(text);
+  if (words.size() < 3 || words[2].size() != 8) {
+    return std::nullopt;
+  }
+  const auto dash = words[1].find('-');
+  const auto flight = dash != std::string_view::npos ? FlightNumber(words[1].substr(0, dash)) : std::nullopt;
+  if (!flight) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kOceanicClearanceRequest, tables);
+  out.Text("flight", "Flight", *flight);
+  if (!EntryPointAndTime(words[1].substr(dash + 1), out)) {
+    return std::nullopt;
+  }
+  bool level = false;
+  bool mach = false;
+  EntryLevelOrMach(words[2].substr(0, 4), out, level, mach);
+  EntryLevelOrMach(words[2].substr(4), out, level, mach);
+  if (!level || !mach) {
+    return std::nullopt;
+  }
+  return std::move(out).Finish();
+}
+
+// "040" / "DLH22T-EDDF-GATE V137-LFLL" / "ATIS H" / "-TYP/A321" (RCD): a
+// departure clearance request: the flight and its route. The gate, the
+// ATIS letter and the aircraft type are not read.
+std::optional<Decoding> DepartureClearanceRequest(std::string_view text, const reference::ReferenceTables& tables) {
+  const auto lines = Split(text, '\n');
+  if (lines.size() < 2) {
+    return std::nullopt;
+  }
+  const auto pieces = Split(Trim(ItemValue(lines[1])), '-');
+  if (pieces.size() != 4 || !pieces[2].starts_with("GATE") || !IsAirport(pieces[1]) || !IsAirport(pieces[3])) {
+    return std::nullopt;
+  }
+  const auto flight = FlightNumber(pieces[0]);
+  if (!flight) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kDepartureClearanceRequest, tables);
+  out.Text("flight", "Flight", *flight);
+  out.Airport("departure", "Departure", pieces[1]);
+  out.Airport("arrival", "Arrival", pieces[3]);
+  return std::move(out).Finish();
+}
+
+// The ATS message after "/FACILITY.": "OC1/CLX ..." less its checksum when
+// one ends it and holds; nothing when four hex digits end it that do not
+// hold only if the text is otherwise whole ("END OF MESSAGE" before them).
+std::optional<std::string_view> AtsContent(std::string_view text) {
+  if (!text.starts_with('/')) {
+    return std::nullopt;
+  }
+  const auto dot = text.find('.');
+  if (dot == std::string_view::npos || dot < 5 || dot > 8 || !AllOf(text.substr(1, dot - 1), IsAlnum)) {
+    return std::nullopt;
+  }
+  std::string_view content = text.substr(dot + 1);
+  if (content.size() < 9 || !IsUpper(content[0]) || !IsUpper(content[1]) || !IsDigit(content[2]) || content[3] != '/' ||
+      content[7] != ' ') {
+    return std::nullopt;
+  }
+  if (content.size() > 12 && AllOf(content.substr(content.size() - 4), IsHexDigit)) {
+    const std::string_view body = content.substr(0, content.size() - 4);
+    if (CcittChecksumIs(body, content.substr(content.size() - 4))) {
+      return body;
+    }
+    if (body.ends_with("END OF MESSAGE")) {
+      return std::nullopt;
+    }
+  }
+  return content;
+}
+
+// The words of a ground office's header before the text: the office's
+// address and "DDHHMM", then "AGM" and "AN" with the aircraft's element
+// ("N758US", "9M-MTO/FI MH0714/MA 154I").
+struct GroundHeader {
+  int day = 0;
+  std::string time;
+  std::string registration;
+  std::string flight;
+  std::string_view text;
+};
+
+// "N758US", "9M-MTO", "CN-MAX": letters, digits and dashes, a letter among
+// them, no dash at either end.
+bool IsRegistration(std::string_view text) {
+  return text.size() >= 3 && text.size() <= 7 && AllOf(text, [](char c) { return IsAlnum(c) || c == '-'; }) &&
+         std::any_of(text.begin(), text.end(), IsUpper) && !text.starts_with('-') && !text.ends_with('-');
+}
+
+std::optional<GroundHeader> ReadGroundHeader(std::string_view text) {
+  const auto dash = text.find("- ");
+  if (dash == std::string_view::npos) {
+    return std::nullopt;
+  }
+  const auto words = Words(text.substr(0, dash));
+  std::string_view address = words.empty() ? std::string_view() : words[0];
+  if (address.starts_with('.')) {
+    address.remove_prefix(1);
+  }
+  std::size_t agm = 0;
+  while (agm < words.size() && words[agm] != "AGM") {
+    ++agm;
+  }
+  if (address.size() != 7 || !AllOf(address, IsAlnum) || words.size() < agm + 3 || words[agm + 1] != "AN" || agm < 2 ||
+      words[1].size() != 6) {
+    return std::nullopt;
+  }
+  const auto day = Digits(words[1].substr(0, 2), 2);
+  const auto time = TimeOfDay(words[1].substr(2));
+  if (!day || *day < 1 || *day > 31 || !time) {
+    return std::nullopt;
+  }
+  std::string element;
+  for (std::size_t i = agm + 2; i < words.size(); ++i) {
+    element += (element.empty() ? "" : " ");
+    element += words[i];
+  }
+  const auto pieces = Split(element, '/');
+  if (!IsRegistration(pieces[0])) {
+    return std::nullopt;
+  }
+  GroundHeader header{*day, *time, std::string(pieces[0]), {}, text.substr(dash + 2)};
+  for (const std::string_view piece : pieces) {
+    if (piece.starts_with("FI ")) {
+      header.flight = FlightNumber(piece.substr(3)).value_or("");
+    }
+  }
+  return header;
+}
+
+// The message's lines trimmed and joined by spaces; up to the first empty
+// line when firstParagraph.
+std::string JoinedLines(std::string_view text, bool firstParagraph) {
+  std::string joined;
+  for (const std::string_view raw : Split(text, '\n')) {
+    const std::string_view line = Trim(ItemValue(raw));
+    if (line.empty()) {
+      if (firstParagraph && !joined.empty()) {
+        break;
+      }
+      continue;
+    }
+    joined += joined.empty() ? "" : " ";
+    joined += line;
+  }
+  return joined;
+}
+
+}  // namespace
+
+std::optional<Decoding> AtsMessage(const Message& message, const reference::ReferenceTables& tables) {
+  const auto content = AtsContent(ItemValue(message.text));
+  if (!content) {
+    return std::nullopt;
+  }
+  const std::string_view type = content->substr(4, 3);
+  const std::string_view text = content->substr(8);
+  if (type == "CLX") {
+    return Clearance(Kind::kOceanicClearance, true, text, tables);
+  }
+  if (type == "CLA") {
+    return Clearance(Kind::kOceanicClearanceReadback, true, text, tables);
+  }
+  if (type == "CLD") {
+    return Clearance(Kind::kDepartureClearance, false, text, tables);
+  }
+  if (type == "CDA") {
+    return Clearance(Kind::kDepartureClearanceReadback, false, text, tables);
+  }
+  if (type == "RCL") {
+    return OceanicClearanceRequest(text, tables);
+  }
+  if (type == "RCD") {
+    return DepartureClearanceRequest(text, tables);
+  }
+  return std::nullopt;
+}
+
+std::optional<Decoding> GroundOfficeMessage(const Message& message, const reference::ReferenceTables& tables) {
+  const auto header = ReadGroundHeader(message.text);
+  if (!header) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kGroundMessage, tables);
+  out.TimeOnDay("sent_time", "Sent", TextDay{0, 0, header->day}, header->time, message.received);
+  out.Text("tail", "Aircraft", header->registration);
+  if (!header->flight.empty()) {
+    out.Text("flight", "Flight", header->flight);
+  }
+  if (std::string text = JoinedLines(header->text, true); !text.empty()) {
+    out.Text("uplink_message", "Message", std::move(text));
+  }
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> PrinterUplink(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  if (text.size() < 13 || !text.starts_with("QU") || !AllOf(text.substr(2, 7), IsAlnum) ||
+      std::string_view(".~?").find(text[9]) == std::string_view::npos || !IsAlnum(text[10])) {
+    return std::nullopt;
+  }
+  std::string words = JoinedLines(text.substr(11), false);
+  if (words.empty()) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kGroundMessage, tables);
+  out.Text("uplink_message", "Message", std::move(words));
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> CheckedFreeText(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(message.text);
+  if (!text.starts_with("FTX/ID") || !ChecksumHolds(text)) {
+    return std::nullopt;
+  }
+  const std::string_view body = text.substr(0, text.size() - 4);
+  const auto idEnd = body.find('/', 4);
+  const auto free = body.find("/FX");
+  if (idEnd == std::string_view::npos || free == std::string_view::npos || free < idEnd) {
+    return std::nullopt;
+  }
+  const auto id = Split(body.substr(6, idEnd - 6), ',');
+  const auto flight = id.size() > 1 ? FlightNumber(id[1]) : std::nullopt;
+  if (!flight) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kFreeText, tables);
+  out.Text("flight", "Flight", *flight);
+  if (const std::string_view words = Trim(body.substr(free + 3)); !words.empty()) {
+    out.Text("message", "Message", std::string(words));
+  }
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> BrakeEvent(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(message.text);
+  if (!text.starts_with("BRAKE/BRAKE ")) {
+    return std::nullopt;
+  }
+  const auto words = Words(text.substr(12));
+  const auto time = words.size() == 2 && words[1].size() == 4 ? TimeOfDay(words[1]) : std::nullopt;
+  if (!time || (words[0] != "SET" && words[0] != "RLSD")) {
+    return std::nullopt;
+  }
+  Builder out(words[0] == "SET" ? Kind::kBrakeSet : Kind::kBrakeReleased, tables);
+  out.Time("event_time", "Time", *time);
+  return std::move(out).Finish();
+}
+
+}  // namespace corvane::readable
