@@ -150,6 +150,14 @@ std::optional<Decoding> AtsMessage(const Message& message, const reference::Refe
 std::optional<Decoding> GroundOfficeMessage(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> PrinterUplink(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> CheckedFreeText(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> BareAtisRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AtisDelivery(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> WeatherReports(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TripRoute(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> ZeroFuelLoadsheet(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PredictedWinds(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> MaintenanceReportHeading(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> GateAssignmentRequest(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> BrakeEvent(const Message& message, const reference::ReferenceTables& tables);
 
 }  // namespace corvane::readable

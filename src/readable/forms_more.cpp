@@ -14,7 +14,9 @@
 //   free text with its checksum (labels 14, 1J): "FTX/ID...,RCH085,.../MR3,/FX...";
 //   the brake set or released and when (label 23): "BRAKE/BRAKE RLSD 1152".
 #include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 
 #include "readable/forms.h"
@@ -39,6 +41,8 @@ std::vector<std::string_view> Words(std::string_view text) {
   }
   return words;
 }
+
+bool IsIataCode(std::string_view text) { return text.size() == 3 && AllOf(text, IsUpper); }
 
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
 
@@ -412,6 +416,193 @@ std::optional<Decoding> CheckedFreeText(const Message& message, const reference:
   out.Text("flight", "Flight", *flight);
   if (const std::string_view words = Trim(body.substr(free + 3)); !words.empty()) {
     out.Text("message", "Message", std::string(words));
+  }
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> BareAtisRequest(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(message.text);
+  if (text.size() != 8 || !Digits(text.substr(0, 3), 3) || !IsAirport(text.substr(3, 4)) || text[7] != 'A') {
+    return std::nullopt;
+  }
+  Builder out(Kind::kAtisRequest, tables);
+  out.Airport("airport", "Airport", text.substr(3, 4));
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> AtisDelivery(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = message.text;
+  const auto dot = text.find('.');
+  if (!text.starts_with('/') || dot == std::string_view::npos || dot < 5 || dot > 8 ||
+      !AllOf(text.substr(1, dot - 1), IsAlnum) || text.substr(dot + 1, 4) != "TI2/") {
+    return std::nullopt;
+  }
+  const auto words = Words(FirstLine(text.substr(dot + 5)));
+  if (words.size() != 4 || !IsAirport(words[0]) || (words[1] != "ARR" && words[1] != "DEP") || words[2] != "ATIS" ||
+      words[3].size() != 1 || !IsUpper(words[3][0])) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kAtis, tables);
+  out.Airport("airport", "Airport", words[0]);
+  out.Text("atis_code", words[1] == "ARR" ? "Arrival ATIS" : "Departure ATIS", std::string(words[3]));
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> WeatherReports(const Message& message, const reference::ReferenceTables& tables) {
+  std::vector<std::string> stations;
+  for (const std::string_view raw : Split(message.text, '\n')) {
+    const auto words = Words(raw);
+    const bool report = words.size() >= 3 && (words[0] == "METAR" || words[0] == "SPECI" || words[0] == "TAF");
+    if (report && IsAirport(words[1]) && words[2].size() == 7 && words[2][6] == 'Z' &&
+        Digits(words[2].substr(0, 6), 6) && std::find(stations.begin(), stations.end(), words[1]) == stations.end()) {
+      stations.emplace_back(words[1]);
+    }
+  }
+  if (stations.empty()) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kWeatherReport, tables);
+  out.Names("weather_stations", "Weather of", std::move(stations));
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> TripRoute(const Message& message, const reference::ReferenceTables& tables) {
+  const auto lines = Split(TerminalBody(message.text), '\n');
+  std::size_t trip = 0;
+  while (trip < lines.size() && !lines[trip].starts_with("TRP ")) {
+    ++trip;
+  }
+  const auto words = trip < lines.size() ? Words(lines[trip]) : std::vector<std::string_view>();
+  if (trip > 1 || words.size() < 3 || !IsAirport(words[1]) || !IsAirport(words[2])) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kTripReport, tables);
+  out.Airport("departure", "Departure", words[1]);
+  out.Airport("arrival", "Destination", words[2]);
+  // "/A1 125440, 31.1365,- 96.7883,...": the first sample's time and position.
+  if (trip + 1 < lines.size() && lines[trip + 1].starts_with("/A1 ")) {
+    const auto pieces = Split(lines[trip + 1].substr(4), ',');
+    const auto time = pieces.size() >= 3 && pieces[0].size() == 6 ? TimeOfDay(pieces[0]) : std::nullopt;
+    const auto latitude = time ? Number(Trim(pieces[1])) : std::nullopt;
+    const auto longitude = time ? Number(Trim(pieces[2])) : std::nullopt;
+    if (latitude && longitude && std::fabs(*latitude) <= 90 && std::fabs(*longitude) <= 180) {
+      out.Time("report_time", "Time", *time);
+      out.Position(*latitude, *longitude);
+    }
+  }
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> ZeroFuelLoadsheet(const Message& message, const reference::ReferenceTables& tables) {
+  const auto lines = Split(TerminalBody(message.text), '\n');
+  if (lines.size() < 4 || Trim(ItemValue(lines[0])) != "EZF") {
+    return std::nullopt;
+  }
+  const auto heading = Split(Trim(ItemValue(lines[1])), '/');
+  const auto flight = heading.size() == 3 ? FlightNumber(heading[0]) : std::nullopt;
+  if (!flight || !Digits(heading[1], 2) || !IsRegistration(heading[2])) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kLoadsheet, tables);
+  out.Text("flight", "Flight", *flight);
+  out.Text("tail", "Aircraft", std::string(heading[2]));
+  for (const std::string_view raw : lines) {
+    const std::string_view line = Trim(ItemValue(raw));
+    if (line.size() == 12 && line.starts_with("-SCT/") && line[8] == '-' && IsIataCode(line.substr(5, 3)) &&
+        IsIataCode(line.substr(9))) {
+      out.Text("departure_iata", "Departure (IATA)", std::string(line.substr(5, 3)));
+      out.Text("arrival_iata", "Arrival (IATA)", std::string(line.substr(9)));
+    }
+  }
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> PredictedWinds(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view text = ItemValue(TerminalBody(message.text));
+  if (!text.starts_with("PWI/WD") || !ChecksumHolds(text)) {
+    return std::nullopt;
+  }
+  const std::string_view group = text.substr(4, text.find('/', 4) - 4);
+  const auto comma = group.find(',');
+  if (comma != 5 || !FlightLevelFeet(group.substr(2, 3))) {
+    return std::nullopt;
+  }
+  std::vector<std::string> waypoints;
+  for (const std::string_view point : Split(group.substr(comma + 1), '.')) {
+    const std::string_view name = point.substr(0, point.find(','));
+    if (name.size() < 2 || name.size() > 5 || !AllOf(name, IsAlnum) || name.size() == point.size()) {
+      return std::nullopt;
+    }
+    waypoints.emplace_back(name);
+  }
+  Builder out(Kind::kPredictedWinds, tables);
+  out.Names("waypoints", "Waypoints", std::move(waypoints));
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> MaintenanceReportHeading(const Message& message, const reference::ReferenceTables& tables) {
+  const std::string_view body = TerminalBody(message.text);
+  std::optional<TextDay> day;
+  std::string time;
+  std::string tail;
+  for (const std::string_view raw : Split(body, '\n')) {
+    const std::string_view line = Trim(ItemValue(raw));
+    const auto words = Words(line);
+    if (line.starts_with("ACMF SNAPSHOT REPORT ") && words.size() == 5 && words[3].size() == 9) {
+      // "2020AUG05 18:06:31"
+      const auto month = MonthOfAbbreviation(words[3].substr(4, 3));
+      const auto year = Digits(words[3].substr(0, 4), 4);
+      const auto date = Digits(words[3].substr(7), 2);
+      if (month && year && date && words[4].size() == 8 && words[4][2] == ':' && words[4][5] == ':') {
+        day = TextDay{*year, *month, *date};
+        time = words[4];
+      }
+    } else if (line.starts_with("A/C ") && words.size() == 2 && IsRegistration(words[1])) {
+      tail = words[1];
+    } else if (line.starts_with("TIME: ") && words.size() == 2 && words[1].size() == 5 && words[1][2] == ':' &&
+               TimeOfDay(std::string(words[1].substr(0, 2)) + std::string(words[1].substr(3)))) {
+      time = words[1];
+    } else if (line.starts_with("DATE: ") && words.size() == 2 && words[1].size() == 9) {
+      // "05Aug2020"
+      std::string month(words[1].substr(2, 3));
+      for (char& c : month) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      }
+      const auto number = MonthOfAbbreviation(month);
+      const auto date = Digits(words[1].substr(0, 2), 2);
+      const auto year = Digits(words[1].substr(5), 4);
+      if (number && date && year) {
+        day = TextDay{*year, *number, *date};
+      }
+    }
+  }
+  if (!day || time.empty() || !(body.starts_with("APM_REPORT") || body.starts_with("PAGE "))) {
+    return std::nullopt;
+  }
+  const auto stamp = OnTextDay(*day, time, ReceiveTime{day->year, day->month, day->day, 23, 59, 59});
+  if (!stamp) {
+    return std::nullopt;
+  }
+  Builder out(Kind::kMaintenanceMessage, tables);
+  out.Stamp("report_time", "Report time", *stamp, time.size() == 8);
+  if (!tail.empty()) {
+    out.Text("tail", "Aircraft", tail);
+  }
+  return std::move(out).Finish();
+}
+
+std::optional<Decoding> GateAssignmentRequest(const Message& message, const reference::ReferenceTables& tables) {
+  const auto words = Words(ItemValue(message.text));
+  if (words.size() < 4 || words[0].size() != 6 || !Digits(words[0].substr(0, 2), 2) || !IsAirport(words[0].substr(2)) ||
+      words[1] != "REQUEST" || words[2] != "GATE" || words[3] != "ASSIGNMENT") {
+    return std::nullopt;
+  }
+  Builder out(Kind::kGateRequest, tables);
+  out.Airport("airport", "Airport", words[0].substr(2));
+  if (words.size() == 5 && words[4].size() == 7 && words[4].starts_with("ETA")) {
+    if (const auto eta = HoursMinutes(words[4].substr(3))) {
+      out.Time("eta", "Estimated arrival", *eta);
+    }
   }
   return std::move(out).Finish();
 }

@@ -99,7 +99,9 @@ namespace corvane::readable {
   X(kDepartureClearanceReadback, "departure_clearance_readback", "Departure clearance readback")     \
   X(kGroundMessage, "ground_message", "Message from the ground")                                     \
   X(kBrakeSet, "brake_set", "Brake set")                                                             \
-  X(kBrakeReleased, "brake_released", "Brake released")
+  X(kBrakeReleased, "brake_released", "Brake released")                                              \
+  X(kAtis, "atis", "ATIS")                                                                           \
+  X(kPredictedWinds, "predicted_winds", "Predicted winds")
 
 enum class Kind : std::uint8_t {
 #define CORVANE_READABLE_KIND_ENUMERATOR(name, id, title) name,
