@@ -150,6 +150,8 @@ std::optional<Decoding> AtsMessage(const Message& message, const reference::Refe
 std::optional<Decoding> GroundOfficeMessage(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> PrinterUplink(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> CheckedFreeText(const Message& message, const reference::ReferenceTables& tables);
+// The facilities notification as label A0 carries it, its line break dropped.
+std::optional<Decoding> FacilitiesNotificationLine(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> BareAtisRequest(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> AtisDelivery(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> WeatherReports(const Message& message, const reference::ReferenceTables& tables);

@@ -420,6 +420,12 @@ std::optional<Decoding> CheckedFreeText(const Message& message, const reference:
   return std::move(out).Finish();
 }
 
+std::optional<Decoding> FacilitiesNotificationLine(const Message& message, const reference::ReferenceTables& tables) {
+  Message line = message;
+  line.text = ItemValue(message.text);
+  return FacilitiesNotification(line, tables);
+}
+
 std::optional<Decoding> BareAtisRequest(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = ItemValue(message.text);
   if (text.size() != 8 || !Digits(text.substr(0, 3), 3) || !IsAirport(text.substr(3, 4)) || text[7] != 'A') {

@@ -131,7 +131,7 @@ constexpr std::array<LabelForms, 109> kForms = {{
     {"C1", {GroundOfficeMessage, nullptr}},
     {"1J", {CheckedFreeText, nullptr}},
     {"RA", {PrinterUplink, WeatherReports, nullptr}},
-    {"A0", {FacilitiesNotification, nullptr}},
+    {"A0", {FacilitiesNotificationLine, nullptr}},
     {"A9", {AtisDelivery, nullptr}},
 }};
 

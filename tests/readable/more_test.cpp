@@ -99,5 +99,54 @@ TEST_F(RealMessages, GroundAndCrewTextsReadWithTheirHeaders) {
   EXPECT_FALSE(Decode({"23", "2", "BRAKE/BRAKE HOLD 1152", {}}, tables_));
 }
 
+TEST_F(RealMessages, AtisWeatherAndTerminalHeadingsReadWhatTheyName) {
+  EXPECT_EQ(TextOf(*DecodeLine(435), "airport"), "KDEN");  // 046KDENA
+  const auto atis = DecodeLine(438);                       // /ATSASXA.TI2/KABQ ARR ATIS D
+  ASSERT_TRUE(atis);
+  EXPECT_EQ(atis->kind, "atis");
+  EXPECT_EQ(TextOf(*atis, "atis_code"), "D");
+  EXPECT_FALSE(Decode({"A9", "2", "/ATSASXA.TI2/KABQ ARR ATIS DE", {}}, tables_));
+  const auto afn = DecodeLine(695);  // /YQXE2YA.AFN/FMHRJA268,.JY-BAG,,052925/FCAPIKCPYA,0C03E
+  ASSERT_TRUE(afn);
+  EXPECT_EQ(afn->kind, "afn_contact_advisory");
+
+  const auto weather = DecodeLine(710);  // 42 ETOPS ALTN MET / METAR KSFO ... / METAR NSTU ... / METAR NZAA ...
+  ASSERT_TRUE(weather);
+  const Value* stations = FieldOf(*weather, "weather_stations");
+  ASSERT_NE(stations, nullptr);
+  EXPECT_EQ(std::get<std::vector<std::string>>(*stations), (std::vector<std::string>{"KSFO", "NSTU", "NZAA"}));
+  EXPECT_FALSE(Decode({"RA", "2", "METAR KSFO 0906Z 04007KT", {}}, tables_));
+
+  const auto trip = DecodeLine(2096);  // A321,...REP291.../ TRP KDFW MMUN / /A1 125440, 31.1365,- 96.7883,...
+  ASSERT_TRUE(trip);
+  EXPECT_EQ(TextOf(*trip, "departure"), "KDFW");
+  EXPECT_EQ(TextOf(*trip, "report_time"), "12:54:40");
+  EXPECT_DOUBLE_EQ(NumberOf(*trip, "longitude"), -96.7883);
+  const auto zfw = DecodeLine(1150);  // EZF / NO0246/10/EI-NEO / ... / -SCT/MXP-ZNZ
+  ASSERT_TRUE(zfw);
+  EXPECT_EQ(TextOf(*zfw, "tail"), "EI-NEO");
+  EXPECT_EQ(TextOf(*zfw, "arrival_iata"), "ZNZ");
+  const auto winds = DecodeLine(1206);  // PWI/WD390,COLZI,258070.AWYAT,...
+  ASSERT_TRUE(winds);
+  EXPECT_EQ(std::get<std::vector<std::string>>(*FieldOf(*winds, "waypoints")).size(), 6U);
+  std::string altered = messages_[1206 - 1].second;
+  altered[8] = 'X';  // COLZI -> COXZI: the checksum no longer holds
+  EXPECT_FALSE(Decode({"H1", "2", altered, {}}, tables_));
+  const auto snapshot = DecodeLine(2071);  // ACMF SNAPSHOT REPORT 2020AUG05 18:06:31 / A/C N192SY
+  ASSERT_TRUE(snapshot);
+  EXPECT_EQ(TextOf(*snapshot, "report_time_utc"), "2020-08-05T18:06:31Z");
+  EXPECT_EQ(TextOf(*snapshot, "tail"), "N192SY");
+  EXPECT_EQ(TextOf(*DecodeLine(2080), "report_time_utc"), "2020-08-05T18:15:00Z");
+  // Free text in label H1, behind the terminal prefix.
+  const auto terminal = Decode({"H1", "2", "- #MD" + messages_[939 - 1].second, {}}, tables_);
+  ASSERT_TRUE(terminal);
+  EXPECT_EQ(terminal->kind, "free_text");
+
+  const auto gate = DecodeLine(2019);
+  ASSERT_TRUE(gate);
+  EXPECT_EQ(TextOf(*gate, "eta"), "04:11");
+  EXPECT_FALSE(Decode({"5Z", "2", "05KIAD REQUEST GATE", {}}, tables_));
+}
+
 }  // namespace
 }  // namespace corvane::readable
