@@ -11,7 +11,14 @@
 //   a message for the cockpit printer (label RA): "QU", seven letters and
 //     digits, a mark and a letter or digit, then the text ("QUHDQITOO.1MSG
 //     TO N679SA"); only the text is read;
-//   free text with its checksum (labels 14, 1J): "FTX/ID...,RCH085,.../MR3,/FX...";
+//   free text with its checksum (labels 14, 1J, H1): "FTX/ID...,RCH085,.../MR3,/FX...";
+//   ATIS requests without their envelope (label B9, "046KDENA") and ATIS
+//     delivered (label A9, "/ATSASXA.TI2/KABQ ARR ATIS D");
+//   the stations of METAR, SPECI and TAF reports in a text (labels RA, 3T);
+//   terminal (H1) headings: a trip's route ("TRP KDFW MMUN"), the zero fuel
+//     weight message ("EZF"), predicted winds ("PWI/WD390,...") and
+//     maintenance reports ("ACMF SNAPSHOT REPORT ...", "MDC REPORT");
+//   a gate assignment request (label 5Z): "05KIAD REQUEST GATE ASSIGNMENT ETA0411";
 //   the brake set or released and when (label 23): "BRAKE/BRAKE RLSD 1152".
 #include <algorithm>
 #include <cctype>
@@ -229,9 +236,10 @@ std::optional<Decoding> DepartureClearanceRequest(std::string_view text, const r
   return std::move(out).Finish();
 }
 
-// The ATS message after "/FACILITY.": "OC1/CLX ..." less its checksum when
-// one ends it and holds; nothing when four hex digits end it that do not
-// hold only if the text is otherwise whole ("END OF MESSAGE" before them).
+// The ATS message after "/FACILITY.": "OC1/CLX ...", less its checksum when
+// one ends it and holds. A whole message ("END OF MESSAGE" then four hex
+// digits) whose checksum fails gives nothing; a first block, which has no
+// checksum yet, is given as it is.
 std::optional<std::string_view> AtsContent(std::string_view text) {
   if (!text.starts_with('/')) {
     return std::nullopt;
@@ -334,8 +342,59 @@ std::string JoinedLines(std::string_view text, bool firstParagraph) {
   return joined;
 }
 
+// "2020AUG05": year, month and day.
+std::optional<TextDay> YearMonthNameDay(std::string_view text) {
+  const auto year = text.size() == 9 ? Digits(text.substr(0, 4), 4) : std::nullopt;
+  const auto month = year ? MonthOfAbbreviation(text.substr(4, 3)) : std::nullopt;
+  const auto day = month ? Digits(text.substr(7), 2) : std::nullopt;
+  return day ? std::optional<TextDay>(TextDay{*year, *month, *day}) : std::nullopt;
+}
+
+// "05Aug2020": day, month (any case) and year.
+std::optional<TextDay> DayMonthNameYear(std::string_view text) {
+  if (text.size() != 9) {
+    return std::nullopt;
+  }
+  std::string month(text.substr(2, 3));
+  std::transform(month.begin(), month.end(), month.begin(),
+                 [](char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); });
+  const auto number = MonthOfAbbreviation(month);
+  const auto day = Digits(text.substr(0, 2), 2);
+  const auto year = Digits(text.substr(5), 4);
+  return number && day && year ? std::optional<TextDay>(TextDay{*year, *number, *day}) : std::nullopt;
+}
+
+// What a maintenance report's heading lines give: its day and time and the
+// aircraft.
+struct ReportHeading {
+  std::optional<TextDay> day;
+  std::string time;
+  std::string tail;
+};
+
+// "ACMF SNAPSHOT REPORT 2020AUG05 18:06:31", "A/C N192SY", "TIME: 18:15",
+// "DATE: 05Aug2020"; other lines are passed over.
+void ReadHeadingLine(std::string_view line, ReportHeading& heading) {
+  const auto words = Words(line);
+  if (line.starts_with("ACMF SNAPSHOT REPORT ") && words.size() == 5 && words[4].size() == 8 && words[4][2] == ':' &&
+      words[4][5] == ':') {
+    if (const auto day = YearMonthNameDay(words[3])) {
+      heading.day = day;
+      heading.time = words[4];
+    }
+  } else if (line.starts_with("A/C ") && words.size() == 2 && IsRegistration(words[1])) {
+    heading.tail = words[1];
+  } else if (line.starts_with("TIME: ") && words.size() == 2 && words[1].size() == 5 && words[1][2] == ':') {
+    heading.time = words[1];
+  } else if (line.starts_with("DATE: ") && words.size() == 2) {
+    heading.day = DayMonthNameYear(words[1]);
+  }
+}
+
 }  // namespace
 
+// A character-oriented ATS message, by its type: the clearances and their
+// requests; other types give nothing.
 std::optional<Decoding> AtsMessage(const Message& message, const reference::ReferenceTables& tables) {
   const auto content = AtsContent(ItemValue(message.text));
   if (!content) {
@@ -364,6 +423,8 @@ std::optional<Decoding> AtsMessage(const Message& message, const reference::Refe
   return std::nullopt;
 }
 
+// ".ATSA5XA 020045" / "AGM" / "AN N758US" / "- TEXT": the time sent, the
+// aircraft, the flight when given, and the text.
 std::optional<Decoding> GroundOfficeMessage(const Message& message, const reference::ReferenceTables& tables) {
   const auto header = ReadGroundHeader(message.text);
   if (!header) {
@@ -381,6 +442,7 @@ std::optional<Decoding> GroundOfficeMessage(const Message& message, const refere
   return std::move(out).Finish();
 }
 
+// "QUHDQITOO.1MSG TO N679SA" / ...: the text after the printer header.
 std::optional<Decoding> PrinterUplink(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = message.text;
   if (text.size() < 13 || !text.starts_with("QU") || !AllOf(text.substr(2, 7), IsAlnum) ||
@@ -396,6 +458,8 @@ std::optional<Decoding> PrinterUplink(const Message& message, const reference::R
   return std::move(out).Finish();
 }
 
+// "FTX/ID50029S,RCH085,6JH805S11104/MR3,/FXEXCELLENT. HAPPY TO HELP581A":
+// the flight and the free text, the checksum holding.
 std::optional<Decoding> CheckedFreeText(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = ItemValue(message.text);
   if (!text.starts_with("FTX/ID") || !ChecksumHolds(text)) {
@@ -426,6 +490,7 @@ std::optional<Decoding> FacilitiesNotificationLine(const Message& message, const
   return FacilitiesNotification(line, tables);
 }
 
+// "046KDENA": the airport an ATIS request names.
 std::optional<Decoding> BareAtisRequest(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = ItemValue(message.text);
   if (text.size() != 8 || !Digits(text.substr(0, 3), 3) || !IsAirport(text.substr(3, 4)) || text[7] != 'A') {
@@ -436,6 +501,7 @@ std::optional<Decoding> BareAtisRequest(const Message& message, const reference:
   return std::move(out).Finish();
 }
 
+// "/ATSASXA.TI2/KABQ ARR ATIS D" / ...: the airport and the letter.
 std::optional<Decoding> AtisDelivery(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = message.text;
   const auto dot = text.find('.');
@@ -454,6 +520,7 @@ std::optional<Decoding> AtisDelivery(const Message& message, const reference::Re
   return std::move(out).Finish();
 }
 
+// The stations of the "METAR KSFO 090656Z ..." lines in a text, each once.
 std::optional<Decoding> WeatherReports(const Message& message, const reference::ReferenceTables& tables) {
   std::vector<std::string> stations;
   for (const std::string_view raw : Split(message.text, '\n')) {
@@ -472,6 +539,8 @@ std::optional<Decoding> WeatherReports(const Message& message, const reference::
   return std::move(out).Finish();
 }
 
+// "TRP KDFW MMUN  7 8" (first or second line), then perhaps "/A1 125440,
+// 31.1365,- 96.7883,...": the route and the first sample.
 std::optional<Decoding> TripRoute(const Message& message, const reference::ReferenceTables& tables) {
   const auto lines = Split(TerminalBody(message.text), '\n');
   std::size_t trip = 0;
@@ -499,6 +568,7 @@ std::optional<Decoding> TripRoute(const Message& message, const reference::Refer
   return std::move(out).Finish();
 }
 
+// "EZF" / "NO0246/10/EI-NEO" / ... / "-SCT/MXP-ZNZ": flight, aircraft, sector.
 std::optional<Decoding> ZeroFuelLoadsheet(const Message& message, const reference::ReferenceTables& tables) {
   const auto lines = Split(TerminalBody(message.text), '\n');
   if (lines.size() < 4 || Trim(ItemValue(lines[0])) != "EZF") {
@@ -523,6 +593,8 @@ std::optional<Decoding> ZeroFuelLoadsheet(const Message& message, const referenc
   return std::move(out).Finish();
 }
 
+// "PWI/WD390,COLZI,258070.AWYAT,252071..." with its checksum: the first
+// level's waypoints.
 std::optional<Decoding> PredictedWinds(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = ItemValue(TerminalBody(message.text));
   if (!text.starts_with("PWI/WD") || !ChecksumHolds(text)) {
@@ -546,57 +618,32 @@ std::optional<Decoding> PredictedWinds(const Message& message, const reference::
   return std::move(out).Finish();
 }
 
+// "APM_REPORT..." or "PAGE ..." reports: the time and aircraft of their heading.
 std::optional<Decoding> MaintenanceReportHeading(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view body = TerminalBody(message.text);
-  std::optional<TextDay> day;
-  std::string time;
-  std::string tail;
-  for (const std::string_view raw : Split(body, '\n')) {
-    const std::string_view line = Trim(ItemValue(raw));
-    const auto words = Words(line);
-    if (line.starts_with("ACMF SNAPSHOT REPORT ") && words.size() == 5 && words[3].size() == 9) {
-      // "2020AUG05 18:06:31"
-      const auto month = MonthOfAbbreviation(words[3].substr(4, 3));
-      const auto year = Digits(words[3].substr(0, 4), 4);
-      const auto date = Digits(words[3].substr(7), 2);
-      if (month && year && date && words[4].size() == 8 && words[4][2] == ':' && words[4][5] == ':') {
-        day = TextDay{*year, *month, *date};
-        time = words[4];
-      }
-    } else if (line.starts_with("A/C ") && words.size() == 2 && IsRegistration(words[1])) {
-      tail = words[1];
-    } else if (line.starts_with("TIME: ") && words.size() == 2 && words[1].size() == 5 && words[1][2] == ':' &&
-               TimeOfDay(std::string(words[1].substr(0, 2)) + std::string(words[1].substr(3)))) {
-      time = words[1];
-    } else if (line.starts_with("DATE: ") && words.size() == 2 && words[1].size() == 9) {
-      // "05Aug2020"
-      std::string month(words[1].substr(2, 3));
-      for (char& c : month) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      }
-      const auto number = MonthOfAbbreviation(month);
-      const auto date = Digits(words[1].substr(0, 2), 2);
-      const auto year = Digits(words[1].substr(5), 4);
-      if (number && date && year) {
-        day = TextDay{*year, *number, *date};
-      }
-    }
-  }
-  if (!day || time.empty() || !(body.starts_with("APM_REPORT") || body.starts_with("PAGE "))) {
+  if (!body.starts_with("APM_REPORT") && !body.starts_with("PAGE ")) {
     return std::nullopt;
   }
-  const auto stamp = OnTextDay(*day, time, ReceiveTime{day->year, day->month, day->day, 23, 59, 59});
+  ReportHeading heading;
+  for (const std::string_view line : Split(body, '\n')) {
+    ReadHeadingLine(Trim(ItemValue(line)), heading);
+  }
+  const auto stamp = heading.day && !heading.time.empty()
+                         ? OnTextDay(*heading.day, heading.time,
+                                     ReceiveTime{heading.day->year, heading.day->month, heading.day->day, 23, 59, 59})
+                         : std::nullopt;
   if (!stamp) {
     return std::nullopt;
   }
   Builder out(Kind::kMaintenanceMessage, tables);
-  out.Stamp("report_time", "Report time", *stamp, time.size() == 8);
-  if (!tail.empty()) {
-    out.Text("tail", "Aircraft", tail);
+  out.Stamp("report_time", "Report time", *stamp, heading.time.size() == 8);
+  if (!heading.tail.empty()) {
+    out.Text("tail", "Aircraft", heading.tail);
   }
   return std::move(out).Finish();
 }
 
+// "05KIAD REQUEST GATE ASSIGNMENT ETA0411": the airport and the estimate.
 std::optional<Decoding> GateAssignmentRequest(const Message& message, const reference::ReferenceTables& tables) {
   const auto words = Words(ItemValue(message.text));
   if (words.size() < 4 || words[0].size() != 6 || !Digits(words[0].substr(0, 2), 2) || !IsAirport(words[0].substr(2)) ||
@@ -613,6 +660,7 @@ std::optional<Decoding> GateAssignmentRequest(const Message& message, const refe
   return std::move(out).Finish();
 }
 
+// "BRAKE/BRAKE RLSD 1152" or "BRAKE/BRAKE SET  1152": which, and when.
 std::optional<Decoding> BrakeEvent(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = ItemValue(message.text);
   if (!text.starts_with("BRAKE/BRAKE ")) {
