@@ -9,7 +9,8 @@ build_dir=${CORVANE_BENCH_DIR:-$top/build-bench}
 "$top/scripts/setup.sh" >/dev/null
 cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCORVANE_BUILD_TESTS=OFF >/dev/null
 cmake --build "$build_dir" --target corvane_bench corvane-decode corvaned corvane-cardserver corvane_receiver_bench \
-  corvane_live_link_bench corvane_fast_replay_bench corvane_window_memory_bench corvane_web_live_bench >/dev/null
+  corvane_live_link_bench corvane_fast_replay_bench corvane_window_memory_bench corvane_recent_messages_bench \
+  corvane_web_live_bench >/dev/null
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores; $(date -u +%Y-%m-%d)"
 "$build_dir/bench/corvane_bench" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true "$@"
 
@@ -70,6 +71,11 @@ done
 mkdir -p "$receiver_dir/window"
 echo "window, 100,000 records:"
 "$build_dir/bench/corvane_window_memory_bench" 100000 "$receiver_dir/window" 2>/dev/null | sed 's/^/  /'
+
+# The Recent messages window at 100 records/s: the event loop's longest wait.
+mkdir -p "$receiver_dir/recent"
+echo "Recent messages window, 100 records/s:"
+"$build_dir/bench/corvane_recent_messages_bench" "$receiver_dir/recent" 2>/dev/null | sed 's/^/  /'
 
 # The web page's live feed: 50 WebSocket clients at 100 records/s, then the
 # same with one more browser that never reads.

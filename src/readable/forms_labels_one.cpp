@@ -69,21 +69,28 @@ std::optional<double> PointOrHundredths(std::string_view text, char positive, ch
 }
 
 // "E0-99.14" or "E-149.99": the east longitude as a signed number, padded
-// with zeros in front of its sign; "N048.89" the north latitude so.
-std::optional<double> SignedAfterLetter(std::string_view text, char letter, double limit) {
-  if (text.size() < 2 || text[0] != letter) {
+// with zeros in front of its sign; "N048.89" the north latitude so. The
+// other hemisphere's letter ("S048.89", "W099.14") makes the value negative;
+// a sign behind it as well would contradict the letter, so it reads nothing.
+std::optional<double> SignedAfterLetter(std::string_view text, char positive, char negative, double limit) {
+  if (text.size() < 2 || (text[0] != positive && text[0] != negative)) {
     return std::nullopt;
   }
+  const bool flipped = text[0] == negative;
   text.remove_prefix(1);
   const auto sign = text.find('-');
-  if (sign != std::string_view::npos && sign > 0) {
-    if (text.substr(0, sign).find_first_not_of('0') != std::string_view::npos) {
-      return std::nullopt;
-    }
+  if (sign != std::string_view::npos &&
+      (flipped || text.substr(0, sign).find_first_not_of('0') != std::string_view::npos)) {
+    return std::nullopt;
+  }
+  if (sign != std::string_view::npos) {
     text.remove_prefix(sign);
   }
   const auto value = Number(text);
-  return value && *value >= -limit && *value <= limit ? value : std::nullopt;
+  if (!value || *value < -limit || *value > limit) {
+    return std::nullopt;
+  }
+  return flipped ? -*value : *value;
 }
 
 // A message's lines without their line ends.
@@ -282,7 +289,8 @@ std::optional<Decoding> TimedPositionLine(const Message& message, const referenc
 
 // "POX,CSN433    ,04AUG22,121839,PANC,KORD,N048.89,E0-99.14,309, 247,...":
 // the flight, the date and time of the position, the route and the
-// position, its longitude signed behind its "E". The rest is not read.
+// position: a sign behind "N" or "E", or the letter "S" or "W". The rest
+// is not read.
 std::optional<Decoding> DatedFlightPosition(const Message& message, const reference::ReferenceTables& tables) {
   const auto pieces = Split(FirstLine(message.text), ',');
   if (pieces.size() < 9 || pieces[0] != "POX") {
@@ -291,8 +299,8 @@ std::optional<Decoding> DatedFlightPosition(const Message& message, const refere
   const std::string_view flight = Trim(pieces[1]);
   const auto date = DayMonthYear(pieces[2]);
   auto time = pieces[3].size() == 6 ? TimeOfDay(pieces[3]) : std::nullopt;
-  const auto latitude = SignedAfterLetter(pieces[6], 'N', 90);
-  const auto longitude = SignedAfterLetter(pieces[7], 'E', 180);
+  const auto latitude = SignedAfterLetter(pieces[6], 'N', 'S', 90);
+  const auto longitude = SignedAfterLetter(pieces[7], 'E', 'W', 180);
   if (!IsFlight(flight) || !date || !time || !IsIcaoCode(pieces[4]) || !IsIcaoCode(pieces[5]) || !latitude ||
       !longitude) {
     return std::nullopt;

@@ -6,8 +6,10 @@
 #include <QTimer>
 
 #include "config/latin1.h"
+#include "reference/reference_tables.h"
 #include "shell/main_window.h"
 #include "shell/panel_layout.h"
+#include "shell/plane_history.h"
 #include "shell/plane_window.h"
 #include "shell/window_controls.h"
 #include "shell/window_placement.h"
@@ -110,7 +112,7 @@ void MainWindow::RequestHistory() {
   plane_->ShowWaiting();
   store::Database& store = receiver_->Store();
   storeCalls_.Run([&store, type = DBType(), name = Path().DBName, address,
-                   day] { return store.PlaneHistory(type, name, address, day); },
+                   day] { return HistoryText(store.PlaneDay(type, name, address, day), reference::Global()); },
                   this,
                   [this, request, address, day](const std::string& history) {
                     historyReading_ = false;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QScreen>
@@ -80,6 +81,9 @@ MainWindow::MainWindow(ShellSeams seams) : seams_(std::move(seams)) {
   }
   if (!seams_.question) {
     seams_.question = DefaultQuestion;
+  }
+  if (!seams_.openUrl) {
+    seams_.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   }
   setObjectName("Corvane");
   receiver_ = std::make_unique<receiver::Receiver>(static_cast<decoding::MessageOutputs&>(*this), seams_.clock);
@@ -162,35 +166,43 @@ void MainWindow::BuildControls() {
   setFixedSize(kWindowWidth, kWindowHeight + statusBar()->sizeHint().height());
 }
 
-// The message area's menu: readable text, search, the watch list, and the
-// web page's views.
+// The message area's one menu: readable text, search, the watch list, the
+// web page's views, the recent messages and the alerts, each with a
+// shortcut that works on the window without the menu.
 void MainWindow::BuildContextActions() {
   readableText_ = new QAction("Readable text", this);
   readableText_->setObjectName("ReadableText");
   readableText_->setCheckable(true);
+  readableText_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
   connect(readableText_, &QAction::toggled, this, &MainWindow::OnReadableTextToggled);
-  messageArea_->AddContextAction(readableText_);
+  addAction(readableText_);
+  messageArea_->AddTextAction(readableText_);
   searchAction_ = new QAction("Search...", this);
   searchAction_->setObjectName("SearchAction");
   searchAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
   connect(searchAction_, &QAction::triggered, this, &MainWindow::OpenSearchWindow);
   addAction(searchAction_);
-  messageArea_->AddContextAction(searchAction_);
+  messageArea_->AddWindowAction(searchAction_);
   watchListAction_ = new QAction("Watch list...", this);
   watchListAction_->setObjectName("WatchListAction");
+  watchListAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   connect(watchListAction_, &QAction::triggered, this, &MainWindow::OpenWatchListDialog);
-  messageArea_->AddContextAction(watchListAction_);
-  // The web page's map and statistics, in the user's browser, while the
-  // window serves the page (setting HttpAddress).
-  for (const auto& [action, name, caption, view] :
-       {std::tuple{&mapAction_, "MapAction", "Map in the browser", "map"},
-        std::tuple{&statisticsAction_, "StatisticsAction", "Statistics in the browser", "stats"}}) {
+  addAction(watchListAction_);
+  messageArea_->AddWindowAction(watchListAction_);
+  // The web page's map and statistics, in the user's browser; without a
+  // web page the window says how to turn it on.
+  for (const auto& [action, name, caption, view, key] :
+       {std::tuple{&mapAction_, "MapAction", "Map in the browser", "map", Qt::Key_M},
+        std::tuple{&statisticsAction_, "StatisticsAction", "Statistics in the browser", "stats", Qt::Key_T}}) {
     *action = new QAction(caption, this);
     (*action)->setObjectName(name);
-    (*action)->setVisible(false);
+    (*action)->setShortcut(QKeySequence(Qt::CTRL | key));
     connect(*action, &QAction::triggered, this, [this, view = QString::fromLatin1(view)] { OpenWebPage(view); });
-    messageArea_->AddContextAction(*action);
+    addAction(*action);
+    messageArea_->AddWindowAction(*action);
   }
+  BuildRecentAndAlertActions();
+  messageArea_->CoverWithMenu(base_);
 }
 
 void MainWindow::BuildHeader(QWidget* base) {

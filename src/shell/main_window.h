@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -41,6 +42,8 @@ class StatusPanel;
 class LogCheckBox;
 class PlaneWindow;
 class SearchWindow;
+class RecentMessagesModel;
+class RecentMessagesWindow;
 class AlertList;
 class AlertNotice;
 
@@ -61,6 +64,8 @@ struct ShellSeams {
   // Asks a yes-or-no question in a box titled with the program's name; true
   // for yes.
   std::function<bool(QWidget* parent, const QString& text)> question;
+  // Opens an address in the user's browser; false when no browser started.
+  std::function<bool(const QUrl& url)> openUrl;
 };
 
 // How long the window waits for the store before it says that the store
@@ -154,6 +159,11 @@ class MainWindow : public QMainWindow,
   // Whether an alert beeps and shows a desktop notification.
   void UseAlertNotice(bool sound, bool notify);
   [[nodiscard]] bool IsLocked() const { return Locked; }
+  // The Recent messages window (Ctrl+E or the message area's menu), once
+  // opened; its rows fill from the start.
+  void OpenRecentMessages();
+  [[nodiscard]] RecentMessagesWindow* Recent() const { return recent_; }
+  [[nodiscard]] RecentMessagesModel& RecentModel() const { return *recentModel_; }
 
  signals:
   // A live item changed, as published to other programs.
@@ -172,6 +182,8 @@ class MainWindow : public QMainWindow,
   void SayWhenStoreIsSlow();
   void BuildControls();
   void BuildContextActions();
+  void BuildRecentAndAlertActions();
+  void AddRecentMessage();
   void BuildHeader(QWidget* base);
   void BuildStatusBar();
   void RestorePosition();
@@ -265,6 +277,10 @@ class MainWindow : public QMainWindow,
   QAction* watchListAction_ = nullptr;
   QAction* mapAction_ = nullptr;
   QAction* statisticsAction_ = nullptr;
+  QAction* recentAction_ = nullptr;
+  QAction* alertsAction_ = nullptr;
+  RecentMessagesModel* recentModel_ = nullptr;
+  RecentMessagesWindow* recent_ = nullptr;
   QToolButton* alertCount_ = nullptr;
   std::uint64_t alertsShownFor_ = 0;  // the receiver's record number last shown
   bool alertSound_ = false;

@@ -2,7 +2,6 @@
 // reference tables, store, the first configuration and the buttons; the
 // configuration dialog; and the shut-down that every way out runs once.
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -78,8 +77,6 @@ void MainWindow::Start() {
   choices.liveLinkName = seams_.liveLinkName;
   choices.progress = std::make_shared<StoreProgressRelay>(this);
   station_->Start(settings_, choices);  // the window goes on without whatever step failed
-  mapAction_->setVisible(station_->Web() != nullptr);
-  statisticsAction_->setVisible(station_->Web() != nullptr);
   SayWhenStoreIsSlow();
 
   if (settings_.CardType >= 0 && settings_.CardNumber >= 1) {
@@ -171,14 +168,15 @@ void MainWindow::NarrowWithoutAircraftList() {
 // The dialog works on its own properties; accepted with a card number, its
 // five values become the window's card settings and are written in order.
 // The store and network settings are written whenever the dialog is
-// accepted; they take effect at the next start (retention and Reconnect at
-// once).
+// accepted; they take effect at the next start (retention, Reconnect and
+// the web page at once).
 void MainWindow::OpenConfig() {
   config::Settings chosen = settings_;
   if (!RunConfigDialog(chosen)) {
     return;
   }
   const bool changed = !config::SameStoreAndNetwork(chosen, settings_);
+  const bool webPageChanged = chosen.HttpAddress != settings_.HttpAddress;
   const bool retentionChanged = chosen.KeepDays != settings_.KeepDays ||
                                 chosen.KeepAlertDays != settings_.KeepAlertDays ||
                                 chosen.KeepSize != settings_.KeepSize;
@@ -188,6 +186,9 @@ void MainWindow::OpenConfig() {
   }
   if (retentionChanged && station_) {
     station_->UseRetention(settings_);
+  }
+  if (webPageChanged && station_) {
+    station_->UseWebPage(settings_);
   }
   if (chosen.CardNumber <= 0) {
     return;
@@ -258,9 +259,15 @@ void MainWindow::ConnectLinkIndicator() {
                    [this] { ShowLinkIndicator(QColor(192, 192, 192)); });
 }
 
+// Without a web page, or when the browser does not start, the window says
+// so (a browser that fails tells only its standard error).
 void MainWindow::OpenWebPage(const QString& view) {
   const web::WebServer* page = station_->Web();
+  const QString what = view == "map" ? "map" : "statistics";
   if (page == nullptr) {
+    seams_.messageBox(this, QString("The web page is off, so its %1 cannot be shown. Give the web page an address in "
+                                    "Config (Web page, e.g. 127.0.0.1:8080); it starts at OK.")
+                                .arg(what));
     return;
   }
   QString fragment = "#" + view;
@@ -269,7 +276,13 @@ void MainWindow::OpenWebPage(const QString& view) {
           settings_.HttpTokenFile.empty() ? std::nullopt : web::ReadTokenFile(settings_.HttpTokenFile, &error)) {
     fragment = "#token=" + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(*token))) + "&" + view;
   }
-  QDesktopServices::openUrl(QUrl(QString::fromStdString(page->PageUrl()) + fragment));
+  const QString address = QString::fromStdString(page->PageUrl());
+  if (!seams_.openUrl(QUrl(address + fragment))) {
+    const QString after =
+        fragment.startsWith("#token=") ? "#token=<the token of the setting HttpTokenFile>&" + view : fragment;
+    seams_.messageBox(
+        this, QString("The browser did not start to show the %1: open %2%3 in a browser.").arg(what, address, after));
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

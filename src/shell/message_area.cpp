@@ -2,7 +2,6 @@
 #include "shell/message_area.h"
 
 #include <QFontDatabase>
-#include <QMenu>
 
 #include "config/latin1.h"
 #include "shell/panel_layout.h"
@@ -97,6 +96,10 @@ MessageArea::MessageArea(QWidget* parent, const QRect& baseFrame, int separator)
   inf_ = MakeTextPanel(parent, Panel::fINF);
   msg_ = MakeTextPanel(parent, Panel::fMSG);
   PlaceFrames(baseFrame, separator);
+  menu_ = new MessageMenu(parent);
+  for (QWidget* panel : panels_) {
+    menu_->Cover(panel);
+  }
 }
 
 QFrame* MessageArea::MakeFrame(QWidget* parent, decoding::Panel panel, int rows) {
@@ -135,24 +138,6 @@ QPlainTextEdit* MessageArea::MakeTextPanel(QWidget* parent, decoding::Panel pane
   text->hide();
   panels_[static_cast<std::size_t>(panel)] = text;
   return text;
-}
-
-void MessageArea::AddContextAction(QAction* action) {
-  for (QWidget* panel : panels_) {
-    auto* text = qobject_cast<QPlainTextEdit*>(panel);
-    if (text == nullptr) {
-      panel->setContextMenuPolicy(Qt::ActionsContextMenu);
-      panel->addAction(action);
-      continue;
-    }
-    text->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(text, &QWidget::customContextMenuRequested, text, [text, action](const QPoint& at) {
-      std::unique_ptr<QMenu> menu(text->createStandardContextMenu());
-      menu->addSeparator();
-      menu->addAction(action);
-      menu->exec(text->mapToGlobal(at));
-    });
-  }
 }
 
 // The layout arithmetic runs in twips, as the window's own measures do.

@@ -11,6 +11,7 @@
 #include <map>
 
 #include "decoding/panel_state.h"
+#include "shell/message_menu.h"
 
 namespace corvane::shell {
 
@@ -24,9 +25,14 @@ class MessageArea {
   // and the two texts.
   void Render(const decoding::PanelState& state);
 
-  // Adds the action to the context menu of every panel; the text panels keep
-  // their own entries (copy, select all) above it.
-  void AddContextAction(QAction* action);
+  // The one context menu of every panel: a text action goes after Copy and
+  // Select All, a window action below them.
+  void AddTextAction(QAction* action) { menu_->AddTextAction(action); }
+  void AddWindowAction(QAction* action) { menu_->AddWindowAction(action); }
+  // The same menu on another part of the message area (the header frame
+  // under the panels), so that a message without text has it too.
+  void CoverWithMenu(QWidget* widget) { menu_->Cover(widget); }
+  [[nodiscard]] MessageMenu& Menu() { return *menu_; }
 
   // Frames the message shown in red when it matched the watch list.
   void MarkAlert(bool alert);
@@ -51,6 +57,7 @@ class MessageArea {
   QPlainTextEdit* inf_ = nullptr;
   QPlainTextEdit* msg_ = nullptr;
   bool alertMarked_ = false;
+  MessageMenu* menu_ = nullptr;  // owned by the parent widget
 };
 
 }  // namespace corvane::shell

@@ -164,6 +164,18 @@ bool Station::StartMqtt(const config::Settings& settings) {
 // With the setting HttpAddress, the web page (its token from the file the
 // setting HttpTokenFile names, over HTTPS with the settings HttpCertificate
 // and HttpKey).
+void Station::UseWebPage(const config::Settings& settings) {
+  if (stopped_) {
+    return;
+  }
+  if (web_) {
+    web_->Stop();
+    web_.reset();
+    front_.Say("web page stopped");
+  }
+  StartWebPage(settings);
+}
+
 bool Station::StartWebPage(const config::Settings& settings) {
   if (settings.HttpAddress.empty() || web_) {
     return true;

@@ -72,6 +72,10 @@ class Station : public QObject {
   // Retention from the settings KeepDays, KeepAlertDays and KeepSize, at
   // once; a size that cannot be read is said and sets no limit.
   void UseRetention(const config::Settings& settings);
+  // The web page at the address the settings give now, at once: the page
+  // that runs stops, and one starts when the address is not empty (a failure
+  // goes to the front as at the start).
+  void UseWebPage(const config::Settings& settings);
   [[nodiscard]] web::WebServer* Web() const { return web_.get(); }
   // The ADS-B aircraft heard lately, with today's messages matched to them.
   [[nodiscard]] const adsb::AircraftTable& Aircraft() const { return aircraft_; }

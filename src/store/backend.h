@@ -30,12 +30,14 @@ struct StoredTables {
   std::vector<std::pair<std::string, std::string>> countries;  // ID, name
 };
 
-// One row of the history query.
+// One stored message of an aircraft's day, as the history shows it.
 struct HistoryRow {
   std::string date;
   std::string hour;
   std::string flight;
   std::string data;
+  std::string label;
+  std::string mode;
 };
 
 // One write waiting for the store: a message to append, or the deletion of
@@ -175,9 +177,11 @@ class StoreBackend {
   // Reads the stored reference tables; throws when they cannot be read.
   virtual StoredTables LoadTables(const std::string& name) = 0;
 
-  // Today's history of one aircraft as stored; what was gathered before a
-  // failure. Messages are appended and deleted through OpenSession.
-  virtual std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) = 0;
+  // One day's messages of one aircraft as stored (those without text too),
+  // oldest first; what was gathered before a failure. Messages are appended
+  // and deleted through OpenSession.
+  virtual std::vector<HistoryRow> PlaneDay(const std::string& name, std::string_view address,
+                                           const std::string& today) = 0;
 
   // How many messages of one aircraft are stored, all days; nothing when the
   // store cannot tell.

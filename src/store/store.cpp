@@ -147,12 +147,21 @@ void Database::StoreMessage(std::int32_t DBType, const std::string& DBName, cons
 
 std::string Database::PlaneHistory(std::int32_t DBType, const std::string& DBName, std::string_view address,
                                    std::string_view day) {
+  std::string history;
+  for (const HistoryRow& row : PlaneDay(DBType, DBName, address, day)) {
+    AppendHistoryRow(history, row);
+  }
+  return history;
+}
+
+std::vector<HistoryRow> Database::PlaneDay(std::int32_t DBType, const std::string& DBName, std::string_view address,
+                                           std::string_view day) {
   StoreBackend* backend = BackendFor(DBType);
   if (backend == nullptr) {
     return {};
   }
   const std::string date = day.empty() ? decoding::DateField(clock_()) : std::string(day);
-  const auto readStored = [&] { return backend->PlaneHistory(DBName, address, date); };
+  const auto readStored = [&] { return backend->PlaneDay(DBName, address, date); };
   StoreWriter* writer = Writer(DBType, DBName);
   return writer != nullptr ? writer->History(std::string(address), date, readStored) : readStored();
 }

@@ -97,6 +97,10 @@ class Database : public decoding::MessageStore {
   // means today.
   std::string PlaneHistory(std::int32_t DBType, const std::string& DBName, std::string_view address,
                            std::string_view day = {});
+  // The same day's messages one a row, those without text too, with their
+  // label and mode.
+  std::vector<HistoryRow> PlaneDay(std::int32_t DBType, const std::string& DBName, std::string_view address,
+                                   std::string_view day = {});
 
   // A page of the stored messages a query finds, newest first, and how many
   // it finds (search/search.h); messages still waiting to be written are not

@@ -155,10 +155,10 @@ void StoreWriter::Delete(const std::string& address) {
 // The store mutex keeps the writer from committing, and the file mutex
 // keeps writes from moving into the file, between reading the store and
 // reading what waits, so a message shows exactly once.
-std::string StoreWriter::History(const std::string& address, const std::string& today,
-                                 const std::function<std::string()>& readStored) {
+std::vector<HistoryRow> StoreWriter::History(const std::string& address, const std::string& today,
+                                             const std::function<std::vector<HistoryRow>()>& readStored) {
   const std::lock_guard store(storeMutex_);
-  const std::string stored = readStored();
+  std::vector<HistoryRow> stored = readStored();
   bool deleted = false;
   std::vector<decoding::MessageRecord> waiting;
   VisitWaiting(address, [&](const StoreOp& op) {
@@ -169,9 +169,9 @@ std::string StoreWriter::History(const std::string& address, const std::string& 
       waiting.push_back(op.record);
     }
   });
-  std::string history = deleted ? std::string() : stored;
+  std::vector<HistoryRow> history = deleted ? std::vector<HistoryRow>() : std::move(stored);
   for (const decoding::MessageRecord& r : waiting) {
-    AppendHistoryRow(history, {r.Date, r.Hour, r.Flight, r.Data});
+    history.push_back({r.Date, r.Hour, r.Flight, r.Data, r.Label, r.Mode});
   }
   return history;
 }

@@ -126,11 +126,11 @@ class StoreWriter {
   // once, the stored ones as the next write, after everything handed over before.
   void Delete(const std::string& address);
 
-  // The history text of one aircraft's day: what readStored finds in the
-  // store, without what a waiting deletion removes, followed by the
-  // messages of that day still waiting.
-  std::string History(const std::string& address, const std::string& today,
-                      const std::function<std::string()>& readStored);
+  // One aircraft's day: what readStored finds in the store, without what a
+  // waiting deletion removes, followed by the messages of that day still
+  // waiting.
+  std::vector<HistoryRow> History(const std::string& address, const std::string& today,
+                                  const std::function<std::vector<HistoryRow>()>& readStored);
 
   // How many messages of the aircraft a deletion would remove: what
   // countStored finds in the store (unless a deletion already waits), and

@@ -113,7 +113,7 @@ TEST_F(PostgresStoreTest, HistoryShowsTheNetworksDayInTimeOrderWithAMessageHeard
   std::string expected;
   for (const char* hourAndText : {"095900.000EARLY", "100005.000DEP", "100200.000DEP"}) {
     const std::string row(hourAndText);
-    AppendHistoryRow(expected, {"261207", row.substr(0, 10), "AF1234", row.substr(10)});
+    AppendHistoryRow(expected, {"261207", row.substr(0, 10), "AF1234", row.substr(10), {}, {}});
   }
   EXPECT_EQ(south.PlaneHistory(kPostgresStore, "Corvane", "F-GKXA"), expected);
 }

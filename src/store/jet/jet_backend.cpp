@@ -42,7 +42,8 @@ constexpr const char* kInsertCode = "INSERT INTO Codes (Code,Descr) VALUES (?,?)
 constexpr const char* kInsertCountry = "INSERT INTO Countries (ID,Country) VALUES (?,?)";
 constexpr const char* kInsertAirport = "INSERT INTO Airports (Airport,ID,Descr) VALUES (?,?,?)";
 constexpr const char* kInsertMessage = "INSERT INTO Planes VALUES (?,?,?,?,?,?,?,?,?)";
-constexpr const char* kSelectHistory = "SELECT Date,Hour,Flight,Data FROM Planes WHERE Address = ? AND Date = ?;";
+constexpr const char* kSelectHistory =
+    "SELECT Date,Hour,Flight,Data,Label,Mode FROM Planes WHERE Address = ? AND Date = ?;";
 constexpr const char* kDeletePlane = "DELETE FROM Planes WHERE Address = ?;";
 constexpr const char* kCountPlane = "SELECT COUNT(*) FROM Planes WHERE Address = ?;";
 constexpr const char* kCreateHistoryIndex = "CREATE INDEX IF NOT EXISTS PlanesByAddressDate ON Planes(Address,Date);";
@@ -196,13 +197,15 @@ StoredTables JetBackend::LoadTables(const std::string& name) {
   return stored;
 }
 
-std::string JetBackend::PlaneHistory(const std::string& name, std::string_view address, const std::string& today) {
-  std::string history;
+std::vector<HistoryRow> JetBackend::PlaneDay(const std::string& name, std::string_view address,
+                                             const std::string& today) {
+  std::vector<HistoryRow> history;
   try {
     ReadRecords(name, kSelectHistory, {std::string(address), today}, [&](Recordset& records) {
       const long count = records.RecordCount();
       for (long i = 0; i < count; ++i) {
-        AppendHistoryRow(history, {records.Fields(0), records.Fields(1), records.Fields(2), records.Fields(3)});
+        history.push_back({records.Fields(0), records.Fields(1), records.Fields(2), records.Fields(3),
+                           records.Fields(4), records.Fields(5)});
         records.MoveNext();
       }
     });

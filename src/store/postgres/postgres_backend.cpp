@@ -92,13 +92,13 @@ constexpr Filling kAirports{"SELECT NOT EXISTS (SELECT 1 FROM Airports)",
 constexpr const char* kCountPlane = "SELECT COUNT(*) FROM Planes WHERE Address = $1";
 constexpr const char* kSelectHistory = R"(
 WITH day AS (
-  SELECT Date, Hour, Flight, Data, Label, Msn, Station,
+  SELECT Date, Hour, Flight, Data, Label, Mode, Msn, Station,
          CASE WHEN Hour ~ '^[0-9]{6}(\.[0-9]{1,3})?$'
               THEN substr(Hour, 1, 2)::int * 3600000 + substr(Hour, 3, 2)::int * 60000
                    + (substr(Hour, 5)::numeric * 1000)::int
          END AS Ms
-  FROM Planes WHERE Address = $1 AND Date = $2 AND Data <> '')
-SELECT Date, Hour, Flight, Data FROM day AS heard
+  FROM Planes WHERE Address = $1 AND Date = $2)
+SELECT Date, Hour, Flight, Data, Label, Mode FROM day AS heard
 WHERE NOT EXISTS (
   SELECT 1 FROM day AS earlier
   WHERE earlier.Station IS DISTINCT FROM heard.Station
@@ -288,16 +288,16 @@ bool PostgresBackend::Read(const std::function<void(postgres::Connection&)>& rea
 
 // What cannot be read gives the empty text, and the writer still adds what
 // waits.
-std::string PostgresBackend::PlaneHistory(const std::string& /*name*/, std::string_view address,
-                                          const std::string& today) {
-  std::string history;
+std::vector<HistoryRow> PostgresBackend::PlaneDay(const std::string& /*name*/, std::string_view address,
+                                                  const std::string& today) {
+  std::vector<HistoryRow> history;
   const bool read = Read([&](postgres::Connection& db) {
     history.clear();
     for (const postgres::Row& row : db.Query(kSelectHistory, {address, today})) {
-      AppendHistoryRow(history, {row.at(0), row.at(1), row.at(2), row.at(3)});
+      history.push_back({row.at(0), row.at(1), row.at(2), row.at(3), row.at(4), row.at(5)});
     }
   });
-  return read ? history : std::string();
+  return read ? history : std::vector<HistoryRow>();
 }
 
 std::optional<std::uint64_t> PostgresBackend::CountMessages(const std::string& /*name*/, std::string_view address) {

@@ -30,7 +30,8 @@ constexpr const char* kInsertCode = "INSERT INTO Codes (Code,Descr) VALUES (?1,?
 constexpr const char* kInsertCountry = "INSERT INTO Countries (ID,Country) VALUES (?1,?2);";
 constexpr const char* kInsertAirport = "INSERT INTO Airports (Airport,ID,Descr) VALUES (?1,?2,?3);";
 constexpr const char* kInsertMessage = "INSERT INTO Planes VALUES (?1,?2,?3,?4,?5,?6,?7,?8,?9);";
-constexpr const char* kSelectHistory = "SELECT Date,Hour,Flight,Data FROM Planes WHERE Address = ?1 AND Date = ?2;";
+constexpr const char* kSelectHistory =
+    "SELECT Date,Hour,Flight,Data,Label,Mode FROM Planes WHERE Address = ?1 AND Date = ?2;";
 constexpr const char* kDeletePlane = "DELETE FROM Planes WHERE Address = ?1;";
 constexpr const char* kCountPlane = "SELECT COUNT(*) FROM Planes WHERE Address = ?1;";
 
@@ -102,14 +103,15 @@ StoredTables SqliteBackend::LoadTables(const std::string& name) {
   return stored;
 }
 
-std::string SqliteBackend::PlaneHistory(const std::string& name, std::string_view address, const std::string& today) {
-  std::string history;
+std::vector<HistoryRow> SqliteBackend::PlaneDay(const std::string& name, std::string_view address,
+                                                const std::string& today) {
+  std::vector<HistoryRow> history;
   try {
     // A store locked by another program gives up soon: the history window
     // then shows what waits to be written rather than holding the window.
     Connection db(name, Connection::OpenMode::Existing, sqlite::kWriterBusyTimeoutMs);
     for (const sqlite::Row& row : db.Query(kSelectHistory, {address, today})) {
-      AppendHistoryRow(history, {row.at(0), row.at(1), row.at(2), row.at(3)});
+      history.push_back({row.at(0), row.at(1), row.at(2), row.at(3), row.at(4), row.at(5)});
     }
   } catch (const std::exception&) {
   }

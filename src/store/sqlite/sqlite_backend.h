@@ -15,7 +15,8 @@ class SqliteBackend : public SearchableFileBackend {
   void CreateTables(const std::string& name) override;
   void InitializeTables(const std::string& name, const reference::ReferenceTables& tables) override;
   StoredTables LoadTables(const std::string& name) override;
-  std::string PlaneHistory(const std::string& name, std::string_view address, const std::string& today) override;
+  std::vector<HistoryRow> PlaneDay(const std::string& name, std::string_view address,
+                                   const std::string& today) override;
   std::optional<std::uint64_t> CountMessages(const std::string& name, std::string_view address) override;
   std::unique_ptr<StoreSession> OpenSession(const std::string& name) override;
 };
