@@ -318,6 +318,13 @@ void Builder::Mach(double mach) {
   Line("Mach", std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
 }
 
+void Builder::MachAs(const char* field, const char* caption, double mach) {
+  result_.fields.emplace_back(field, mach);
+  std::array<char, 32> text{};
+  const auto end = std::to_chars(text.data(), text.data() + text.size(), mach, std::chars_format::fixed, 2).ptr;
+  Line(caption, std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
+}
+
 void Builder::Wind(double directionDeg, double speedKt) {
   result_.fields.emplace_back("wind_dir_deg", directionDeg);
   result_.fields.emplace_back("wind_speed_kt", speedKt);

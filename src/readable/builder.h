@@ -58,6 +58,9 @@ class Builder {
   void TotalAirTemperature(double celsius);
   // Mach number to three decimals: "Mach: 0.767".
   void Mach(double mach);
+  // A Mach number under another name than the aircraft's ("entry_mach"),
+  // its line to two decimals: "Mach at entry: 0.85".
+  void MachAs(const char* field, const char* caption, double mach);
   // Direction in degrees and speed in knots: "Wind: 253° at 24 kt".
   void Wind(double directionDeg, double speedKt);
   // A time of day, "HH:MM" or "HH:MM:SS".

@@ -144,4 +144,22 @@ std::optional<Decoding> AirportWeatherRequest(const Message& message, const refe
 std::optional<Decoding> RouteRecordWithPosition(const Message& message, const reference::ReferenceTables& tables);
 std::optional<Decoding> MaintenanceFlightReport(const Message& message, const reference::ReferenceTables& tables);
 
+// ATS clearances and their requests, ground office messages, checked free
+// text and brake events (forms_more.cpp).
+std::optional<Decoding> AtsMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> GroundOfficeMessage(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PrinterUplink(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> CheckedFreeText(const Message& message, const reference::ReferenceTables& tables);
+// The facilities notification as label A0 carries it, its line break dropped.
+std::optional<Decoding> FacilitiesNotificationLine(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> BareAtisRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> AtisDelivery(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> WeatherReports(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> TripRoute(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> ZeroFuelLoadsheet(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> PredictedWinds(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> MaintenanceReportHeading(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> GateAssignmentRequest(const Message& message, const reference::ReferenceTables& tables);
+std::optional<Decoding> BrakeEvent(const Message& message, const reference::ReferenceTables& tables);
+
 }  // namespace corvane::readable

@@ -91,7 +91,17 @@ namespace corvane::readable {
   X(kAfnAcknowledgement, "afn_acknowledgement", "AFN acknowledgement")                               \
   X(kAfnContactAdvisory, "afn_contact_advisory", "AFN contact advisory")                             \
   X(kUndeliveredUplink, "undelivered_uplink", "Undelivered uplink")                                  \
-  X(kAfnContact, "afn_contact", "AFN contact")
+  X(kAfnContact, "afn_contact", "AFN contact")                                                       \
+  X(kOceanicClearance, "oceanic_clearance", "Oceanic clearance")                                     \
+  X(kOceanicClearanceReadback, "oceanic_clearance_readback", "Oceanic clearance readback")           \
+  X(kOceanicClearanceRequest, "oceanic_clearance_request", "Oceanic clearance request")              \
+  X(kDepartureClearanceRequest, "departure_clearance_request", "Departure clearance request")        \
+  X(kDepartureClearanceReadback, "departure_clearance_readback", "Departure clearance readback")     \
+  X(kGroundMessage, "ground_message", "Message from the ground")                                     \
+  X(kBrakeSet, "brake_set", "Brake set")                                                             \
+  X(kBrakeReleased, "brake_released", "Brake released")                                              \
+  X(kAtis, "atis", "ATIS")                                                                           \
+  X(kPredictedWinds, "predicted_winds", "Predicted winds")
 
 enum class Kind : std::uint8_t {
 #define CORVANE_READABLE_KIND_ENUMERATOR(name, id, title) name,

@@ -14,10 +14,10 @@ using Form = std::optional<Decoding> (*)(const Message&, const reference::Refere
 
 struct LabelForms {
   std::string_view label;
-  std::array<Form, 9> forms;
+  std::array<Form, 14> forms;
 };
 
-constexpr std::array<LabelForms, 98> kForms = {{
+constexpr std::array<LabelForms, 109> kForms = {{
     {"44", {FlightEvent, FuelDestinationReport, nullptr}},
     {"2P", {FlightMonitor, MissionReport, nullptr}},
     {"83", {RoutePositionReport, TimedPositionReport, RouteRegistrationLine, nullptr}},
@@ -28,16 +28,18 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"80", {AirlineReport, MissionReport, FuelDestinationReport, CommaPositionLine, nullptr}},
     {"H1",
      {TerminalPositionReport, TerminalReport, FlightManagementExchange, TerminalPositionVariant, AtisRequest,
-      IcaoAtsMessage, RealTimeEffectsReport, FacilitiesNotification, MaintenanceFlightReport}},
+      IcaoAtsMessage, RealTimeEffectsReport, FacilitiesNotification, MaintenanceFlightReport, CheckedFreeText,
+      TripRoute, ZeroFuelLoadsheet, PredictedWinds, MaintenanceReportHeading}},
     {"12", {PositionAltitudeTimeTail, FlightHeader, PositionEtaRoute, RouteDateRecord, nullptr}},
     {"16",
      {PositionCsvDecimal, EventReport, FlightHeader, PosWaypointReport, DecimalPositionReport, AutoPositionReport,
       BracketPosition, NumberedPoints}},
     {"21", {PositionWithDestination, nullptr}},
     {"22", {PositionDegreesMinutesSeconds, FlightHeader, OffReportLines, nullptr}},
-    {"5Z", {EventReport, ShortRouteMessage, CodedStationMessage, FreeTextLines, InRangeLine, nullptr}},
+    {"5Z",
+     {EventReport, ShortRouteMessage, CodedStationMessage, FreeTextLines, InRangeLine, GateAssignmentRequest, nullptr}},
     {"13", {EventReport, RouteDateRecord, ArrivalGateRequest, DatedAirlineRecord, nullptr}},
-    {"14", {EventReport, FlightHeader, StationMessage, BracketPosition, BracketedDatedText, nullptr}},
+    {"14", {EventReport, FlightHeader, StationMessage, BracketPosition, BracketedDatedText, CheckedFreeText, nullptr}},
     {"17", {EventReport, DatedAirlineRecord, RouteEstimate, FlightPhaseChange, TimedPositionLine, nullptr}},
     {"18", {EventReport, DepartureTimes, DatedFlightPosition, DecimalPositionReport, nullptr}},
     {"19", {EventReport, DepartureTimes, OooiRecord, PhaseChangePosition, nullptr}},
@@ -48,7 +50,7 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"39", {FlightHeader, RouteHeading, nullptr}},
     {"2N", {FlightHeader, FlightDayRoute, nullptr}},
     {"3A", {FlightHeader, nullptr}},
-    {"23", {FlightHeader, nullptr}},
+    {"23", {FlightHeader, BrakeEvent, nullptr}},
     {"25", {FlightHeader, RouteHeading, nullptr}},
     {"26", {FlightHeader, nullptr}},
     {"27", {FlightHeader, RouteHeading, nullptr}},
@@ -58,7 +60,7 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"2A", {FlightHeader, MissionReport, nullptr}},
     {"20", {PosWaypointReport, FlightRouteRecord, nullptr}},
     {"SQ", {Squitter, nullptr}},
-    {"B9", {AtisRequest, nullptr}},
+    {"B9", {AtisRequest, BareAtisRequest, nullptr}},
     {"1L", {TaggedReport, FlightStationNote, NumberedRoutePosition, DatedRouteFlightRegistration, nullptr}},
     {"24", {RouteHeading, SlashAltitudePosition, nullptr}},
     {"4N", {RouteHeading, RouteDataRecord, nullptr}},
@@ -110,7 +112,7 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"3W", {RouteTimeRecord, nullptr}},
     {"31", {OffRecord, nullptr}},
     {"3V", {CodedFreeText, nullptr}},
-    {"3T", {WeatherReply, nullptr}},
+    {"3T", {WeatherReply, WeatherReports, nullptr}},
     {"3D", {DispatchReply, nullptr}},
     {"3H", {PostFlightSummary, nullptr}},
     {"3]", {ChimesRecord, nullptr}},
@@ -120,6 +122,17 @@ constexpr std::array<LabelForms, 98> kForms = {{
     {"1P", {TimedPositionLine, PosWaypointReport, nullptr}},
     {"HX", {UndeliveredUplink, nullptr}},
     {"B0", {AfnContact, nullptr}},
+    {"A1", {AtsMessage, nullptr}},
+    {"A3", {AtsMessage, nullptr}},
+    {"B1", {AtsMessage, nullptr}},
+    {"B2", {AtsMessage, nullptr}},
+    {"B3", {AtsMessage, nullptr}},
+    {"B4", {AtsMessage, nullptr}},
+    {"C1", {GroundOfficeMessage, nullptr}},
+    {"1J", {CheckedFreeText, nullptr}},
+    {"RA", {PrinterUplink, WeatherReports, nullptr}},
+    {"A0", {FacilitiesNotificationLine, nullptr}},
+    {"A9", {AtisDelivery, nullptr}},
 }};
 
 // Every label of the table has two characters; as a number they index the

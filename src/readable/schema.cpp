@@ -9,7 +9,7 @@ namespace {
 
 using enum FieldType;
 
-constexpr std::array<FieldSchema, 89> kFields = {{
+constexpr std::array<FieldSchema, 96> kFields = {{
     // Where the aircraft is and how it flies.
     {"latitude", kNumber, "degrees", "the aircraft's latitude, decimal, north positive"},
     {"longitude", kNumber, "degrees", "the aircraft's longitude, decimal, east positive"},
@@ -113,6 +113,16 @@ constexpr std::array<FieldSchema, 89> kFields = {{
     {"uplink_text", kText, "", "the text of that uplink, as given back"},
     {"applications", kTextList, "", "AFN: the data link applications the aircraft offers (ADS, ATC, ...), in order"},
     {"airports", kTextList, "", "the airports a weather request asks for, ICAO codes, in order"},
+    // Clearances and ground messages.
+    {"entry_point", kText, "", "the oceanic entry point a clearance or its request names"},
+    {"entry_time", kTimeOfDay, "", "the time at entry_point, as the clearance gives it or the request estimates it"},
+    {"entry_altitude_ft", kInteger, "ft", "the flight level at entry_point, cleared or asked for, in feet"},
+    {"entry_mach", kNumber, "", "the Mach number at entry_point, cleared or asked for"},
+    {"atis_code", kText, "", "the letter of the ATIS information a message delivers"},
+    {"weather_stations", kTextList, "", "the stations (ICAO) whose METAR, SPECI or TAF the text carries, in order"},
+    {"uplink_message", kText, "",
+     "free text a ground office sent the aircraft, its lines joined by spaces (after an AN header: up to the first "
+     "empty line)"},
 }};
 
 }  // namespace

@@ -141,7 +141,7 @@ TEST_F(RealMessages, SingleLabelFormsReadOnlyWhatTheirPiecesShow) {
   const auto atis = DecodeFirst("B9", "/KLAX.TI2/040KLAXA3625");
   ASSERT_TRUE(atis);
   EXPECT_EQ(TextOf(*atis, "airport"), "KLAX");
-  EXPECT_FALSE(DecodeFirst("B9", "046KDENA"));
+  EXPECT_FALSE(Decode({"B9", "2", "046KDEN", {}}, tables_));  // no letter after the airport
   const auto phase = DecodeFirst("4A", "01CLER VIR141/191334EGLLKLAX");
   ASSERT_TRUE(phase);
   EXPECT_EQ(NumberOf(*phase, "altitude_ft"), 35764);

@@ -195,7 +195,11 @@ TEST_F(TerminalForms, PositionReportsReadTheirPlaceInEachSpelling) {
   ASSERT_TRUE(trip);
   EXPECT_EQ(TextOf(*trip, "report_time"), "00:34:51");
   EXPECT_DOUBLE_EQ(NumberOf(*trip, "longitude"), -109.5385);
-  EXPECT_FALSE(DecodeFirst("H1", "TRP KPHX EGLL"));
+  // A route after TRP is the trip heading, with no time or position read.
+  const auto route = DecodeFirst("H1", "TRP KPHX EGLL");
+  ASSERT_TRUE(route);
+  EXPECT_EQ(TextOf(*route, "report_time"), "");
+  EXPECT_EQ(TextOf(*route, "arrival"), "EGLL");
   // The checksummed report's "PS" item, with and without its waypoint piece.
   const auto items = DecodeFirst("H1", "/.POS/TS100316");
   ASSERT_TRUE(items);
