@@ -28,7 +28,7 @@ void AlertNotice::Tell(const QString& summary, const QString& body) {
 }
 
 // Notify(app_name, replaces_id, app_icon, summary, body, actions, hints,
-// expire_timeout), as the freedesktop notification specification names it.
+// expire_timeout), in the order the desktop notification service takes them.
 void AlertNotice::SendNotification(const QString& summary, const QString& body) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
