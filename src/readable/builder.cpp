@@ -34,52 +34,76 @@ std::string Latin1Of(std::string_view utf8) {
 
 constexpr char kDegree = '\xB0';  // the degree sign, one Latin-1 byte like all card text
 
-void AppendInteger(long long value, std::string& out) {
-  std::array<char, 24> digits{};
-  const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
-  out.append(digits.data(), end);
-}
+// A few characters put together on the stack and appended to a line at
+// once: one capacity check for a number instead of one a character, which
+// showed in the decoder's profile. Writes past the end are dropped; no
+// caller comes near it.
+class Chars {
+ public:
+  void Put(char c) {
+    if (size_ < text_.size()) {
+      text_[size_++] = c;
+    }
+  }
+  void PutInteger(long long value) {
+    size_ = static_cast<std::size_t>(std::to_chars(text_.data() + size_, text_.data() + text_.size(), value).ptr -
+                                     text_.data());
+  }
+  void PutDouble(double value) {
+    size_ = static_cast<std::size_t>(std::to_chars(text_.data() + size_, text_.data() + text_.size(), value).ptr -
+                                     text_.data());
+  }
+  void PutTwoDigits(int value) {
+    Put(static_cast<char>('0' + value / 10 % 10));
+    Put(static_cast<char>('0' + value % 10));
+  }
+  void AppendTo(std::string& out) const { out.append(text_.data(), size_); }
+
+ private:
+  std::array<char, 64> text_{};
+  std::size_t size_ = 0;
+};
 
 // 35000 -> "35,000"; fractions keep one decimal (rounded: 12.96 -> "13").
 void AppendGrouped(double value, std::string& out) {
-  std::array<char, 32> text{};
+  Chars chars;
   if (!(std::fabs(value) < 1e15)) {  // beyond what tenths in 64 bits hold (or not a number)
-    out.append(text.data(), std::to_chars(text.data(), text.data() + text.size(), value).ptr);
+    chars.PutDouble(value);
+    chars.AppendTo(out);
     return;
   }
   const auto tenths = std::llround(std::fabs(value) * 10.0);
   if (value < 0 && tenths != 0) {
-    out += '-';
+    chars.Put('-');
   }
-  const char* const end = std::to_chars(text.data(), text.data() + text.size(), tenths / 10).ptr;
-  const auto length = static_cast<int>(end - text.data());
+  std::array<char, 24> digits{};
+  const char* const end = std::to_chars(digits.data(), digits.data() + digits.size(), tenths / 10).ptr;
+  const auto length = static_cast<int>(end - digits.data());
   for (int at = 0; at < length; ++at) {
     if (at > 0 && (length - at) % 3 == 0) {
-      out += ',';
+      chars.Put(',');
     }
-    out += text[static_cast<std::size_t>(at)];
+    chars.Put(digits[static_cast<std::size_t>(at)]);
   }
   if (tenths % 10 != 0) {
-    out += '.';
-    out += static_cast<char>('0' + tenths % 10);
+    chars.Put('.');
+    chars.Put(static_cast<char>('0' + tenths % 10));
   }
+  chars.AppendTo(out);
 }
 
 // 34.4283, 'N', 'S' -> "34°25.7'N", 35.062 -> "35°03.7'N"; 59.96' rounds up
 // into the next degree.
-void AppendDegreesAndMinutes(double value, char positive, char negative, std::string& out) {
+void PutDegreesAndMinutes(double value, char positive, char negative, Chars& chars) {
   const auto tenthsOfMinutes = std::llround(std::fabs(value) * 600.0);
-  AppendInteger(tenthsOfMinutes / 600, out);
-  out += kDegree;
-  const auto minutes = tenthsOfMinutes % 600 / 10;
-  if (minutes < 10) {
-    out += '0';  // minutes in two digits, as charts and flight plans write them
-  }
-  AppendInteger(minutes, out);
-  out += '.';
-  out += static_cast<char>('0' + tenthsOfMinutes % 10);
-  out += '\'';
-  out += value < 0 ? negative : positive;
+  chars.PutInteger(tenthsOfMinutes / 600);
+  chars.Put(kDegree);
+  // minutes in two digits, as charts and flight plans write them
+  chars.PutTwoDigits(static_cast<int>(tenthsOfMinutes % 600 / 10));
+  chars.Put('.');
+  chars.Put(static_cast<char>('0' + tenthsOfMinutes % 10));
+  chars.Put('\'');
+  chars.Put(value < 0 ? negative : positive);
 }
 
 // Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
@@ -104,15 +128,15 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
   year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
 }
 
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
 bool DayExists(int year, int month, int day) {
-  if (month < 1 || month > 12 || day < 1 || day > 31) {
+  if (month < 1 || month > 12 || day < 1) {
     return false;
   }
-  int y = 0;
-  int m = 0;
-  int d = 0;
-  CivilFromDays(DaysFromCivil(year, month, day), y, m, d);
-  return d == day;  // 31 April comes back as 1 May
+  constexpr std::array<int, 12> kDaysInMonth = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int last = kDaysInMonth[static_cast<std::size_t>(month - 1)] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+  return day <= last;
 }
 
 // "HH:MM" or "HH:MM:SS" (as TimeOfDay writes them) as seconds into the day.
@@ -125,11 +149,6 @@ long long SecondsIntoDay(std::string_view time) {
   return seconds;
 }
 
-void AppendTwoDigits(int value, std::string& out) {
-  out += static_cast<char>('0' + value / 10 % 10);
-  out += static_cast<char>('0' + value % 10);
-}
-
 // "2026-12-07" then separator, "21:53" and, withSeconds, ":00".
 void AppendDateAndTime(UtcSeconds seconds, char separator, bool withSeconds, std::string& out) {
   const long long days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
@@ -138,19 +157,21 @@ void AppendDateAndTime(UtcSeconds seconds, char separator, bool withSeconds, std
   int month = 0;
   int day = 0;
   CivilFromDays(days, year, month, day);
-  AppendInteger(year, out);
-  out += '-';
-  AppendTwoDigits(month, out);
-  out += '-';
-  AppendTwoDigits(day, out);
-  out += separator;
-  AppendTwoDigits(static_cast<int>(inDay / 3600), out);
-  out += ':';
-  AppendTwoDigits(static_cast<int>(inDay / 60 % 60), out);
+  Chars chars;
+  chars.PutInteger(year);
+  chars.Put('-');
+  chars.PutTwoDigits(month);
+  chars.Put('-');
+  chars.PutTwoDigits(day);
+  chars.Put(separator);
+  chars.PutTwoDigits(static_cast<int>(inDay / 3600));
+  chars.Put(':');
+  chars.PutTwoDigits(static_cast<int>(inDay / 60 % 60));
   if (withSeconds) {
-    out += ':';
-    AppendTwoDigits(static_cast<int>(inDay % 60), out);
+    chars.Put(':');
+    chars.PutTwoDigits(static_cast<int>(inDay % 60));
   }
+  chars.AppendTo(out);
 }
 
 long long Distance(UtcSeconds a, UtcSeconds b) { return a > b ? a - b : b - a; }
@@ -181,9 +202,11 @@ std::string_view UtcName(std::string_view name) {
 }  // namespace
 
 void AppendPosition(double latitude, double longitude, std::string& out) {
-  AppendDegreesAndMinutes(latitude, 'N', 'S', out);
-  out += ' ';
-  AppendDegreesAndMinutes(longitude, 'E', 'W', out);
+  Chars chars;
+  PutDegreesAndMinutes(latitude, 'N', 'S', chars);
+  chars.Put(' ');
+  PutDegreesAndMinutes(longitude, 'E', 'W', chars);
+  chars.AppendTo(out);
 }
 
 std::optional<UtcSeconds> SecondsOf(const ReceiveTime& received) {
@@ -261,15 +284,15 @@ std::string AirlineNameOf(std::string_view flight) {
   return airline != nullptr ? Latin1Of(airline->name) : std::string();
 }
 
-std::string& Builder::BeginLine(const char* caption) {
+std::string& Builder::BeginLine(std::string_view caption) {
   result_.text += caption;
-  result_.text += ": ";
+  result_.text.append(": ", 2);
   return result_.text;
 }
 
-void Builder::EndLine() { result_.text += "\r\n"; }
+void Builder::EndLine() { result_.text.append("\r\n", 2); }
 
-void Builder::Line(const char* caption, std::string_view value) {
+void Builder::Line(std::string_view caption, std::string_view value) {
   BeginLine(caption) += value;
   EndLine();
 }
@@ -278,8 +301,8 @@ void Builder::Position(double latitude, double longitude) {
   Point("latitude", "longitude", "Position", latitude, longitude);
 }
 
-void Builder::Point(const char* latitudeField, const char* longitudeField, const char* caption, double latitude,
-                    double longitude) {
+void Builder::Point(std::string_view latitudeField, std::string_view longitudeField, std::string_view caption,
+                    double latitude, double longitude) {
   result_.fields.emplace_back(latitudeField, latitude);
   result_.fields.emplace_back(longitudeField, longitude);
   AppendPosition(latitude, longitude, BeginLine(caption));
@@ -293,7 +316,7 @@ void Builder::Altitude(double feet) {
   EndLine();
 }
 
-void Builder::CelsiusLine(const char* caption, double celsius) {
+void Builder::CelsiusLine(std::string_view caption, double celsius) {
   AppendGrouped(celsius, BeginLine(caption));
   result_.text += ' ';
   result_.text += kDegree;
@@ -318,7 +341,7 @@ void Builder::Mach(double mach) {
   Line("Mach", std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
 }
 
-void Builder::MachAs(const char* field, const char* caption, double mach) {
+void Builder::MachAs(std::string_view field, std::string_view caption, double mach) {
   result_.fields.emplace_back(field, mach);
   std::array<char, 32> text{};
   const auto end = std::to_chars(text.data(), text.data() + text.size(), mach, std::chars_format::fixed, 2).ptr;
@@ -336,12 +359,12 @@ void Builder::Wind(double directionDeg, double speedKt) {
   EndLine();
 }
 
-void Builder::Time(const char* field, const char* caption, std::string time) {
+void Builder::Time(std::string_view field, std::string_view caption, std::string time) {
   Line(caption, time);
   result_.fields.emplace_back(field, std::move(time));
 }
 
-void Builder::Stamp(const char* name, const char* caption, UtcSeconds seconds, bool withSeconds) {
+void Builder::Stamp(std::string_view name, std::string_view caption, UtcSeconds seconds, bool withSeconds) {
   std::string value;
   value.reserve(20);
   AppendDateAndTime(seconds, 'T', true, value);
@@ -352,7 +375,7 @@ void Builder::Stamp(const char* name, const char* caption, UtcSeconds seconds, b
   result_.fields.emplace_back(UtcName(name), std::move(value));
 }
 
-void Builder::TimeOnDay(const char* name, const char* caption, const TextDay& day, std::string time,
+void Builder::TimeOnDay(std::string_view name, std::string_view caption, const TextDay& day, std::string time,
                         const ReceiveTime& received) {
   if (const auto seconds = OnTextDay(day, time, received)) {
     Stamp(name, caption, *seconds, time.size() >= 8);
@@ -361,7 +384,8 @@ void Builder::TimeOnDay(const char* name, const char* caption, const TextDay& da
   }
 }
 
-void Builder::TimeNear(const char* name, const char* caption, std::optional<UtcSeconds> anchor, std::string time) {
+void Builder::TimeNear(std::string_view name, std::string_view caption, std::optional<UtcSeconds> anchor,
+                       std::string time) {
   if (anchor) {
     Stamp(name, caption, NearestTo(*anchor, time), time.size() >= 8);
   } else {
@@ -388,7 +412,7 @@ void Builder::Megahertz(int kilohertz) {
   AddNumber("frequency_mhz", kilohertz / 1000.0);
 }
 
-void Builder::Airport(const char* field, const char* caption, std::string_view code) {
+void Builder::Airport(std::string_view field, std::string_view caption, std::string_view code) {
   const std::string_view name = tables_.AirportName(code);
   std::string& line = BeginLine(caption);
   line += code;
@@ -401,9 +425,9 @@ void Builder::Airport(const char* field, const char* caption, std::string_view c
   result_.fields.emplace_back(field, std::string(code));
 }
 
-void Builder::Number(const char* field, const char* caption, double value, const char* unit) {
+void Builder::Number(std::string_view field, std::string_view caption, double value, std::string_view unit) {
   AppendGrouped(value, BeginLine(caption));
-  if (*unit != '\0') {
+  if (!unit.empty()) {
     result_.text += ' ';
     result_.text += unit;
   }
@@ -413,7 +437,7 @@ void Builder::Number(const char* field, const char* caption, double value, const
 
 // A flight the text gives is followed by its airline's name when the
 // built-in airline list knows its designator ("BA0123" -> British Airways).
-void Builder::Text(const char* field, const char* caption, std::string value) {
+void Builder::Text(std::string_view field, std::string_view caption, std::string value) {
   Line(caption, value);
   std::string airline = std::string_view(field) == "flight" ? AirlineNameOf(value) : std::string();
   result_.fields.emplace_back(field, std::move(value));
@@ -422,7 +446,7 @@ void Builder::Text(const char* field, const char* caption, std::string value) {
   }
 }
 
-void Builder::Code(const char* field, const char* caption, std::string code, std::string_view meaning) {
+void Builder::Code(std::string_view field, std::string_view caption, std::string code, std::string_view meaning) {
   std::string& line = BeginLine(caption);
   line += meaning;
   line += " (";
@@ -432,7 +456,7 @@ void Builder::Code(const char* field, const char* caption, std::string code, std
   result_.fields.emplace_back(field, std::move(code));
 }
 
-void Builder::Names(const char* field, const char* caption, std::vector<std::string> names) {
+void Builder::Names(std::string_view field, std::string_view caption, std::vector<std::string> names) {
   std::string& line = BeginLine(caption);
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (i > 0) {
@@ -444,7 +468,7 @@ void Builder::Names(const char* field, const char* caption, std::vector<std::str
   result_.fields.emplace_back(field, std::move(names));
 }
 
-void Builder::Numbers(const char* field, const char* caption, std::vector<double> values) {
+void Builder::Numbers(std::string_view field, std::string_view caption, std::vector<double> values) {
   std::string& line = BeginLine(caption);
   for (std::size_t i = 0; i < values.size(); ++i) {
     if (i > 0) {
@@ -456,7 +480,7 @@ void Builder::Numbers(const char* field, const char* caption, std::vector<double
   result_.fields.emplace_back(field, std::move(values));
 }
 
-void Builder::Lines(const char* field, const char* caption, std::vector<std::string> values) {
+void Builder::Lines(std::string_view field, std::string_view caption, std::vector<std::string> values) {
   for (const std::string& value : values) {
     Line(caption, value);
   }

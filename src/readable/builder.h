@@ -48,7 +48,7 @@ class Builder {
   void Position(double latitude, double longitude);
   // Another point than the aircraft's: its latitude and longitude under
   // their own names (numbers), one line "Caption: 34°25.7'N 77°41.5'W".
-  void Point(const char* latitudeField, const char* longitudeField, const char* caption, double latitude,
+  void Point(std::string_view latitudeField, std::string_view longitudeField, std::string_view caption, double latitude,
              double longitude);
   // Feet: "Altitude: 35,000 ft".
   void Altitude(double feet);
@@ -60,46 +60,46 @@ class Builder {
   void Mach(double mach);
   // A Mach number under another name than the aircraft's ("entry_mach"),
   // its line to two decimals: "Mach at entry: 0.85".
-  void MachAs(const char* field, const char* caption, double mach);
+  void MachAs(std::string_view field, std::string_view caption, double mach);
   // Direction in degrees and speed in knots: "Wind: 253° at 24 kt".
   void Wind(double directionDeg, double speedKt);
   // A time of day, "HH:MM" or "HH:MM:SS".
-  void Time(const char* field, const char* caption, std::string time);
+  void Time(std::string_view field, std::string_view caption, std::string time);
   // A full UTC time: field "<name>_utc" as "2026-12-07T21:53:00Z", its line
   // "Caption: 2026-12-07 21:53 UTC" (with seconds when withSeconds).
-  void Stamp(const char* name, const char* caption, UtcSeconds seconds, bool withSeconds);
+  void Stamp(std::string_view name, std::string_view caption, UtcSeconds seconds, bool withSeconds);
   // A time of day the text gives on a day it gives: a full UTC time when the
   // day can be completed, otherwise the time of day as field name.
-  void TimeOnDay(const char* name, const char* caption, const TextDay& day, std::string time,
+  void TimeOnDay(std::string_view name, std::string_view caption, const TextDay& day, std::string time,
                  const ReceiveTime& received);
   // A time of day near a full UTC time the text gives (anchor): a full UTC
   // time itself; without an anchor the time of day as field name.
-  void TimeNear(const char* name, const char* caption, std::optional<UtcSeconds> anchor, std::string time);
+  void TimeNear(std::string_view name, std::string_view caption, std::optional<UtcSeconds> anchor, std::string time);
   // A VHF frequency given in kilohertz: "frequency_mhz" 136.975, its line
   // with all three decimals ("Frequency: 136.975 MHz").
   void Megahertz(int kilohertz);
   // An ICAO airport code, with its name when the tables know it.
-  void Airport(const char* field, const char* caption, std::string_view code);
+  void Airport(std::string_view field, std::string_view caption, std::string_view code);
   // A number with its unit ("" for none).
-  void Number(const char* field, const char* caption, double value, const char* unit);
-  void Text(const char* field, const char* caption, std::string value);
+  void Number(std::string_view field, std::string_view caption, double value, std::string_view unit);
+  void Text(std::string_view field, std::string_view caption, std::string value);
   // A code under its field, its line in words: "Caption: Predicted winds (PWI)".
-  void Code(const char* field, const char* caption, std::string code, std::string_view meaning);
-  void Names(const char* field, const char* caption, std::vector<std::string> names);
+  void Code(std::string_view field, std::string_view caption, std::string code, std::string_view meaning);
+  void Names(std::string_view field, std::string_view caption, std::vector<std::string> names);
   // Numbers a field gives more than once, in the order given.
-  void Numbers(const char* field, const char* caption, std::vector<double> values);
+  void Numbers(std::string_view field, std::string_view caption, std::vector<double> values);
   // Texts a field gives more than once, each on its own line "Caption: value".
-  void Lines(const char* field, const char* caption, std::vector<std::string> values);
+  void Lines(std::string_view field, std::string_view caption, std::vector<std::string> values);
 
   // The decoding; nothing when no field was added.
   [[nodiscard]] std::optional<Decoding> Finish() &&;
 
  private:
   // "Caption: " appended to the text, which is returned for the value.
-  std::string& BeginLine(const char* caption);
+  std::string& BeginLine(std::string_view caption);
   void EndLine();
-  void Line(const char* caption, std::string_view value);
-  void CelsiusLine(const char* caption, double celsius);
+  void Line(std::string_view caption, std::string_view value);
+  void CelsiusLine(std::string_view caption, double celsius);
   void AddNumber(std::string_view name, double value);
 
   const reference::ReferenceTables& tables_;

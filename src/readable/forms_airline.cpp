@@ -72,7 +72,7 @@ void ReadPosition(std::string_view value, Builder& out) {
       packed += c;
     }
   }
-  const auto split = packed.find_first_of("EW");
+  const auto split = FindAnyOf(packed, "EW");
   if (split == std::string::npos) {
     return;
   }
@@ -139,7 +139,7 @@ void ReadItem(std::string_view item, Builder& out) {
 
 std::optional<Decoding> AirlineReport(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view text = message.text;
-  const auto lineEnd = text.find_first_of("\r\n");
+  const auto lineEnd = FindAnyOf(text, "\r\n");
   const auto heading = Words(text.substr(0, lineEnd));
   if (heading.size() < 4 || heading[0].size() != 4) {
     return std::nullopt;

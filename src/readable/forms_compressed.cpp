@@ -6,6 +6,7 @@
 
 #include "readable/forms.h"
 #include "readable/miam.h"
+#include "readable/text_scan.h"
 
 namespace corvane::readable {
 
@@ -33,7 +34,7 @@ std::string EnvelopeLine(const MiamFrame& frame) {
 std::string JoinedLines(std::string_view text) {
   std::string joined;
   while (!text.empty()) {
-    const std::size_t end = text.find_first_of("\r\n");
+    const std::size_t end = FindAnyOf(text, "\r\n");
     const std::string_view line = text.substr(0, end);
     if (!line.empty()) {
       joined.append(joined.empty() ? "" : " / ").append(line);

@@ -67,9 +67,9 @@ std::optional<Decoding> TerminalPositionReport(const Message& message, const ref
   if (!text.starts_with("POS") || text.size() < 16) {
     return std::nullopt;
   }
-  const auto pieces = Split(text.substr(0, text.find_first_of("\r\n/")), ',');
+  const auto pieces = Split(text.substr(0, FindAnyOf(text, "\r\n/")), ',');
   const std::string_view position = pieces[0].substr(3);
-  const auto split = position.find_first_of("EW");
+  const auto split = FindAnyOf(position, "EW");
   if (split == std::string_view::npos || pieces.size() < 4) {
     return std::nullopt;
   }

@@ -75,7 +75,7 @@ void ReadSignedLocation(std::string_view value, Builder& out) {
 // The "/TAG value" items after an event report's heading.
 void ReadEventItems(std::string_view rest, const EventTitle& title, std::optional<UtcSeconds> sent, Builder& out) {
   for (std::string_view item : Split(rest, '/')) {
-    item = Trim(item.substr(0, item.find_first_of("\r\n")));
+    item = Trim(item.substr(0, FindAnyOf(item, "\r\n")));
     if (item.starts_with("TIME ") && title.timeField != nullptr) {
       if (const auto time = HoursMinutes(item.substr(5))) {
         out.TimeNear(title.timeField, title.timeCaption, sent, *time);

@@ -381,7 +381,9 @@ std::optional<Decoding> NumberedPoints(const Message& message, const reference::
   for (std::size_t i = 1; i + 1 < items.size(); i += 2) {
     const auto head = Split(items[i], ',');      // "P1 1204", "N  3.807"
     const auto tail = Split(items[i + 1], ',');  // "E101.294", "  28068", "   97"
-    const std::string number = "P" + std::to_string((i + 1) / 2) + " ";
+    std::string number = "P";                    // appended, as GCC 12 at -O3 warns of a false overlap in "P" + ...
+    number += std::to_string((i + 1) / 2);
+    number += ' ';
     if (head.size() != 2 || tail.size() != 3 || !head[0].starts_with(number)) {
       return std::nullopt;
     }
@@ -465,7 +467,7 @@ std::optional<Decoding> PhaseChangePosition(const Message& message, const refere
     return std::nullopt;
   }
   const std::string_view place = pieces[0].substr(4);  // "N 50.168E  9.277"
-  const auto split = place.find_first_of("EW", 1);
+  const auto split = FindAnyOf(place, "EW", 1);
   const auto latitude =
       split == std::string_view::npos ? std::nullopt : DecimalDegrees(place.substr(0, split), 'N', 'S');
   const auto longitude = split == std::string_view::npos ? std::nullopt : DecimalDegrees(place.substr(split), 'E', 'W');
@@ -571,7 +573,7 @@ std::optional<Decoding> FlaggedFreeText(const Message& message, const reference:
       }
     }
   }
-  if (words.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos) {
+  if (std::none_of(words.begin(), words.end(), IsUpper)) {
     return std::nullopt;
   }
   Builder out(Kind::kFreeText, tables);
@@ -622,7 +624,7 @@ std::optional<Decoding> RouteFrequency(const Message& message, const reference::
 std::optional<Decoding> DatedRouteFlightRegistration(const Message& message, const reference::ReferenceTables& tables) {
   const std::string_view line = FirstLine(message.text);
   const auto comma = line.find(',');
-  const auto route = line.find_first_not_of("0123456789");
+  const auto route = FindFirstFailing(line, IsDigit);
   if (comma == std::string_view::npos || route == std::string_view::npos || route < 11 ||
       !DayMonthYear(line.substr(route - 2, 7))) {
     return std::nullopt;

@@ -228,7 +228,7 @@ struct LatitudeLongitude {
 // "N3835.95 W07858.88" in degrees and minutes.
 std::optional<LatitudeLongitude> LastPiecePosition(std::string_view piece) {
   const std::string_view position = piece.substr(0, piece.find('/'));
-  const auto split = position.find_first_of("EW");
+  const auto split = FindAnyOf(position, "EW");
   if (split == std::string_view::npos) {
     return std::nullopt;
   }
@@ -385,7 +385,7 @@ std::optional<Decoding> FlightStatusReport(const Message& message, const referen
       !IsIcaoCode(text.substr(9, 4))) {
     return std::nullopt;
   }
-  const auto split = text.find_first_of("EW", 14);
+  const auto split = FindAnyOf(text, "EW", 14);
   if (split == std::string_view::npos || split < 19 || split > 20 || split + 12 > text.size()) {
     return std::nullopt;
   }
@@ -514,7 +514,7 @@ std::optional<Decoding> ShortPositionReport(const Message& message, const refere
   const auto time = HoursMinutes(text.substr(2, 4));
   const auto feet = FlightLevelFeet(text.substr(7, 3));
   const std::string_view place = text.substr(14);
-  const auto split = place.find_first_of("+-", 1);
+  const auto split = FindAnyOf(place, "+-", 1);
   const auto end = place.find('/');
   if (!time || !feet || (place[0] != '+' && place[0] != '-') || split == std::string_view::npos ||
       end == std::string_view::npos || split > end) {
@@ -569,7 +569,7 @@ std::optional<Decoding> DatedPositionRecord(const Message& message, const refere
   }
   const std::string_view clock = pieces[2].substr(11);
   const std::string_view place = pieces[5];
-  const auto split = place.find_first_of("EW");
+  const auto split = FindAnyOf(place, "EW");
   if (clock.size() != 8 || clock[2] != ':' || clock[5] != ':' || split == std::string_view::npos || split == 0 ||
       place[split - 1] != ' ') {
     return std::nullopt;

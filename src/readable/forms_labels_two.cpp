@@ -601,7 +601,7 @@ bool IsTransponderCode(std::string_view text) {
 
 // "N5043.5E01121.8": a position with minutes and a point, the hemisphere first.
 bool HemisphereFirstPosition(std::string_view text, Builder& out) {
-  const auto split = text.find_first_of("EW");
+  const auto split = FindAnyOf(text, "EW");
   if (split == std::string_view::npos) {
     return false;
   }

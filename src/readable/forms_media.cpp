@@ -28,7 +28,7 @@ const char* LinkName(char letter) {
 }  // namespace
 
 std::optional<Decoding> MediaAdvisory(const Message& message, const reference::ReferenceTables& tables) {
-  const std::string_view text = Trim(message.text.substr(0, message.text.find_first_of("\r\n")));
+  const std::string_view text = Trim(message.text.substr(0, FindAnyOf(message.text, "\r\n")));
   if (text.size() < 9 || text[0] < '0' || text[0] > '9' || (text[1] != 'E' && text[1] != 'L')) {
     return std::nullopt;
   }

@@ -33,16 +33,18 @@ namespace corvane::readable {
 
 namespace {
 
+bool IsWordBreak(char c) { return c == ' ' || c == '\r' || c == '\n'; }
+
 // The text split at spaces and line breaks, empty pieces dropped.
 std::vector<std::string_view> Words(std::string_view text) {
   std::vector<std::string_view> words;
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t start = text.find_first_not_of(" \r\n", at);
+    const std::size_t start = FindFirstFailing(text, IsWordBreak, at);
     if (start == std::string_view::npos) {
       break;
     }
-    const std::size_t end = std::min(text.find_first_of(" \r\n", start), text.size());
+    const std::size_t end = std::min(FindAnyOf(text, " \r\n", start), text.size());
     words.push_back(text.substr(start, end - start));
     at = end;
   }

@@ -26,7 +26,7 @@ std::optional<double> PackedLongitude(std::string_view text) {
 }
 
 bool PackedPosition(std::string_view text, Builder& out) {
-  const auto split = text.find_first_of("EW");
+  const auto split = FindAnyOf(text, "EW");
   if (split == std::string_view::npos) {
     return false;
   }

@@ -72,7 +72,7 @@ template <typename ReadLatitude, typename ReadLongitude>
 std::optional<Builder> StartReport(std::string_view position, ReadLatitude readLatitude, ReadLongitude readLongitude,
                                    std::string_view time, std::string_view altitude,
                                    const reference::ReferenceTables& tables) {
-  const auto split = position.find_first_of("EW");
+  const auto split = FindAnyOf(position, "EW");
   const auto latitude = split == std::string_view::npos ? std::nullopt : readLatitude(position.substr(0, split));
   const auto longitude = split == std::string_view::npos ? std::nullopt : readLongitude(position.substr(split));
   if (!latitude || !longitude) {
@@ -200,7 +200,7 @@ std::optional<Decoding> PositionEtaRoute(const Message& message, const reference
     return std::nullopt;
   }
   const std::string_view position = pieces[0].substr(3);
-  const auto split = position.find_first_of("EW");
+  const auto split = FindAnyOf(position, "EW");
   const auto latitude =
       split == std::string_view::npos ? std::nullopt : DegreesMinutesSeconds(position.substr(0, split), 'N', 'S', 2);
   const auto longitude =

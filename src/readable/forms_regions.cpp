@@ -61,7 +61,7 @@ std::optional<std::string> DottedRegistration(std::string_view text) {
 // tenths run together (the figure after it is not read).
 void AfnPosition(std::string_view item, Builder& out) {
   const std::string_view place = item.substr(3, item.find(',') - 3);
-  const auto split = place.find_first_of("EW");
+  const auto split = FindAnyOf(place, "EW");
   if (split == std::string_view::npos) {
     return;
   }

@@ -165,7 +165,7 @@ bool ReadMaintenanceText(const Heading& heading, Builder& out) {
   }
   std::string_view words = arrival->rest.substr(8);
   if (words.starts_with('/')) {
-    const std::size_t digits = std::min(words.find_first_not_of("0123456789", 1), words.size()) - 1;
+    const std::size_t digits = std::min(FindFirstFailing(words, IsDigit, 1), words.size()) - 1;
     if (digits != 4 && digits != 8) {
       return false;
     }
@@ -228,7 +228,7 @@ bool ReadStationRequest(const Heading& heading, Builder& out) {
   }
   const std::string_view station = Trim(arrival->rest.substr(1, 6));
   const std::string_view codes = arrival->rest.substr(7);
-  const std::size_t letters = std::min(codes.find_first_not_of("0123456789"), codes.size());
+  const std::size_t letters = std::min(FindFirstFailing(codes, IsDigit), codes.size());
   if ((station.size() != 3 && station.size() != 4) || arrival->rest[1] == ' ' || !AllOf(station, IsUpper) ||
       letters == 0 || !AllOf(codes.substr(letters), IsUpper)) {
     return false;

@@ -652,7 +652,7 @@ std::optional<Decoding> FlightPlanReport(std::string_view body, const reference:
 bool ReportedPosition(std::string_view item, Builder& out, const TextDay& day = {}, const ReceiveTime& received = {}) {
   const auto pieces = Split(item.substr(2), ',');
   const std::string_view position = pieces[0];
-  const auto split = position.find_first_of("EW");
+  const auto split = FindAnyOf(position, "EW");
   if (pieces.size() < 4 || split == std::string_view::npos) {
     return false;
   }

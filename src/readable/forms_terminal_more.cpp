@@ -298,7 +298,7 @@ std::optional<Decoding> StarPosition(std::string_view body, const Message& messa
 // (HHMM or HHMMSS) and level ("F" flight level, "A" hundreds of feet); the
 // remarks are not read.
 std::optional<Decoding> IcaoPositionReport(std::string_view text, const reference::ReferenceTables& tables) {
-  const auto fields = Split(text.substr(5, text.find_first_of("\r\n)") - 5), '-');
+  const auto fields = Split(text.substr(5, FindAnyOf(text, "\r\n)") - 5), '-');
   if (fields.size() < 2) {
     return std::nullopt;
   }
@@ -378,7 +378,7 @@ std::optional<Decoding> IcaoFlightPlan(std::string_view text, const reference::R
   }
   if (const auto registration = text.find("REG/"); registration != std::string_view::npos) {
     const std::string_view rest = text.substr(registration + 4);
-    const std::string_view tail = rest.substr(0, rest.find_first_of(" \r\n)"));
+    const std::string_view tail = rest.substr(0, FindAnyOf(rest, " \r\n)"));
     if (tail.size() >= 3 && tail.size() <= 8 &&
         std::all_of(tail.begin(), tail.end(), [](char c) { return IsAlnum(c) || c == '-'; })) {
       out.Text("tail", "Aircraft", std::string(tail));

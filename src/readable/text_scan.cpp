@@ -66,11 +66,8 @@ bool AllOf(std::string_view text, bool (*test)(char)) {
 }
 
 bool IsFlight(std::string_view text) {
-  return text.size() >= 3 && text.size() <= 8 && AllOf(text, IsAlnum) &&
-         text.find_first_of("0123456789") != std::string_view::npos;
+  return text.size() >= 3 && text.size() <= 8 && AllOf(text, IsAlnum) && std::any_of(text.begin(), text.end(), IsDigit);
 }
-
-std::string_view FirstLine(std::string_view text) { return text.substr(0, text.find_first_of("\r\n")); }
 
 std::optional<std::string> HoursMinutes(std::string_view text) {
   return text.size() == 4 ? TimeOfDay(text) : std::nullopt;
@@ -84,11 +81,27 @@ std::string_view ItemValue(std::string_view text) {
 }
 
 std::vector<std::string_view> Split(std::string_view text, char separator) {
-  // Counted first so that the pieces take one allocation, not one per doubling.
-  std::vector<std::string_view> pieces;
-  pieces.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) + 1);
+  // The pieces are gathered on the stack first, so that the vector takes
+  // one allocation of the right size in one pass over the text.
+  constexpr std::size_t kOnStack = 48;
+  std::array<std::string_view, kOnStack> gathered;
+  std::size_t count = 0;
   std::size_t start = 0;
-  for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
+  for (std::size_t at = text.find(separator); at != std::string_view::npos && count < kOnStack - 1;
+       at = text.find(separator, start)) {
+    gathered[count++] = text.substr(start, at - start);
+    start = at + 1;
+  }
+  std::vector<std::string_view> pieces;
+  if (count < kOnStack - 1) {
+    pieces.reserve(count + 1);
+    pieces.assign(gathered.begin(), gathered.begin() + static_cast<std::ptrdiff_t>(count));
+    pieces.push_back(text.substr(start));
+    return pieces;
+  }
+  // Longer lists: the rest piece by piece.
+  pieces.assign(gathered.begin(), gathered.begin() + static_cast<std::ptrdiff_t>(count));
+  for (std::size_t at = text.find(separator, start); at != std::string_view::npos; at = text.find(separator, start)) {
     pieces.push_back(text.substr(start, at - start));
     start = at + 1;
   }

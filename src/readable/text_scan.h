@@ -25,8 +25,35 @@ bool AllOf(std::string_view text, bool (*test)(char));
 // digits ("YX4687", "AFL2137", "VIR41R").
 bool IsFlight(std::string_view text);
 
+// Where the first character of `set` at or after `from` is; npos when none.
+// What find_first_of answers, without the library call per character of the
+// text that libstdc++ makes (a memchr over the set), which showed as a tenth
+// of the readable decoding's time.
+constexpr std::size_t FindAnyOf(std::string_view text, std::string_view set, std::size_t from = 0) {
+  for (std::size_t at = from; at < text.size(); ++at) {
+    for (const char c : set) {
+      if (text[at] == c) {
+        return at;
+      }
+    }
+  }
+  return std::string_view::npos;
+}
+
+// Where the first character at or after `from` that fails `test` is; npos
+// when none (find_first_not_of with a test for the set).
+template <typename Test>
+constexpr std::size_t FindFirstFailing(std::string_view text, Test test, std::size_t from = 0) {
+  for (std::size_t at = from; at < text.size(); ++at) {
+    if (!test(text[at])) {
+      return at;
+    }
+  }
+  return std::string_view::npos;
+}
+
 // The first line of a text, without its CR LF.
-std::string_view FirstLine(std::string_view text);
+constexpr std::string_view FirstLine(std::string_view text) { return text.substr(0, FindAnyOf(text, "\r\n")); }
 
 // "1244" as "12:44"; nothing for anything else.
 std::optional<std::string> HoursMinutes(std::string_view text);
