@@ -544,7 +544,15 @@ std::optional<Decoding> WeatherReports(const Message& message, const reference::
 // "TRP KDFW MMUN  7 8" (first or second line), then perhaps "/A1 125440,
 // 31.1365,- 96.7883,...": the route and the first sample.
 std::optional<Decoding> TripRoute(const Message& message, const reference::ReferenceTables& tables) {
-  const auto lines = Split(TerminalBody(message.text), '\n');
+  // "TRP " opens the first or the second line; most texts are turned away
+  // before being split into lines.
+  const std::string_view body = TerminalBody(message.text);
+  const std::size_t firstEnd = body.find('\n');
+  if (!body.starts_with("TRP ") &&
+      (firstEnd == std::string_view::npos || !body.substr(firstEnd + 1).starts_with("TRP "))) {
+    return std::nullopt;
+  }
+  const auto lines = Split(body, '\n');
   std::size_t trip = 0;
   while (trip < lines.size() && !lines[trip].starts_with("TRP ")) {
     ++trip;
@@ -572,7 +580,11 @@ std::optional<Decoding> TripRoute(const Message& message, const reference::Refer
 
 // "EZF" / "NO0246/10/EI-NEO" / ... / "-SCT/MXP-ZNZ": flight, aircraft, sector.
 std::optional<Decoding> ZeroFuelLoadsheet(const Message& message, const reference::ReferenceTables& tables) {
-  const auto lines = Split(TerminalBody(message.text), '\n');
+  const std::string_view body = TerminalBody(message.text);
+  if (Trim(ItemValue(body.substr(0, body.find('\n')))) != "EZF") {
+    return std::nullopt;  // turned away before the text is split into lines
+  }
+  const auto lines = Split(body, '\n');
   if (lines.size() < 4 || Trim(ItemValue(lines[0])) != "EZF") {
     return std::nullopt;
   }
