@@ -29,6 +29,24 @@ trap 'rm -f "$big"; rm -rf "$store_dir"' EXIT
 (cd "$store_dir" && /usr/bin/time -f "  wall %e s, peak memory %M KiB" "$build_dir/tools/corvane-decode" \
   --store sqlite "$big" 2>&1 >/dev/null | grep -v '^corvane-decode: ')
 
+# corvane-decode on long texts (needs the shared real capture): its records
+# whose capture line runs to 300 bytes or more (long terminal and satcom-like
+# texts, 404 bytes on average), repeated to 100,000; the whole line, then the
+# readable object alone.
+real_capture=${CORVANE_CAPTURES_DIR:-$top/../shared/captures}/real-acars.jsonl
+if [[ -f $real_capture ]]; then
+  long_texts="$store_dir/long.jsonl"
+  awk 'length($0) >= 300' "$real_capture" >"$store_dir/long-once.jsonl"
+  once=$(wc -l <"$store_dir/long-once.jsonl")
+  for ((i = 0; i < (100000 + once - 1) / once; i++)); do cat "$store_dir/long-once.jsonl"; done |
+    head -n 100000 >"$long_texts"
+  for fields in all readable; do
+    echo "corvane-decode --fields $fields on $(wc -l <"$long_texts") long texts:"
+    /usr/bin/time -f "  wall %e s, peak memory %M KiB" "$build_dir/tools/corvane-decode" --fields "$fields" \
+      "$long_texts" >/dev/null
+  done
+fi
+
 # The receiver end to end (a scripted card server, the real corvaned, SQLite
 # store and log): as fast as it takes them, then paced at 500 records/s; and
 # without a store, paced at 2,000 records/s.

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <string>
+
+#include "capture/quick_card_record.h"
 
 namespace corvane::capture {
 namespace {
@@ -67,6 +70,38 @@ TEST(CaptureLine, SaysWhyALineIsRefused) {
   EXPECT_FALSE(ParseCaptureLine(R"({"utc": "2026-12-07T00:00:00Z", "txt": "\u20ac"})", error));
   EXPECT_NE(error.find("U+00FF"), std::string::npos);
   EXPECT_FALSE(ParseCaptureLine("[1, 2]", error));
+}
+
+// The hand reader of the usual line gives what the JSON parser gives, and
+// hands every other line to it.
+TEST(CaptureLine, TheQuickReaderAgreesWithTheParserOrDeclines) {
+  for (const std::string line :
+       {R"({"utc": "2026-12-07T00:00:00.000Z", "txt": "M=2 ML=H1\r\n\b\f\t\"\\\/\u00e9\u0000\u007F x"})",
+        "{\"utc\":\"2026-12-07T00:00:00Z\",\"txt\":\"caf\xC3\xA9 \xC2\xB0\"}  ",
+        R"(  { "utc" : "2026-12-07T00:00:00Z" , "txt" : "" } )"}) {
+    const auto quick = QuickCardRecord(line);
+    ASSERT_TRUE(quick) << line;
+    const auto json = nlohmann::json::parse(line);
+    EXPECT_EQ(quick->txt, Utf8ToLatin1(json.at("txt").get<std::string>()));
+    EXPECT_EQ(FormatUtc(quick->utc), FormatUtc(*ParseUtc(json.at("utc").get<std::string>())));
+  }
+  std::string error;
+  for (const std::string line : {R"({"txt": "x", "utc": "2026-12-07T00:00:00Z"})",
+                                 R"({"utc": "2026-12-07T00:00:00Z", "txt": "x", "station": "north"})"}) {
+    EXPECT_FALSE(QuickCardRecord(line)) << line;
+    const auto parsed = ParseCaptureLine(line, error);
+    ASSERT_TRUE(parsed) << error;
+    EXPECT_EQ(parsed->txt, "x");
+  }
+  for (const std::string line :
+       {R"({"utc": "2026-12-07T00:00:00Z", "txt": "\u20ac"})", R"({"utc": "2026-12-07T00:00:00Z", "txt": "\ud83d"})",
+        "{\"utc\": \"2026-12-07T00:00:00Z\", \"txt\": \"a\tb\"}", R"({"utc": "2026-12-07T00:00:00Z", "txt": "x",})",
+        R"({"utc": "2026-12-07T00:00:00Z", "txt": "x"} junk)",
+        "{\"utc\": \"2026-12-07T00:00:00Z\", \"txt\": \"\xE2\x82\xAC\"}",
+        R"({"utc": "2026-12-07T00:00:00Z", "txt": "x)", R"({"utc": "yesterday", "txt": "x"})"}) {
+    EXPECT_FALSE(QuickCardRecord(line)) << line;
+    EXPECT_FALSE(ParseCaptureLine(line, error)) << line;
+  }
 }
 
 TEST(CardRecord, FieldsArePaddedAndCutToTheirWidths) {

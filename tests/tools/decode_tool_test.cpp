@@ -265,6 +265,54 @@ TEST(DecodeTool, StoreOptionLoadsACaptureIntoTheDatabase) {
   EXPECT_EQ(RunCommand(Tool() + " --store access /dev/null 2>/dev/null").status, 2);
 }
 
+// --fields writes the members asked for, in the line's own order, with the
+// values the whole line has; one line a record all the same.
+TEST(DecodeTool, FieldsWritesOnlyTheChosenMembers) {
+  const std::string capture = std::string(" '") + CORVANE_DEMO_CAPTURE + "'";
+  const ToolRun whole = RunCommand(Tool() + capture);
+  const ToolRun chosen = RunCommand(Tool() + " --fields readable,line" + capture);
+  ASSERT_EQ(whole.status, 0);
+  ASSERT_EQ(chosen.status, 0);
+  std::istringstream wholeLines(whole.out);
+  std::istringstream chosenLines(chosen.out);
+  std::string wholeLine;
+  std::string chosenLine;
+  int lines = 0;
+  int readable = 0;
+  while (std::getline(wholeLines, wholeLine) && std::getline(chosenLines, chosenLine)) {
+    ++lines;
+    const auto full = nlohmann::json::parse(wholeLine);
+    nlohmann::json expected = {{"line", full.at("line")}};
+    if (full.contains("readable")) {
+      expected["readable"] = full.at("readable");
+      ++readable;
+    }
+    EXPECT_EQ(nlohmann::json::parse(chosenLine), expected) << chosenLine;
+    EXPECT_TRUE(chosenLine.starts_with("{\"line\":")) << chosenLine;
+  }
+  EXPECT_EQ(lines, 360);
+  EXPECT_FALSE(std::getline(chosenLines, chosenLine));
+  EXPECT_GT(readable, 50);
+  for (const char* bad : {"bogus", "\"\"", "line,", "line,Readable"}) {
+    EXPECT_EQ(RunCommand(Tool() + " --fields " + bad + " /dev/null 2>/dev/null").status, 2) << bad;
+  }
+}
+
+// Control bytes, quotes and Latin-1 letters of a record come out as they
+// always have: short escapes where JSON has them, \u00xx otherwise, DEL
+// and letters as characters.
+TEST(DecodeTool, EveryByteOfATextIsWrittenAsBefore) {
+  TempDir dir;
+  const fs::path capture = dir.path() / "bytes.jsonl";
+  std::ofstream(capture) << R"({"utc": "2026-12-07T00:00:00Z", "txt": "M=2  ADDR=.N8560Z TA=! ML=H1 B=2 MSN=D50A )"
+                         << R"(FID=WN4899\r\n\b\f\u0001\u001f\u007f\u00e9\"\\/\tx"})" << '\n';
+  const ToolRun run = RunCommand(Tool() + " --fields record '" + capture.string() + "'");
+  ASSERT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "{\"record\":\"M=2  ADDR=.N8560Z TA=! ML=H1 B=2 MSN=D50A FID=WN4899"
+            "\\r\\n\\b\\f\\u0001\\u001f\x7F\xC3\xA9\\\"\\\\/\\tx\"}\n");
+}
+
 TEST(DecodeTool, HelpAndUsageErrors) {
   const ToolRun help = RunCommand(Tool() + " --help");
   EXPECT_EQ(help.status, 0);

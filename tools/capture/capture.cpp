@@ -10,6 +10,8 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
+#include "capture/quick_card_record.h"
+
 namespace corvane::capture {
 
 namespace {
@@ -498,6 +500,9 @@ std::optional<CaptureRecord> ParseCaptureLine(std::string_view line, std::string
   if (first == std::string_view::npos || line[first] != '{') {
     error = "not a JSON object";
     return std::nullopt;
+  }
+  if (auto record = QuickCardRecord(line.substr(first))) {
+    return record;
   }
   const auto json = Json::parse(line, nullptr, false);
   if (json.is_discarded() || !json.is_object()) {
