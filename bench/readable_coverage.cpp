@@ -23,8 +23,8 @@ struct Count {
 int Usage(const char* program) {
   std::cerr << "Usage: " << program << " [--unread LABEL | --read LABEL] FIELDS.jsonl\n"
             << "Counts, by label, the messages of a fields capture (one JSON object a line with\n"
-            << "label and text, and sublabel where the decoder gave the terminal prefix apart)\n"
-            << "that the readable decoding reads.\n";
+            << "label and text; sublabel where the decoder gave the terminal prefix apart, and\n"
+            << "block_id) that the readable decoding reads.\n";
   return 2;
 }
 
@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     // Decoders that give the terminal prefix apart (dumpvdl2, dumphfdl) write
     // its sublabel as a member of its own.
     const std::string sublabel = corvane::decoding::Utf8ToLatin1(json.value("sublabel", "")).value_or("");
-    const auto decoding = corvane::readable::Decode({*label, "2", *text, sublabel}, tables);
+    const std::string blockId = corvane::decoding::Utf8ToLatin1(json.value("block_id", "")).value_or("");
+    const auto decoding = corvane::readable::Decode({*label, "2", *text, sublabel, {}, blockId}, tables);
     const bool isRead = decoding && !decoding->fields.empty();
     Count& count = counts[*label];
     ++count.messages;

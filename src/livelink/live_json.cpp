@@ -60,13 +60,14 @@ const readable::Decoding* LiveJsonWriter::ReadableOfLast(const decoding::Message
   const std::string_view text = join_ != nullptr && join_->Joined() ? std::string_view(join_->text) : r.Data;
   DecodedFrom& from = decodedFrom_;
   if (!decodedValid_ || from.data != text || from.label != r.Label || from.mode != r.Mode || from.date != r.Date ||
-      from.hour != r.Hour) {
-    decoded_ = readable::DecodeStamped(r.Label, r.Mode, text, r.Date, r.Hour, tables_);
+      from.hour != r.Hour || from.block != r.Bloc) {
+    decoded_ = readable::DecodeStamped(r.Label, r.Mode, text, r.Date, r.Hour, tables_, r.Bloc);
     from.label.assign(r.Label);
     from.mode.assign(r.Mode);
     from.data.assign(text);
     from.date.assign(r.Date);
     from.hour.assign(r.Hour);
+    from.block.assign(r.Bloc);
     decodedValid_ = true;
   }
   return decoded_ ? &*decoded_ : nullptr;

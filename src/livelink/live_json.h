@@ -123,6 +123,7 @@ class LiveJsonWriter {
     std::string data;
     std::string date;
     std::string hour;
+    std::string block;
   } decodedFrom_;
   bool decodedValid_ = false;
   std::optional<readable::Decoding> decoded_;

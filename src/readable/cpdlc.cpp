@@ -225,6 +225,11 @@ Words VersionNumber(Bits& bits) { return "VERSION " + std::to_string(bits.Read(4
 // Which of the two transport tables (A or B) the facility uses.
 Words Tp4Table(Bits& bits) { return bits.Flag() ? "TP4 TABLE B" : "TP4 TABLE A"; }
 
+// The error a message reports, as its number: 5 bits, the width that leaves
+// every error message of the capture ending in clean padding (a disconnect
+// gives 3 or 7). The numbers are not put in words.
+Words ErrorInformation(Bits& bits) { return std::to_string(bits.Read(5)); }
+
 Words Parameter(Param param, Bits& bits, Reading& facts) {
   switch (param) {
     case Param::kAltitude:
@@ -251,6 +256,8 @@ Words Parameter(Param param, Bits& bits, Reading& facts) {
       return VersionNumber(bits);
     case Param::kTp4Table:
       return Tp4Table(bits);
+    case Param::kErrorInformation:
+      return ErrorInformation(bits);
     default:
       return std::nullopt;
   }

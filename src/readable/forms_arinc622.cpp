@@ -101,6 +101,20 @@ Direction DirectionOfLabel(std::string_view label) {
   return Direction::kUnknown;
 }
 
+// An aircraft numbers its blocks 0 to 9, the ground station lettered A to
+// Z: the direction of a text whose label does not say it (an envelope under
+// H1 without its sublabel).
+Direction DirectionOfBlock(std::string_view blockId) {
+  if (blockId.size() != 1) {
+    return Direction::kUnknown;
+  }
+  const char id = blockId[0];
+  if (id >= '0' && id <= '9') {
+    return Direction::kDownlink;
+  }
+  return (id >= 'A' && id <= 'Z') || (id >= 'a' && id <= 'z') ? Direction::kUplink : Direction::kUnknown;
+}
+
 // Where the envelope starts after a terminal prefix: "#M1B/B6 QXH...",
 // "#MD/AA YWG..." or "#M2BANPD3XA...", and the sublabel the prefix names
 // (empty if none). npos when the text starts no such way.
@@ -193,6 +207,9 @@ std::optional<Envelope> SplitEnvelope(const Message& message) {
     sublabel = message.sublabel.empty() ? message.label : message.sublabel;
   }
   envelope.direction = DirectionOfLabel(sublabel);
+  if (envelope.direction == Direction::kUnknown) {
+    envelope.direction = DirectionOfBlock(message.blockId);
+  }
   return envelope;
 }
 

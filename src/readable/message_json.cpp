@@ -173,8 +173,8 @@ ReceiveTime ReceiveTimeOfStamps(std::string_view date, std::string_view hour) {
 
 std::optional<Decoding> DecodeStamped(std::string_view label, std::string_view mode, std::string_view text,
                                       std::string_view date, std::string_view hour,
-                                      const reference::ReferenceTables& tables) {
-  return Decode({label, mode, text, {}, ReceiveTimeOfStamps(date, hour)}, tables);
+                                      const reference::ReferenceTables& tables, std::string_view blockId) {
+  return Decode({label, mode, text, {}, ReceiveTimeOfStamps(date, hour), blockId}, tables);
 }
 
 void AppendMessageJson(const MessageFields& fields, const MessageExtras& extras, std::string& out) {

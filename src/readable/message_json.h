@@ -24,15 +24,16 @@ ReceiveTime ReceiveTimeOfStamps(std::string_view date, std::string_view hour);
 
 // The readable decoding of a message's text, received at its stamps; none
 // when the text is in no known form.
+// The block identifier, where known, tells a downlink from an uplink.
 std::optional<Decoding> DecodeStamped(std::string_view label, std::string_view mode, std::string_view text,
                                       std::string_view date, std::string_view hour,
-                                      const reference::ReferenceTables& tables);
+                                      const reference::ReferenceTables& tables, std::string_view blockId = {});
 
 // The readable decoding of a card record (decoding::MessageRecord); none
 // when its text is in no known form.
 template <typename Record>
 std::optional<Decoding> ReadableOf(const Record& record, const reference::ReferenceTables& tables) {
-  return DecodeStamped(record.Label, record.Mode, record.Data, record.Date, record.Hour, tables);
+  return DecodeStamped(record.Label, record.Mode, record.Data, record.Date, record.Hour, tables, record.Bloc);
 }
 
 // The card record's texts a message's JSON carries (card bytes), viewed.

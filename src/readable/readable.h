@@ -56,6 +56,9 @@ struct Message {
   std::string_view text;
   std::string_view sublabel;  // where known; empty otherwise
   ReceiveTime received{};
+  // The block identifier where known: a digit on downlinks, a letter on
+  // uplinks; empty otherwise.
+  std::string_view blockId{};
 };
 
 // The readable decoding of a message; nothing when its text fits no known

@@ -30,6 +30,7 @@ class RealMessages : public ::testing::Test {
       messages_.emplace_back(*decoding::Utf8ToLatin1(json.at("label").get<std::string>()),
                              *decoding::Utf8ToLatin1(json.at("text").get<std::string>()));
       received_.push_back(ReceiveTimeOf(json.at("utc").get<std::string>()));
+      blockIds_.push_back(*decoding::Utf8ToLatin1(json.value("block_id", "")));
     }
     tables_.FillBuiltinTables();
   }
@@ -43,14 +44,14 @@ class RealMessages : public ::testing::Test {
   }
 
   // The decoding of the message on that line of the capture (counted from 1),
-  // received when the capture says.
+  // received when the capture says, with its block identifier.
   std::optional<Decoding> DecodeLine(std::size_t line) {
     if (line == 0 || line > messages_.size()) {
       ADD_FAILURE() << "the capture has no line " << line;
       return std::nullopt;
     }
     const auto& [label, text] = messages_[line - 1];
-    return Decode({label, "2", text, {}, received_[line - 1]}, tables_);
+    return Decode({label, "2", text, {}, received_[line - 1], blockIds_[line - 1]}, tables_);
   }
 
   // The decoding of the first message of the label whose text starts so.
@@ -83,6 +84,7 @@ class RealMessages : public ::testing::Test {
 
   std::vector<std::pair<std::string, std::string>> messages_;
   std::vector<ReceiveTime> received_;
+  std::vector<std::string> blockIds_;
   reference::ReferenceTables tables_;
 };
 

@@ -58,7 +58,8 @@ IndexValues::IndexValues(const StoreOp& op, const reference::ReferenceTables& ta
 std::string IndexValuesSql(int first) {
   std::array<std::string, 11> parameters;
   for (std::size_t i = 0; i < parameters.size(); ++i) {
-    parameters[i] = "$" + std::to_string(first + static_cast<int>(i));
+    parameters[i] = '$';  // appended: GCC 12 at -O3 warns of a false overlap in "$" + ...
+    parameters[i] += std::to_string(first + static_cast<int>(i));
   }
   return IndexValuesSql(parameters);
 }

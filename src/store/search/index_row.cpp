@@ -60,7 +60,7 @@ IndexRow IndexRowOf(const StoreOp& op, const reference::ReferenceTables& tables)
   // A message joined from its blocks is read as its whole text.
   const std::string_view text = op.join.Joined() ? std::string_view(op.join.text) : std::string_view(record.Data);
   if (const auto decoding =
-          readable::DecodeStamped(record.Label, record.Mode, text, record.Date, record.Hour, tables)) {
+          readable::DecodeStamped(record.Label, record.Mode, text, record.Date, record.Hour, tables, record.Bloc)) {
     row.kind = decoding->kind;
     readable::AppendJson(*decoding, row.readable);
     const auto latitude = NumberField(*decoding, "latitude");
