@@ -17,7 +17,6 @@
 #include "readable/cpdlc.h"
 
 #include <array>
-#include <cstdio>
 
 namespace corvane::readable::cpdlc {
 
@@ -63,6 +62,15 @@ class Bits {
 
 using Words = std::optional<std::string>;
 
+// The number in at least `width` digits, zeros in front: 7, 2 -> "07".
+std::string ZeroPadded(unsigned value, std::size_t width) {
+  std::string digits = std::to_string(value);
+  if (digits.size() < width) {
+    digits.insert(0, width - digits.size(), '0');
+  }
+  return digits;
+}
+
 // IA5 (7-bit ASCII) characters; only printable ones are taken.
 Words Characters(Bits& bits, std::uint32_t count) {
   std::string text;
@@ -91,9 +99,7 @@ Words Altitude(Bits& bits, Reading& facts) {
   if (!facts.altitudeFeet) {
     facts.altitudeFeet = static_cast<int>(level) * 100;
   }
-  std::array<char, 8> text{};
-  std::snprintf(text.data(), text.size(), "FL%03u", level);
-  return std::string(text.data());
+  return "FL" + ZeroPadded(level, 3);
 }
 
 // Fix name (1-5 characters), navaid (1-4) or airport (4): choices 0 to 2
@@ -129,9 +135,7 @@ Words Time(Bits& bits) {
   if (hours > 23 || minutes > 59) {
     return std::nullopt;
   }
-  std::array<char, 8> text{};
-  std::snprintf(text.data(), text.size(), "%02u%02uZ", hours, minutes);
-  return std::string(text.data());
+  return ZeroPadded(hours, 2) + ZeroPadded(minutes, 2) + 'Z';
 }
 
 // Nautical miles, 1 to 128 in 7 bits (choice 0); kilometres not read.
@@ -170,13 +174,10 @@ Words Frequency(Bits& bits, Reading& facts) {
   if (!facts.frequencyKhz) {
     facts.frequencyKhz = static_cast<int>(kilohertz);
   }
-  std::array<char, 12> text{};
   if (choice == kHf) {
-    std::snprintf(text.data(), text.size(), "%u KHZ", kilohertz);
-  } else {
-    std::snprintf(text.data(), text.size(), "%u.%03u", kilohertz / 1000, kilohertz % 1000);
+    return std::to_string(kilohertz) + " KHZ";
   }
-  return std::string(text.data());
+  return std::to_string(kilohertz / 1000) + '.' + ZeroPadded(kilohertz % 1000, 3);
 }
 
 Words FacilityDesignation(Bits& bits, Reading& facts) {
@@ -348,10 +349,10 @@ void AddFields(const Reading& reading, Builder& out) {
     out.Number("cpdlc_reference_id", "Answers message", *reading.referenceId, "");
   }
   if (reading.timestamp) {
-    std::array<char, 12> time{};
-    std::snprintf(time.data(), time.size(), "%02d:%02d:%02d", reading.timestamp->hours, reading.timestamp->minutes,
-                  reading.timestamp->seconds);
-    out.Time("sent_time", "Sent", time.data());
+    const auto& [hours, minutes, seconds] = *reading.timestamp;
+    out.Time("sent_time", "Sent",
+             ZeroPadded(static_cast<unsigned>(hours), 2) + ':' + ZeroPadded(static_cast<unsigned>(minutes), 2) + ':' +
+                 ZeroPadded(static_cast<unsigned>(seconds), 2));
   }
   if (reading.elementIds.empty()) {
     return;

@@ -54,15 +54,19 @@ bool AllCapitalsOrDigits(std::string_view text) {
   return true;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
+// Each byte's value as a capital hex digit, -1 for any other byte: one
+// lookup a digit, as an envelope's data is checked and read digit by digit.
+constexpr std::array<std::int8_t, 256> kHexValues = [] {
+  std::array<std::int8_t, 256> values{};
+  for (std::size_t c = 0; c < values.size(); ++c) {
+    values[c] = c >= '0' && c <= '9'   ? static_cast<std::int8_t>(c - '0')
+                : c >= 'A' && c <= 'F' ? static_cast<std::int8_t>(c - 'A' + 10)
+                                       : std::int8_t{-1};
   }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  return -1;
-}
+  return values;
+}();
+
+int HexValue(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
 
 bool AllHex(std::string_view text) {
   for (const char c : text) {

@@ -34,20 +34,6 @@ constexpr std::array<std::uint16_t, 256> kCrcTable = [] {
   return table;
 }();
 
-// The CRC (polynomial 0x1021) of each byte value alone, so a byte costs one
-// lookup instead of eight shifts.
-constexpr std::array<std::uint16_t, 256> kCcittTable = [] {
-  std::array<std::uint16_t, 256> table{};
-  for (std::size_t value = 0; value < table.size(); ++value) {
-    auto crc = static_cast<std::uint16_t>(value << 8);
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = static_cast<std::uint16_t>((crc & 0x8000U) != 0 ? (crc << 1) ^ 0x1021U : crc << 1);
-    }
-    table[value] = crc;
-  }
-  return table;
-}();
-
 }  // namespace
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -301,10 +287,6 @@ bool ChecksumHolds(std::string_view body) {
     envelopeCrc = CcittCrcStep(envelopeCrc, static_cast<std::uint8_t>(c));
   }
   return HexDigitsAre(sent, static_cast<std::uint16_t>(~envelopeCrc), true);
-}
-
-std::uint16_t CcittCrcStep(std::uint16_t crc, std::uint8_t byte) {
-  return static_cast<std::uint16_t>((crc << 8) ^ kCcittTable[((crc >> 8) ^ byte) & 0xFFU]);
 }
 
 std::optional<int> MonthOfAbbreviation(std::string_view text) {
