@@ -58,6 +58,8 @@ class Chars {
     Put(static_cast<char>('0' + value % 10));
   }
   void AppendTo(std::string& out) const { out.append(text_.data(), size_); }
+  [[nodiscard]] std::size_t Size() const { return size_; }
+  [[nodiscard]] std::string_view View() const { return {text_.data(), size_}; }
 
  private:
   std::array<char, 64> text_{};
@@ -149,29 +151,26 @@ long long SecondsIntoDay(std::string_view time) {
   return seconds;
 }
 
-// "2026-12-07" then separator, "21:53" and, withSeconds, ":00".
-void AppendDateAndTime(UtcSeconds seconds, char separator, bool withSeconds, std::string& out) {
+// "2026-12-07T21:53:00": the date, "T" at dateEnd, the time with seconds.
+void PutDateAndTime(UtcSeconds seconds, Chars& chars, std::size_t& dateEnd) {
   const long long days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
   const long long inDay = seconds - days * 86400;
   int year = 0;
   int month = 0;
   int day = 0;
   CivilFromDays(days, year, month, day);
-  Chars chars;
   chars.PutInteger(year);
   chars.Put('-');
   chars.PutTwoDigits(month);
   chars.Put('-');
   chars.PutTwoDigits(day);
-  chars.Put(separator);
+  dateEnd = chars.Size();
+  chars.Put('T');
   chars.PutTwoDigits(static_cast<int>(inDay / 3600));
   chars.Put(':');
   chars.PutTwoDigits(static_cast<int>(inDay / 60 % 60));
-  if (withSeconds) {
-    chars.Put(':');
-    chars.PutTwoDigits(static_cast<int>(inDay % 60));
-  }
-  chars.AppendTo(out);
+  chars.Put(':');
+  chars.PutTwoDigits(static_cast<int>(inDay % 60));
 }
 
 long long Distance(UtcSeconds a, UtcSeconds b) { return a > b ? a - b : b - a; }
@@ -365,12 +364,21 @@ void Builder::Time(std::string_view field, std::string_view caption, std::string
 }
 
 void Builder::Stamp(std::string_view name, std::string_view caption, UtcSeconds seconds, bool withSeconds) {
+  // The date and time are worked out once for the field and the line.
+  Chars stamp;
+  std::size_t dateEnd = 0;
+  PutDateAndTime(seconds, stamp, dateEnd);
+  const std::string_view whole = stamp.View();
   std::string value;
-  value.reserve(20);
-  AppendDateAndTime(seconds, 'T', true, value);
+  value.reserve(whole.size() + 1);
+  value.append(whole);
   value += 'Z';
-  AppendDateAndTime(seconds, ' ', withSeconds, BeginLine(caption));
-  result_.text += " UTC";
+  std::string& line = BeginLine(caption);
+  line.append(whole.substr(0, dateEnd));
+  line += ' ';
+  // "21:53" or "21:53:00" after the date and its separator.
+  line.append(whole.substr(dateEnd + 1, withSeconds ? std::string_view::npos : 5));
+  line.append(" UTC", 4);
   EndLine();
   result_.fields.emplace_back(UtcName(name), std::move(value));
 }

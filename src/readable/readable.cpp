@@ -162,9 +162,15 @@ const LabelForms* FormsOfLabel(std::string_view label) {
     return nullptr;
   }
   const unsigned key = LabelKey(label[0], label[1]);
-  const auto* found = std::lower_bound(kLabelIndex.begin(), kLabelIndex.end(), key,
-                                       [](const LabelIndexEntry& entry, unsigned k) { return entry.key < k; });
-  return found != kLabelIndex.end() && found->key == key ? &kForms[found->entry] : nullptr;
+  // The last entry not above the key, halving without a branch (a select),
+  // as labels come in no order a predictor could learn.
+  const LabelIndexEntry* base = kLabelIndex.data();
+  for (std::size_t length = kLabelIndex.size(); length > 1;) {
+    const std::size_t half = length / 2;
+    base = base[half].key <= key ? base + half : base;
+    length -= half;
+  }
+  return base->key == key ? &kForms[base->entry] : nullptr;
 }
 
 std::optional<Decoding> FirstFormRead(const LabelForms& entry, const Message& message,
