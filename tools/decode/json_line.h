@@ -32,6 +32,16 @@ class JsonLine {
   // JSON text written by another writer, put in as it is.
   void Raw(std::string_view json);
 
+  // A member: its name, then its value.
+  void CardMember(std::string_view name, std::string_view bytes) {
+    Key(name);
+    CardString(bytes);
+  }
+  void BoolMember(std::string_view name, bool value) {
+    Key(name);
+    Bool(value);
+  }
+
  private:
   // A comma before every value or member but an object's or array's first.
   void Separate();

@@ -93,8 +93,7 @@ void WritePanels(const decoding::PanelState& panels, JsonLine& out) {
   for (std::size_t v = 0; v < decoding::kValueCount; ++v) {
     const auto value = static_cast<decoding::Value>(v);
     if (panels.Visible(decoding::PanelOf(value))) {
-      out.Key(decoding::ValueName(value));
-      out.CardString(panels.captions[v]);
+      out.CardMember(decoding::ValueName(value), panels.captions[v]);
     }
   }
   out.EndObject();
@@ -108,12 +107,10 @@ void WritePanels(const decoding::PanelState& panels, JsonLine& out) {
   }
   out.EndArray();
   if (panels.Visible(decoding::Panel::fINF)) {
-    out.Key("fINF");
-    out.CardString(panels.infText);
+    out.CardMember("fINF", panels.infText);
   }
   if (panels.Visible(decoding::Panel::fMSG)) {
-    out.Key("fMSG");
-    out.CardString(panels.msgText);
+    out.CardMember("fMSG", panels.msgText);
   }
   out.EndObject();
 }
@@ -125,28 +122,20 @@ void WriteFields(const decoding::MessageRecord& record, JsonLine& out) {
       {"Bloc", &record.Bloc},       {"Msn", &record.Msn},       {"Data", &record.Data}};
   out.BeginObject();
   for (const auto& [name, value] : members) {
-    out.Key(name);
-    out.CardString(*value);
+    out.CardMember(name, *value);
   }
   out.EndObject();
 }
 
 void WriteHeader(const decoding::HeaderFields& header, JsonLine& out) {
   out.BeginObject();
-  out.Key("vMde");
-  out.CardString(header.vMde);
-  out.Key("vReg");
-  out.CardString(header.vReg);
-  out.Key("vFId");
-  out.CardString(header.vFId);
-  out.Key("vMsn");
-  out.CardString(header.vMsn);
-  out.Key("vLbl");
-  out.CardString(header.vLbl);
-  out.Key("flightVisible");
-  out.Bool(header.flightVisible);
-  out.Key("msnVisible");
-  out.Bool(header.msnVisible);
+  out.CardMember("vMde", header.vMde);
+  out.CardMember("vReg", header.vReg);
+  out.CardMember("vFId", header.vFId);
+  out.CardMember("vMsn", header.vMsn);
+  out.CardMember("vLbl", header.vLbl);
+  out.BoolMember("flightVisible", header.flightVisible);
+  out.BoolMember("msnVisible", header.msnVisible);
   out.EndObject();
 }
 
@@ -239,22 +228,14 @@ class BatchDecoder {
       out.Integer(number);
     }
     if (Wants(Member::utc)) {
-      out.Key("utc");
-      out.CardString(corvane::capture::FormatUtc(capture.utc));
+      out.CardMember("utc", corvane::capture::FormatUtc(capture.utc));
     }
-    if (Wants(Member::record)) {
-      out.Key("record");
-      out.CardString(capture.txt);
-    }
+    WriteText(Member::record, capture.txt, out);
     const corvane::decoding::ReadMessage* message = path_.LastMessage();
     if (Wants(Member::accepted)) {
-      out.Key("accepted");
-      out.Bool(message != nullptr);
+      out.BoolMember("accepted", message != nullptr);
     }
-    if (Wants(Member::CurrentLabel)) {
-      out.Key("CurrentLabel");
-      out.CardString(path_.CurrentLabel());
-    }
+    WriteText(Member::CurrentLabel, path_.CurrentLabel(), out);
     if (message != nullptr) {
       WriteAccepted(*message, out);
     }
@@ -271,8 +252,7 @@ class BatchDecoder {
     WriteText(Member::PaddedAddress, message.PaddedAddress, out);
     WriteText(Member::LabelText, message.LabelText, out);
     if (Wants(Member::shown)) {
-      out.Key("shown");
-      out.Bool(path_.LastShown());
+      out.BoolMember("shown", path_.LastShown());
     }
     if (Wants(Member::header)) {
       out.Key("header");
@@ -286,9 +266,8 @@ class BatchDecoder {
     WriteText(Member::statusStamp, path_.StatusStamp(), out);
     WriteText(Member::MessageReport, path_.MessageReport(), out);
     WriteText(Member::LiveSummary, path_.LiveData(), out);
-    if (logging_ && Wants(Member::log)) {
-      out.Key("log");
-      out.CardString(LogWriteName(path_.LastLogWrite()));
+    if (logging_) {
+      WriteText(Member::log, LogWriteName(path_.LastLogWrite()), out);
     }
     if (Wants(Member::readable)) {
       if (const auto readable = corvane::livelink::ReadableOf(message.record, corvane::reference::Global())) {
@@ -303,8 +282,7 @@ class BatchDecoder {
 
   void WriteText(Member member, std::string_view text, JsonLine& out) {
     if (Wants(member)) {
-      out.Key(corvane::decodetool::kMemberNames[static_cast<std::size_t>(member)]);
-      out.CardString(text);
+      out.CardMember(corvane::decodetool::kMemberNames[static_cast<std::size_t>(member)], text);
     }
   }
 
