@@ -55,23 +55,6 @@ bool IsIataCode(std::string_view text) { return text.size() == 3 && AllOf(text, 
 
 bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F'); }
 
-// CRC-16 (polynomial 0x1021, start 0xFFFF, inverted) of content, in four
-// hexadecimal digits, highest first.
-bool CcittChecksumIs(std::string_view content, std::string_view sent) {
-  std::uint16_t crc = 0xFFFF;
-  for (const char c : content) {
-    crc = CcittCrcStep(crc, static_cast<std::uint8_t>(c));
-  }
-  crc = static_cast<std::uint16_t>(~crc);
-  constexpr std::string_view kHex = "0123456789ABCDEF";
-  for (std::size_t at = 0; at < 4; ++at) {
-    if (sent[at] != kHex[(crc >> (12 - 4 * at)) & 0xF]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // "0832" and "220611" (year, month, day): the time as seconds since 1970.
 std::optional<UtcSeconds> YearMonthDayTime(std::string_view date, std::string_view time) {
   const auto year = Digits(date.substr(0, 2), 2);

@@ -29,23 +29,6 @@ std::size_t FunctionIdentifierLength(std::string_view text) {
 // and digits.
 bool IsFacilityAddress(std::string_view text) { return text.size() >= 4 && text.size() <= 7 && AllOf(text, IsAlnum); }
 
-// The AFN checksum: CRC-16 (polynomial 0x1021, inverted) over "AFN/..." in
-// four hexadecimal digits at the end.
-bool AfnChecksumHolds(std::string_view content, std::string_view sent) {
-  std::uint16_t crc = 0xFFFF;
-  for (const char c : content) {
-    crc = CcittCrcStep(crc, static_cast<std::uint8_t>(c));
-  }
-  crc = static_cast<std::uint16_t>(~crc);
-  constexpr std::string_view kHex = "0123456789ABCDEF";
-  for (std::size_t at = 0; at < 4; ++at) {
-    if (sent.size() != 4 || sent[at] != kHex[(crc >> (12 - 4 * at)) & 0xF]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // ".N949JT" or "N949JT": a registration with a letter in it, where the
 // form says one stands.
 std::optional<std::string> DottedRegistration(std::string_view text) {
@@ -212,7 +195,7 @@ std::optional<Decoding> AfnContact(const Message& message, const reference::Refe
     return std::nullopt;
   }
   const std::string_view content = body.substr(dot + 1, body.size() - dot - 5);
-  if (!AfnChecksumHolds(content, body.substr(body.size() - 4))) {
+  if (!CcittChecksumIs(content, body.substr(body.size() - 4))) {  // the AFN checksum
     return std::nullopt;
   }
   const auto items = Split(content.substr(4), '/');

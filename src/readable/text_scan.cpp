@@ -282,11 +282,18 @@ bool ChecksumHolds(std::string_view body) {
   }
   // Some senders use the ARINC 622 envelope's CRC instead, highest digit
   // first.
-  std::uint16_t envelopeCrc = 0xFFFF;
-  for (const char c : text) {
-    envelopeCrc = CcittCrcStep(envelopeCrc, static_cast<std::uint8_t>(c));
+  return CcittChecksumIs(text, sent);
+}
+
+bool CcittChecksumIs(std::string_view content, std::string_view sent) {
+  if (sent.size() != 4) {
+    return false;
   }
-  return HexDigitsAre(sent, static_cast<std::uint16_t>(~envelopeCrc), true);
+  std::uint16_t crc = 0xFFFF;
+  for (const char c : content) {
+    crc = CcittCrcStep(crc, static_cast<std::uint8_t>(c));
+  }
+  return HexDigitsAre(sent, static_cast<std::uint16_t>(~crc), true);
 }
 
 std::optional<int> MonthOfAbbreviation(std::string_view text) {

@@ -116,6 +116,10 @@ std::string_view TerminalBody(std::string_view text);
 // they hold.
 bool ChecksumHolds(std::string_view body);
 
+// The ARINC 622 CRC-16 (polynomial 0x1021, start 0xFFFF, inverted) of the
+// content is the four hexadecimal digits sent, highest first.
+bool CcittChecksumIs(std::string_view content, std::string_view sent);
+
 // The CRC (polynomial 0x1021) of each byte value alone, so a byte costs one
 // lookup instead of eight shifts.
 inline constexpr std::array<std::uint16_t, 256> kCcittTable = [] {
